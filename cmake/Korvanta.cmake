@@ -1,0 +1,69 @@
+# Shared build settings and helpers for every Korvanta library, executable and test.
+
+set(KV_WARNINGS -Wall -Wextra -Wshadow -Wnon-virtual-dtor -Woverloaded-virtual)
+
+if(KV_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# Where the real-table corpus lives when the shared folder sits beside the checkout.
+get_filename_component(KV_SHARED_DIR "${CMAKE_SOURCE_DIR}/../shared" ABSOLUTE)
+
+# kv_add_library(NAME <target> [QT] DEPS <targets...>)
+# Compiles every .cpp of the calling folder (and its subfolders) into one static
+# library; the folder itself is the include root, so headers are included as
+# "<folder>/<Header>.h" from the project root.
+function(kv_add_library name)
+  cmake_parse_arguments(ARG "" "" "DEPS;EXCLUDE" ${ARGN})
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS
+       ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h
+       ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
+  foreach(pattern IN LISTS ARG_EXCLUDE)
+    list(FILTER sources EXCLUDE REGEX "${pattern}")
+  endforeach()
+  add_library(${name} STATIC ${sources})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  target_compile_options(${name} PRIVATE ${KV_WARNINGS})
+  target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+endfunction()
+
+# kv_add_qtest(NAME <test> SOURCES <files...> DEPS <targets...> [LABELS <labels...>] [TIMEOUT <s>])
+# One Qt Test executable registered with CTest, run headless with a time limit.
+function(kv_add_qtest name)
+  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;DEPS;LABELS" ${ARGN})
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 300)
+  endif()
+  add_executable(${name} ${ARG_SOURCES})
+  target_compile_options(${name} PRIVATE ${KV_WARNINGS})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} Qt6::Test)
+  target_compile_definitions(${name} PRIVATE
+      KV_SHARED_DIR="${KV_SHARED_DIR}" KV_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT}
+      LABELS "${ARG_LABELS}"
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=1")
+endfunction()
+
+function(kv_add_format_target)
+  find_program(CLANG_FORMAT NAMES clang-format-14 clang-format)
+  if(CLANG_FORMAT)
+    file(GLOB_RECURSE all_sources CONFIGURE_DEPENDS
+         ${CMAKE_SOURCE_DIR}/engine/*.cpp ${CMAKE_SOURCE_DIR}/engine/*.h
+         ${CMAKE_SOURCE_DIR}/framework/*.cpp ${CMAKE_SOURCE_DIR}/framework/*.h
+         ${CMAKE_SOURCE_DIR}/lang/*.cpp ${CMAKE_SOURCE_DIR}/lang/*.h
+         ${CMAKE_SOURCE_DIR}/store/*.cpp ${CMAKE_SOURCE_DIR}/store/*.h
+         ${CMAKE_SOURCE_DIR}/capture/*.cpp ${CMAKE_SOURCE_DIR}/capture/*.h
+         ${CMAKE_SOURCE_DIR}/codewin/*.cpp ${CMAKE_SOURCE_DIR}/codewin/*.h
+         ${CMAKE_SOURCE_DIR}/describe/*.cpp ${CMAKE_SOURCE_DIR}/describe/*.h
+         ${CMAKE_SOURCE_DIR}/report/*.cpp ${CMAKE_SOURCE_DIR}/report/*.h
+         ${CMAKE_SOURCE_DIR}/about/*.cpp ${CMAKE_SOURCE_DIR}/about/*.h
+         ${CMAKE_SOURCE_DIR}/app/*.cpp ${CMAKE_SOURCE_DIR}/app/*.h
+         ${CMAKE_SOURCE_DIR}/cli/*.cpp ${CMAKE_SOURCE_DIR}/cli/*.h
+         ${CMAKE_SOURCE_DIR}/tests/*.cpp ${CMAKE_SOURCE_DIR}/tests/*.h
+         ${CMAKE_SOURCE_DIR}/bench/*.cpp ${CMAKE_SOURCE_DIR}/fuzz/*.cpp)
+    add_custom_target(format COMMAND ${CLANG_FORMAT} -i ${all_sources}
+                      WORKING_DIRECTORY ${CMAKE_SOURCE_DIR} COMMENT "clang-format")
+  endif()
+endfunction()
