@@ -1,0 +1,186 @@
+#include "ClientsExample.h"
+#include "capture/CapturePlan.h"
+#include "capture/FieldTypes.h"
+#include "capture/IndexOptions.h"
+
+#include <QTest>
+
+using namespace capture;
+using store::DicoRow;
+
+namespace {
+
+DicoRow fieldRow(int no, const QString& table, const QString& champ, const QString& type, int size)
+{
+    DicoRow r;
+    r.noEnreg = no;
+    r.table = table;
+    r.champ = champ;
+    r.type = type;
+    r.longueur = size;
+    r.cc = true;
+    return r;
+}
+
+DicoRow indexRow(int no, const QString& table, const QString& champ, const QString& type,
+                 const QString& fields)
+{
+    DicoRow r;
+    r.noEnreg = no;
+    r.table = table;
+    r.champ = champ;
+    r.type = type;
+    r.description = fields;
+    r.cc = true;
+    return r;
+}
+
+} // namespace
+
+class TestCapturePlan : public QObject {
+    Q_OBJECT
+private slots:
+    void customerTableAfterRow41()
+    {
+        const QString t = QStringLiteral("CLIENTS.DB");
+        DicoRow entry;
+        entry.noEnreg = 42;
+        entry.table = t;
+        entry.champ = QString();
+        entry.type = QString();
+        entry.longueur = 0;
+        entry.ct = true;
+        const QList<DicoRow> expected = {
+            entry,
+            fieldRow(43, t, "Code", "AutoInc", 0),
+            fieldRow(44, t, "Nom", "String", 30),
+            fieldRow(45, t, "Ville", "String", 20),
+            fieldRow(46, t, "Solde", "Currency", 0),
+            fieldRow(47, t, "Notes", "Memo", 10),
+            indexRow(48, t, "", "ixUnique", "Code"),
+            indexRow(49, t, "ParNom", "ixCaseInsensitive", "Nom"),
+            // no option of its own: carries the label of the index before it
+            indexRow(50, t, "ParVille", "ixCaseInsensitive", "Ville;Nom"),
+        };
+        const QList<DicoRow> rows = PlanCaptureRows(clientsTable(), 42);
+        QCOMPARE(rows.size(), expected.size());
+        for (int i = 0; i < rows.size(); ++i)
+            QVERIFY2(rows[i] == expected[i], qPrintable(QStringLiteral("row %1").arg(i + 42)));
+    }
+
+    // Names, type texts and recorded sizes of every type code.
+    void typeTable_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("size"); // recorded for a display width of 10 (30 for strings)
+        const char* names[] = {"ftUnknow", "ftString", "ftSmallInt", "ftInteger", "ftWord",
+                               "ftBoolean", "ftFloat", "ftCurrency", "ftBCD", "ftDate",
+                               "ftTime", "ftDateTime", "ftBytes", "ftVarBytes", "ftAutoInc",
+                               "ftBLOB", "ftMemo", "ftGraphic", "ftFmtMemo", "ftParadoxOle",
+                               "ftDBaseOle", "ftTypedBinary"};
+        const QList<int> zeroSized = {2, 3, 5, 6, 7, 9, 14};
+        for (int code = 0; code < 22; ++code) {
+            const int size = zeroSized.contains(code) ? 0 : (code == 1 ? 30 : 10);
+            QTest::newRow(names[code]) << code << QString::fromLatin1(names[code]) << size;
+        }
+        QTest::newRow("out of range") << 99 << QStringLiteral("ftUnknow") << 10;
+    }
+
+    void typeTable()
+    {
+        QFETCH(int, code);
+        QFETCH(QString, name);
+        QFETCH(int, size);
+        QCOMPARE(FieldTypeName(code), name);
+        TableStructure t;
+        t.tableName = QStringLiteral("T");
+        t.fields = {{QStringLiteral("F"), code, code == 1 ? 30 : 10}};
+        const DicoRow row = PlanCaptureRows(t, 1).at(1);
+        QCOMPARE(row.type, std::optional<QString>(name.mid(2)));
+        QCOMPARE(row.longueur, std::optional<int>(size));
+    }
+
+    void optionLabels_data()
+    {
+        QTest::addColumn<QList<unsigned>>("options");
+        QTest::addColumn<QStringList>("labels");
+        QTest::newRow("first without option is empty, the next one carries nothing")
+            << QList<unsigned>{0, 0, ixDescending, 0}
+            << QStringList{"", "", "ixDescending", "ixDescending"};
+        QTest::newRow("last option named, primary never beside unique")
+            << QList<unsigned>{ixPrimary, ixPrimary | ixUnique, ixUnique | ixDescending,
+                               ixCaseInsensitive | ixExpression}
+            << QStringList{"ixPrimary", "ixUnique", "ixDescending", "ixExpression"};
+    }
+
+    void optionLabels()
+    {
+        QFETCH(QList<unsigned>, options);
+        QFETCH(QStringList, labels);
+        TableStructure t;
+        t.tableName = QStringLiteral("T");
+        for (unsigned o : options)
+            t.indexes.append({QStringLiteral("I"), QStringLiteral("F"), o});
+        const QList<DicoRow> rows = PlanCaptureRows(t, 1);
+        QStringList got;
+        for (int i = 1; i < rows.size(); ++i)
+            got.append(*rows[i].type);
+        QCOMPARE(got, labels);
+    }
+
+    // Values longer than the dictionary's fields are cut; the table name is cut
+    // from the file name; the generator keeps whole names.
+    void cutsToFieldWidths()
+    {
+        const QString longField = QStringLiteral("abcdefghijklmnopqrstuvwxy"); // 25
+        const QString longList = QString(90, QLatin1Char('k'));
+        TableStructure t;
+        t.tableName = RecordedTableName(SourceFileName(QStringLiteral("C:\\data\\averylongname.db")));
+        t.fields = {{longField, 1, 5}};
+        t.indexes = {{QString(), longField, ixPrimary}, {longField, longList, 0}};
+        const QList<DicoRow> rows = PlanCaptureRows(t, 7);
+        QCOMPARE(t.tableName, QStringLiteral("averylongnam"));
+        QCOMPARE(*rows[1].champ, longField.left(20));
+        QCOMPARE(*rows[3].champ, longField.left(20));
+        QCOMPARE(rows[3].description->size(), 80);
+        QCOMPARE(rows[3].noEnreg, 10);
+
+        CodeLines text;
+        CodeGenerator generator(text);
+        GenerateTableCode(t, generator);
+        QVERIFY(text.lines().contains(QStringLiteral("   Add('%1',ftString,5,False);").arg(longField)));
+    }
+
+    void sourceFileName_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("backslash") << "C:\\a\\b\\CLIENTS.DB" << "CLIENTS.DB";
+        QTest::newRow("drive only") << "D:CLIENTS.DB" << "CLIENTS.DB";
+        QTest::newRow("slash") << "/tmp/x/clients.db" << "clients.db";
+        QTest::newRow("bare") << "clients.db" << "clients.db";
+    }
+
+    void sourceFileName()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, name);
+        QCOMPARE(SourceFileName(path), name);
+    }
+
+    // A table without indexes writes only its entry and its fields.
+    void withoutIndexes()
+    {
+        TableStructure t = clientsTable();
+        t.indexes.clear();
+        const QList<DicoRow> rows = PlanCaptureRows(t, 1);
+        QCOMPARE(rows.size(), 6);
+        QCOMPARE(rows.first().noEnreg, 1);
+        QCOMPARE(rows.last().noEnreg, 6);
+        QVERIFY(rows.last().cc && !rows.last().ct);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCapturePlan)
+#include "tst_captureplan.moc"
