@@ -1,0 +1,149 @@
+#include "engine/FileSystem.h"
+
+#include "engine/EngineError.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace engine {
+
+File::~File() = default;
+FileSystem::~FileSystem() = default;
+
+namespace {
+
+class PosixFile : public File {
+public:
+    PosixFile(std::filesystem::path p, int fd) : File(std::move(p)), m_fd(fd) {}
+    ~PosixFile() override { ::close(m_fd); }
+
+    size_t readAt(uint64_t off, void *buf, size_t n) override
+    {
+        size_t done = 0;
+        while (done < n) {
+            ssize_t r = ::pread(m_fd, static_cast<char *>(buf) + done, n - done, off_t(off + done));
+            if (r < 0) {
+                if (errno == EINTR)
+                    continue;
+                throwIo(path(), "lecture", errno);
+            }
+            if (r == 0)
+                break;
+            done += size_t(r);
+        }
+        return done;
+    }
+
+    void writeAt(uint64_t off, const void *buf, size_t n) override
+    {
+        size_t done = 0;
+        while (done < n) {
+            ssize_t r = ::pwrite(m_fd, static_cast<const char *>(buf) + done, n - done,
+                                 off_t(off + done));
+            if (r < 0) {
+                if (errno == EINTR)
+                    continue;
+                throwIo(path(), "écriture", errno);
+            }
+            done += size_t(r);
+        }
+    }
+
+    uint64_t size() override
+    {
+        struct stat st;
+        if (::fstat(m_fd, &st) != 0)
+            throwIo(path(), "taille", errno);
+        return uint64_t(st.st_size);
+    }
+
+    void truncate(uint64_t size) override
+    {
+        if (::ftruncate(m_fd, off_t(size)) != 0)
+            throwIo(path(), "troncature", errno);
+    }
+
+    void sync() override
+    {
+        if (::fdatasync(m_fd) != 0 && errno != EINVAL)
+            throwIo(path(), "synchronisation", errno);
+    }
+
+private:
+    int m_fd;
+};
+
+PosixFileSystem g_posix;
+FileSystem *g_current = nullptr;
+
+} // namespace
+
+std::unique_ptr<File> PosixFileSystem::open(const std::filesystem::path &p, OpenMode mode)
+{
+    int flags = O_CLOEXEC;
+    switch (mode) {
+    case OpenMode::Read: flags |= O_RDONLY; break;
+    case OpenMode::ReadWrite: flags |= O_RDWR; break;
+    case OpenMode::CreateTruncate: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+    }
+    int fd = ::open(p.c_str(), flags, 0666);
+    if (fd < 0) {
+        int err = errno;
+        if (err == ENOENT)
+            throw EngineError(ErrorCode::NotFound, "Table ou fichier introuvable : " + quoted(p), err);
+        if (err == EACCES || err == EROFS || err == EPERM)
+            throw EngineError(ErrorCode::ReadOnly,
+                              "Accès refusé à " + quoted(p) + " : " + std::strerror(err), err);
+        throwIo(p, "ouverture", err);
+    }
+    struct stat st;
+    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        throw EngineError(ErrorCode::NotParadox, quoted(p) + " est un dossier, pas une table");
+    }
+    return std::make_unique<PosixFile>(p, fd);
+}
+
+bool PosixFileSystem::exists(const std::filesystem::path &p)
+{
+    struct stat st;
+    return ::stat(p.c_str(), &st) == 0;
+}
+
+void PosixFileSystem::remove(const std::filesystem::path &p)
+{
+    if (::unlink(p.c_str()) != 0 && errno != ENOENT)
+        throwIo(p, "suppression", errno);
+}
+
+void PosixFileSystem::rename(const std::filesystem::path &from, const std::filesystem::path &to)
+{
+    if (::rename(from.c_str(), to.c_str()) != 0)
+        throwIo(from, "renommage", errno);
+}
+
+std::vector<std::filesystem::path> PosixFileSystem::list(const std::filesystem::path &dir)
+{
+    std::vector<std::filesystem::path> out;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        if (it->is_regular_file(ec))
+            out.push_back(it->path());
+    }
+    return out;
+}
+
+FileSystem &fileSystem()
+{
+    return g_current ? *g_current : g_posix;
+}
+
+void setFileSystem(FileSystem *fs)
+{
+    g_current = fs;
+}
+
+} // namespace engine

@@ -1,0 +1,74 @@
+#pragma once
+// One open table file, shared by every cursor on it in the process.
+//
+// TableFile::open returns the same object for every path that names the same file
+// (canonical path), as long as someone holds it. Opening reads the header only
+// (plus the headers of the index files when indexes() is asked); rows are read
+// block by block when a cursor or forEachRow first needs them. Writing goes
+// through Cursor; every write bumps generation() so that other cursors re-seek.
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/FieldInfo.h"
+#include "engine/IndexInfo.h"
+#include "engine/Value.h"
+
+namespace engine {
+
+class TableData;
+
+class TableFile {
+public:
+    // Throws EngineError: NotFound, NotParadox, Corrupt (header damage), Io.
+    // An encrypted table opens (its structure is readable); reading its rows throws Encrypted.
+    static std::shared_ptr<TableFile> open(const std::filesystem::path &file);
+    // True when a TableFile for this file is alive in the process.
+    static bool isOpen(const std::filesystem::path &file);
+
+    ~TableFile(); // writes pending index files (errors are swallowed; call flush() to see them)
+    TableFile(const TableFile &) = delete;
+    TableFile &operator=(const TableFile &) = delete;
+
+    const std::filesystem::path &path() const;
+    int versionByte() const;          // header byte 0x39 (3..12)
+    int level() const;                // 3, 4, 5 or 7
+    int codePage() const;             // code page of the text (the level-3 default for level 3)
+    const std::string &sortOrder() const; // language driver name ("" for level 3)
+    int sortOrderId() const;          // header byte 0x29
+    bool isKeyed() const;
+    bool isEncrypted() const;
+    int keyFieldCount() const;
+    int blockSize() const;            // bytes
+    int recordSize() const;           // bytes
+    uint32_t recordCount() const;     // rows: the header's count until the rows were read, then the real count
+    const std::vector<FieldInfo> &fields() const;
+    int fieldIndex(std::string_view name) const; // case-insensitive; -1 if none
+    std::vector<IndexInfo> indexes() const;      // primary, then .Xnn by field, then .XGn by number
+
+    uint64_t generation() const;
+
+    // Every row in physical order (the block chain: key order for keyed tables,
+    // insertion order for unkeyed ones). Stop early by returning false.
+    void forEachRow(const std::function<bool(const Row &)> &visit) const;
+
+    // A row of NULLs with the table's field count.
+    Row emptyRow() const;
+
+    // Writes the index files of a modified table and syncs every file.
+    void flush();
+
+    // Internal state shared with Cursor.
+    TableData &data() const;
+
+private:
+    explicit TableFile(std::unique_ptr<TableData> d);
+    std::unique_ptr<TableData> m_data;
+};
+
+} // namespace engine
