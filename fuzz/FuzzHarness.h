@@ -1,0 +1,118 @@
+#pragma once
+// What the fuzz target does with one input, shared with the replay test so that a
+// committed crasher is replayed exactly as it was found: open the table family from
+// memory, read its structure, read every row, walk every index both ways and look
+// up the first key. Engine errors are the expected outcome for damaged input; any
+// other exception, crash or sanitizer report is a finding.
+
+#include "fuzz/FuzzInput.h"
+#include "fuzz/MemoryFileSystem.h"
+
+#include "engine/Cursor.h"
+#include "engine/EngineError.h"
+#include "engine/FileSystem.h"
+#include "engine/TableFile.h"
+
+#include <string>
+#include <vector>
+
+namespace fuzzsupport {
+
+struct HarnessResult {
+    bool opened = false;
+    int engineErrors = 0;   // EngineErrors raised by any step
+    int64_t rows = 0;       // rows seen by the physical walk
+    int indexesWalked = 0;  // indexes whose cursor walk ended without an error
+    std::vector<std::string> messages; // the EngineError texts, for the tests
+};
+
+namespace detail {
+
+// Caps the work per input so that a huge (valid) table cannot time the fuzzer out.
+inline constexpr int64_t kMaxSteps = 200000;
+
+template <typename F>
+void guarded(HarnessResult &r, F &&f)
+{
+    try {
+        f();
+    } catch (const engine::EngineError &e) {
+        ++r.engineErrors;
+        r.messages.emplace_back(e.what());
+    }
+}
+
+inline std::vector<std::string> splitFields(const std::string &joined)
+{
+    std::vector<std::string> out;
+    size_t start = 0;
+    while (!joined.empty()) {
+        size_t semi = joined.find(';', start);
+        out.push_back(joined.substr(start, semi - start));
+        if (semi == std::string::npos) break;
+        start = semi + 1;
+    }
+    return out;
+}
+
+inline void walkIndex(HarnessResult &r, const std::shared_ptr<engine::TableFile> &t,
+                      const engine::IndexInfo &ix)
+{
+    engine::Cursor c(t, ix.options & engine::ixPrimary ? std::vector<std::string>{}
+                                                       : splitFields(ix.fields));
+    int64_t steps = 0;
+    engine::Row firstRow;
+    if (c.first()) {
+        firstRow = c.row();
+        while (steps++ < kMaxSteps && c.next()) (void)c.row();
+    }
+    if (c.last())
+        while (steps++ < kMaxSteps && c.prior()) (void)c.row();
+    (void)c.count();
+    if (!firstRow.empty()) {
+        std::vector<engine::Value> key;
+        for (const auto &name : splitFields(ix.fields)) {
+            int f = t->fieldIndex(name);
+            if (f >= 0 && size_t(f) < firstRow.size()) key.push_back(firstRow[size_t(f)]);
+        }
+        if (!key.empty()) {
+            (void)c.findKey(key);
+            c.setRange(key.front());
+            if (c.first())
+                while (steps++ < kMaxSteps && c.next()) (void)c.row();
+        }
+    }
+    ++r.indexesWalked;
+}
+
+} // namespace detail
+
+// Runs the table family in `files` through the engine (files go under dir/T.<ext>).
+inline HarnessResult exerciseFamily(const std::vector<FuzzFile> &files)
+{
+    HarnessResult r;
+    MemoryFileSystem fs;
+    const std::filesystem::path dir = "/kv-fuzz";
+    for (const auto &f : files) fs.put(dir / ("T." + f.ext), f.bytes);
+    engine::setFileSystem(&fs);
+    detail::guarded(r, [&] {
+        auto t = engine::TableFile::open(dir / "T.DB");
+        r.opened = true;
+        for (const auto &f : t->fields()) (void)(f.typeCode() + f.displayWidth());
+        std::vector<engine::IndexInfo> indexes;
+        detail::guarded(r, [&] { indexes = t->indexes(); });
+        detail::guarded(r, [&] {
+            t->forEachRow([&](const engine::Row &) { return ++r.rows < detail::kMaxSteps; });
+        });
+        for (const auto &ix : indexes) detail::guarded(r, [&] { detail::walkIndex(r, t, ix); });
+    });
+    engine::setFileSystem(nullptr);
+    return r;
+}
+
+inline HarnessResult exerciseInput(const uint8_t *data, size_t size)
+{
+    return exerciseFamily(unpackInput(data, size));
+}
+
+} // namespace fuzzsupport
