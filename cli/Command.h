@@ -30,5 +30,6 @@ bool splitOptions(const std::vector<std::string> &args, const std::vector<std::s
 // The commands, each defined in its own file.
 int runInfo(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);
 int runRows(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);
+int runCode(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);
 
 } // namespace cli

@@ -17,6 +17,7 @@ const cli::Command kCommands[] = {
      "structure of each table: level, code page, sort order, rows, fields, indexes", cli::runInfo},
     {"rows", "[--json] TABLE.db", "every row of a table in the order its blocks chain them",
      cli::runRows},
+    {"code", "TABLE.db... [-o FILE]", "table-creation code of each table, lines ended by CR LF", cli::runCode},
 };
 
 void printUsage(std::ostream &out)

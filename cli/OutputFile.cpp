@@ -1,0 +1,70 @@
+#include "cli/OutputFile.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <ostream>
+
+namespace cli {
+
+namespace {
+bool contains(const std::vector<std::string> &list, const std::string &s)
+{
+    return std::find(list.begin(), list.end(), s) != list.end();
+}
+} // namespace
+
+bool splitValueOptions(const std::vector<std::string> &args,
+                       const std::vector<std::string> &valueOptions,
+                       const std::vector<std::string> &flags, std::vector<std::string> &operands,
+                       std::string &value, std::ostream &err, std::vector<std::string> *givenFlags)
+{
+    bool optionsEnded = false;
+    bool haveValue = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string &a = args[i];
+        if (optionsEnded || a.size() < 2 || a[0] != '-') {
+            operands.push_back(a);
+        } else if (a == "--") {
+            optionsEnded = true;
+        } else if (contains(valueOptions, a)) {
+            if (i + 1 >= args.size()) {
+                err << "korvanta-cli: option '" << a << "' needs a file name\n";
+                return false;
+            }
+            if (haveValue) {
+                err << "korvanta-cli: option '" << a << "' given twice\n";
+                return false;
+            }
+            value = args[++i];
+            haveValue = true;
+        } else if (contains(flags, a)) {
+            if (givenFlags) givenFlags->push_back(a);
+        } else {
+            err << "korvanta-cli: unknown option '" << a << "'\n";
+            return false;
+        }
+    }
+    return true;
+}
+
+bool writeOutput(const std::string &text, const std::string &file, std::ostream &out,
+                 std::ostream &err)
+{
+    if (file.empty()) {
+        out << text;
+        out.flush();
+        return bool(out);
+    }
+    std::ofstream stream(file, std::ios::binary | std::ios::trunc);
+    if (stream) stream << text;
+    if (stream) stream.close();
+    if (!stream) {
+        err << file << ": " << std::strerror(errno) << '\n';
+        return false;
+    }
+    return true;
+}
+
+} // namespace cli
