@@ -1,0 +1,70 @@
+#include "framework/dataset/DataSource.h"
+
+#include "framework/dataset/Table.h"
+
+namespace dataset {
+
+DataSource::DataSource(QObject *parent, const QString &name) : QObject(parent)
+{
+    setObjectName(name);
+}
+
+DataSource::~DataSource()
+{
+    if (m_dataSet)
+        m_dataSet->removeSource(this);
+    // Details keep a guarded pointer to this source: they see it vanish and show no rows
+    // from then on, without being told now (their window may be going away too).
+}
+
+void DataSource::setDataSet(Table *table)
+{
+    if (table == m_dataSet)
+        return;
+    if (m_dataSet)
+        m_dataSet->removeSource(this);
+    m_dataSet = table;
+    if (table)
+        table->addSource(this);
+    stateEvent();
+}
+
+DataSetState DataSource::State() const
+{
+    return m_dataSet ? m_dataSet->State() : DataSetState::Inactive;
+}
+
+void DataSource::dataEvent(Field *field)
+{
+    if (!m_dataSet || !m_dataSet->Active())
+        return;
+    // Details first, so that handlers of dataChanged see them on the master's row.
+    const QList<QPointer<Table>> details = m_details;
+    for (const QPointer<Table> &d : details)
+        if (d)
+            d->masterDataChanged(field);
+    if (m_dataSet && m_dataSet->Active())
+        emit dataChanged(field);
+}
+
+void DataSource::stateEvent()
+{
+    const QList<QPointer<Table>> details = m_details;
+    for (const QPointer<Table> &d : details)
+        if (d)
+            d->masterStateChanged();
+    emit stateChanged();
+}
+
+void DataSource::addDetail(Table *detail)
+{
+    if (!m_details.contains(detail))
+        m_details.append(detail);
+}
+
+void DataSource::removeDetail(Table *detail)
+{
+    m_details.removeIf([detail](const QPointer<Table> &t) { return !t || t == detail; });
+}
+
+} // namespace dataset

@@ -1,0 +1,75 @@
+#pragma once
+// A database alias component ("dbDico", "dbLitTable"): driver STANDARD, one parameter PATH
+// against which bare table names resolve. Tables name it through their DatabaseName; the
+// alias names are process-wide (letter case ignored), as the component names are.
+//
+// Connecting does not touch the disk beyond starting the engine: the first connection of
+// the process starts it (engine::initialise). A table that opens connects its database by
+// itself; disconnecting closes every table opened through it.
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+
+#include <filesystem>
+#include <memory>
+
+namespace engine {
+class Database;
+}
+
+namespace dataset {
+
+class Table;
+
+class Database : public QObject {
+    Q_OBJECT
+public:
+    // objectName and DatabaseName both start as `name`.
+    explicit Database(QObject *parent = nullptr, const QString &name = {});
+    ~Database() override;
+
+    QString DatabaseName() const { return m_aliasName; }
+    void setDatabaseName(const QString &alias); // refused while connected
+    QString DriverName() const { return m_driverName; }
+    void setDriverName(const QString &driver);
+    // "NAME=value" lines; only PATH is used. Refused while connected.
+    QStringList Params() const { return m_params; }
+    void setParams(const QStringList &params);
+    QString Path() const;             // the value of PATH ("" when absent)
+    void setPath(const QString &dir); // sets PATH, keeping the other parameters
+
+    bool Connected() const { return m_connected; }
+    void setConnected(bool on);
+    void Open();
+    void Close();
+
+    // The file a table name stands for: a full path names the file itself, a bare name
+    // is looked up in PATH (engine rules; an invalid name raises the engine's error).
+    std::filesystem::path resolve(const QString &tableName) const;
+
+    // The live alias with that name (letter case ignored), nullptr if none. When two live
+    // components carry the same alias, the one created last wins.
+    static Database *find(const QString &aliasName);
+
+    // Starts the engine if no connection of this process did yet.
+    static void ensureEngineStarted();
+
+signals:
+    void connectedChanged(bool connected);
+
+private:
+    friend class Table;
+    void attach(Table *table);
+    void detach(Table *table);
+    void refuseWhileConnected(const char *what) const;
+
+    QString m_aliasName;
+    QString m_driverName = QStringLiteral("STANDARD");
+    QStringList m_params;
+    bool m_connected = false;
+    QList<QPointer<Table>> m_openTables;
+};
+
+} // namespace dataset

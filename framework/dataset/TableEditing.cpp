@@ -1,0 +1,145 @@
+// Table: Append/Insert, Edit, Post, Cancel, Delete and setting field values.
+#include "framework/dataset/Table.h"
+
+#include "framework/dataset/DatasetError.h"
+#include "framework/dataset/Field.h"
+
+#include "engine/Cursor.h"
+#include "engine/TableFile.h"
+
+namespace dataset {
+
+void Table::setState(DataSetState state)
+{
+    m_state = state;
+}
+
+// Raises stateChanged then dataChanged, stopping when a stateChanged handler closed the view.
+void Table::notifyStateAndData()
+{
+    QPointer<Table> self(this);
+    notifyState();
+    if (self && Active())
+        notifyData();
+}
+
+void Table::Append()
+{
+    requireActive("ajouter une ligne");
+    if (!checkBrowseMode())
+        return;
+    m_buffer = m_file->emptyRow();
+    // A detail's new row belongs to the master's current row from the start.
+    if (m_haveRangeKey && !m_indexColumns.empty())
+        m_buffer[m_indexColumns.front()] = m_rangeKey;
+    m_modified = false;
+    setState(DataSetState::Insert);
+    notifyStateAndData();
+}
+
+void Table::Insert()
+{
+    // Rows take their place by the index when posted: inserting is appending.
+    Append();
+}
+
+void Table::Edit()
+{
+    requireActive("modifier une ligne");
+    if (m_state == DataSetState::Edit || m_state == DataSetState::Insert)
+        return;
+    if (!m_hasRow)
+        throw DatasetError(QStringLiteral("Impossible de modifier : la table %1 ne montre aucune "
+                                          "ligne")
+                               .arg(quoted(displayName())));
+    // Start from the row as the file holds it now (another view may have changed it).
+    if (m_cursor->atRow() && sameRow(m_cursor->row(), m_current))
+        m_current = m_cursor->row();
+    m_buffer = m_current;
+    m_modified = false;
+    setState(DataSetState::Edit);
+    notifyStateAndData();
+}
+
+void Table::Post()
+{
+    requireActive("enregistrer la ligne");
+    if (m_state != DataSetState::Edit && m_state != DataSetState::Insert)
+        return;
+    // A refused row (key violation, disk full) leaves the view in Edit or Insert state with
+    // the values typed, as it was before Post.
+    if (m_state == DataSetState::Insert)
+        m_cursor->insert(m_buffer);
+    else
+        m_cursor->update(m_buffer);
+    m_modified = false;
+    m_buffer.clear();
+    setState(DataSetState::Browse);
+    if (landNearCursor())
+        m_bof = m_eof = false;
+    else
+        setNoRow();
+    ++m_viewGeneration;
+    notifyStateAndData();
+}
+
+void Table::Cancel()
+{
+    if (m_state != DataSetState::Edit && m_state != DataSetState::Insert)
+        return;
+    m_modified = false;
+    m_buffer.clear();
+    setState(DataSetState::Browse);
+    notifyStateAndData();
+}
+
+void Table::Delete()
+{
+    requireActive("supprimer une ligne");
+    if (m_state == DataSetState::Insert) {
+        Cancel(); // the new row was never written
+        return;
+    }
+    if (!m_hasRow)
+        throw DatasetError(QStringLiteral("Impossible de supprimer : la table %1 ne montre "
+                                          "aucune ligne")
+                               .arg(quoted(displayName())));
+    const bool wasEditing = m_state == DataSetState::Edit;
+    // Whether a row follows decides Eof afterwards: the next row becomes current, and
+    // when the last row went the previous one does, with Eof set.
+    const bool hasNext = stepVisible(true);
+    if (hasNext)
+        stepVisible(false);
+    m_cursor->remove();
+    m_modified = false;
+    m_buffer.clear();
+    setState(DataSetState::Browse);
+    if (landNearCursor()) {
+        m_bof = false;
+        m_eof = !hasNext;
+    } else {
+        setNoRow();
+    }
+    ++m_viewGeneration;
+    if (wasEditing)
+        notifyStateAndData();
+    else
+        notifyData();
+}
+
+void Table::setFieldValue(Field *field, engine::Value value)
+{
+    if (field->m_table != this || field->m_column < 0 || !Active())
+        throw DatasetError(QStringLiteral("Le champ %1 de la table %2 n'est pas disponible : la "
+                                          "table est fermée")
+                               .arg(quoted(field->FieldName()), quoted(displayName())));
+    if (m_state != DataSetState::Edit && m_state != DataSetState::Insert)
+        throw DatasetError(QStringLiteral("Impossible de modifier le champ %1 : la table %2 "
+                                          "n'est ni en modification ni en insertion")
+                               .arg(quoted(field->FieldName()), quoted(displayName())));
+    m_buffer[field->m_column] = std::move(value);
+    m_modified = true;
+    notifyData(field);
+}
+
+} // namespace dataset

@@ -1,0 +1,335 @@
+// Table: moving through the view, Bof/Eof, FindKey, counting and re-reading.
+//
+// Invariant: while the view has a current row, the engine cursor stands on it (or, after
+// another view deleted it, on the row that followed it). Moves that fail put the cursor
+// back where it was.
+#include "framework/dataset/Table.h"
+
+#include "framework/dataset/DatasetError.h"
+#include "framework/dataset/ValueConvert.h"
+
+#include "engine/Cursor.h"
+#include "engine/TableFile.h"
+
+namespace dataset {
+
+bool Table::stepVisible(bool forward)
+{
+    int moved = 0;
+    while (forward ? m_cursor->next() : m_cursor->prior()) {
+        ++moved;
+        if (visible(m_cursor->row()))
+            return true;
+    }
+    for (; moved > 0; --moved)
+        forward ? m_cursor->prior() : m_cursor->next();
+    return false;
+}
+
+bool Table::seekFromEdge(bool fromStart)
+{
+    if (m_detailEmpty)
+        return false;
+    if (!(fromStart ? m_cursor->first() : m_cursor->last()))
+        return false;
+    return visible(m_cursor->row()) || stepVisible(fromStart);
+}
+
+void Table::setCurrentFromCursor()
+{
+    m_current = m_cursor->row();
+    m_hasRow = true;
+}
+
+void Table::setNoRow()
+{
+    m_hasRow = false;
+    m_current = m_file ? m_file->emptyRow() : engine::Row();
+    m_bof = m_eof = true;
+}
+
+void Table::positionFirst()
+{
+    if (seekFromEdge(true)) {
+        setCurrentFromCursor();
+        m_bof = true;
+        m_eof = false;
+    } else {
+        setNoRow();
+    }
+}
+
+void Table::positionLast()
+{
+    if (seekFromEdge(false)) {
+        setCurrentFromCursor();
+        m_bof = false;
+        m_eof = true;
+    } else {
+        setNoRow();
+    }
+}
+
+// After a write or a re-read: the cursor's row when it shows, else the nearest one that
+// does, following rows first.
+bool Table::landNearCursor()
+{
+    if (m_detailEmpty || !m_cursor->atRow())
+        return false;
+    if (visible(m_cursor->row()) || stepVisible(true) || stepVisible(false)) {
+        setCurrentFromCursor();
+        return true;
+    }
+    return false;
+}
+
+bool Table::checkBrowseMode()
+{
+    if (m_state != DataSetState::Edit && m_state != DataSetState::Insert)
+        return true;
+    QPointer<Table> self(this);
+    if (m_modified)
+        Post();
+    else
+        Cancel();
+    return self && Active();
+}
+
+void Table::First()
+{
+    requireActive("aller à la première ligne");
+    if (!checkBrowseMode())
+        return;
+    positionFirst();
+    notifyData();
+}
+
+void Table::Last()
+{
+    requireActive("aller à la dernière ligne");
+    if (!checkBrowseMode())
+        return;
+    positionLast();
+    notifyData();
+}
+
+void Table::Next()
+{
+    requireActive("aller à la ligne suivante");
+    if (!checkBrowseMode())
+        return;
+    if (!m_hasRow) {
+        m_bof = m_eof = true;
+        return;
+    }
+    // When another view deleted our row, the cursor already stands on the one after it.
+    const bool successorReady = m_cursor->atRow() && !sameRow(m_cursor->row(), m_current) &&
+                                visible(m_cursor->row());
+    if (successorReady || stepVisible(true)) {
+        setCurrentFromCursor();
+        m_bof = m_eof = false;
+        notifyData();
+    } else {
+        m_bof = false;
+        m_eof = true;
+    }
+}
+
+void Table::Prior()
+{
+    requireActive("aller à la ligne précédente");
+    if (!checkBrowseMode())
+        return;
+    if (!m_hasRow) {
+        m_bof = m_eof = true;
+        return;
+    }
+    if (stepVisible(false)) {
+        setCurrentFromCursor();
+        m_bof = m_eof = false;
+        notifyData();
+    } else {
+        m_bof = true;
+        m_eof = false;
+    }
+}
+
+bool Table::IsEmpty() const
+{
+    return !Active() || (!m_hasRow && m_state != DataSetState::Insert);
+}
+
+int Table::RecordCount() const
+{
+    requireActive("compter les lignes");
+    if (m_detailEmpty)
+        return 0;
+    return int(m_cursor->count());
+}
+
+bool Table::sameRow(const engine::Row &a, const engine::Row &b) const
+{
+    if (a.size() != b.size())
+        return false;
+    if (!m_file || !m_file->isKeyed())
+        return a == b;
+    const int keys = std::min<int>(m_file->keyFieldCount(), int(a.size()));
+    for (int i = 0; i < keys; ++i)
+        if (!(a[i] == b[i]))
+            return false;
+    return true;
+}
+
+bool Table::keyMatches(const engine::Row &row, const std::vector<engine::Value> &key) const
+{
+    for (size_t i = 0; i < key.size() && i < m_indexColumns.size(); ++i) {
+        const engine::Value &a = row[m_indexColumns[i]];
+        const engine::Value &b = key[i];
+        if (m_indexCaseInsensitive && a.kind == engine::Value::Kind::Text &&
+            b.kind == engine::Value::Kind::Text) {
+            if (QString::fromStdString(a.text).compare(QString::fromStdString(b.text),
+                                                       Qt::CaseInsensitive) != 0)
+                return false;
+        } else if (!(a == b)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Puts the cursor back on `target` (the same row by primary key, or by all its values in
+// a table without key): first through the current index, then by walking the view.
+bool Table::relocate(const engine::Row &target)
+{
+    if (!m_indexColumns.empty()) {
+        std::vector<engine::Value> key;
+        for (int col : m_indexColumns)
+            key.push_back(target[col]);
+        if (m_cursor->findKey(key)) {
+            do {
+                if (sameRow(m_cursor->row(), target))
+                    return true;
+            } while (m_cursor->next() && keyMatches(m_cursor->row(), key));
+        }
+    }
+    if (!m_cursor->first())
+        return false;
+    do {
+        if (sameRow(m_cursor->row(), target))
+            return true;
+    } while (m_cursor->next());
+    return false;
+}
+
+bool Table::FindKey(const QVariantList &keyValues)
+{
+    requireActive("chercher une clé");
+    if (!checkBrowseMode() || m_detailEmpty)
+        return false;
+    if (keyValues.isEmpty() || keyValues.size() > qsizetype(m_indexColumns.size()))
+        throw DatasetError(QStringLiteral("Recherche impossible dans la table %1 : %2 valeur(s) "
+                                          "de clé pour un index de %3 champ(s)")
+                               .arg(quoted(displayName()))
+                               .arg(keyValues.size())
+                               .arg(m_indexColumns.size()));
+    std::vector<engine::Value> key;
+    for (qsizetype i = 0; i < keyValues.size(); ++i) {
+        const engine::FieldInfo &info = m_file->fields()[m_indexColumns[i]];
+        const convert::Target target{info, displayName()};
+        key.push_back(convert::fitToField(convert::fromVariant(keyValues[i], target), info));
+    }
+    const bool had = m_hasRow;
+    const engine::Row saved = m_current;
+    bool found = m_cursor->findKey(key);
+    // The first match may be hidden by the filter; a later one with the same key may not.
+    while (found && !visible(m_cursor->row()))
+        found = m_cursor->next() && keyMatches(m_cursor->row(), key);
+    if (found) {
+        setCurrentFromCursor();
+        m_bof = m_eof = false;
+        notifyData();
+        return true;
+    }
+    if (had)
+        relocate(saved);
+    return false;
+}
+
+void Table::resync()
+{
+    if (m_hasRow && landNearCursor())
+        return; // Bof/Eof keep their meaning for the same row
+    positionFirst();
+}
+
+void Table::Refresh()
+{
+    requireActive("rafraîchir");
+    if (!checkBrowseMode())
+        return;
+    resync();
+    ++m_viewGeneration;
+    notifyData();
+}
+
+// ---- For item models --------------------------------------------------------------------
+
+std::vector<engine::Row> Table::visibleRows(int *currentIndex) const
+{
+    std::vector<engine::Row> rows;
+    if (currentIndex)
+        *currentIndex = -1;
+    if (!Active() || m_detailEmpty)
+        return rows;
+    std::unique_ptr<engine::Cursor> c = makeCursor(currentIndexFields());
+    if (m_haveRangeKey)
+        c->setRange(m_rangeKey);
+    if (!c->first())
+        return rows;
+    do {
+        const engine::Row &row = c->row();
+        if (!visible(row))
+            continue;
+        if (currentIndex && *currentIndex < 0 && m_hasRow && sameRow(row, m_current))
+            *currentIndex = int(rows.size());
+        rows.push_back(row);
+    } while (c->next());
+    return rows;
+}
+
+int Table::currentRowIndex() const
+{
+    int index = -1;
+    if (m_hasRow)
+        visibleRows(&index);
+    return index;
+}
+
+bool Table::moveToRowIndex(int index)
+{
+    requireActive("changer de ligne");
+    if (!checkBrowseMode() || index < 0)
+        return false;
+    int cur = currentRowIndex();
+    if (cur < 0) {
+        positionFirst();
+        if (!m_hasRow)
+            return false;
+        cur = 0;
+    }
+    while (cur < index && stepVisible(true))
+        ++cur;
+    while (cur > index && stepVisible(false))
+        --cur;
+    setCurrentFromCursor();
+    m_bof = m_eof = false;
+    notifyData();
+    return cur == index;
+}
+
+quint64 Table::contentGeneration() const
+{
+    return (m_viewGeneration << 32) ^ (m_file ? m_file->generation() : 0);
+}
+
+} // namespace dataset
