@@ -1,0 +1,44 @@
+#include "framework/widgets/DBNavigator.h"
+
+#include "framework/widgets/Component.h"
+
+#include <QToolButton>
+
+namespace widgets {
+
+namespace {
+const char* const kSymbols[] = {"|<", "<", ">", ">|", "+", "-", "^", "v", "x", "@"};
+}
+
+DBNavigator::DBNavigator(QWidget* parent, const QString& name) : QWidget(parent)
+{
+    adopt(this, name, parent);
+    for (int k = nbFirst; k <= nbRefresh; ++k) {
+        auto* b = new QToolButton(this);
+        b->setText(QString::fromLatin1(kSymbols[k]));
+        connect(b, &QToolButton::clicked, this, [this, k] { emit clicked(k); });
+        buttons_.append(b);
+    }
+    resize(240, 25);
+}
+
+void DBNavigator::setHints(const QStringList& hints)
+{
+    hints_ = hints;
+    for (int k = 0; k < buttons_.size(); ++k)
+        buttons_[k]->setToolTip(hints_.value(k));
+}
+
+QString DBNavigator::buttonHint(Button button) const
+{
+    return buttons_.value(button) ? buttons_[button]->toolTip() : QString();
+}
+
+void DBNavigator::resizeEvent(QResizeEvent*)
+{
+    const int n = static_cast<int>(buttons_.size());
+    for (int k = 0; k < n; ++k)
+        buttons_[k]->setGeometry(k * width() / n, 0, (k + 1) * width() / n - k * width() / n, height());
+}
+
+} // namespace widgets

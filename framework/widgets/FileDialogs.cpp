@@ -1,0 +1,68 @@
+#include "framework/widgets/FileDialogs.h"
+
+#include "framework/widgets/TestFailure.h"
+
+#include <QFileDialog>
+
+namespace widgets {
+
+namespace {
+
+class RealFileDialogs : public FileDialogs {
+public:
+    QString saveFileName(QWidget* parent, const SaveRequest& request) override
+    {
+        QString start = request.initialDir;
+        if (!request.fileName.isEmpty())
+            start = start.isEmpty() ? request.fileName : start + QLatin1Char('/') + request.fileName;
+        return QFileDialog::getSaveFileName(parent, request.title, start, qtFilterOf(request.filter));
+    }
+};
+
+FileDialogs*& installed()
+{
+    static FileDialogs* dialogs = nullptr;
+    return dialogs;
+}
+
+} // namespace
+
+FileDialogs& FileDialogs::current()
+{
+    static RealFileDialogs real;
+    return installed() ? *installed() : real;
+}
+
+void FileDialogs::install(FileDialogs* dialogs)
+{
+    installed() = dialogs;
+}
+
+QString qtFilterOf(const QString& filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList entries;
+    for (int k = 0; k + 1 < parts.size(); k += 2) {
+        const QString description = parts[k];
+        const QString patterns = QString(parts[k + 1]).replace(QLatin1Char(';'), QLatin1Char(' '));
+        if (description.contains(QLatin1Char('(') + patterns + QLatin1Char(')')))
+            entries.append(description);
+        else
+            entries.append(description + QStringLiteral(" (") + patterns + QLatin1Char(')'));
+    }
+    return entries.join(QStringLiteral(";;"));
+}
+
+QString QueuedFileDialogs::saveFileName(QWidget*, const SaveRequest& request)
+{
+    requests_.append(request);
+    if (answers_.empty()) {
+        TestFailure::report(QStringLiteral("Dialogue d'enregistrement inattendu : %1").arg(request.title));
+        return {};
+    }
+    QString answer = answers_.front();
+    answers_.pop_front();
+    return answer;
+}
+
+} // namespace widgets

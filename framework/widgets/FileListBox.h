@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QListWidget>
+#include <QStringList>
+
+namespace widgets {
+
+// The files of one directory that match a mask, by name. The mask holds one
+// or more patterns separated by ";" and matches regardless of letter case
+// ("*.db" lists CLIENTS.DB and notes.db). With multiple selection several
+// files can be selected; the focused file is the one last clicked.
+class FileListBox : public QListWidget {
+    Q_OBJECT
+    Q_PROPERTY(QString Hint READ hint WRITE setHint)
+
+public:
+    FileListBox(QWidget* parent, const QString& name);
+
+    QString hint() const { return toolTip(); }
+    void setHint(const QString& hint) { setToolTip(hint); }
+
+    QString directory() const { return directory_; }
+    void setDirectory(const QString& directory);
+    QString mask() const { return mask_; }
+    void setMask(const QString& mask);
+    void setMultiSelect(bool multi);
+    bool multiSelect() const;
+
+    // Reads the directory again.
+    void refresh();
+
+    QStringList fileNames() const; // the listed names, in order
+    int itemIndex() const { return currentRow(); }
+    void setItemIndex(int index) { setCurrentRow(index); }
+    int selCount() const;
+    // Full path of the focused file when it is selected, else an empty text.
+    QString fileName() const;
+    // Selects the listed file with this name (or full path) and focuses it.
+    bool selectFile(const QString& name);
+
+signals:
+    void directoryChanged(const QString& directory);
+
+private:
+    QString directory_;
+    QString mask_ = QStringLiteral("*.*");
+};
+
+} // namespace widgets

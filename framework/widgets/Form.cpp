@@ -1,0 +1,270 @@
+#include "framework/widgets/Form.h"
+
+#include "framework/widgets/Align.h"
+#include "framework/widgets/Button.h"
+#include "framework/widgets/Component.h"
+#include "framework/widgets/ErrorGuard.h"
+#include "framework/widgets/Loadable.h"
+#include "framework/widgets/ModalSeam.h"
+#include "framework/widgets/Screen.h"
+#include "framework/widgets/TestFailure.h"
+
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QTimer>
+
+namespace widgets {
+
+Form::Form(QWidget* parent, const QString& name) : QWidget(parent, Qt::Window)
+{
+    // A window given another window as parent is one of its components.
+    adopt(this, name, parent);
+}
+
+Form::~Form() = default;
+
+QString Form::caption() const
+{
+    return windowTitle();
+}
+
+void Form::setCaption(const QString& caption)
+{
+    setWindowTitle(caption);
+}
+
+QString Form::hint() const
+{
+    return hint_;
+}
+
+void Form::setHint(const QString& hint)
+{
+    hint_ = hint;
+    setToolTip(hint);
+}
+
+void Form::addComponent(QObject* component)
+{
+    if (!component || component == this || components_.contains(component))
+        return;
+    components_.append(component);
+}
+
+QObject* Form::findComponent(const QString& name) const
+{
+    if (name.isEmpty())
+        return nullptr;
+    for (const QPointer<QObject>& c : components_) {
+        if (c && c->objectName().compare(name, Qt::CaseInsensitive) == 0)
+            return c;
+    }
+    return nullptr;
+}
+
+QList<QObject*> Form::components() const
+{
+    QList<QObject*> live;
+    for (const QPointer<QObject>& c : components_) {
+        if (c)
+            live.append(c);
+    }
+    return live;
+}
+
+void Form::finishLoading()
+{
+    for (QObject* c : components()) {
+        if (auto* loadable = dynamic_cast<Loadable*>(c))
+            loadable->loaded();
+    }
+}
+
+void Form::setMenuBar(QMenuBar* bar)
+{
+    menuBar_ = bar;
+    if (bar) {
+        bar->setParent(this);
+        bar->show();
+    }
+    placeMenuBar();
+}
+
+QMenuBar* Form::menuBar() const
+{
+    return menuBar_;
+}
+
+void Form::placeMenuBar()
+{
+    int reserved = 0;
+    if (menuBar_) {
+        reserved = menuBar_->heightForWidth(width());
+        if (reserved <= 0)
+            reserved = menuBar_->sizeHint().height();
+        menuBar_->setGeometry(0, 0, width(), reserved);
+    }
+    reserveTop(this, reserved);
+}
+
+void Form::setClientSize(int width, int height)
+{
+    const int menuHeight = menuBar_ ? menuBar_->sizeHint().height() : 0;
+    resize(width, height + menuHeight);
+}
+
+int Form::clientWidth() const
+{
+    return clientRectOf(this).width();
+}
+
+int Form::clientHeight() const
+{
+    return clientRectOf(this).height();
+}
+
+void Form::centreOnScreen()
+{
+    const QSize screen = Screen::current().size();
+    move((screen.width() - width()) / 2, (screen.height() - height()) / 2);
+}
+
+int Form::showModal()
+{
+    modalResult_ = mrNone;
+    ModalSeam::Action action = ModalSeam::takeNext();
+    if (!action && ModalSeam::strict()) {
+        TestFailure::report(QStringLiteral("Fenêtre modale « %1 » sans action prévue").arg(objectName()));
+        return mrCancel;
+    }
+    const Qt::WindowModality before = windowModality();
+    setWindowModality(Qt::ApplicationModal);
+    show();
+    raise();
+    activateWindow();
+    if (action) {
+        QTimer::singleShot(0, this, [this, action] {
+            action(*this);
+            if (modalLoop_ && modalResult_ == mrNone) {
+                TestFailure::report(QStringLiteral("La fenêtre modale « %1 » est restée ouverte").arg(objectName()));
+                modalResult_ = mrCancel;
+                modalLoop_->quit();
+            }
+        });
+    }
+    QEventLoop loop;
+    modalLoop_ = &loop;
+    if (modalResult_ == mrNone && isVisible())
+        loop.exec(QEventLoop::DialogExec);
+    modalLoop_ = nullptr;
+    hide();
+    setWindowModality(before);
+    if (modalResult_ == mrNone)
+        modalResult_ = mrCancel;
+    return modalResult_;
+}
+
+bool Form::isShowingModal() const
+{
+    return modalLoop_ != nullptr;
+}
+
+int Form::modalResult() const
+{
+    return modalResult_;
+}
+
+void Form::setModalResult(int result)
+{
+    modalResult_ = result;
+    if (!modalLoop_ || result == mrNone)
+        return;
+    // Checked once the current event is handled, as a modal loop does: a
+    // click handler that runs after the button set the result may still take
+    // it back, and the close query may refuse.
+    QTimer::singleShot(0, this, [this] {
+        if (!modalLoop_ || modalResult_ == mrNone)
+            return;
+        if (!queryClose()) {
+            modalResult_ = mrNone;
+            return;
+        }
+        modalLoop_->quit();
+    });
+}
+
+bool Form::queryClose()
+{
+    bool canClose = true;
+    runGuarded([&] { onCloseQuery(canClose); });
+    return canClose;
+}
+
+Button* Form::findButton(bool wantCancel) const
+{
+    for (QObject* c : components()) {
+        auto* b = qobject_cast<Button*>(c);
+        if (b && b->isVisible() && b->isEnabled() && (wantCancel ? b->isCancel() : b->isDefault()))
+            return b;
+    }
+    return nullptr;
+}
+
+void Form::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!event->spontaneous())
+        runGuarded([this] { onShow(); });
+}
+
+void Form::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    if (modalLoop_ && !event->spontaneous()) {
+        if (modalResult_ == mrNone)
+            modalResult_ = mrCancel;
+        modalLoop_->quit();
+    }
+}
+
+void Form::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    placeMenuBar();
+    runGuarded([this] { onResize(); });
+}
+
+void Form::closeEvent(QCloseEvent* event)
+{
+    if (!queryClose()) {
+        event->ignore();
+        return;
+    }
+    if (modalLoop_ && modalResult_ == mrNone)
+        modalResult_ = mrCancel;
+    event->accept();
+}
+
+void Form::keyPressEvent(QKeyEvent* event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const bool escape = event->key() == Qt::Key_Escape;
+    if (enter || escape) {
+        if (Button* b = findButton(escape)) {
+            b->click();
+            return;
+        }
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void Form::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        runGuarded([this] { onActivate(); });
+}
+
+} // namespace widgets

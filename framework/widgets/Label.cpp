@@ -1,0 +1,28 @@
+#include "framework/widgets/Label.h"
+
+#include "framework/widgets/Component.h"
+
+namespace widgets {
+
+Label::Label(QWidget* parent, const QString& name, const QString& caption) : QLabel(parent)
+{
+    adopt(this, name, parent);
+    setTextFormat(Qt::PlainText);
+    setCaption(caption);
+}
+
+void Label::setCaption(const QString& caption)
+{
+    setText(caption);
+    if (autoSize_)
+        adjustSize();
+}
+
+void Label::setAutoSize(bool autoSize)
+{
+    autoSize_ = autoSize;
+    if (autoSize_)
+        adjustSize();
+}
+
+} // namespace widgets

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QFrame>
+
+namespace widgets {
+
+// A container with an optional centred caption and bevels. Its docked
+// children are laid out inside it whenever it changes size.
+class Panel : public QFrame {
+    Q_OBJECT
+    Q_PROPERTY(QString Caption READ caption WRITE setCaption)
+    Q_PROPERTY(QString Hint READ hint WRITE setHint)
+
+public:
+    enum Bevel { bvNone, bvLowered, bvRaised };
+
+    Panel(QWidget* parent, const QString& name);
+
+    QString caption() const { return caption_; }
+    void setCaption(const QString& caption);
+    QString hint() const { return toolTip(); }
+    void setHint(const QString& hint) { setToolTip(hint); }
+
+    void setBevels(Bevel outer, Bevel inner, int width = 1);
+    Bevel bevelOuter() const { return outer_; }
+    Bevel bevelInner() const { return inner_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    int bevelSpace() const;
+
+    QString caption_;
+    Bevel outer_ = bvRaised;
+    Bevel inner_ = bvNone;
+    int bevelWidth_ = 1;
+};
+
+} // namespace widgets

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QSize>
+
+namespace widgets {
+
+// Test seam for the size of the screen the windows are placed on. The real
+// screen is the default; a test installs a fixed size to check placement
+// rules for a given screen height.
+class Screen {
+public:
+    virtual ~Screen() = default;
+    virtual QSize size() const = 0;
+
+    static const Screen& current();
+    // Installs `screen` (not owned); nullptr restores the real screen.
+    static void install(const Screen* screen);
+};
+
+// A screen of a fixed size, for tests.
+class FixedScreen : public Screen {
+public:
+    explicit FixedScreen(QSize size) : size_(size) {}
+    QSize size() const override { return size_; }
+
+private:
+    QSize size_;
+};
+
+} // namespace widgets

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QColor>
+#include <QWidget>
+
+namespace widgets {
+
+// A filled rectangle with a pen colour and a brush colour.
+class Shape : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(QString Hint READ hint WRITE setHint)
+
+public:
+    Shape(QWidget* parent, const QString& name);
+
+    QString hint() const { return toolTip(); }
+    void setHint(const QString& hint) { setToolTip(hint); }
+    void setColors(const QColor& pen, const QColor& brush);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QColor pen_ = Qt::black;
+    QColor brush_ = Qt::white;
+};
+
+} // namespace widgets

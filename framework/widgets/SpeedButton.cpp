@@ -1,0 +1,74 @@
+#include "framework/widgets/SpeedButton.h"
+
+#include "framework/widgets/Component.h"
+
+namespace widgets {
+
+SpeedButton::SpeedButton(QWidget* parent, const QString& name) : QToolButton(parent)
+{
+    adopt(this, name, parent);
+    setAutoRaise(true);
+    setFocusPolicy(Qt::NoFocus);
+    updateStyle();
+}
+
+void SpeedButton::setCaption(const QString& caption)
+{
+    setText(caption);
+    updateStyle();
+}
+
+void SpeedButton::setGlyph(const QIcon& glyph)
+{
+    setIcon(glyph);
+    updateStyle();
+}
+
+void SpeedButton::updateStyle()
+{
+    if (text().isEmpty())
+        setToolButtonStyle(Qt::ToolButtonIconOnly);
+    else if (icon().isNull())
+        setToolButtonStyle(Qt::ToolButtonTextOnly);
+    else
+        setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+}
+
+void SpeedButton::setGroupIndex(int index)
+{
+    groupIndex_ = index;
+    setCheckable(index > 0);
+}
+
+void SpeedButton::setDown(bool down)
+{
+    if (groupIndex_ == 0)
+        return;
+    setChecked(down);
+    if (down)
+        releaseGroup();
+}
+
+void SpeedButton::nextCheckState()
+{
+    if (groupIndex_ == 0)
+        return;
+    if (!isChecked()) {
+        setChecked(true);
+        releaseGroup();
+    } else if (allowAllUp_) {
+        setChecked(false);
+    }
+}
+
+void SpeedButton::releaseGroup()
+{
+    if (!parent())
+        return;
+    for (SpeedButton* other : parent()->findChildren<SpeedButton*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (other != this && other->groupIndex_ == groupIndex_)
+            other->setChecked(false);
+    }
+}
+
+} // namespace widgets

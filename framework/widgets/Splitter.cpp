@@ -1,0 +1,77 @@
+#include "framework/widgets/Splitter.h"
+
+#include "framework/widgets/Align.h"
+#include "framework/widgets/Component.h"
+
+#include <QMouseEvent>
+
+namespace widgets {
+
+Splitter::Splitter(QWidget* parent, const QString& name) : QWidget(parent)
+{
+    adopt(this, name, parent);
+    resize(3, height());
+    setCursor(Qt::SplitHCursor);
+}
+
+bool Splitter::vertical() const
+{
+    const Align a = alignOf(this);
+    return a == Align::Top || a == Align::Bottom;
+}
+
+QWidget* Splitter::controlBefore() const
+{
+    if (!parentWidget())
+        return nullptr;
+    const Align a = alignOf(this);
+    for (QObject* o : parentWidget()->children()) {
+        auto* w = qobject_cast<QWidget*>(o);
+        if (!w || w == this || w->isHidden() || alignOf(w) != a)
+            continue;
+        const QRect g = w->geometry();
+        const QRect me = geometry();
+        const bool touches = (a == Align::Left && g.right() + 1 == me.left())
+                             || (a == Align::Right && g.left() == me.right() + 1)
+                             || (a == Align::Top && g.bottom() + 1 == me.top())
+                             || (a == Align::Bottom && g.top() == me.bottom() + 1);
+        if (touches)
+            return w;
+    }
+    return nullptr;
+}
+
+void Splitter::mousePressEvent(QMouseEvent* event)
+{
+    QWidget* control = controlBefore();
+    if (event->button() != Qt::LeftButton || !control)
+        return;
+    dragging_ = true;
+    const QPoint global = event->globalPosition().toPoint();
+    pressPos_ = vertical() ? global.y() : global.x();
+    startSize_ = vertical() ? control->height() : control->width();
+}
+
+void Splitter::mouseMoveEvent(QMouseEvent* event)
+{
+    QWidget* control = controlBefore();
+    if (!dragging_ || !control)
+        return;
+    const QPoint global = event->globalPosition().toPoint();
+    int delta = (vertical() ? global.y() : global.x()) - pressPos_;
+    const Align a = alignOf(this);
+    if (a == Align::Right || a == Align::Bottom)
+        delta = -delta;
+    const int size = std::max(minSize_, startSize_ + delta);
+    if (vertical())
+        control->resize(control->width(), size);
+    else
+        control->resize(size, control->height());
+}
+
+void Splitter::mouseReleaseEvent(QMouseEvent*)
+{
+    dragging_ = false;
+}
+
+} // namespace widgets

@@ -1,0 +1,14 @@
+#pragma once
+
+namespace lang {
+
+// Registers the kinds of component the framework provides, in the order in
+// which a component's kind is decided:
+//   1 list box, 4 data grid, 6 data field, 7 navigator, 8 window,
+//   10 memo, 17 status bar, 18 combo box, 20 save dialog, 21 menu item,
+//   23 any other component (published Caption, then published Text).
+// The numbers leave room for kinds the framework does not have (radio
+// groups, tab sets, notebooks...), which would slot in between.
+void registerStandardKinds();
+
+} // namespace lang
