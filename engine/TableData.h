@@ -1,6 +1,180 @@
 #pragma once
-// Internal state of an open table (placeholder while the reader is written).
+// Internal state of one open table, shared by its cursors (not part of the interface).
+//
+// Data blocks (.DB and .X*): a 6-byte header, then records packed back to back:
+//
+//   Off Size Field             Meaning
+//   0   u16  next              next block of the chain, 0 for the last
+//   2   u16  prev              previous block, 0 for the first
+//   4   s16  lastRecordOffset  (count - 1) * recordSize; -recordSize when empty
+//
+// The rows of a table are the records of the blocks chained from header.firstBlock,
+// in chain order; blocks outside the chain (free blocks, leftovers) are never read.
+//
+// In memory the table is a directory of its chained blocks (number, row count, first
+// key, and the records once read). The directory is built on the first row access by
+// walking the chain; each block is read with one read call.
+//
+// Invariants of a table this engine writes (checked by tst_indexmaint and the crash tests):
+//   1. the chain holds every row once; keyed rows are in ascending key order along the
+//      chain, with no duplicate key;
+//   2. no chained block is empty and none holds more than its capacity;
+//   3. a row becomes part of the table with one single write (the commit write): the
+//      block that receives it, or the link that makes a new block part of the chain.
+//      Everything written before the commit (new blocks, counters in the header) is
+//      invisible to a reader that follows the chain; everything written after it (back
+//      links, the free list) only repairs what a reader does not rely on;
+//   4. a block is put on the free list only after it has left the chain, and taken off
+//      the free list (in the header) before it is written with new content;
+//   5. while the index files lag behind the data, header byte 0x4F is set; it is
+//      cleared only after every index file has been rewritten and synced. A table
+//      opened with the byte set is recovered: counters recomputed from the chain,
+//      index files rebuilt from the rows.
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/BlobFile.h"
+#include "engine/CodePage.h"
+#include "engine/FileSystem.h"
+#include "engine/IndexInfo.h"
+#include "engine/TableHeader.h"
+#include "engine/ValueCodec.h"
+#include "engine/Value.h"
+
 namespace engine {
-class TableData {};
-class CursorState {};
+
+struct BlockRef {
+    uint16_t number = 0;  // block number in the .DB
+    uint32_t count = 0;   // rows in the block
+    std::string firstKey; // keyed tables: key image of its first row
+    std::string records;  // count * recordSize bytes, once loaded
+    bool loaded = false;
+};
+
+// Position of a row: index in the chain directory and slot in the block.
+struct RowPos {
+    size_t block = 0;
+    size_t slot = 0;
+};
+
+// One ordering other than the primary one (a secondary index, or an order built in
+// memory for an index file that is stale).
+struct SecondaryOrder {
+    IndexInfo info;
+    std::vector<int> fields;      // table field indexes, in index order
+    std::vector<bool> descending; // per field
+    bool caseInsensitive = false;
+    std::filesystem::path xPath;  // index file (empty for none)
+    int number = 0;               // n of .XGn, or the field number of .Xnn
+    bool composite = false;       // .XGn (true) or .Xnn
+    bool maintained = true;
+    bool built = false;
+    // Sort keys: the transformed images of the index fields (folded when
+    // case-insensitive, complemented when descending), then the row's primary key
+    // (keyed table) or its 8-byte ordinal (unkeyed table). Sorted by bytes.
+    std::vector<std::string> entries;
+    size_t indexWidth = 0; // bytes of the index field images at the start of an entry
+};
+
+class TableData {
+public:
+    TableData(std::filesystem::path canonical, std::unique_ptr<File> file, TableHeader header);
+    ~TableData();
+
+    // ---- identity ----------------------------------------------------------
+    std::filesystem::path path;
+    std::unique_ptr<File> file;
+    TableHeader header;
+    const CodePage *cp = nullptr;
+    std::unique_ptr<BlobFile> blobs;
+    std::unique_ptr<ValueCodec> codec;
+    int recordSize = 0;
+    int blockSize = 0;
+    int capacity = 0;    // records per block
+    size_t keyWidth = 0; // bytes of the primary key at the start of a record
+    bool keyed = false;
+    uint64_t generation = 0;
+
+    // ---- reading -------------------------------------------------------------
+    void checkReadable() const; // throws Encrypted
+    void ensureDirectory();
+    uint64_t rowCount();
+    const std::vector<BlockRef> &chain() { ensureDirectory(); return m_chain; }
+    bool haveDirectory() const { return m_haveDirectory; }
+    const char *record(RowPos pos);
+    RowPos locate(uint64_t ordinal);
+    uint64_t ordinalOf(RowPos pos);
+    std::string keyOf(RowPos pos) { return std::string(record(pos), keyWidth); }
+    // First row whose key is >= key (compared on key.size() bytes); ordinal or rowCount().
+    uint64_t lowerBound(const std::string &key);
+    uint64_t upperBound(const std::string &key); // first row whose key prefix is > key
+    // Exact key lookup; true and the ordinal when found.
+    bool find(const std::string &key, uint64_t &ordinal);
+    void decodeRow(const char *record, Row &out) const;
+    void streamRows(const std::function<bool(const Row &)> &visit);
+
+    // ---- secondary orders ------------------------------------------------------
+    void discoverIndexes();
+    std::vector<SecondaryOrder> &secondaries() { discoverIndexes(); return m_secondary; }
+    // The order for these field names (an index whose fields are these); nullptr for
+    // the primary order. Throws IndexNotFound.
+    SecondaryOrder *orderFor(const std::vector<std::string> &fieldNames);
+    void ensureBuilt(SecondaryOrder &order);
+    std::string sortKey(const SecondaryOrder &order, const char *record, uint64_t ordinal) const;
+    // Transformed image of a value of the order's first field (for ranges and lookups).
+    std::string orderImage(const SecondaryOrder &order, size_t fieldPos, const Value &v) const;
+    // The row an entry of the order refers to.
+    uint64_t ordinalOfEntry(const SecondaryOrder &order, const std::string &entry);
+
+    // ---- writing ---------------------------------------------------------------
+    // All return the ordinal of the affected row (insert, update) and bump generation.
+    uint64_t insertRow(const Row &row);
+    uint64_t updateRow(uint64_t ordinal, const Row &row);
+    void removeRow(uint64_t ordinal);
+    void flush();
+
+private:
+    void walkChain();
+    void loadBlock(BlockRef &b);
+    void rebuildPrefix();
+    void readBlock(uint16_t number, std::string &image);
+    // Walks the chain of a data-like file, checking every link and count; visit gets
+    // each non-empty block (number, records, count) and may stop the walk.
+    static void walkBlocks(File &f, const TableHeader &h,
+                           const std::function<bool(uint16_t, const char *, uint32_t)> &visit);
+    void buildOrderFromData(SecondaryOrder &order);
+    bool buildOrderFromIndexFile(SecondaryOrder &order);
+    void addSecondary(const std::filesystem::path &xPath);
+
+    // writing helpers (TableWrite.cpp)
+    friend class WriteTxn;
+    void ensureWritable();
+    std::string encodeRecord(const Row &row, bool assignAutoInc);
+    std::string blockImage(size_t chainIndex) const;
+    uint64_t headerOffsetOf(uint16_t number) const;
+    uint16_t allocateBlock(class WriteTxn &txn);
+    void writeHeader(class WriteTxn &txn);
+    void commitInsert(const std::string &rec, RowPos at, class WriteTxn &txn);
+    void commitRemove(RowPos at, class WriteTxn &txn);
+    void noteEntries(const char *oldRecord, uint64_t oldOrdinal, const char *newRecord);
+    void releaseBlobs(const char *record);
+    void recoverIfNeeded();
+    void writeIndexFiles();
+    void resetAfterFailure();
+
+    std::vector<BlockRef> m_chain;
+    bool m_haveDirectory = false;
+    std::vector<uint64_t> m_prefix; // m_prefix[i] = rows before chain block i
+    bool m_prefixDirty = true;
+    std::vector<SecondaryOrder> m_secondary;
+    bool m_indexesDiscovered = false;
+    bool m_modified = false;    // rows written since the index files were last written
+    bool m_writable = false;
+};
+
 } // namespace engine

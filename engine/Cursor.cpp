@@ -1,0 +1,331 @@
+#include "engine/Cursor.h"
+
+#include "engine/EngineError.h"
+#include "engine/TableData.h"
+#include "engine/TableFile.h"
+
+#include <algorithm>
+
+namespace engine {
+
+// Where a cursor is and how it finds its place again after a write.
+//
+// The view is a slice [lo, hi) of its order: ordinals of the chain for the primary
+// order, positions in SecondaryOrder::entries otherwise. The cursor remembers the key
+// of its row (primary key image, secondary entry, or ordinal for an unkeyed table);
+// when the table's generation moved it looks that key up again, which lands on the
+// row itself or, when the row went away, on the row that followed it.
+class CursorState {
+public:
+    std::shared_ptr<TableFile> table;
+    TableData *d = nullptr;
+    SecondaryOrder *order = nullptr; // nullptr: primary order
+    IndexInfo info;
+    bool hasRange = false;
+    std::string rangeImage;
+    bool positioned = false;
+    uint64_t pos = 0;
+    std::string savedKey;
+    uint64_t generation = 0;
+    Row row;
+
+    void sync();
+    void bounds(uint64_t &lo, uint64_t &hi);
+    void setPosition(uint64_t p);
+    void reseek();
+    uint64_t currentOrdinal();
+    void remember(uint64_t ordinal);
+    uint64_t seekKey(const std::string &key);
+};
+
+void CursorState::bounds(uint64_t &lo, uint64_t &hi)
+{
+    if (!order) {
+        if (!hasRange) {
+            lo = 0;
+            hi = d->rowCount();
+            return;
+        }
+        lo = d->lowerBound(rangeImage);
+        hi = d->upperBound(rangeImage);
+        return;
+    }
+    d->ensureBuilt(*order);
+    const auto &e = order->entries;
+    if (!hasRange) {
+        lo = 0;
+        hi = e.size();
+        return;
+    }
+    const std::string &r = rangeImage;
+    auto less = [&](const std::string &a, const std::string &b) {
+        return a.compare(0, r.size(), b, 0, r.size()) < 0;
+    };
+    lo = uint64_t(std::lower_bound(e.begin(), e.end(), r, less) - e.begin());
+    hi = uint64_t(std::upper_bound(e.begin(), e.end(), r, less) - e.begin());
+}
+
+uint64_t CursorState::seekKey(const std::string &key)
+{
+    if (!order) {
+        if (d->keyed)
+            return d->lowerBound(key);
+        uint64_t ordinal = 0;
+        for (char c : key)
+            ordinal = (ordinal << 8) | uint8_t(c);
+        return ordinal;
+    }
+    d->ensureBuilt(*order);
+    return uint64_t(std::lower_bound(order->entries.begin(), order->entries.end(), key) -
+                    order->entries.begin());
+}
+
+void CursorState::remember(uint64_t ordinal)
+{
+    if (!order && d->keyed) {
+        savedKey = d->keyOf(d->locate(ordinal));
+    } else if (!order) {
+        savedKey.clear();
+        for (int s = 56; s >= 0; s -= 8)
+            savedKey += char((ordinal >> s) & 0xFF);
+    } else {
+        savedKey = d->sortKey(*order, d->record(d->locate(ordinal)), ordinal);
+    }
+}
+
+void CursorState::reseek()
+{
+    uint64_t lo, hi;
+    bounds(lo, hi);
+    if (!positioned || lo >= hi) {
+        positioned = false;
+        generation = d->generation;
+        return;
+    }
+    uint64_t p = seekKey(savedKey);
+    p = std::clamp(p, lo, hi - 1);
+    setPosition(p);
+}
+
+void CursorState::sync()
+{
+    if (generation != d->generation)
+        reseek();
+}
+
+void CursorState::setPosition(uint64_t p)
+{
+    for (int attempt = 0;; ++attempt) {
+        uint64_t ordinal = p;
+        if (order) {
+            ordinal = d->ordinalOfEntry(*order, order->entries[size_t(p)]);
+            if (ordinal == UINT64_MAX) {
+                // The index file named a row that does not exist: build the order from the rows.
+                if (attempt > 0)
+                    throwCorrupt(d->path, "index secondaire incohérent");
+                order->xPath.clear();
+                order->built = false;
+                d->ensureBuilt(*order);
+                uint64_t lo, hi;
+                bounds(lo, hi);
+                if (lo >= hi) {
+                    positioned = false;
+                    return;
+                }
+                p = std::clamp(p, lo, hi - 1);
+                continue;
+            }
+        }
+        const char *rec = d->record(d->locate(ordinal));
+        d->decodeRow(rec, row);
+        pos = p;
+        positioned = true;
+        generation = d->generation;
+        remember(ordinal);
+        return;
+    }
+}
+
+uint64_t CursorState::currentOrdinal()
+{
+    sync();
+    if (!positioned)
+        throw EngineError(ErrorCode::NoCurrentRow, "Aucune ligne courante dans " + quoted(d->path));
+    if (!order)
+        return pos;
+    return d->ordinalOfEntry(*order, order->entries[size_t(pos)]);
+}
+
+Cursor::Cursor(std::shared_ptr<TableFile> table, const std::vector<std::string> &indexFieldNames)
+    : m_state(std::make_unique<CursorState>())
+{
+    CursorState &s = *m_state;
+    s.d = &table->data();
+    s.table = std::move(table);
+    s.order = s.d->orderFor(indexFieldNames);
+    if (s.order) {
+        s.info = s.order->info;
+    } else if (s.d->keyed) {
+        s.info = s.table->indexes().front();
+    }
+    s.generation = s.d->generation;
+}
+
+Cursor::~Cursor() = default;
+
+const std::shared_ptr<TableFile> &Cursor::table() const { return m_state->table; }
+const IndexInfo &Cursor::index() const { return m_state->info; }
+bool Cursor::hasRange() const { return m_state->hasRange; }
+bool Cursor::atRow() const { return m_state->positioned; }
+
+void Cursor::setRange(const Value &firstFieldValue)
+{
+    CursorState &s = *m_state;
+    if (!s.order && !s.d->keyed)
+        throw EngineError(ErrorCode::InvalidArgument,
+                          "Une table sans clé ne peut être limitée que par un index secondaire : " +
+                              quoted(s.d->path));
+    if (s.order)
+        s.rangeImage = s.d->orderImage(*s.order, 0, firstFieldValue);
+    else
+        s.rangeImage = s.d->codec->keyImage(s.d->header.fields[0], firstFieldValue);
+    s.hasRange = true;
+    s.positioned = false;
+}
+
+void Cursor::clearRange()
+{
+    m_state->hasRange = false;
+    m_state->positioned = false;
+}
+
+bool Cursor::first()
+{
+    CursorState &s = *m_state;
+    s.generation = s.d->generation;
+    uint64_t lo, hi;
+    s.bounds(lo, hi);
+    if (lo >= hi) {
+        s.positioned = false;
+        return false;
+    }
+    s.setPosition(lo);
+    return true;
+}
+
+bool Cursor::last()
+{
+    CursorState &s = *m_state;
+    s.generation = s.d->generation;
+    uint64_t lo, hi;
+    s.bounds(lo, hi);
+    if (lo >= hi) {
+        s.positioned = false;
+        return false;
+    }
+    s.setPosition(hi - 1);
+    return true;
+}
+
+bool Cursor::next()
+{
+    CursorState &s = *m_state;
+    s.sync();
+    if (!s.positioned)
+        return first();
+    uint64_t lo, hi;
+    s.bounds(lo, hi);
+    if (s.pos + 1 >= hi)
+        return false;
+    s.setPosition(s.pos + 1);
+    return true;
+}
+
+bool Cursor::prior()
+{
+    CursorState &s = *m_state;
+    s.sync();
+    if (!s.positioned)
+        return last();
+    uint64_t lo, hi;
+    s.bounds(lo, hi);
+    if (s.pos <= lo)
+        return false;
+    s.setPosition(s.pos - 1);
+    return true;
+}
+
+const Row &Cursor::row() const
+{
+    if (!m_state->positioned)
+        throw EngineError(ErrorCode::NoCurrentRow, "Aucune ligne courante dans " + quoted(m_state->d->path));
+    return m_state->row;
+}
+
+bool Cursor::findKey(const std::vector<Value> &key)
+{
+    CursorState &s = *m_state;
+    s.sync();
+    std::string image;
+    if (!s.order) {
+        if (!s.d->keyed)
+            throw EngineError(ErrorCode::InvalidArgument,
+                              "Recherche par clé impossible dans une table sans clé : " + quoted(s.d->path));
+        const size_t n = std::min(key.size(), size_t(s.d->header.keyFields));
+        for (size_t i = 0; i < n; ++i)
+            image += s.d->codec->keyImage(s.d->header.fields[i], key[i]);
+    } else {
+        const size_t n = std::min(key.size(), s.order->fields.size());
+        for (size_t i = 0; i < n; ++i)
+            image += s.d->orderImage(*s.order, i, key[i]);
+    }
+    uint64_t lo, hi;
+    s.bounds(lo, hi);
+    uint64_t p;
+    if (!s.order) {
+        p = s.d->lowerBound(image);
+        if (p >= hi || p < lo || s.d->keyOf(s.d->locate(p)).compare(0, image.size(), image) != 0)
+            return false;
+    } else {
+        const auto &e = s.order->entries;
+        p = uint64_t(std::lower_bound(e.begin() + ptrdiff_t(lo), e.begin() + ptrdiff_t(hi), image) - e.begin());
+        if (p >= hi || e[size_t(p)].compare(0, image.size(), image) != 0)
+            return false;
+    }
+    s.setPosition(p);
+    return true;
+}
+
+int64_t Cursor::count() const
+{
+    CursorState &s = *m_state;
+    uint64_t lo, hi;
+    s.bounds(lo, hi);
+    return int64_t(hi - lo);
+}
+
+void Cursor::insert(const Row &row)
+{
+    CursorState &s = *m_state;
+    const uint64_t ordinal = s.d->insertRow(row);
+    s.remember(ordinal);
+    s.positioned = true;
+    s.reseek();
+}
+
+void Cursor::update(const Row &row)
+{
+    CursorState &s = *m_state;
+    const uint64_t ordinal = s.d->updateRow(s.currentOrdinal(), row);
+    s.remember(ordinal);
+    s.reseek();
+}
+
+void Cursor::remove()
+{
+    CursorState &s = *m_state;
+    s.d->removeRow(s.currentOrdinal());
+    s.reseek();
+}
+
+} // namespace engine

@@ -1,0 +1,350 @@
+// Secondary indexes of an open table: finding their files, describing them, and
+// building the in-memory orderings that cursors walk.
+//
+// Secondary index files sit beside the table with the same stem (any letter case):
+//   NAME.Xnn / NAME.Ynn  single field nn (two hexadecimal digits), case-sensitive
+//   NAME.XGn / NAME.YGn  composite and/or named, case-insensitive, unique, descending
+// The .X* file is laid out like a table: one record per row holding the index fields,
+// then the table's primary-key fields, then a Short "Blk Num" (the data block of the
+// row). Its header says:
+//   0x15  first index field (table field number, 1-based; the only source in level 3)
+//   0x23  fields of its sort key: index fields + primary-key fields
+//   0x55  0x01 case-insensitive, 0x10 descending, 0x20 unique
+//   field-number array: table field numbers of the index fields, bit 15 = descending
+//   (.XGn) the index name after the sort-order name
+// The .Y* file is a tree over the .X* blocks, like the .PX over the table; this engine
+// reads the .X* records directly and never needs the .Y*.
+
+#include "engine/TableData.h"
+
+#include "engine/Database.h"
+#include "engine/EngineError.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace engine {
+
+namespace {
+
+bool equalNoCase(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(uint8_t(x)) == std::tolower(uint8_t(y));
+           });
+}
+
+int hexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    c = char(std::toupper(uint8_t(c)));
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// Kind and number of a secondary index file from its extension; false if none.
+bool indexFileKind(const std::string &ext, bool &composite, int &number)
+{
+    if (ext.size() == 4 && std::toupper(uint8_t(ext[1])) == 'X' && std::toupper(uint8_t(ext[2])) == 'G') {
+        const char c = char(std::toupper(uint8_t(ext[3])));
+        if (!std::isalnum(uint8_t(c)))
+            return false;
+        composite = true;
+        number = c <= '9' ? c - '0' : 10 + (c - 'A');
+        return true;
+    }
+    if (ext.size() == 4 && std::toupper(uint8_t(ext[1])) == 'X') {
+        const int hi = hexDigit(ext[2]), lo = hexDigit(ext[3]);
+        if (hi < 0 || lo < 0)
+            return false;
+        composite = false;
+        number = hi * 16 + lo;
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+void TableData::discoverIndexes()
+{
+    if (m_indexesDiscovered)
+        return;
+    m_indexesDiscovered = true;
+    const std::string stem = path.stem().string();
+    std::vector<std::filesystem::path> found;
+    for (const auto &p : fileSystem().list(path.parent_path())) {
+        bool composite;
+        int number;
+        if (equalNoCase(p.stem().string(), stem) && indexFileKind(p.extension().string(), composite, number))
+            found.push_back(p);
+    }
+    for (const auto &p : found)
+        addSecondary(p);
+    std::sort(m_secondary.begin(), m_secondary.end(), [](const SecondaryOrder &a, const SecondaryOrder &b) {
+        if (a.composite != b.composite)
+            return !a.composite;
+        return a.number < b.number;
+    });
+}
+
+// Reads the header of one .X* file and adds its index when it belongs to this table.
+// A file that cannot be read or that describes other fields is left out.
+void TableData::addSecondary(const std::filesystem::path &xPath)
+{
+    SecondaryOrder order;
+    const std::string ext = xPath.extension().string();
+    indexFileKind(ext, order.composite, order.number);
+    TableHeader x;
+    try {
+        auto f = fileSystem().open(xPath, OpenMode::Read);
+        x = TableHeader::read(*f, header.extended ? header.codePage : level3CodePage());
+    } catch (const EngineError &) {
+        return;
+    }
+    const bool typeFits = order.composite ? (x.fileType == ftXGnPlain || x.fileType == ftXGnMaintained)
+                                          : (x.fileType == ftXnnPlain || x.fileType == ftXnnMaintained);
+    if (!typeFits)
+        return;
+    // The index fields come first; after them either the primary-key fields and
+    // "Blk Num" (maintained index of a keyed table) or "Tup No", "Blk Num",
+    // "Tup Offset" (non-maintained indexes, unkeyed tables).
+    const size_t n = x.fields.size();
+    const bool tupleLayout = n >= 4 && x.fields[n - 3].name == "Tup No" &&
+                             x.fields[n - 1].name == "Tup Offset";
+    int m = int(n) - (tupleLayout ? 3 : 1 + (keyed ? header.keyFields : 0));
+    if (!order.composite)
+        m = 1;
+    if (m < 1 || m > int(x.numFields))
+        return;
+    for (int i = 0; i < m; ++i) {
+        int fieldNumber = 0;
+        bool desc = false;
+        if (!x.fieldNumbers.empty()) {
+            fieldNumber = x.fieldNumbers[size_t(i)] & 0x7FFF;
+            desc = (x.fieldNumbers[size_t(i)] & 0x8000) != 0;
+        } else if (i == 0) {
+            fieldNumber = x.indexFieldNumber;
+        }
+        if (!order.composite && i == 0 && fieldNumber == 0)
+            fieldNumber = x.indexFieldNumber;
+        const FieldInfo &xf = x.fields[size_t(i)];
+        auto fits = [&](int number) {
+            if (number < 1 || number > int(header.fields.size()))
+                return false;
+            const FieldInfo &tf = header.fields[size_t(number - 1)];
+            return tf.type == xf.type && tf.size == xf.size;
+        };
+        if (!fits(fieldNumber)) {
+            // Written before the table was restructured: the numbers are out of step;
+            // the field whose name and type match is the one indexed.
+            fieldNumber = 0;
+            for (size_t k = 0; k < header.fields.size() && fieldNumber == 0; ++k)
+                if (header.fields[k].name == xf.name && fits(int(k) + 1))
+                    fieldNumber = int(k) + 1;
+            if (fieldNumber == 0)
+                return; // describes another table
+        }
+        const FieldInfo &tf = header.fields[size_t(fieldNumber - 1)];
+        order.fields.push_back(fieldNumber - 1);
+        order.descending.push_back(desc);
+        order.indexWidth += size_t(tf.width);
+    }
+    if (!order.composite && order.number != order.fields[0] + 1)
+        return; // .Xnn names its field
+    const bool flagsKnown = x.version >= 5;
+    order.caseInsensitive = flagsKnown && (x.indexFlags & 0x01);
+    const bool allDesc = flagsKnown && (x.indexFlags & 0x10);
+    if (allDesc)
+        std::fill(order.descending.begin(), order.descending.end(), true);
+    order.maintained = x.fileType == ftXnnMaintained || x.fileType == ftXGnMaintained;
+    order.xPath = xPath;
+
+    IndexInfo &info = order.info;
+    for (size_t i = 0; i < order.fields.size(); ++i) {
+        if (i)
+            info.fields += ';';
+        info.fields += header.fields[size_t(order.fields[i])].name;
+    }
+    info.name = order.composite ? x.indexName : header.fields[size_t(order.fields[0])].name;
+    if (info.name.empty())
+        info.name = info.fields;
+    if (order.caseInsensitive)
+        info.options |= ixCaseInsensitive;
+    if (std::find(order.descending.begin(), order.descending.end(), true) != order.descending.end())
+        info.options |= ixDescending;
+    if (flagsKnown && (x.indexFlags & 0x20))
+        info.options |= ixUnique;
+    info.maintained = order.maintained;
+    info.fileName = ext.substr(1);
+    m_secondary.push_back(std::move(order));
+}
+
+SecondaryOrder *TableData::orderFor(const std::vector<std::string> &names)
+{
+    if (names.empty())
+        return nullptr;
+    std::vector<int> wanted;
+    for (const std::string &n : names) {
+        int found = -1;
+        for (size_t i = 0; i < header.fields.size() && found < 0; ++i)
+            if (equalNoCase(header.fields[i].name, n))
+                found = int(i);
+        if (found < 0)
+            throw EngineError(ErrorCode::IndexNotFound,
+                              "Champ « " + n + " » introuvable dans la table " + quoted(path));
+        wanted.push_back(found);
+    }
+    if (keyed && wanted.size() <= size_t(header.keyFields)) {
+        bool primary = true;
+        for (size_t i = 0; i < wanted.size(); ++i)
+            primary = primary && wanted[i] == int(i);
+        if (primary)
+            return nullptr;
+    }
+    discoverIndexes();
+    SecondaryOrder *prefixMatch = nullptr;
+    for (SecondaryOrder &o : m_secondary) {
+        if (o.fields == wanted)
+            return &o;
+        if (!prefixMatch && o.fields.size() > wanted.size() &&
+            std::equal(wanted.begin(), wanted.end(), o.fields.begin()))
+            prefixMatch = &o;
+    }
+    if (prefixMatch)
+        return prefixMatch;
+    std::string list;
+    for (const std::string &n : names)
+        list += (list.empty() ? "" : ";") + n;
+    throw EngineError(ErrorCode::IndexNotFound,
+                      "Aucun index sur « " + list + " » dans la table " + quoted(path));
+}
+
+std::string TableData::sortKey(const SecondaryOrder &order, const char *rec, uint64_t ordinal) const
+{
+    std::string key;
+    key.reserve(order.indexWidth + (keyed ? keyWidth : 8));
+    for (size_t i = 0; i < order.fields.size(); ++i) {
+        const FieldInfo &f = header.fields[size_t(order.fields[i])];
+        const size_t at = key.size();
+        key.append(rec + f.offset, size_t(f.width));
+        if (order.caseInsensitive && f.type == FieldType::Alpha)
+            cp->foldInPlace(key.data() + at, size_t(f.width));
+        if (order.descending[i])
+            for (size_t k = at; k < key.size(); ++k)
+                key[k] = char(~uint8_t(key[k]));
+    }
+    if (keyed) {
+        key.append(rec, keyWidth);
+    } else {
+        for (int s = 56; s >= 0; s -= 8)
+            key += char((ordinal >> s) & 0xFF);
+    }
+    return key;
+}
+
+std::string TableData::orderImage(const SecondaryOrder &order, size_t fieldPos, const Value &v) const
+{
+    const FieldInfo &f = header.fields[size_t(order.fields[fieldPos])];
+    std::string image = codec->keyImage(f, v);
+    if (order.caseInsensitive && f.type == FieldType::Alpha)
+        cp->foldInPlace(image.data(), image.size());
+    if (order.descending[fieldPos])
+        for (char &c : image)
+            c = char(~uint8_t(c));
+    return image;
+}
+
+void TableData::buildOrderFromData(SecondaryOrder &order)
+{
+    order.entries.clear();
+    const uint64_t n = rowCount();
+    order.entries.reserve(size_t(n));
+    uint64_t ordinal = 0;
+    for (BlockRef &b : m_chain) {
+        loadBlock(b);
+        for (uint32_t s = 0; s < b.count; ++s, ++ordinal)
+            order.entries.push_back(sortKey(order, b.records.data() + size_t(s) * size_t(recordSize), ordinal));
+    }
+    std::sort(order.entries.begin(), order.entries.end());
+}
+
+// Uses the .X* records when the file is known to match the rows: maintained, written
+// with the table's current row count and stamp, and no pending index update in the
+// table header. Any doubt, and the order is built from the rows instead.
+bool TableData::buildOrderFromIndexFile(SecondaryOrder &order)
+{
+    if (!keyed || !order.maintained || order.xPath.empty() || header.indexUpdateRequired != 0)
+        return false;
+    try {
+        auto f = fileSystem().open(order.xPath, OpenMode::Read);
+        TableHeader x = TableHeader::read(*f, header.codePage);
+        const size_t expectWidth = order.indexWidth + keyWidth + 2;
+        if (x.numRecords != header.numRecords || x.familyStamp != header.familyStamp ||
+            size_t(x.recordSize) != expectWidth || x.version != header.version ||
+            x.numFields != order.fields.size() + size_t(header.keyFields) + 1)
+            return false;
+        for (int i = 0; i < header.keyFields; ++i) {
+            const FieldInfo &xf = x.fields[order.fields.size() + size_t(i)];
+            if (xf.type != header.fields[size_t(i)].type || xf.size != header.fields[size_t(i)].size)
+                return false;
+        }
+        std::vector<std::string> entries;
+        entries.reserve(x.numRecords);
+        std::string rec(size_t(recordSize), '\0');
+        walkBlocks(*f, x, [&](uint16_t, const char *recs, uint32_t count) {
+            for (uint32_t s = 0; s < count; ++s) {
+                const char *xr = recs + size_t(s) * size_t(x.recordSize);
+                // Rebuild a partial table record: index fields at their table offsets,
+                // key fields at the start.
+                size_t at = 0;
+                for (int fi : order.fields) {
+                    const FieldInfo &tf = header.fields[size_t(fi)];
+                    std::memcpy(rec.data() + tf.offset, xr + at, size_t(tf.width));
+                    at += size_t(tf.width);
+                }
+                std::memcpy(rec.data(), xr + at, keyWidth); // an index field that is also
+                                                            // a key field holds the same bytes
+                entries.push_back(sortKey(order, rec.data(), 0));
+            }
+            return entries.size() <= x.numRecords;
+        });
+        if (entries.size() != header.numRecords)
+            return false;
+        if (!std::is_sorted(entries.begin(), entries.end()))
+            std::sort(entries.begin(), entries.end());
+        order.entries = std::move(entries);
+        return true;
+    } catch (const EngineError &) {
+        return false;
+    }
+}
+
+void TableData::ensureBuilt(SecondaryOrder &order)
+{
+    if (order.built)
+        return;
+    checkReadable();
+    if (!buildOrderFromIndexFile(order))
+        buildOrderFromData(order);
+    order.built = true;
+}
+
+uint64_t TableData::ordinalOfEntry(const SecondaryOrder &order, const std::string &entry)
+{
+    if (keyed) {
+        uint64_t ordinal;
+        if (!find(entry.substr(entry.size() - keyWidth), ordinal))
+            return UINT64_MAX;
+        return ordinal;
+    }
+    uint64_t ordinal = 0;
+    for (size_t i = entry.size() - 8; i < entry.size(); ++i)
+        ordinal = (ordinal << 8) | uint8_t(entry[i]);
+    (void)order;
+    return ordinal < rowCount() ? ordinal : UINT64_MAX;
+}
+
+} // namespace engine

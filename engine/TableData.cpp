@@ -1,0 +1,320 @@
+#include "engine/TableData.h"
+
+#include "engine/Bytes.h"
+#include "engine/Database.h"
+#include "engine/EngineError.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace engine {
+
+using namespace bytes;
+
+namespace {
+
+// Tables up to this size keep the blocks read while building the directory.
+constexpr uint64_t kKeepImagesUpTo = 64u << 20;
+
+std::filesystem::path companion(const std::filesystem::path &table, const char *ext)
+{
+    // Companion files may use any letter case: prefer an existing one.
+    const std::string stem = table.stem().string();
+    const std::filesystem::path dir = table.parent_path();
+    std::string lower = ext;
+    for (char &c : lower)
+        c = char(std::tolower(uint8_t(c)));
+    for (const std::string &cand : {std::string(ext), lower}) {
+        std::filesystem::path p = dir / (stem + cand);
+        if (fileSystem().exists(p))
+            return p;
+    }
+    for (const auto &p : fileSystem().list(dir)) {
+        std::string name = p.filename().string(), want = stem + ext;
+        if (name.size() == want.size() &&
+            std::equal(name.begin(), name.end(), want.begin(), [](char a, char b) {
+                return std::tolower(uint8_t(a)) == std::tolower(uint8_t(b));
+            }))
+            return p;
+    }
+    return dir / (stem + ext);
+}
+
+// A block may end early in the file, but never before its last record.
+void checkBlockLength(const std::filesystem::path &file, uint16_t number, size_t got, const char *image,
+                      int recordSize)
+{
+    const int lastOffset = got >= 6 ? s16(image, 4) : 0;
+    const size_t needed = 6 + (lastOffset >= 0 ? size_t(lastOffset) + size_t(recordSize) : 0);
+    if (got < 6 || got < needed)
+        throwCorrupt(file, "le bloc " + std::to_string(number) + " est tronqué");
+}
+
+} // namespace
+
+TableData::TableData(std::filesystem::path canonical, std::unique_ptr<File> f, TableHeader h)
+    : path(std::move(canonical)), file(std::move(f)), header(std::move(h))
+{
+    try {
+        cp = &CodePage::get(header.codePage);
+    } catch (const EngineError &) {
+        cp = &CodePage::get(1252);
+    }
+    recordSize = header.recordSize;
+    blockSize = header.blockSize();
+    capacity = (blockSize - 6) / recordSize;
+    keyed = header.fileType == ftKeyedTable && header.keyFields > 0;
+    if (keyed)
+        for (int i = 0; i < header.keyFields; ++i)
+            keyWidth += size_t(header.fields[size_t(i)].width);
+    bool hasBlobs = false;
+    for (const FieldInfo &fi : header.fields)
+        hasBlobs = hasBlobs || isBlobType(fi.type);
+    if (hasBlobs)
+        blobs = std::make_unique<BlobFile>(companion(path, ".MB"), path);
+    codec = std::make_unique<ValueCodec>(*cp, blobs.get());
+}
+
+TableData::~TableData() = default;
+
+void TableData::checkReadable() const
+{
+    if (header.encryption != 0)
+        throw EngineError(ErrorCode::Encrypted, "La table " + quoted(path) +
+                                                    " est protégée par un mot de passe : ses lignes ne peuvent pas être lues");
+}
+
+void TableData::readBlock(uint16_t number, std::string &image)
+{
+    image.assign(size_t(blockSize), '\0');
+    const uint64_t off = header.headerSize + uint64_t(number - 1) * uint64_t(blockSize);
+    checkBlockLength(path, number, file->readAt(off, image.data(), image.size()), image.data(), recordSize);
+}
+
+void TableData::walkBlocks(File &f, const TableHeader &h,
+                           const std::function<bool(uint16_t, const char *, uint32_t)> &visit)
+{
+    const uint32_t available = h.availableBlocks(f.size());
+    const int bs = h.blockSize();
+    const uint32_t cap = uint32_t((bs - 6) / h.recordSize);
+    std::vector<bool> seen(size_t(available) + 1, false);
+    std::string image(size_t(bs), '\0');
+    uint16_t prev = 0;
+    for (uint16_t b = h.firstBlock; b != 0;) {
+        if (b > available) {
+            if (prev == 0)
+                throwCorrupt(h.file, "le premier bloc (" + std::to_string(b) +
+                                         ") est au-delà de la fin du fichier");
+            throwCorrupt(h.file, "le bloc " + std::to_string(prev) +
+                                     " pointe au-delà de la fin du fichier (bloc " +
+                                     std::to_string(b) + ")");
+        }
+        if (seen[b])
+            throwCorrupt(h.file, "la chaîne des blocs revient au bloc " + std::to_string(b));
+        seen[b] = true;
+        const uint64_t off = h.headerSize + uint64_t(b - 1) * uint64_t(bs);
+        std::memset(image.data(), 0, image.size());
+        checkBlockLength(h.file, b, f.readAt(off, image.data(), image.size()), image.data(), h.recordSize);
+        const int lastOffset = s16(image.data(), 4);
+        uint32_t count = 0;
+        if (lastOffset >= 0) {
+            if (lastOffset % h.recordSize != 0)
+                throwCorrupt(h.file, "le bloc " + std::to_string(b) +
+                                         " a une position de dernier enregistrement incorrecte");
+            count = uint32_t(lastOffset / h.recordSize) + 1;
+            if (count > cap)
+                throwCorrupt(h.file, "le bloc " + std::to_string(b) + " annonce " +
+                                         std::to_string(count) + " enregistrements pour " +
+                                         std::to_string(cap) + " au plus");
+        }
+        if (count > 0 && !visit(b, image.data() + 6, count))
+            return;
+        prev = b;
+        b = u16(image.data(), 0);
+    }
+}
+
+void TableData::walkChain()
+{
+    checkReadable();
+    m_chain.clear();
+    const bool keep = file->size() <= kKeepImagesUpTo;
+    walkBlocks(*file, header, [&](uint16_t number, const char *recs, uint32_t count) {
+        BlockRef ref;
+        ref.number = number;
+        ref.count = count;
+        ref.firstKey.assign(recs, keyWidth);
+        if (keep) {
+            ref.records.assign(recs, size_t(count) * size_t(recordSize));
+            ref.loaded = true;
+        }
+        m_chain.push_back(std::move(ref));
+        return true;
+    });
+    m_haveDirectory = true;
+    m_prefixDirty = true;
+}
+
+void TableData::ensureDirectory()
+{
+    if (!m_haveDirectory) {
+        recoverIfNeeded();
+        if (!m_haveDirectory)
+            walkChain();
+    }
+}
+
+void TableData::loadBlock(BlockRef &b)
+{
+    if (b.loaded)
+        return;
+    std::string image;
+    readBlock(b.number, image);
+    const int lastOffset = s16(image.data(), 4);
+    const uint32_t count = lastOffset < 0 ? 0 : uint32_t(lastOffset / recordSize) + 1;
+    if (count != b.count || (keyed && std::memcmp(image.data() + 6, b.firstKey.data(), keyWidth) != 0))
+        throwCorrupt(path, "le bloc " + std::to_string(b.number) + " a changé sur le disque");
+    b.records.assign(image.data() + 6, size_t(count) * size_t(recordSize));
+    b.loaded = true;
+}
+
+void TableData::rebuildPrefix()
+{
+    m_prefix.resize(m_chain.size() + 1);
+    uint64_t total = 0;
+    for (size_t i = 0; i < m_chain.size(); ++i) {
+        m_prefix[i] = total;
+        total += m_chain[i].count;
+    }
+    m_prefix[m_chain.size()] = total;
+    m_prefixDirty = false;
+}
+
+uint64_t TableData::rowCount()
+{
+    ensureDirectory();
+    if (m_prefixDirty)
+        rebuildPrefix();
+    return m_prefix.back();
+}
+
+RowPos TableData::locate(uint64_t ordinal)
+{
+    if (ordinal >= rowCount())
+        throw EngineError(ErrorCode::NoCurrentRow, "Aucune ligne courante dans " + quoted(path));
+    auto it = std::upper_bound(m_prefix.begin(), m_prefix.end(), ordinal);
+    const size_t block = size_t(it - m_prefix.begin()) - 1;
+    return {block, size_t(ordinal - m_prefix[block])};
+}
+
+uint64_t TableData::ordinalOf(RowPos pos)
+{
+    rowCount();
+    return m_prefix[pos.block] + pos.slot;
+}
+
+const char *TableData::record(RowPos pos)
+{
+    BlockRef &b = m_chain[pos.block];
+    loadBlock(b);
+    return b.records.data() + pos.slot * size_t(recordSize);
+}
+
+namespace {
+int compareN(const char *a, const std::string &key)
+{
+    return std::memcmp(a, key.data(), key.size());
+}
+} // namespace
+
+uint64_t TableData::lowerBound(const std::string &key)
+{
+    const uint64_t n = rowCount();
+    if (n == 0)
+        return 0;
+    // Blocks whose first key is below the key: the answer is in the last of them or
+    // at the start of the next block.
+    auto it = std::partition_point(m_chain.begin(), m_chain.end(), [&](const BlockRef &b) {
+        return compareN(b.firstKey.data(), key) < 0;
+    });
+    size_t i = size_t(it - m_chain.begin());
+    if (i == 0)
+        return 0;
+    BlockRef &b = m_chain[i - 1];
+    loadBlock(b);
+    uint32_t lo = 0, hi = b.count;
+    while (lo < hi) {
+        const uint32_t mid = (lo + hi) / 2;
+        if (compareN(b.records.data() + size_t(mid) * size_t(recordSize), key) < 0)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return m_prefix[i - 1] + lo;
+}
+
+uint64_t TableData::upperBound(const std::string &key)
+{
+    const uint64_t n = rowCount();
+    if (n == 0)
+        return 0;
+    auto it = std::partition_point(m_chain.begin(), m_chain.end(), [&](const BlockRef &b) {
+        return compareN(b.firstKey.data(), key) <= 0;
+    });
+    size_t i = size_t(it - m_chain.begin());
+    if (i == 0)
+        return 0;
+    BlockRef &b = m_chain[i - 1];
+    loadBlock(b);
+    uint32_t lo = 0, hi = b.count;
+    while (lo < hi) {
+        const uint32_t mid = (lo + hi) / 2;
+        if (compareN(b.records.data() + size_t(mid) * size_t(recordSize), key) <= 0)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return m_prefix[i - 1] + lo;
+}
+
+bool TableData::find(const std::string &key, uint64_t &ordinal)
+{
+    ordinal = lowerBound(key);
+    if (ordinal >= rowCount())
+        return false;
+    return compareN(record(locate(ordinal)), key) == 0;
+}
+
+void TableData::decodeRow(const char *rec, Row &out) const
+{
+    out.resize(header.fields.size());
+    for (size_t i = 0; i < header.fields.size(); ++i)
+        codec->decode(header.fields[i], rec, out[i]);
+}
+
+void TableData::streamRows(const std::function<bool(const Row &)> &visit)
+{
+    checkReadable();
+    Row row;
+    if (m_haveDirectory) {
+        for (size_t i = 0; i < m_chain.size(); ++i) {
+            loadBlock(m_chain[i]);
+            for (uint32_t s = 0; s < m_chain[i].count; ++s) {
+                decodeRow(m_chain[i].records.data() + size_t(s) * size_t(recordSize), row);
+                if (!visit(row))
+                    return;
+            }
+        }
+        return;
+    }
+    walkBlocks(*file, header, [&](uint16_t, const char *recs, uint32_t count) {
+        for (uint32_t s = 0; s < count; ++s) {
+            decodeRow(recs + size_t(s) * size_t(recordSize), row);
+            if (!visit(row))
+                return false;
+        }
+        return true;
+    });
+}
+
+} // namespace engine

@@ -1,0 +1,141 @@
+#include "engine/TableFile.h"
+
+#include "engine/Database.h"
+#include "engine/EngineError.h"
+#include "engine/TableData.h"
+
+#include <map>
+#include <mutex>
+
+namespace engine {
+
+namespace {
+
+std::mutex g_registryMutex;
+std::map<std::filesystem::path, std::weak_ptr<TableFile>> &registry()
+{
+    static std::map<std::filesystem::path, std::weak_ptr<TableFile>> r;
+    return r;
+}
+
+std::filesystem::path canonicalOf(const std::filesystem::path &file)
+{
+    std::error_code ec;
+    std::filesystem::path p = std::filesystem::weakly_canonical(std::filesystem::absolute(file), ec);
+    return ec ? file.lexically_normal() : p;
+}
+
+} // namespace
+
+TableFile::TableFile(std::unique_ptr<TableData> d) : m_data(std::move(d)) {}
+
+std::shared_ptr<TableFile> TableFile::open(const std::filesystem::path &file)
+{
+    const std::filesystem::path canonical = canonicalOf(file);
+    std::lock_guard lock(g_registryMutex);
+    auto &slot = registry()[canonical];
+    if (auto existing = slot.lock())
+        return existing;
+    auto f = fileSystem().open(canonical, OpenMode::Read);
+    TableHeader h = TableHeader::read(*f, level3CodePage());
+    if (h.fileType != ftKeyedTable && h.fileType != ftTable)
+        throw EngineError(ErrorCode::NotParadox, quoted(canonical) +
+                                                     " n'est pas une table mais un fichier d'index");
+    auto data = std::make_unique<TableData>(canonical, std::move(f), std::move(h));
+    std::shared_ptr<TableFile> table(new TableFile(std::move(data)));
+    slot = table;
+    return table;
+}
+
+bool TableFile::isOpen(const std::filesystem::path &file)
+{
+    const std::filesystem::path canonical = canonicalOf(file);
+    std::lock_guard lock(g_registryMutex);
+    auto it = registry().find(canonical);
+    return it != registry().end() && !it->second.expired();
+}
+
+TableFile::~TableFile()
+{
+    try {
+        m_data->flush();
+    } catch (const EngineError &) {
+        // The data file is complete; the index files stay marked as stale and are
+        // rebuilt at the next open.
+    }
+    std::lock_guard lock(g_registryMutex);
+    auto it = registry().find(m_data->path);
+    if (it != registry().end() && it->second.expired())
+        registry().erase(it);
+}
+
+const std::filesystem::path &TableFile::path() const { return m_data->path; }
+int TableFile::versionByte() const { return m_data->header.version; }
+int TableFile::level() const { return m_data->header.level(); }
+int TableFile::codePage() const { return m_data->header.codePage; }
+const std::string &TableFile::sortOrder() const { return m_data->header.sortOrderName; }
+int TableFile::sortOrderId() const { return m_data->header.sortOrderId; }
+bool TableFile::isKeyed() const { return m_data->keyed; }
+bool TableFile::isEncrypted() const { return m_data->header.encryption != 0; }
+int TableFile::keyFieldCount() const { return m_data->keyed ? m_data->header.keyFields : 0; }
+int TableFile::blockSize() const { return m_data->blockSize; }
+int TableFile::recordSize() const { return m_data->recordSize; }
+const std::vector<FieldInfo> &TableFile::fields() const { return m_data->header.fields; }
+uint64_t TableFile::generation() const { return m_data->generation; }
+TableData &TableFile::data() const { return *m_data; }
+
+uint32_t TableFile::recordCount() const
+{
+    // Once the rows were read, the chain is the truth (a header count can lag after a crash).
+    return m_data->haveDirectory() ? uint32_t(m_data->rowCount()) : m_data->header.numRecords;
+}
+
+int TableFile::fieldIndex(std::string_view name) const
+{
+    const auto &fs = m_data->header.fields;
+    for (size_t i = 0; i < fs.size(); ++i) {
+        const std::string &n = fs[i].name;
+        if (n.size() == name.size() &&
+            std::equal(n.begin(), n.end(), name.begin(), [](char a, char b) {
+                return std::tolower(uint8_t(a)) == std::tolower(uint8_t(b));
+            }))
+            return int(i);
+    }
+    return -1;
+}
+
+std::vector<IndexInfo> TableFile::indexes() const
+{
+    std::vector<IndexInfo> out;
+    if (m_data->keyed) {
+        IndexInfo primary;
+        for (int i = 0; i < m_data->header.keyFields; ++i) {
+            if (i)
+                primary.fields += ';';
+            primary.fields += m_data->header.fields[size_t(i)].name;
+        }
+        primary.options = ixPrimary | ixUnique;
+        primary.fileName = "PX";
+        out.push_back(primary);
+    }
+    for (const SecondaryOrder &o : m_data->secondaries())
+        out.push_back(o.info);
+    return out;
+}
+
+void TableFile::forEachRow(const std::function<bool(const Row &)> &visit) const
+{
+    m_data->streamRows(visit);
+}
+
+Row TableFile::emptyRow() const
+{
+    return Row(m_data->header.fields.size());
+}
+
+void TableFile::flush()
+{
+    m_data->flush();
+}
+
+} // namespace engine
