@@ -160,6 +160,8 @@ public:
     int currentRowIndex() const;
     // Makes the row at that position current (as a move would). False when out of range.
     bool moveToRowIndex(int index);
+    // Where a field's value sits in the rows above (-1 while closed or for another table).
+    int fieldColumn(const Field *field) const;
     // The row the fields read (the edit buffer in Edit or Insert state).
     const engine::Row &activeRow() const;
     // A number that changes whenever the rows of the view may have changed (a write to the

@@ -204,6 +204,11 @@ void Table::unbindFields()
     m_fields.clear();
 }
 
+int Table::fieldColumn(const Field *field) const
+{
+    return field && field->m_table == this ? field->m_column : -1;
+}
+
 engine::Value Table::fieldValue(const Field *field) const
 {
     const engine::Row &row = activeRow();
