@@ -16,7 +16,9 @@ namespace {
 // Tables up to this size keep the blocks read while building the directory.
 constexpr uint64_t kKeepImagesUpTo = 64u << 20;
 
-std::filesystem::path companion(const std::filesystem::path &table, const char *ext)
+} // namespace
+
+std::filesystem::path companionPath(const std::filesystem::path &table, const char *ext)
 {
     // Companion files may use any letter case: prefer an existing one.
     const std::string stem = table.stem().string();
@@ -37,8 +39,13 @@ std::filesystem::path companion(const std::filesystem::path &table, const char *
             }))
             return p;
     }
+    const std::string tableExt = table.extension().string();
+    if (!tableExt.empty() && std::islower(uint8_t(tableExt.back())))
+        return dir / (stem + lower);
     return dir / (stem + ext);
 }
+
+namespace {
 
 // A block may end early in the file, but never before its last record.
 void checkBlockLength(const std::filesystem::path &file, uint16_t number, size_t got, const char *image,
@@ -71,7 +78,7 @@ TableData::TableData(std::filesystem::path canonical, std::unique_ptr<File> f, T
     for (const FieldInfo &fi : header.fields)
         hasBlobs = hasBlobs || isBlobType(fi.type);
     if (hasBlobs)
-        blobs = std::make_unique<BlobFile>(companion(path, ".MB"), path);
+        blobs = std::make_unique<BlobFile>(companionPath(path, ".MB"), path);
     codec = std::make_unique<ValueCodec>(*cp, blobs.get());
 }
 
@@ -99,6 +106,9 @@ void TableData::walkBlocks(File &f, const TableHeader &h,
     const uint32_t cap = uint32_t((bs - 6) / h.recordSize);
     std::vector<bool> seen(size_t(available) + 1, false);
     std::string image(size_t(bs), '\0');
+    if (h.firstBlock == 0 && h.numRecords != 0)
+        throwCorrupt(h.file, "l'en-tête annonce " + std::to_string(h.numRecords) +
+                                 " lignes mais aucun bloc de données");
     uint16_t prev = 0;
     for (uint16_t b = h.firstBlock; b != 0;) {
         if (b > available) {
@@ -117,6 +127,9 @@ void TableData::walkBlocks(File &f, const TableHeader &h,
         checkBlockLength(h.file, b, f.readAt(off, image.data(), image.size()), image.data(), h.recordSize);
         const int lastOffset = s16(image.data(), 4);
         uint32_t count = 0;
+        if (lastOffset < 0 && lastOffset != -int(h.recordSize))
+            throwCorrupt(h.file, "le bloc " + std::to_string(b) +
+                                     " a une position de dernier enregistrement incorrecte");
         if (lastOffset >= 0) {
             if (lastOffset % h.recordSize != 0)
                 throwCorrupt(h.file, "le bloc " + std::to_string(b) +

@@ -48,6 +48,10 @@
 
 namespace engine {
 
+// The companion file of a table with this extension (".PX", ".MB"...): an existing
+// file in any letter case, else the name with the table's extension case.
+std::filesystem::path companionPath(const std::filesystem::path &table, const char *ext);
+
 struct BlockRef {
     uint16_t number = 0;  // block number in the .DB
     uint32_t count = 0;   // rows in the block
@@ -80,6 +84,8 @@ struct SecondaryOrder {
     std::vector<std::string> entries;
     size_t indexWidth = 0; // bytes of the index field images at the start of an entry
 };
+
+class WriteTxn;
 
 class TableData {
 public:
@@ -157,14 +163,17 @@ private:
     std::string encodeRecord(const Row &row, bool assignAutoInc);
     std::string blockImage(size_t chainIndex) const;
     uint64_t headerOffsetOf(uint16_t number) const;
-    uint16_t allocateBlock(class WriteTxn &txn);
-    void writeHeader(class WriteTxn &txn);
-    void commitInsert(const std::string &rec, RowPos at, class WriteTxn &txn);
-    void commitRemove(RowPos at, class WriteTxn &txn);
+    uint16_t allocateBlock(std::string &undo, bool &canUndo);
+    void checkUnique(const std::string &rec, const char *replaced);
+    RowPos insertEncoded(const std::string &rec, WriteTxn &txn);
+    void splitInsert(size_t bi, size_t slot, const std::string &merged, WriteTxn &txn);
+    RowPos locateRecord(const std::string &rec, size_t bi);
+    uint64_t finishInsert(const std::string &rec, RowPos pos);
+    std::function<void()> removeAt(RowPos pos, WriteTxn &txn);
+    std::function<void()> unlinkBlock(size_t chainIndex, WriteTxn &txn);
     void noteEntries(const char *oldRecord, uint64_t oldOrdinal, const char *newRecord);
     void releaseBlobs(const char *record);
     void recoverIfNeeded();
-    void writeIndexFiles();
     void resetAfterFailure();
 
     std::vector<BlockRef> m_chain;
@@ -175,6 +184,11 @@ private:
     bool m_indexesDiscovered = false;
     bool m_modified = false;    // rows written since the index files were last written
     bool m_writable = false;
+    bool m_syncEachWrite = false;
+
+public:
+    // Durable mode: every row operation ends with a sync of the table file.
+    void setSyncEachWrite(bool on) { m_syncEachWrite = on; }
 };
 
 } // namespace engine

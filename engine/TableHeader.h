@@ -122,6 +122,7 @@ struct TableHeader {
     std::string tableName; // name area (raw bytes up to the NUL)
 
     bool isDataLike() const;
+    bool writeProtected() const { return raw.size() > 0x38 && raw[0x38] != 0; }
     bool isIndexFile() const { return !isDataLike(); }
     int blockSize() const { return blockSizeCode * 1024; }
     int level() const;

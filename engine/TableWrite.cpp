@@ -1,18 +1,625 @@
+// Writing rows: insert, update and delete with the crash-safe write order described
+// in TableData.h, and the index files rewritten at flush.
+
 #include "engine/TableData.h"
 
+#include "engine/Bytes.h"
+#include "engine/Database.h"
 #include "engine/EngineError.h"
+#include "engine/IndexWriter.h"
+
+#include <algorithm>
+#include <functional>
+#include <cstring>
+#include <ctime>
 
 namespace engine {
 
-[[noreturn]] static void notYet()
+using namespace bytes;
+
+// The writes of one row operation. Before the commit write, a failure undoes what
+// was written (best effort) and restores the header counters in memory; after it,
+// the remaining writes only repair back links and the free list, and their failure
+// is not an error of the row operation.
+class WriteTxn {
+public:
+    explicit WriteTxn(TableData &d) : m_d(d), m_header(d.header) {}
+
+    void write(uint64_t off, const std::string &bytes, std::string undo, bool canUndo)
+    {
+        m_d.file->writeAt(off, bytes.data(), bytes.size());
+        if (canUndo)
+            m_undo.emplace_back(off, std::move(undo));
+    }
+
+    void writeHeader()
+    {
+        const std::string before = m_d.header.raw.substr(0, fixedLength());
+        m_d.header.storeFixedPart();
+        try {
+            write(0, m_d.header.raw.substr(0, fixedLength()), before, true);
+        } catch (...) {
+            std::memcpy(m_d.header.raw.data(), before.data(), before.size());
+            throw;
+        }
+    }
+
+    // Undoes every write of this operation; restores the counters in memory.
+    void rollback() noexcept
+    {
+        bool clean = true;
+        for (auto it = m_undo.rbegin(); it != m_undo.rend(); ++it) {
+            try {
+                m_d.file->writeAt(it->first, it->second.data(), it->second.size());
+            } catch (...) {
+                clean = false;
+            }
+        }
+        restoreCounters();
+        if (!clean)
+            m_d.resetAfterFailure();
+    }
+
+    void restoreCounters() noexcept
+    {
+        TableHeader &h = m_d.header;
+        h.numRecords = m_header.numRecords;
+        h.usedBlocks = m_header.usedBlocks;
+        h.totalBlocks = m_header.totalBlocks;
+        h.firstBlock = m_header.firstBlock;
+        h.lastBlock = m_header.lastBlock;
+        h.autoInc = m_header.autoInc;
+        h.firstFreeBlock = m_header.firstFreeBlock;
+        h.indexUpdateRequired = m_header.indexUpdateRequired;
+        h.updateTime = m_header.updateTime;
+        h.storeFixedPart();
+    }
+
+    size_t fixedLength() const { return m_d.header.extended ? 0x78 : 0x58; }
+
+private:
+    struct Saved {
+        uint32_t numRecords;
+        uint16_t usedBlocks, totalBlocks, firstBlock, lastBlock;
+        uint32_t autoInc;
+        uint16_t firstFreeBlock;
+        uint8_t indexUpdateRequired;
+        uint32_t updateTime;
+        explicit Saved(const TableHeader &h)
+            : numRecords(h.numRecords), usedBlocks(h.usedBlocks), totalBlocks(h.totalBlocks),
+              firstBlock(h.firstBlock), lastBlock(h.lastBlock), autoInc(h.autoInc),
+              firstFreeBlock(h.firstFreeBlock), indexUpdateRequired(h.indexUpdateRequired),
+              updateTime(h.updateTime)
+        {
+        }
+    };
+    TableData &m_d;
+    Saved m_header;
+    std::vector<std::pair<uint64_t, std::string>> m_undo;
+};
+
+namespace {
+
+std::string makeBlock(int blockSize, int recordSize, uint16_t next, uint16_t prev, const std::string &records)
 {
-    throw EngineError(ErrorCode::NotSupported, "Écriture non encore disponible dans le moteur");
+    std::string b(size_t(blockSize), '\0');
+    put16(b.data(), 0, next);
+    put16(b.data(), 2, prev);
+    const int count = int(records.size()) / recordSize;
+    put16(b.data(), 4, uint16_t(int16_t((count - 1) * recordSize)));
+    std::memcpy(b.data() + 6, records.data(), records.size());
+    return b;
 }
 
-uint64_t TableData::insertRow(const Row &) { notYet(); }
-uint64_t TableData::updateRow(uint64_t, const Row &) { notYet(); }
-void TableData::removeRow(uint64_t) { notYet(); }
-void TableData::flush() {}
-void TableData::recoverIfNeeded() {}
+} // namespace
+
+uint64_t TableData::headerOffsetOf(uint16_t number) const
+{
+    return header.headerSize + uint64_t(number - 1) * uint64_t(blockSize);
+}
+
+std::string TableData::blockImage(size_t i) const
+{
+    const uint16_t next = i + 1 < m_chain.size() ? m_chain[i + 1].number : 0;
+    const uint16_t prev = i > 0 ? m_chain[i - 1].number : 0;
+    return makeBlock(blockSize, recordSize, next, prev, m_chain[i].records);
+}
+
+void TableData::ensureWritable()
+{
+    checkReadable();
+    if (header.writeProtected())
+        throw EngineError(ErrorCode::ReadOnly, "La table " + quoted(path) + " est protégée en écriture");
+    if (!m_writable) {
+        file = fileSystem().open(path, OpenMode::ReadWrite);
+        m_writable = true;
+    }
+    ensureDirectory();
+}
+
+void TableData::resetAfterFailure()
+{
+    m_haveDirectory = false;
+    m_chain.clear();
+    m_prefixDirty = true;
+    for (SecondaryOrder &o : m_secondary) {
+        o.built = false;
+        o.entries.clear();
+    }
+    try {
+        header = TableHeader::read(*file, level3CodePage());
+    } catch (...) {
+        // Keep what we had; the next access reports the damage.
+    }
+    ++generation;
+}
+
+// Recovery after a session that did not finish (header byte 0x4F still set): the
+// chain is the truth for the counters; the index files are rebuilt at the next flush
+// of a write, and never used meanwhile.
+void TableData::recoverIfNeeded()
+{
+    if (header.indexUpdateRequired == 0)
+        return;
+    walkChain();
+    uint64_t rows = 0;
+    for (const BlockRef &b : m_chain)
+        rows += b.count;
+    header.numRecords = uint32_t(rows);
+    header.usedBlocks = uint16_t(m_chain.size());
+    header.firstBlock = m_chain.empty() ? 0 : m_chain.front().number;
+    header.lastBlock = m_chain.empty() ? 0 : m_chain.back().number;
+    header.storeFixedPart();
+}
+
+std::string TableData::encodeRecord(const Row &row, bool assignAutoInc)
+{
+    if (row.size() != header.fields.size())
+        throw EngineError(ErrorCode::InvalidArgument,
+                          "Ligne de " + std::to_string(row.size()) + " valeurs pour les " +
+                              std::to_string(header.fields.size()) + " champs de " + quoted(path));
+    std::string rec(size_t(recordSize), '\0');
+    for (size_t i = 0; i < row.size(); ++i) {
+        const FieldInfo &f = header.fields[i];
+        if (f.type == FieldType::AutoInc) {
+            Value v = row[i];
+            if (v.isNull() && assignAutoInc)
+                v = Value::fromInt(int64_t(header.autoInc) + 1);
+            codec->encode(f, v, rec.data());
+            int64_t n = 0;
+            if (codec::decodeInt(rec.data() + f.offset, 4, n) && n > int64_t(header.autoInc))
+                header.autoInc = uint32_t(n);
+            continue;
+        }
+        codec->encode(f, row[i], rec.data());
+    }
+    return rec;
+}
+
+void TableData::releaseBlobs(const char *rec)
+{
+    if (!blobs)
+        return;
+    for (const FieldInfo &f : header.fields) {
+        if (!isBlobType(f.type))
+            continue;
+        const uint32_t mbRef = u32(rec, size_t(f.offset + f.width - 10));
+        if (mbRef != 0) {
+            try {
+                blobs->release(mbRef);
+            } catch (const EngineError &) {
+                // A BLOB block that cannot be freed is only wasted space.
+            }
+        }
+    }
+}
+
+// Keeps the in-memory secondary orders in step with a row change.
+void TableData::noteEntries(const char *oldRec, uint64_t oldOrdinal, const char *newRec)
+{
+    for (SecondaryOrder &o : m_secondary) {
+        if (!o.built)
+            continue;
+        if (!keyed) {
+            o.built = false; // entries carry ordinals, which shift
+            o.entries.clear();
+            continue;
+        }
+        if (oldRec) {
+            const std::string k = sortKey(o, oldRec, oldOrdinal);
+            auto it = std::lower_bound(o.entries.begin(), o.entries.end(), k);
+            if (it != o.entries.end() && *it == k)
+                o.entries.erase(it);
+        }
+        if (newRec) {
+            std::string k = sortKey(o, newRec, 0);
+            o.entries.insert(std::lower_bound(o.entries.begin(), o.entries.end(), k), std::move(k));
+        }
+    }
+}
+
+uint16_t TableData::allocateBlock(std::string &undo, bool &canUndo)
+{
+    canUndo = false;
+    const uint16_t head = header.firstFreeBlock;
+    if (head != 0 && head <= header.availableBlocks(file->size())) {
+        bool inChain = false;
+        for (const BlockRef &b : m_chain)
+            inChain = inChain || b.number == head;
+        if (!inChain) {
+            std::string old;
+            readBlock(head, old);
+            uint16_t next = u16(old.data(), 0);
+            if (next > header.totalBlocks)
+                next = 0; // a damaged free list is dropped rather than followed
+            header.firstFreeBlock = next;
+            undo = std::move(old);
+            canUndo = true;
+            return head;
+        }
+    }
+    header.firstFreeBlock = 0;
+    if (header.totalBlocks == 0xFFFF)
+        throw EngineError(ErrorCode::InvalidArgument, "La table " + quoted(path) + " est pleine (65535 blocs)");
+    return ++header.totalBlocks;
+}
+
+void TableData::checkUnique(const std::string &rec, const char *replaced)
+{
+    if (!keyed)
+        return;
+    for (SecondaryOrder &o : secondaries()) {
+        if (!(o.info.options & ixUnique))
+            continue;
+        ensureBuilt(o);
+        const std::string k = sortKey(o, rec.data(), 0);
+        const std::string prefix = k.substr(0, o.indexWidth);
+        auto it = std::lower_bound(o.entries.begin(), o.entries.end(), prefix);
+        for (; it != o.entries.end() && it->compare(0, prefix.size(), prefix) == 0; ++it) {
+            if (replaced && it->compare(o.indexWidth, keyWidth, std::string(replaced, keyWidth)) == 0)
+                continue;
+            throw EngineError(ErrorCode::KeyViolation, keyViolationText(path));
+        }
+    }
+}
+
+uint64_t TableData::insertRow(const Row &row)
+{
+    ensureWritable();
+    WriteTxn txn(*this);
+    RowPos pos;
+    std::string rec;
+    try {
+        rec = encodeRecord(row, true);
+        uint64_t existing;
+        if (keyed && find(rec.substr(0, keyWidth), existing))
+            throw EngineError(ErrorCode::KeyViolation, keyViolationText(path));
+        checkUnique(rec, nullptr);
+        pos = insertEncoded(rec, txn);
+    } catch (...) {
+        txn.rollback();
+        throw;
+    }
+    return finishInsert(rec, pos);
+}
+
+// Writes a new record at its place; returns where it is. Throws before its commit
+// write (the caller rolls back), never after it.
+RowPos TableData::insertEncoded(const std::string &rec, WriteTxn &txn)
+{
+    const std::string key = rec.substr(0, keyWidth);
+    header.indexUpdateRequired = 1;
+    ++header.numRecords;
+    if (m_chain.empty()) {
+        std::string undo;
+        bool canUndo;
+        const uint16_t n = allocateBlock(undo, canUndo);
+        header.usedBlocks = 1;
+        header.firstBlock = header.lastBlock = n;
+        const std::string image = makeBlock(blockSize, recordSize, 0, 0, rec);
+        if (canUndo) // a block from the free list leaves it in the header first
+            txn.writeHeader();
+        txn.write(headerOffsetOf(n), image, undo, canUndo);
+        txn.writeHeader(); // commit: the header now names the block
+        BlockRef b;
+        b.number = n;
+        b.count = 1;
+        b.firstKey = key;
+        b.records = rec;
+        b.loaded = true;
+        m_chain.push_back(std::move(b));
+        m_prefixDirty = true;
+        return {0, 0};
+    }
+
+    // Where the row goes: after its predecessor, so that the first key of a block
+    // changes only when the row is the smallest of the table.
+    size_t bi, slot;
+    const uint64_t n = rowCount();
+    const uint64_t at = keyed ? lowerBound(key) : n;
+    if (at == n) {
+        bi = m_chain.size() - 1;
+        slot = m_chain[bi].count;
+    } else {
+        const RowPos p = locate(at);
+        bi = p.block;
+        slot = p.slot;
+        if (slot == 0 && bi > 0 && m_chain[bi - 1].count < uint32_t(capacity)) {
+            --bi;
+            slot = m_chain[bi].count;
+        }
+    }
+    BlockRef &b = m_chain[bi];
+    loadBlock(b);
+    std::string merged = b.records;
+    merged.insert(slot * size_t(recordSize), rec);
+    if (b.count >= uint32_t(capacity)) {
+        splitInsert(bi, slot, merged, txn);
+        return locateRecord(rec, bi);
+    }
+    const std::string oldImage = blockImage(bi);
+    txn.writeHeader();
+    const uint16_t next = bi + 1 < m_chain.size() ? m_chain[bi + 1].number : 0;
+    const uint16_t prev = bi > 0 ? m_chain[bi - 1].number : 0;
+    txn.write(headerOffsetOf(b.number), makeBlock(blockSize, recordSize, next, prev, merged), oldImage, true);
+    b.records = std::move(merged);
+    ++b.count;
+    b.firstKey.assign(b.records.data(), keyWidth);
+    m_prefixDirty = true;
+    return {bi, slot};
+}
+
+// Splits a full block: the new block takes the upper half (or only the new row when
+// it goes at the very end of the table), is written unlinked, then the old block is
+// rewritten pointing at it: that write is the commit.
+void TableData::splitInsert(size_t bi, size_t slot, const std::string &merged, WriteTxn &txn)
+{
+    BlockRef &b = m_chain[bi];
+    const size_t total = merged.size() / size_t(recordSize);
+    const bool atEnd = bi + 1 == m_chain.size() && slot == b.count;
+    const size_t keep = atEnd ? b.count : (total + 1) / 2;
+    const std::string keepRecs = merged.substr(0, keep * size_t(recordSize));
+    const std::string movedRecs = merged.substr(keep * size_t(recordSize));
+    const uint16_t c = bi + 1 < m_chain.size() ? m_chain[bi + 1].number : 0;
+    std::string cImage;
+    if (c) {
+        loadBlock(m_chain[bi + 1]);
+        cImage = blockImage(bi + 1); // read before anything is written
+    }
+    const std::string oldB = blockImage(bi);
+    std::string undo;
+    bool canUndo;
+    const uint16_t n = allocateBlock(undo, canUndo);
+    ++header.usedBlocks;
+    if (!c)
+        header.lastBlock = n;
+    txn.writeHeader();
+    txn.write(headerOffsetOf(n), makeBlock(blockSize, recordSize, c, b.number, movedRecs), undo, canUndo);
+    const uint16_t prev = bi > 0 ? m_chain[bi - 1].number : 0;
+    txn.write(headerOffsetOf(b.number), makeBlock(blockSize, recordSize, n, prev, keepRecs), oldB, true);
+    // Committed. The back link of the following block is repaired last.
+    if (c) {
+        put16(cImage.data(), 2, n);
+        try {
+            file->writeAt(headerOffsetOf(c), cImage.data(), cImage.size());
+        } catch (const EngineError &) {
+            // Readers follow next links only; the back link is rewritten with the block.
+        }
+    }
+    b.records = keepRecs;
+    b.count = uint32_t(keep);
+    b.firstKey.assign(keepRecs.data(), keyWidth);
+    BlockRef nb;
+    nb.number = n;
+    nb.count = uint32_t(total - keep);
+    nb.firstKey.assign(movedRecs.data(), keyWidth);
+    nb.records = movedRecs;
+    nb.loaded = true;
+    m_chain.insert(m_chain.begin() + ptrdiff_t(bi + 1), std::move(nb));
+    m_prefixDirty = true;
+}
+
+RowPos TableData::locateRecord(const std::string &rec, size_t bi)
+{
+    for (size_t i = bi; i < bi + 2 && i < m_chain.size(); ++i) {
+        const BlockRef &b = m_chain[i];
+        for (size_t s = 0; s < b.count; ++s)
+            if (std::memcmp(b.records.data() + s * size_t(recordSize), rec.data(), size_t(recordSize)) == 0)
+                return {i, s};
+    }
+    return {bi, 0};
+}
+
+uint64_t TableData::finishInsert(const std::string &rec, RowPos pos)
+{
+    m_modified = true;
+    ++generation;
+    const uint64_t ordinal = ordinalOf(pos);
+    noteEntries(nullptr, ordinal, rec.data());
+    if (m_syncEachWrite)
+        file->sync();
+    return ordinal;
+}
+
+void TableData::removeRow(uint64_t ordinal)
+{
+    ensureWritable();
+    const RowPos pos = locate(ordinal);
+    const std::string old(record(pos), size_t(recordSize));
+    WriteTxn txn(*this);
+    std::function<void()> afterCommit;
+    try {
+        afterCommit = removeAt(pos, txn);
+    } catch (...) {
+        txn.rollback();
+        throw;
+    }
+    if (afterCommit)
+        afterCommit();
+    m_modified = true;
+    ++generation;
+    noteEntries(old.data(), ordinal, nullptr);
+    releaseBlobs(old.data());
+    if (m_syncEachWrite)
+        file->sync();
+}
+
+// Deletes a record (up to its commit write); returns the repairs to do after it.
+std::function<void()> TableData::removeAt(RowPos pos, WriteTxn &txn)
+{
+    BlockRef &b = m_chain[pos.block];
+    loadBlock(b);
+    if (b.count == 1)
+        return unlinkBlock(pos.block, txn);
+    header.indexUpdateRequired = 1;
+    --header.numRecords;
+    std::string recs = b.records;
+    recs.erase(pos.slot * size_t(recordSize), size_t(recordSize));
+    const std::string oldImage = blockImage(pos.block);
+    txn.writeHeader();
+    const uint16_t next = pos.block + 1 < m_chain.size() ? m_chain[pos.block + 1].number : 0;
+    const uint16_t prev = pos.block > 0 ? m_chain[pos.block - 1].number : 0;
+    txn.write(headerOffsetOf(b.number), makeBlock(blockSize, recordSize, next, prev, recs), oldImage, true);
+    b.records = std::move(recs);
+    --b.count;
+    b.firstKey.assign(b.records.data(), keyWidth);
+    m_prefixDirty = true;
+    return {};
+}
+
+// The block's last row goes: the block leaves the chain (one write: the previous
+// block's link, or the header's first-block word), then joins the free list.
+std::function<void()> TableData::unlinkBlock(size_t i, WriteTxn &txn)
+{
+    const bool hasPrev = i > 0, hasNext = i + 1 < m_chain.size();
+    const uint16_t a = hasPrev ? m_chain[i - 1].number : 0;
+    const uint16_t c = hasNext ? m_chain[i + 1].number : 0;
+    const uint16_t freed = m_chain[i].number;
+    std::string aImage, aOld, cImage;
+    if (hasPrev) {
+        loadBlock(m_chain[i - 1]);
+        aOld = blockImage(i - 1);
+        aImage = aOld;
+        put16(aImage.data(), 0, c);
+    }
+    if (hasNext) {
+        loadBlock(m_chain[i + 1]);
+        cImage = blockImage(i + 1);
+        put16(cImage.data(), 2, a);
+    }
+    header.indexUpdateRequired = 1;
+    --header.numRecords;
+    --header.usedBlocks;
+    if (!hasPrev)
+        header.firstBlock = c;
+    if (!hasNext)
+        header.lastBlock = a;
+    txn.writeHeader();
+    if (hasPrev)
+        txn.write(headerOffsetOf(a), aImage, aOld, true);
+    m_chain.erase(m_chain.begin() + ptrdiff_t(i));
+    m_prefixDirty = true;
+    // After the commit: repair the back link, then put the block on the free list
+    // (its content first, the header naming it after).
+    return [this, hasNext, c, cImage, freed] {
+        try {
+            if (hasNext)
+                file->writeAt(headerOffsetOf(c), cImage.data(), cImage.size());
+        } catch (const EngineError &) {
+        }
+        try {
+            const std::string freeImage = makeBlock(blockSize, recordSize, header.firstFreeBlock, 0, std::string());
+            file->writeAt(headerOffsetOf(freed), freeImage.data(), freeImage.size());
+            header.firstFreeBlock = freed;
+            header.storeFixedPart();
+            file->writeAt(0, header.raw.data(), header.extended ? 0x78 : 0x58);
+        } catch (const EngineError &) {
+            // Either the block is not on the free list (wasted space), or the header
+            // naming it is written with the next change.
+        }
+    };
+}
+
+uint64_t TableData::updateRow(uint64_t ordinal, const Row &row)
+{
+    ensureWritable();
+    const RowPos pos = locate(ordinal);
+    const std::string old(record(pos), size_t(recordSize));
+    Row filled = row;
+    for (size_t i = 0; i < header.fields.size() && i < filled.size(); ++i)
+        if (header.fields[i].type == FieldType::AutoInc && filled[i].isNull())
+            codec->decode(header.fields[i], old.data(), filled[i]); // keeps its number
+    WriteTxn txn(*this);
+    std::string rec;
+    bool keyChanged = false;
+    try {
+        rec = encodeRecord(filled, false);
+        checkUnique(rec, old.data());
+        keyChanged = keyed && std::memcmp(rec.data(), old.data(), keyWidth) != 0;
+        uint64_t existing;
+        if (keyChanged && find(rec.substr(0, keyWidth), existing))
+            throw EngineError(ErrorCode::KeyViolation, keyViolationText(path));
+        if (!keyChanged) {
+            BlockRef &b = m_chain[pos.block];
+            std::string recs = b.records;
+            std::memcpy(recs.data() + pos.slot * size_t(recordSize), rec.data(), size_t(recordSize));
+            const std::string oldImage = blockImage(pos.block);
+            header.indexUpdateRequired = 1;
+            txn.writeHeader();
+            const uint16_t next = pos.block + 1 < m_chain.size() ? m_chain[pos.block + 1].number : 0;
+            const uint16_t prev = pos.block > 0 ? m_chain[pos.block - 1].number : 0;
+            txn.write(headerOffsetOf(b.number), makeBlock(blockSize, recordSize, next, prev, recs), oldImage, true);
+            b.records = std::move(recs);
+        }
+    } catch (...) {
+        txn.rollback();
+        throw;
+    }
+    if (!keyChanged) {
+        m_modified = true;
+        ++generation;
+        noteEntries(old.data(), ordinal, rec.data());
+        releaseBlobs(old.data());
+        if (m_syncEachWrite)
+            file->sync();
+        return ordinal;
+    }
+    // A new key: the new version goes in first, then the old one goes, so that a
+    // crash in between leaves both versions, never neither.
+    RowPos at;
+    try {
+        at = insertEncoded(rec, txn);
+    } catch (...) {
+        txn.rollback();
+        throw;
+    }
+    finishInsert(rec, at);
+    uint64_t oldOrdinal = 0;
+    if (find(old.substr(0, keyWidth), oldOrdinal))
+        removeRow(oldOrdinal);
+    uint64_t now = 0;
+    find(rec.substr(0, keyWidth), now);
+    return now;
+}
+
+void TableData::flush()
+{
+    if (!m_writable || (!m_modified && header.indexUpdateRequired == 0))
+        return;
+    ensureDirectory();
+    file->sync(); // the rows are safe before the indexes claim to match them
+    if (keyed) {
+        writePrimaryIndex(*this);
+        for (SecondaryOrder &o : secondaries())
+            if (!o.xPath.empty())
+                writeSecondaryIndex(*this, o);
+    }
+    header.indexUpdateRequired = 0;
+    header.updateTime = uint32_t(std::time(nullptr));
+    header.storeFixedPart();
+    file->writeAt(0, header.raw.data(), header.extended ? 0x78 : 0x58);
+    file->sync();
+    m_modified = false;
+}
 
 } // namespace engine
