@@ -14,6 +14,7 @@ namespace {
 
 constexpr const char* kAlignProperty = "kvAlign";
 constexpr const char* kReserveProperty = "kvReservedTop";
+constexpr const char* kInsetProperty = "kvInset";
 constexpr const char* kRealigningProperty = "kvRealigning";
 
 // Watches docked controls so that showing, hiding or resizing one of them
@@ -149,9 +150,16 @@ void realignChildren(QWidget* container, const QRect& client)
 
 QRect clientRectOf(const QWidget* container)
 {
-    QRect r = container->rect();
+    const int inset = container->property(kInsetProperty).toInt();
+    QRect r = container->rect().adjusted(inset, inset, -inset, -inset);
     r.setTop(r.top() + container->property(kReserveProperty).toInt());
     return r;
+}
+
+void setContentInset(QWidget* container, int pixels)
+{
+    container->setProperty(kInsetProperty, pixels);
+    realign(container);
 }
 
 void reserveTop(QWidget* container, int pixels)

@@ -30,6 +30,10 @@ QRect clientRectOf(const QWidget* container);
 // menu bar lives there).
 void reserveTop(QWidget* container, int pixels);
 
+// Keeps a border of `pixels` on every side of `container` out of its docked
+// layout (a panel's bevels).
+void setContentInset(QWidget* container, int pixels);
+
 // Lays `container` out again (no effect on a widget without docked children).
 void realign(QWidget* container);
 

@@ -53,6 +53,14 @@ void Form::addComponent(QObject* component)
     components_.append(component);
 }
 
+void Form::addComponents(QObject* root)
+{
+    if (!root->objectName().isEmpty())
+        addComponent(root);
+    for (QObject* child : root->children())
+        addComponents(child);
+}
+
 QObject* Form::findComponent(const QString& name) const
 {
     if (name.isEmpty())
@@ -144,10 +152,13 @@ int Form::showModal()
     show();
     raise();
     activateWindow();
+    const int session = ++modalSession_;
     if (action) {
-        QTimer::singleShot(0, this, [this, action] {
-            action(*this);
-            if (modalLoop_ && modalResult_ == mrNone) {
+        QTimer::singleShot(0, this, [this, action] { action(*this); });
+        // An action may close the window later (from a timer of its own), but
+        // a window it leaves open must not hang the test.
+        QTimer::singleShot(ModalSeam::graceMs(), this, [this, session] {
+            if (modalLoop_ && session == modalSession_) {
                 TestFailure::report(QStringLiteral("La fenêtre modale « %1 » est restée ouverte").arg(objectName()));
                 modalResult_ = mrCancel;
                 modalLoop_->quit();

@@ -37,6 +37,9 @@ public:
 
     // Ownership of components.
     void addComponent(QObject* component);
+    // Adds `root` and, depth first, every named object below it: a table
+    // view together with its persistent fields, for example.
+    void addComponents(QObject* root);
     QObject* findComponent(const QString& name) const;
     QList<QObject*> components() const;
     template <class T>
@@ -92,6 +95,7 @@ private:
     QString hint_;
     QEventLoop* modalLoop_ = nullptr;
     int modalResult_ = mrNone;
+    int modalSession_ = 0;
 };
 
 } // namespace widgets

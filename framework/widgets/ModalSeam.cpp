@@ -8,6 +8,7 @@ namespace {
 struct State {
     std::deque<ModalSeam::Action> queue;
     bool strict = false;
+    int graceMs = 1000;
 };
 State& state()
 {
@@ -40,6 +41,16 @@ void ModalSeam::clear()
 {
     state().queue.clear();
     state().strict = false;
+}
+
+int ModalSeam::graceMs()
+{
+    return state().graceMs;
+}
+
+void ModalSeam::setGraceMs(int ms)
+{
+    state().graceMs = ms;
 }
 
 ModalSeam::Action ModalSeam::takeNext()

@@ -30,6 +30,7 @@ Panel::Panel(QWidget* parent, const QString& name) : QFrame(parent)
 {
     adopt(this, name, parent);
     setAutoFillBackground(true);
+    setContentInset(this, bevelSpace());
 }
 
 void Panel::setCaption(const QString& caption)
@@ -43,6 +44,7 @@ void Panel::setBevels(Bevel outer, Bevel inner, int width)
     outer_ = outer;
     inner_ = inner;
     bevelWidth_ = width;
+    setContentInset(this, bevelSpace());
     update();
 }
 
@@ -67,8 +69,7 @@ void Panel::paintEvent(QPaintEvent* event)
 void Panel::resizeEvent(QResizeEvent* event)
 {
     QFrame::resizeEvent(event);
-    const int inset = bevelSpace();
-    realignChildren(this, rect().adjusted(inset, inset, -inset, -inset));
+    realign(this);
 }
 
 } // namespace widgets
