@@ -1,0 +1,140 @@
+#pragma once
+
+#include "framework/widgets/Form.h"
+#include "store/StoreHost.h"
+
+class DataAwareGrid;
+
+namespace dataset {
+class DataSource;
+class Database;
+class Field;
+class Table;
+} // namespace dataset
+namespace lang {
+class TMultiLang;
+}
+namespace store {
+class DictionaryStore;
+}
+namespace widgets {
+class MainMenu;
+class MenuItem;
+class Panel;
+class SpeedButton;
+class Splitter;
+class StatusBar;
+} // namespace widgets
+
+// The main window: the toolbar and the menu through which every command is
+// given, the grid of table entries (left) and the grid of the field entries
+// of the selected table (right), and the components that hold the open
+// dictionary. UpdateCommands is the one place that enables the commands by
+// the dictionary state; the close query guards a new dictionary that never
+// received a table.
+class Tf_Main : public widgets::Form, public store::StoreHost {
+    Q_OBJECT
+
+public:
+    explicit Tf_Main(QWidget* parent = nullptr);
+    ~Tf_Main() override;
+
+    // ---- Components, by component name ----------------------------------
+    widgets::Panel* paHaut;
+    widgets::SpeedButton* spNouveau;
+    widgets::SpeedButton* spOuvrir;
+    widgets::SpeedButton* spSupprimer;
+    widgets::SpeedButton* spImprimer;
+    widgets::SpeedButton* spAjTable;
+    widgets::SpeedButton* spSupTable;
+    widgets::SpeedButton* spVisuCode;
+    widgets::SpeedButton* spSupChamp;
+    widgets::SpeedButton* spQuitter;
+
+    widgets::MainMenu* mnuPrinc;
+    widgets::MenuItem* mnDico;
+    widgets::MenuItem* itNouvDico;
+    widgets::MenuItem* itOpenDico;
+    widgets::MenuItem* itSupDico;
+    widgets::MenuItem* itImpDico;
+    widgets::MenuItem* N3;
+    widgets::MenuItem* mnTable;
+    widgets::MenuItem* itSupTable;
+    widgets::MenuItem* itTableDescr;
+    widgets::MenuItem* mnChamps;
+    widgets::MenuItem* itDescrChamps;
+    widgets::MenuItem* N1;
+    widgets::MenuItem* itQuitter;
+    widgets::MenuItem* mnOptions;
+    widgets::MenuItem* itAjTable;
+    widgets::MenuItem* itVisuCode;
+    widgets::MenuItem* itGenCode;
+    widgets::MenuItem* N2;
+    widgets::MenuItem* itUseDescr;
+    widgets::MenuItem* mnAide;
+    widgets::MenuItem* itApropos;
+
+    DataAwareGrid* grTables;
+    widgets::Splitter* RxSplitter1;
+    DataAwareGrid* grChamps;
+    widgets::StatusBar* StatusBar1;
+
+    store::DictionaryStore* Store;
+    dataset::Database* dbDico;
+    dataset::Table* taDico;
+    dataset::DataSource* dsDico;
+    dataset::Table* taChamps;
+    dataset::DataSource* dsChamps;
+    dataset::Table* taCheck;
+    dataset::Database* dbLitTable;
+    dataset::Table* taLitTable;
+    dataset::DataSource* dsLitTable;
+
+    lang::TMultiLang* ML;
+
+    // ---- Handlers ---------------------------------------------------------
+    void FormCreate();
+    void FormShow();
+    void FormResize();
+    void FormCloseQuery(bool& CanClose);
+    void itQuitterClick();
+    void itUseDescrClick();
+    void itGenCodeClick();
+    void dsDicoDataChange();
+    void dsChampsStateChange();
+    void grTablesCalcCellColors(dataset::Field* field);
+    void grChampsCalcCellColors(dataset::Field* field);
+
+    // Dictionary commands.
+    void spNouveauClick();
+    void spOuvrirClick();
+    void spSupprimerClick();
+
+    // ---- What the store and the other windows use -------------------------
+    void UpdateCommands() override;
+    void setCaption(const QString& caption) override;
+    void repaintNow() override;
+    QString GetWord(const QString& key) override;
+
+    // Code generation is on while "Generate code" is checked.
+    bool codeGenerationOn() const;
+
+protected:
+    void onShow() override { FormShow(); }
+    void onResize() override { FormResize(); }
+    void onCloseQuery(bool& canClose) override { FormCloseQuery(canClose); }
+
+private:
+    void createToolbar();
+    void createMenu();
+    void createGrids();
+    void adoptStoreComponents();
+    void connectHandlers();
+    void showGrids(bool shown);
+    void postPendingRows();
+    void createDictionary(const QString& name);
+    void openFailed();
+};
+
+// The main window, for the whole run.
+extern Tf_Main* f_Main;

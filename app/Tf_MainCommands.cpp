@@ -1,0 +1,168 @@
+// The dictionary commands of the main window: New, Open and Delete, with
+// their dialogs.
+
+#include "app/Tf_Main.h"
+#include "app/Tf_SelDico.h"
+#include "app/Tf_ajmsdico.h"
+
+#include "framework/dataset/Table.h"
+#include "framework/widgets/Edit.h"
+#include "framework/widgets/FileListBox.h"
+#include "framework/widgets/MessageDlg.h"
+#include "lang/FixedTexts.h"
+#include "lang/Messages.h"
+#include "lang/TMultiLang.h"
+#include "store/DicoName.h"
+#include "store/DictionaryStore.h"
+
+#include <QDir>
+
+#include <memory>
+
+namespace {
+
+// Keeps a program-wide dialog variable pointing at the dialog while its
+// command runs; the dialog never outlives the command.
+template <class Dialog>
+class CommandDialog {
+public:
+    explicit CommandDialog(Dialog*& variable) : variable_(variable), dialog_(std::make_unique<Dialog>())
+    {
+        variable_ = dialog_.get();
+    }
+    ~CommandDialog() { variable_ = nullptr; }
+    CommandDialog(const CommandDialog&) = delete;
+    CommandDialog& operator=(const CommandDialog&) = delete;
+    Dialog* operator->() const { return dialog_.get(); }
+
+private:
+    Dialog*& variable_;
+    std::unique_ptr<Dialog> dialog_;
+};
+
+QString text(lang::Msg message, const lang::TMultiLang* wordTable)
+{
+    return lang::Messages::text(message, wordTable->ActiveLanguage());
+}
+
+void warn(const QString& message)
+{
+    widgets::MessageDlg(message, widgets::mtWarning, widgets::mbOK);
+}
+
+bool ask(const QString& question)
+{
+    return widgets::MessageDlg(question, widgets::mtConfirmation, widgets::mbYesNo) == widgets::mrYes;
+}
+
+// Whether the file a new dictionary would be made as is already there;
+// letter case does not count, so that two dictionaries never differ by case.
+bool dictionaryFileExists(const QString& dataDir, const QString& name)
+{
+    const QString fileName = store::DicoFileName(name);
+    const QStringList present = QDir(dataDir).entryList(QDir::Files | QDir::Hidden);
+    for (const QString& entry : present) {
+        if (entry.compare(fileName, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+void Tf_Main::spNouveauClick()
+{
+    CommandDialog<Tf_ajmsdico> dialog(f_ajmsdico);
+    dialog->chNomDico->clear();
+    if (dialog->showModal() != widgets::mrOk)
+        return;
+    const QString name = dialog->chNomDico->text();
+    if (name.isEmpty()) {
+        warn(text(lang::Msg::DicoNameRequired, dialog->ML));
+        return;
+    }
+    if (dictionaryFileExists(Store->DataDir(), name)) {
+        warn(text(lang::Msg::DicoNameInUse, dialog->ML));
+        return;
+    }
+    if (!ask(text(lang::Msg::CreateDicoQuestion, dialog->ML) + name + QStringLiteral(" ?")))
+        return;
+    createDictionary(name);
+}
+
+// Creates the dictionary `name`. Until the new dictionary receives its first
+// table the caption says it is not saved yet. A creation that fails (refused,
+// or an engine error) leaves the caption and the open dictionary as they were.
+void Tf_Main::createDictionary(const QString& name)
+{
+    const QString oldCaption = caption();
+    const bool hadDictionary = Store->TablesViewOpen();
+    const QString oldPath = Store->NomDico();
+    setCaption(lang::fixed::captionPrefix() + Store->DataDir() + QLatin1Char('/') + name
+               + lang::fixed::notSavedSuffix());
+    bool created = false;
+    try {
+        created = Store->CreateDico(name);
+    } catch (...) {
+        // Creation closes the open dictionary before it makes the file: open
+        // it again so that the failure costs the user nothing but the message.
+        if (hadDictionary && !Store->TablesViewOpen()) {
+            try {
+                Store->OpenDico(oldPath);
+            } catch (...) {
+                openFailed();
+            }
+        }
+        setCaption(oldCaption);
+        UpdateCommands();
+        throw;
+    }
+    if (!created)
+        setCaption(oldCaption);
+    UpdateCommands();
+}
+
+void Tf_Main::spOuvrirClick()
+{
+    CommandDialog<Tf_SelDico> dialog(f_SelDico);
+    dialog->fiDico->setDirectory(Store->DataDir());
+    dialog->setCaption(text(lang::Msg::OpenDicoCaption, dialog->ML));
+    if (dialog->showModal() != widgets::mrOk)
+        return;
+    const QString path = dialog->fiDico->fileName();
+    if (path.isEmpty())
+        return;
+    try {
+        Store->OpenDico(path);
+    } catch (...) {
+        openFailed();
+        throw;
+    }
+}
+
+// A file that is not a dictionary leaves no dictionary open: the window says
+// so instead of offering commands that would act on nothing.
+void Tf_Main::openFailed()
+{
+    taChamps->Close();
+    taDico->Close();
+    // Preparing the data directory again is how the store forgets the
+    // current dictionary's name; the directory and the alias stay the same.
+    Store->PrepareDataDir();
+    setCaption(ML->GetWord(QStringLiteral("%Form%")));
+    UpdateCommands();
+}
+
+void Tf_Main::spSupprimerClick()
+{
+    CommandDialog<Tf_SelDico> dialog(f_SelDico);
+    dialog->fiDico->setDirectory(Store->DataDir());
+    if (dialog->showModal() != widgets::mrOk)
+        return;
+    const QString path = dialog->fiDico->fileName();
+    if (path.isEmpty())
+        return;
+    if (!ask(text(lang::Msg::DeleteDicoQuestion, dialog->ML) + path))
+        return;
+    Store->DeleteDico(path);
+}
