@@ -2,6 +2,8 @@
 
 #include "framework/widgets/Component.h"
 
+#include "framework/dataset/TableModel.h"
+
 #include <QHeaderView>
 #include <QIdentityProxyModel>
 
@@ -35,6 +37,17 @@ DataGrid::DataGrid(QWidget* parent, const QString& name) : QTableView(parent), p
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     horizontalHeader()->setSectionsClickable(false);
     setShowGrid(true);
+    // Titles and widths follow the fields: the model announces a relabelled
+    // or resized field as a change of its cells or as a reset.
+    connect(proxy_, &QAbstractItemModel::modelReset, this, [this] { refreshColumns(true); });
+    connect(proxy_, &QAbstractItemModel::dataChanged, this, [this] {
+        proxy_->titlesChanged(0, proxy_->columnCount() - 1);
+        refreshColumns(false);
+    });
+    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& index) {
+        if (tableModel_ && !following_ && index.isValid() && proxy_->sourceModel() == tableModel_)
+            tableModel_->setCurrentRow(index.row());
+    });
 }
 
 DataGrid::~DataGrid() = default;
@@ -47,6 +60,52 @@ void DataGrid::setDataModel(QAbstractItemModel* model)
 QAbstractItemModel* DataGrid::dataModel() const
 {
     return proxy_->sourceModel();
+}
+
+void DataGrid::setDataSource(dataset::DataSource* source)
+{
+    if (!tableModel_) {
+        tableModel_ = new dataset::TableModel(this);
+        connect(tableModel_, &dataset::TableModel::currentRowChanged, this, &DataGrid::followCurrentRow);
+    }
+    tableModel_->setDataSource(source);
+    if (proxy_->sourceModel() != tableModel_)
+        setDataModel(tableModel_);
+    refreshColumns(true);
+}
+
+dataset::DataSource* DataGrid::dataSource() const
+{
+    return tableModel_ ? tableModel_->dataSource() : nullptr;
+}
+
+void DataGrid::followCurrentRow(int row)
+{
+    following_ = true;
+    if (row >= 0 && row < proxy_->rowCount())
+        setCurrentIndex(proxy_->index(row, std::max(0, currentIndex().column())));
+    else
+        clearSelection();
+    following_ = false;
+}
+
+void DataGrid::refreshColumns(bool force)
+{
+    // A width the user dragged stays until the field's display width changes.
+    const int charWidth = fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    if (force)
+        appliedWidths_.clear();
+    for (int c = 0; c < proxy_->columnCount(); ++c) {
+        const QVariant chars = proxy_->headerData(c, Qt::Horizontal, dataset::TableModel::DisplayWidthRole);
+        if (!chars.isValid() || appliedWidths_.value(c, -1) == chars.toInt())
+            continue;
+        while (appliedWidths_.size() <= c)
+            appliedWidths_.append(-1);
+        appliedWidths_[c] = chars.toInt();
+        setColumnWidth(c, chars.toInt() * charWidth + 4);
+    }
+    if (tableModel_ && proxy_->sourceModel() == tableModel_)
+        followCurrentRow(tableModel_->currentRow());
 }
 
 void DataGrid::addColumn(const QString& fieldName, const QString& title)

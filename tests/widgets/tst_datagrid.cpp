@@ -1,0 +1,118 @@
+// The data-aware grid over a real table view: columns follow the shown
+// fields with their labels and widths, the selected row and the view's
+// current row follow each other, and a relabelled field retitles its column.
+
+#include "framework/dataset/DataSource.h"
+#include "framework/dataset/Database.h"
+#include "framework/dataset/Field.h"
+#include "framework/dataset/Table.h"
+#include "framework/widgets/DataGrid.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace dataset;
+
+class TestDataGrid : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void columnsFollowTheShownFields();
+    void currentRowFollowsBothWays();
+    void relabelledFieldRetitlesItsColumn();
+
+private:
+    QTemporaryDir dir_;
+    Database* db_ = nullptr;
+    Table* view_ = nullptr;
+    DataSource* source_ = nullptr;
+    widgets::DataGrid* grid_ = nullptr;
+};
+
+void TestDataGrid::initTestCase()
+{
+    QVERIFY(dir_.isValid());
+    db_ = new Database(this, QStringLiteral("dbGrid"));
+    db_->setPath(dir_.path());
+    Table t;
+    t.setDatabaseName(QStringLiteral("dbGrid"));
+    t.setTableName(QStringLiteral("DICO.DB"));
+    t.FieldDefs().Add(QStringLiteral("Table"), ftString, 12);
+    t.FieldDefs().Add(QStringLiteral("Description"), ftString, 80);
+    t.FieldDefs().Add(QStringLiteral("Longueur"), ftInteger);
+    t.CreateTable();
+    t.Open();
+    for (const char* name : {"ARTICLES.DB", "CLIENTS.DB", "ZETA.DB"}) {
+        t.Append();
+        t.FieldByName(QStringLiteral("Table"))->setAsString(QString::fromLatin1(name));
+        t.Post();
+    }
+    t.Close();
+}
+
+void TestDataGrid::init()
+{
+    view_ = new Table(this, QStringLiteral("taDico"));
+    view_->setDatabaseName(QStringLiteral("dbGrid"));
+    view_->setTableName(QStringLiteral("DICO.DB"));
+    Field* table = view_->AddField(QStringLiteral("Table"));
+    table->setDisplayWidth(14);
+    Field* description = view_->AddField(QStringLiteral("Description"));
+    description->setDisplayWidth(30);
+    view_->AddField(QStringLiteral("Longueur"))->setVisible(false);
+    source_ = new DataSource(this);
+    source_->setDataSet(view_);
+    view_->Open();
+    grid_ = new widgets::DataGrid(nullptr, QStringLiteral("grTables"));
+    grid_->setDataSource(source_);
+}
+
+void TestDataGrid::cleanup()
+{
+    delete grid_;
+    view_->Close();
+    delete source_;
+    delete view_;
+}
+
+void TestDataGrid::columnsFollowTheShownFields()
+{
+    QAbstractItemModel* m = grid_->model();
+    QCOMPARE(m->columnCount(), 2);
+    QCOMPARE(m->rowCount(), 3);
+    QCOMPARE(m->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Table"));
+    QCOMPARE(m->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Description"));
+    const int charWidth = grid_->fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    QCOMPARE(grid_->columnWidth(0), 14 * charWidth + 4);
+    QCOMPARE(grid_->columnWidth(1), 30 * charWidth + 4);
+    view_->FieldByName(QStringLiteral("Longueur"))->setVisible(true);
+    QCOMPARE(m->columnCount(), 3);
+}
+
+void TestDataGrid::currentRowFollowsBothWays()
+{
+    QCOMPARE(grid_->currentIndex().row(), 0);
+    view_->Next();
+    QCOMPARE(grid_->currentIndex().row(), 1);
+    grid_->setCurrentIndex(grid_->model()->index(2, 0));
+    QCOMPARE(view_->FieldByName(QStringLiteral("Table"))->AsString(), QStringLiteral("ZETA.DB"));
+    view_->First();
+    QCOMPARE(grid_->currentIndex().row(), 0);
+}
+
+void TestDataGrid::relabelledFieldRetitlesItsColumn()
+{
+    int retitled = 0;
+    connect(grid_->model(), &QAbstractItemModel::headerDataChanged, this, [&] { ++retitled; });
+    view_->FieldByName(QStringLiteral("Table"))->setDisplayLabel(QStringLiteral("Nom"));
+    QCOMPARE(grid_->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Nom"));
+    QVERIFY(retitled > 0);
+    view_->FieldByName(QStringLiteral("Description"))->setDisplayWidth(16);
+    QCOMPARE(grid_->columnWidth(1), 16 * grid_->fontMetrics().horizontalAdvance(QLatin1Char('0')) + 4);
+}
+
+QTEST_MAIN(TestDataGrid)
+#include "tst_datagrid.moc"
