@@ -2,6 +2,10 @@
 
 #include "capture/IndexOptions.h"
 #include "capture/TableStructure.h"
+#include "store/DicoRow.h"
+
+#include <QList>
+#include <QStringList>
 
 // The customer table used throughout the capture tests: an autoincrement key,
 // two strings, money and memo; a unique primary index with no name, a
@@ -55,4 +59,47 @@ inline QStringList clientsBlock()
         "",
         "",
     };
+}
+
+// The rows a capture of the customer table writes when the highest number in
+// the dictionary is first - 1.
+inline QList<store::DicoRow> clientsRows(int first)
+{
+    const QString t = QStringLiteral("CLIENTS.DB");
+    auto row = [&](int no, const char* champ, const char* type) {
+        store::DicoRow r;
+        r.noEnreg = no;
+        r.table = t;
+        r.champ = QString::fromLatin1(champ);
+        r.type = QString::fromLatin1(type);
+        r.cc = true;
+        return r;
+    };
+    auto field = [&](int no, const char* champ, const char* type, int size) {
+        store::DicoRow r = row(no, champ, type);
+        r.longueur = size;
+        return r;
+    };
+    auto index = [&](int no, const char* champ, const char* type, const char* fields) {
+        store::DicoRow r = row(no, champ, type);
+        r.description = QString::fromLatin1(fields);
+        return r;
+    };
+    store::DicoRow entry;
+    entry.noEnreg = first;
+    entry.table = t;
+    entry.champ = QString();
+    entry.type = QString();
+    entry.longueur = 0;
+    entry.ct = true;
+    return {entry,
+            field(first + 1, "Code", "AutoInc", 0),
+            field(first + 2, "Nom", "String", 30),
+            field(first + 3, "Ville", "String", 20),
+            field(first + 4, "Solde", "Currency", 0),
+            field(first + 5, "Notes", "Memo", 10),
+            index(first + 6, "", "ixUnique", "Code"),
+            index(first + 7, "ParNom", "ixCaseInsensitive", "Nom"),
+            // no option of its own: carries the label of the index before it
+            index(first + 8, "ParVille", "ixCaseInsensitive", "Ville;Nom")};
 }

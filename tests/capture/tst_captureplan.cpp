@@ -8,60 +8,13 @@
 using namespace capture;
 using store::DicoRow;
 
-namespace {
-
-DicoRow fieldRow(int no, const QString& table, const QString& champ, const QString& type, int size)
-{
-    DicoRow r;
-    r.noEnreg = no;
-    r.table = table;
-    r.champ = champ;
-    r.type = type;
-    r.longueur = size;
-    r.cc = true;
-    return r;
-}
-
-DicoRow indexRow(int no, const QString& table, const QString& champ, const QString& type,
-                 const QString& fields)
-{
-    DicoRow r;
-    r.noEnreg = no;
-    r.table = table;
-    r.champ = champ;
-    r.type = type;
-    r.description = fields;
-    r.cc = true;
-    return r;
-}
-
-} // namespace
 
 class TestCapturePlan : public QObject {
     Q_OBJECT
 private slots:
     void customerTableAfterRow41()
     {
-        const QString t = QStringLiteral("CLIENTS.DB");
-        DicoRow entry;
-        entry.noEnreg = 42;
-        entry.table = t;
-        entry.champ = QString();
-        entry.type = QString();
-        entry.longueur = 0;
-        entry.ct = true;
-        const QList<DicoRow> expected = {
-            entry,
-            fieldRow(43, t, "Code", "AutoInc", 0),
-            fieldRow(44, t, "Nom", "String", 30),
-            fieldRow(45, t, "Ville", "String", 20),
-            fieldRow(46, t, "Solde", "Currency", 0),
-            fieldRow(47, t, "Notes", "Memo", 10),
-            indexRow(48, t, "", "ixUnique", "Code"),
-            indexRow(49, t, "ParNom", "ixCaseInsensitive", "Nom"),
-            // no option of its own: carries the label of the index before it
-            indexRow(50, t, "ParVille", "ixCaseInsensitive", "Ville;Nom"),
-        };
+        const QList<DicoRow> expected = clientsRows(42);
         const QList<DicoRow> rows = PlanCaptureRows(clientsTable(), 42);
         QCOMPARE(rows.size(), expected.size());
         for (int i = 0; i < rows.size(); ++i)

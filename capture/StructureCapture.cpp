@@ -1,0 +1,182 @@
+#include "capture/StructureCapture.h"
+
+#include "capture/CaptureHost.h"
+#include "capture/CapturePlan.h"
+#include "capture/CodeGenerator.h"
+#include "framework/dataset/Database.h"
+#include "framework/dataset/Field.h"
+#include "framework/dataset/Table.h"
+#include "store/DictionaryStore.h"
+#include "store/StoreHost.h"
+
+namespace capture {
+
+using dataset::Table;
+
+StructureCapture::StructureCapture(QObject* componentParent, store::DictionaryStore& store,
+                                   CaptureHost& host)
+    : QObject(componentParent), m_store(store), m_host(host)
+{
+    m_taCheck = new Table(componentParent ? componentParent : this, QStringLiteral("taCheck"));
+}
+
+bool StructureCapture::CheckTableName(const QString& fileName)
+{
+    const Table& dico = m_store.taDico();
+    m_taCheck->Close();
+    m_taCheck->setDatabaseName(dico.DatabaseName());
+    m_taCheck->setTableName(dico.TableName());
+    // The case-insensitive index on Table; the key is cut to the field's 12
+    // characters, so two names that agree on those are the same table.
+    m_taCheck->setIndexFieldNames(QStringLiteral("Table"));
+    m_taCheck->Open();
+    bool found = false;
+    try {
+        found = m_taCheck->FindKey({fileName});
+    } catch (...) {
+        m_taCheck->Close();
+        throw;
+    }
+    m_taCheck->Close();
+    m_taCheck->setTableName(QString());
+    return !found;
+}
+
+CaptureResult StructureCapture::CaptureTable(const QString& path)
+{
+    const QString fileName = SourceFileName(path);
+    if (!CheckTableName(fileName)) {
+        m_store.host().showWarning(
+            QStringLiteral("Impossible operation... name of table yet used !"));
+        return CaptureResult::NameInUse;
+    }
+    const TableStructure structure = readSource(path, fileName);
+    const QList<store::DicoRow> rows = PlanCaptureRows(structure, nextNumber());
+
+    // The code is made aside and appended only once every row is in.
+    CodeLines code;
+    const bool generating = m_host.codeGenerationOn();
+    if (generating) {
+        CodeGenerator generator(code);
+        GenerateTableCode(structure, generator);
+    }
+
+    QList<int> posted;
+    try {
+        writeRows(rows, posted);
+    } catch (...) {
+        removeRows(posted);
+        throw;
+    }
+    if (generating)
+        code.moveTo(m_host.codeText());
+    m_store.host().UpdateCommands();
+    return CaptureResult::Captured;
+}
+
+void StructureCapture::ShowLineCount()
+{
+    if (!m_host.codeGenerationOn())
+        return;
+    CodeGenerator(m_host.codeText()).ShowLineCount();
+}
+
+TableStructure StructureCapture::readSource(const QString& path, const QString& fileName)
+{
+    // Disconnecting closes the source table of the previous capture, which
+    // stays open until then.
+    m_store.dbLitTable().Close();
+    Table& source = m_store.taLitTable();
+    source.setTableName(path);
+    source.Open();
+
+    TableStructure structure;
+    structure.tableName = RecordedTableName(fileName);
+    for (const dataset::FieldDef& field : source.FieldDefs())
+        structure.fields.append({field.Name, int(field.DataType), field.DisplayWidth});
+    for (const dataset::IndexDef& index : source.IndexDefs())
+        structure.indexes.append({index.Name, index.Fields, index.Options});
+    return structure;
+}
+
+int StructureCapture::nextNumber()
+{
+    Table& check = m_store.taCheck();
+    const Table& dico = m_store.taDico();
+    check.Close();
+    check.setDatabaseName(dico.DatabaseName());
+    check.setTableName(dico.TableName());
+    check.setIndexFieldNames(QStringLiteral("NoEnreg"));
+    check.Open();
+    check.Last();
+    const int next = check.IsEmpty() ? 1 : check.FieldByName(QStringLiteral("NoEnreg"))->AsInteger() + 1;
+    check.Close();
+    return next;
+}
+
+void StructureCapture::writeRows(const QList<store::DicoRow>& rows, QList<int>& posted)
+{
+    for (const store::DicoRow& row : rows) {
+        postRow(row);
+        posted.append(row.noEnreg);
+        // From the first capture on, the list of tables is in name order.
+        if (row.ct)
+            m_store.taDico().setIndexFieldNames(QStringLiteral("Table"));
+    }
+}
+
+void StructureCapture::postRow(const store::DicoRow& row)
+{
+    // Looked up at every row: the data-change event may tie the fields view
+    // between two posts, which closes and reopens the tables view.
+    Table& dico = m_store.taDico();
+    dico.Append();
+    try {
+        dico.FieldByName(QStringLiteral("NoEnreg"))->setAsInteger(row.noEnreg);
+        dico.FieldByName(QStringLiteral("Table"))->setAsString(row.table);
+        if (row.description)
+            dico.FieldByName(QStringLiteral("Description"))->setAsString(*row.description);
+        if (row.champ)
+            dico.FieldByName(QStringLiteral("Champ"))->setAsString(*row.champ);
+        if (row.type)
+            dico.FieldByName(QStringLiteral("Type"))->setAsString(*row.type);
+        if (row.longueur)
+            dico.FieldByName(QStringLiteral("Longueur"))->setAsInteger(*row.longueur);
+        if (row.ct)
+            dico.FieldByName(QStringLiteral("CT"))->setAsBoolean(true);
+        if (row.cc)
+            dico.FieldByName(QStringLiteral("CC"))->setAsBoolean(true);
+        dico.Post();
+    } catch (...) {
+        if (dico.State() == dataset::DataSetState::Insert)
+            dico.Cancel();
+        throw;
+    }
+}
+
+void StructureCapture::removeRows(const QList<int>& numbers)
+{
+    if (numbers.isEmpty())
+        return;
+    // Best effort: when the medium refuses writes altogether the rows cannot
+    // be taken back either, and the first error is the one to report.
+    Table& check = m_store.taCheck();
+    try {
+        check.Close();
+        check.setDatabaseName(m_store.taDico().DatabaseName());
+        check.setTableName(m_store.taDico().TableName());
+        check.setIndexFieldNames(QStringLiteral("NoEnreg"));
+        check.Open();
+        for (int no : numbers) {
+            if (check.FindKey({no}))
+                check.Delete();
+        }
+        check.Close();
+        if (m_store.taDico().Active())
+            m_store.taDico().Refresh();
+    } catch (...) {
+        check.Close();
+    }
+}
+
+} // namespace capture

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "capture/TableStructure.h"
+#include "store/DicoRow.h"
+
+#include <QList>
+#include <QObject>
+
+namespace dataset {
+class Table;
+}
+namespace store {
+class DictionaryStore;
+}
+
+namespace capture {
+
+class CaptureHost;
+
+enum class CaptureResult {
+    Captured, // every row written (and the code appended when generation is on)
+    NameInUse // refused: the table name is already in the dictionary
+};
+
+// Records the structure of a source table in the open dictionary: a table
+// entry, one field entry per field and one index row per index, numbered
+// after the highest number in the dictionary, and appends the table's
+// creation code when code generation is on.
+//
+// A capture is all or nothing: the whole structure is read before the first
+// row is written, and when writing fails part way the rows of this capture
+// are removed again and no code is appended; the engine's error is then
+// raised to the caller. On success rows, numbers and code are the same as if
+// they had been produced one by one.
+class StructureCapture : public QObject {
+    Q_OBJECT
+public:
+    // The duplicate check uses a view of its own, taCheck, made a child of
+    // componentParent (the add-tables window).
+    StructureCapture(QObject* componentParent, store::DictionaryStore& store, CaptureHost& host);
+
+    // The add command's capture of one file, given by its full path. A table
+    // name already in the dictionary is refused with a warning.
+    CaptureResult CaptureTable(const QString& path);
+    // True when no row of the open dictionary carries this table name (only
+    // its first 12 characters count, letter case is ignored).
+    bool CheckTableName(const QString& fileName);
+    // Puts the length of the code text into its title, when generation is on.
+    void ShowLineCount();
+
+    dataset::Table& taCheck() const { return *m_taCheck; }
+
+private:
+    TableStructure readSource(const QString& path, const QString& fileName);
+    int nextNumber();
+    void writeRows(const QList<store::DicoRow>& rows, QList<int>& posted);
+    void postRow(const store::DicoRow& row);
+    void removeRows(const QList<int>& numbers);
+
+    store::DictionaryStore& m_store;
+    CaptureHost& m_host;
+    dataset::Table* m_taCheck;
+};
+
+} // namespace capture

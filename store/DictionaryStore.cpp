@@ -1,0 +1,317 @@
+#include "store/DictionaryStore.h"
+
+#include "engine/EngineError.h"
+#include "framework/dataset/DataSource.h"
+#include "framework/dataset/Database.h"
+#include "framework/dataset/Field.h"
+#include "framework/dataset/Table.h"
+#include "store/AppDir.h"
+#include "store/DicoFormat.h"
+#include "store/DicoName.h"
+#include "store/StoreHost.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <filesystem>
+#include <system_error>
+
+namespace store {
+
+using namespace dataset;
+
+namespace {
+const QString kTable = QStringLiteral("Table");
+const QString kCaptionPrefix = QStringLiteral("Korvanta - ");
+
+struct Display {
+    const char* field;
+    int width; // 0: the field's default
+    const char* label; // nullptr: the field name until a word table sets one
+    bool shown;
+};
+
+void applyDisplay(Table& view, std::initializer_list<Display> items)
+{
+    for (const Display& d : items) {
+        Field* field = view.FieldByName(QLatin1String(d.field));
+        if (d.width > 0)
+            field->setDisplayWidth(d.width);
+        if (d.label)
+            field->setDisplayLabel(QString::fromUtf8(d.label));
+        field->setVisible(d.shown);
+    }
+}
+} // namespace
+
+DictionaryStore::DictionaryStore(QObject* componentParent, StoreHost& host)
+    : QObject(componentParent), m_host(host)
+{
+    createComponents(componentParent ? componentParent : this);
+    // A new dictionary gets its fields view tied from this event (see the
+    // handler); a window that also routes the event here does no harm, the
+    // handler does nothing once the view is tied.
+    connect(m_dsDico, &DataSource::dataChanged, this, [this](Field* field) {
+        if (!field)
+            dsDicoDataChange();
+    });
+}
+
+DictionaryStore::~DictionaryStore() = default;
+
+void DictionaryStore::createComponents(QObject* parent)
+{
+    m_dbDico = new Database(parent, QStringLiteral("dbDico"));
+    m_dbDico->setDriverName(QStringLiteral("STANDARD"));
+
+    m_taDico = new Table(parent, QStringLiteral("taDico"));
+    m_taDico->setDatabaseName(QStringLiteral("dbDico"));
+    m_taDico->setTableType(TableType::Paradox);
+    m_taDico->setFilter(QStringLiteral("CT=True"));
+    m_taDico->setFiltered(true);
+    m_dsDico = new DataSource(parent, QStringLiteral("dsDico"));
+    m_dsDico->setDataSet(m_taDico);
+
+    m_taChamps = new Table(parent, QStringLiteral("taChamps"));
+    m_taChamps->setDatabaseName(QStringLiteral("dbDico"));
+    m_taChamps->setTableType(TableType::Paradox);
+    m_taChamps->setFilter(QStringLiteral("CC=True"));
+    m_taChamps->setFiltered(true);
+    m_dsChamps = new DataSource(parent, QStringLiteral("dsChamps"));
+    m_dsChamps->setDataSet(m_taChamps);
+
+    m_taCheck = new Table(parent, QStringLiteral("taCheck"));
+    m_taCheck->setDatabaseName(QStringLiteral("dbDico"));
+
+    m_dbLitTable = new Database(parent, QStringLiteral("dbLitTable"));
+    m_dbLitTable->setDriverName(QStringLiteral("STANDARD"));
+    m_dbLitTable->setPath(QString());
+    m_taLitTable = new Table(parent, QStringLiteral("taLitTable"));
+    m_taLitTable->setDatabaseName(QStringLiteral("dbLitTable"));
+    m_dsLitTable = new DataSource(parent, QStringLiteral("dsLitTable"));
+    m_dsLitTable->setDataSet(m_taLitTable);
+
+    // Declaring the eight fields makes a file that lacks one unusable as a
+    // dictionary: the views refuse to open it.
+    declareFields(*m_taDico);
+    declareFields(*m_taChamps);
+    setDisplayAttributes();
+}
+
+void DictionaryStore::declareFields(Table& view)
+{
+    const FieldType types[] = {ftInteger, ftString, ftString, ftString,
+                               ftString,  ftInteger, ftBoolean, ftBoolean};
+    const QStringList& names = DicoFieldNames();
+    for (int i = 0; i < names.size(); ++i)
+        view.AddField(names[i], types[i]);
+}
+
+void DictionaryStore::setDisplayAttributes()
+{
+    applyDisplay(*m_taDico, {{"Table", 14, "Table", true},
+                             {"Description", 30, "Description", true},
+                             {"Champ", 14, nullptr, false},
+                             {"Type", 8, nullptr, false},
+                             {"Longueur", 7, nullptr, false},
+                             {"NoEnreg", 0, nullptr, false},
+                             {"CT", 0, nullptr, false},
+                             {"CC", 0, nullptr, false}});
+    applyDisplay(*m_taChamps, {{"Champ", 16, "Champ", true},
+                               {"Type", 17, "Type", true},
+                               {"Longueur", 5, "Taille", true},
+                               {"Description", 12, "Description", false},
+                               {"NoEnreg", 0, nullptr, false},
+                               {"Table", 0, nullptr, false},
+                               {"CT", 0, nullptr, false},
+                               {"CC", 0, nullptr, false}});
+}
+
+// ---- Data directory ----------------------------------------------------------------
+
+void DictionaryStore::PrepareDataDir()
+{
+    m_appDir = store::AppDir();
+    m_dataDir = m_appDir + QStringLiteral("Datas");
+    if (!QFileInfo(m_dataDir).isDir()) {
+        std::error_code error;
+        std::filesystem::create_directory(m_dataDir.toStdString(), error);
+        if (error) {
+            throw engine::EngineError(
+                engine::ErrorCode::Io,
+                QStringLiteral("Impossible de créer le répertoire des dictionnaires « %1 » : %2")
+                    .arg(m_dataDir, QString::fromStdString(error.message()))
+                    .toStdString());
+        }
+    }
+    m_dbDico->Close();
+    m_dbDico->setPath(m_dataDir);
+    m_dbDico->Open();
+    m_nomDico.clear();
+    m_dbDico->Close();
+}
+
+// ---- Creating ------------------------------------------------------------------------
+
+bool DictionaryStore::dicoFileExists(const QString& stem) const
+{
+    // Compared without letter case: a dictionary must not exist twice under
+    // names that a case-insensitive file system would take for one.
+    const QString fileName = stem + QStringLiteral(".DB");
+    const QStringList present = QDir(m_dataDir).entryList(QDir::Files | QDir::Hidden);
+    for (const QString& name : present) {
+        if (name.compare(fileName, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+void DictionaryStore::untieFieldsView()
+{
+    m_taChamps->Close();
+    m_taChamps->setTableName(QString());
+    m_taChamps->setIndexName(QString());
+    m_taChamps->setMasterSource(nullptr);
+    m_taChamps->setMasterFields(QString());
+}
+
+bool DictionaryStore::CreateDico(const QString& name)
+{
+    if (name.isEmpty()) {
+        m_host.showWarning(m_host.GetWord(QStringLiteral("MsgNomDicoManquant")));
+        return false;
+    }
+    const QString stem = DicoStem(name);
+    if (dicoFileExists(stem)) {
+        m_host.showWarning(m_host.GetWord(QStringLiteral("MsgImpossibleCreation")));
+        return false;
+    }
+    untieFieldsView();
+
+    m_taDico->Close();
+    m_taDico->setTableName(DicoFileName(name)); // bare: made in the data directory
+    m_taDico->setTableType(TableType::Paradox);
+    DefineDicoTable(*m_taDico);
+    CreateDicoTable(*m_taDico);
+    m_taDico->setIndexFieldNames(kTable);
+    m_taDico->Open();
+
+    m_taChamps->Close();
+    m_taChamps->setDatabaseName(m_taDico->DatabaseName());
+    m_taChamps->setTableName(m_taDico->TableName());
+    m_taChamps->Open();
+
+    // The file actually made, so that the name shown and printed leads to it.
+    m_nomDico = m_dataDir + QLatin1Char('/') + DicoFileName(name);
+    return true;
+}
+
+// ---- Opening and tying -----------------------------------------------------------------
+
+void DictionaryStore::OpenDico(const QString& path)
+{
+    if (path.isEmpty())
+        return;
+    m_taChamps->Close();
+    m_taDico->Close();
+    m_nomDico = path;
+    // The tables view keeps the order it has: primary order until the first
+    // creation, tie or capture of the run, then table-name order for good.
+    m_taDico->setTableName(path);
+    m_taDico->Open();
+
+    m_taChamps->Close();
+    m_taChamps->setTableName(path);
+    m_taChamps->setIndexFieldNames(kTable);
+    m_taChamps->setMasterSource(m_dsDico);
+    m_taChamps->setMasterFields(kTable);
+    m_taChamps->Open();
+
+    m_host.setCaption(kCaptionPrefix + m_nomDico);
+    m_host.repaintNow();
+    m_host.UpdateCommands();
+}
+
+void DictionaryStore::LinkChampsToDico()
+{
+    m_taDico->Close();
+    m_taDico->setIndexFieldNames(kTable);
+    m_taChamps->Close();
+    m_taChamps->setIndexFieldNames(kTable);
+    m_taChamps->setMasterSource(m_dsDico);
+    m_taChamps->setMasterFields(kTable);
+    m_taChamps->Open();
+    m_taDico->Open();
+}
+
+void DictionaryStore::dsDicoDataChange()
+{
+    // Only between operations: tying closes and reopens the tables view, which
+    // must not drop a row being built.
+    if (m_taDico->State() != DataSetState::Browse || !m_taChamps->Active())
+        return;
+    if (m_taChamps->MasterSource() || m_taDico->RecordCount() <= 1)
+        return;
+    LinkChampsToDico();
+    m_host.setCaption(kCaptionPrefix + m_nomDico);
+}
+
+// ---- Deleting ---------------------------------------------------------------------------
+
+bool DictionaryStore::isOpenDictionary(const QString& path) const
+{
+    if (!m_taDico->Active())
+        return false;
+    std::error_code error;
+    return std::filesystem::equivalent(m_taDico->FilePath(), path.toStdString(), error);
+}
+
+void DictionaryStore::DeleteDico(const QString& path)
+{
+    if (isOpenDictionary(path)) {
+        m_taChamps->Close();
+        m_taChamps->setTableName(QString());
+        m_taDico->Close();
+        m_taDico->setTableName(QString());
+    }
+    m_taCheck->Close();
+    m_taCheck->setTableName(path);
+    if (!QFileInfo::exists(path))
+        return;
+    m_taCheck->DeleteTable();
+    m_host.UpdateCommands();
+}
+
+void DictionaryStore::DiscardDico()
+{
+    m_taChamps->Close();
+    m_taDico->Close();
+    m_taDico->DeleteTable();
+    m_host.UpdateCommands();
+}
+
+// ---- Queries ----------------------------------------------------------------------------
+
+DicoState DictionaryStore::State() const
+{
+    if (!m_taDico->Active())
+        return DicoState::NoDictionary;
+    return m_taDico->RecordCount() > 0 ? DicoState::Filled : DicoState::Empty;
+}
+
+bool DictionaryStore::TablesViewOpen() const
+{
+    return m_taDico->Active();
+}
+
+bool DictionaryStore::FieldsViewOpen() const
+{
+    return m_taChamps->Active();
+}
+
+bool DictionaryStore::FieldsViewTied() const
+{
+    return m_taChamps->MasterSource() != nullptr;
+}
+
+} // namespace store

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+namespace store {
+
+// What the dictionary store and capture need of the main window. The window
+// implements it; the command-line tool and tests have headless versions, so
+// the store runs without any window.
+class StoreHost {
+public:
+    virtual ~StoreHost() = default;
+
+    // Enables the commands by the dictionary state.
+    virtual void UpdateCommands() = 0;
+    virtual void setCaption(const QString& caption) = 0;
+    // Repaints the window at once (the caption shows before a long operation).
+    virtual void repaintNow() = 0;
+    // The text of a message key in the main window's word table, in its
+    // active language.
+    virtual QString GetWord(const QString& key) = 0;
+    // A refusal: by default the standard warning box with one OK button.
+    virtual void showWarning(const QString& text);
+};
+
+} // namespace store

@@ -1,0 +1,62 @@
+#pragma once
+// A headless stand-in for the main window: records what the store and capture
+// ask of it, and looks message texts up in the main window's real word table.
+
+#include "capture/CaptureHost.h"
+#include "capture/CodeText.h"
+#include "framework/widgets/MessageSeam.h"
+#include "lang/TMultiLang.h"
+#include "lang/Vocabulary.h"
+#include "store/AppDir.h"
+#include "store/StoreHost.h"
+
+#include <QDir>
+#include <QObject>
+#include <QTemporaryDir>
+
+class StoreTestHost : public store::StoreHost, public capture::CaptureHost {
+public:
+    explicit StoreTestHost(int language = 1)
+    {
+        lang::Vocabulary::applyDesign(ml, QStringLiteral("Tf_Main"));
+        ml.setActiveLanguage(quint8(language));
+    }
+
+    void UpdateCommands() override { ++updates; }
+    void setCaption(const QString& caption) override { captions.append(caption); }
+    void repaintNow() override { ++repaints; }
+    QString GetWord(const QString& key) override { return ml.GetWord(key); }
+    bool codeGenerationOn() const override { return generating; }
+    capture::CodeText& codeText() override { return code; }
+
+    QString caption() const { return captions.isEmpty() ? QString() : captions.last(); }
+
+    QObject window; // owns the components, as the main window does
+    lang::TMultiLang ml{&window};
+    int updates = 0;
+    int repaints = 0;
+    QStringList captions;
+    bool generating = true;
+    capture::CodeLines code;
+};
+
+// A temporary application directory for one test, with message boxes answered
+// by the seam: a box nobody expected fails the test instead of waiting.
+class TempAppDir {
+public:
+    TempAppDir()
+    {
+        store::setAppDirOverride(dir.path());
+        widgets::MessageSeam::clear();
+        widgets::MessageSeam::setStrict(true);
+    }
+    ~TempAppDir()
+    {
+        store::setAppDirOverride(QString());
+        widgets::MessageSeam::clear();
+    }
+    QString dataDir() const { return dir.path() + QStringLiteral("/Datas"); }
+    QString path(const QString& name) const { return dir.path() + QLatin1Char('/') + name; }
+
+    QTemporaryDir dir;
+};
