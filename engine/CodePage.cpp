@@ -135,7 +135,10 @@ void CodePage::buildSingleByte(const std::string &iconvName)
         size_t inLeft = 1, outLeft = sizeof out;
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
         char32_t c = char32_t(b); // undefined byte: same number
-        if (iconv(cd, &pin, &inLeft, &pout, &outLeft) != size_t(-1) && outLeft == 4)
+        // Pages with combining letters (1255, 1258) hold a base letter back until
+        // flushed, hence the second call.
+        if (iconv(cd, &pin, &inLeft, &pout, &outLeft) != size_t(-1) &&
+            iconv(cd, nullptr, nullptr, &pout, &outLeft) != size_t(-1) && outLeft == 4)
             c = char32_t(uint8_t(out[0]) | uint8_t(out[1]) << 8 | uint8_t(out[2]) << 16 |
                          uint32_t(uint8_t(out[3])) << 24);
         m_toUnicode[size_t(b)] = c;
