@@ -31,5 +31,7 @@ bool splitOptions(const std::vector<std::string> &args, const std::vector<std::s
 int runInfo(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);
 int runRows(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);
 int runCode(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);
+int runCapture(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);
+int runList(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);
 
 } // namespace cli

@@ -18,6 +18,9 @@ const cli::Command kCommands[] = {
     {"rows", "[--json] TABLE.db", "every row of a table in the order its blocks chain them",
      cli::runRows},
     {"code", "TABLE.db... [-o FILE]", "table-creation code of each table, lines ended by CR LF", cli::runCode},
+    {"capture", "DICT.db TABLE.db... [--create] [--code FILE]",
+     "captures each table into a dictionary, as the add command does", cli::runCapture},
+    {"list", "[--json] DICT.db", "every row of a dictionary in number order", cli::runList},
 };
 
 void printUsage(std::ostream &out)

@@ -1,0 +1,93 @@
+// korvanta-cli capture DICT.db TABLE.db... [--create] [--code FILE]
+// Captures each table into the dictionary DICT.db exactly as the add command of
+// the program does (duplicate check, numbering, rows, all or nothing per table).
+// --create first makes an empty dictionary when DICT.db does not exist; --code
+// also writes the generated code text (lines ended by CR LF). A refused or
+// unreadable table is reported on standard error and the others still go in;
+// the exit status is then 1.
+
+#include "cli/Command.h"
+#include "cli/OutputFile.h"
+
+#include "capture/CaptureHost.h"
+#include "capture/CodeText.h"
+#include "capture/StructureCapture.h"
+#include "store/DicoFormat.h"
+#include "store/DictionaryStore.h"
+#include "store/StoreHost.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+#include <ostream>
+
+namespace cli {
+
+namespace {
+
+// The store and capture without a window: nothing to refresh or repaint, the
+// warnings kept for standard error, code always generated.
+class HeadlessHost : public store::StoreHost, public capture::CaptureHost {
+public:
+    void UpdateCommands() override {}
+    void setCaption(const QString&) override {}
+    void repaintNow() override {}
+    QString GetWord(const QString&) override { return {}; }
+    void showWarning(const QString& text) override { warning = text; }
+    bool codeGenerationOn() const override { return true; }
+    capture::CodeText& codeText() override { return code; }
+
+    QString warning;
+    capture::CodeLines code;
+};
+
+QString absolute(const std::string& path)
+{
+    return QFileInfo(QString::fromStdString(path)).absoluteFilePath();
+}
+
+const char* const kUsage = "Usage: korvanta-cli capture DICT.db TABLE.db... [--create] [--code FILE]\n";
+
+} // namespace
+
+int runCapture(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    std::vector<std::string> operands, flags;
+    std::string codeFile;
+    if (!splitValueOptions(args, {"--code"}, {"--create"}, operands, codeFile, err, &flags))
+        return kExitUsage;
+    const bool create = !flags.empty();
+    if (operands.empty() || (operands.size() == 1 && !create)) {
+        err << "korvanta-cli capture: give a dictionary and at least one table\n" << kUsage;
+        return kExitUsage;
+    }
+    const QString dico = absolute(operands[0]);
+    HeadlessHost host;
+    store::DictionaryStore store(nullptr, host);
+    capture::StructureCapture capture(nullptr, store, host);
+    try {
+        if (!QFileInfo::exists(dico) && create)
+            store::CreateDicoFile(dico);
+        store.OpenDico(dico);
+    } catch (const std::exception& e) {
+        err << operands[0] << ": " << e.what() << '\n';
+        return kExitFailed;
+    }
+    int status = kExitOk;
+    for (size_t i = 1; i < operands.size(); ++i) {
+        try {
+            if (capture.CaptureTable(absolute(operands[i])) == capture::CaptureResult::NameInUse) {
+                err << operands[i] << ": " << host.warning.toStdString() << '\n';
+                status = kExitFailed;
+            }
+        } catch (const std::exception& e) {
+            err << operands[i] << ": " << e.what() << '\n';
+            status = kExitFailed;
+        }
+    }
+    if (!codeFile.empty() && !writeOutput(host.code.toCrLfText().toStdString(), codeFile, out, err))
+        return kExitFailed;
+    return status;
+}
+
+} // namespace cli
