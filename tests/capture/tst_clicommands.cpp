@@ -1,0 +1,131 @@
+// The command-line tool's code, capture and list commands, run as a user runs them.
+
+#include "ClientsExample.h"
+#include "SourceTables.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Run {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+Run cli(const QStringList& args, const QString& dir)
+{
+    QProcess process;
+    process.setWorkingDirectory(dir);
+    process.start(QStringLiteral(KV_CLI_PATH), args);
+    Run run;
+    if (!process.waitForFinished(60000))
+        return run;
+    run.status = process.exitCode();
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+QString crlf(const QStringList& lines)
+{
+    QString text;
+    for (const QString& line : lines)
+        text += line + QStringLiteral("\r\n");
+    return text;
+}
+
+QString readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+} // namespace
+
+class TestCliCommands : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        QDir(m_dir.path()).mkpath("a");
+        QDir(m_dir.path()).mkpath("b");
+        sourcetables::writeClients(m_dir.filePath("a/CLIENTS.DB"));
+        sourcetables::writeClients(m_dir.filePath("b/clients.db"));
+        QFile junk(m_dir.filePath("JUNK.DB"));
+        QVERIFY(junk.open(QIODevice::WriteOnly));
+        junk.write(QByteArray(2048, '\x7f'));
+    }
+
+    // The code of two tables, one block after the other, lines ended by CR LF;
+    // a table that cannot be read gives no block and exit status 1.
+    void code()
+    {
+        Run run = cli({"code", "a/CLIENTS.DB", "a/CLIENTS.DB", "-o", "code.txt"}, m_dir.path());
+        QCOMPARE(run.status, 0);
+        QCOMPARE(readAll(m_dir.filePath("code.txt")), crlf(clientsBlock() + clientsBlock()));
+
+        run = cli({"code", "JUNK.DB", "a/CLIENTS.DB"}, m_dir.path());
+        QCOMPARE(run.status, 1);
+        QCOMPARE(run.out, crlf(clientsBlock()));
+        QVERIFY(run.err.startsWith("JUNK.DB: "));
+    }
+
+    // Refused and unreadable tables are reported and the others still go in;
+    // list shows what the capture wrote.
+    void captureThenList()
+    {
+        Run run = cli({"capture", "nothere.db", "a/CLIENTS.DB"}, m_dir.path());
+        QCOMPARE(run.status, 1);
+        QVERIFY(!QFile::exists(m_dir.filePath("nothere.db")));
+
+        run = cli({"capture", "--create", "dico.db", "JUNK.DB", "a/CLIENTS.DB", "b/clients.db",
+                   "--code", "capture.txt"},
+                  m_dir.path());
+        QCOMPARE(run.status, 1);
+        QVERIFY(run.err.contains("JUNK.DB: "));
+        QVERIFY(run.err.contains("b/clients.db: Impossible operation... name of table yet used !"));
+        QCOMPARE(readAll(m_dir.filePath("capture.txt")), crlf(clientsBlock()));
+
+        run = cli({"list", "dico.db"}, m_dir.path());
+        QCOMPARE(run.status, 0);
+        const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 10);
+        QCOMPARE(lines[0], QStringLiteral("NoEnreg\tTable\tDescription\tChamp\tType\tLongueur\tCT\tCC"));
+        QCOMPARE(lines[1], QStringLiteral("1\tCLIENTS.DB\t\t\t\t0\ttrue\t"));
+        QCOMPARE(lines[3], QStringLiteral("3\tCLIENTS.DB\t\tNom\tString\t30\t\ttrue"));
+        QCOMPARE(lines[9], QStringLiteral("9\tCLIENTS.DB\tVille;Nom\tParVille\tixCaseInsensitive\t\t\ttrue"));
+
+        run = cli({"list", "--json", "dico.db"}, m_dir.path());
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.out.split('\n', Qt::SkipEmptyParts).at(6),
+                 QStringLiteral("{\"NoEnreg\":7,\"Table\":\"CLIENTS.DB\",\"Description\":\"Code\","
+                                "\"Champ\":null,\"Type\":\"ixUnique\",\"Longueur\":null,\"CT\":null,"
+                                "\"CC\":true}"));
+
+        // A second run continues the numbering of the existing dictionary.
+        run = cli({"capture", "--create", "dico.db", "b/clients.db"}, m_dir.path());
+        QCOMPARE(run.status, 1);
+        QDir(m_dir.path()).mkpath("c");
+        sourcetables::writeEveryKind(m_dir.filePath("c/TOUT.DB"));
+        QCOMPARE(cli({"capture", "dico.db", "c/TOUT.DB"}, m_dir.path()).status, 0);
+        QVERIFY(cli({"list", "dico.db"}, m_dir.path()).out.contains("\n10\tTOUT.DB\t"));
+    }
+
+    void listRefusesOtherTables()
+    {
+        const Run run = cli({"list", "a/CLIENTS.DB"}, m_dir.path());
+        QCOMPARE(run.status, 1);
+        QVERIFY(run.err.contains("NoEnreg"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliCommands)
+#include "tst_clicommands.moc"
