@@ -97,4 +97,12 @@ void Vocabulary::applyDesign(TMultiLang& ml, const QString& windowClass)
     applyDesign(ml, load(windowClass));
 }
 
+TMultiLang* Vocabulary::createWordTable(QObject* window, const QString& windowClass)
+{
+    const WordTableDesign design = load(windowClass); // a missing table fails before anything is created
+    auto* ml = new TMultiLang(window);
+    applyDesign(*ml, design);
+    return ml;
+}
+
 } // namespace lang

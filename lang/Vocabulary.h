@@ -5,6 +5,8 @@
 
 #include <stdexcept>
 
+class QObject;
+
 namespace lang {
 
 class TMultiLang;
@@ -46,6 +48,11 @@ public:
     // window's end of loading then applies the current language.
     static void applyDesign(TMultiLang& ml, const WordTableDesign& design);
     static void applyDesign(TMultiLang& ml, const QString& windowClass);
+
+    // Creates a window's word table "ML", owned by `window`, with the stored
+    // design of `windowClass`. The window applies it when it calls
+    // finishLoading() at the end of its construction.
+    static TMultiLang* createWordTable(QObject* window, const QString& windowClass);
 
     // Path of a compiled-in vocabulary file.
     static QString resourcePath(const QString& fileName);

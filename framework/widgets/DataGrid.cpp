@@ -91,6 +91,10 @@ void DataGrid::followCurrentRow(int row)
 
 void DataGrid::refreshColumns(bool force)
 {
+    // Widths are the grid's business only for a data source it reads itself;
+    // a subclass that sets its own model sizes its own columns.
+    if (!tableModel_ || proxy_->sourceModel() != tableModel_)
+        return;
     // A width the user dragged stays until the field's display width changes.
     const int charWidth = fontMetrics().horizontalAdvance(QLatin1Char('0'));
     if (force)
@@ -104,8 +108,7 @@ void DataGrid::refreshColumns(bool force)
         appliedWidths_[c] = chars.toInt();
         setColumnWidth(c, chars.toInt() * charWidth + 4);
     }
-    if (tableModel_ && proxy_->sourceModel() == tableModel_)
-        followCurrentRow(tableModel_->currentRow());
+    followCurrentRow(tableModel_->currentRow());
 }
 
 void DataGrid::addColumn(const QString& fieldName, const QString& title)

@@ -234,8 +234,7 @@ std::function<std::unique_ptr<Form>()> builderOf(const QString& windowClass)
 std::unique_ptr<Form> load(const QString& windowClass)
 {
     std::unique_ptr<Form> w = builderOf(windowClass)();
-    auto* ml = new TMultiLang(w.get());
-    Vocabulary::applyDesign(*ml, windowClass);
+    Vocabulary::createWordTable(w.get(), windowClass);
     w->finishLoading();
     return w;
 }
