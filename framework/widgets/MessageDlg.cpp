@@ -17,7 +17,7 @@ QString messageTitle(MsgDlgType type)
     case mtConfirmation: return QStringLiteral("Confirmation");
     case mtCustom: break;
     }
-    return QApplication::applicationName();
+    return QApplication::applicationDisplayName();
 }
 
 QString buttonText(MsgDlgBtn button)

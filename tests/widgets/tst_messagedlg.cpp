@@ -32,6 +32,7 @@ private slots:
     void realBoxShowsFrenchButtons();
     void guardShowsTheErrorAndGoesOn();
     void guardedSlotStopsOnlyTheHandler();
+    void errorEscapingAnEventIsShown();
 };
 
 void TestMessageDlg::titlesFollowTheIcon_data()
@@ -197,5 +198,35 @@ void TestMessageDlg::guardedSlotStopsOnlyTheHandler()
     QCOMPARE(MessageSeam::last().text, QStringLiteral("Table inexistante"));
 }
 
-QTEST_MAIN(TestMessageDlg)
+void TestMessageDlg::errorEscapingAnEventIsShown()
+{
+    // A widget whose key handler throws, outside any guard of its own: the
+    // application object shows the error and the event loop goes on.
+    struct Throwing : QWidget {
+        int keys = 0;
+        void keyPressEvent(QKeyEvent*) override
+        {
+            ++keys;
+            throw std::runtime_error("Fichier verrouillé");
+        }
+    } widget;
+    QVERIFY(qobject_cast<Application*>(QCoreApplication::instance()));
+    SeamGuard seams;
+    MessageSeam::pushAnswer(mrOk);
+    MessageSeam::pushAnswer(mrOk);
+    QTest::keyClick(&widget, Qt::Key_A);
+    QTest::keyClick(&widget, Qt::Key_B);
+    QCOMPARE(widget.keys, 2);
+    QCOMPARE(MessageSeam::shownCount(), 2);
+    QCOMPARE(MessageSeam::last().title, QStringLiteral("Erreur"));
+    QCOMPARE(MessageSeam::last().text, QStringLiteral("Fichier verrouillé"));
+}
+
+// The program's own application object, so that its event guard is tested.
+int main(int argc, char** argv)
+{
+    Application app(argc, argv);
+    TestMessageDlg test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_messagedlg.moc"
