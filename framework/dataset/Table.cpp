@@ -110,7 +110,8 @@ void Table::setIndexFieldNames(const QString &names)
 
 void Table::setIndexName(const QString &name)
 {
-    if (name == m_indexName && (name.isEmpty() || m_indexFieldNames.isEmpty()))
+    // Setting the index name, even to nothing, replaces an order given by field names.
+    if (name == m_indexName && m_indexFieldNames.isEmpty())
         return;
     changeOrder(QString(), name);
 }
@@ -201,6 +202,8 @@ void Table::setFilter(const QString &filter)
     std::unique_ptr<FilterExpression> old = std::move(m_filter);
     m_filterText = filter;
     m_filter = std::move(parsed);
+    if (!m_filtered)
+        return; // takes effect when Filtered is switched on
     try {
         refilter();
     } catch (...) {

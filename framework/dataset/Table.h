@@ -202,6 +202,9 @@ private:
     void followMaster(bool refreshWhenSame);
 
     // moving (TableNavigation.cpp)
+    void syncCursor();
+    bool cursorOnCurrentRow();
+    void requireCurrentRowPresent(const char *what);
     bool stepVisible(bool forward);
     bool seekFromEdge(bool fromStart);
     void setCurrentFromCursor();

@@ -53,8 +53,8 @@ void Table::Edit()
                                           "ligne")
                                .arg(quoted(displayName())));
     // Start from the row as the file holds it now (another view may have changed it).
-    if (m_cursor->atRow() && sameRow(m_cursor->row(), m_current))
-        m_current = m_cursor->row();
+    requireCurrentRowPresent("modifier");
+    m_current = m_cursor->row();
     m_buffer = m_current;
     m_modified = false;
     setState(DataSetState::Edit);
@@ -68,10 +68,19 @@ void Table::Post()
         return;
     // A refused row (key violation, disk full) leaves the view in Edit or Insert state with
     // the values typed, as it was before Post.
-    if (m_state == DataSetState::Insert)
+    if (m_state == DataSetState::Insert) {
         m_cursor->insert(m_buffer);
-    else
+    } else {
+        // The engine replaces the row its cursor stands on: make sure it is still ours, so
+        // that a row deleted meanwhile through another view never gets its successor
+        // overwritten.
+        if (!cursorOnCurrentRow())
+            throw DatasetError(QStringLiteral("Impossible d'enregistrer : la ligne modifiée a été "
+                                              "supprimée ou changée de clé par une autre vue de la "
+                                              "table %1")
+                                   .arg(quoted(displayName())));
         m_cursor->update(m_buffer);
+    }
     m_modified = false;
     m_buffer.clear();
     setState(DataSetState::Browse);
@@ -105,6 +114,7 @@ void Table::Delete()
                                           "aucune ligne")
                                .arg(quoted(displayName())));
     const bool wasEditing = m_state == DataSetState::Edit;
+    requireCurrentRowPresent("supprimer");
     // Whether a row follows decides Eof afterwards: the next row becomes current, and
     // when the last row went the previous one does, with Eof set.
     const bool hasNext = stepVisible(true);
@@ -125,6 +135,25 @@ void Table::Delete()
         notifyStateAndData();
     else
         notifyData();
+}
+
+// Refuses to act on a row that another view deleted (or re-keyed) meanwhile: the view
+// moves to the row that followed it and the caller's operation stops with an error.
+void Table::requireCurrentRowPresent(const char *what)
+{
+    if (cursorOnCurrentRow())
+        return;
+    if (m_state == DataSetState::Edit) {
+        m_buffer.clear();
+        m_modified = false;
+        setState(DataSetState::Browse);
+    }
+    resync();
+    ++m_viewGeneration;
+    notifyStateAndData();
+    throw DatasetError(QStringLiteral("Impossible de %1 : la ligne courante de la table %2 a été "
+                                      "supprimée par une autre vue")
+                           .arg(QString::fromUtf8(what), quoted(displayName())));
 }
 
 void Table::setFieldValue(Field *field, engine::Value value)

@@ -3,6 +3,9 @@
 // Invariant: while the view has a current row, the engine cursor stands on it (or, after
 // another view deleted it, on the row that followed it). Moves that fail put the cursor
 // back where it was.
+//
+// The engine cursor finds its row again after writes by others only when it moves; the
+// row it holds until then is the one it last read. syncCursor() makes it catch up.
 #include "framework/dataset/Table.h"
 
 #include "framework/dataset/DatasetError.h"
@@ -12,6 +15,21 @@
 #include "engine/TableFile.h"
 
 namespace dataset {
+
+// Makes the cursor catch up with writes through other views without moving: it then stands
+// on its row as the file holds it now, or on the row that followed it if it went away.
+void Table::syncCursor()
+{
+    if (m_cursor->next())
+        m_cursor->prior();
+}
+
+// Whether the cursor still stands on the view's current row after catching up.
+bool Table::cursorOnCurrentRow()
+{
+    syncCursor();
+    return m_hasRow && m_cursor->atRow() && sameRow(m_cursor->row(), m_current);
+}
 
 bool Table::stepVisible(bool forward)
 {
@@ -122,8 +140,8 @@ void Table::Next()
         m_bof = m_eof = true;
         return;
     }
-    // When another view deleted our row, the cursor already stands on the one after it.
-    const bool successorReady = m_cursor->atRow() && !sameRow(m_cursor->row(), m_current) &&
+    // When another view deleted our row, the cursor catches up on the one after it.
+    const bool successorReady = !cursorOnCurrentRow() && m_cursor->atRow() &&
                                 visible(m_cursor->row());
     if (successorReady || stepVisible(true)) {
         setCurrentFromCursor();
@@ -257,6 +275,7 @@ bool Table::FindKey(const QVariantList &keyValues)
 
 void Table::resync()
 {
+    syncCursor();
     if (m_hasRow && landNearCursor())
         return; // Bof/Eof keep their meaning for the same row
     positionFirst();

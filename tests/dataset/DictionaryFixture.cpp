@@ -14,7 +14,10 @@ DictionaryFixture::DictionaryFixture(const QString &alias)
 
 DictionaryFixture::~DictionaryFixture()
 {
-    // Views first (they hold the files), then the alias.
+    // Views first (they hold the files), then the alias. The tests' handlers refer to
+    // locals that are gone by now: no event may reach them.
+    for (DataSource *ds : m_owner.findChildren<DataSource *>())
+        ds->blockSignals(true);
     const QList<Table *> tables = m_owner.findChildren<Table *>();
     for (Table *t : tables)
         t->Close();

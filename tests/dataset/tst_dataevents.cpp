@@ -25,11 +25,12 @@ QString stateName(DataSetState s)
 // Records the events of one data source as short texts.
 struct EventLog {
     QStringList events;
+    QObject context; // disconnects the recording when the log goes
     explicit EventLog(DataSource *ds)
     {
-        QObject::connect(ds, &DataSource::stateChanged, ds,
+        QObject::connect(ds, &DataSource::stateChanged, &context,
                          [this, ds] { events << "state:" + stateName(ds->State()); });
-        QObject::connect(ds, &DataSource::dataChanged, ds, [this](Field *f) {
+        QObject::connect(ds, &DataSource::dataChanged, &context, [this](Field *f) {
             events << (f ? "field:" + f->FieldName() : QStringLiteral("data"));
         });
     }
