@@ -73,12 +73,8 @@ void Table::Post()
     } else {
         // The engine replaces the row its cursor stands on: make sure it is still ours, so
         // that a row deleted meanwhile through another view never gets its successor
-        // overwritten.
-        if (!cursorOnCurrentRow())
-            throw DatasetError(QStringLiteral("Impossible d'enregistrer : la ligne modifiée a été "
-                                              "supprimée ou changée de clé par une autre vue de la "
-                                              "table %1")
-                                   .arg(quoted(displayName())));
+        // overwritten. The edit is then dropped: there is no row left to write it to.
+        requireCurrentRowPresent("enregistrer");
         m_cursor->update(m_buffer);
     }
     m_modified = false;

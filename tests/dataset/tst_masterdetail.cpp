@@ -67,6 +67,28 @@ private slots:
         QCOMPARE(v.master->RecordCount(), 8);
     }
 
+    // Refreshing the master keeps the detail on its row (describing a field refreshes both
+    // views and the selected field must stay selected).
+    void masterRefreshKeepsDetailRow()
+    {
+        DictionaryFixture fx;
+        fx.createSample(kDico);
+        Tied v = makeTied(fx);
+        v.master->Open();
+        v.detail->Open();
+        v.master->Next(); // CLIENTS.DB
+        v.detail->Last();
+        const QString champ = v.detail->FieldByName("Champ")->AsString();
+        v.detail->Edit();
+        v.detail->FieldByName("Description")->setAsString("décrit");
+        v.detail->Post();
+        v.detail->Refresh();
+        v.master->Refresh();
+        QCOMPARE(v.detail->FieldByName("Champ")->AsString(), champ);
+        QCOMPARE(v.detail->FieldByName("Description")->AsString(), QString("décrit"));
+        QCOMPARE(v.master->FieldByName("Table")->AsString(), QString("CLIENTS.DB"));
+    }
+
     // No master row means no detail rows: master closed, master empty, master being
     // inserted; the detail comes back when the master has a row again.
     void noMasterRowNoDetailRows()

@@ -344,6 +344,40 @@ private slots:
         QCOMPARE(no(a), 6);
     }
 
+    // A row another view deleted meanwhile is never written over nor deleted in its place:
+    // the operation is refused and the row that followed it is left as it was.
+    void rowDeletedElsewhereIsNotReplaced_data()
+    {
+        QTest::addColumn<bool>("editing");
+        QTest::newRow("post of an edit") << true;
+        QTest::newRow("delete") << false;
+    }
+    void rowDeletedElsewhereIsNotReplaced()
+    {
+        QFETCH(bool, editing);
+        DictionaryFixture fx;
+        fx.createSample(kDico);
+        Table *a = fx.view(kDico);
+        Table *b = fx.view(kDico);
+        a->Open();
+        b->Open();
+        QVERIFY(a->FindKey({4}));
+        if (editing) {
+            a->Edit();
+            a->FieldByName("Description")->setAsString("écrasé ?");
+        }
+        QVERIFY(b->FindKey({4}));
+        b->Delete();
+        QVERIFY_THROWS_EXCEPTION(DatasetError, editing ? a->Post() : a->Delete());
+        QCOMPARE(a->State(), DataSetState::Browse);
+        QCOMPARE(no(a), 5);
+        QCOMPARE(a->RecordCount(), 7);
+        b->Refresh();
+        QVERIFY(b->FindKey({5}));
+        QVERIFY(b->FieldByName("Description")->IsNull());
+        QCOMPARE(b->FieldByName("Champ")->AsString(), QString("Ref"));
+    }
+
     // Changing the order of an open view keeps its current row.
     void orderChangeKeepsRow()
     {
