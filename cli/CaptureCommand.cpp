@@ -12,10 +12,13 @@
 #include "capture/CaptureHost.h"
 #include "capture/CodeText.h"
 #include "capture/StructureCapture.h"
+#include "framework/dataset/Table.h"
 #include "store/DicoFormat.h"
 #include "store/DictionaryStore.h"
 #include "store/StoreHost.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -69,6 +72,9 @@ int runCapture(const std::vector<std::string>& args, std::ostream& out, std::ost
         if (!QFileInfo::exists(dico) && create)
             store::CreateDicoFile(dico);
         store.OpenDico(dico);
+        // Nothing shows the field entries here: without the fields view, no
+        // detail has to follow each value the capture sets.
+        store.taChamps().Close();
     } catch (const std::exception& e) {
         err << operands[0] << ": " << e.what() << '\n';
         return kExitFailed;
@@ -84,6 +90,9 @@ int runCapture(const std::vector<std::string>& args, std::ostream& out, std::ost
             err << operands[i] << ": " << e.what() << '\n';
             status = kExitFailed;
         }
+        // Views drop the fields of a closed table later, from the event loop;
+        // without one, they are dropped here so that they do not pile up.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     if (!codeFile.empty() && !writeOutput(host.code.toCrLfText().toStdString(), codeFile, out, err))
         return kExitFailed;
