@@ -1,0 +1,103 @@
+// The vocabulary against the program's real windows: every key of a window's
+// word table that names a component (not a caption, hint, continuation or
+// message key) must name a component the real window owns, apart from the
+// entries known to name nothing; and every real window carries its word
+// table "ML", loaded in the current language.
+
+#include "app/Tf_Main.h"
+#include "app/Tf_SelDico.h"
+#include "app/Tf_ajmsdico.h"
+#include "lang/TMultiLang.h"
+#include "lang/Vocabulary.h"
+#include "lang/WordCursor.h"
+#include "store/AppDir.h"
+#include "tests/widgets/SeamGuard.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <functional>
+#include <memory>
+
+using lang::Vocabulary;
+using lang::WordCursor;
+
+namespace {
+
+// Entries of the vocabulary that name no component of their window.
+const QHash<QString, QStringList>& knownAbsent()
+{
+    static const QHash<QString, QStringList> absent{
+        {QStringLiteral("Tf_Apropos"), {QStringLiteral("Panel1"), QStringLiteral("Label5")}},
+        {QStringLiteral("Tf_CodeG"), {QStringLiteral("spImprime")}},
+    };
+    return absent;
+}
+
+bool namesAComponent(const QString& key)
+{
+    return key != WordCursor::formKey && key != WordCursor::continuationKey
+           && key.compare(WordCursor::hintKey, Qt::CaseInsensitive) != 0 && !key.startsWith(QStringLiteral("Msg"));
+}
+
+} // namespace
+
+class TestRealWindows : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void keysNameTheWindowsComponents_data();
+    void keysNameTheWindowsComponents();
+
+private:
+    QTemporaryDir appDir_;
+};
+
+void TestRealWindows::initTestCase()
+{
+    QVERIFY(appDir_.isValid());
+    store::setAppDirOverride(appDir_.path());
+}
+
+void TestRealWindows::cleanupTestCase()
+{
+    store::setAppDirOverride(QString());
+}
+
+void TestRealWindows::keysNameTheWindowsComponents_data()
+{
+    QTest::addColumn<QString>("windowClass");
+    QTest::addColumn<std::function<widgets::Form*()>>("create");
+    QTest::newRow("main window") << "Tf_Main" << std::function<widgets::Form*()>([] { return new Tf_Main; });
+    QTest::newRow("name dialog") << "Tf_ajmsdico" << std::function<widgets::Form*()>([] { return new Tf_ajmsdico; });
+    QTest::newRow("select dialog") << "Tf_SelDico" << std::function<widgets::Form*()>([] { return new Tf_SelDico; });
+}
+
+void TestRealWindows::keysNameTheWindowsComponents()
+{
+    QFETCH(QString, windowClass);
+    QFETCH(std::function<widgets::Form*()>, create);
+    SeamGuard seams;
+    lang::SetGlobalLanguage(1);
+    std::unique_ptr<widgets::Form> window(create());
+    auto* ml = window->component<lang::TMultiLang>(QStringLiteral("ML"));
+    QVERIFY(ml);
+    QCOMPARE(ml->ActiveLanguage(), quint8(1));
+    QCOMPARE(ml->Words(), Vocabulary::load(windowClass).words);
+    const QStringList words = ml->Words();
+    const QStringList absent = knownAbsent().value(windowClass);
+    for (int i = 0; i < words.size(); i += ml->Languages() + 1) {
+        const QString& key = words[i];
+        if (!namesAComponent(key))
+            continue;
+        const bool found = window->findComponent(key) != nullptr;
+        QVERIFY2(found != absent.contains(key),
+                 qPrintable(QStringLiteral("%1: entry %2 (%3)").arg(windowClass).arg(i / 3 + 1).arg(key)));
+    }
+    lang::SetGlobalLanguage(0);
+}
+
+QTEST_MAIN(TestRealWindows)
+#include "tst_realwindows.moc"
