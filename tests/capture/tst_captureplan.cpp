@@ -1,4 +1,3 @@
-#include "ClientsExample.h"
 #include "capture/CapturePlan.h"
 #include "capture/FieldTypes.h"
 #include "capture/IndexOptions.h"
@@ -8,19 +7,9 @@
 using namespace capture;
 using store::DicoRow;
 
-
 class TestCapturePlan : public QObject {
     Q_OBJECT
 private slots:
-    void customerTableAfterRow41()
-    {
-        const QList<DicoRow> expected = clientsRows(42);
-        const QList<DicoRow> rows = PlanCaptureRows(clientsTable(), 42);
-        QCOMPARE(rows.size(), expected.size());
-        for (int i = 0; i < rows.size(); ++i)
-            QVERIFY2(rows[i] == expected[i], qPrintable(QStringLiteral("row %1").arg(i + 42)));
-    }
-
     // Names, type texts and recorded sizes of every type code.
     void typeTable_data()
     {
@@ -82,29 +71,6 @@ private slots:
         QCOMPARE(got, labels);
     }
 
-    // Values longer than the dictionary's fields are cut; the table name is cut
-    // from the file name; the generator keeps whole names.
-    void cutsToFieldWidths()
-    {
-        const QString longField = QStringLiteral("abcdefghijklmnopqrstuvwxy"); // 25
-        const QString longList = QString(90, QLatin1Char('k'));
-        TableStructure t;
-        t.tableName = RecordedTableName(SourceFileName(QStringLiteral("C:\\data\\averylongname.db")));
-        t.fields = {{longField, 1, 5}};
-        t.indexes = {{QString(), longField, ixPrimary}, {longField, longList, 0}};
-        const QList<DicoRow> rows = PlanCaptureRows(t, 7);
-        QCOMPARE(t.tableName, QStringLiteral("averylongnam"));
-        QCOMPARE(*rows[1].champ, longField.left(20));
-        QCOMPARE(*rows[3].champ, longField.left(20));
-        QCOMPARE(rows[3].description->size(), 80);
-        QCOMPARE(rows[3].noEnreg, 10);
-
-        CodeLines text;
-        CodeGenerator generator(text);
-        GenerateTableCode(t, generator);
-        QVERIFY(text.lines().contains(QStringLiteral("   Add('%1',ftString,5,False);").arg(longField)));
-    }
-
     void sourceFileName_data()
     {
         QTest::addColumn<QString>("path");
@@ -122,17 +88,6 @@ private slots:
         QCOMPARE(SourceFileName(path), name);
     }
 
-    // A table without indexes writes only its entry and its fields.
-    void withoutIndexes()
-    {
-        TableStructure t = clientsTable();
-        t.indexes.clear();
-        const QList<DicoRow> rows = PlanCaptureRows(t, 1);
-        QCOMPARE(rows.size(), 6);
-        QCOMPARE(rows.first().noEnreg, 1);
-        QCOMPARE(rows.last().noEnreg, 6);
-        QVERIFY(rows.last().cc && !rows.last().ct);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestCapturePlan)

@@ -127,37 +127,6 @@ private slots:
         }
     }
 
-    // A block's length follows from its fields and indexes.
-    void blockLength_data()
-    {
-        QTest::addColumn<int>("fields");
-        QTest::addColumn<int>("secondaries");
-        for (int f : {0, 1, 7})
-            for (int s : {-1, 0, 1, 3})
-                QTest::addRow("%d fields, %d secondaries", f, s) << f << s;
-    }
-
-    void blockLength()
-    {
-        QFETCH(int, fields);
-        QFETCH(int, secondaries); // -1: no index at all
-        TableStructure t;
-        t.tableName = QStringLiteral("X.DB");
-        for (int i = 0; i < fields; ++i)
-            t.fields.append({QStringLiteral("F%1").arg(i), 1, 5});
-        if (secondaries >= 0)
-            t.indexes.append({QString(), QStringLiteral("F0"), ixPrimary});
-        for (int i = 0; i < secondaries; ++i)
-            t.indexes.append({QStringLiteral("S%1").arg(i), QStringLiteral("S%1").arg(i), 0});
-
-        int expected = 9 + fields + 2 + 2 + 3;
-        if (secondaries >= 0)
-            expected += 2;
-        if (secondaries >= 1)
-            expected += secondaries + 4;
-        QCOMPARE(generate(t).size(), expected);
-    }
-
     // Apostrophes are doubled inside the Pascal literals only, so the code
     // compiles; the comments keep the table name as it is.
     void apostrophesAreDoubledInLiterals()
