@@ -66,6 +66,11 @@ DataAwareGrid::DataAwareGrid(QWidget* parent, const QString& name)
     verticalHeader()->setMinimumSectionSize(rowHeight);
     verticalHeader()->setDefaultSectionSize(rowHeight);
 
+    // An item view submits its model whenever the current row changes; here
+    // the view itself posts the row it leaves (or drops it when untouched),
+    // and a move that the view made must not post a row just begun.
+    QObject::disconnect(selectionModel(), SIGNAL(currentRowChanged(QModelIndex, QModelIndex)), model(),
+                        SLOT(submit()));
     connect(model_, &dataset::TableModel::currentRowChanged, this, [this] { followViewRow(); });
     connect(model(), &QAbstractItemModel::modelReset, this, [this] {
         fitColumns();
@@ -88,8 +93,35 @@ int DataAwareGrid::columnPixels(int characters, const QString& title) const
     return std::max(digits, heading);
 }
 
+void DataAwareGrid::setFieldOrder(const QStringList& fieldNames)
+{
+    fieldOrder_ = fieldNames;
+    arrangeColumns();
+}
+
+QString DataAwareGrid::fieldAtPosition(int position) const
+{
+    const int column = horizontalHeader()->logicalIndex(position);
+    return model_->headerData(column, Qt::Horizontal, dataset::TableModel::FieldNameRole).toString();
+}
+
+void DataAwareGrid::arrangeColumns()
+{
+    QHeaderView* header = horizontalHeader();
+    int target = 0;
+    for (const QString& name : fieldOrder_) {
+        for (int c = 0; c < model_->columnCount(); ++c) {
+            if (model_->headerData(c, Qt::Horizontal, dataset::TableModel::FieldNameRole).toString() != name)
+                continue;
+            header->moveSection(header->visualIndex(c), target++);
+            break;
+        }
+    }
+}
+
 void DataAwareGrid::fitColumns()
 {
+    arrangeColumns();
     for (int c = 0; c < model_->columnCount(); ++c) {
         const QVariant width = model_->headerData(c, Qt::Horizontal, dataset::TableModel::DisplayWidthRole);
         const QString title = model()->headerData(c, Qt::Horizontal).toString();

@@ -37,6 +37,12 @@ public:
     void setKeyboardEditing(bool on) { keyboardEditing_ = on; }
     void setCalcCellColors(CalcCellColors handler) { calcCellColors_ = std::move(handler); }
 
+    // The order in which the named fields show, whatever their order in the
+    // view; fields not named follow in the view's order.
+    void setFieldOrder(const QStringList& fieldNames);
+    // The field shown in the column at visual position `position`.
+    QString fieldAtPosition(int position) const;
+
     // Pixel width of a column that shows `characters` characters.
     int columnPixels(int characters, const QString& title) const;
 
@@ -55,12 +61,14 @@ private:
 
     void followViewRow();
     void fitColumns();
+    void arrangeColumns();
     void deleteCurrentRow();
     void dropUntouchedInsert();
     bool editingRow() const;
 
     dataset::TableModel* model_;
     CalcCellColors calcCellColors_;
+    QStringList fieldOrder_;
     bool keyboardEditing_ = false;
     bool syncing_ = false;
 };

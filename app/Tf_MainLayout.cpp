@@ -110,6 +110,7 @@ void Tf_Main::createGrids()
     // the splitter, so that, docked left, the splitter always lies right of it.
     grTables = new DataAwareGrid(this, QStringLiteral("grTables"));
     grTables->setGeometry(0, kToolbarHeight, kTablesGridWidth, 300);
+    grTables->setFieldOrder({QStringLiteral("Table"), QStringLiteral("Description")});
     grTables->setVisible(false);
 
     RxSplitter1 = new widgets::Splitter(this, QStringLiteral("RxSplitter1"));
@@ -118,6 +119,9 @@ void Tf_Main::createGrids()
 
     grChamps = new DataAwareGrid(this, QStringLiteral("grChamps"));
     grChamps->setKeyboardEditing(true);
+    // The description, when shown, comes after the field's size.
+    grChamps->setFieldOrder({QStringLiteral("Champ"), QStringLiteral("Type"), QStringLiteral("Longueur"),
+                             QStringLiteral("Description")});
     grChamps->setVisible(false);
 
     StatusBar1 = new widgets::StatusBar(this, QStringLiteral("StatusBar1"));
