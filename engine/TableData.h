@@ -12,8 +12,10 @@
 // in chain order; blocks outside the chain (free blocks, leftovers) are never read.
 //
 // In memory the table is a directory of its chained blocks (number, row count, first
-// key, and the records once read). The directory is built on the first row access by
-// walking the chain; each block is read with one read call.
+// key, and the records once read). The directory is built on the first row access:
+// from the level-1 entries of the .PX when that file is fresh (no data block read),
+// else by walking the chain; each block is read with one read call, and checked
+// against its directory entry when it is read.
 //
 // Invariants of a table this engine writes (checked by tst_indexmaint and the crash tests):
 //   1. the chain holds every row once; keyed rows are in ascending key order along the
@@ -146,6 +148,8 @@ public:
 
 private:
     void walkChain();
+    bool directoryFromPrimaryIndex();
+    bool readIndexLevel(File &f, const TableHeader &px, uint16_t block, int level, std::vector<BlockRef> &out);
     void loadBlock(BlockRef &b);
     void rebuildPrefix();
     void readBlock(uint16_t number, std::string &image);
@@ -163,6 +167,7 @@ private:
     std::string encodeRecord(const Row &row, bool assignAutoInc);
     std::string blockImage(size_t chainIndex) const;
     uint64_t headerOffsetOf(uint16_t number) const;
+    void shiftPrefix(size_t chainIndex, int delta);
     uint16_t allocateBlock(std::string &undo, bool &canUndo);
     void checkUnique(const std::string &rec, const char *replaced);
     RowPos insertEncoded(const std::string &rec, WriteTxn &txn);
@@ -185,6 +190,8 @@ private:
     bool m_modified = false;    // rows written since the index files were last written
     bool m_writable = false;
     bool m_syncEachWrite = false;
+    bool m_directoryFromIndex = false;     // the directory came from the .PX
+    bool m_primaryIndexUntrusted = false;  // the .PX was found wrong: walk the chain
 
 public:
     // Durable mode: every row operation ends with a sync of the table file.

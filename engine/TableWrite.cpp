@@ -113,6 +113,16 @@ std::string makeBlock(int blockSize, int recordSize, uint16_t next, uint16_t pre
 
 } // namespace
 
+// One row more or less in chain block i: the row counts before the later blocks move
+// by one (appending to the last block costs nothing).
+void TableData::shiftPrefix(size_t i, int delta)
+{
+    if (m_prefixDirty || m_prefix.size() != m_chain.size() + 1)
+        return;
+    for (size_t j = i + 1; j < m_prefix.size(); ++j)
+        m_prefix[j] = uint64_t(int64_t(m_prefix[j]) + delta);
+}
+
 uint64_t TableData::headerOffsetOf(uint16_t number) const
 {
     return header.headerSize + uint64_t(number - 1) * uint64_t(blockSize);
@@ -365,7 +375,7 @@ RowPos TableData::insertEncoded(const std::string &rec, WriteTxn &txn)
     b.records = std::move(merged);
     ++b.count;
     b.firstKey.assign(b.records.data(), keyWidth);
-    m_prefixDirty = true;
+    shiftPrefix(bi, +1);
     return {bi, slot};
 }
 
@@ -483,7 +493,7 @@ std::function<void()> TableData::removeAt(RowPos pos, WriteTxn &txn)
     b.records = std::move(recs);
     --b.count;
     b.firstKey.assign(b.records.data(), keyWidth);
-    m_prefixDirty = true;
+    shiftPrefix(pos.block, -1);
     return {};
 }
 
