@@ -12,14 +12,12 @@
 namespace lang {
 
 namespace {
-std::vector<ComponentKind>& registry()
-{
+std::vector<ComponentKind>& registry() {
     static std::vector<ComponentKind> kinds;
     return kinds;
 }
 
-void ensureStandard()
-{
+void ensureStandard() {
     static bool done = false;
     if (done)
         return;
@@ -28,19 +26,19 @@ void ensureStandard()
 }
 } // namespace
 
-void ComponentKinds::add(const ComponentKind& kind)
-{
+void ComponentKinds::add(const ComponentKind& kind) {
     ensureStandard();
     auto& kinds = registry();
-    kinds.erase(std::remove_if(kinds.begin(), kinds.end(), [&](const ComponentKind& k) { return k.name == kind.name; }),
+    kinds.erase(std::remove_if(kinds.begin(), kinds.end(),
+                               [&](const ComponentKind& k) { return k.name == kind.name; }),
                 kinds.end());
-    const auto at = std::upper_bound(kinds.begin(), kinds.end(), kind.order,
-                                     [](int order, const ComponentKind& k) { return order < k.order; });
+    const auto at =
+        std::upper_bound(kinds.begin(), kinds.end(), kind.order,
+                         [](int order, const ComponentKind& k) { return order < k.order; });
     kinds.insert(at, kind);
 }
 
-const ComponentKind* ComponentKinds::find(const QObject* component)
-{
+const ComponentKind* ComponentKinds::find(const QObject* component) {
     ensureStandard();
     for (const ComponentKind& kind : registry()) {
         if (kind.matches(component))
@@ -49,8 +47,7 @@ const ComponentKind* ComponentKinds::find(const QObject* component)
     return nullptr;
 }
 
-QList<QString> ComponentKinds::names()
-{
+QList<QString> ComponentKinds::names() {
     ensureStandard();
     QList<QString> all;
     for (const ComponentKind& kind : registry())
@@ -58,8 +55,8 @@ QList<QString> ComponentKinds::names()
     return all;
 }
 
-void applyListRule(WordCursor& cursor, int count, const std::function<void(int, const QString&)>& set)
-{
+void applyListRule(WordCursor& cursor, int count,
+                   const std::function<void(int, const QString&)>& set) {
     if (count <= 0 || !cursor.canTake())
         return;
     int k = 0;
@@ -72,8 +69,8 @@ void applyListRule(WordCursor& cursor, int count, const std::function<void(int, 
         set(k, QString());
 }
 
-void applyPanelRule(WordCursor& cursor, int count, const std::function<void(int, const QString&)>& set)
-{
+void applyPanelRule(WordCursor& cursor, int count,
+                    const std::function<void(int, const QString&)>& set) {
     for (int k = 0; k < count && cursor.atContinuation(); ++k) {
         QString text;
         cursor.take(&text);
@@ -81,8 +78,8 @@ void applyPanelRule(WordCursor& cursor, int count, const std::function<void(int,
     }
 }
 
-void applyColumnRule(WordCursor& cursor, int count, const std::function<void(int, const QString&)>& set)
-{
+void applyColumnRule(WordCursor& cursor, int count,
+                     const std::function<void(int, const QString&)>& set) {
     if (!cursor.canTake())
         return;
     for (int k = 0; k < count; ++k) {
@@ -94,8 +91,7 @@ void applyColumnRule(WordCursor& cursor, int count, const std::function<void(int
     }
 }
 
-void applyNavigatorRule(WordCursor& cursor, const std::function<void(const QStringList&)>& set)
-{
+void applyNavigatorRule(WordCursor& cursor, const std::function<void(const QStringList&)>& set) {
     if (!cursor.canTake())
         return;
     QStringList hints;
@@ -107,8 +103,7 @@ void applyNavigatorRule(WordCursor& cursor, const std::function<void(const QStri
     set(hints);
 }
 
-bool publishes(const QObject* component, const char* property)
-{
+bool publishes(const QObject* component, const char* property) {
     return component->metaObject()->indexOfProperty(property) >= 0;
 }
 

@@ -38,12 +38,15 @@ public:
 // Item 0 from the component's own entry, each following continuation entry
 // the next item; the items beyond the last entry become empty. Applies only
 // to a non-empty list whose own entry can be taken; the count never changes.
-void applyListRule(WordCursor& cursor, int count, const std::function<void(int, const QString&)>& set);
+void applyListRule(WordCursor& cursor, int count,
+                   const std::function<void(int, const QString&)>& set);
 // After the own entry: each following continuation entry gives the next
 // panel's text; panels without an entry keep theirs.
-void applyPanelRule(WordCursor& cursor, int count, const std::function<void(int, const QString&)>& set);
+void applyPanelRule(WordCursor& cursor, int count,
+                    const std::function<void(int, const QString&)>& set);
 // The own entry gives column 0's title, each continuation entry the next.
-void applyColumnRule(WordCursor& cursor, int count, const std::function<void(int, const QString&)>& set);
+void applyColumnRule(WordCursor& cursor, int count,
+                     const std::function<void(int, const QString&)>& set);
 // A new hint list from the own entry and the continuation entries after it.
 void applyNavigatorRule(WordCursor& cursor, const std::function<void(const QStringList&)>& set);
 

@@ -13,8 +13,7 @@ namespace lang {
 
 namespace {
 
-const QHash<QString, QStringList>& table()
-{
+const QHash<QString, QStringList>& table() {
     static const QHash<QString, QStringList> texts = [] {
         QHash<QString, QStringList> loaded;
         QFile file(Vocabulary::resourcePath(QStringLiteral("messages.json")));
@@ -34,31 +33,37 @@ const QHash<QString, QStringList>& table()
 
 } // namespace
 
-QString Messages::key(Msg message)
-{
+QString Messages::key(Msg message) {
     switch (message) {
-    case Msg::DeleteTableQuestion: return QStringLiteral("DeleteTableQuestion");
-    case Msg::DeleteFieldQuestion: return QStringLiteral("DeleteFieldQuestion");
-    case Msg::IndexDescriptionRefused: return QStringLiteral("IndexDescriptionRefused");
-    case Msg::CancelCreationQuestion: return QStringLiteral("CancelCreationQuestion");
-    case Msg::DicoNameRequired: return QStringLiteral("DicoNameRequired");
-    case Msg::DicoNameInUse: return QStringLiteral("DicoNameInUse");
-    case Msg::CreateDicoQuestion: return QStringLiteral("CreateDicoQuestion");
-    case Msg::DeleteDicoQuestion: return QStringLiteral("DeleteDicoQuestion");
-    case Msg::OpenDicoCaption: return QStringLiteral("OpenDicoCaption");
+    case Msg::DeleteTableQuestion:
+        return QStringLiteral("DeleteTableQuestion");
+    case Msg::DeleteFieldQuestion:
+        return QStringLiteral("DeleteFieldQuestion");
+    case Msg::IndexDescriptionRefused:
+        return QStringLiteral("IndexDescriptionRefused");
+    case Msg::CancelCreationQuestion:
+        return QStringLiteral("CancelCreationQuestion");
+    case Msg::DicoNameRequired:
+        return QStringLiteral("DicoNameRequired");
+    case Msg::DicoNameInUse:
+        return QStringLiteral("DicoNameInUse");
+    case Msg::CreateDicoQuestion:
+        return QStringLiteral("CreateDicoQuestion");
+    case Msg::DeleteDicoQuestion:
+        return QStringLiteral("DeleteDicoQuestion");
+    case Msg::OpenDicoCaption:
+        return QStringLiteral("OpenDicoCaption");
     }
     return {};
 }
 
-QList<Msg> Messages::all()
-{
-    return {Msg::DeleteTableQuestion, Msg::DeleteFieldQuestion, Msg::IndexDescriptionRefused,
-            Msg::CancelCreationQuestion, Msg::DicoNameRequired, Msg::DicoNameInUse,
-            Msg::CreateDicoQuestion, Msg::DeleteDicoQuestion, Msg::OpenDicoCaption};
+QList<Msg> Messages::all() {
+    return {Msg::DeleteTableQuestion,    Msg::DeleteFieldQuestion, Msg::IndexDescriptionRefused,
+            Msg::CancelCreationQuestion, Msg::DicoNameRequired,    Msg::DicoNameInUse,
+            Msg::CreateDicoQuestion,     Msg::DeleteDicoQuestion,  Msg::OpenDicoCaption};
 }
 
-QString Messages::text(Msg message, int language)
-{
+QString Messages::text(Msg message, int language) {
     const QStringList texts = table().value(key(message));
     if (language >= 0 && language < texts.size())
         return texts[language];

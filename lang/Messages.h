@@ -8,15 +8,15 @@ namespace lang {
 // Messages that program code shows in the language of a window's word table
 // (its ActiveLanguage): 0 gives the French text, 1 the English text.
 enum class Msg {
-    DeleteTableQuestion,     // "…: " then a blank and the table name
-    DeleteFieldQuestion,     // then the field name
+    DeleteTableQuestion, // "…: " then a blank and the table name
+    DeleteFieldQuestion, // then the field name
     IndexDescriptionRefused,
     CancelCreationQuestion,
     DicoNameRequired,
     DicoNameInUse,
-    CreateDicoQuestion,      // then the dictionary name and " ?"
-    DeleteDicoQuestion,      // then the full path of the file
-    OpenDicoCaption,         // caption of the select-dictionary dialog for Open
+    CreateDicoQuestion, // then the dictionary name and " ?"
+    DeleteDicoQuestion, // then the full path of the file
+    OpenDicoCaption,    // caption of the select-dictionary dialog for Open
 };
 
 class Messages {

@@ -18,74 +18,64 @@ namespace lang {
 
 namespace {
 
-template <class T>
-std::function<bool(const QObject*)> isA()
-{
+template <class T> std::function<bool(const QObject*)> isA() {
     return [](const QObject* o) { return qobject_cast<const T*>(o) != nullptr; };
 }
 
-template <class T>
-std::function<void(WordCursor&, QObject*)> on(void (*apply)(WordCursor&, T*))
-{
+template <class T> std::function<void(WordCursor&, QObject*)> on(void (*apply)(WordCursor&, T*)) {
     return [apply](WordCursor& cursor, QObject* o) { apply(cursor, static_cast<T*>(o)); };
 }
 
-void listBox(WordCursor& c, widgets::ListBox* box)
-{
+void listBox(WordCursor& c, widgets::ListBox* box) {
     applyListRule(c, box->itemCount(), [box](int k, const QString& t) { box->setItemText(k, t); });
 }
 
-void dataGrid(WordCursor& c, widgets::DataGrid* grid)
-{
-    applyColumnRule(c, grid->columnCount(), [grid](int k, const QString& t) { grid->setColumnTitle(k, t); });
+void dataGrid(WordCursor& c, widgets::DataGrid* grid) {
+    applyColumnRule(c, grid->columnCount(),
+                    [grid](int k, const QString& t) { grid->setColumnTitle(k, t); });
 }
 
-void field(WordCursor& c, dataset::Field* f)
-{
+void field(WordCursor& c, dataset::Field* f) {
     QString text;
     if (c.take(&text))
         f->setDisplayLabel(text);
 }
 
-void navigator(WordCursor& c, widgets::DBNavigator* nav)
-{
+void navigator(WordCursor& c, widgets::DBNavigator* nav) {
     applyNavigatorRule(c, [nav](const QStringList& hints) { nav->setHints(hints); });
 }
 
-void form(WordCursor& c, widgets::Form* window)
-{
+void form(WordCursor& c, widgets::Form* window) {
     QString text;
     if (c.take(&text))
         window->setCaption(text);
 }
 
-void memo(WordCursor& c, widgets::Memo* m)
-{
+void memo(WordCursor& c, widgets::Memo* m) {
     // The lines are set one by one: the rule never changes their number.
     QStringList lines = m->lines();
-    applyListRule(c, static_cast<int>(lines.size()), [&lines](int k, const QString& t) { lines[k] = t; });
+    applyListRule(c, static_cast<int>(lines.size()),
+                  [&lines](int k, const QString& t) { lines[k] = t; });
     if (lines != m->lines())
         m->setLines(lines);
 }
 
-void statusBar(WordCursor& c, widgets::StatusBar* bar)
-{
+void statusBar(WordCursor& c, widgets::StatusBar* bar) {
     QString text;
     if (!c.take(&text))
         return;
     bar->setSimpleText(text);
-    applyPanelRule(c, bar->panelCount(), [bar](int k, const QString& t) { bar->setPanelText(k, t); });
+    applyPanelRule(c, bar->panelCount(),
+                   [bar](int k, const QString& t) { bar->setPanelText(k, t); });
 }
 
-void comboBox(WordCursor& c, widgets::ComboBox* box)
-{
+void comboBox(WordCursor& c, widgets::ComboBox* box) {
     const int selected = box->itemIndex();
     applyListRule(c, box->itemCount(), [box](int k, const QString& t) { box->setItemText(k, t); });
     box->setItemIndex(selected);
 }
 
-void saveDialog(WordCursor& c, widgets::SaveDialog* dialog)
-{
+void saveDialog(WordCursor& c, widgets::SaveDialog* dialog) {
     QString text;
     if (!c.take(&text))
         return;
@@ -95,8 +85,7 @@ void saveDialog(WordCursor& c, widgets::SaveDialog* dialog)
         dialog->setTitle(text);
 }
 
-void menuItem(WordCursor& c, widgets::MenuItem* item)
-{
+void menuItem(WordCursor& c, widgets::MenuItem* item) {
     QString text;
     if (c.take(&text))
         item->setCaption(text);
@@ -104,8 +93,7 @@ void menuItem(WordCursor& c, widgets::MenuItem* item)
 
 // Any other component: a published Caption takes one entry, then a published
 // Text takes the next; a component with both takes two.
-void other(WordCursor& c, QObject* component)
-{
+void other(WordCursor& c, QObject* component) {
     QString text;
     if (publishes(component, "Caption") && c.take(&text))
         component->setProperty("Caption", text);
@@ -115,17 +103,19 @@ void other(WordCursor& c, QObject* component)
 
 } // namespace
 
-void registerStandardKinds()
-{
+void registerStandardKinds() {
     ComponentKinds::add({1, QStringLiteral("list box"), isA<widgets::ListBox>(), on(listBox)});
     ComponentKinds::add({4, QStringLiteral("data grid"), isA<widgets::DataGrid>(), on(dataGrid)});
     ComponentKinds::add({6, QStringLiteral("data field"), isA<dataset::Field>(), on(field)});
-    ComponentKinds::add({7, QStringLiteral("navigator"), isA<widgets::DBNavigator>(), on(navigator)});
+    ComponentKinds::add(
+        {7, QStringLiteral("navigator"), isA<widgets::DBNavigator>(), on(navigator)});
     ComponentKinds::add({8, QStringLiteral("window"), isA<widgets::Form>(), on(form)});
     ComponentKinds::add({10, QStringLiteral("memo"), isA<widgets::Memo>(), on(memo)});
-    ComponentKinds::add({17, QStringLiteral("status bar"), isA<widgets::StatusBar>(), on(statusBar)});
+    ComponentKinds::add(
+        {17, QStringLiteral("status bar"), isA<widgets::StatusBar>(), on(statusBar)});
     ComponentKinds::add({18, QStringLiteral("combo box"), isA<widgets::ComboBox>(), on(comboBox)});
-    ComponentKinds::add({20, QStringLiteral("save dialog"), isA<widgets::SaveDialog>(), on(saveDialog)});
+    ComponentKinds::add(
+        {20, QStringLiteral("save dialog"), isA<widgets::SaveDialog>(), on(saveDialog)});
     ComponentKinds::add({21, QStringLiteral("menu item"), isA<widgets::MenuItem>(), on(menuItem)});
     ComponentKinds::add({23, QStringLiteral("other"), [](const QObject*) { return true; }, other});
 }

@@ -18,35 +18,34 @@ namespace {
 
 // The component's own messages are English only, whatever the language of the
 // windows; "\r" marks a line break.
-const QString kRangeMessage = QStringLiteral("Value must not be higher than\rnumber of available languages.");
+const QString kRangeMessage =
+    QStringLiteral("Value must not be higher than\rnumber of available languages.");
 const QString kTooFewMessage = QStringLiteral("You have to provide at least 2 languages.");
 const QString kDecreaseActiveQuestion = QStringLiteral(
     "You are decreasing the number of languages.\rEntries for the removed language will be lost.\r"
     "The currently displayed language will be deleted, too.\r\rDo you really want to continue?");
-const QString kDecreaseQuestion = QStringLiteral(
-    "You are decreasing the number of languages.\rEntries for the removed language will be lost.\r\rContinue?");
+const QString kDecreaseQuestion =
+    QStringLiteral("You are decreasing the number of languages.\rEntries for the removed language "
+                   "will be lost.\r\rContinue?");
 
 struct ProcessState {
     std::vector<TMultiLang*> instances; // live instances, in creation order
     quint8 current = 0;
 };
 
-ProcessState& process()
-{
+ProcessState& process() {
     static ProcessState state;
     return state;
 }
 
-void showRangeMessage()
-{
+void showRangeMessage() {
     widgets::MessageDlg(kRangeMessage, widgets::mtInformation, widgets::mbCancel);
 }
 
 } // namespace
 
 TMultiLang::TMultiLang(QObject* owner, const QString& name, bool designing)
-    : QObject(owner), active_(process().current), designing_(designing)
-{
+    : QObject(owner), active_(process().current), designing_(designing) {
     widgets::adopt(this, name, owner);
     if (designing_) {
         // Read errors are ignored: the names are only a designer's help.
@@ -60,25 +59,21 @@ TMultiLang::TMultiLang(QObject* owner, const QString& name, bool designing)
     process().instances.push_back(this);
 }
 
-TMultiLang::~TMultiLang()
-{
+TMultiLang::~TMultiLang() {
     auto& list = process().instances;
     list.erase(std::remove(list.begin(), list.end(), this), list.end());
 }
 
-QString TMultiLang::languageNamesFile()
-{
+QString TMultiLang::languageNamesFile() {
     return QStringLiteral("./langname.txt");
 }
 
-void TMultiLang::loaded()
-{
+void TMultiLang::loaded() {
     if (!designing_)
         setActiveLanguage(process().current);
 }
 
-void TMultiLang::setActiveLanguage(quint8 language)
-{
+void TMultiLang::setActiveLanguage(quint8 language) {
     if (language >= languages_) {
         showRangeMessage();
         return;
@@ -94,16 +89,14 @@ void TMultiLang::setActiveLanguage(quint8 language)
         AfterLanguageChanged(this, active_);
 }
 
-void TMultiLang::applyWordTable()
-{
+void TMultiLang::applyWordTable() {
     auto* window = qobject_cast<widgets::Form*>(parent());
     if (!window)
         return;
     lang::applyWordTable(words_, {languages_, active_, default_, defaultEnabled_}, *window);
 }
 
-void TMultiLang::setDefaultLanguage(quint8 language)
-{
+void TMultiLang::setDefaultLanguage(quint8 language) {
     if (language >= languages_) {
         showRangeMessage();
         return;
@@ -114,16 +107,14 @@ void TMultiLang::setDefaultLanguage(quint8 language)
     setActiveLanguage(active_);
 }
 
-void TMultiLang::setDefaultEnabled(bool enabled)
-{
+void TMultiLang::setDefaultEnabled(bool enabled) {
     if (enabled == defaultEnabled_)
         return;
     defaultEnabled_ = enabled;
     setActiveLanguage(active_);
 }
 
-void TMultiLang::setLangNames(const QStringList& names)
-{
+void TMultiLang::setLangNames(const QStringList& names) {
     langNames_ = names;
     if (!designing_)
         return;
@@ -135,8 +126,7 @@ void TMultiLang::setLangNames(const QStringList& names)
     }
 }
 
-void TMultiLang::setLanguages(quint8 count)
-{
+void TMultiLang::setLanguages(quint8 count) {
     if (count == languages_)
         return;
     if (count < languages_ && !confirmDecrease(count))
@@ -149,8 +139,7 @@ void TMultiLang::setLanguages(quint8 count)
         default_ = 0;
 }
 
-bool TMultiLang::confirmDecrease(quint8 count)
-{
+bool TMultiLang::confirmDecrease(quint8 count) {
     if (count < 2) {
         widgets::MessageDlg(kTooFewMessage, widgets::mtInformation, widgets::mbOK);
         return false;
@@ -164,8 +153,7 @@ bool TMultiLang::confirmDecrease(quint8 count)
     return true;
 }
 
-void TMultiLang::resizeEntries(quint8 count)
-{
+void TMultiLang::resizeEntries(quint8 count) {
     // Entry by entry: keep the key and the first `count` texts, adding "?"
     // for each new language. An incomplete last entry only loses cells.
     const int oldWidth = languages_ + 1;
@@ -182,8 +170,7 @@ void TMultiLang::resizeEntries(quint8 count)
     words_ = resized;
 }
 
-QString TMultiLang::GetWord(const QString& key) const
-{
+QString TMultiLang::GetWord(const QString& key) const {
     const int width = languages_ + 1;
     for (int j = 0; j + languages_ < words_.size(); j += width) {
         if (words_[j] != key)
@@ -196,8 +183,7 @@ QString TMultiLang::GetWord(const QString& key) const
     return {};
 }
 
-void TMultiLang::SetGlobalLanguage(quint8 language)
-{
+void TMultiLang::SetGlobalLanguage(quint8 language) {
     // Guarded copies: a language-change event may destroy a window.
     std::vector<QPointer<TMultiLang>> listed;
     for (TMultiLang* ml : process().instances)
@@ -209,18 +195,15 @@ void TMultiLang::SetGlobalLanguage(quint8 language)
     process().current = language;
 }
 
-quint8 TMultiLang::CurrentLanguage()
-{
+quint8 TMultiLang::CurrentLanguage() {
     return process().current;
 }
 
-std::vector<TMultiLang*> TMultiLang::Instances()
-{
+std::vector<TMultiLang*> TMultiLang::Instances() {
     return process().instances;
 }
 
-void SetGlobalLanguage(quint8 language)
-{
+void SetGlobalLanguage(quint8 language) {
     TMultiLang::SetGlobalLanguage(language);
 }
 

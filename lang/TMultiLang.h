@@ -13,7 +13,8 @@ namespace lang {
 class TMultiLang;
 
 // Raised before the active language changes; clearing AllowIt vetoes it.
-using TBeforeLanguageChange = std::function<void(TMultiLang* Sender, quint8 NewLanguage, bool& AllowIt)>;
+using TBeforeLanguageChange =
+    std::function<void(TMultiLang* Sender, quint8 NewLanguage, bool& AllowIt)>;
 // Raised after the active language has changed (texts applied).
 using TAfterLanguageChanged = std::function<void(TMultiLang* Sender, quint8 NewLanguage)>;
 
@@ -38,7 +39,8 @@ class TMultiLang : public QObject, public widgets::Loadable {
 public:
     // `designing` stands for the window designer, where the language names
     // file is read and written; the running program never designs.
-    explicit TMultiLang(QObject* owner, const QString& name = QStringLiteral("ML"), bool designing = false);
+    explicit TMultiLang(QObject* owner, const QString& name = QStringLiteral("ML"),
+                        bool designing = false);
     ~TMultiLang() override;
 
     TBeforeLanguageChange BeforeLanguageChange;

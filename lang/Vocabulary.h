@@ -26,7 +26,9 @@ struct WordTableDesign {
     int defaultLanguage = 0;
     bool defaultEnabled = false;
     QStringList words;
-    int entryCount() const { return languages > 0 ? static_cast<int>(words.size()) / (languages + 1) : 0; }
+    int entryCount() const {
+        return languages > 0 ? static_cast<int>(words.size()) / (languages + 1) : 0;
+    }
 };
 
 class Vocabulary {

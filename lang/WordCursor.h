@@ -23,7 +23,8 @@ public:
 // the cell i + default + 1.
 class WordCursor {
 public:
-    WordCursor(const QStringList& words, int languages, int active, int defaultLanguage, bool defaultEnabled);
+    WordCursor(const QStringList& words, int languages, int active, int defaultLanguage,
+               bool defaultEnabled);
 
     int position() const { return pos_; }
     bool atEnd() const { return pos_ >= words_.size(); }

@@ -14,8 +14,7 @@ namespace {
 // The hint step, run for every kind: a component with a published Hint passes
 // its own entry over when its kind took nothing, then takes a following hint
 // entry; only a non-empty hint is set.
-void applyHint(WordCursor& cursor, QObject* component)
-{
+void applyHint(WordCursor& cursor, QObject* component) {
     if (!publishes(component, "Hint"))
         return;
     if (!cursor.tookAny())
@@ -25,8 +24,7 @@ void applyHint(WordCursor& cursor, QObject* component)
         component->setProperty("Hint", text);
 }
 
-void applyComponent(WordCursor& cursor, QObject* component)
-{
+void applyComponent(WordCursor& cursor, QObject* component) {
     cursor.beginComponent();
     if (const ComponentKind* kind = ComponentKinds::find(component))
         kind->apply(cursor, component);
@@ -38,14 +36,14 @@ void applyComponent(WordCursor& cursor, QObject* component)
 
 } // namespace
 
-void applyWordTable(const QStringList& words, const WalkSettings& settings, widgets::Form& window)
-{
+void applyWordTable(const QStringList& words, const WalkSettings& settings, widgets::Form& window) {
     WordCursor cursor(words, settings.languages, settings.active, settings.defaultLanguage,
                       settings.defaultEnabled);
     try {
         while (!cursor.atEnd()) {
             const QString key = cursor.key();
-            if (key == WordCursor::formKey || (!window.objectName().isEmpty() && key == window.objectName())) {
+            if (key == WordCursor::formKey ||
+                (!window.objectName().isEmpty() && key == window.objectName())) {
                 window.setCaption(cursor.effectiveText(cursor.position()));
                 cursor.passOver();
             } else if (QObject* component = window.findComponent(key)) {

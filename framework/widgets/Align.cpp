@@ -21,15 +21,13 @@ constexpr const char* kRealigningProperty = "kvRealigning";
 // re-lays its container out, as a docked layout does by itself.
 class AlignWatcher : public QObject {
 public:
-    static AlignWatcher* instance()
-    {
+    static AlignWatcher* instance() {
         static AlignWatcher watcher;
         return &watcher;
     }
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
+    bool eventFilter(QObject* watched, QEvent* event) override {
         switch (event->type()) {
         case QEvent::ShowToParent:
         case QEvent::HideToParent:
@@ -50,20 +48,23 @@ struct Docked {
     int order; // creation order among the container's children
 };
 
-int positionKey(const Docked& d)
-{
+int positionKey(const Docked& d) {
     const QRect g = d.widget->geometry();
     switch (d.align) {
-    case Align::Top: return g.top();
-    case Align::Bottom: return -g.bottom();
-    case Align::Left: return g.left();
-    case Align::Right: return -g.right();
-    default: return 0;
+    case Align::Top:
+        return g.top();
+    case Align::Bottom:
+        return -g.bottom();
+    case Align::Left:
+        return g.left();
+    case Align::Right:
+        return -g.right();
+    default:
+        return 0;
     }
 }
 
-std::vector<Docked> dockedChildren(QWidget* container)
-{
+std::vector<Docked> dockedChildren(QWidget* container) {
     std::vector<Docked> result;
     int order = 0;
     for (QObject* child : container->children()) {
@@ -78,8 +79,7 @@ std::vector<Docked> dockedChildren(QWidget* container)
     return result;
 }
 
-void placeGroup(std::vector<Docked> group, QRect& free)
-{
+void placeGroup(std::vector<Docked> group, QRect& free) {
     std::stable_sort(group.begin(), group.end(), [](const Docked& a, const Docked& b) {
         return positionKey(a) < positionKey(b);
     });
@@ -113,8 +113,7 @@ void placeGroup(std::vector<Docked> group, QRect& free)
 
 } // namespace
 
-void setAlign(QWidget* control, Align align)
-{
+void setAlign(QWidget* control, Align align) {
     control->setProperty(kAlignProperty, static_cast<int>(align));
     control->removeEventFilter(AlignWatcher::instance());
     if (align != Align::None)
@@ -123,14 +122,12 @@ void setAlign(QWidget* control, Align align)
         realign(control->parentWidget());
 }
 
-Align alignOf(const QWidget* control)
-{
+Align alignOf(const QWidget* control) {
     const QVariant v = control->property(kAlignProperty);
     return v.isValid() ? static_cast<Align>(v.toInt()) : Align::None;
 }
 
-void realignChildren(QWidget* container, const QRect& client)
-{
+void realignChildren(QWidget* container, const QRect& client) {
     // Resizing a docked child re-enters through the watcher; one pass is enough.
     if (container->property(kRealigningProperty).toBool())
         return;
@@ -148,28 +145,24 @@ void realignChildren(QWidget* container, const QRect& client)
     container->setProperty(kRealigningProperty, false);
 }
 
-QRect clientRectOf(const QWidget* container)
-{
+QRect clientRectOf(const QWidget* container) {
     const int inset = container->property(kInsetProperty).toInt();
     QRect r = container->rect().adjusted(inset, inset, -inset, -inset);
     r.setTop(r.top() + container->property(kReserveProperty).toInt());
     return r;
 }
 
-void setContentInset(QWidget* container, int pixels)
-{
+void setContentInset(QWidget* container, int pixels) {
     container->setProperty(kInsetProperty, pixels);
     realign(container);
 }
 
-void reserveTop(QWidget* container, int pixels)
-{
+void reserveTop(QWidget* container, int pixels) {
     container->setProperty(kReserveProperty, pixels);
     realign(container);
 }
 
-void realign(QWidget* container)
-{
+void realign(QWidget* container) {
     realignChildren(container, clientRectOf(container));
 }
 

@@ -7,26 +7,22 @@
 namespace widgets {
 
 Bevel::Bevel(QWidget* parent, const QString& name, Shape shape, Style style)
-    : QWidget(parent), shape_(shape), style_(style)
-{
+    : QWidget(parent), shape_(shape), style_(style) {
     adopt(this, name, parent);
     setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
-void Bevel::setShape(Shape shape)
-{
+void Bevel::setShape(Shape shape) {
     shape_ = shape;
     update();
 }
 
-void Bevel::setStyle(Style style)
-{
+void Bevel::setStyle(Style style) {
     style_ = style;
     update();
 }
 
-void Bevel::paintEvent(QPaintEvent*)
-{
+void Bevel::paintEvent(QPaintEvent*) {
     QPainter p(this);
     const QColor first = palette().color(style_ == bsLowered ? QPalette::Dark : QPalette::Light);
     const QColor second = palette().color(style_ == bsLowered ? QPalette::Light : QPalette::Dark);

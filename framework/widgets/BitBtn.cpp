@@ -5,10 +5,10 @@
 
 namespace widgets {
 
-BitBtn::BitBtn(QWidget* parent, const QString& name, const QString& caption) : Button(parent, name, caption) {}
+BitBtn::BitBtn(QWidget* parent, const QString& name, const QString& caption)
+    : Button(parent, name, caption) {}
 
-void BitBtn::setKind(Kind kind)
-{
+void BitBtn::setKind(Kind kind) {
     kind_ = kind;
     switch (kind) {
     case bkOK:

@@ -5,8 +5,8 @@
 
 namespace widgets {
 
-Button::Button(QWidget* parent, const QString& name, const QString& caption) : QPushButton(caption, parent)
-{
+Button::Button(QWidget* parent, const QString& name, const QString& caption)
+    : QPushButton(caption, parent) {
     adopt(this, name, parent);
     setAutoDefault(false);
     // Connected first, so the window's result is set before the click handlers
@@ -19,8 +19,7 @@ Button::Button(QWidget* parent, const QString& name, const QString& caption) : Q
     });
 }
 
-void Button::setDefault(bool isDefault)
-{
+void Button::setDefault(bool isDefault) {
     default_ = isDefault;
     QPushButton::setDefault(isDefault);
 }

@@ -4,8 +4,8 @@
 
 namespace widgets {
 
-CheckBox::CheckBox(QWidget* parent, const QString& name, const QString& caption) : QCheckBox(caption, parent)
-{
+CheckBox::CheckBox(QWidget* parent, const QString& name, const QString& caption)
+    : QCheckBox(caption, parent) {
     adopt(this, name, parent);
 }
 

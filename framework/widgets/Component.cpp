@@ -4,8 +4,7 @@
 
 namespace widgets {
 
-Form* formOf(QObject* object)
-{
+Form* formOf(QObject* object) {
     for (QObject* o = object; o; o = o->parent()) {
         if (auto* form = qobject_cast<Form*>(o))
             return form;
@@ -13,8 +12,7 @@ Form* formOf(QObject* object)
     return nullptr;
 }
 
-void adopt(QObject* component, const QString& name, QObject* parentOrOwner)
-{
+void adopt(QObject* component, const QString& name, QObject* parentOrOwner) {
     component->setObjectName(name);
     if (Form* owner = formOf(parentOrOwner))
         owner->addComponent(component);

@@ -10,8 +10,7 @@ namespace {
 const char* const kSymbols[] = {"|<", "<", ">", ">|", "+", "-", "^", "v", "x", "@"};
 }
 
-DBNavigator::DBNavigator(QWidget* parent, const QString& name) : QWidget(parent)
-{
+DBNavigator::DBNavigator(QWidget* parent, const QString& name) : QWidget(parent) {
     adopt(this, name, parent);
     for (int k = nbFirst; k <= nbRefresh; ++k) {
         auto* b = new QToolButton(this);
@@ -22,23 +21,21 @@ DBNavigator::DBNavigator(QWidget* parent, const QString& name) : QWidget(parent)
     resize(240, 25);
 }
 
-void DBNavigator::setHints(const QStringList& hints)
-{
+void DBNavigator::setHints(const QStringList& hints) {
     hints_ = hints;
     for (int k = 0; k < buttons_.size(); ++k)
         buttons_[k]->setToolTip(hints_.value(k));
 }
 
-QString DBNavigator::buttonHint(Button button) const
-{
+QString DBNavigator::buttonHint(Button button) const {
     return buttons_.value(button) ? buttons_[button]->toolTip() : QString();
 }
 
-void DBNavigator::resizeEvent(QResizeEvent*)
-{
+void DBNavigator::resizeEvent(QResizeEvent*) {
     const int n = static_cast<int>(buttons_.size());
     for (int k = 0; k < n; ++k)
-        buttons_[k]->setGeometry(k * width() / n, 0, (k + 1) * width() / n - k * width() / n, height());
+        buttons_[k]->setGeometry(k * width() / n, 0, (k + 1) * width() / n - k * width() / n,
+                                 height());
 }
 
 } // namespace widgets

@@ -18,7 +18,18 @@ class DBNavigator : public QWidget {
     Q_PROPERTY(QString Hint READ hint WRITE setHint)
 
 public:
-    enum Button { nbFirst, nbPrior, nbNext, nbLast, nbInsert, nbDelete, nbEdit, nbPost, nbCancel, nbRefresh };
+    enum Button {
+        nbFirst,
+        nbPrior,
+        nbNext,
+        nbLast,
+        nbInsert,
+        nbDelete,
+        nbEdit,
+        nbPost,
+        nbCancel,
+        nbRefresh
+    };
 
     DBNavigator(QWidget* parent, const QString& name);
 

@@ -14,9 +14,9 @@ class DataGrid::TitleProxy : public QIdentityProxyModel {
 public:
     TitleProxy(DataGrid* grid) : QIdentityProxyModel(grid), grid_(grid) {}
 
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
-    {
-        if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section < grid_->columnCount())
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        if (orientation == Qt::Horizontal && role == Qt::DisplayRole &&
+            section < grid_->columnCount())
             return grid_->columnTitle(section);
         return QIdentityProxyModel::headerData(section, orientation, role);
     }
@@ -27,8 +27,8 @@ private:
     DataGrid* grid_;
 };
 
-DataGrid::DataGrid(QWidget* parent, const QString& name) : QTableView(parent), proxy_(new TitleProxy(this))
-{
+DataGrid::DataGrid(QWidget* parent, const QString& name)
+    : QTableView(parent), proxy_(new TitleProxy(this)) {
     adopt(this, name, parent);
     setModel(proxy_);
     verticalHeader()->hide();
@@ -44,29 +44,29 @@ DataGrid::DataGrid(QWidget* parent, const QString& name) : QTableView(parent), p
         proxy_->titlesChanged(0, proxy_->columnCount() - 1);
         refreshColumns(false);
     });
-    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& index) {
-        if (tableModel_ && !following_ && index.isValid() && proxy_->sourceModel() == tableModel_)
-            tableModel_->setCurrentRow(index.row());
-    });
+    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& index) {
+                if (tableModel_ && !following_ && index.isValid() &&
+                    proxy_->sourceModel() == tableModel_)
+                    tableModel_->setCurrentRow(index.row());
+            });
 }
 
 DataGrid::~DataGrid() = default;
 
-void DataGrid::setDataModel(QAbstractItemModel* model)
-{
+void DataGrid::setDataModel(QAbstractItemModel* model) {
     proxy_->setSourceModel(model);
 }
 
-QAbstractItemModel* DataGrid::dataModel() const
-{
+QAbstractItemModel* DataGrid::dataModel() const {
     return proxy_->sourceModel();
 }
 
-void DataGrid::setDataSource(dataset::DataSource* source)
-{
+void DataGrid::setDataSource(dataset::DataSource* source) {
     if (!tableModel_) {
         tableModel_ = new dataset::TableModel(this);
-        connect(tableModel_, &dataset::TableModel::currentRowChanged, this, &DataGrid::followCurrentRow);
+        connect(tableModel_, &dataset::TableModel::currentRowChanged, this,
+                &DataGrid::followCurrentRow);
     }
     tableModel_->setDataSource(source);
     if (proxy_->sourceModel() != tableModel_)
@@ -74,13 +74,11 @@ void DataGrid::setDataSource(dataset::DataSource* source)
     refreshColumns(true);
 }
 
-dataset::DataSource* DataGrid::dataSource() const
-{
+dataset::DataSource* DataGrid::dataSource() const {
     return tableModel_ ? tableModel_->dataSource() : nullptr;
 }
 
-void DataGrid::followCurrentRow(int row)
-{
+void DataGrid::followCurrentRow(int row) {
     following_ = true;
     if (row >= 0 && row < proxy_->rowCount())
         setCurrentIndex(proxy_->index(row, std::max(0, currentIndex().column())));
@@ -89,8 +87,7 @@ void DataGrid::followCurrentRow(int row)
     following_ = false;
 }
 
-void DataGrid::refreshColumns(bool force)
-{
+void DataGrid::refreshColumns(bool force) {
     // Widths are the grid's business only for a data source it reads itself;
     // a subclass that sets its own model sizes its own columns.
     if (!tableModel_ || proxy_->sourceModel() != tableModel_)
@@ -100,7 +97,8 @@ void DataGrid::refreshColumns(bool force)
     if (force)
         appliedWidths_.clear();
     for (int c = 0; c < proxy_->columnCount(); ++c) {
-        const QVariant chars = proxy_->headerData(c, Qt::Horizontal, dataset::TableModel::DisplayWidthRole);
+        const QVariant chars =
+            proxy_->headerData(c, Qt::Horizontal, dataset::TableModel::DisplayWidthRole);
         if (!chars.isValid() || appliedWidths_.value(c, -1) == chars.toInt())
             continue;
         while (appliedWidths_.size() <= c)
@@ -111,28 +109,24 @@ void DataGrid::refreshColumns(bool force)
     followCurrentRow(tableModel_->currentRow());
 }
 
-void DataGrid::addColumn(const QString& fieldName, const QString& title)
-{
+void DataGrid::addColumn(const QString& fieldName, const QString& title) {
     fieldNames_.append(fieldName);
     titles_.append(title);
     proxy_->titlesChanged(columnCount() - 1, columnCount() - 1);
 }
 
-QString DataGrid::columnTitle(int index) const
-{
+QString DataGrid::columnTitle(int index) const {
     return titles_.value(index);
 }
 
-void DataGrid::setColumnTitle(int index, const QString& title)
-{
+void DataGrid::setColumnTitle(int index, const QString& title) {
     if (index < 0 || index >= titles_.size())
         return;
     titles_[index] = title;
     proxy_->titlesChanged(index, index);
 }
 
-QString DataGrid::columnFieldName(int index) const
-{
+QString DataGrid::columnFieldName(int index) const {
     return fieldNames_.value(index);
 }
 

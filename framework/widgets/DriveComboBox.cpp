@@ -8,8 +8,7 @@
 
 namespace widgets {
 
-DriveComboBox::DriveComboBox(QWidget* parent, const QString& name) : QComboBox(parent)
-{
+DriveComboBox::DriveComboBox(QWidget* parent, const QString& name) : QComboBox(parent) {
     adopt(this, name, parent);
     for (const QFileInfo& root : QDir::drives())
         addItem(root.absoluteFilePath());
@@ -19,8 +18,7 @@ DriveComboBox::DriveComboBox(QWidget* parent, const QString& name) : QComboBox(p
     });
 }
 
-void DriveComboBox::setDirList(DirectoryListBox* dirs)
-{
+void DriveComboBox::setDirList(DirectoryListBox* dirs) {
     dirs_ = dirs;
     if (!dirs_)
         return;
@@ -28,13 +26,13 @@ void DriveComboBox::setDirList(DirectoryListBox* dirs)
     followPath(dirs_->directory());
 }
 
-void DriveComboBox::followPath(const QString& path)
-{
+void DriveComboBox::followPath(const QString& path) {
     // The drive holding the path is the longest root that starts it.
     int best = -1;
     for (int k = 0; k < count(); ++k) {
         const QString root = itemText(k);
-        if (path.startsWith(root, Qt::CaseInsensitive) && (best < 0 || root.size() > itemText(best).size()))
+        if (path.startsWith(root, Qt::CaseInsensitive) &&
+            (best < 0 || root.size() > itemText(best).size()))
             best = k;
     }
     const QSignalBlocker quiet(this);

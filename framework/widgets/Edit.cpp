@@ -14,8 +14,7 @@ namespace {
 class LengthValidator : public QValidator {
 public:
     LengthValidator(int limit, QObject* parent) : QValidator(parent), limit_(limit) {}
-    State validate(QString& input, int&) const override
-    {
+    State validate(QString& input, int&) const override {
         return input.size() <= limit_ ? Acceptable : Invalid;
     }
 
@@ -25,13 +24,11 @@ private:
 
 } // namespace
 
-Edit::Edit(QWidget* parent, const QString& name) : QLineEdit(parent)
-{
+Edit::Edit(QWidget* parent, const QString& name) : QLineEdit(parent) {
     adopt(this, name, parent);
 }
 
-void Edit::setMaxLength(int length)
-{
+void Edit::setMaxLength(int length) {
     maxLength_ = length;
     delete validator();
     setValidator(length > 0 ? new LengthValidator(length, this) : nullptr);

@@ -6,8 +6,7 @@
 
 namespace widgets {
 
-bool runGuarded(const std::function<void()>& handler)
-{
+bool runGuarded(const std::function<void()>& handler) {
     try {
         handler();
         return true;
@@ -22,8 +21,7 @@ bool runGuarded(const std::function<void()>& handler)
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
 
-bool Application::notify(QObject* receiver, QEvent* event)
-{
+bool Application::notify(QObject* receiver, QEvent* event) {
     bool handled = false;
     runGuarded([&] { handled = QApplication::notify(receiver, event); });
     return handled;

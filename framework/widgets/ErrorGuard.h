@@ -14,9 +14,7 @@ bool runGuarded(const std::function<void()>& handler);
 
 // A slot that runs `handler` of `object` through the guard, for connect():
 //   connect(spNouveau, &SpeedButton::clicked, this, guarded(this, &Tf_Main::spNouveauClick));
-template <class Object>
-auto guarded(Object* object, void (Object::*handler)())
-{
+template <class Object> auto guarded(Object* object, void (Object::*handler)()) {
     return [object, handler] { runGuarded([object, handler] { (object->*handler)(); }); };
 }
 

@@ -10,36 +10,33 @@ namespace {
 
 class RealFileDialogs : public FileDialogs {
 public:
-    QString saveFileName(QWidget* parent, const SaveRequest& request) override
-    {
+    QString saveFileName(QWidget* parent, const SaveRequest& request) override {
         QString start = request.initialDir;
         if (!request.fileName.isEmpty())
-            start = start.isEmpty() ? request.fileName : start + QLatin1Char('/') + request.fileName;
-        return QFileDialog::getSaveFileName(parent, request.title, start, qtFilterOf(request.filter));
+            start =
+                start.isEmpty() ? request.fileName : start + QLatin1Char('/') + request.fileName;
+        return QFileDialog::getSaveFileName(parent, request.title, start,
+                                            qtFilterOf(request.filter));
     }
 };
 
-FileDialogs*& installed()
-{
+FileDialogs*& installed() {
     static FileDialogs* dialogs = nullptr;
     return dialogs;
 }
 
 } // namespace
 
-FileDialogs& FileDialogs::current()
-{
+FileDialogs& FileDialogs::current() {
     static RealFileDialogs real;
     return installed() ? *installed() : real;
 }
 
-void FileDialogs::install(FileDialogs* dialogs)
-{
+void FileDialogs::install(FileDialogs* dialogs) {
     installed() = dialogs;
 }
 
-QString qtFilterOf(const QString& filter)
-{
+QString qtFilterOf(const QString& filter) {
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList entries;
     for (int k = 0; k + 1 < parts.size(); k += 2) {
@@ -53,11 +50,11 @@ QString qtFilterOf(const QString& filter)
     return entries.join(QStringLiteral(";;"));
 }
 
-QString QueuedFileDialogs::saveFileName(QWidget*, const SaveRequest& request)
-{
+QString QueuedFileDialogs::saveFileName(QWidget*, const SaveRequest& request) {
     requests_.append(request);
     if (answers_.empty()) {
-        TestFailure::report(QStringLiteral("Dialogue d'enregistrement inattendu : %1").arg(request.title));
+        TestFailure::report(
+            QStringLiteral("Dialogue d'enregistrement inattendu : %1").arg(request.title));
         return {};
     }
     QString answer = answers_.front();

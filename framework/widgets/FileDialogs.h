@@ -11,8 +11,8 @@ namespace widgets {
 
 // What a save dialog asks the file dialog for.
 struct SaveRequest {
-    QString title;      // empty: the file dialog's own title
-    QString filter;     // pairs "description|pattern", separated by "|"
+    QString title;  // empty: the file dialog's own title
+    QString filter; // pairs "description|pattern", separated by "|"
     QString initialDir;
     QString fileName;
 };

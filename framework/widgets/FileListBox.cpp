@@ -7,15 +7,13 @@
 
 namespace widgets {
 
-FileListBox::FileListBox(QWidget* parent, const QString& name) : QListWidget(parent)
-{
+FileListBox::FileListBox(QWidget* parent, const QString& name) : QListWidget(parent) {
     adopt(this, name, parent);
     directory_ = QDir::currentPath();
     refresh();
 }
 
-void FileListBox::setDirectory(const QString& directory)
-{
+void FileListBox::setDirectory(const QString& directory) {
     const QString clean = QDir::cleanPath(QDir(directory).absolutePath());
     if (clean == directory_)
         return;
@@ -24,24 +22,21 @@ void FileListBox::setDirectory(const QString& directory)
     emit directoryChanged(directory_);
 }
 
-void FileListBox::setMask(const QString& mask)
-{
+void FileListBox::setMask(const QString& mask) {
     mask_ = mask;
     refresh();
 }
 
-void FileListBox::setMultiSelect(bool multi)
-{
-    setSelectionMode(multi ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
+void FileListBox::setMultiSelect(bool multi) {
+    setSelectionMode(multi ? QAbstractItemView::ExtendedSelection
+                           : QAbstractItemView::SingleSelection);
 }
 
-bool FileListBox::multiSelect() const
-{
+bool FileListBox::multiSelect() const {
     return selectionMode() == QAbstractItemView::ExtendedSelection;
 }
 
-void FileListBox::refresh()
-{
+void FileListBox::refresh() {
     clear();
     QStringList patterns;
     for (const QString& p : mask_.split(QLatin1Char(';'), Qt::SkipEmptyParts))
@@ -51,29 +46,25 @@ void FileListBox::refresh()
     addItems(dir.entryList(patterns, QDir::Files | QDir::Hidden, QDir::Name | QDir::IgnoreCase));
 }
 
-QStringList FileListBox::fileNames() const
-{
+QStringList FileListBox::fileNames() const {
     QStringList names;
     for (int k = 0; k < count(); ++k)
         names.append(item(k)->text());
     return names;
 }
 
-int FileListBox::selCount() const
-{
+int FileListBox::selCount() const {
     return static_cast<int>(selectedItems().size());
 }
 
-QString FileListBox::fileName() const
-{
+QString FileListBox::fileName() const {
     const QListWidgetItem* focused = currentItem();
     if (!focused || !focused->isSelected())
         return {};
     return QDir(directory_).filePath(focused->text());
 }
 
-bool FileListBox::selectFile(const QString& name)
-{
+bool FileListBox::selectFile(const QString& name) {
     const QString bare = QFileInfo(name).fileName();
     for (int k = 0; k < count(); ++k) {
         if (item(k)->text().compare(bare, Qt::CaseInsensitive) == 0) {

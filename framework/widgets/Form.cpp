@@ -18,52 +18,44 @@
 
 namespace widgets {
 
-Form::Form(QWidget* parent, const QString& name) : QWidget(parent, Qt::Window)
-{
+Form::Form(QWidget* parent, const QString& name) : QWidget(parent, Qt::Window) {
     // A window given another window as parent is one of its components.
     adopt(this, name, parent);
 }
 
 Form::~Form() = default;
 
-QString Form::caption() const
-{
+QString Form::caption() const {
     return windowTitle();
 }
 
-void Form::setCaption(const QString& caption)
-{
+void Form::setCaption(const QString& caption) {
     setWindowTitle(caption);
 }
 
-QString Form::hint() const
-{
+QString Form::hint() const {
     return hint_;
 }
 
-void Form::setHint(const QString& hint)
-{
+void Form::setHint(const QString& hint) {
     hint_ = hint;
     setToolTip(hint);
 }
 
-void Form::addComponent(QObject* component)
-{
+void Form::addComponent(QObject* component) {
     if (!component || component == this || components_.contains(component))
         return;
     components_.append(component);
 }
 
-void Form::addComponents(QObject* root)
-{
+void Form::addComponents(QObject* root) {
     if (!root->objectName().isEmpty())
         addComponent(root);
     for (QObject* child : root->children())
         addComponents(child);
 }
 
-QObject* Form::findComponent(const QString& name) const
-{
+QObject* Form::findComponent(const QString& name) const {
     if (name.isEmpty())
         return nullptr;
     for (const QPointer<QObject>& c : components_) {
@@ -73,8 +65,7 @@ QObject* Form::findComponent(const QString& name) const
     return nullptr;
 }
 
-QList<QObject*> Form::components() const
-{
+QList<QObject*> Form::components() const {
     QList<QObject*> live;
     for (const QPointer<QObject>& c : components_) {
         if (c)
@@ -83,16 +74,14 @@ QList<QObject*> Form::components() const
     return live;
 }
 
-void Form::finishLoading()
-{
+void Form::finishLoading() {
     for (QObject* c : components()) {
         if (auto* loadable = dynamic_cast<Loadable*>(c))
             loadable->loaded();
     }
 }
 
-void Form::setMenuBar(QMenuBar* bar)
-{
+void Form::setMenuBar(QMenuBar* bar) {
     menuBar_ = bar;
     if (bar) {
         bar->setParent(this);
@@ -101,13 +90,11 @@ void Form::setMenuBar(QMenuBar* bar)
     placeMenuBar();
 }
 
-QMenuBar* Form::menuBar() const
-{
+QMenuBar* Form::menuBar() const {
     return menuBar_;
 }
 
-void Form::placeMenuBar()
-{
+void Form::placeMenuBar() {
     int reserved = 0;
     if (menuBar_) {
         reserved = menuBar_->heightForWidth(width());
@@ -118,34 +105,30 @@ void Form::placeMenuBar()
     reserveTop(this, reserved);
 }
 
-void Form::setClientSize(int width, int height)
-{
+void Form::setClientSize(int width, int height) {
     const int menuHeight = menuBar_ ? menuBar_->sizeHint().height() : 0;
     resize(width, height + menuHeight);
 }
 
-int Form::clientWidth() const
-{
+int Form::clientWidth() const {
     return clientRectOf(this).width();
 }
 
-int Form::clientHeight() const
-{
+int Form::clientHeight() const {
     return clientRectOf(this).height();
 }
 
-void Form::centreOnScreen()
-{
+void Form::centreOnScreen() {
     const QSize screen = Screen::current().size();
     move((screen.width() - width()) / 2, (screen.height() - height()) / 2);
 }
 
-int Form::showModal()
-{
+int Form::showModal() {
     modalResult_ = mrNone;
     ModalSeam::Action action = ModalSeam::takeNext();
     if (!action && ModalSeam::strict()) {
-        TestFailure::report(QStringLiteral("Fenêtre modale « %1 » sans action prévue").arg(objectName()));
+        TestFailure::report(
+            QStringLiteral("Fenêtre modale « %1 » sans action prévue").arg(objectName()));
         return mrCancel;
     }
     const Qt::WindowModality before = windowModality();
@@ -162,7 +145,8 @@ int Form::showModal()
         // a window it leaves open must not hang the test.
         QTimer::singleShot(ModalSeam::graceMs(), this, [this, session] {
             if (modalLoop_ && session == modalSession_) {
-                TestFailure::report(QStringLiteral("La fenêtre modale « %1 » est restée ouverte").arg(objectName()));
+                TestFailure::report(QStringLiteral("La fenêtre modale « %1 » est restée ouverte")
+                                        .arg(objectName()));
                 modalResult_ = mrCancel;
                 modalLoop_->quit();
             }
@@ -180,18 +164,15 @@ int Form::showModal()
     return modalResult_;
 }
 
-bool Form::isShowingModal() const
-{
+bool Form::isShowingModal() const {
     return modalLoop_ != nullptr;
 }
 
-int Form::modalResult() const
-{
+int Form::modalResult() const {
     return modalResult_;
 }
 
-void Form::setModalResult(int result)
-{
+void Form::setModalResult(int result) {
     modalResult_ = result;
     if (!modalLoop_ || result == mrNone)
         return;
@@ -209,15 +190,13 @@ void Form::setModalResult(int result)
     });
 }
 
-bool Form::queryClose()
-{
+bool Form::queryClose() {
     bool canClose = true;
     runGuarded([&] { onCloseQuery(canClose); });
     return canClose;
 }
 
-Button* Form::findButton(bool wantCancel) const
-{
+Button* Form::findButton(bool wantCancel) const {
     for (QObject* c : components()) {
         auto* b = qobject_cast<Button*>(c);
         if (b && b->isVisible() && b->isEnabled() && (wantCancel ? b->isCancel() : b->isDefault()))
@@ -226,15 +205,13 @@ Button* Form::findButton(bool wantCancel) const
     return nullptr;
 }
 
-void Form::showEvent(QShowEvent* event)
-{
+void Form::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!event->spontaneous())
         runGuarded([this] { onShow(); });
 }
 
-void Form::hideEvent(QHideEvent* event)
-{
+void Form::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
     if (modalLoop_ && !event->spontaneous()) {
         if (modalResult_ == mrNone)
@@ -243,15 +220,13 @@ void Form::hideEvent(QHideEvent* event)
     }
 }
 
-void Form::resizeEvent(QResizeEvent* event)
-{
+void Form::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     placeMenuBar();
     runGuarded([this] { onResize(); });
 }
 
-void Form::closeEvent(QCloseEvent* event)
-{
+void Form::closeEvent(QCloseEvent* event) {
     if (!queryClose()) {
         event->ignore();
         return;
@@ -261,8 +236,7 @@ void Form::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-void Form::keyPressEvent(QKeyEvent* event)
-{
+void Form::keyPressEvent(QKeyEvent* event) {
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     const bool escape = event->key() == Qt::Key_Escape;
     if (enter || escape) {
@@ -274,8 +248,7 @@ void Form::keyPressEvent(QKeyEvent* event)
     QWidget::keyPressEvent(event);
 }
 
-void Form::changeEvent(QEvent* event)
-{
+void Form::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
         runGuarded([this] { onActivate(); });

@@ -42,9 +42,7 @@ public:
     void addComponents(QObject* root);
     QObject* findComponent(const QString& name) const;
     QList<QObject*> components() const;
-    template <class T>
-    T* component(const QString& name) const
-    {
+    template <class T> T* component(const QString& name) const {
         return qobject_cast<T*>(findComponent(name));
     }
 

@@ -4,14 +4,12 @@
 
 namespace widgets {
 
-Image::Image(QWidget* parent, const QString& name) : QLabel(parent)
-{
+Image::Image(QWidget* parent, const QString& name) : QLabel(parent) {
     adopt(this, name, parent);
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }
 
-void Image::setPicture(const QPixmap& picture)
-{
+void Image::setPicture(const QPixmap& picture) {
     setPixmap(picture);
 }
 

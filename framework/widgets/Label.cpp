@@ -4,22 +4,19 @@
 
 namespace widgets {
 
-Label::Label(QWidget* parent, const QString& name, const QString& caption) : QLabel(parent)
-{
+Label::Label(QWidget* parent, const QString& name, const QString& caption) : QLabel(parent) {
     adopt(this, name, parent);
     setTextFormat(Qt::PlainText);
     setCaption(caption);
 }
 
-void Label::setCaption(const QString& caption)
-{
+void Label::setCaption(const QString& caption) {
     setText(caption);
     if (autoSize_)
         adjustSize();
 }
 
-void Label::setAutoSize(bool autoSize)
-{
+void Label::setAutoSize(bool autoSize) {
     autoSize_ = autoSize;
     if (autoSize_)
         adjustSize();

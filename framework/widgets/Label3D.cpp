@@ -8,15 +8,14 @@ namespace {
 constexpr int kDepth = 1;
 }
 
-Label3D::Label3D(QWidget* parent, const QString& name, const QString& caption) : Label(parent, name, caption) {}
+Label3D::Label3D(QWidget* parent, const QString& name, const QString& caption)
+    : Label(parent, name, caption) {}
 
-QSize Label3D::sizeHint() const
-{
+QSize Label3D::sizeHint() const {
     return Label::sizeHint() + QSize(2 * kDepth, 2 * kDepth);
 }
 
-void Label3D::paintEvent(QPaintEvent*)
-{
+void Label3D::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setFont(font());
     const QRect r = rect().adjusted(kDepth, kDepth, -kDepth, -kDepth);

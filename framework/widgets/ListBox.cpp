@@ -4,34 +4,30 @@
 
 namespace widgets {
 
-ListBox::ListBox(QWidget* parent, const QString& name) : QListWidget(parent)
-{
+ListBox::ListBox(QWidget* parent, const QString& name) : QListWidget(parent) {
     adopt(this, name, parent);
 }
 
-QStringList ListBox::items() const
-{
+QStringList ListBox::items() const {
     QStringList all;
     for (int k = 0; k < count(); ++k)
         all.append(item(k)->text());
     return all;
 }
 
-void ListBox::setItems(const QStringList& items)
-{
+void ListBox::setItems(const QStringList& items) {
     clear();
     addItems(items);
 }
 
-void ListBox::setItemText(int index, const QString& text)
-{
+void ListBox::setItemText(int index, const QString& text) {
     if (QListWidgetItem* it = item(index))
         it->setText(text);
 }
 
-void ListBox::setMultiSelect(bool multi)
-{
-    setSelectionMode(multi ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
+void ListBox::setMultiSelect(bool multi) {
+    setSelectionMode(multi ? QAbstractItemView::ExtendedSelection
+                           : QAbstractItemView::SingleSelection);
 }
 
 } // namespace widgets

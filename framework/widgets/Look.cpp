@@ -6,8 +6,8 @@
 
 namespace widgets {
 
-void setPixelFont(QWidget* control, const QString& family, int pixelHeight, bool bold, bool italic)
-{
+void setPixelFont(QWidget* control, const QString& family, int pixelHeight, bool bold,
+                  bool italic) {
     QFont font(family);
     font.setPixelSize(pixelHeight);
     font.setBold(bold);
@@ -15,8 +15,7 @@ void setPixelFont(QWidget* control, const QString& family, int pixelHeight, bool
     control->setFont(font);
 }
 
-void setTextColor(QWidget* control, const QColor& color)
-{
+void setTextColor(QWidget* control, const QColor& color) {
     QPalette palette = control->palette();
     palette.setColor(QPalette::WindowText, color);
     palette.setColor(QPalette::Text, color);

@@ -2,11 +2,9 @@
 
 #include "framework/widgets/Component.h"
 
-
 namespace widgets {
 
-Memo::Memo(QWidget* parent, const QString& name) : QPlainTextEdit(parent)
-{
+Memo::Memo(QWidget* parent, const QString& name) : QPlainTextEdit(parent) {
     adopt(this, name, parent);
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
         if (!settingLines_)
@@ -14,30 +12,26 @@ Memo::Memo(QWidget* parent, const QString& name) : QPlainTextEdit(parent)
     });
 }
 
-QStringList Memo::lines() const
-{
+QStringList Memo::lines() const {
     if (document()->isEmpty())
         return singleEmptyLine_ ? QStringList{QString()} : QStringList{};
     return toPlainText().split(QLatin1Char('\n'));
 }
 
-void Memo::setLines(const QStringList& lines)
-{
+void Memo::setLines(const QStringList& lines) {
     settingLines_ = true;
     setPlainText(lines.join(QLatin1Char('\n')));
     settingLines_ = false;
     singleEmptyLine_ = lines.size() == 1 && lines.first().isEmpty();
 }
 
-int Memo::lineCount() const
-{
+int Memo::lineCount() const {
     if (document()->isEmpty())
         return singleEmptyLine_ ? 1 : 0;
     return document()->blockCount();
 }
 
-void Memo::setLine(int index, const QString& text)
-{
+void Memo::setLine(int index, const QString& text) {
     QStringList all = lines();
     if (index < 0 || index >= all.size())
         return;
@@ -45,8 +39,7 @@ void Memo::setLine(int index, const QString& text)
     setLines(all);
 }
 
-void Memo::addLine(const QString& text)
-{
+void Memo::addLine(const QString& text) {
     if (document()->isEmpty()) {
         setLines(singleEmptyLine_ ? QStringList{QString(), text} : QStringList{text});
         return;
@@ -54,8 +47,7 @@ void Memo::addLine(const QString& text)
     appendPlainText(text);
 }
 
-void Memo::setWordWrap(bool wrap)
-{
+void Memo::setWordWrap(bool wrap) {
     setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
 }
 

@@ -7,8 +7,7 @@
 
 namespace widgets {
 
-MenuItem::MenuItem(QObject* parent, const QString& name, const QString& caption) : QAction(parent)
-{
+MenuItem::MenuItem(QObject* parent, const QString& name, const QString& caption) : QAction(parent) {
     adopt(this, name, parent);
     setCaption(caption);
     if (auto* bar = qobject_cast<MainMenu*>(parent))
@@ -25,20 +24,17 @@ MenuItem::MenuItem(QObject* parent, const QString& name, const QString& caption)
     });
 }
 
-MenuItem::~MenuItem()
-{
+MenuItem::~MenuItem() {
     delete submenu_;
 }
 
-void MenuItem::setCaption(const QString& caption)
-{
+void MenuItem::setCaption(const QString& caption) {
     caption_ = caption;
     setText(caption);
     setSeparator(caption == QStringLiteral("-"));
 }
 
-void MenuItem::setChecked(bool checked)
-{
+void MenuItem::setChecked(bool checked) {
     checked_ = checked;
     settingCheck_ = true;
     setCheckable(true);
@@ -46,8 +42,7 @@ void MenuItem::setChecked(bool checked)
     settingCheck_ = false;
 }
 
-void MenuItem::addChild(MenuItem* child)
-{
+void MenuItem::addChild(MenuItem* child) {
     if (!submenu_) {
         submenu_ = new QMenu();
         setMenu(submenu_);

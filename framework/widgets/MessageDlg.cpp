@@ -8,42 +8,51 @@
 
 namespace widgets {
 
-QString messageTitle(MsgDlgType type)
-{
+QString messageTitle(MsgDlgType type) {
     switch (type) {
-    case mtWarning: return QStringLiteral("Avertissement");
-    case mtError: return QStringLiteral("Erreur");
-    case mtInformation: return QStringLiteral("Information");
-    case mtConfirmation: return QStringLiteral("Confirmation");
-    case mtCustom: break;
+    case mtWarning:
+        return QStringLiteral("Avertissement");
+    case mtError:
+        return QStringLiteral("Erreur");
+    case mtInformation:
+        return QStringLiteral("Information");
+    case mtConfirmation:
+        return QStringLiteral("Confirmation");
+    case mtCustom:
+        break;
     }
     return QApplication::applicationDisplayName();
 }
 
-QString buttonText(MsgDlgBtn button)
-{
+QString buttonText(MsgDlgBtn button) {
     switch (button) {
-    case mbYes: return QStringLiteral("&Oui");
-    case mbNo: return QStringLiteral("&Non");
-    case mbOK: return QStringLiteral("OK");
-    case mbCancel: return QStringLiteral("Annuler");
+    case mbYes:
+        return QStringLiteral("&Oui");
+    case mbNo:
+        return QStringLiteral("&Non");
+    case mbOK:
+        return QStringLiteral("OK");
+    case mbCancel:
+        return QStringLiteral("Annuler");
     }
     return {};
 }
 
-int resultOf(MsgDlgBtn button)
-{
+int resultOf(MsgDlgBtn button) {
     switch (button) {
-    case mbYes: return mrYes;
-    case mbNo: return mrNo;
-    case mbOK: return mrOk;
-    case mbCancel: return mrCancel;
+    case mbYes:
+        return mrYes;
+    case mbNo:
+        return mrNo;
+    case mbOK:
+        return mrOk;
+    case mbCancel:
+        return mrCancel;
     }
     return mrNone;
 }
 
-QString displayText(const QString& text)
-{
+QString displayText(const QString& text) {
     QString shown = text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
@@ -52,20 +61,23 @@ QString displayText(const QString& text)
 
 namespace {
 
-QMessageBox::Icon iconOf(MsgDlgType type)
-{
+QMessageBox::Icon iconOf(MsgDlgType type) {
     switch (type) {
-    case mtWarning: return QMessageBox::Warning;
-    case mtError: return QMessageBox::Critical;
-    case mtInformation: return QMessageBox::Information;
-    case mtConfirmation: return QMessageBox::Question;
-    case mtCustom: break;
+    case mtWarning:
+        return QMessageBox::Warning;
+    case mtError:
+        return QMessageBox::Critical;
+    case mtInformation:
+        return QMessageBox::Information;
+    case mtConfirmation:
+        return QMessageBox::Question;
+    case mtCustom:
+        break;
     }
     return QMessageBox::NoIcon;
 }
 
-int showRealBox(const QString& text, MsgDlgType type, MsgDlgButtons buttons)
-{
+int showRealBox(const QString& text, MsgDlgType type, MsgDlgButtons buttons) {
     QMessageBox box(iconOf(type), messageTitle(type), displayText(text), QMessageBox::NoButton,
                     QApplication::activeWindow());
     QAbstractButton* escape = nullptr;
@@ -92,8 +104,7 @@ int showRealBox(const QString& text, MsgDlgType type, MsgDlgButtons buttons)
 
 } // namespace
 
-int MessageDlg(const QString& text, MsgDlgType type, MsgDlgButtons buttons, int helpContext)
-{
+int MessageDlg(const QString& text, MsgDlgType type, MsgDlgButtons buttons, int helpContext) {
     (void)helpContext;
     if (buttons == 0)
         buttons = mbOK;

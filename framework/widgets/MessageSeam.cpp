@@ -12,14 +12,12 @@ struct State {
     QList<MessageSeam::Shown> history;
     bool strict = false;
 };
-State& state()
-{
+State& state() {
     static State s;
     return s;
 }
 
-bool offersResult(MsgDlgButtons buttons, int result)
-{
+bool offersResult(MsgDlgButtons buttons, int result) {
     for (MsgDlgBtn b : {mbYes, mbNo, mbOK, mbCancel}) {
         if ((buttons & b) && resultOf(b) == result)
             return true;
@@ -28,53 +26,43 @@ bool offersResult(MsgDlgButtons buttons, int result)
 }
 } // namespace
 
-void MessageSeam::pushAnswer(int result)
-{
+void MessageSeam::pushAnswer(int result) {
     state().answers.push_back(result);
 }
 
-void MessageSeam::setStrict(bool strict)
-{
+void MessageSeam::setStrict(bool strict) {
     state().strict = strict;
 }
 
-bool MessageSeam::strict()
-{
+bool MessageSeam::strict() {
     return state().strict;
 }
 
-int MessageSeam::pending()
-{
+int MessageSeam::pending() {
     return static_cast<int>(state().answers.size());
 }
 
-void MessageSeam::clear()
-{
+void MessageSeam::clear() {
     state() = State{};
 }
 
-int MessageSeam::shownCount()
-{
+int MessageSeam::shownCount() {
     return static_cast<int>(state().history.size());
 }
 
-MessageSeam::Shown MessageSeam::last()
-{
+MessageSeam::Shown MessageSeam::last() {
     return state().history.isEmpty() ? Shown{} : state().history.last();
 }
 
-QList<MessageSeam::Shown> MessageSeam::history()
-{
+QList<MessageSeam::Shown> MessageSeam::history() {
     return state().history;
 }
 
-void MessageSeam::record(const Shown& box)
-{
+void MessageSeam::record(const Shown& box) {
     state().history.append(box);
 }
 
-bool MessageSeam::answer(const Shown& box, int& result)
-{
+bool MessageSeam::answer(const Shown& box, int& result) {
     Shown shown = box;
     if (state().answers.empty()) {
         if (!state().strict)
@@ -90,7 +78,8 @@ bool MessageSeam::answer(const Shown& box, int& result)
     shown.answer = result;
     record(shown);
     if (!offersResult(box.buttons, result))
-        TestFailure::report(QStringLiteral("Réponse %1 absente des boutons de : %2").arg(result).arg(box.text));
+        TestFailure::report(
+            QStringLiteral("Réponse %1 absente des boutons de : %2").arg(result).arg(box.text));
     return true;
 }
 

@@ -15,7 +15,7 @@ namespace widgets {
 class MessageSeam {
 public:
     struct Shown {
-        QString text;  // as passed by the caller, carriage returns included
+        QString text; // as passed by the caller, carriage returns included
         MsgDlgType type = mtCustom;
         QString title;
         MsgDlgButtons buttons = 0;

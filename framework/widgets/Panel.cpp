@@ -8,12 +8,13 @@
 namespace widgets {
 
 namespace {
-void drawBevel(QPainter& p, QRect& r, Panel::Bevel bevel, int width, const QPalette& pal)
-{
+void drawBevel(QPainter& p, QRect& r, Panel::Bevel bevel, int width, const QPalette& pal) {
     if (bevel == Panel::bvNone)
         return;
-    const QColor light = bevel == Panel::bvRaised ? pal.color(QPalette::Light) : pal.color(QPalette::Dark);
-    const QColor dark = bevel == Panel::bvRaised ? pal.color(QPalette::Dark) : pal.color(QPalette::Light);
+    const QColor light =
+        bevel == Panel::bvRaised ? pal.color(QPalette::Light) : pal.color(QPalette::Dark);
+    const QColor dark =
+        bevel == Panel::bvRaised ? pal.color(QPalette::Dark) : pal.color(QPalette::Light);
     for (int k = 0; k < width; ++k) {
         p.setPen(light);
         p.drawLine(r.topLeft(), r.topRight());
@@ -26,21 +27,18 @@ void drawBevel(QPainter& p, QRect& r, Panel::Bevel bevel, int width, const QPale
 }
 } // namespace
 
-Panel::Panel(QWidget* parent, const QString& name) : QFrame(parent)
-{
+Panel::Panel(QWidget* parent, const QString& name) : QFrame(parent) {
     adopt(this, name, parent);
     setAutoFillBackground(true);
     setContentInset(this, bevelSpace());
 }
 
-void Panel::setCaption(const QString& caption)
-{
+void Panel::setCaption(const QString& caption) {
     caption_ = caption;
     update();
 }
 
-void Panel::setBevels(Bevel outer, Bevel inner, int width)
-{
+void Panel::setBevels(Bevel outer, Bevel inner, int width) {
     outer_ = outer;
     inner_ = inner;
     bevelWidth_ = width;
@@ -48,13 +46,11 @@ void Panel::setBevels(Bevel outer, Bevel inner, int width)
     update();
 }
 
-int Panel::bevelSpace() const
-{
+int Panel::bevelSpace() const {
     return ((outer_ != bvNone) + (inner_ != bvNone)) * bevelWidth_;
 }
 
-void Panel::paintEvent(QPaintEvent* event)
-{
+void Panel::paintEvent(QPaintEvent* event) {
     QFrame::paintEvent(event);
     QPainter p(this);
     QRect r = rect();
@@ -66,8 +62,7 @@ void Panel::paintEvent(QPaintEvent* event)
     }
 }
 
-void Panel::resizeEvent(QResizeEvent* event)
-{
+void Panel::resizeEvent(QResizeEvent* event) {
     QFrame::resizeEvent(event);
     realign(this);
 }

@@ -6,15 +6,13 @@
 
 namespace widgets {
 
-SaveDialog::SaveDialog(QObject* owner, const QString& name) : QObject(owner)
-{
+SaveDialog::SaveDialog(QObject* owner, const QString& name) : QObject(owner) {
     adopt(this, name, owner);
 }
 
-bool SaveDialog::execute()
-{
-    const QString chosen =
-        FileDialogs::current().saveFileName(formOf(this), {title_, filter_, initialDir_, fileName_});
+bool SaveDialog::execute() {
+    const QString chosen = FileDialogs::current().saveFileName(
+        formOf(this), {title_, filter_, initialDir_, fileName_});
     if (chosen.isEmpty())
         return false;
     fileName_ = chosen;

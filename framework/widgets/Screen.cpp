@@ -9,29 +9,25 @@ namespace {
 
 class RealScreen : public Screen {
 public:
-    QSize size() const override
-    {
+    QSize size() const override {
         const QScreen* primary = QGuiApplication::primaryScreen();
         return primary ? primary->geometry().size() : QSize(1024, 768);
     }
 };
 
-const Screen*& installed()
-{
+const Screen*& installed() {
     static const Screen* screen = nullptr;
     return screen;
 }
 
 } // namespace
 
-const Screen& Screen::current()
-{
+const Screen& Screen::current() {
     static const RealScreen real;
     return installed() ? *installed() : real;
 }
 
-void Screen::install(const Screen* screen)
-{
+void Screen::install(const Screen* screen) {
     installed() = screen;
 }
 

@@ -6,21 +6,18 @@
 
 namespace widgets {
 
-Shape::Shape(QWidget* parent, const QString& name) : QWidget(parent)
-{
+Shape::Shape(QWidget* parent, const QString& name) : QWidget(parent) {
     adopt(this, name, parent);
     setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
-void Shape::setColors(const QColor& pen, const QColor& brush)
-{
+void Shape::setColors(const QColor& pen, const QColor& brush) {
     pen_ = pen;
     brush_ = brush;
     update();
 }
 
-void Shape::paintEvent(QPaintEvent*)
-{
+void Shape::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setPen(pen_);
     p.setBrush(brush_);

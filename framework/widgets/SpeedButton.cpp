@@ -4,28 +4,24 @@
 
 namespace widgets {
 
-SpeedButton::SpeedButton(QWidget* parent, const QString& name) : QToolButton(parent)
-{
+SpeedButton::SpeedButton(QWidget* parent, const QString& name) : QToolButton(parent) {
     adopt(this, name, parent);
     setAutoRaise(true);
     setFocusPolicy(Qt::NoFocus);
     updateStyle();
 }
 
-void SpeedButton::setCaption(const QString& caption)
-{
+void SpeedButton::setCaption(const QString& caption) {
     setText(caption);
     updateStyle();
 }
 
-void SpeedButton::setGlyph(const QIcon& glyph)
-{
+void SpeedButton::setGlyph(const QIcon& glyph) {
     setIcon(glyph);
     updateStyle();
 }
 
-void SpeedButton::updateStyle()
-{
+void SpeedButton::updateStyle() {
     if (text().isEmpty())
         setToolButtonStyle(Qt::ToolButtonIconOnly);
     else if (icon().isNull())
@@ -34,14 +30,12 @@ void SpeedButton::updateStyle()
         setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
 }
 
-void SpeedButton::setGroupIndex(int index)
-{
+void SpeedButton::setGroupIndex(int index) {
     groupIndex_ = index;
     setCheckable(index > 0);
 }
 
-void SpeedButton::setDown(bool down)
-{
+void SpeedButton::setDown(bool down) {
     if (groupIndex_ == 0)
         return;
     setChecked(down);
@@ -49,8 +43,7 @@ void SpeedButton::setDown(bool down)
         releaseGroup();
 }
 
-void SpeedButton::nextCheckState()
-{
+void SpeedButton::nextCheckState() {
     if (groupIndex_ == 0)
         return;
     if (!isChecked()) {
@@ -61,11 +54,11 @@ void SpeedButton::nextCheckState()
     }
 }
 
-void SpeedButton::releaseGroup()
-{
+void SpeedButton::releaseGroup() {
     if (!parent())
         return;
-    for (SpeedButton* other : parent()->findChildren<SpeedButton*>(QString(), Qt::FindDirectChildrenOnly)) {
+    for (SpeedButton* other :
+         parent()->findChildren<SpeedButton*>(QString(), Qt::FindDirectChildrenOnly)) {
         if (other != this && other->groupIndex_ == groupIndex_)
             other->setChecked(false);
     }

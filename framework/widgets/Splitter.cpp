@@ -7,21 +7,18 @@
 
 namespace widgets {
 
-Splitter::Splitter(QWidget* parent, const QString& name) : QWidget(parent)
-{
+Splitter::Splitter(QWidget* parent, const QString& name) : QWidget(parent) {
     adopt(this, name, parent);
     resize(3, height());
     setCursor(Qt::SplitHCursor);
 }
 
-bool Splitter::vertical() const
-{
+bool Splitter::vertical() const {
     const Align a = alignOf(this);
     return a == Align::Top || a == Align::Bottom;
 }
 
-QWidget* Splitter::controlBefore() const
-{
+QWidget* Splitter::controlBefore() const {
     if (!parentWidget())
         return nullptr;
     const Align a = alignOf(this);
@@ -31,18 +28,17 @@ QWidget* Splitter::controlBefore() const
             continue;
         const QRect g = w->geometry();
         const QRect me = geometry();
-        const bool touches = (a == Align::Left && g.right() + 1 == me.left())
-                             || (a == Align::Right && g.left() == me.right() + 1)
-                             || (a == Align::Top && g.bottom() + 1 == me.top())
-                             || (a == Align::Bottom && g.top() == me.bottom() + 1);
+        const bool touches = (a == Align::Left && g.right() + 1 == me.left()) ||
+                             (a == Align::Right && g.left() == me.right() + 1) ||
+                             (a == Align::Top && g.bottom() + 1 == me.top()) ||
+                             (a == Align::Bottom && g.top() == me.bottom() + 1);
         if (touches)
             return w;
     }
     return nullptr;
 }
 
-void Splitter::mousePressEvent(QMouseEvent* event)
-{
+void Splitter::mousePressEvent(QMouseEvent* event) {
     QWidget* control = controlBefore();
     if (event->button() != Qt::LeftButton || !control)
         return;
@@ -52,8 +48,7 @@ void Splitter::mousePressEvent(QMouseEvent* event)
     startSize_ = vertical() ? control->height() : control->width();
 }
 
-void Splitter::mouseMoveEvent(QMouseEvent* event)
-{
+void Splitter::mouseMoveEvent(QMouseEvent* event) {
     QWidget* control = controlBefore();
     if (!dragging_ || !control)
         return;
@@ -69,8 +64,7 @@ void Splitter::mouseMoveEvent(QMouseEvent* event)
         control->resize(size, control->height());
 }
 
-void Splitter::mouseReleaseEvent(QMouseEvent*)
-{
+void Splitter::mouseReleaseEvent(QMouseEvent*) {
     dragging_ = false;
 }
 

@@ -7,51 +7,43 @@
 
 namespace widgets {
 
-StatusBar::StatusBar(QWidget* parent, const QString& name) : QWidget(parent)
-{
+StatusBar::StatusBar(QWidget* parent, const QString& name) : QWidget(parent) {
     adopt(this, name, parent);
     resize(width(), 19);
     setAlign(this, Align::Bottom);
 }
 
-void StatusBar::setSimpleText(const QString& text)
-{
+void StatusBar::setSimpleText(const QString& text) {
     simpleText_ = text;
     update();
 }
 
-void StatusBar::setSimplePanel(bool simple)
-{
+void StatusBar::setSimplePanel(bool simple) {
     simplePanel_ = simple;
     update();
 }
 
-void StatusBar::addPanel(const QString& text, int width)
-{
+void StatusBar::addPanel(const QString& text, int width) {
     panels_.append({text, width});
     update();
 }
 
-QString StatusBar::panelText(int index) const
-{
+QString StatusBar::panelText(int index) const {
     return index >= 0 && index < panels_.size() ? panels_[index].text : QString();
 }
 
-void StatusBar::setPanelText(int index, const QString& text)
-{
+void StatusBar::setPanelText(int index, const QString& text) {
     if (index < 0 || index >= panels_.size())
         return;
     panels_[index].text = text;
     update();
 }
 
-QSize StatusBar::sizeHint() const
-{
+QSize StatusBar::sizeHint() const {
     return {200, 19};
 }
 
-void StatusBar::paintEvent(QPaintEvent*)
-{
+void StatusBar::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setPen(palette().color(QPalette::WindowText));
     if (simplePanel_ || panels_.isEmpty()) {

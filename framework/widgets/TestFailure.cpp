@@ -5,20 +5,17 @@
 namespace widgets {
 
 namespace {
-TestFailure::Handler& currentHandler()
-{
+TestFailure::Handler& currentHandler() {
     static TestFailure::Handler handler;
     return handler;
 }
 } // namespace
 
-void TestFailure::setHandler(Handler handler)
-{
+void TestFailure::setHandler(Handler handler) {
     currentHandler() = std::move(handler);
 }
 
-void TestFailure::report(const QString& reason)
-{
+void TestFailure::report(const QString& reason) {
     if (currentHandler()) {
         currentHandler()(reason);
         return;

@@ -20,7 +20,8 @@ using lang::TMultiLang;
 
 namespace {
 
-const QString kRange = QStringLiteral("Value must not be higher than\rnumber of available languages.");
+const QString kRange =
+    QStringLiteral("Value must not be higher than\rnumber of available languages.");
 
 // A window with a label and its word table, built the way windows are: the
 // component first, then its stored properties, then the end of loading.
@@ -30,9 +31,9 @@ struct Window {
     TMultiLang* ml = new TMultiLang(form.get());
 
     explicit Window(QStringList words = {"%Form%", "Fenêtre", "Window", "etNom", "Nom", "Name",
-                                         "MsgNoTableName", "Nom de table absent...", "No table name...",
-                                         "MsgNoTableName", "second", "second"})
-    {
+                                         "MsgNoTableName", "Nom de table absent...",
+                                         "No table name...", "MsgNoTableName", "second",
+                                         "second"}) {
         ml->setWords(words);
         form->finishLoading();
     }
@@ -70,20 +71,17 @@ private:
     SeamGuard* seams_ = nullptr;
 };
 
-void TestMultiLang::init()
-{
+void TestMultiLang::init() {
     seams_ = new SeamGuard;
     TMultiLang::SetGlobalLanguage(0);
 }
 
-void TestMultiLang::cleanup()
-{
+void TestMultiLang::cleanup() {
     delete seams_;
     seams_ = nullptr;
 }
 
-void TestMultiLang::constructionUsesTheCurrentLanguage()
-{
+void TestMultiLang::constructionUsesTheCurrentLanguage() {
     TMultiLang::SetGlobalLanguage(1);
     Form owner;
     TMultiLang ml(&owner);
@@ -97,8 +95,7 @@ void TestMultiLang::constructionUsesTheCurrentLanguage()
     QVERIFY(ml.LangNames().isEmpty());
 }
 
-void TestMultiLang::endOfLoadingReplacesAStoredLanguage()
-{
+void TestMultiLang::endOfLoadingReplacesAStoredLanguage() {
     Form form(nullptr, QStringLiteral("f_Apropos"));
     auto* label = new Label(&form, QStringLiteral("etNom"), QStringLiteral("design"));
     auto* ml = new TMultiLang(&form);
@@ -113,8 +110,7 @@ void TestMultiLang::endOfLoadingReplacesAStoredLanguage()
     QCOMPARE(changes, 2);
 }
 
-void TestMultiLang::switchingAppliesTheTexts()
-{
+void TestMultiLang::switchingAppliesTheTexts() {
     Window w;
     QCOMPARE(w.caption(), QStringLiteral("Fenêtre"));
     QCOMPARE(w.label->caption(), QStringLiteral("Nom"));
@@ -124,8 +120,7 @@ void TestMultiLang::switchingAppliesTheTexts()
     QCOMPARE(w.label->caption(), QStringLiteral("Name"));
 }
 
-void TestMultiLang::vetoKeepsEverything()
-{
+void TestMultiLang::vetoKeepsEverything() {
     Window w;
     quint8 asked = 99;
     bool after = false;
@@ -143,8 +138,7 @@ void TestMultiLang::vetoKeepsEverything()
     QCOMPARE(w.caption(), QStringLiteral("Fenêtre"));
 }
 
-void TestMultiLang::afterEventFollowsEvenWithoutWindow()
-{
+void TestMultiLang::afterEventFollowsEvenWithoutWindow() {
     QObject notAWindow;
     TMultiLang ml(&notAWindow);
     ml.setWords({"MsgX", "fr", "en"});
@@ -155,8 +149,7 @@ void TestMultiLang::afterEventFollowsEvenWithoutWindow()
     QCOMPARE(ml.GetWord(QStringLiteral("MsgX")), QStringLiteral("en"));
 }
 
-void TestMultiLang::afterEventFollowsASwallowedError()
-{
+void TestMultiLang::afterEventFollowsASwallowedError() {
     // The caption entry is incomplete in English: the walk ends there.
     Window w({"etNom", "Nom", "Name", "%Form%", "Fenêtre"});
     bool after = false;
@@ -168,8 +161,7 @@ void TestMultiLang::afterEventFollowsASwallowedError()
     QCOMPARE(w.caption(), QStringLiteral("Fenêtre"));
 }
 
-void TestMultiLang::outOfRangeLanguageShowsTheMessage_data()
-{
+void TestMultiLang::outOfRangeLanguageShowsTheMessage_data() {
     QTest::addColumn<bool>("defaultLanguage");
     QTest::addColumn<int>("value");
     QTest::newRow("active 2") << false << 2;
@@ -177,8 +169,7 @@ void TestMultiLang::outOfRangeLanguageShowsTheMessage_data()
     QTest::newRow("default 2") << true << 2;
 }
 
-void TestMultiLang::outOfRangeLanguageShowsTheMessage()
-{
+void TestMultiLang::outOfRangeLanguageShowsTheMessage() {
     QFETCH(bool, defaultLanguage);
     QFETCH(int, value);
     Window w;
@@ -199,8 +190,7 @@ void TestMultiLang::outOfRangeLanguageShowsTheMessage()
     QCOMPARE(w.caption(), QStringLiteral("Window"));
 }
 
-void TestMultiLang::defaultSettingsReapplyTheTexts()
-{
+void TestMultiLang::defaultSettingsReapplyTheTexts() {
     Window w({"%Form%", "Fenêtre", ""});
     w.ml->setActiveLanguage(1);
     QCOMPARE(w.caption(), QString());
@@ -216,27 +206,35 @@ void TestMultiLang::defaultSettingsReapplyTheTexts()
     QCOMPARE(w.caption(), QString());
 }
 
-void TestMultiLang::getWordFindsTheFirstCompleteEntry_data()
-{
+void TestMultiLang::getWordFindsTheFirstCompleteEntry_data() {
     QTest::addColumn<QStringList>("words");
     QTest::addColumn<int>("language");
     QTest::addColumn<bool>("fallback");
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("text");
-    const QStringList twice{"MsgNoTableName", "Nom de table absent...", "No table name...",
-                            "MsgNoTableName", "second", "second"};
-    QTest::newRow("first of two") << twice << 1 << false << "MsgNoTableName" << "No table name...";
-    QTest::newRow("french") << twice << 0 << false << "MsgNoTableName" << "Nom de table absent...";
-    QTest::newRow("case-sensitive key") << twice << 1 << false << "msgnotablename" << "";
-    QTest::newRow("missing key") << twice << 1 << false << "MsgAbsent" << "";
-    QTest::newRow("any entry matches") << QStringList{"etNom", "Nom", "Name"} << 1 << false << "etNom" << "Name";
-    QTest::newRow("fallback") << QStringList{"Msg", "fr", ""} << 1 << true << "Msg" << "fr";
-    QTest::newRow("no fallback") << QStringList{"Msg", "fr", ""} << 1 << false << "Msg" << "";
-    QTest::newRow("incomplete entry is not read") << QStringList{"Msg", "fr"} << 0 << false << "Msg" << "";
+    const QStringList twice{"MsgNoTableName",   "Nom de table absent...",
+                            "No table name...", "MsgNoTableName",
+                            "second",           "second"};
+    QTest::newRow("first of two") << twice << 1 << false << "MsgNoTableName"
+                                  << "No table name...";
+    QTest::newRow("french") << twice << 0 << false << "MsgNoTableName"
+                            << "Nom de table absent...";
+    QTest::newRow("case-sensitive key") << twice << 1 << false << "msgnotablename"
+                                        << "";
+    QTest::newRow("missing key") << twice << 1 << false << "MsgAbsent"
+                                 << "";
+    QTest::newRow("any entry matches")
+        << QStringList{"etNom", "Nom", "Name"} << 1 << false << "etNom"
+        << "Name";
+    QTest::newRow("fallback") << QStringList{"Msg", "fr", ""} << 1 << true << "Msg"
+                              << "fr";
+    QTest::newRow("no fallback") << QStringList{"Msg", "fr", ""} << 1 << false << "Msg"
+                                 << "";
+    QTest::newRow("incomplete entry is not read") << QStringList{"Msg", "fr"} << 0 << false << "Msg"
+                                                  << "";
 }
 
-void TestMultiLang::getWordFindsTheFirstCompleteEntry()
-{
+void TestMultiLang::getWordFindsTheFirstCompleteEntry() {
     QFETCH(QStringList, words);
     QFETCH(int, language);
     QFETCH(bool, fallback);
@@ -250,8 +248,7 @@ void TestMultiLang::getWordFindsTheFirstCompleteEntry()
     QCOMPARE(ml.GetWord(key), text);
 }
 
-void TestMultiLang::raisingLanguagesAddsQuestionMarks()
-{
+void TestMultiLang::raisingLanguagesAddsQuestionMarks() {
     Window w({"%Form%", "Fenêtre", "Window", "etNom", "Nom", "Name"});
     w.ml->setLanguages(3);
     QCOMPARE(w.ml->Languages(), quint8(3));
@@ -263,33 +260,35 @@ void TestMultiLang::raisingLanguagesAddsQuestionMarks()
     QCOMPARE(w.ml->GetWord(QStringLiteral("etNom")), QStringLiteral("?"));
 }
 
-void TestMultiLang::loweringLanguages_data()
-{
+void TestMultiLang::loweringLanguages_data() {
     QTest::addColumn<int>("active");
     QTest::addColumn<int>("target");
     QTest::addColumn<int>("answer"); // mrNone: no question expected
     QTest::addColumn<QString>("message");
     QTest::addColumn<bool>("changed");
-    const QString losesActive = QStringLiteral(
-        "You are decreasing the number of languages.\rEntries for the removed language will be lost.\r"
-        "The currently displayed language will be deleted, too.\r\rDo you really want to continue?");
-    const QString plain = QStringLiteral(
-        "You are decreasing the number of languages.\rEntries for the removed language will be lost.\r\rContinue?");
-    QTest::newRow("below two") << 0 << 1 << int(mrOk) << "You have to provide at least 2 languages." << false;
+    const QString losesActive =
+        QStringLiteral("You are decreasing the number of languages.\rEntries for the removed "
+                       "language will be lost.\r"
+                       "The currently displayed language will be deleted, too.\r\rDo you really "
+                       "want to continue?");
+    const QString plain = QStringLiteral("You are decreasing the number of languages.\rEntries for "
+                                         "the removed language will be lost.\r\rContinue?");
+    QTest::newRow("below two") << 0 << 1 << int(mrOk) << "You have to provide at least 2 languages."
+                               << false;
     QTest::newRow("active kept, yes") << 1 << 2 << int(mrYes) << plain << true;
     QTest::newRow("active kept, no") << 1 << 2 << int(mrNo) << plain << false;
     QTest::newRow("active removed, yes") << 2 << 2 << int(mrYes) << losesActive << true;
     QTest::newRow("active removed, no") << 2 << 2 << int(mrNo) << losesActive << false;
 }
 
-void TestMultiLang::loweringLanguages()
-{
+void TestMultiLang::loweringLanguages() {
     QFETCH(int, active);
     QFETCH(int, target);
     QFETCH(int, answer);
     QFETCH(QString, message);
     QFETCH(bool, changed);
-    const QStringList three{"%Form%", "Fenêtre", "Window", "Fenster", "etNom", "Nom", "Name", "Name3"};
+    const QStringList three{"%Form%", "Fenêtre", "Window", "Fenster",
+                            "etNom",  "Nom",     "Name",   "Name3"};
     Window w(three);
     w.ml->setLanguages(3); // from 2: adds a "?" cell, then the test's own table
     w.ml->setWords(three);
@@ -310,8 +309,7 @@ void TestMultiLang::loweringLanguages()
     QCOMPARE(w.caption(), active >= target ? QStringLiteral("Fenêtre") : QStringLiteral("Window"));
 }
 
-void TestMultiLang::loweringBelowTheDefaultLanguageResetsIt()
-{
+void TestMultiLang::loweringBelowTheDefaultLanguageResetsIt() {
     // Left as it was, the fallback language would point past each entry and
     // read the next entry's key as a text.
     Window w({"etNom", "Nom", "Name", "Name3"});
@@ -327,8 +325,7 @@ void TestMultiLang::loweringBelowTheDefaultLanguageResetsIt()
     QCOMPARE(w.label->caption(), QString());
 }
 
-void TestMultiLang::globalSwitchSkipsShortTablesAndSetsTheCurrentLanguage()
-{
+void TestMultiLang::globalSwitchSkipsShortTablesAndSetsTheCurrentLanguage() {
     Window a;
     Window vetoing;
     vetoing.ml->BeforeLanguageChange = [](TMultiLang*, quint8, bool& allow) { allow = false; };
@@ -349,8 +346,7 @@ void TestMultiLang::globalSwitchSkipsShortTablesAndSetsTheCurrentLanguage()
     QCOMPARE(later.caption(), QStringLiteral("Window"));
 }
 
-void TestMultiLang::instanceListFollowsLifetimes()
-{
+void TestMultiLang::instanceListFollowsLifetimes() {
     const auto before = TMultiLang::Instances().size();
     auto first = std::make_unique<Window>();
     Window second;
@@ -370,8 +366,7 @@ void TestMultiLang::instanceListFollowsLifetimes()
     QCOMPARE(TMultiLang::Instances().size(), before + 1);
 }
 
-void TestMultiLang::languageNamesFileOnlyWhileDesigning()
-{
+void TestMultiLang::languageNamesFileOnlyWhileDesigning() {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString previous = QDir::currentPath();
@@ -387,7 +382,8 @@ void TestMultiLang::languageNamesFileOnlyWhileDesigning()
         designer.setLangNames({QStringLiteral("Français"), QStringLiteral("English")});
         QVERIFY(QFile::exists(QStringLiteral("langname.txt")));
         TMultiLang reopened(&owner, QStringLiteral("ML3"), true);
-        QCOMPARE(reopened.LangNames(), (QStringList{QStringLiteral("Français"), QStringLiteral("English")}));
+        QCOMPARE(reopened.LangNames(),
+                 (QStringList{QStringLiteral("Français"), QStringLiteral("English")}));
         TMultiLang runningAgain(&owner, QStringLiteral("ML4"));
         QVERIFY(runningAgain.LangNames().isEmpty());
         // Designing windows are not switched at the end of loading.

@@ -25,8 +25,7 @@ using lang::WordCursor;
 namespace {
 
 // Entries of the vocabulary that name no component of their window.
-const QHash<QString, QStringList>& knownAbsent()
-{
+const QHash<QString, QStringList>& knownAbsent() {
     static const QHash<QString, QStringList> absent{
         {QStringLiteral("Tf_Apropos"), {QStringLiteral("Panel1"), QStringLiteral("Label5")}},
         {QStringLiteral("Tf_CodeG"), {QStringLiteral("spImprime")}},
@@ -34,10 +33,10 @@ const QHash<QString, QStringList>& knownAbsent()
     return absent;
 }
 
-bool namesAComponent(const QString& key)
-{
-    return key != WordCursor::formKey && key != WordCursor::continuationKey
-           && key.compare(WordCursor::hintKey, Qt::CaseInsensitive) != 0 && !key.startsWith(QStringLiteral("Msg"));
+bool namesAComponent(const QString& key) {
+    return key != WordCursor::formKey && key != WordCursor::continuationKey &&
+           key.compare(WordCursor::hintKey, Qt::CaseInsensitive) != 0 &&
+           !key.startsWith(QStringLiteral("Msg"));
 }
 
 } // namespace
@@ -55,28 +54,27 @@ private:
     QTemporaryDir appDir_;
 };
 
-void TestRealWindows::initTestCase()
-{
+void TestRealWindows::initTestCase() {
     QVERIFY(appDir_.isValid());
     store::setAppDirOverride(appDir_.path());
 }
 
-void TestRealWindows::cleanupTestCase()
-{
+void TestRealWindows::cleanupTestCase() {
     store::setAppDirOverride(QString());
 }
 
-void TestRealWindows::keysNameTheWindowsComponents_data()
-{
+void TestRealWindows::keysNameTheWindowsComponents_data() {
     QTest::addColumn<QString>("windowClass");
     QTest::addColumn<std::function<widgets::Form*()>>("create");
-    QTest::newRow("main window") << "Tf_Main" << std::function<widgets::Form*()>([] { return new Tf_Main; });
-    QTest::newRow("name dialog") << "Tf_ajmsdico" << std::function<widgets::Form*()>([] { return new Tf_ajmsdico; });
-    QTest::newRow("select dialog") << "Tf_SelDico" << std::function<widgets::Form*()>([] { return new Tf_SelDico; });
+    QTest::newRow("main window") << "Tf_Main"
+                                 << std::function<widgets::Form*()>([] { return new Tf_Main; });
+    QTest::newRow("name dialog") << "Tf_ajmsdico"
+                                 << std::function<widgets::Form*()>([] { return new Tf_ajmsdico; });
+    QTest::newRow("select dialog")
+        << "Tf_SelDico" << std::function<widgets::Form*()>([] { return new Tf_SelDico; });
 }
 
-void TestRealWindows::keysNameTheWindowsComponents()
-{
+void TestRealWindows::keysNameTheWindowsComponents() {
     QFETCH(QString, windowClass);
     QFETCH(std::function<widgets::Form*()>, create);
     SeamGuard seams;
@@ -94,7 +92,8 @@ void TestRealWindows::keysNameTheWindowsComponents()
             continue;
         const bool found = window->findComponent(key) != nullptr;
         QVERIFY2(found != absent.contains(key),
-                 qPrintable(QStringLiteral("%1: entry %2 (%3)").arg(windowClass).arg(i / 3 + 1).arg(key)));
+                 qPrintable(
+                     QStringLiteral("%1: entry %2 (%3)").arg(windowClass).arg(i / 3 + 1).arg(key)));
     }
     lang::SetGlobalLanguage(0);
 }

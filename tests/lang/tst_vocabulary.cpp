@@ -60,9 +60,7 @@ public:
 
 namespace {
 
-template <class T>
-T* own(Form* window, const QString& name)
-{
+template <class T> T* own(Form* window, const QString& name) {
     auto* item = new T;
     item->setParent(window);
     item->setObjectName(name);
@@ -70,16 +68,14 @@ T* own(Form* window, const QString& name)
     return item;
 }
 
-void addFields(Form* window, const QString& tableName, const QStringList& fields)
-{
+void addFields(Form* window, const QString& tableName, const QStringList& fields) {
     auto* table = new dataset::Table(window, tableName);
     for (const QString& f : fields)
         table->AddField(f);
     window->addComponents(table);
 }
 
-void addMenu(Form* w)
-{
+void addMenu(Form* w) {
     auto* bar = new MainMenu(w, QStringLiteral("mnuPrinc"));
     auto item = [](QObject* parent, const char* name) {
         return new MenuItem(parent, QString::fromLatin1(name), QStringLiteral("design"));
@@ -101,12 +97,11 @@ void addMenu(Form* w)
     w->setMenuBar(bar);
 }
 
-std::unique_ptr<Form> buildMain()
-{
+std::unique_ptr<Form> buildMain() {
     auto w = std::make_unique<Form>(nullptr, QStringLiteral("f_Main"));
     auto* top = new Panel(w.get(), QStringLiteral("paHaut"));
-    for (const char* n : {"spNouveau", "spOuvrir", "spSupprimer", "spImprimer", "spAjTable", "spSupTable",
-                          "spVisuCode", "spSupChamp", "spQuitter"})
+    for (const char* n : {"spNouveau", "spOuvrir", "spSupprimer", "spImprimer", "spAjTable",
+                          "spSupTable", "spVisuCode", "spSupChamp", "spQuitter"})
         new SpeedButton(top, QString::fromLatin1(n));
     addMenu(w.get());
     new DataGrid(w.get(), QStringLiteral("grTables"));
@@ -122,8 +117,7 @@ std::unique_ptr<Form> buildMain()
     return w;
 }
 
-std::unique_ptr<Form> buildCode()
-{
+std::unique_ptr<Form> buildCode() {
     auto w = std::make_unique<Form>(nullptr, QStringLiteral("f_CodeG"));
     auto* top = new Panel(w.get(), QStringLiteral("paHaut"));
     new SpeedButton(top, QStringLiteral("spEnreg"));
@@ -137,8 +131,7 @@ std::unique_ptr<Form> buildCode()
     return w;
 }
 
-std::unique_ptr<Form> buildAddTables()
-{
+std::unique_ptr<Form> buildAddTables() {
     auto w = std::make_unique<Form>(nullptr, QStringLiteral("f_SelFichiers"));
     auto* left = new Panel(w.get(), QStringLiteral("paGauche"));
     auto* drive = new Panel(left, QStringLiteral("paLecteur"));
@@ -154,8 +147,7 @@ std::unique_ptr<Form> buildAddTables()
     return w;
 }
 
-std::unique_ptr<Form> buildDescrip()
-{
+std::unique_ptr<Form> buildDescrip() {
     auto w = std::make_unique<Form>(nullptr, QStringLiteral("f_Descrip"));
     new Bevel(w.get(), QStringLiteral("Bevel1"));
     new Label(w.get(), QStringLiteral("etDescr"));
@@ -166,8 +158,7 @@ std::unique_ptr<Form> buildDescrip()
     return w;
 }
 
-std::unique_ptr<Form> buildNameDialog()
-{
+std::unique_ptr<Form> buildNameDialog() {
     auto w = std::make_unique<Form>(nullptr, QStringLiteral("f_ajmsdico"));
     new Bevel(w.get(), QStringLiteral("Bevel1"));
     new Label(w.get(), QStringLiteral("etNomDico"));
@@ -178,8 +169,7 @@ std::unique_ptr<Form> buildNameDialog()
     return w;
 }
 
-std::unique_ptr<Form> buildSelDico()
-{
+std::unique_ptr<Form> buildSelDico() {
     auto w = std::make_unique<Form>(nullptr, QStringLiteral("f_SelDico"));
     new FileListBox(w.get(), QStringLiteral("fiDico"));
     new Button(w.get(), QStringLiteral("biOK"));
@@ -187,8 +177,7 @@ std::unique_ptr<Form> buildSelDico()
     return w;
 }
 
-std::unique_ptr<Form> buildAbout()
-{
+std::unique_ptr<Form> buildAbout() {
     auto w = std::make_unique<Form>(nullptr, QStringLiteral("f_Apropos"));
     auto* panel = new Panel(w.get(), QStringLiteral("Panel2"));
     panel->setCaption(QStringLiteral("Panel2"));
@@ -205,8 +194,7 @@ std::unique_ptr<Form> buildAbout()
     return w;
 }
 
-std::unique_ptr<Form> buildReport()
-{
+std::unique_ptr<Form> buildReport() {
     auto w = std::make_unique<Form>(nullptr, QStringLiteral("r_Korvanta"));
     addFields(w.get(), QStringLiteral("taTables"), {});
     addFields(w.get(), QStringLiteral("taChamps"), {});
@@ -217,30 +205,34 @@ std::unique_ptr<Form> buildReport()
     return w;
 }
 
-std::function<std::unique_ptr<Form>()> builderOf(const QString& windowClass)
-{
-    if (windowClass == QStringLiteral("Tf_Main")) return buildMain;
-    if (windowClass == QStringLiteral("Tf_CodeG")) return buildCode;
-    if (windowClass == QStringLiteral("Tf_SelFichiers")) return buildAddTables;
-    if (windowClass == QStringLiteral("Tf_Descrip")) return buildDescrip;
-    if (windowClass == QStringLiteral("Tf_ajmsdico")) return buildNameDialog;
-    if (windowClass == QStringLiteral("Tf_SelDico")) return buildSelDico;
-    if (windowClass == QStringLiteral("Tf_Apropos")) return buildAbout;
+std::function<std::unique_ptr<Form>()> builderOf(const QString& windowClass) {
+    if (windowClass == QStringLiteral("Tf_Main"))
+        return buildMain;
+    if (windowClass == QStringLiteral("Tf_CodeG"))
+        return buildCode;
+    if (windowClass == QStringLiteral("Tf_SelFichiers"))
+        return buildAddTables;
+    if (windowClass == QStringLiteral("Tf_Descrip"))
+        return buildDescrip;
+    if (windowClass == QStringLiteral("Tf_ajmsdico"))
+        return buildNameDialog;
+    if (windowClass == QStringLiteral("Tf_SelDico"))
+        return buildSelDico;
+    if (windowClass == QStringLiteral("Tf_Apropos"))
+        return buildAbout;
     return buildReport;
 }
 
 // Builds the window with its word table as a window loads: the component,
 // its stored design, then the end of loading.
-std::unique_ptr<Form> load(const QString& windowClass)
-{
+std::unique_ptr<Form> load(const QString& windowClass) {
     std::unique_ptr<Form> w = builderOf(windowClass)();
     Vocabulary::createWordTable(w.get(), windowClass);
     w->finishLoading();
     return w;
 }
 
-QString valueOf(Form& w, const QString& path)
-{
+QString valueOf(Form& w, const QString& path) {
     if (path == QStringLiteral("@caption"))
         return w.caption();
     const QString name = path.section(QLatin1Char('.'), 0, 0);
@@ -251,7 +243,8 @@ QString valueOf(Form& w, const QString& path)
     if (prop == QStringLiteral("DisplayLabel"))
         return qobject_cast<dataset::Field*>(c)->DisplayLabel();
     if (prop == QStringLiteral("Separator"))
-        return qobject_cast<MenuItem*>(c)->isSeparator() ? QStringLiteral("yes") : QStringLiteral("no");
+        return qobject_cast<MenuItem*>(c)->isSeparator() ? QStringLiteral("yes")
+                                                         : QStringLiteral("no");
     if (prop == QStringLiteral("Lines"))
         return qobject_cast<Memo*>(c)->lines().join(QLatin1Char('|'));
     return c->property(prop.toLatin1().constData()).toString();
@@ -278,21 +271,20 @@ private slots:
     void startSequenceSwitchesEveryWindowToEnglish();
 };
 
-void TestVocabulary::tablesReadBackComplete_data()
-{
+void TestVocabulary::tablesReadBackComplete_data() {
     QTest::addColumn<QString>("window");
     QTest::addColumn<int>("entries");
     QTest::addColumn<int>("storedLanguage");
-    const QList<QPair<const char*, int>> sizes{{"Tf_Main", 65},    {"Tf_CodeG", 12},    {"Tf_Descrip", 5},
-                                              {"Tf_Apropos", 7},   {"Tr_Korvanta", 5},  {"Tf_SelFichiers", 8},
-                                              {"Tf_ajmsdico", 5},  {"Tf_SelDico", 3}};
+    const QList<QPair<const char*, int>> sizes{
+        {"Tf_Main", 65},    {"Tf_CodeG", 12},      {"Tf_Descrip", 5},  {"Tf_Apropos", 7},
+        {"Tr_Korvanta", 5}, {"Tf_SelFichiers", 8}, {"Tf_ajmsdico", 5}, {"Tf_SelDico", 3}};
     QCOMPARE(Vocabulary::windows().size(), sizes.size());
     for (const auto& [name, count] : sizes)
-        QTest::newRow(name) << QString::fromLatin1(name) << count << (QByteArray(name) == "Tf_Apropos" ? 1 : 0);
+        QTest::newRow(name) << QString::fromLatin1(name) << count
+                            << (QByteArray(name) == "Tf_Apropos" ? 1 : 0);
 }
 
-void TestVocabulary::tablesReadBackComplete()
-{
+void TestVocabulary::tablesReadBackComplete() {
     QFETCH(QString, window);
     QFETCH(int, entries);
     QFETCH(int, storedLanguage);
@@ -306,40 +298,43 @@ void TestVocabulary::tablesReadBackComplete()
     QCOMPARE(d.entryCount(), entries);
     QCOMPARE(d.words.size(), entries * 3);
     for (int i = 0; i < d.words.size(); i += 3)
-        QVERIFY2(!d.words[i].isEmpty(), qPrintable(QStringLiteral("empty key in entry %1").arg(i / 3 + 1)));
+        QVERIFY2(!d.words[i].isEmpty(),
+                 qPrintable(QStringLiteral("empty key in entry %1").arg(i / 3 + 1)));
 }
 
-void TestVocabulary::damagedFilesAreRefused_data()
-{
+void TestVocabulary::damagedFilesAreRefused_data() {
     QTest::addColumn<QByteArray>("json");
     QTest::newRow("not json") << QByteArray("{\"Words\": [");
-    QTest::newRow("short entry") << QByteArray(R"({"Languages":2,"Words":[["k","fr","en"],["k2","fr"]]})");
+    QTest::newRow("short entry") << QByteArray(
+        R"({"Languages":2,"Words":[["k","fr","en"],["k2","fr"]]})");
     QTest::newRow("long entry") << QByteArray(R"({"Languages":2,"Words":[["k","fr","en","de"]]})");
     QTest::newRow("number cell") << QByteArray(R"({"Languages":2,"Words":[["k","fr",3]]})");
     QTest::newRow("no words") << QByteArray(R"({"Languages":2})");
     QTest::newRow("one language") << QByteArray(R"({"Languages":1,"Words":[]})");
 }
 
-void TestVocabulary::damagedFilesAreRefused()
-{
+void TestVocabulary::damagedFilesAreRefused() {
     QFETCH(QByteArray, json);
-    QVERIFY_THROWS_EXCEPTION(lang::VocabularyError, Vocabulary::parse(json, QStringLiteral("test")));
+    QVERIFY_THROWS_EXCEPTION(lang::VocabularyError,
+                             Vocabulary::parse(json, QStringLiteral("test")));
 }
 
-void TestVocabulary::keyedMessagesExistInTheMainTable_data()
-{
+void TestVocabulary::keyedMessagesExistInTheMainTable_data() {
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("french");
     QTest::addColumn<QString>("english");
-    QTest::newRow("missing name") << "MsgNomDicoManquant" << "Nom de dictionnaire non défini..."
+    QTest::newRow("missing name") << "MsgNomDicoManquant"
+                                  << "Nom de dictionnaire non défini..."
                                   << "The name of the dictionary must be specified...";
-    QTest::newRow("exists") << "MsgImpossibleCreation" << "Création impossible, dictionnaire déjà existant !"
+    QTest::newRow("exists") << "MsgImpossibleCreation"
+                            << "Création impossible, dictionnaire déjà existant !"
                             << "A dictionary exists with the same name";
-    QTest::newRow("no table name") << "MsgNoTableName" << "Nom de table absent..." << "No table name...";
+    QTest::newRow("no table name") << "MsgNoTableName"
+                                   << "Nom de table absent..."
+                                   << "No table name...";
 }
 
-void TestVocabulary::keyedMessagesExistInTheMainTable()
-{
+void TestVocabulary::keyedMessagesExistInTheMainTable() {
     QFETCH(QString, key);
     QFETCH(QString, french);
     QFETCH(QString, english);
@@ -351,8 +346,7 @@ void TestVocabulary::keyedMessagesExistInTheMainTable()
     QCOMPARE(ml->GetWord(key), english);
 }
 
-void TestVocabulary::pickedMessagesExistInBothLanguages()
-{
+void TestVocabulary::pickedMessagesExistInBothLanguages() {
     for (lang::Msg m : lang::Messages::all()) {
         const QString fr = lang::Messages::text(m, 0);
         const QString en = lang::Messages::text(m, 1);
@@ -366,15 +360,13 @@ void TestVocabulary::pickedMessagesExistInBothLanguages()
              QStringLiteral("Supprimer les informations de la table:  CLIENTS"));
 }
 
-void TestVocabulary::hintAndContinuationFollowTheirComponent_data()
-{
+void TestVocabulary::hintAndContinuationFollowTheirComponent_data() {
     QTest::addColumn<QString>("window");
     for (const QString& w : Vocabulary::windows())
         QTest::newRow(qPrintable(w)) << w;
 }
 
-void TestVocabulary::hintAndContinuationFollowTheirComponent()
-{
+void TestVocabulary::hintAndContinuationFollowTheirComponent() {
     QFETCH(QString, window);
     const QStringList words = Vocabulary::load(window).words;
     std::unique_ptr<Form> w = builderOf(window)();
@@ -385,12 +377,15 @@ void TestVocabulary::hintAndContinuationFollowTheirComponent()
         if (key.compare(lang::WordCursor::hintKey, Qt::CaseInsensitive) == 0) {
             QObject* c = w->findComponent(owner);
             QVERIFY2(c, qPrintable(where + QStringLiteral(": hint without a component before it")));
-            QVERIFY2(lang::publishes(c, "Hint"), qPrintable(where + QStringLiteral(": component has no hint")));
+            QVERIFY2(lang::publishes(c, "Hint"),
+                     qPrintable(where + QStringLiteral(": component has no hint")));
             owner.clear();
         } else if (key == lang::WordCursor::continuationKey) {
             QObject* c = w->findComponent(owner);
-            QVERIFY2(c, qPrintable(where + QStringLiteral(": continuation without a component before it")));
-            QVERIFY2(qobject_cast<SaveDialog*>(c) || qobject_cast<StatusBar*>(c) || qobject_cast<DataGrid*>(c),
+            QVERIFY2(c, qPrintable(where +
+                                   QStringLiteral(": continuation without a component before it")));
+            QVERIFY2(qobject_cast<SaveDialog*>(c) || qobject_cast<StatusBar*>(c) ||
+                         qobject_cast<DataGrid*>(c),
                      qPrintable(where + QStringLiteral(": component takes no continuation")));
         } else {
             owner = key;
@@ -398,67 +393,104 @@ void TestVocabulary::hintAndContinuationFollowTheirComponent()
     }
 }
 
-void TestVocabulary::tableGivesTheWindowsTexts_data()
-{
+void TestVocabulary::tableGivesTheWindowsTexts_data() {
     QTest::addColumn<QString>("window");
     QTest::addColumn<int>("language");
     QTest::addColumn<QStringList>("expected");
 
-    QTest::newRow("main, French") << "Tf_Main" << 0
-        << QStringList{"@caption=Korvanta", "spAjTable.Hint=Voir fenêtre d'ajout de table au dictionnaire",
-                       "spSupChamp.Caption=C-", "spNouveau.Caption=", "itAjTable.Caption=fenêtre d'&ajouts",
-                       "itGenCode.Caption=&Générer code", "taChampsLongueur.DisplayLabel=Taille",
-                       "taDicoLongueur.DisplayLabel=Longueur", "taDicoNoEnreg.DisplayLabel=NoEnreg",
-                       "mnAide.Caption=&?", "N1.Separator=yes", "StatusBar1.SimpleText="};
+    QTest::newRow("main, French")
+        << "Tf_Main" << 0
+        << QStringList{"@caption=Korvanta",
+                       "spAjTable.Hint=Voir fenêtre d'ajout de table au dictionnaire",
+                       "spSupChamp.Caption=C-",
+                       "spNouveau.Caption=",
+                       "itAjTable.Caption=fenêtre d'&ajouts",
+                       "itGenCode.Caption=&Générer code",
+                       "taChampsLongueur.DisplayLabel=Taille",
+                       "taDicoLongueur.DisplayLabel=Longueur",
+                       "taDicoNoEnreg.DisplayLabel=NoEnreg",
+                       "mnAide.Caption=&?",
+                       "N1.Separator=yes",
+                       "StatusBar1.SimpleText="};
     QTest::newRow("main, English") << "Tf_Main" << 1
-        << QStringList{"@caption=Korvanta", "spNouveau.Hint=New Dictionary",
-                       "spSupTable.Hint=Delete table to dictionary", "spQuitter.Hint=Quit the program",
-                       "spNouveau.Caption=", "spSupChamp.Caption=C-", "mnChamps.Caption=&Fields",
-                       "itAjTable.Caption=&Add window...", "itTableDescr.Caption=&Add description",
-                       "itApropos.Caption=&About...", "N2.Separator=yes", "taChampsLongueur.DisplayLabel=Size",
-                       "taDicoLongueur.DisplayLabel=Size", "taChampsChamp.DisplayLabel=Field",
-                       "taDicoNoEnreg.DisplayLabel=NoEnreg", "taChampsTable.DisplayLabel=Table",
-                       "taDicoCT.DisplayLabel=CT", "grChamps.Hint=", "paHaut.Caption="};
-    QTest::newRow("code, English") << "Tf_CodeG" << 1
-        << QStringList{"@caption=Code window", "spCopier.Hint=Copy selection to clipboard", "spEnreg.Hint=",
-                       "SaveDlg.Filter=Text files (*.txt)|*.txt|All files (*.*)|*.*", "SaveDlg.Title=",
-                       "chkSelectAll.Caption=Select all", "chkSelectAll.Hint=Select all",
+                                   << QStringList{"@caption=Korvanta",
+                                                  "spNouveau.Hint=New Dictionary",
+                                                  "spSupTable.Hint=Delete table to dictionary",
+                                                  "spQuitter.Hint=Quit the program",
+                                                  "spNouveau.Caption=",
+                                                  "spSupChamp.Caption=C-",
+                                                  "mnChamps.Caption=&Fields",
+                                                  "itAjTable.Caption=&Add window...",
+                                                  "itTableDescr.Caption=&Add description",
+                                                  "itApropos.Caption=&About...",
+                                                  "N2.Separator=yes",
+                                                  "taChampsLongueur.DisplayLabel=Size",
+                                                  "taDicoLongueur.DisplayLabel=Size",
+                                                  "taChampsChamp.DisplayLabel=Field",
+                                                  "taDicoNoEnreg.DisplayLabel=NoEnreg",
+                                                  "taChampsTable.DisplayLabel=Table",
+                                                  "taDicoCT.DisplayLabel=CT",
+                                                  "grChamps.Hint=",
+                                                  "paHaut.Caption="};
+    QTest::newRow("code, English")
+        << "Tf_CodeG" << 1
+        << QStringList{"@caption=Code window",
+                       "spCopier.Hint=Copy selection to clipboard",
+                       "spEnreg.Hint=",
+                       "SaveDlg.Filter=Text files (*.txt)|*.txt|All files (*.*)|*.*",
+                       "SaveDlg.Title=",
+                       "chkSelectAll.Caption=Select all",
+                       "chkSelectAll.Hint=Select all",
                        "meCodeCreat.Lines=  Table1 := TTable.Create(nil);"};
-    QTest::newRow("code, French") << "Tf_CodeG" << 0
-        << QStringList{"@caption=Fenêtre code", "SaveDlg.Filter=Fichiers textes  (*.txt)|*.txt|Tous (*.*)|*.*",
+    QTest::newRow("code, French")
+        << "Tf_CodeG" << 0
+        << QStringList{"@caption=Fenêtre code",
+                       "SaveDlg.Filter=Fichiers textes  (*.txt)|*.txt|Tous (*.*)|*.*",
                        "spCopier.Hint=Copie la sélection dans le presse-papier",
                        "chkSelectAll.Caption=Tout sélectionner"};
-    QTest::newRow("add tables, English") << "Tf_SelFichiers" << 1
+    QTest::newRow("add tables, English")
+        << "Tf_SelFichiers" << 1
         << QStringList{"@caption=Add window", "chkTous.Caption=All", "biAjouter.Caption=Add",
                        "paGauche.Caption=", "stBar.SimpleText="};
-    QTest::newRow("description, English") << "Tf_Descrip" << 1
+    QTest::newRow("description, English")
+        << "Tf_Descrip" << 1
         << QStringList{"@caption=Description", "etDescr.Caption=Description :", "biOK.Caption=OK",
                        "biAnnuler.Caption=Cancel", "chDescription.Text="};
-    QTest::newRow("description, French") << "Tf_Descrip" << 0
-        << QStringList{"biAnnuler.Caption=Annuler", "chDescription.Text="};
-    QTest::newRow("name dialog, English") << "Tf_ajmsdico" << 1
-        << QStringList{"@caption=Korvanta", "etNomDico.Caption=Dictionary:", "biAnnuler.Caption=Cancel",
+    QTest::newRow("description, French")
+        << "Tf_Descrip" << 0 << QStringList{"biAnnuler.Caption=Annuler", "chDescription.Text="};
+    QTest::newRow("name dialog, English")
+        << "Tf_ajmsdico" << 1
+        << QStringList{"@caption=Korvanta",
+                       "etNomDico.Caption=Dictionary:", "biAnnuler.Caption=Cancel",
                        "chNomDico.Text="};
-    QTest::newRow("select dialog, English") << "Tf_SelDico" << 1
-        << QStringList{"@caption=Select a dictionary", "biOK.Caption=OK", "biAnnuler.Caption=Cancel"};
-    QTest::newRow("select dialog, French") << "Tf_SelDico" << 0
-        << QStringList{"@caption=Sélectionner un dictionnaire"};
+    QTest::newRow("select dialog, English")
+        << "Tf_SelDico" << 1
+        << QStringList{"@caption=Select a dictionary", "biOK.Caption=OK",
+                       "biAnnuler.Caption=Cancel"};
+    QTest::newRow("select dialog, French")
+        << "Tf_SelDico" << 0 << QStringList{"@caption=Sélectionner un dictionnaire"};
     QTest::newRow("about, English") << "Tf_Apropos" << 1
-        << QStringList{"Label3D1.Caption=Korvanta ",
-                       "etProduit.Caption=The Dictionary for Databases applications with Delphi and Paradox tables",
-                       "BitBtn1.Caption=OK", "Panel2.Caption=", "Label1.Caption=credits", "etVersion.Caption=1.0"};
-    QTest::newRow("about, French") << "Tf_Apropos" << 0
-        << QStringList{"etProduit.Caption=Le Dictionnaire pour applications de bases de données avec Delphi et des "
+                                    << QStringList{"Label3D1.Caption=Korvanta ",
+                                                   "etProduit.Caption=The Dictionary for Databases "
+                                                   "applications with Delphi and Paradox tables",
+                                                   "BitBtn1.Caption=OK",
+                                                   "Panel2.Caption=",
+                                                   "Label1.Caption=credits",
+                                                   "etVersion.Caption=1.0"};
+    QTest::newRow("about, French")
+        << "Tf_Apropos" << 0
+        << QStringList{"etProduit.Caption=Le Dictionnaire pour applications de bases de données "
+                       "avec Delphi et des "
                        "tables Paradox"};
-    QTest::newRow("report, English") << "Tr_Korvanta" << 1
-        << QStringList{"@caption=", "etNomDico.Caption=Dictionary", "QRSysData1.Text=", "QRSysData2.Text=",
-                       "QRLabel2.Caption=Page -"};
-    QTest::newRow("report, French") << "Tr_Korvanta" << 0
-        << QStringList{"@caption=r_Korvanta", "QRLabel2.Caption=Page - "};
+    QTest::newRow("report, English")
+        << "Tr_Korvanta" << 1
+        << QStringList{"@caption=", "etNomDico.Caption=Dictionary",
+                       "QRSysData1.Text=", "QRSysData2.Text=", "QRLabel2.Caption=Page -"};
+    QTest::newRow("report, French")
+        << "Tr_Korvanta" << 0 << QStringList{"@caption=r_Korvanta", "QRLabel2.Caption=Page - "};
 }
 
-void TestVocabulary::tableGivesTheWindowsTexts()
-{
+void TestVocabulary::tableGivesTheWindowsTexts() {
     QFETCH(QString, window);
     QFETCH(int, language);
     QFETCH(QStringList, expected);
@@ -470,18 +502,19 @@ void TestVocabulary::tableGivesTheWindowsTexts()
     }
 }
 
-void TestVocabulary::startSequenceSwitchesEveryWindowToEnglish()
-{
+void TestVocabulary::startSequenceSwitchesEveryWindowToEnglish() {
     // Windows created at start load in French; the main window's first
     // showing switches them all; windows created later start in English.
     std::unique_ptr<Form> main = load(QStringLiteral("Tf_Main"));
     main->setCaption(QStringLiteral("Korvanta - /opt/korvanta/Datas"));
     std::unique_ptr<Form> about = load(QStringLiteral("Tf_Apropos"));
     QCOMPARE(valueOf(*about, QStringLiteral("BitBtn1.Caption")), QStringLiteral("OK"));
-    QVERIFY(valueOf(*about, QStringLiteral("etProduit.Caption")).startsWith(QStringLiteral("Le Dictionnaire")));
+    QVERIFY(valueOf(*about, QStringLiteral("etProduit.Caption"))
+                .startsWith(QStringLiteral("Le Dictionnaire")));
     lang::SetGlobalLanguage(1);
     QCOMPARE(main->caption(), QStringLiteral("Korvanta"));
-    QVERIFY(valueOf(*about, QStringLiteral("etProduit.Caption")).startsWith(QStringLiteral("The Dictionary")));
+    QVERIFY(valueOf(*about, QStringLiteral("etProduit.Caption"))
+                .startsWith(QStringLiteral("The Dictionary")));
     std::unique_ptr<Form> dialog = load(QStringLiteral("Tf_SelDico"));
     QCOMPARE(dialog->caption(), QStringLiteral("Select a dictionary"));
 }

@@ -59,8 +59,7 @@ struct TestWindow {
     Form window{nullptr, QStringLiteral("f_Test")};
     dataset::Table table{&window, QStringLiteral("taDico")};
 
-    TestWindow()
-    {
+    TestWindow() {
         window.setCaption(QStringLiteral("design caption"));
         auto* panel = new Panel(&window, QStringLiteral("paHaut"));
         panel->setCaption(QStringLiteral("paHaut"));
@@ -112,8 +111,7 @@ struct TestWindow {
     }
 
     // "name.Property" of a component, or "@caption" of the window.
-    QString valueOf(const QString& path) const
-    {
+    QString valueOf(const QString& path) const {
         if (path == QStringLiteral("@caption"))
             return window.caption();
         const QString name = path.section(QLatin1Char('.'), 0, 0);
@@ -140,7 +138,8 @@ struct TestWindow {
             return t.join(QLatin1Char('|'));
         }
         if (prop == QStringLiteral("Separator"))
-            return qobject_cast<MenuItem*>(c)->isSeparator() ? QStringLiteral("yes") : QStringLiteral("no");
+            return qobject_cast<MenuItem*>(c)->isSeparator() ? QStringLiteral("yes")
+                                                             : QStringLiteral("no");
         if (prop == QStringLiteral("DisplayLabel"))
             return qobject_cast<dataset::Field*>(c)->DisplayLabel();
         const QVariant v = c->property(prop.toLatin1().constData());
@@ -162,8 +161,7 @@ private slots:
     void pluggedKindDecidesBeforeTheGenericOne();
 };
 
-void TestWalk::appliesEntries_data()
-{
+void TestWalk::appliesEntries_data() {
     QTest::addColumn<QStringList>("words");
     QTest::addColumn<int>("language");
     QTest::addColumn<bool>("fallback");
@@ -185,16 +183,16 @@ void TestWalk::appliesEntries_data()
     QTest::newRow("window name in another case names nothing")
         << QStringList{"F_TEST", "A", "B"} << 1 << false << QStringList{"@caption=design caption"};
     QTest::newRow("speed button: empty caption, hint from hint entry")
-        << QStringList{"spNouveau", "", "", h, "Nouveau dictionnaire", "New Dictionary"} << 1 << false
-        << QStringList{"spNouveau.Caption=", "spNouveau.Hint=New Dictionary"};
+        << QStringList{"spNouveau", "", "", h, "Nouveau dictionnaire", "New Dictionary"} << 1
+        << false << QStringList{"spNouveau.Caption=", "spNouveau.Hint=New Dictionary"};
     QTest::newRow("empty hint text keeps the hint")
         << QStringList{"spNouveau", "x", "y", h, "", ""} << 1 << false
         << QStringList{"spNouveau.Caption=y", "spNouveau.Hint=old hint"};
-    QTest::newRow("hint key in capitals")
-        << QStringList{"spNouveau", "", "", "\".HINT", "a", "b"} << 0 << false
-        << QStringList{"spNouveau.Hint=a"};
+    QTest::newRow("hint key in capitals") << QStringList{"spNouveau", "", "", "\".HINT", "a", "b"}
+                                          << 0 << false << QStringList{"spNouveau.Hint=a"};
     QTest::newRow("hint entry without a component before it is skipped")
-        << QStringList{h, "a", "b", "etNom", "c", "d"} << 1 << false << QStringList{"etNom.Caption=d"};
+        << QStringList{h, "a", "b", "etNom", "c", "d"} << 1 << false
+        << QStringList{"etNom.Caption=d"};
     QTest::newRow("hint-only component passes its own entry over")
         << QStringList{"Bevel1", "x", "y", h, "cadre", "frame", "etNom", "c", "d"} << 1 << false
         << QStringList{"Bevel1.Hint=frame", "etNom.Caption=d"};
@@ -202,18 +200,18 @@ void TestWalk::appliesEntries_data()
         << QStringList{"ETNOM", "c", "d", "BIok", "o", "O"} << 1 << false
         << QStringList{"etNom.Caption=d", "biOK.Caption=O"};
     QTest::newRow("unknown keys and message entries are skipped")
-        << QStringList{"MsgNoTableName", "a", "b", "Label5", "c", "d", "etNom", "e", "f"} << 1 << false
-        << QStringList{"etNom.Caption=f"};
+        << QStringList{"MsgNoTableName", "a", "b", "Label5", "c", "d", "etNom", "e", "f"} << 1
+        << false << QStringList{"etNom.Caption=f"};
     QTest::newRow("table view without texts is passed over")
         << QStringList{"taDico", "x", "y", "chkTous", "Tous", "All"} << 1 << false
         << QStringList{"chkTous.Caption=All"};
     QTest::newRow("word table component itself is passed over")
-        << QStringList{"ML", "x", "y", "etNom", "a", "b"} << 0 << false << QStringList{"etNom.Caption=a"};
+        << QStringList{"ML", "x", "y", "etNom", "a", "b"} << 0 << false
+        << QStringList{"etNom.Caption=a"};
     QTest::newRow("edit box text emptied")
         << QStringList{"chNom", "", ""} << 1 << false << QStringList{"chNom.Text="};
-    QTest::newRow("panel caption")
-        << QStringList{"paHaut", "", "", "etNom", "a", "b"} << 1 << false
-        << QStringList{"paHaut.Caption=", "etNom.Caption=b"};
+    QTest::newRow("panel caption") << QStringList{"paHaut", "", "", "etNom", "a", "b"} << 1 << false
+                                   << QStringList{"paHaut.Caption=", "etNom.Caption=b"};
     QTest::newRow("list: own entry and two continuations, rest emptied")
         << QStringList{"lbItems", "a", "A", q, "b", "B", q, "c", "C"} << 1 << false
         << QStringList{"lbItems.Items=A|B|C||"};
@@ -221,10 +219,12 @@ void TestWalk::appliesEntries_data()
         << QStringList{"lbItems", "a", "A", "\"\"", "b", "B"} << 1 << false
         << QStringList{"lbItems.Items=A||||"};
     QTest::newRow("list stops at its item count")
-        << QStringList{"cbChoix", "a", "A", q, "b", "B", q, "c", "C", q, "d", "D", "etNom", "e", "E"} << 1 << false
+        << QStringList{"cbChoix", "a", "A", q,   "b",     "B", q,  "c",
+                       "C",       q,   "d", "D", "etNom", "e", "E"}
+        << 1 << false
         << QStringList{"cbChoix.Items=A|B|C", "cbChoix.ItemIndex=1", "etNom.Caption=E"};
-    QTest::newRow("memo lines by the list rule")
-        << QStringList{"meLines", "ligne", "line"} << 1 << false << QStringList{"meLines.Lines=line||"};
+    QTest::newRow("memo lines by the list rule") << QStringList{"meLines", "ligne", "line"} << 1
+                                                 << false << QStringList{"meLines.Lines=line||"};
     QTest::newRow("status bar without continuation keeps its panels")
         << QStringList{"sbPanels", "", ""} << 1 << false
         << QStringList{"sbPanels.SimpleText=", "sbPanels.Panels=p0|p1"};
@@ -241,18 +241,19 @@ void TestWalk::appliesEntries_data()
         << QStringList{"N3", "-", "-", "mnDico", "&Dictionnaire", "&Dictionary"} << 1 << false
         << QStringList{"N3.Separator=yes", "mnDico.Caption=&Dictionary"};
     QTest::newRow("grid column titles")
-        << QStringList{"grCols", "Champ", "Field", q, "Type", "Kind", q, "extra", "Extra"} << 1 << false
-        << QStringList{"grCols.Titles=Field|Kind"};
+        << QStringList{"grCols", "Champ", "Field", q, "Type", "Kind", q, "extra", "Extra"} << 1
+        << false << QStringList{"grCols.Titles=Field|Kind"};
     QTest::newRow("grid without columns of its own passes its entry over")
-        << QStringList{"grTables", "", "", h, "Tables", "Tables list", "etNom", "a", "b"} << 1 << false
-        << QStringList{"grTables.Hint=Tables list", "etNom.Caption=b"};
+        << QStringList{"grTables", "", "", h, "Tables", "Tables list", "etNom", "a", "b"} << 1
+        << false << QStringList{"grTables.Hint=Tables list", "etNom.Caption=b"};
     QTest::newRow("navigator hints")
         << QStringList{"navRec", "Premier", "First", q, "", "", q, "Suivant", "Next"} << 1 << false
         << QStringList{"navRec.Hints=First||Next"};
-    QTest::newRow("owned window caption")
-        << QStringList{"f_Child", "Enfant", "Child"} << 1 << false << QStringList{"f_Child.Caption=Child"};
+    QTest::newRow("owned window caption") << QStringList{"f_Child", "Enfant", "Child"} << 1 << false
+                                          << QStringList{"f_Child.Caption=Child"};
     QTest::newRow("data field display label, empty shows the field name")
-        << QStringList{"taDicoTable", "Table", ""} << 1 << false << QStringList{"taDicoTable.DisplayLabel=Table"};
+        << QStringList{"taDicoTable", "Table", ""} << 1 << false
+        << QStringList{"taDicoTable.DisplayLabel=Table"};
     QTest::newRow("data field display label set")
         << QStringList{"taDicoTable", "Nom de table", "Table name"} << 1 << false
         << QStringList{"taDicoTable.DisplayLabel=Table name"};
@@ -273,8 +274,7 @@ void TestWalk::appliesEntries_data()
         << QStringList{"etNom.Caption=A", "chkTous.Caption=Tous"};
 }
 
-void TestWalk::appliesEntries()
-{
+void TestWalk::appliesEntries() {
     QFETCH(QStringList, words);
     QFETCH(int, language);
     QFETCH(bool, fallback);
@@ -288,8 +288,7 @@ void TestWalk::appliesEntries()
     }
 }
 
-void TestWalk::cursorTakesOnlyExistingCells()
-{
+void TestWalk::cursorTakesOnlyExistingCells() {
     // Three languages, active 2: an entry with only two texts cannot be taken.
     lang::WordCursor cursor({"k", "a", "b", "c", "short", "x", "y"}, 3, 2, 0, false);
     QString text;
@@ -303,17 +302,17 @@ void TestWalk::cursorTakesOnlyExistingCells()
     QVERIFY(cursor.atEnd());
 }
 
-void TestWalk::pluggedKindDecidesBeforeTheGenericOne()
-{
+void TestWalk::pluggedKindDecidesBeforeTheGenericOne() {
     // A kind added by another library (reports, say) with an order before
     // the generic one takes over components of its class.
-    lang::ComponentKinds::add({22, QStringLiteral("test item"),
-                               [](const QObject* o) { return qobject_cast<const CaptionAndText*>(o) != nullptr; },
-                               [](lang::WordCursor& c, QObject* o) {
-                                   QString text;
-                                   if (c.take(&text))
-                                       static_cast<CaptionAndText*>(o)->text = text.toUpper();
-                               }});
+    lang::ComponentKinds::add(
+        {22, QStringLiteral("test item"),
+         [](const QObject* o) { return qobject_cast<const CaptionAndText*>(o) != nullptr; },
+         [](lang::WordCursor& c, QObject* o) {
+             QString text;
+             if (c.take(&text))
+                 static_cast<CaptionAndText*>(o)->text = text.toUpper();
+         }});
     TestWindow t;
     lang::applyWordTable({"qrBoth", "p", "page", "etNom", "e", "E"}, {2, 1, 0, false}, t.window);
     QCOMPARE(t.valueOf(QStringLiteral("qrBoth.Text")), QStringLiteral("PAGE"));

@@ -13,18 +13,15 @@
 
 class SeamGuard {
 public:
-    SeamGuard()
-    {
+    SeamGuard() {
         widgets::MessageSeam::clear();
         widgets::MessageSeam::setStrict(true);
         widgets::ModalSeam::clear();
         widgets::ModalSeam::setStrict(true);
-        widgets::TestFailure::setHandler([](const QString& reason) {
-            QTest::qFail(qPrintable(reason), __FILE__, __LINE__);
-        });
+        widgets::TestFailure::setHandler(
+            [](const QString& reason) { QTest::qFail(qPrintable(reason), __FILE__, __LINE__); });
     }
-    ~SeamGuard()
-    {
+    ~SeamGuard() {
         if (widgets::MessageSeam::pending() > 0)
             QTest::qFail("queued message answers were not used", __FILE__, __LINE__);
         widgets::MessageSeam::clear();
@@ -39,8 +36,7 @@ public:
 // seams themselves.
 class FailureRecorder {
 public:
-    FailureRecorder()
-    {
+    FailureRecorder() {
         widgets::TestFailure::setHandler([this](const QString& reason) { reasons.append(reason); });
     }
     ~FailureRecorder() { widgets::TestFailure::setHandler({}); }

@@ -41,8 +41,7 @@ private slots:
     void windowCentresOnTheSeamScreen();
 };
 
-void TestControls::speedButtonToggles_data()
-{
+void TestControls::speedButtonToggles_data() {
     QTest::addColumn<int>("group");
     QTest::addColumn<bool>("allowAllUp");
     QTest::addColumn<QList<bool>>("downAfterClicks");
@@ -51,8 +50,7 @@ void TestControls::speedButtonToggles_data()
     QTest::newRow("group without all up stays down") << 40 << false << QList<bool>{true, true};
 }
 
-void TestControls::speedButtonToggles()
-{
+void TestControls::speedButtonToggles() {
     QFETCH(int, group);
     QFETCH(bool, allowAllUp);
     QFETCH(QList<bool>, downAfterClicks);
@@ -68,8 +66,7 @@ void TestControls::speedButtonToggles()
     QCOMPARE(clicks.size(), downAfterClicks.size());
 }
 
-void TestControls::speedButtonGroupReleasesTheOthers()
-{
+void TestControls::speedButtonGroupReleasesTheOthers() {
     Panel bar(nullptr, QStringLiteral("paHaut"));
     auto* a = new SpeedButton(&bar, QStringLiteral("a"));
     auto* b = new SpeedButton(&bar, QStringLiteral("b"));
@@ -91,8 +88,7 @@ void TestControls::speedButtonGroupReleasesTheOthers()
     QVERIFY(!push.isDown());
 }
 
-void TestControls::menuClickLeavesTheCheckMarkToTheCode()
-{
+void TestControls::menuClickLeavesTheCheckMarkToTheCode() {
     Form window;
     auto* menu = new MainMenu(&window, QStringLiteral("mnuPrinc"));
     auto* options = new MenuItem(menu, QStringLiteral("mnOptions"), QStringLiteral("&Options"));
@@ -110,15 +106,15 @@ void TestControls::menuClickLeavesTheCheckMarkToTheCode()
     gen->trigger();
     QVERIFY(gen->isChecked());
     // Without a handler the mark does not move.
-    auto* plain = new MenuItem(options, QStringLiteral("itUseDescr"), QStringLiteral("&Voir descriptions"));
+    auto* plain =
+        new MenuItem(options, QStringLiteral("itUseDescr"), QStringLiteral("&Voir descriptions"));
     plain->setChecked(false);
     plain->trigger();
     QVERIFY(!plain->isChecked());
     QVERIFY(!plain->QAction::isChecked());
 }
 
-void TestControls::menuSeparatorsAndSubmenus()
-{
+void TestControls::menuSeparatorsAndSubmenus() {
     Form window;
     auto* menu = new MainMenu(&window, QStringLiteral("mnuPrinc"));
     auto* dico = new MenuItem(menu, QStringLiteral("mnDico"), QStringLiteral("&Dictionnaire"));
@@ -137,8 +133,7 @@ void TestControls::menuSeparatorsAndSubmenus()
     QCOMPARE(window.menuBar(), menu);
 }
 
-void TestControls::editLimitsTypingButNotCode()
-{
+void TestControls::editLimitsTypingButNotCode() {
     Edit edit(nullptr, QStringLiteral("chDescription"));
     edit.setMaxLength(16);
     QTest::keyClicks(&edit, QStringLiteral("abcdefghijklmnopqrstu"));
@@ -152,17 +147,16 @@ void TestControls::editLimitsTypingButNotCode()
     QCOMPARE(edit.text(), eighty);
 }
 
-void TestControls::memoCountsLines_data()
-{
+void TestControls::memoCountsLines_data() {
     QTest::addColumn<QStringList>("added");
     QTest::newRow("none") << QStringList{};
     QTest::newRow("one empty line") << QStringList{QString()};
-    QTest::newRow("empty then text") << QStringList{QString(), QStringLiteral("  Table1 := TTable.Create(nil);")};
+    QTest::newRow("empty then text")
+        << QStringList{QString(), QStringLiteral("  Table1 := TTable.Create(nil);")};
     QTest::newRow("several") << QStringList{QStringLiteral("a"), QString(), QStringLiteral("c")};
 }
 
-void TestControls::memoCountsLines()
-{
+void TestControls::memoCountsLines() {
     QFETCH(QStringList, added);
     Memo memo(nullptr, QStringLiteral("meCodeCreat"));
     for (const QString& line : added)
@@ -177,10 +171,10 @@ void TestControls::memoCountsLines()
     }
 }
 
-void TestControls::gridTitlesOwnColumnsOverModel()
-{
+void TestControls::gridTitlesOwnColumnsOverModel() {
     QStandardItemModel model(2, 3);
-    model.setHorizontalHeaderLabels({QStringLiteral("Champ"), QStringLiteral("Type"), QStringLiteral("Taille")});
+    model.setHorizontalHeaderLabels(
+        {QStringLiteral("Champ"), QStringLiteral("Type"), QStringLiteral("Taille")});
     DataGrid grid(nullptr, QStringLiteral("grChamps"));
     grid.setDataModel(&model);
     QCOMPARE(grid.columnCount(), 0);
@@ -192,8 +186,7 @@ void TestControls::gridTitlesOwnColumnsOverModel()
     QCOMPARE(grid.model()->rowCount(), 2);
 }
 
-void TestControls::saveDialogGoesThroughTheSeam()
-{
+void TestControls::saveDialogGoesThroughTheSeam() {
     SeamGuard seams;
     QueuedFileDialogs dialogs;
     FileDialogs::install(&dialogs);
@@ -212,27 +205,29 @@ void TestControls::saveDialogGoesThroughTheSeam()
     FileDialogs::install(nullptr);
 }
 
-void TestControls::filterForTheFileDialog_data()
-{
+void TestControls::filterForTheFileDialog_data() {
     QTest::addColumn<QString>("filter");
     QTest::addColumn<QString>("qt");
     QTest::newRow("descriptions show their patterns")
-        << "Fichiers textes  (*.txt)|*.txt|Tous (*.*)|*.*" << "Fichiers textes  (*.txt);;Tous (*.*)";
-    QTest::newRow("pattern added") << "Tables|*.db" << "Tables (*.db)";
-    QTest::newRow("several patterns") << "Tables|*.db;*.px" << "Tables (*.db *.px)";
-    QTest::newRow("odd part ignored") << "Tables|*.db|Lone" << "Tables (*.db)";
-    QTest::newRow("empty") << "" << "";
+        << "Fichiers textes  (*.txt)|*.txt|Tous (*.*)|*.*"
+        << "Fichiers textes  (*.txt);;Tous (*.*)";
+    QTest::newRow("pattern added") << "Tables|*.db"
+                                   << "Tables (*.db)";
+    QTest::newRow("several patterns") << "Tables|*.db;*.px"
+                                      << "Tables (*.db *.px)";
+    QTest::newRow("odd part ignored") << "Tables|*.db|Lone"
+                                      << "Tables (*.db)";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
-void TestControls::filterForTheFileDialog()
-{
+void TestControls::filterForTheFileDialog() {
     QFETCH(QString, filter);
     QFETCH(QString, qt);
     QCOMPARE(qtFilterOf(filter), qt);
 }
 
-void TestControls::windowCentresOnTheSeamScreen()
-{
+void TestControls::windowCentresOnTheSeamScreen() {
     const FixedScreen screen(QSize(1024, 768));
     Screen::install(&screen);
     QCOMPARE(Screen::current().size(), QSize(1024, 768));

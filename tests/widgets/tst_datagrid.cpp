@@ -32,8 +32,7 @@ private:
     widgets::DataGrid* grid_ = nullptr;
 };
 
-void TestDataGrid::initTestCase()
-{
+void TestDataGrid::initTestCase() {
     QVERIFY(dir_.isValid());
     db_ = new Database(this, QStringLiteral("dbGrid"));
     db_->setPath(dir_.path());
@@ -53,8 +52,7 @@ void TestDataGrid::initTestCase()
     t.Close();
 }
 
-void TestDataGrid::init()
-{
+void TestDataGrid::init() {
     view_ = new Table(this, QStringLiteral("taDico"));
     view_->setDatabaseName(QStringLiteral("dbGrid"));
     view_->setTableName(QStringLiteral("DICO.DB"));
@@ -70,16 +68,14 @@ void TestDataGrid::init()
     grid_->setDataSource(source_);
 }
 
-void TestDataGrid::cleanup()
-{
+void TestDataGrid::cleanup() {
     delete grid_;
     view_->Close();
     delete source_;
     delete view_;
 }
 
-void TestDataGrid::columnsFollowTheShownFields()
-{
+void TestDataGrid::columnsFollowTheShownFields() {
     QAbstractItemModel* m = grid_->model();
     QCOMPARE(m->columnCount(), 2);
     QCOMPARE(m->rowCount(), 3);
@@ -92,8 +88,7 @@ void TestDataGrid::columnsFollowTheShownFields()
     QCOMPARE(m->columnCount(), 3);
 }
 
-void TestDataGrid::currentRowFollowsBothWays()
-{
+void TestDataGrid::currentRowFollowsBothWays() {
     QCOMPARE(grid_->currentIndex().row(), 0);
     view_->Next();
     QCOMPARE(grid_->currentIndex().row(), 1);
@@ -103,15 +98,15 @@ void TestDataGrid::currentRowFollowsBothWays()
     QCOMPARE(grid_->currentIndex().row(), 0);
 }
 
-void TestDataGrid::relabelledFieldRetitlesItsColumn()
-{
+void TestDataGrid::relabelledFieldRetitlesItsColumn() {
     int retitled = 0;
     connect(grid_->model(), &QAbstractItemModel::headerDataChanged, this, [&] { ++retitled; });
     view_->FieldByName(QStringLiteral("Table"))->setDisplayLabel(QStringLiteral("Nom"));
     QCOMPARE(grid_->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Nom"));
     QVERIFY(retitled > 0);
     view_->FieldByName(QStringLiteral("Description"))->setDisplayWidth(16);
-    QCOMPARE(grid_->columnWidth(1), 16 * grid_->fontMetrics().horizontalAdvance(QLatin1Char('0')) + 4);
+    QCOMPARE(grid_->columnWidth(1),
+             16 * grid_->fontMetrics().horizontalAdvance(QLatin1Char('0')) + 4);
 }
 
 QTEST_MAIN(TestDataGrid)

@@ -14,8 +14,7 @@
 using namespace widgets;
 
 namespace {
-void touch(const QString& path)
-{
+void touch(const QString& path) {
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
 }
@@ -35,27 +34,28 @@ private:
     QTemporaryDir dir_;
 };
 
-void TestFileLists::initTestCase()
-{
+void TestFileLists::initTestCase() {
     QVERIFY(dir_.isValid());
-    for (const char* name : {"CLIENTS.DB", "notes.db", "Mixed.Db", "CLIENTS.PX", "readme.txt", "db"})
+    for (const char* name :
+         {"CLIENTS.DB", "notes.db", "Mixed.Db", "CLIENTS.PX", "readme.txt", "db"})
         touch(dir_.filePath(QString::fromLatin1(name)));
     QVERIFY(QDir(dir_.path()).mkdir(QStringLiteral("sub")));
     touch(dir_.filePath(QStringLiteral("sub/inner.db")));
 }
 
-void TestFileLists::maskMatchesRegardlessOfCase_data()
-{
+void TestFileLists::maskMatchesRegardlessOfCase_data() {
     QTest::addColumn<QString>("mask");
     QTest::addColumn<QStringList>("names");
     QTest::newRow("*.db") << "*.db" << QStringList{"CLIENTS.DB", "Mixed.Db", "notes.db"};
     QTest::newRow("*.DB") << "*.DB" << QStringList{"CLIENTS.DB", "Mixed.Db", "notes.db"};
-    QTest::newRow("two patterns") << "*.db;*.px" << QStringList{"CLIENTS.DB", "CLIENTS.PX", "Mixed.Db", "notes.db"};
-    QTest::newRow("all") << "*.*" << QStringList{"CLIENTS.DB", "CLIENTS.PX", "db", "Mixed.Db", "notes.db", "readme.txt"};
+    QTest::newRow("two patterns") << "*.db;*.px"
+                                  << QStringList{"CLIENTS.DB", "CLIENTS.PX", "Mixed.Db",
+                                                 "notes.db"};
+    QTest::newRow("all") << "*.*" << QStringList{"CLIENTS.DB", "CLIENTS.PX", "db",
+                                                 "Mixed.Db",   "notes.db",   "readme.txt"};
 }
 
-void TestFileLists::maskMatchesRegardlessOfCase()
-{
+void TestFileLists::maskMatchesRegardlessOfCase() {
     QFETCH(QString, mask);
     QFETCH(QStringList, names);
     FileListBox files(nullptr, QStringLiteral("fiDico"));
@@ -64,8 +64,7 @@ void TestFileLists::maskMatchesRegardlessOfCase()
     QCOMPARE(files.fileNames(), names);
 }
 
-void TestFileLists::focusedFileCountsOnlyWhenSelected()
-{
+void TestFileLists::focusedFileCountsOnlyWhenSelected() {
     FileListBox files(nullptr, QStringLiteral("syFichiers"));
     files.setMask(QStringLiteral("*.db"));
     files.setDirectory(dir_.path());
@@ -89,8 +88,7 @@ void TestFileLists::focusedFileCountsOnlyWhenSelected()
     QCOMPARE(files.fileName(), QString());
 }
 
-void TestFileLists::directoryListDrivesTheFileList()
-{
+void TestFileLists::directoryListDrivesTheFileList() {
     DriveComboBox drives(nullptr, QStringLiteral("syLecteur"));
     DirectoryListBox dirs(nullptr, QStringLiteral("syRepertoire"));
     FileListBox files(nullptr, QStringLiteral("syFichiers"));

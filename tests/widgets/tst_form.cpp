@@ -25,8 +25,7 @@ namespace {
 // A dialog like the system's name dialog: an edit, OK (default) and Cancel.
 class NameDialog : public Form {
 public:
-    NameDialog() : Form(nullptr, QStringLiteral("f_Name"))
-    {
+    NameDialog() : Form(nullptr, QStringLiteral("f_Name")) {
         edit = new Edit(this, QStringLiteral("chNom"));
         ok = new Button(this, QStringLiteral("biOK"), QStringLiteral("OK"));
         ok->setModalResult(mrOk);
@@ -70,23 +69,30 @@ private slots:
     void errorInAWindowHookIsShown();
 };
 
-void TestForm::findsOwnedComponentsIgnoringCase_data()
-{
+void TestForm::findsOwnedComponentsIgnoringCase_data() {
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("found");
-    QTest::newRow("exact") << "paHaut" << "paHaut";
-    QTest::newRow("other case") << "PAHAUT" << "paHaut";
-    QTest::newRow("nested control") << "etNom" << "etNom";
-    QTest::newRow("menu item") << "itquitter" << "itQuitter";
-    QTest::newRow("non-visual") << "SaveDlg" << "SaveDlg";
-    QTest::newRow("empty key") << "" << "";
-    QTest::newRow("message key") << "MsgNoTableName" << "";
-    QTest::newRow("window itself is not a component") << "f_Test" << "";
-    QTest::newRow("plain child not owned") << "loose" << "";
+    QTest::newRow("exact") << "paHaut"
+                           << "paHaut";
+    QTest::newRow("other case") << "PAHAUT"
+                                << "paHaut";
+    QTest::newRow("nested control") << "etNom"
+                                    << "etNom";
+    QTest::newRow("menu item") << "itquitter"
+                               << "itQuitter";
+    QTest::newRow("non-visual") << "SaveDlg"
+                                << "SaveDlg";
+    QTest::newRow("empty key") << ""
+                               << "";
+    QTest::newRow("message key") << "MsgNoTableName"
+                                 << "";
+    QTest::newRow("window itself is not a component") << "f_Test"
+                                                      << "";
+    QTest::newRow("plain child not owned") << "loose"
+                                           << "";
 }
 
-void TestForm::findsOwnedComponentsIgnoringCase()
-{
+void TestForm::findsOwnedComponentsIgnoringCase() {
     QFETCH(QString, key);
     QFETCH(QString, found);
     Form window(nullptr, QStringLiteral("f_Test"));
@@ -102,8 +108,7 @@ void TestForm::findsOwnedComponentsIgnoringCase()
     QCOMPARE(hit ? hit->objectName() : QString(), found);
 }
 
-void TestForm::firstComponentOfANameWins()
-{
+void TestForm::firstComponentOfANameWins() {
     Form window;
     auto* first = new Label(&window, QStringLiteral("Label5"));
     new Label(&window, QStringLiteral("LABEL5"));
@@ -111,8 +116,7 @@ void TestForm::firstComponentOfANameWins()
     QCOMPARE(window.components().size(), 2);
 }
 
-void TestForm::destroyedComponentIsNoLongerFound()
-{
+void TestForm::destroyedComponentIsNoLongerFound() {
     Form window;
     auto* label = new Label(&window, QStringLiteral("etGone"));
     delete label;
@@ -120,8 +124,7 @@ void TestForm::destroyedComponentIsNoLongerFound()
     QVERIFY(window.components().isEmpty());
 }
 
-void TestForm::modalResultOfTheButtonClosesTheWindow_data()
-{
+void TestForm::modalResultOfTheButtonClosesTheWindow_data() {
     QTest::addColumn<int>("how");
     QTest::addColumn<int>("result");
     QTest::newRow("click OK") << 0 << int(mrOk);
@@ -130,8 +133,7 @@ void TestForm::modalResultOfTheButtonClosesTheWindow_data()
     QTest::newRow("Escape") << 3 << int(mrCancel);
 }
 
-void TestForm::modalResultOfTheButtonClosesTheWindow()
-{
+void TestForm::modalResultOfTheButtonClosesTheWindow() {
     QFETCH(int, how);
     QFETCH(int, result);
     SeamGuard seams;
@@ -140,10 +142,18 @@ void TestForm::modalResultOfTheButtonClosesTheWindow()
         auto& d = static_cast<NameDialog&>(w);
         QTest::keyClicks(d.edit, QStringLiteral("stock"));
         switch (how) {
-        case 0: d.ok->click(); break;
-        case 1: d.cancel->click(); break;
-        case 2: QTest::keyClick(d.edit, Qt::Key_Return); break;
-        default: QTest::keyClick(d.edit, Qt::Key_Escape); break;
+        case 0:
+            d.ok->click();
+            break;
+        case 1:
+            d.cancel->click();
+            break;
+        case 2:
+            QTest::keyClick(d.edit, Qt::Key_Return);
+            break;
+        default:
+            QTest::keyClick(d.edit, Qt::Key_Escape);
+            break;
         }
     });
     QCOMPARE(dialog.showModal(), result);
@@ -152,8 +162,7 @@ void TestForm::modalResultOfTheButtonClosesTheWindow()
     QCOMPARE(dialog.shows, 1);
 }
 
-void TestForm::closeQueryCanKeepAModalWindowOpen()
-{
+void TestForm::closeQueryCanKeepAModalWindowOpen() {
     SeamGuard seams;
     NameDialog dialog;
     dialog.refuseClose = true;
@@ -171,16 +180,14 @@ void TestForm::closeQueryCanKeepAModalWindowOpen()
     QVERIFY(stillOpen);
 }
 
-void TestForm::closeBoxGivesCancel()
-{
+void TestForm::closeBoxGivesCancel() {
     SeamGuard seams;
     NameDialog dialog;
     ModalSeam::push([](Form& w) { w.close(); });
     QCOMPARE(dialog.showModal(), int(mrCancel));
 }
 
-void TestForm::handlerMayTakeTheResultBack()
-{
+void TestForm::handlerMayTakeTheResultBack() {
     SeamGuard seams;
     NameDialog dialog;
     int clicks = 0;
@@ -198,8 +205,7 @@ void TestForm::handlerMayTakeTheResultBack()
     QCOMPARE(clicks, 2);
 }
 
-void TestForm::strictModalSeamFailsAtOnce()
-{
+void TestForm::strictModalSeamFailsAtOnce() {
     ModalSeam::clear();
     ModalSeam::setStrict(true);
     FailureRecorder failures;
@@ -213,8 +219,7 @@ void TestForm::strictModalSeamFailsAtOnce()
     ModalSeam::clear();
 }
 
-void TestForm::modalActionThatLeavesTheWindowOpenIsReported()
-{
+void TestForm::modalActionThatLeavesTheWindowOpenIsReported() {
     ModalSeam::clear();
     FailureRecorder failures;
     NameDialog dialog;
@@ -226,8 +231,7 @@ void TestForm::modalActionThatLeavesTheWindowOpenIsReported()
     ModalSeam::clear();
 }
 
-void TestForm::errorInAWindowHookIsShown()
-{
+void TestForm::errorInAWindowHookIsShown() {
     struct Failing : Form {
         void onShow() override { throw std::runtime_error("Erreur de lecture"); }
     } window;

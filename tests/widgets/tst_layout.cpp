@@ -28,8 +28,7 @@ struct MainLike {
     DataGrid* rest = new DataGrid(&window, QStringLiteral("grChamps"));
     StatusBar* status = new StatusBar(&window, QStringLiteral("StatusBar1"));
 
-    MainLike()
-    {
+    MainLike() {
         new MenuItem(menu, QStringLiteral("mnDico"), QStringLiteral("&Dictionnaire"));
         window.setMenuBar(menu);
         top->resize(100, 32);
@@ -59,8 +58,7 @@ private slots:
     void panelLaysOutInsideItsBevels();
 };
 
-void TestLayout::dockedControlsShareTheClientArea()
-{
+void TestLayout::dockedControlsShareTheClientArea() {
     MainLike m;
     m.window.show();
     const int top = m.menuHeight();
@@ -79,8 +77,7 @@ void TestLayout::dockedControlsShareTheClientArea()
     QCOMPARE(m.status->geometry().top(), 500 - 16);
 }
 
-void TestLayout::hiddenControlsLeaveTheirSpace()
-{
+void TestLayout::hiddenControlsLeaveTheirSpace() {
     MainLike m;
     m.window.show();
     m.left->hide();
@@ -90,8 +87,7 @@ void TestLayout::hiddenControlsLeaveTheirSpace()
     QCOMPARE(m.rest->geometry().left(), 342);
 }
 
-void TestLayout::redockingKeepsThePositionOrder()
-{
+void TestLayout::redockingKeepsThePositionOrder() {
     MainLike m;
     m.window.show();
     // Undock both grids, hide them, then dock them again as the main window
@@ -109,8 +105,7 @@ void TestLayout::redockingKeepsThePositionOrder()
     QCOMPARE(m.rest->geometry().left(), m.left->width() + 3);
 }
 
-void TestLayout::resizingADockedControlMovesTheOthers()
-{
+void TestLayout::resizingADockedControlMovesTheOthers() {
     MainLike m;
     m.window.show();
     m.left->resize(240, m.left->height());
@@ -120,8 +115,7 @@ void TestLayout::resizingADockedControlMovesTheOthers()
     QCOMPARE(m.rest->geometry().right(), 651);
 }
 
-void TestLayout::draggingTheSplitterResizesTheControlBeforeIt()
-{
+void TestLayout::draggingTheSplitterResizesTheControlBeforeIt() {
     MainLike m;
     m.window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&m.window));
@@ -129,16 +123,15 @@ void TestLayout::draggingTheSplitterResizesTheControlBeforeIt()
     const QPoint grip(1, 20);
     QTest::mousePress(m.splitter, Qt::LeftButton, {}, grip);
     QMouseEvent move(QEvent::MouseMove, QPointF(grip + QPoint(-100, 0)),
-                     QPointF(m.splitter->mapToGlobal(grip + QPoint(-100, 0))), Qt::LeftButton, Qt::LeftButton,
-                     Qt::NoModifier);
+                     QPointF(m.splitter->mapToGlobal(grip + QPoint(-100, 0))), Qt::LeftButton,
+                     Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(m.splitter, &move);
     QTest::mouseRelease(m.splitter, Qt::LeftButton, {}, grip + QPoint(-100, 0));
     QCOMPARE(m.left->width(), 239);
     QCOMPARE(m.rest->geometry().left(), 242);
 }
 
-void TestLayout::panelLaysOutInsideItsBevels()
-{
+void TestLayout::panelLaysOutInsideItsBevels() {
     Form window;
     auto* outer = new Panel(&window, QStringLiteral("Panel1"));
     outer->setBevels(Panel::bvLowered, Panel::bvRaised, 1);

@@ -35,8 +35,7 @@ private slots:
     void errorEscapingAnEventIsShown();
 };
 
-void TestMessageDlg::titlesFollowTheIcon_data()
-{
+void TestMessageDlg::titlesFollowTheIcon_data() {
     QTest::addColumn<int>("type");
     QTest::addColumn<QString>("title");
     QTest::newRow("warning") << int(mtWarning) << QStringLiteral("Avertissement");
@@ -45,8 +44,7 @@ void TestMessageDlg::titlesFollowTheIcon_data()
     QTest::newRow("confirmation") << int(mtConfirmation) << QStringLiteral("Confirmation");
 }
 
-void TestMessageDlg::titlesFollowTheIcon()
-{
+void TestMessageDlg::titlesFollowTheIcon() {
     QFETCH(int, type);
     QFETCH(QString, title);
     SeamGuard seams;
@@ -56,8 +54,7 @@ void TestMessageDlg::titlesFollowTheIcon()
     QCOMPARE(MessageSeam::last().type, MsgDlgType(type));
 }
 
-void TestMessageDlg::queuedAnswersComeBackInOrderAndAreRecorded()
-{
+void TestMessageDlg::queuedAnswersComeBackInOrderAndAreRecorded() {
     SeamGuard seams;
     MessageSeam::pushAnswer(mrNo);
     MessageSeam::pushAnswer(mrYes);
@@ -71,14 +68,14 @@ void TestMessageDlg::queuedAnswersComeBackInOrderAndAreRecorded()
     QCOMPARE(shown[1].buttons, mbYesNo);
 }
 
-void TestMessageDlg::strictModeFailsAtOnceWithoutAnswer()
-{
+void TestMessageDlg::strictModeFailsAtOnceWithoutAnswer() {
     MessageSeam::clear();
     MessageSeam::setStrict(true);
     FailureRecorder failures;
     QElapsedTimer clock;
     clock.start();
-    const int result = MessageDlg(QStringLiteral("Impossible to add an empty selection !"), mtWarning, mbOK);
+    const int result =
+        MessageDlg(QStringLiteral("Impossible to add an empty selection !"), mtWarning, mbOK);
     QVERIFY(clock.elapsed() < 2000);
     QCOMPARE(result, int(mrCancel));
     QCOMPARE(failures.reasons.size(), 1);
@@ -88,8 +85,7 @@ void TestMessageDlg::strictModeFailsAtOnceWithoutAnswer()
     MessageSeam::clear();
 }
 
-void TestMessageDlg::answerThatNoButtonGivesIsReported()
-{
+void TestMessageDlg::answerThatNoButtonGivesIsReported() {
     MessageSeam::clear();
     MessageSeam::setStrict(true);
     FailureRecorder failures;
@@ -99,26 +95,24 @@ void TestMessageDlg::answerThatNoButtonGivesIsReported()
     MessageSeam::clear();
 }
 
-void TestMessageDlg::carriageReturnIsALineBreak_data()
-{
+void TestMessageDlg::carriageReturnIsALineBreak_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("cr") << QStringLiteral("Value must not be higher than\rnumber of available languages.")
-                        << QStringLiteral("Value must not be higher than\nnumber of available languages.");
+    QTest::newRow("cr")
+        << QStringLiteral("Value must not be higher than\rnumber of available languages.")
+        << QStringLiteral("Value must not be higher than\nnumber of available languages.");
     QTest::newRow("double cr") << QStringLiteral("a\r\rb") << QStringLiteral("a\n\nb");
     QTest::newRow("crlf") << QStringLiteral("a\r\nb") << QStringLiteral("a\nb");
     QTest::newRow("none") << QStringLiteral("plain") << QStringLiteral("plain");
 }
 
-void TestMessageDlg::carriageReturnIsALineBreak()
-{
+void TestMessageDlg::carriageReturnIsALineBreak() {
     QFETCH(QString, text);
     QFETCH(QString, shown);
     QCOMPARE(displayText(text), shown);
 }
 
-void TestMessageDlg::realBoxShowsFrenchButtons()
-{
+void TestMessageDlg::realBoxShowsFrenchButtons() {
     MessageSeam::clear(); // not strict: the real box appears
     QStringList buttons;
     QString title;
@@ -139,7 +133,8 @@ void TestMessageDlg::realBoxShowsFrenchButtons()
         else
             box->reject();
     });
-    const int result = MessageDlg(QStringLiteral("Cancel creation ?\rsure"), mtConfirmation, mbYesNo);
+    const int result =
+        MessageDlg(QStringLiteral("Cancel creation ?\rsure"), mtConfirmation, mbYesNo);
     QCOMPARE(result, int(mrNo));
     QCOMPARE(title, QStringLiteral("Confirmation"));
     QCOMPARE(text, QStringLiteral("Cancel creation ?\nsure"));
@@ -159,8 +154,7 @@ void TestMessageDlg::realBoxShowsFrenchButtons()
     MessageSeam::clear();
 }
 
-void TestMessageDlg::guardShowsTheErrorAndGoesOn()
-{
+void TestMessageDlg::guardShowsTheErrorAndGoesOn() {
     SeamGuard seams;
     MessageSeam::pushAnswer(mrOk);
     bool after = false;
@@ -176,12 +170,10 @@ void TestMessageDlg::guardShowsTheErrorAndGoesOn()
     QVERIFY(runGuarded([] {}));
 }
 
-void TestMessageDlg::guardedSlotStopsOnlyTheHandler()
-{
+void TestMessageDlg::guardedSlotStopsOnlyTheHandler() {
     struct Window : QObject {
         int steps = 0;
-        void handler()
-        {
+        void handler() {
             ++steps;
             throw std::logic_error("Table inexistante");
         }
@@ -198,14 +190,12 @@ void TestMessageDlg::guardedSlotStopsOnlyTheHandler()
     QCOMPARE(MessageSeam::last().text, QStringLiteral("Table inexistante"));
 }
 
-void TestMessageDlg::errorEscapingAnEventIsShown()
-{
+void TestMessageDlg::errorEscapingAnEventIsShown() {
     // A widget whose key handler throws, outside any guard of its own: the
     // application object shows the error and the event loop goes on.
     struct Throwing : QWidget {
         int keys = 0;
-        void keyPressEvent(QKeyEvent*) override
-        {
+        void keyPressEvent(QKeyEvent*) override {
             ++keys;
             throw std::runtime_error("Fichier verrouillé");
         }
@@ -223,8 +213,7 @@ void TestMessageDlg::errorEscapingAnEventIsShown()
 }
 
 // The program's own application object, so that its event guard is tested.
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     Application app(argc, argv);
     TestMessageDlg test;
     return QTest::qExec(&test, argc, argv);
