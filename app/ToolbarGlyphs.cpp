@@ -27,28 +27,29 @@ QPixmap paint(const Painter& draw)
     return pixmap;
 }
 
-// The drawn second state: the picture in flat grey with a white relief, the
-// way a disabled toolbar button shows its glyph.
+// The drawn second state: the picture's outline and dark strokes in grey
+// over a white relief, its light fills left out, the way a disabled toolbar
+// button shows its glyph.
 QPixmap disabledState(const QPixmap& normal)
 {
-    QImage mask = normal.toImage().convertToFormat(QImage::Format_ARGB32);
-    QImage grey(mask.size(), QImage::Format_ARGB32);
+    const QImage source = normal.toImage().convertToFormat(QImage::Format_ARGB32);
+    QImage grey(source.size(), QImage::Format_ARGB32);
     grey.fill(Qt::transparent);
-    QImage white = grey;
-    for (int y = 0; y < mask.height(); ++y) {
-        for (int x = 0; x < mask.width(); ++x) {
-            const int alpha = qAlpha(mask.pixel(x, y));
-            if (alpha == 0)
+    QImage relief = grey;
+    for (int y = 0; y < source.height(); ++y) {
+        for (int x = 0; x < source.width(); ++x) {
+            const QRgb pixel = source.pixel(x, y);
+            if (qAlpha(pixel) < 64 || qGray(pixel) > 170)
                 continue;
-            grey.setPixel(x, y, qRgba(128, 128, 128, alpha));
-            if (x + 1 < mask.width() && y + 1 < mask.height())
-                white.setPixel(x + 1, y + 1, qRgba(255, 255, 255, alpha));
+            grey.setPixel(x, y, qRgba(128, 128, 128, 255));
+            if (x + 1 < source.width() && y + 1 < source.height())
+                relief.setPixel(x + 1, y + 1, qRgba(255, 255, 255, 255));
         }
     }
     QPixmap result(normal.size());
     result.fill(Qt::transparent);
     QPainter p(&result);
-    p.drawImage(0, 0, white);
+    p.drawImage(0, 0, relief);
     p.drawImage(0, 0, grey);
     return result;
 }

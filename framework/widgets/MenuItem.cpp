@@ -30,8 +30,11 @@ MenuItem::~MenuItem() {
 
 void MenuItem::setCaption(const QString& caption) {
     caption_ = caption;
-    setText(caption);
-    setSeparator(caption == QStringLiteral("-"));
+    const bool separator = caption == QStringLiteral("-");
+    // A separator keeps "-" as its caption but shows no text: menu styles
+    // draw a separator's text beside its line.
+    setText(separator ? QString() : caption);
+    setSeparator(separator);
 }
 
 void MenuItem::setChecked(bool checked) {
