@@ -24,8 +24,8 @@ class DataAwareGrid::CellDelegate : public QStyledItemDelegate {
 public:
     explicit CellDelegate(DataAwareGrid* grid) : QStyledItemDelegate(grid), grid_(grid) {}
 
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
         QStyledItemDelegate::paint(painter, option, index);
         if (grid_->calcCellColors_) {
             if (dataset::Field* field = grid_->model_->fieldAt(index.column()))
@@ -38,8 +38,7 @@ private:
 };
 
 DataAwareGrid::DataAwareGrid(QWidget* parent, const QString& name)
-    : widgets::DataGrid(parent, name), model_(new dataset::TableModel(this))
-{
+    : widgets::DataGrid(parent, name), model_(new dataset::TableModel(this)) {
     setDataModel(model_);
     setItemDelegate(new CellDelegate(this));
     setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
@@ -58,10 +57,11 @@ DataAwareGrid::DataAwareGrid(QWidget* parent, const QString& name)
     titleFont.setPixelSize(11);
     titleFont.setItalic(true);
     horizontalHeader()->setFont(titleFont);
-    horizontalHeader()->setStyleSheet(QStringLiteral(
-        "QHeaderView::section { color: navy; background-color: palette(button);"
-        " font-family: Arial; font-size: 11px; font-style: italic; padding: 1px 3px;"
-        " border: none; border-right: 1px solid palette(mid); border-bottom: 1px solid palette(mid); }"));
+    horizontalHeader()->setStyleSheet(
+        QStringLiteral("QHeaderView::section { color: navy; background-color: palette(button);"
+                       " font-family: Arial; font-size: 11px; font-style: italic; padding: 1px 3px;"
+                       " border: none; border-right: 1px solid palette(mid); border-bottom: 1px "
+                       "solid palette(mid); }"));
     const int rowHeight = fontMetrics().height() + 4;
     verticalHeader()->setMinimumSectionSize(rowHeight);
     verticalHeader()->setDefaultSectionSize(rowHeight);
@@ -69,8 +69,8 @@ DataAwareGrid::DataAwareGrid(QWidget* parent, const QString& name)
     // An item view submits its model whenever the current row changes; here
     // the view itself posts the row it leaves (or drops it when untouched),
     // and a move that the view made must not post a row just begun.
-    QObject::disconnect(selectionModel(), SIGNAL(currentRowChanged(QModelIndex, QModelIndex)), model(),
-                        SLOT(submit()));
+    QObject::disconnect(selectionModel(), SIGNAL(currentRowChanged(QModelIndex, QModelIndex)),
+                        model(), SLOT(submit()));
     connect(model_, &dataset::TableModel::currentRowChanged, this, [this] { followViewRow(); });
     connect(model(), &QAbstractItemModel::modelReset, this, [this] {
         fitColumns();
@@ -79,39 +79,36 @@ DataAwareGrid::DataAwareGrid(QWidget* parent, const QString& name)
     connect(model(), &QAbstractItemModel::headerDataChanged, this, [this] { fitColumns(); });
 }
 
-void DataAwareGrid::setDataSource(dataset::DataSource* source)
-{
+void DataAwareGrid::setDataSource(dataset::DataSource* source) {
     model_->setDataSource(source);
     fitColumns();
     followViewRow();
 }
 
-int DataAwareGrid::columnPixels(int characters, const QString& title) const
-{
+int DataAwareGrid::columnPixels(int characters, const QString& title) const {
     const int digits = characters * fontMetrics().horizontalAdvance(QLatin1Char('0')) + 4;
     const int heading = QFontMetrics(horizontalHeader()->font()).horizontalAdvance(title) + 8;
     return std::max(digits, heading);
 }
 
-void DataAwareGrid::setFieldOrder(const QStringList& fieldNames)
-{
+void DataAwareGrid::setFieldOrder(const QStringList& fieldNames) {
     fieldOrder_ = fieldNames;
     arrangeColumns();
 }
 
-QString DataAwareGrid::fieldAtPosition(int position) const
-{
+QString DataAwareGrid::fieldAtPosition(int position) const {
     const int column = horizontalHeader()->logicalIndex(position);
-    return model_->headerData(column, Qt::Horizontal, dataset::TableModel::FieldNameRole).toString();
+    return model_->headerData(column, Qt::Horizontal, dataset::TableModel::FieldNameRole)
+        .toString();
 }
 
-void DataAwareGrid::arrangeColumns()
-{
+void DataAwareGrid::arrangeColumns() {
     QHeaderView* header = horizontalHeader();
     int target = 0;
     for (const QString& name : fieldOrder_) {
         for (int c = 0; c < model_->columnCount(); ++c) {
-            if (model_->headerData(c, Qt::Horizontal, dataset::TableModel::FieldNameRole).toString() != name)
+            if (model_->headerData(c, Qt::Horizontal, dataset::TableModel::FieldNameRole)
+                    .toString() != name)
                 continue;
             header->moveSection(header->visualIndex(c), target++);
             break;
@@ -119,24 +116,24 @@ void DataAwareGrid::arrangeColumns()
     }
 }
 
-void DataAwareGrid::fitColumns()
-{
+void DataAwareGrid::fitColumns() {
     arrangeColumns();
     for (int c = 0; c < model_->columnCount(); ++c) {
-        const QVariant width = model_->headerData(c, Qt::Horizontal, dataset::TableModel::DisplayWidthRole);
+        const QVariant width =
+            model_->headerData(c, Qt::Horizontal, dataset::TableModel::DisplayWidthRole);
         const QString title = model()->headerData(c, Qt::Horizontal).toString();
         setColumnWidth(c, columnPixels(width.toInt(), title));
     }
 }
 
 // Puts the grid's current cell on the view's current row, keeping the column.
-void DataAwareGrid::followViewRow()
-{
+void DataAwareGrid::followViewRow() {
     const int row = model_->currentRow();
     const int column = currentIndex().isValid() ? currentIndex().column() : 0;
     syncing_ = true;
     if (row >= 0 && row < model()->rowCount() && model()->columnCount() > 0) {
-        const QModelIndex target = model()->index(row, std::min(column, model()->columnCount() - 1));
+        const QModelIndex target =
+            model()->index(row, std::min(column, model()->columnCount() - 1));
         if (target != currentIndex())
             setCurrentIndex(target);
         selectRow(row);
@@ -146,8 +143,7 @@ void DataAwareGrid::followViewRow()
     syncing_ = false;
 }
 
-void DataAwareGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
-{
+void DataAwareGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
     widgets::DataGrid::currentChanged(current, previous);
     if (syncing_ || !current.isValid() || current.row() == model_->currentRow())
         return;
@@ -157,23 +153,20 @@ void DataAwareGrid::currentChanged(const QModelIndex& current, const QModelIndex
         followViewRow();
 }
 
-void DataAwareGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
-{
+void DataAwareGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
     // Finishing a cell never posts the row: only leaving the row does.
     if (hint == QAbstractItemDelegate::SubmitModelCache)
         hint = QAbstractItemDelegate::NoHint;
     widgets::DataGrid::closeEditor(editor, hint);
 }
 
-bool DataAwareGrid::editingRow() const
-{
+bool DataAwareGrid::editingRow() const {
     const dataset::DataSource* source = model_->dataSource();
     const dataset::DataSetState state = source ? source->State() : dataset::DataSetState::Inactive;
     return state == dataset::DataSetState::Edit || state == dataset::DataSetState::Insert;
 }
 
-void DataAwareGrid::keyPressEvent(QKeyEvent* event)
-{
+void DataAwareGrid::keyPressEvent(QKeyEvent* event) {
     if (state() != QAbstractItemView::EditingState) {
         switch (event->key()) {
         case Qt::Key_Delete:
@@ -201,8 +194,7 @@ void DataAwareGrid::keyPressEvent(QKeyEvent* event)
     widgets::DataGrid::keyPressEvent(event);
 }
 
-void DataAwareGrid::deleteCurrentRow()
-{
+void DataAwareGrid::deleteCurrentRow() {
     const int row = model_->currentRow();
     if (row < 0)
         return;
@@ -212,24 +204,21 @@ void DataAwareGrid::deleteCurrentRow()
     model_->removeRows(row, 1);
 }
 
-void DataAwareGrid::mouseDoubleClickEvent(QMouseEvent* event)
-{
+void DataAwareGrid::mouseDoubleClickEvent(QMouseEvent* event) {
     // A double-click is a command of the window (describing the row), not the
     // start of an edit.
     widgets::DataGrid::mouseDoubleClickEvent(event);
     emit dblClick();
 }
 
-void DataAwareGrid::dropUntouchedInsert()
-{
+void DataAwareGrid::dropUntouchedInsert() {
     const dataset::DataSource* source = model_->dataSource();
     const dataset::Table* table = source ? source->DataSet() : nullptr;
     if (table && table->State() == dataset::DataSetState::Insert && !table->Modified())
         model_->revert();
 }
 
-void DataAwareGrid::focusOutEvent(QFocusEvent* event)
-{
+void DataAwareGrid::focusOutEvent(QFocusEvent* event) {
     widgets::DataGrid::focusOutEvent(event);
     QWidget* next = QApplication::focusWidget();
     if (next && isAncestorOf(next))

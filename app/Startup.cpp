@@ -5,20 +5,17 @@
 
 #include <QApplication>
 
-void Startup::setApplicationTitle()
-{
+void Startup::setApplicationTitle() {
     QApplication::setApplicationName(lang::fixed::applicationTitle());
 }
 
-void Startup::createWindows()
-{
+void Startup::createWindows() {
     // The main window first: its creation prepares the data directory. The
     // code window, the description dialog, the about box and the report form
     // follow it here, hidden, in that order.
     f_Main = new Tf_Main();
 }
 
-void Startup::destroyWindows()
-{
+void Startup::destroyWindows() {
     delete f_Main;
 }

@@ -30,8 +30,7 @@ constexpr int kFieldsWidthWithoutDescription = 280;
 constexpr int kShownDescriptionWidth = 16;
 } // namespace
 
-Tf_Main::Tf_Main(QWidget* parent) : widgets::Form(parent, QStringLiteral("f_Main"))
-{
+Tf_Main::Tf_Main(QWidget* parent) : widgets::Form(parent, QStringLiteral("f_Main")) {
     resize(kDesignWidth, kDesignHeight);
     createMenu();
     createToolbar();
@@ -46,14 +45,12 @@ Tf_Main::Tf_Main(QWidget* parent) : widgets::Form(parent, QStringLiteral("f_Main
     widgets::runGuarded([this] { FormCreate(); });
 }
 
-Tf_Main::~Tf_Main()
-{
+Tf_Main::~Tf_Main() {
     if (f_Main == this)
         f_Main = nullptr;
 }
 
-void Tf_Main::connectHandlers()
-{
+void Tf_Main::connectHandlers() {
     using widgets::guarded;
     const auto onClick = [this](QObject* sender, void (Tf_Main::*handler)()) {
         if (auto* button = qobject_cast<widgets::SpeedButton*>(sender))
@@ -73,29 +70,27 @@ void Tf_Main::connectHandlers()
     onClick(itGenCode, &Tf_Main::itGenCodeClick);
     // The store routes dsDico's data changes to its own handler (see
     // dsDicoDataChange), so the window does not connect them a second time.
-    connect(dsChamps, &dataset::DataSource::stateChanged, this, guarded(this, &Tf_Main::dsChampsStateChange));
+    connect(dsChamps, &dataset::DataSource::stateChanged, this,
+            guarded(this, &Tf_Main::dsChampsStateChange));
     grTables->setCalcCellColors([this](dataset::Field* field) { grTablesCalcCellColors(field); });
     grChamps->setCalcCellColors([this](dataset::Field* field) { grChampsCalcCellColors(field); });
 }
 
 // ---- Window events ----------------------------------------------------------------
 
-void Tf_Main::FormCreate()
-{
+void Tf_Main::FormCreate() {
     Store->PrepareDataDir();
     setCaption(lang::fixed::captionPrefix() + Store->DataDir());
 }
 
-void Tf_Main::FormShow()
-{
+void Tf_Main::FormShow() {
     move(0, 0);
     lang::SetGlobalLanguage(1);
     if (!Store->TablesViewOpen())
         UpdateCommands();
 }
 
-void Tf_Main::FormResize()
-{
+void Tf_Main::FormResize() {
     if (width() < kMinWidth)
         resize(kMinWidth, height());
     if (height() < kMinHeight)
@@ -106,8 +101,7 @@ void Tf_Main::FormResize()
 // Writes a row still being edited or inserted in either view, so that the
 // close query judges the dictionary by what is really in it; a new row left
 // untouched is dropped.
-void Tf_Main::postPendingRows()
-{
+void Tf_Main::postPendingRows() {
     for (dataset::Table* view : {taChamps, taDico}) {
         const dataset::DataSetState state = view->State();
         if (state != dataset::DataSetState::Edit && state != dataset::DataSetState::Insert)
@@ -119,8 +113,7 @@ void Tf_Main::postPendingRows()
     }
 }
 
-void Tf_Main::FormCloseQuery(bool& CanClose)
-{
+void Tf_Main::FormCloseQuery(bool& CanClose) {
     if (!Store->TablesViewOpen())
         return;
     // Stays open when a pending row cannot be written: the error is shown.
@@ -132,7 +125,8 @@ void Tf_Main::FormCloseQuery(bool& CanClose)
         CanClose = true;
         return;
     }
-    const QString question = lang::Messages::text(lang::Msg::CancelCreationQuestion, ML->ActiveLanguage());
+    const QString question =
+        lang::Messages::text(lang::Msg::CancelCreationQuestion, ML->ActiveLanguage());
     if (widgets::MessageDlg(question, widgets::mtConfirmation, widgets::mbYesNo) != widgets::mrYes)
         return;
     Store->DiscardDico();
@@ -141,8 +135,7 @@ void Tf_Main::FormCloseQuery(bool& CanClose)
 
 // ---- Commands ---------------------------------------------------------------------
 
-void Tf_Main::UpdateCommands()
-{
+void Tf_Main::UpdateCommands() {
     const store::DicoState state = Store->State();
     const bool open = state != store::DicoState::NoDictionary;
     const bool filled = state == store::DicoState::Filled;
@@ -168,8 +161,7 @@ void Tf_Main::UpdateCommands()
     showGrids(open);
 }
 
-void Tf_Main::showGrids(bool shown)
-{
+void Tf_Main::showGrids(bool shown) {
     widgets::setAlign(grTables, widgets::Align::None);
     widgets::setAlign(grChamps, widgets::Align::None);
     grTables->setVisible(shown);
@@ -180,13 +172,11 @@ void Tf_Main::showGrids(bool shown)
     widgets::setAlign(grChamps, widgets::Align::Client);
 }
 
-void Tf_Main::itQuitterClick()
-{
+void Tf_Main::itQuitterClick() {
     close();
 }
 
-void Tf_Main::itUseDescrClick()
-{
+void Tf_Main::itUseDescrClick() {
     const bool shown = !itUseDescr->isChecked();
     itUseDescr->setChecked(shown);
     if (!taDico->Active() || !taChamps->Active())
@@ -197,40 +187,34 @@ void Tf_Main::itUseDescrClick()
         description->setDisplayWidth(kShownDescriptionWidth);
 }
 
-void Tf_Main::itGenCodeClick()
-{
+void Tf_Main::itGenCodeClick() {
     itGenCode->setChecked(!itGenCode->isChecked());
 }
 
-bool Tf_Main::codeGenerationOn() const
-{
+bool Tf_Main::codeGenerationOn() const {
     return itGenCode->isChecked();
 }
 
 // ---- Data events ------------------------------------------------------------------
 
-void Tf_Main::dsDicoDataChange()
-{
+void Tf_Main::dsDicoDataChange() {
     Store->dsDicoDataChange();
 }
 
-void Tf_Main::dsChampsStateChange()
-{
+void Tf_Main::dsChampsStateChange() {
     grChamps->setVisible(taDico->Active());
 }
 
 // A grid paints only the fields it shows, so these narrow a grid only if a
 // hidden "Description" field ever reaches the painting.
-void Tf_Main::grTablesCalcCellColors(dataset::Field* field)
-{
+void Tf_Main::grTablesCalcCellColors(dataset::Field* field) {
     if (field->FieldName() == QLatin1String("Description") && !field->Visible())
         QMetaObject::invokeMethod(
             this, [this] { grTables->resize(kTablesWidthWithoutDescription, grTables->height()); },
             Qt::QueuedConnection);
 }
 
-void Tf_Main::grChampsCalcCellColors(dataset::Field* field)
-{
+void Tf_Main::grChampsCalcCellColors(dataset::Field* field) {
     if (field->FieldName() == QLatin1String("Description") && !field->Visible())
         QMetaObject::invokeMethod(
             this, [this] { grChamps->resize(kFieldsWidthWithoutDescription, grChamps->height()); },
@@ -239,17 +223,14 @@ void Tf_Main::grChampsCalcCellColors(dataset::Field* field)
 
 // ---- Store host -------------------------------------------------------------------
 
-void Tf_Main::setCaption(const QString& caption)
-{
+void Tf_Main::setCaption(const QString& caption) {
     widgets::Form::setCaption(caption);
 }
 
-void Tf_Main::repaintNow()
-{
+void Tf_Main::repaintNow() {
     repaint();
 }
 
-QString Tf_Main::GetWord(const QString& key)
-{
+QString Tf_Main::GetWord(const QString& key) {
     return ML->GetWord(key);
 }

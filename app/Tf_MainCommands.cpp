@@ -23,11 +23,10 @@ namespace {
 
 // Keeps a program-wide dialog variable pointing at the dialog while its
 // command runs; the dialog never outlives the command.
-template <class Dialog>
-class CommandDialog {
+template <class Dialog> class CommandDialog {
 public:
-    explicit CommandDialog(Dialog*& variable) : variable_(variable), dialog_(std::make_unique<Dialog>())
-    {
+    explicit CommandDialog(Dialog*& variable)
+        : variable_(variable), dialog_(std::make_unique<Dialog>()) {
         variable_ = dialog_.get();
     }
     ~CommandDialog() { variable_ = nullptr; }
@@ -40,25 +39,22 @@ private:
     std::unique_ptr<Dialog> dialog_;
 };
 
-QString text(lang::Msg message, const lang::TMultiLang* wordTable)
-{
+QString text(lang::Msg message, const lang::TMultiLang* wordTable) {
     return lang::Messages::text(message, wordTable->ActiveLanguage());
 }
 
-void warn(const QString& message)
-{
+void warn(const QString& message) {
     widgets::MessageDlg(message, widgets::mtWarning, widgets::mbOK);
 }
 
-bool ask(const QString& question)
-{
-    return widgets::MessageDlg(question, widgets::mtConfirmation, widgets::mbYesNo) == widgets::mrYes;
+bool ask(const QString& question) {
+    return widgets::MessageDlg(question, widgets::mtConfirmation, widgets::mbYesNo) ==
+           widgets::mrYes;
 }
 
 // Whether the file a new dictionary would be made as is already there;
 // letter case does not count, so that two dictionaries never differ by case.
-bool dictionaryFileExists(const QString& dataDir, const QString& name)
-{
+bool dictionaryFileExists(const QString& dataDir, const QString& name) {
     const QString fileName = store::DicoFileName(name);
     const QStringList present = QDir(dataDir).entryList(QDir::Files | QDir::Hidden);
     for (const QString& entry : present) {
@@ -70,8 +66,7 @@ bool dictionaryFileExists(const QString& dataDir, const QString& name)
 
 } // namespace
 
-void Tf_Main::spNouveauClick()
-{
+void Tf_Main::spNouveauClick() {
     CommandDialog<Tf_ajmsdico> dialog(f_ajmsdico);
     dialog->chNomDico->clear();
     if (dialog->showModal() != widgets::mrOk)
@@ -93,13 +88,12 @@ void Tf_Main::spNouveauClick()
 // Creates the dictionary `name`. Until the new dictionary receives its first
 // table the caption says it is not saved yet. A creation that fails (refused,
 // or an engine error) leaves the caption and the open dictionary as they were.
-void Tf_Main::createDictionary(const QString& name)
-{
+void Tf_Main::createDictionary(const QString& name) {
     const QString oldCaption = caption();
     const bool hadDictionary = Store->TablesViewOpen();
     const QString oldPath = Store->NomDico();
-    setCaption(lang::fixed::captionPrefix() + Store->DataDir() + QLatin1Char('/') + name
-               + lang::fixed::notSavedSuffix());
+    setCaption(lang::fixed::captionPrefix() + Store->DataDir() + QLatin1Char('/') + name +
+               lang::fixed::notSavedSuffix());
     bool created = false;
     try {
         created = Store->CreateDico(name);
@@ -122,8 +116,7 @@ void Tf_Main::createDictionary(const QString& name)
     UpdateCommands();
 }
 
-void Tf_Main::spOuvrirClick()
-{
+void Tf_Main::spOuvrirClick() {
     CommandDialog<Tf_SelDico> dialog(f_SelDico);
     dialog->fiDico->setDirectory(Store->DataDir());
     dialog->setCaption(text(lang::Msg::OpenDicoCaption, dialog->ML));
@@ -142,8 +135,7 @@ void Tf_Main::spOuvrirClick()
 
 // A file that is not a dictionary leaves no dictionary open: the window says
 // so instead of offering commands that would act on nothing.
-void Tf_Main::openFailed()
-{
+void Tf_Main::openFailed() {
     taChamps->Close();
     taDico->Close();
     // Preparing the data directory again is how the store forgets the
@@ -153,8 +145,7 @@ void Tf_Main::openFailed()
     UpdateCommands();
 }
 
-void Tf_Main::spSupprimerClick()
-{
+void Tf_Main::spSupprimerClick() {
     CommandDialog<Tf_SelDico> dialog(f_SelDico);
     dialog->fiDico->setDirectory(Store->DataDir());
     if (dialog->showModal() != widgets::mrOk)

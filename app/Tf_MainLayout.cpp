@@ -30,8 +30,8 @@ constexpr int kTablesGridWidth = 339;
 constexpr int kSplitterWidth = 3;
 constexpr int kStatusBarHeight = 16;
 
-SpeedButton* toolButton(widgets::Panel* bar, const char* name, int left, const QIcon& glyph, bool enabled)
-{
+SpeedButton* toolButton(widgets::Panel* bar, const char* name, int left, const QIcon& glyph,
+                        bool enabled) {
     auto* button = new SpeedButton(bar, QLatin1String(name));
     button->setGeometry(left, kButtonTop, kButtonSize, kButtonSize);
     button->setIconSize(QSize(ToolbarGlyphs::Size, ToolbarGlyphs::Size));
@@ -40,15 +40,13 @@ SpeedButton* toolButton(widgets::Panel* bar, const char* name, int left, const Q
     return button;
 }
 
-MenuItem* item(QObject* parent, const char* name, const char* caption)
-{
+MenuItem* item(QObject* parent, const char* name, const char* caption) {
     return new MenuItem(parent, QLatin1String(name), QString::fromUtf8(caption));
 }
 
 } // namespace
 
-void Tf_Main::createToolbar()
-{
+void Tf_Main::createToolbar() {
     paHaut = new widgets::Panel(this, QStringLiteral("paHaut"));
     paHaut->resize(width(), kToolbarHeight);
     widgets::setAlign(paHaut, Align::Top);
@@ -71,8 +69,7 @@ void Tf_Main::createToolbar()
     spQuitter = toolButton(paHaut, "spQuitter", 0, ToolbarGlyphs::quit(), true);
 }
 
-void Tf_Main::createMenu()
-{
+void Tf_Main::createMenu() {
     mnuPrinc = new widgets::MainMenu(this, QStringLiteral("mnuPrinc"));
 
     mnDico = item(mnuPrinc, "mnDico", "&Dictionnaire");
@@ -104,8 +101,7 @@ void Tf_Main::createMenu()
     setMenuBar(mnuPrinc);
 }
 
-void Tf_Main::createGrids()
-{
+void Tf_Main::createGrids() {
     // Creation order matters for the docking: the tables grid comes before
     // the splitter, so that, docked left, the splitter always lies right of it.
     grTables = new DataAwareGrid(this, QStringLiteral("grTables"));
@@ -120,16 +116,15 @@ void Tf_Main::createGrids()
     grChamps = new DataAwareGrid(this, QStringLiteral("grChamps"));
     grChamps->setKeyboardEditing(true);
     // The description, when shown, comes after the field's size.
-    grChamps->setFieldOrder({QStringLiteral("Champ"), QStringLiteral("Type"), QStringLiteral("Longueur"),
-                             QStringLiteral("Description")});
+    grChamps->setFieldOrder({QStringLiteral("Champ"), QStringLiteral("Type"),
+                             QStringLiteral("Longueur"), QStringLiteral("Description")});
     grChamps->setVisible(false);
 
     StatusBar1 = new widgets::StatusBar(this, QStringLiteral("StatusBar1"));
     StatusBar1->resize(width(), kStatusBarHeight);
 }
 
-void Tf_Main::adoptStoreComponents()
-{
+void Tf_Main::adoptStoreComponents() {
     dbDico = &Store->dbDico();
     taDico = &Store->taDico();
     dsDico = &Store->dsDico();

@@ -9,11 +9,10 @@
 
 Tf_SelDico* f_SelDico = nullptr;
 
-Tf_SelDico::Tf_SelDico(QWidget* parent) : widgets::Form(parent, QStringLiteral("f_SelDico"))
-{
+Tf_SelDico::Tf_SelDico(QWidget* parent) : widgets::Form(parent, QStringLiteral("f_SelDico")) {
     // Fixed border, no buttons in the title bar: the dialog closes by its own.
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
-                   | Qt::WindowTitleHint);
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                   Qt::WindowTitleHint);
     widgets::setPixelFont(this, QStringLiteral("MS Sans Serif"), 11);
 
     fiDico = new widgets::FileListBox(this, QStringLiteral("fiDico"));
@@ -35,17 +34,16 @@ Tf_SelDico::Tf_SelDico(QWidget* parent) : widgets::Form(parent, QStringLiteral("
     setClientSize(235, 167);
     setFixedSize(size());
 
-    connect(fiDico, &QListWidget::itemDoubleClicked, this, widgets::guarded(this, &Tf_SelDico::fiDicoDblClick));
+    connect(fiDico, &QListWidget::itemDoubleClicked, this,
+            widgets::guarded(this, &Tf_SelDico::fiDicoDblClick));
     finishLoading();
 }
 
-Tf_SelDico::~Tf_SelDico()
-{
+Tf_SelDico::~Tf_SelDico() {
     if (f_SelDico == this)
         f_SelDico = nullptr;
 }
 
-void Tf_SelDico::fiDicoDblClick()
-{
+void Tf_SelDico::fiDicoDblClick() {
     biOK->click();
 }

@@ -11,15 +11,15 @@
 
 Tf_ajmsdico* f_ajmsdico = nullptr;
 
-Tf_ajmsdico::Tf_ajmsdico(QWidget* parent) : widgets::Form(parent, QStringLiteral("f_ajmsdico"))
-{
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
-                   | Qt::WindowCloseButtonHint);
+Tf_ajmsdico::Tf_ajmsdico(QWidget* parent) : widgets::Form(parent, QStringLiteral("f_ajmsdico")) {
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
 
     Bevel1 = new widgets::Bevel(this, QStringLiteral("Bevel1"));
     Bevel1->setGeometry(5, 10, 236, 56);
 
-    etNomDico = new widgets::Label(this, QStringLiteral("etNomDico"), QStringLiteral("Dictionnaire:"));
+    etNomDico =
+        new widgets::Label(this, QStringLiteral("etNomDico"), QStringLiteral("Dictionnaire:"));
     widgets::setPixelFont(etNomDico, QStringLiteral("Arial"), 12);
     widgets::setTextColor(etNomDico, QColor(0, 0, 128));
     etNomDico->move(40, 30);
@@ -44,36 +44,32 @@ Tf_ajmsdico::Tf_ajmsdico(QWidget* parent) : widgets::Form(parent, QStringLiteral
     setClientSize(337, 79);
     setFixedSize(size());
 
-    connect(chNomDico, &QLineEdit::textChanged, this, widgets::guarded(this, &Tf_ajmsdico::chNomDicoChange));
+    connect(chNomDico, &QLineEdit::textChanged, this,
+            widgets::guarded(this, &Tf_ajmsdico::chNomDicoChange));
     connect(biOK, &QPushButton::clicked, this, widgets::guarded(this, &Tf_ajmsdico::biOKClick));
     finishLoading();
 }
 
-Tf_ajmsdico::~Tf_ajmsdico()
-{
+Tf_ajmsdico::~Tf_ajmsdico() {
     if (f_ajmsdico == this)
         f_ajmsdico = nullptr;
 }
 
-void Tf_ajmsdico::FormShow()
-{
+void Tf_ajmsdico::FormShow() {
     centreOnScreen();
     chNomDico->clear();
     chNomDico->setFocus();
     chNomDicoChange();
 }
 
-void Tf_ajmsdico::FormActivate()
-{
+void Tf_ajmsdico::FormActivate() {
     chNomDicoChange();
 }
 
-void Tf_ajmsdico::chNomDicoChange()
-{
+void Tf_ajmsdico::chNomDicoChange() {
     biOK->setEnabled(!chNomDico->text().isEmpty());
 }
 
-void Tf_ajmsdico::biOKClick()
-{
+void Tf_ajmsdico::biOKClick() {
     // Nothing beyond the button's own closing: the command reads the text.
 }

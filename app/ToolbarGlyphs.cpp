@@ -17,8 +17,7 @@ const QColor kRemove(200, 40, 40);
 const QColor kShow(40, 90, 190);
 const QColor kFolder(235, 190, 70);
 
-QPixmap paint(const Painter& draw)
-{
+QPixmap paint(const Painter& draw) {
     QPixmap pixmap(ToolbarGlyphs::Size, ToolbarGlyphs::Size);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
@@ -30,8 +29,7 @@ QPixmap paint(const Painter& draw)
 // The drawn second state: the picture's outline and dark strokes in grey
 // over a white relief, its light fills left out, the way a disabled toolbar
 // button shows its glyph.
-QPixmap disabledState(const QPixmap& normal)
-{
+QPixmap disabledState(const QPixmap& normal) {
     const QImage source = normal.toImage().convertToFormat(QImage::Format_ARGB32);
     QImage grey(source.size(), QImage::Format_ARGB32);
     grey.fill(Qt::transparent);
@@ -54,21 +52,18 @@ QPixmap disabledState(const QPixmap& normal)
     return result;
 }
 
-QIcon oneState(const Painter& draw)
-{
+QIcon oneState(const Painter& draw) {
     return QIcon(paint(draw));
 }
 
-QIcon twoStates(const Painter& draw)
-{
+QIcon twoStates(const Painter& draw) {
     const QPixmap normal = paint(draw);
     QIcon icon(normal);
     icon.addPixmap(disabledState(normal), QIcon::Disabled);
     return icon;
 }
 
-void page(QPainter& p, const QRectF& r)
-{
+void page(QPainter& p, const QRectF& r) {
     const qreal fold = 5;
     QPainterPath path;
     path.moveTo(r.left(), r.top());
@@ -88,8 +83,7 @@ void page(QPainter& p, const QRectF& r)
     p.drawPath(corner);
 }
 
-void grid(QPainter& p, const QRectF& r)
-{
+void grid(QPainter& p, const QRectF& r) {
     p.setPen(QPen(kOutline, 1));
     p.setBrush(kPaper);
     p.drawRect(r);
@@ -101,8 +95,7 @@ void grid(QPainter& p, const QRectF& r)
 }
 
 // A round badge with a plus or a minus, bottom right.
-void badge(QPainter& p, const QColor& colour, bool plus)
-{
+void badge(QPainter& p, const QColor& colour, bool plus) {
     const QRectF disc(11, 11, 8.5, 8.5);
     p.setPen(QPen(colour.darker(140), 1));
     p.setBrush(colour);
@@ -116,8 +109,7 @@ void badge(QPainter& p, const QColor& colour, bool plus)
 
 } // namespace
 
-QIcon ToolbarGlyphs::newDictionary()
-{
+QIcon ToolbarGlyphs::newDictionary() {
     return twoStates([](QPainter& p) {
         page(p, QRectF(3.5, 1.5, 12, 16));
         p.setPen(QPen(QColor(230, 170, 0), 1.6));
@@ -129,8 +121,7 @@ QIcon ToolbarGlyphs::newDictionary()
     });
 }
 
-QIcon ToolbarGlyphs::openDictionary()
-{
+QIcon ToolbarGlyphs::openDictionary() {
     return oneState([](QPainter& p) {
         p.setPen(QPen(kOutline, 1));
         p.setBrush(kFolder.darker(115));
@@ -154,8 +145,7 @@ QIcon ToolbarGlyphs::openDictionary()
     });
 }
 
-QIcon ToolbarGlyphs::deleteDictionary()
-{
+QIcon ToolbarGlyphs::deleteDictionary() {
     return oneState([](QPainter& p) {
         page(p, QRectF(3.5, 1.5, 12, 16));
         p.setPen(QPen(kRemove, 2.2, Qt::SolidLine, Qt::RoundCap));
@@ -164,8 +154,7 @@ QIcon ToolbarGlyphs::deleteDictionary()
     });
 }
 
-QIcon ToolbarGlyphs::print()
-{
+QIcon ToolbarGlyphs::print() {
     return oneState([](QPainter& p) {
         p.setPen(QPen(kOutline, 1));
         p.setBrush(kPaper);
@@ -183,24 +172,21 @@ QIcon ToolbarGlyphs::print()
     });
 }
 
-QIcon ToolbarGlyphs::addTable()
-{
+QIcon ToolbarGlyphs::addTable() {
     return oneState([](QPainter& p) {
         grid(p, QRectF(1.5, 2.5, 14, 12));
         badge(p, kAdd, true);
     });
 }
 
-QIcon ToolbarGlyphs::deleteTable()
-{
+QIcon ToolbarGlyphs::deleteTable() {
     return oneState([](QPainter& p) {
         grid(p, QRectF(1.5, 2.5, 14, 12));
         badge(p, kRemove, false);
     });
 }
 
-QIcon ToolbarGlyphs::viewCode()
-{
+QIcon ToolbarGlyphs::viewCode() {
     return oneState([](QPainter& p) {
         page(p, QRectF(2.5, 1.5, 14, 17));
         // Two braces, drawn rather than typed so that no font is needed.
@@ -217,8 +203,7 @@ QIcon ToolbarGlyphs::viewCode()
     });
 }
 
-QIcon ToolbarGlyphs::deleteField()
-{
+QIcon ToolbarGlyphs::deleteField() {
     return oneState([](QPainter& p) {
         p.setPen(QPen(kOutline, 1));
         p.setBrush(kPaper);
@@ -228,8 +213,7 @@ QIcon ToolbarGlyphs::deleteField()
     });
 }
 
-QIcon ToolbarGlyphs::quit()
-{
+QIcon ToolbarGlyphs::quit() {
     return twoStates([](QPainter& p) {
         p.setPen(QPen(kOutline, 1));
         p.setBrush(QColor(150, 100, 60));

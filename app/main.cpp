@@ -4,8 +4,7 @@
 #include "app/Tf_Main.h"
 #include "framework/widgets/ErrorGuard.h"
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     widgets::Application application(argc, argv);
     Startup::setApplicationTitle();
     Startup::createWindows();

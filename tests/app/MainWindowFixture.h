@@ -6,9 +6,9 @@
 // strict mode (a box nobody expected fails the test).
 
 #include "app/DataAwareGrid.h"
+#include "app/Tf_Main.h"
 #include "app/Tf_SelDico.h"
 #include "app/Tf_ajmsdico.h"
-#include "app/Tf_Main.h"
 #include "framework/dataset/Field.h"
 #include "framework/dataset/Table.h"
 #include "framework/widgets/BitBtn.h"
@@ -35,8 +35,7 @@ class MainWindowFixture {
 public:
     // `shown`: the window is shown as at start-up (English, commands set);
     // otherwise it stays as created, before its first showing.
-    explicit MainWindowFixture(bool shown = true)
-    {
+    explicit MainWindowFixture(bool shown = true) {
         store::setAppDirOverride(dir.path());
         lang::SetGlobalLanguage(0); // a fresh run starts in French
         window = new Tf_Main();
@@ -44,8 +43,7 @@ public:
         if (shown)
             window->show();
     }
-    ~MainWindowFixture()
-    {
+    ~MainWindowFixture() {
         delete window;
         lang::SetGlobalLanguage(0);
         store::setAppDirOverride(QString());
@@ -61,23 +59,20 @@ public:
     QString lastMessage() const { return widgets::MessageSeam::last().text; }
 
     // ---- Dialog actions, queued before the command that shows the dialog ----
-    static void typeName(const QString& name)
-    {
+    static void typeName(const QString& name) {
         widgets::ModalSeam::push([name](widgets::Form& dialog) {
             QTest::keyClicks(dialog.component<widgets::Edit>(QStringLiteral("chNomDico")), name);
             dialog.component<widgets::BitBtn>(QStringLiteral("biOK"))->click();
         });
     }
-    static void cancelDialog()
-    {
+    static void cancelDialog() {
         widgets::ModalSeam::push([](widgets::Form& dialog) {
             dialog.component<widgets::BitBtn>(QStringLiteral("biAnnuler"))->click();
         });
     }
     // Selects `fileName` in the select-dictionary dialog and clicks OK; the
     // caption and list the dialog showed are kept for checks.
-    void pickFile(const QString& fileName)
-    {
+    void pickFile(const QString& fileName) {
         widgets::ModalSeam::push([this, fileName](widgets::Form& dialog) {
             auto* list = dialog.component<widgets::FileListBox>(QStringLiteral("fiDico"));
             seenCaption = dialog.caption();
@@ -88,41 +83,35 @@ public:
     }
 
     // ---- Commands as the user gives them ----------------------------------
-    void click(const char* buttonName)
-    {
+    void click(const char* buttonName) {
         auto* button = window->component<widgets::SpeedButton>(QLatin1String(buttonName));
         QVERIFY2(button && button->isEnabled(), buttonName);
         button->click();
     }
-    void trigger(const char* itemName)
-    {
+    void trigger(const char* itemName) {
         auto* item = window->component<widgets::MenuItem>(QLatin1String(itemName));
         QVERIFY2(item && item->isEnabled(), itemName);
         item->trigger();
     }
     // New with Yes to the question.
-    void newDictionary(const QString& name)
-    {
+    void newDictionary(const QString& name) {
         typeName(name);
         widgets::MessageSeam::pushAnswer(widgets::mrYes);
         click("spNouveau");
     }
-    void openDictionary(const QString& fileName)
-    {
+    void openDictionary(const QString& fileName) {
         pickFile(fileName);
         click("spOuvrir");
     }
     // An empty dictionary file in the data directory, made outside the window.
-    void makeDictionaryFile(const QString& fileName) const
-    {
+    void makeDictionaryFile(const QString& fileName) const {
         QDir().mkpath(dataDir());
         store::CreateDicoFile(dataFile(fileName));
     }
 
     // Writes the rows capture would write for one table through the tables
     // view: the table entry, then one field entry per field.
-    void addTable(const QString& table, const QStringList& fields)
-    {
+    void addTable(const QString& table, const QStringList& fields) {
         dataset::Table& view = *window->taDico;
         int number = nextNumber();
         appendRow(view, number++, table, QString(), true);
@@ -138,21 +127,20 @@ public:
     QStringList seenFiles;
 
 private:
-    int nextNumber() const
-    {
+    int nextNumber() const {
         dataset::Table& check = *window->taCheck;
         check.Close();
         check.setTableName(window->taDico->TableName());
         check.setIndexFieldNames(QStringLiteral("NoEnreg"));
         check.Open();
         check.Last();
-        const int number = check.IsEmpty() ? 1 : check.FieldByName(QStringLiteral("NoEnreg"))->AsInteger() + 1;
+        const int number =
+            check.IsEmpty() ? 1 : check.FieldByName(QStringLiteral("NoEnreg"))->AsInteger() + 1;
         check.Close();
         return number;
     }
-    static void appendRow(dataset::Table& view, int number, const QString& table, const QString& field,
-                          bool tableEntry)
-    {
+    static void appendRow(dataset::Table& view, int number, const QString& table,
+                          const QString& field, bool tableEntry) {
         view.Append();
         view.FieldByName(QStringLiteral("NoEnreg"))->setAsInteger(number);
         view.FieldByName(QStringLiteral("Table"))->setAsString(table);

@@ -12,15 +12,13 @@ using widgets::MessageSeam;
 namespace {
 
 // Makes the windows speak `language` from now on, as the word tables do.
-void useLanguage(int language)
-{
+void useLanguage(int language) {
     lang::SetGlobalLanguage(quint8(language));
 }
 
 // A Paradox table in the data directory that is not a dictionary (its fields
 // are not the dictionary's).
-void makeOtherTable(const QString& path)
-{
+void makeOtherTable(const QString& path) {
     dataset::Table table;
     table.setTableName(path);
     table.setTableType(dataset::TableType::Paradox);
@@ -55,16 +53,14 @@ private slots:
     void deleteAnotherDictionaryKeepsTheOpenOne();
 };
 
-void TestCommands::newAsksThenCreates_data()
-{
+void TestCommands::newAsksThenCreates_data() {
     QTest::addColumn<int>("language");
     QTest::addColumn<QString>("question");
     QTest::newRow("English") << 1 << "Create dictionary  ?stock ?";
     QTest::newRow("French") << 0 << "Créer le dictionnaire  ?stock ?";
 }
 
-void TestCommands::newAsksThenCreates()
-{
+void TestCommands::newAsksThenCreates() {
     QFETCH(int, language);
     QFETCH(QString, question);
     MainWindowFixture f;
@@ -75,29 +71,31 @@ void TestCommands::newAsksThenCreates()
     QCOMPARE(MessageSeam::last().buttons, widgets::mbYesNo);
     QCOMPARE(f.dataFiles().filter(QStringLiteral(".DB")), QStringList{QStringLiteral("stock.DB")});
     QCOMPARE(f.state(), store::DicoState::Empty);
-    QCOMPARE(f.window->caption(),
-             QStringLiteral("Korvanta - ") + f.dataDir() + QStringLiteral("/stock.db - Non enregistré"));
+    QCOMPARE(f.window->caption(), QStringLiteral("Korvanta - ") + f.dataDir() +
+                                      QStringLiteral("/stock.db - Non enregistré"));
     QCOMPARE(f.nomDico(), f.dataFile(QStringLiteral("stock.DB")));
     QVERIFY(!f.window->Store->FieldsViewTied());
     QVERIFY(!f_ajmsdico); // discarded after the command
 }
 
-void TestCommands::newRefusesAnExistingName_data()
-{
+void TestCommands::newRefusesAnExistingName_data() {
     QTest::addColumn<int>("language");
     QTest::addColumn<QString>("existing");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("warning");
     const QString en = QStringLiteral("This name is used by an existing dictionary !");
     const QString fr = QStringLiteral("Ce nom est utilisé par un dictionnaire existant !");
-    QTest::newRow("same name") << 1 << "stock.DB" << "stock" << en;
-    QTest::newRow("other letter case") << 1 << "STOCK.db" << "Stock" << en;
-    QTest::newRow("first eight letters") << 1 << "ABCDEFGH.DB" << "ABCDEFGHIJ" << en;
-    QTest::newRow("French") << 0 << "stock.DB" << "stock" << fr;
+    QTest::newRow("same name") << 1 << "stock.DB"
+                               << "stock" << en;
+    QTest::newRow("other letter case") << 1 << "STOCK.db"
+                                       << "Stock" << en;
+    QTest::newRow("first eight letters") << 1 << "ABCDEFGH.DB"
+                                         << "ABCDEFGHIJ" << en;
+    QTest::newRow("French") << 0 << "stock.DB"
+                            << "stock" << fr;
 }
 
-void TestCommands::newRefusesAnExistingName()
-{
+void TestCommands::newRefusesAnExistingName() {
     QFETCH(int, language);
     QFETCH(QString, existing);
     QFETCH(QString, name);
@@ -118,15 +116,13 @@ void TestCommands::newRefusesAnExistingName()
     QCOMPARE(f.state(), store::DicoState::NoDictionary);
 }
 
-void TestCommands::newChangesNothingWithoutYes_data()
-{
+void TestCommands::newChangesNothingWithoutYes_data() {
     QTest::addColumn<bool>("cancelDialog");
     QTest::newRow("dialog cancelled") << true;
     QTest::newRow("question answered no") << false;
 }
 
-void TestCommands::newChangesNothingWithoutYes()
-{
+void TestCommands::newChangesNothingWithoutYes() {
     QFETCH(bool, cancelDialog);
     MainWindowFixture f;
     f.makeDictionaryFile(QStringLiteral("paye.DB"));
@@ -150,8 +146,7 @@ void TestCommands::newChangesNothingWithoutYes()
 
 // A name the engine refuses as a file name fails inside the creation: only
 // the engine's message is shown, and caption and name are as before.
-void TestCommands::failedCreationRestoresTheCaption()
-{
+void TestCommands::failedCreationRestoresTheCaption() {
     MainWindowFixture f;
     const QString caption = f.window->caption();
     MainWindowFixture::typeName(QStringLiteral("a/b"));
@@ -167,8 +162,7 @@ void TestCommands::failedCreationRestoresTheCaption()
     QVERIFY(f.dataFiles().isEmpty());
 }
 
-void TestCommands::failedCreationReopensThePreviousDictionary()
-{
+void TestCommands::failedCreationReopensThePreviousDictionary() {
     MainWindowFixture f;
     f.makeDictionaryFile(QStringLiteral("paye.DB"));
     f.openDictionary(QStringLiteral("paye.DB"));
@@ -187,13 +181,12 @@ void TestCommands::failedCreationReopensThePreviousDictionary()
     QVERIFY(f.window->spImprimer->isEnabled());
 }
 
-void TestCommands::captionThroughNewFirstTableAndOpen()
-{
+void TestCommands::captionThroughNewFirstTableAndOpen() {
     MainWindowFixture f;
     QCOMPARE(f.window->caption(), QStringLiteral("Korvanta"));
     f.newDictionary(QStringLiteral("ABCDEFGHIJ"));
-    const QString unsaved =
-        QStringLiteral("Korvanta - ") + f.dataDir() + QStringLiteral("/ABCDEFGHIJ.db - Non enregistré");
+    const QString unsaved = QStringLiteral("Korvanta - ") + f.dataDir() +
+                            QStringLiteral("/ABCDEFGHIJ.db - Non enregistré");
     QCOMPARE(f.window->caption(), unsaved);
     QVERIFY(QFile::exists(f.dataFile(QStringLiteral("ABCDEFGH.DB"))));
 
@@ -208,13 +201,13 @@ void TestCommands::captionThroughNewFirstTableAndOpen()
 
     f.makeDictionaryFile(QStringLiteral("paye.DB"));
     f.openDictionary(QStringLiteral("paye.DB"));
-    QCOMPARE(f.window->caption(), QStringLiteral("Korvanta - ") + f.dataFile(QStringLiteral("paye.DB")));
+    QCOMPARE(f.window->caption(),
+             QStringLiteral("Korvanta - ") + f.dataFile(QStringLiteral("paye.DB")));
     QCOMPARE(f.state(), store::DicoState::Empty);
     QVERIFY(f.window->Store->FieldsViewTied());
 }
 
-void TestCommands::selectDialogListsDictionariesOnly()
-{
+void TestCommands::selectDialogListsDictionariesOnly() {
     MainWindowFixture f;
     for (const char* name : {"a.DB", "b.db", "c.Db"})
         f.makeDictionaryFile(QLatin1String(name));
@@ -232,8 +225,7 @@ void TestCommands::selectDialogListsDictionariesOnly()
     QVERIFY(!f_SelDico);
 }
 
-void TestCommands::selectDialogCaptions_data()
-{
+void TestCommands::selectDialogCaptions_data() {
     QTest::addColumn<int>("language");
     QTest::addColumn<bool>("open");
     QTest::addColumn<QString>("caption");
@@ -243,8 +235,7 @@ void TestCommands::selectDialogCaptions_data()
     QTest::newRow("delete, French") << 0 << false << "Sélectionner un dictionnaire";
 }
 
-void TestCommands::selectDialogCaptions()
-{
+void TestCommands::selectDialogCaptions() {
     QFETCH(int, language);
     QFETCH(bool, open);
     QFETCH(QString, caption);
@@ -264,8 +255,7 @@ void TestCommands::selectDialogCaptions()
     QVERIFY(QFile::exists(f.dataFile(QStringLiteral("paye.DB"))));
 }
 
-void TestCommands::openByDoubleClick()
-{
+void TestCommands::openByDoubleClick() {
     MainWindowFixture f;
     f.makeDictionaryFile(QStringLiteral("paye.DB"));
     widgets::ModalSeam::push([](widgets::Form& dialog) {
@@ -281,15 +271,13 @@ void TestCommands::openByDoubleClick()
     QCOMPARE(f.state(), store::DicoState::Empty);
 }
 
-void TestCommands::openOfANonDictionaryLeavesNoDictionary_data()
-{
+void TestCommands::openOfANonDictionaryLeavesNoDictionary_data() {
     QTest::addColumn<QString>("kind");
     QTest::newRow("not a table") << "junk";
     QTest::newRow("table without the dictionary's fields") << "other";
 }
 
-void TestCommands::openOfANonDictionaryLeavesNoDictionary()
-{
+void TestCommands::openOfANonDictionaryLeavesNoDictionary() {
     QFETCH(QString, kind);
     MainWindowFixture f;
     f.makeDictionaryFile(QStringLiteral("paye.DB"));
@@ -318,8 +306,7 @@ void TestCommands::openOfANonDictionaryLeavesNoDictionary()
     QCOMPARE(f.state(), store::DicoState::Filled);
 }
 
-void TestCommands::deleteAsksInTheDialogsLanguage_data()
-{
+void TestCommands::deleteAsksInTheDialogsLanguage_data() {
     QTest::addColumn<int>("language");
     QTest::addColumn<int>("answer");
     QTest::addColumn<QString>("question");
@@ -328,8 +315,7 @@ void TestCommands::deleteAsksInTheDialogsLanguage_data()
     QTest::newRow("French, yes") << 0 << int(widgets::mrYes) << "Supprimer le dictionnaire: ";
 }
 
-void TestCommands::deleteAsksInTheDialogsLanguage()
-{
+void TestCommands::deleteAsksInTheDialogsLanguage() {
     QFETCH(int, language);
     QFETCH(int, answer);
     QFETCH(QString, question);
@@ -346,8 +332,7 @@ void TestCommands::deleteAsksInTheDialogsLanguage()
     QVERIFY(!f_SelDico);
 }
 
-void TestCommands::deleteAnotherDictionaryKeepsTheOpenOne()
-{
+void TestCommands::deleteAnotherDictionaryKeepsTheOpenOne() {
     MainWindowFixture f;
     f.makeDictionaryFile(QStringLiteral("paye.DB"));
     f.makeDictionaryFile(QStringLiteral("stock.DB"));

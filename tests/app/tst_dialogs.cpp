@@ -21,14 +21,14 @@ private slots:
     void keysOfTheNameDialog();
 };
 
-void TestDialogs::nameDialogAsDesigned()
-{
+void TestDialogs::nameDialogAsDesigned() {
     MainWindowFixture f;
     widgets::ModalSeam::push([](widgets::Form& dialog) {
         QCOMPARE(dialog.caption(), QStringLiteral("Korvanta"));
         QCOMPARE(dialog.clientWidth(), 337);
         QCOMPARE(dialog.clientHeight(), 79);
-        QCOMPARE(dialog.component<widgets::Bevel>(QStringLiteral("Bevel1"))->geometry(), QRect(5, 10, 236, 56));
+        QCOMPARE(dialog.component<widgets::Bevel>(QStringLiteral("Bevel1"))->geometry(),
+                 QRect(5, 10, 236, 56));
         auto* label = dialog.component<widgets::Label>(QStringLiteral("etNomDico"));
         QCOMPARE(label->caption(), QStringLiteral("Dictionary:"));
         QCOMPARE(label->pos(), QPoint(40, 30));
@@ -47,8 +47,7 @@ void TestDialogs::nameDialogAsDesigned()
     f.click("spNouveau");
 }
 
-void TestDialogs::okFollowsTheText()
-{
+void TestDialogs::okFollowsTheText() {
     MainWindowFixture f;
     // A text left in the edit from an earlier use never shows again.
     widgets::ModalSeam::push([](widgets::Form& dialog) {
@@ -69,16 +68,14 @@ void TestDialogs::okFollowsTheText()
     QVERIFY(!f_ajmsdico);
 }
 
-void TestDialogs::keysOfTheNameDialog_data()
-{
+void TestDialogs::keysOfTheNameDialog_data() {
     QTest::addColumn<int>("key");
     QTest::addColumn<bool>("created");
     QTest::newRow("Enter gives OK") << int(Qt::Key_Return) << true;
     QTest::newRow("Escape cancels") << int(Qt::Key_Escape) << false;
 }
 
-void TestDialogs::keysOfTheNameDialog()
-{
+void TestDialogs::keysOfTheNameDialog() {
     QFETCH(int, key);
     QFETCH(bool, created);
     MainWindowFixture f;

@@ -13,16 +13,14 @@ using widgets::MessageSeam;
 namespace {
 
 // A second view on the dictionary file, to see what was really written.
-int rowsInFile(const MainWindowFixture& f)
-{
+int rowsInFile(const MainWindowFixture& f) {
     dataset::Table probe;
     probe.setTableName(f.nomDico());
     probe.Open();
     return probe.RecordCount();
 }
 
-QString descriptionInFile(const MainWindowFixture& f, int number)
-{
+QString descriptionInFile(const MainWindowFixture& f, int number) {
     dataset::Table probe;
     probe.setTableName(f.nomDico());
     probe.Open();
@@ -35,8 +33,7 @@ QString descriptionInFile(const MainWindowFixture& f, int number)
 
 // A dictionary opened by path with two tables: CLIENTS (1: NOM 2, VILLE 3)
 // and ARTICLES (4: CODE 5).
-void openTwoTables(MainWindowFixture& f)
-{
+void openTwoTables(MainWindowFixture& f) {
     f.makeDictionaryFile(QStringLiteral("paye.DB"));
     f.openDictionary(QStringLiteral("paye.DB"));
     f.addTable(QStringLiteral("CLIENTS"), {QStringLiteral("NOM"), QStringLiteral("VILLE")});
@@ -58,8 +55,7 @@ private slots:
     void tablesGridHasNoKeyboardDelete();
 };
 
-void TestGrid::editIsPostedWhenTheRowIsLeft()
-{
+void TestGrid::editIsPostedWhenTheRowIsLeft() {
     MainWindowFixture f;
     openTwoTables(f);
     DataAwareGrid* grid = f.window->grTables;
@@ -78,11 +74,11 @@ void TestGrid::editIsPostedWhenTheRowIsLeft()
     QTest::keyClick(grid, Qt::Key_Down);
     QCOMPARE(f.window->taDico->State(), dataset::DataSetState::Browse);
     QCOMPARE(descriptionInFile(f, 1), QStringLiteral("Nos clients"));
-    QCOMPARE(f.window->taDico->FieldByName(QStringLiteral("Table"))->AsString(), QStringLiteral("ARTICLES"));
+    QCOMPARE(f.window->taDico->FieldByName(QStringLiteral("Table"))->AsString(),
+             QStringLiteral("ARTICLES"));
 }
 
-void TestGrid::escapeDropsTheEdit()
-{
+void TestGrid::escapeDropsTheEdit() {
     MainWindowFixture f;
     openTwoTables(f);
     DataAwareGrid* grid = f.window->grTables;
@@ -100,8 +96,7 @@ void TestGrid::escapeDropsTheEdit()
     QCOMPARE(descriptionInFile(f, 1), QString());
 }
 
-void TestGrid::insertKeyAndUntouchedRow()
-{
+void TestGrid::insertKeyAndUntouchedRow() {
     MainWindowFixture f;
     openTwoTables(f);
     DataAwareGrid* grid = f.window->grChamps;
@@ -117,16 +112,14 @@ void TestGrid::insertKeyAndUntouchedRow()
     QCOMPARE(rowsInFile(f), rows);
 }
 
-void TestGrid::deleteKeyAsksFirst_data()
-{
+void TestGrid::deleteKeyAsksFirst_data() {
     QTest::addColumn<int>("answer");
     QTest::addColumn<int>("removed");
     QTest::newRow("confirmed") << int(widgets::mrOk) << 1;
     QTest::newRow("cancelled") << int(widgets::mrCancel) << 0;
 }
 
-void TestGrid::deleteKeyAsksFirst()
-{
+void TestGrid::deleteKeyAsksFirst() {
     QFETCH(int, answer);
     QFETCH(int, removed);
     MainWindowFixture f;
@@ -140,8 +133,7 @@ void TestGrid::deleteKeyAsksFirst()
     QCOMPARE(rowsInFile(f), rows - removed);
 }
 
-void TestGrid::tablesGridHasNoKeyboardDelete()
-{
+void TestGrid::tablesGridHasNoKeyboardDelete() {
     MainWindowFixture f;
     openTwoTables(f);
     const int rows = rowsInFile(f);

@@ -37,8 +37,7 @@ const Command kCommands[] = {
     {"spQuitter", "itQuitter", true, true, true},
 };
 
-void checkCommands(Tf_Main* window, int state)
-{
+void checkCommands(Tf_Main* window, int state) {
     for (const Command& c : kCommands) {
         const bool expected = state == 0 ? c.none : state == 1 ? c.empty : c.filled;
         if (c.button) {
@@ -55,8 +54,7 @@ void checkCommands(Tf_Main* window, int state)
 }
 
 // Column titles as the user sees them, left to right.
-QStringList columnTitles(DataAwareGrid* grid)
-{
+QStringList columnTitles(DataAwareGrid* grid) {
     QStringList titles;
     for (int v = 0; v < grid->model()->columnCount(); ++v) {
         const int c = grid->horizontalHeader()->logicalIndex(v);
@@ -86,15 +84,15 @@ private slots:
     void closeQueryRefusedPostKeepsTheWindow();
 };
 
-void TestMainWindow::designBeforeTheFirstShowing()
-{
+void TestMainWindow::designBeforeTheFirstShowing() {
     MainWindowFixture f(false);
     Tf_Main* w = f.window;
     QCOMPARE(w->caption(), QStringLiteral("Korvanta - ") + f.dataDir());
     QVERIFY(QDir(f.dataDir()).exists());
     QCOMPARE(w->size(), QSize(652, 456));
     // Enabled at design: only the code toggle, the hidden field button and Quit.
-    for (const char* name : {"spNouveau", "spOuvrir", "spSupprimer", "spImprimer", "spAjTable", "spSupTable"})
+    for (const char* name :
+         {"spNouveau", "spOuvrir", "spSupprimer", "spImprimer", "spAjTable", "spSupTable"})
         QVERIFY2(!w->component<widgets::SpeedButton>(QLatin1String(name))->isEnabled(), name);
     QVERIFY(w->spVisuCode->isEnabled());
     QVERIFY(w->spQuitter->isEnabled());
@@ -113,8 +111,7 @@ void TestMainWindow::designBeforeTheFirstShowing()
     QCOMPARE(w->RxSplitter1->width(), 3);
 }
 
-void TestMainWindow::toolbarButtons_data()
-{
+void TestMainWindow::toolbarButtons_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("left");
     QTest::addColumn<QString>("hint");
@@ -130,8 +127,7 @@ void TestMainWindow::toolbarButtons_data()
     QTest::newRow("quit") << "spQuitter" << 652 - 27 - 2 << "Quit the program" << 0;
 }
 
-void TestMainWindow::toolbarButtons()
-{
+void TestMainWindow::toolbarButtons() {
     QFETCH(QString, name);
     QFETCH(int, left);
     QFETCH(QString, hint);
@@ -147,8 +143,7 @@ void TestMainWindow::toolbarButtons()
     QVERIFY(!button->icon().isNull());
 }
 
-void TestMainWindow::startUpSwitchesToEnglish()
-{
+void TestMainWindow::startUpSwitchesToEnglish() {
     SeamGuard seams;
     QTemporaryDir dir;
     store::setAppDirOverride(dir.path());
@@ -167,9 +162,11 @@ void TestMainWindow::startUpSwitchesToEnglish()
     QCOMPARE(f_Main->itUseDescr->caption(), QStringLiteral("&See descriptions"));
     QCOMPARE(f_Main->mnChamps->caption(), QStringLiteral("&Fields"));
     QVERIFY(f_Main->N3->isSeparator());
-    QCOMPARE(f_Main->taChamps->FieldByName(QStringLiteral("Longueur"))->DisplayLabel(), QStringLiteral("Size"));
+    QCOMPARE(f_Main->taChamps->FieldByName(QStringLiteral("Longueur"))->DisplayLabel(),
+             QStringLiteral("Size"));
     // An empty English label shows the field's name.
-    QCOMPARE(f_Main->taDico->FieldByName(QStringLiteral("NoEnreg"))->DisplayLabel(), QStringLiteral("NoEnreg"));
+    QCOMPARE(f_Main->taDico->FieldByName(QStringLiteral("NoEnreg"))->DisplayLabel(),
+             QStringLiteral("NoEnreg"));
     checkCommands(f_Main, 0);
     Startup::destroyWindows();
     QVERIFY(!f_Main);
@@ -177,8 +174,7 @@ void TestMainWindow::startUpSwitchesToEnglish()
     store::setAppDirOverride(QString());
 }
 
-void TestMainWindow::commandStatesFollowTheDictionary()
-{
+void TestMainWindow::commandStatesFollowTheDictionary() {
     MainWindowFixture f;
     checkCommands(f.window, 0);
 
@@ -201,8 +197,7 @@ void TestMainWindow::commandStatesFollowTheDictionary()
     checkCommands(f.window, 0);
 }
 
-void TestMainWindow::gridsShowTheOpenDictionary()
-{
+void TestMainWindow::gridsShowTheOpenDictionary() {
     MainWindowFixture f;
     f.makeDictionaryFile(QStringLiteral("paye.DB"));
     f.openDictionary(QStringLiteral("paye.DB"));
@@ -228,14 +223,15 @@ void TestMainWindow::gridsShowTheOpenDictionary()
     QCOMPARE(w->grChamps->model()->rowCount(), 2);
     QCOMPARE(w->grChamps->model()->index(1, 0).data().toString(), QStringLiteral("VILLE"));
     const QModelIndex articles = w->grTables->model()->index(1, 0);
-    QTest::mouseClick(w->grTables->viewport(), Qt::LeftButton, {}, w->grTables->visualRect(articles).center());
-    QCOMPARE(w->taDico->FieldByName(QStringLiteral("Table"))->AsString(), QStringLiteral("ARTICLES"));
+    QTest::mouseClick(w->grTables->viewport(), Qt::LeftButton, {},
+                      w->grTables->visualRect(articles).center());
+    QCOMPARE(w->taDico->FieldByName(QStringLiteral("Table"))->AsString(),
+             QStringLiteral("ARTICLES"));
     QCOMPARE(w->grChamps->model()->rowCount(), 1);
     QCOMPARE(w->grChamps->model()->index(0, 0).data().toString(), QStringLiteral("CODE"));
 }
 
-void TestMainWindow::resizeKeepsTheMinimum_data()
-{
+void TestMainWindow::resizeKeepsTheMinimum_data() {
     QTest::addColumn<QSize>("requested");
     QTest::addColumn<QSize>("result");
     QTest::newRow("both too small") << QSize(300, 200) << QSize(434, 456);
@@ -244,8 +240,7 @@ void TestMainWindow::resizeKeepsTheMinimum_data()
     QTest::newRow("large") << QSize(900, 700) << QSize(900, 700);
 }
 
-void TestMainWindow::resizeKeepsTheMinimum()
-{
+void TestMainWindow::resizeKeepsTheMinimum() {
     QFETCH(QSize, requested);
     QFETCH(QSize, result);
     MainWindowFixture f;
@@ -255,8 +250,7 @@ void TestMainWindow::resizeKeepsTheMinimum()
     QCOMPARE(f.window->spQuitter->geometry().right(), result.width() - 1 - 2);
 }
 
-void TestMainWindow::generateCodeIsCheckedAgainAtEveryRefresh()
-{
+void TestMainWindow::generateCodeIsCheckedAgainAtEveryRefresh() {
     MainWindowFixture f;
     f.makeDictionaryFile(QStringLiteral("paye.DB"));
     f.trigger("itGenCode");
@@ -270,8 +264,7 @@ void TestMainWindow::generateCodeIsCheckedAgainAtEveryRefresh()
     QVERIFY(f.window->codeGenerationOn());
 }
 
-void TestMainWindow::seeDescriptionsWithAndWithoutDictionary()
-{
+void TestMainWindow::seeDescriptionsWithAndWithoutDictionary() {
     MainWindowFixture f;
     dataset::Field* description = f.window->taChamps->FieldByName(QStringLiteral("Description"));
     // No dictionary: only the check mark changes.
@@ -287,14 +280,14 @@ void TestMainWindow::seeDescriptionsWithAndWithoutDictionary()
     f.trigger("itUseDescr");
     QVERIFY(description->Visible());
     QCOMPARE(description->DisplayWidth(), 16);
-    QCOMPARE(columnTitles(f.window->grChamps), (QStringList{"Field", "Type", "Size", "Description"}));
+    QCOMPARE(columnTitles(f.window->grChamps),
+             (QStringList{"Field", "Type", "Size", "Description"}));
     f.trigger("itUseDescr");
     QVERIFY(!description->Visible());
     QCOMPARE(columnTitles(f.window->grChamps), (QStringList{"Field", "Type", "Size"}));
 }
 
-void TestMainWindow::closeQuery_data()
-{
+void TestMainWindow::closeQuery_data() {
     QTest::addColumn<QString>("situation");
     QTest::addColumn<int>("answer"); // mrNone: no question expected
     QTest::addColumn<bool>("closes");
@@ -303,14 +296,17 @@ void TestMainWindow::closeQuery_data()
     QTest::newRow("new empty, yes") << "empty" << int(widgets::mrYes) << true << false;
     QTest::newRow("new empty, no") << "empty" << int(widgets::mrNo) << false << true;
     QTest::newRow("filled") << "filled" << int(widgets::mrNone) << true << true;
-    QTest::newRow("row being inserted is posted") << "inserting" << int(widgets::mrNone) << true << true;
-    QTest::newRow("untouched new row is dropped") << "untouched" << int(widgets::mrNo) << false << true;
-    QTest::newRow("fields view closed, rows") << "fields closed, rows" << int(widgets::mrNone) << true << true;
-    QTest::newRow("fields view closed, no row") << "fields closed, empty" << int(widgets::mrYes) << true << false;
+    QTest::newRow("row being inserted is posted")
+        << "inserting" << int(widgets::mrNone) << true << true;
+    QTest::newRow("untouched new row is dropped")
+        << "untouched" << int(widgets::mrNo) << false << true;
+    QTest::newRow("fields view closed, rows")
+        << "fields closed, rows" << int(widgets::mrNone) << true << true;
+    QTest::newRow("fields view closed, no row")
+        << "fields closed, empty" << int(widgets::mrYes) << true << false;
 }
 
-void TestMainWindow::closeQuery()
-{
+void TestMainWindow::closeQuery() {
     QFETCH(QString, situation);
     QFETCH(int, answer);
     QFETCH(bool, closes);
@@ -349,8 +345,7 @@ void TestMainWindow::closeQuery()
         QCOMPARE(taDico.RecordCount(), 1);
 }
 
-void TestMainWindow::closeQueryRefusedPostKeepsTheWindow()
-{
+void TestMainWindow::closeQueryRefusedPostKeepsTheWindow() {
     MainWindowFixture f;
     f.newDictionary(QStringLiteral("stock"));
     f.addTable(QStringLiteral("CLIENTS"), {});
