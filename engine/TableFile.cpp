@@ -86,8 +86,12 @@ TableData &TableFile::data() const { return *m_data; }
 
 uint32_t TableFile::recordCount() const
 {
-    // Once the rows were read, the chain is the truth (a header count can lag after a crash).
-    return m_data->haveDirectory() ? uint32_t(m_data->rowCount()) : m_data->header.numRecords;
+    // Once the rows were read, the chain is the truth. A header left marked by a
+    // session that did not finish (crash, failed write) may count a row that never
+    // reached its block: then the chain is walked (and the counters recovered) first.
+    if (m_data->haveDirectory() || m_data->header.indexUpdateRequired != 0)
+        return uint32_t(m_data->rowCount());
+    return m_data->header.numRecords;
 }
 
 int TableFile::fieldIndex(std::string_view name) const
