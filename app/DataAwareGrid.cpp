@@ -153,6 +153,21 @@ void DataAwareGrid::currentChanged(const QModelIndex& current, const QModelIndex
         followViewRow();
 }
 
+void DataAwareGrid::commitEdit() {
+    if (state() != QAbstractItemView::EditingState)
+        return;
+    // The cell editor is the viewport's visible child (the window need not be
+    // the active one, so the application's focus widget cannot tell).
+    for (QWidget* editor :
+         viewport()->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (!editor->isVisible())
+            continue;
+        commitData(editor);
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
+        return;
+    }
+}
+
 void DataAwareGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
     // Finishing a cell never posts the row: only leaving the row does.
     if (hint == QAbstractItemDelegate::SubmitModelCache)

@@ -43,6 +43,10 @@ public:
     // The field shown in the column at visual position `position`.
     QString fieldAtPosition(int position) const;
 
+    // Hands the text of a cell being edited over to the row (as leaving the
+    // cell would), so that a command that closes the view can post it first.
+    void commitEdit();
+
     // Pixel width of a column that shows `characters` characters.
     int columnPixels(int characters, const QString& title) const;
 

@@ -98,10 +98,13 @@ void Tf_Main::FormResize() {
     spQuitter->move(paHaut->width() - spQuitter->width() - kQuitMargin, spQuitter->y());
 }
 
-// Writes a row still being edited or inserted in either view, so that the
-// close query judges the dictionary by what is really in it; a new row left
-// untouched is dropped.
+// Writes a row still being edited or inserted in either view (with the text
+// of a cell still being typed), so that nothing typed is lost when a command
+// closes the views and the close query judges the dictionary by what is
+// really in it; a new row left untouched is dropped.
 void Tf_Main::postPendingRows() {
+    grTables->commitEdit();
+    grChamps->commitEdit();
     for (dataset::Table* view : {taChamps, taDico}) {
         const dataset::DataSetState state = view->State();
         if (state != dataset::DataSetState::Edit && state != dataset::DataSetState::Insert)

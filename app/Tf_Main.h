@@ -116,6 +116,10 @@ public:
     void repaintNow() override;
     QString GetWord(const QString& key) override;
 
+    // Posts what is being edited in the grids; every command that closes or
+    // replaces the open dictionary calls it first.
+    void postPendingRows();
+
     // Code generation is on while "Generate code" is checked.
     bool codeGenerationOn() const;
 
@@ -131,7 +135,6 @@ private:
     void adoptStoreComponents();
     void connectHandlers();
     void showGrids(bool shown);
-    void postPendingRows();
     void createDictionary(const QString& name);
     void openFailed();
 };

@@ -67,6 +67,7 @@ bool dictionaryFileExists(const QString& dataDir, const QString& name) {
 } // namespace
 
 void Tf_Main::spNouveauClick() {
+    postPendingRows();
     CommandDialog<Tf_ajmsdico> dialog(f_ajmsdico);
     dialog->chNomDico->clear();
     if (dialog->showModal() != widgets::mrOk)
@@ -117,6 +118,7 @@ void Tf_Main::createDictionary(const QString& name) {
 }
 
 void Tf_Main::spOuvrirClick() {
+    postPendingRows();
     CommandDialog<Tf_SelDico> dialog(f_SelDico);
     dialog->fiDico->setDirectory(Store->DataDir());
     dialog->setCaption(text(lang::Msg::OpenDicoCaption, dialog->ML));
@@ -146,6 +148,7 @@ void Tf_Main::openFailed() {
 }
 
 void Tf_Main::spSupprimerClick() {
+    postPendingRows();
     CommandDialog<Tf_SelDico> dialog(f_SelDico);
     dialog->fiDico->setDirectory(Store->DataDir());
     if (dialog->showModal() != widgets::mrOk)

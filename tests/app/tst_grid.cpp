@@ -49,6 +49,7 @@ class TestGrid : public QObject {
 private slots:
     void editIsPostedWhenTheRowIsLeft();
     void escapeDropsTheEdit();
+    void typedTextSurvivesACommandThatClosesTheDictionary();
     void insertKeyAndUntouchedRow();
     void deleteKeyAsksFirst_data();
     void deleteKeyAsksFirst();
@@ -94,6 +95,31 @@ void TestGrid::escapeDropsTheEdit() {
     QCOMPARE(f.window->taDico->State(), dataset::DataSetState::Browse);
     QTest::keyClick(grid, Qt::Key_Down);
     QCOMPARE(descriptionInFile(f, 1), QString());
+}
+
+// The toolbar takes no focus, so a cell may still be in the middle of being
+// typed when a command replaces the dictionary: the text is written first.
+void TestGrid::typedTextSurvivesACommandThatClosesTheDictionary() {
+    MainWindowFixture f;
+    openTwoTables(f);
+    const QString path = f.nomDico();
+    f.makeDictionaryFile(QStringLiteral("stock.DB"));
+    DataAwareGrid* grid = f.window->grTables;
+    grid->setFocus();
+    grid->setCurrentIndex(grid->model()->index(0, 1));
+    QTest::keyClick(grid, Qt::Key_F2);
+    auto* editor = grid->findChild<QLineEdit*>();
+    QVERIFY(editor);
+    editor->setFocus();
+    QTest::keyClicks(editor, QStringLiteral("Nos clients"));
+    f.openDictionary(QStringLiteral("stock.DB"));
+    QCOMPARE(f.state(), store::DicoState::Empty);
+    dataset::Table probe;
+    probe.setTableName(path);
+    probe.Open();
+    QVERIFY(probe.FindKey({1}));
+    QCOMPARE(probe.FieldByName(QStringLiteral("Description"))->AsString(),
+             QStringLiteral("Nos clients"));
 }
 
 void TestGrid::insertKeyAndUntouchedRow() {
