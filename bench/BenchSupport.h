@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -43,6 +44,23 @@ inline double bestSeconds(int runs, const std::function<void()> &f)
 {
     double best = 1e30;
     for (int i = 0; i < runs; ++i) best = std::min(best, seconds(f));
+    return best;
+}
+
+// Best of `runs` CPU times (user + system) of this process.
+inline double bestCpuSeconds(int runs, const std::function<void()> &f)
+{
+    auto cpu = [] {
+        timespec ts;
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+        return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
+    };
+    double best = 1e30;
+    for (int i = 0; i < runs; ++i) {
+        const double t0 = cpu();
+        f();
+        best = std::min(best, cpu() - t0);
+    }
     return best;
 }
 

@@ -23,12 +23,19 @@ extern "C" {
 
 namespace {
 
-// Folds every decoded value into a checksum both readers can compute alike.
+// Folds every decoded value into a checksum both readers can compute alike. In
+// light mode (the timed and counted runs) it only touches each value, so that the
+// figures are the readers' own cost and not the checksum's.
+bool g_light = false;
 struct Checksum {
     uint64_t h = 1469598103934665603ull;
     void add(const void *p, size_t n)
     {
         auto *b = static_cast<const unsigned char *>(p);
+        if (g_light) {
+            h += n + (n ? b[0] : 0);
+            return;
+        }
         for (size_t i = 0; i < n; ++i) h = (h ^ b[i]) * 1099511628211ull;
     }
     void addInt(int64_t v) { add(&v, sizeof v); }
@@ -115,6 +122,7 @@ void catFile(const std::string &file)
 
 int measureOnly(const std::string &variant, const std::string &file)
 {
+    g_light = true;
     int64_t rows = 0;
     bench::measured([&] { variant == "engine" ? scanEngine(file, rows) : scanPxlib(file, rows); });
     return rows > 0 ? 0 : 1;
@@ -143,16 +151,25 @@ int main(int argc, char **argv)
         }
         const int runs = n >= 1000000 ? 1 : 3;
         int64_t dummy = 0;
+        g_light = true;
         auto io0 = bench::IoCounters::now();
         const double te = bench::bestSeconds(runs, [&] { scanEngine(file, dummy); });
         auto io1 = bench::IoCounters::now();
         const double tp = bench::bestSeconds(runs, [&] { scanPxlib(file, dummy); });
         const double tc = bench::bestSeconds(3, [&] { catFile(file); });
-        engineSeconds[n] = te;
+        // CPU time: on a loaded machine the wall clock mostly measures waiting.
+        const double ce = bench::bestCpuSeconds(runs, [&] { scanEngine(file, dummy); });
+        const double cp = bench::bestCpuSeconds(runs, [&] { scanPxlib(file, dummy); });
+        const double cc = bench::bestCpuSeconds(3, [&] { catFile(file); });
+        g_light = false;
+        engineSeconds[n] = ce;
         const double blocks = double(n) / double((16384 - 6) / 142);
         bench::report("B6", n, "engine", "rows_per_s", n / te, "pxlib", n / tp);
+        bench::report("B6", n, "engine", "rows_per_cpu_s", n / ce, "pxlib", n / cp);
+        bench::report("B6", n, "engine", "rows_per_cpu_s_vs_cat", n / ce, "cat", n / cc);
         bench::report("B6", n, "engine", "rows_per_s_vs_cat", n / te, "cat", n / tc);
         bench::report("B6", n, "pxlib", "rows_per_s", n / tp);
+        bench::report("B6", n, "pxlib", "rows_per_cpu_s", n / cp);
         bench::report("B6", n, "engine", "read_syscalls_per_block", double(io1.readCalls - io0.readCalls) / runs / blocks);
         if (callgrind && n <= 100000) {
             const double ie = bench::callgrindInstructions(bench::selfPath(), "--measure engine " + file);
@@ -162,7 +179,7 @@ int main(int argc, char **argv)
         }
     }
     if (engineSeconds.count(100000) && engineSeconds.count(1000000))
-        bench::report("B6", 1000000, "engine", "time_1M_over_100k", engineSeconds[1000000] / engineSeconds[100000]);
+        bench::report("B6", 1000000, "engine", "cpu_time_1M_over_100k", engineSeconds[1000000] / engineSeconds[100000]);
     if (engineInstr.count(10000) && engineInstr.count(100000))
         bench::report("B6", 100000, "engine", "instructions_per_row_100k_over_10k", engineInstr[100000], "10k",
                       engineInstr[10000]);
