@@ -13,8 +13,8 @@ DataSource::~DataSource()
 {
     if (m_dataSet)
         m_dataSet->removeSource(this);
-    // Details keep a guarded pointer to this source: they see it vanish and show no rows
-    // from then on, without being told now (their window may be going away too).
+    // Details keep a guarded pointer to this source: from their next opening or re-read on
+    // they are untied, without being told now (their window may be going away too).
 }
 
 void DataSource::setDataSet(Table *table)
