@@ -23,7 +23,11 @@ Form::Form(QWidget* parent, const QString& name) : QWidget(parent, Qt::Window) {
     adopt(this, name, parent);
 }
 
-Form::~Form() = default;
+Form::~Form() {
+    // A window destroyed while it runs modally ends its modal loop.
+    if (modalLoop_)
+        modalLoop_->quit();
+}
 
 QString Form::caption() const {
     return windowTitle();
@@ -154,8 +158,11 @@ int Form::showModal() {
     }
     QEventLoop loop;
     modalLoop_ = &loop;
+    const QPointer<Form> self(this);
     if (modalResult_ == mrNone && isVisible())
         loop.exec(QEventLoop::DialogExec);
+    if (!self) // destroyed while it ran: nothing of it may be touched
+        return mrCancel;
     modalLoop_ = nullptr;
     hide();
     setWindowModality(before);

@@ -67,6 +67,7 @@ private slots:
     void strictModalSeamFailsAtOnce();
     void modalActionThatLeavesTheWindowOpenIsReported();
     void errorInAWindowHookIsShown();
+    void windowDestroyedWhileModalEndsItsLoop();
 };
 
 void TestForm::findsOwnedComponentsIgnoringCase_data() {
@@ -240,6 +241,15 @@ void TestForm::errorInAWindowHookIsShown() {
     window.show();
     QCOMPARE(MessageSeam::last().title, QStringLiteral("Erreur"));
     QCOMPARE(MessageSeam::last().text, QStringLiteral("Erreur de lecture"));
+}
+
+void TestForm::windowDestroyedWhileModalEndsItsLoop() {
+    SeamGuard seams;
+    auto* dialog = new NameDialog;
+    QPointer<NameDialog> watch(dialog);
+    ModalSeam::push([](Form& w) { w.deleteLater(); });
+    QCOMPARE(dialog->showModal(), int(mrCancel));
+    QVERIFY(!watch);
 }
 
 QTEST_MAIN(TestForm)
