@@ -7,12 +7,16 @@
 #include "framework/widgets/ComboBox.h"
 #include "framework/widgets/DBNavigator.h"
 #include "framework/widgets/DataGrid.h"
+#include "framework/widgets/FilterComboBox.h"
 #include "framework/widgets/Form.h"
 #include "framework/widgets/ListBox.h"
 #include "framework/widgets/Memo.h"
 #include "framework/widgets/MenuItem.h"
+#include "framework/widgets/RadioGroup.h"
 #include "framework/widgets/SaveDialog.h"
 #include "framework/widgets/StatusBar.h"
+#include "framework/widgets/TabControl.h"
+#include "framework/widgets/TreeView.h"
 
 namespace lang {
 
@@ -49,6 +53,28 @@ void form(WordCursor& c, widgets::Form* window) {
     QString text;
     if (c.take(&text))
         window->setCaption(text);
+}
+
+void radioGroup(WordCursor& c, widgets::RadioGroup* group) {
+    QString text;
+    if (c.take(&text))
+        group->setCaption(text);
+    // The items start at the next entry whatever its key.
+    applyListRule(c, group->itemCount(),
+                  [group](int k, const QString& t) { group->setItemText(k, t); });
+}
+
+void tabControl(WordCursor& c, widgets::TabControl* tabs) {
+    applyListRule(c, tabs->count(), [tabs](int k, const QString& t) { tabs->setTabText(k, t); });
+}
+
+// Trees take nothing: the hint step passes their own entry over.
+void treeView(WordCursor&, widgets::TreeView*) {}
+
+void filterComboBox(WordCursor& c, widgets::FilterComboBox* box) {
+    QString text;
+    if (c.take(&text))
+        box->setFilter(text);
 }
 
 void memo(WordCursor& c, widgets::Memo* m) {
@@ -110,12 +136,19 @@ void registerStandardKinds() {
     ComponentKinds::add(
         {7, QStringLiteral("navigator"), isA<widgets::DBNavigator>(), on(navigator)});
     ComponentKinds::add({8, QStringLiteral("window"), isA<widgets::Form>(), on(form)});
+    ComponentKinds::add(
+        {9, QStringLiteral("radio group"), isA<widgets::RadioGroup>(), on(radioGroup)});
     ComponentKinds::add({10, QStringLiteral("memo"), isA<widgets::Memo>(), on(memo)});
+    ComponentKinds::add(
+        {13, QStringLiteral("tab control"), isA<widgets::TabControl>(), on(tabControl)});
+    ComponentKinds::add({16, QStringLiteral("tree view"), isA<widgets::TreeView>(), on(treeView)});
     ComponentKinds::add(
         {17, QStringLiteral("status bar"), isA<widgets::StatusBar>(), on(statusBar)});
     ComponentKinds::add({18, QStringLiteral("combo box"), isA<widgets::ComboBox>(), on(comboBox)});
     ComponentKinds::add(
         {20, QStringLiteral("save dialog"), isA<widgets::SaveDialog>(), on(saveDialog)});
+    ComponentKinds::add({19, QStringLiteral("filter combo box"), isA<widgets::FilterComboBox>(),
+                         on(filterComboBox)});
     ComponentKinds::add({21, QStringLiteral("menu item"), isA<widgets::MenuItem>(), on(menuItem)});
     ComponentKinds::add({23, QStringLiteral("other"), [](const QObject*) { return true; }, other});
 }

@@ -13,6 +13,7 @@
 #include "framework/widgets/DBNavigator.h"
 #include "framework/widgets/DataGrid.h"
 #include "framework/widgets/Edit.h"
+#include "framework/widgets/FilterComboBox.h"
 #include "framework/widgets/Form.h"
 #include "framework/widgets/Label.h"
 #include "framework/widgets/ListBox.h"
@@ -20,9 +21,12 @@
 #include "framework/widgets/Memo.h"
 #include "framework/widgets/MenuItem.h"
 #include "framework/widgets/Panel.h"
+#include "framework/widgets/RadioGroup.h"
 #include "framework/widgets/SaveDialog.h"
 #include "framework/widgets/SpeedButton.h"
 #include "framework/widgets/StatusBar.h"
+#include "framework/widgets/TabControl.h"
+#include "framework/widgets/TreeView.h"
 #include "lang/ComponentKinds.h"
 #include "lang/WordCursor.h"
 #include "lang/WordTableWalk.h"
@@ -96,6 +100,13 @@ struct TestWindow {
         cols->addColumn(QStringLiteral("Type"), QStringLiteral("t1"));
         new DataGrid(&window, QStringLiteral("grTables"));
         new DBNavigator(&window, QStringLiteral("navRec"));
+        auto* radio = new RadioGroup(&window, QStringLiteral("rgChoix"));
+        radio->setItems({"r0", "r1", "r2"});
+        radio->setItemIndex(2);
+        auto* tabs = new TabControl(&window, QStringLiteral("tcPages"));
+        tabs->setTabs({"t0", "t1"});
+        new TreeView(&window, QStringLiteral("tvNodes"));
+        new FilterComboBox(&window, QStringLiteral("fcFiltre"));
         auto* child = new Form(&window, QStringLiteral("f_Child"));
         child->setCaption(QStringLiteral("child"));
         auto* both = new CaptionAndText;
@@ -122,7 +133,8 @@ struct TestWindow {
         if (prop == QStringLiteral("Items")) {
             if (auto* l = qobject_cast<ListBox*>(c))
                 return l->items().join(QLatin1Char('|'));
-            return qobject_cast<ComboBox*>(c)->items().join(QLatin1Char('|'));
+            if (auto* cb = qobject_cast<ComboBox*>(c))
+                return cb->items().join(QLatin1Char('|'));
         }
         if (prop == QStringLiteral("ItemIndex"))
             return QString::number(qobject_cast<ComboBox*>(c)->itemIndex());
@@ -246,6 +258,20 @@ void TestWalk::appliesEntries_data() {
     QTest::newRow("grid without columns of its own passes its entry over")
         << QStringList{"grTables", "", "", h, "Tables", "Tables list", "etNom", "a", "b"} << 1
         << false << QStringList{"grTables.Hint=Tables list", "etNom.Caption=b"};
+    QTest::newRow("radio group: caption, then items from the next entry")
+        << QStringList{"rgChoix", "Choix", "Choice", q, "un", "one", q, "deux", "two"} << 1 << false
+        << QStringList{"rgChoix.Caption=Choice", "rgChoix.Items=one|two|"};
+    QTest::newRow("radio group items start whatever the key")
+        << QStringList{"rgChoix", "c", "C", "anyKey", "a", "A"} << 1 << false
+        << QStringList{"rgChoix.Items=A||"};
+    QTest::newRow("tab control tabs")
+        << QStringList{"tcPages", "p", "P"} << 1 << false << QStringList{"tcPages.Tabs=P|"};
+    QTest::newRow("tree view takes no text")
+        << QStringList{"tvNodes", "x", "y", h, "arbre", "tree", "etNom", "a", "b"} << 1 << false
+        << QStringList{"tvNodes.Hint=tree", "etNom.Caption=b"};
+    QTest::newRow("filter combo box filter")
+        << QStringList{"fcFiltre", "Tables|*.db", "Tables|*.db;*.DB"} << 1 << false
+        << QStringList{"fcFiltre.Filter=Tables|*.db;*.DB"};
     QTest::newRow("navigator hints")
         << QStringList{"navRec", "Premier", "First", q, "", "", q, "Suivant", "Next"} << 1 << false
         << QStringList{"navRec.Hints=First||Next"};
