@@ -98,20 +98,23 @@ QMenuBar* Form::menuBar() const {
     return menuBar_;
 }
 
+int Form::menuHeightFor(int windowWidth) const {
+    if (!menuBar_)
+        return 0;
+    // A narrow window wraps the menu bar onto more lines.
+    const int wrapped = menuBar_->heightForWidth(windowWidth);
+    return wrapped > 0 ? wrapped : menuBar_->sizeHint().height();
+}
+
 void Form::placeMenuBar() {
-    int reserved = 0;
-    if (menuBar_) {
-        reserved = menuBar_->heightForWidth(width());
-        if (reserved <= 0)
-            reserved = menuBar_->sizeHint().height();
+    const int reserved = menuHeightFor(width());
+    if (menuBar_)
         menuBar_->setGeometry(0, 0, width(), reserved);
-    }
     reserveTop(this, reserved);
 }
 
 void Form::setClientSize(int width, int height) {
-    const int menuHeight = menuBar_ ? menuBar_->sizeHint().height() : 0;
-    resize(width, height + menuHeight);
+    resize(width, height + menuHeightFor(width));
 }
 
 int Form::clientWidth() const {

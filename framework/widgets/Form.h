@@ -87,6 +87,7 @@ private:
     bool queryClose();
     Button* findButton(bool wantCancel) const;
     void placeMenuBar();
+    int menuHeightFor(int windowWidth) const;
 
     QList<QPointer<QObject>> components_;
     QPointer<QMenuBar> menuBar_;

@@ -72,6 +72,10 @@ void TestLayout::dockedControlsShareTheClientArea() {
     QCOMPARE(m.rest->geometry(), QRect(342, bodyTop, 652 - 342, bodyHeight));
     QCOMPARE(m.window.clientHeight(), 456 - top);
 
+    m.window.setClientSize(600, 400);
+    QCOMPARE(m.window.clientWidth(), 600);
+    QCOMPARE(m.window.clientHeight(), 400);
+
     m.window.resize(800, 500);
     QCOMPARE(m.rest->geometry().right(), 799);
     QCOMPARE(m.status->geometry().top(), 500 - 16);
