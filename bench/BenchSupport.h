@@ -66,7 +66,7 @@ inline double bestCpuSeconds(int runs, const std::function<void()> &f)
 
 // Read system calls and bytes read by this process so far (/proc/self/io).
 struct IoCounters {
-    long long readCalls = 0, bytesRead = 0;
+    long long readCalls = 0, writeCalls = 0, bytesRead = 0;
     static IoCounters now()
     {
         IoCounters c;
@@ -75,6 +75,7 @@ struct IoCounters {
         long long v;
         while (in >> key >> v) {
             if (key == "syscr:") c.readCalls = v;
+            if (key == "syscw:") c.writeCalls = v;
             if (key == "rchar:") c.bytesRead = v;
         }
         return c;

@@ -1,0 +1,417 @@
+// The dictionary workloads, engine against pxlib and SQLite in the same run:
+//
+//   B2  append rows one at a time the way a capture does (look the table name up in
+//       the case-insensitive index, read the last key, insert) with the primary and
+//       the case-insensitive index maintained; rate, syscalls and latency per post.
+//   B3  open a dictionary and position on the first table entry in name order, then
+//       on its tied field rows: bytes and blocks read must not grow with N.
+//   B4  case-insensitive lookups of existing (random case) and missing names.
+//   B5  delete every row of one table entry through the tied view, then re-append.
+//
+//   bench_dictionary [--manual] [--no-callgrind]
+//   bench_dictionary --measure append|lookup engine|sqlite DIR N   (internal)
+
+#include "bench/BenchSupport.h"
+#include "bench/DictionaryFixture.h"
+
+#include "engine/Cursor.h"
+#include "engine/TableDefinition.h"
+#include "engine/TableFile.h"
+
+#include <sqlite3.h>
+
+extern "C" {
+#include <paradox.h>
+}
+
+#include <algorithm>
+#include <map>
+
+using engine::Value;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<engine::FieldDef> dictionaryFields()
+{
+    using engine::FieldType;
+    return {{"NoEnreg", FieldType::Long},     {"Table", FieldType::Alpha, 12}, {"Description", FieldType::Alpha, 80},
+            {"Champ", FieldType::Alpha, 20},  {"Type", FieldType::Alpha, 20},  {"Longueur", FieldType::Long},
+            {"CT", FieldType::Logical},       {"CC", FieldType::Logical}};
+}
+
+engine::Row engineRow(const bench::DictRow &r)
+{
+    auto text = [](const std::string &s) { return s.empty() ? Value::null() : Value::fromText(s); };
+    return {Value::fromInt(r.key), text(r.table), text(r.description), text(r.field), text(r.type),
+            Value::fromInt(r.length), Value::fromBool(r.ct), Value::fromBool(r.cc)};
+}
+
+fs::path createDictionary(const fs::path &dir)
+{
+    fs::create_directories(dir);
+    const fs::path table = dir / "DICO.DB";
+    if (fs::exists(table)) engine::deleteTable(table);
+    engine::createTable(table, dictionaryFields(),
+                        {{"", {"NoEnreg"}, engine::ixPrimary | engine::ixUnique},
+                         {"IndTable", {"Table"}, engine::ixCaseInsensitive}});
+    return table;
+}
+
+// ---- B2: appends -----------------------------------------------------------------
+struct AppendStats {
+    double cpuSeconds = 0;
+    std::vector<double> postSeconds; // wall time of each post
+};
+
+AppendStats appendEngine(const fs::path &table, int n, bool perPostTiming)
+{
+    AppendStats st;
+    auto t = engine::TableFile::open(table);
+    engine::Cursor byName(t, {"Table"});
+    engine::Cursor byKey(t);
+    bench::DictionaryRows gen;
+    st.cpuSeconds = bench::bestCpuSeconds(1, [&] {
+        for (int i = 0; i < n; ++i) {
+            const bench::DictRow r = gen.row(i);
+            auto t0 = std::chrono::steady_clock::now();
+            if (r.ct) (void)byName.findKey({Value::fromText(r.table)}); // the duplicate-name check
+            (void)byKey.last();                                          // numbering after the last key
+            byKey.insert(engineRow(r));
+            if (perPostTiming)
+                st.postSeconds.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
+        }
+        t->flush();
+    });
+    return st;
+}
+
+double appendSqlite(const fs::path &dir, int n)
+{
+    fs::create_directories(dir);
+    const std::string file = (dir / "dico.sqlite").string();
+    fs::remove(file);
+    sqlite3 *db = nullptr;
+    sqlite3_open(file.c_str(), &db);
+    sqlite3_exec(db,
+                 "CREATE TABLE d(NoEnreg INTEGER PRIMARY KEY, Tbl TEXT, Description TEXT, Champ TEXT, Type TEXT,"
+                 " Longueur INTEGER, CT INTEGER, CC INTEGER);"
+                 "CREATE INDEX ix ON d(Tbl COLLATE NOCASE);",
+                 nullptr, nullptr, nullptr);
+    sqlite3_stmt *find, *last, *ins;
+    sqlite3_prepare_v2(db, "SELECT 1 FROM d WHERE Tbl=?1 COLLATE NOCASE LIMIT 1", -1, &find, nullptr);
+    sqlite3_prepare_v2(db, "SELECT max(NoEnreg) FROM d", -1, &last, nullptr);
+    sqlite3_prepare_v2(db, "INSERT INTO d VALUES(?1,?2,?3,?4,?5,?6,?7,?8)", -1, &ins, nullptr);
+    bench::DictionaryRows gen;
+    const double cpu = bench::bestCpuSeconds(1, [&] {
+        sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+        for (int i = 0; i < n; ++i) {
+            const bench::DictRow r = gen.row(i);
+            if (r.ct) {
+                sqlite3_bind_text(find, 1, r.table.c_str(), -1, SQLITE_STATIC);
+                sqlite3_step(find);
+                sqlite3_reset(find);
+            }
+            sqlite3_step(last);
+            sqlite3_reset(last);
+            sqlite3_bind_int(ins, 1, r.key);
+            sqlite3_bind_text(ins, 2, r.table.c_str(), -1, SQLITE_STATIC);
+            sqlite3_bind_text(ins, 3, r.description.c_str(), -1, SQLITE_STATIC);
+            sqlite3_bind_text(ins, 4, r.field.c_str(), -1, SQLITE_STATIC);
+            sqlite3_bind_text(ins, 5, r.type.c_str(), -1, SQLITE_STATIC);
+            sqlite3_bind_int(ins, 6, r.length);
+            sqlite3_bind_int(ins, 7, r.ct);
+            sqlite3_bind_int(ins, 8, r.cc);
+            sqlite3_step(ins);
+            sqlite3_reset(ins);
+        }
+        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    });
+    sqlite3_finalize(find);
+    sqlite3_finalize(last);
+    sqlite3_finalize(ins);
+    sqlite3_close(db);
+    return cpu;
+}
+
+void pxlibError(pxdoc_t *, int, const char *, void *) {}
+
+// pxlib appends with PX_put_record (it maintains no index while doing so).
+double appendPxlib(const fs::path &dir, int n)
+{
+    fs::create_directories(dir);
+    const std::string file = (dir / "PXDICO.DB").string();
+    fs::remove(file);
+    pxdoc_t *px = PX_new2(pxlibError, nullptr, nullptr, nullptr);
+    const auto defs = dictionaryFields();
+    auto *f = static_cast<pxfield_t *>(px->malloc(px, defs.size() * sizeof(pxfield_t), "fields"));
+    const int lens[] = {4, 12, 80, 20, 20, 4, 1, 1};
+    const char types[] = {pxfLong, pxfAlpha, pxfAlpha, pxfAlpha, pxfAlpha, pxfLong, pxfLogical, pxfLogical};
+    for (size_t i = 0; i < defs.size(); ++i) {
+        f[i].px_fname = static_cast<char *>(px->malloc(px, 32, "name"));
+        std::snprintf(f[i].px_fname, 32, "%s", defs[i].name.c_str());
+        f[i].px_ftype = types[i];
+        f[i].px_flen = lens[i];
+        f[i].px_fdc = 0;
+    }
+    PX_create_file(px, f, int(defs.size()), file.c_str(), pxfFileTypIndexDB);
+    PX_set_value(px, "numprimkeys", 1);
+    std::vector<char> rec(142);
+    bench::DictionaryRows gen;
+    const double cpu = bench::bestCpuSeconds(1, [&] {
+        for (int i = 0; i < n; ++i) {
+            const bench::DictRow r = gen.row(i);
+            std::fill(rec.begin(), rec.end(), 0);
+            char *p = rec.data();
+            PX_put_data_long(px, p, 4, r.key);
+            std::string tbl = r.table, desc = r.description, fld = r.field, typ = r.type;
+            if (!tbl.empty()) PX_put_data_alpha(px, p + 4, 12, tbl.data());
+            if (!desc.empty()) PX_put_data_alpha(px, p + 16, 80, desc.data());
+            if (!fld.empty()) PX_put_data_alpha(px, p + 96, 20, fld.data());
+            if (!typ.empty()) PX_put_data_alpha(px, p + 116, 20, typ.data());
+            PX_put_data_long(px, p + 136, 4, r.length);
+            PX_put_data_byte(px, p + 140, 1, char(r.ct));
+            PX_put_data_byte(px, p + 141, 1, char(r.cc));
+            PX_put_record(px, rec.data());
+        }
+    });
+    PX_close(px);
+    PX_delete(px);
+    return cpu;
+}
+
+double percentile(std::vector<double> v, double p)
+{
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    return v[std::min(v.size() - 1, size_t(p * double(v.size())))];
+}
+
+void benchAppend(int n, bool callgrind)
+{
+    const fs::path dir = "/tmp/kv-bench/append-" + std::to_string(n);
+    fs::path table = createDictionary(dir);
+    auto io0 = bench::IoCounters::now();
+    const AppendStats e = appendEngine(table, n, false);
+    auto io1 = bench::IoCounters::now();
+    const double s = appendSqlite(dir, n);
+    const double p = appendPxlib(dir, n);
+    bench::report("B2", n, "engine", "rows_per_cpu_s", n / e.cpuSeconds, "sqlite_one_transaction", n / s);
+    bench::report("B2", n, "engine", "rows_per_cpu_s_vs_pxlib", n / e.cpuSeconds, "pxlib_put_record", n / p);
+    bench::report("B2", n, "engine", "read_syscalls_per_row", double(io1.readCalls - io0.readCalls) / n);
+    bench::report("B2", n, "engine", "write_syscalls_per_row", double(io1.writeCalls - io0.writeCalls) / n);
+    const AppendStats timed = appendEngine(createDictionary(dir / "latency"), n, true);
+    bench::report("B2", n, "engine", "post_ms_p50", percentile(timed.postSeconds, 0.5) * 1e3);
+    bench::report("B2", n, "engine", "post_ms_p99", percentile(timed.postSeconds, 0.99) * 1e3);
+    bench::report("B2", n, "engine", "post_ms_max", percentile(timed.postSeconds, 1.0) * 1e3);
+    if (callgrind) {
+        const double ie = bench::callgrindInstructions(bench::selfPath(), "--measure append engine " + dir.string() + " " + std::to_string(n));
+        const double is = bench::callgrindInstructions(bench::selfPath(), "--measure append sqlite " + dir.string() + " " + std::to_string(n));
+        bench::report("B2", n, "engine", "instructions_per_row", ie / n, "sqlite_one_transaction", is / n);
+    }
+}
+
+// ---- B3: open and position on the first tied rows ----------------------------------
+fs::path indexedFixture(int n)
+{
+    using namespace tableimage;
+    const fs::path dir = "/tmp/kv-bench/tied-" + std::to_string(n);
+    if (fs::exists(dir / ".complete")) return dir / "DICT.DB";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    Builder b(bench::dictionarySpec());
+    bench::DictionaryRows gen;
+    for (int i = 0; i < n; ++i) {
+        bench::DictRow r = gen.row(i);
+        b.addRow({encInt(r.key, 4), encAlpha(r.table, 12), encAlpha(r.description, 80), encAlpha(r.field, 20),
+                  encAlpha(r.type, 20), encInt(r.length, 4), encLogical(r.ct), encLogical(r.cc)});
+    }
+    writeFamily(dir, "DICT", b.build({{"IndTable", {1}, 0x01, true}}));
+    std::ofstream(dir / ".complete") << n;
+    return dir / "DICT.DB";
+}
+
+void benchTied(int n)
+{
+    const fs::path table = indexedFixture(n);
+    bench::CountingFileSystem counting(engine::fileSystem());
+    engine::setFileSystem(&counting);
+    int64_t detail = 0;
+    const double cpu = bench::bestCpuSeconds(1, [&] {
+        auto t = engine::TableFile::open(table);
+        engine::Cursor master(t, {"Table"});
+        bool found = master.first();
+        while (found && !master.row()[6].boolean) found = master.next(); // the first table entry (CT)
+        engine::Cursor fields(t, {"Table"});
+        fields.setRange(master.row()[1]);
+        (void)fields.first();
+        detail = fields.count();
+    });
+    engine::setFileSystem(nullptr);
+    bench::report("B3", n, "engine", "bytes_read", double(counting.bytesRead));
+    bench::report("B3", n, "engine", "reads", double(counting.reads));
+    bench::report("B3", n, "engine", "blocks_read_16k", double(counting.bytesRead) / 16384.0);
+    bench::report("B3", n, "engine", "ms_cpu_warm", cpu * 1e3);
+    bench::report("B3", n, "engine", "tied_rows", double(detail));
+}
+
+// ---- B4: case-insensitive lookups -----------------------------------------------------
+std::vector<std::string> lookupNames(int n, int count)
+{
+    bench::DictionaryRows gen(7);
+    std::vector<std::string> names;
+    for (int i = 0; i < count; ++i) {
+        std::string s = gen.tableName((i * 37) % (n / 11));
+        for (size_t k = 0; k < s.size(); ++k)
+            if ((i >> (k % 8)) & 1) s[k] = char(std::toupper(static_cast<unsigned char>(s[k])));
+        if (i % 2) s[0] = '#'; // a name that is not there
+        names.push_back(s);
+    }
+    return names;
+}
+
+int lookupEngine(const fs::path &table, const std::vector<std::string> &names)
+{
+    auto t = engine::TableFile::open(table);
+    engine::Cursor byName(t, {"Table"});
+    int found = 0;
+    for (const auto &name : names) found += byName.findKey({Value::fromText(name)});
+    return found;
+}
+
+int lookupSqlite(const fs::path &dir, const std::vector<std::string> &names)
+{
+    sqlite3 *db = nullptr;
+    sqlite3_open((dir / "dico.sqlite").c_str(), &db);
+    sqlite3_stmt *find;
+    sqlite3_prepare_v2(db, "SELECT 1 FROM d WHERE Tbl=?1 COLLATE NOCASE LIMIT 1", -1, &find, nullptr);
+    int found = 0;
+    for (const auto &name : names) {
+        sqlite3_bind_text(find, 1, name.c_str(), -1, SQLITE_STATIC);
+        found += sqlite3_step(find) == SQLITE_ROW;
+        sqlite3_reset(find);
+    }
+    sqlite3_finalize(find);
+    sqlite3_close(db);
+    return found;
+}
+
+void benchLookup(int n, bool callgrind)
+{
+    const fs::path dir = "/tmp/kv-bench/append-" + std::to_string(n); // made by B2
+    const auto names = lookupNames(n, 10000);
+    int fe = 0, fsq = 0;
+    const double ce = bench::bestCpuSeconds(3, [&] { fe = lookupEngine(dir / "DICO.DB", names); });
+    const double cs = bench::bestCpuSeconds(3, [&] { fsq = lookupSqlite(dir, names); });
+    if (fe != fsq) std::fprintf(stderr, "B4: engine found %d names, SQLite %d\n", fe, fsq);
+    bench::report("B4", n, "engine", "us_cpu_per_lookup", ce * 1e6 / double(names.size()), "sqlite_nocase",
+                  cs * 1e6 / double(names.size()));
+    bench::report("B4", n, "engine", "found", fe, "sqlite_nocase", fsq);
+    if (callgrind) {
+        const double ie = bench::callgrindInstructions(bench::selfPath(), "--measure lookup engine " + dir.string() + " " + std::to_string(n));
+        const double is = bench::callgrindInstructions(bench::selfPath(), "--measure lookup sqlite " + dir.string() + " " + std::to_string(n));
+        bench::report("B4", n, "engine", "instructions_per_lookup", ie / double(names.size()), "sqlite_nocase",
+                      is / double(names.size()));
+    }
+}
+
+// ---- B5: delete one table entry's rows, then append them again ----------------------
+void benchDelete(int n)
+{
+    const fs::path dir = "/tmp/kv-bench/append-" + std::to_string(n); // made by B2
+    const fs::path table = dir / "DICO.DB";
+    bench::DictionaryRows gen;
+    const bench::DictRow middle = gen.row((n / 2) / 11 * 11);
+    const auto size0 = fs::file_size(table);
+    int64_t deleted = 0;
+    auto io0 = bench::IoCounters::now();
+    const double cpu = bench::bestCpuSeconds(1, [&] {
+        auto t = engine::TableFile::open(table);
+        engine::Cursor tied(t, {"Table"});
+        tied.setRange(Value::fromText(middle.table));
+        while (tied.first()) {
+            tied.remove();
+            ++deleted;
+        }
+        t->flush();
+    });
+    auto io1 = bench::IoCounters::now();
+    bench::report("B5", n, "engine", "us_cpu_per_deleted_row", cpu * 1e6 / double(std::max<int64_t>(deleted, 1)));
+    bench::report("B5", n, "engine", "write_syscalls_per_delete",
+                  double(io1.writeCalls - io0.writeCalls) / double(std::max<int64_t>(deleted, 1)));
+    bench::report("B5", n, "engine", "rows_deleted", double(deleted));
+    {
+        auto t = engine::TableFile::open(table);
+        engine::Cursor c(t);
+        bench::DictionaryRows again;
+        for (int i = 0; i < deleted; ++i) {
+            bench::DictRow r = again.row(i);
+            r.key = n + 1 + i;
+            r.table = middle.table;
+            c.insert(engineRow(r));
+        }
+        t->flush();
+        bench::report("B5", n, "engine", "rows_after_reappend", double(c.count()), "before", double(n));
+    }
+    bench::report("B5", n, "engine", "file_growth_blocks_after_reappend",
+                  double(fs::file_size(table) - size0) / 16384.0);
+}
+
+int measureOnly(const std::vector<std::string> &a)
+{
+    const std::string what = a[1], who = a[2];
+    const fs::path dir = a[3];
+    const int n = std::stoi(a[4]);
+    if (what == "append") {
+        if (who == "engine") {
+            const fs::path table = createDictionary(dir / "measure");
+            bench::measured([&] { appendEngine(table, n, false); });
+        } else {
+            bench::measured([&] { appendSqlite(dir / "measure", n); });
+        }
+    } else {
+        const auto names = lookupNames(n, 10000);
+        if (who == "engine") {
+            auto t = engine::TableFile::open(dir / "DICO.DB"); // warm: the directory is read once
+            engine::Cursor byName(t, {"Table"});
+            (void)byName.first();
+            bench::measured([&] { for (const auto &name : names) (void)byName.findKey({Value::fromText(name)}); });
+        } else {
+            sqlite3 *db = nullptr;
+            sqlite3_open((dir / "dico.sqlite").c_str(), &db);
+            sqlite3_stmt *find;
+            sqlite3_prepare_v2(db, "SELECT 1 FROM d WHERE Tbl=?1 COLLATE NOCASE LIMIT 1", -1, &find, nullptr);
+            sqlite3_step(find);
+            sqlite3_reset(find);
+            bench::measured([&] {
+                for (const auto &name : names) {
+                    sqlite3_bind_text(find, 1, name.c_str(), -1, SQLITE_STATIC);
+                    sqlite3_step(find);
+                    sqlite3_reset(find);
+                }
+            });
+            sqlite3_finalize(find);
+            sqlite3_close(db);
+        }
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.size() == 5 && args[0] == "--measure") return measureOnly(args);
+    const bool manual = std::find(args.begin(), args.end(), "--manual") != args.end();
+    const bool callgrind = std::find(args.begin(), args.end(), "--no-callgrind") == args.end();
+    std::vector<int> sizes = {10000};
+    if (manual) sizes.push_back(100000);
+    for (int n : sizes) {
+        benchAppend(n, callgrind && n <= 10000);
+        benchLookup(n, callgrind && n <= 10000);
+        benchDelete(n);
+    }
+    for (int n : manual ? std::vector<int>{10000, 100000, 1000000} : std::vector<int>{10000, 100000}) benchTied(n);
+    return 0;
+}
