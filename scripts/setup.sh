@@ -6,9 +6,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(build-essential cmake ninja-build pkg-config
-          qt6-base-dev qt6-base-dev-tools libgl-dev qt6-qpa-plugins libqt6svg6
+          qt6-base-dev qt6-base-dev-tools libgl-dev qt6-qpa-plugins
           pxlib-dev libsqlite3-dev sqlite3 clang libclang-rt-14-dev
-          xvfb xauth x11vnc imagemagick fonts-dejavu-core strace)
+          xvfb xauth imagemagick fonts-dejavu-core strace)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
