@@ -605,8 +605,20 @@ uint64_t TableData::updateRow(uint64_t ordinal, const Row &row)
     }
     finishInsert(rec, at);
     uint64_t oldOrdinal = 0;
-    if (find(old.substr(0, keyWidth), oldOrdinal))
-        removeRow(oldOrdinal);
+    try {
+        if (find(old.substr(0, keyWidth), oldOrdinal))
+            removeRow(oldOrdinal);
+    } catch (const EngineError &) {
+        // Take the new version out again; if that fails too, both versions stay
+        // (a key change is two row operations and cannot be undone as one).
+        uint64_t added = 0;
+        try {
+            if (find(rec.substr(0, keyWidth), added))
+                removeRow(added);
+        } catch (const EngineError &) {
+        }
+        throw;
+    }
     uint64_t now = 0;
     find(rec.substr(0, keyWidth), now);
     return now;
