@@ -12,10 +12,7 @@
 #include "lang/FixedTexts.h"
 #include "lang/Messages.h"
 #include "lang/TMultiLang.h"
-#include "store/DicoName.h"
 #include "store/DictionaryStore.h"
-
-#include <QDir>
 
 #include <memory>
 
@@ -52,18 +49,6 @@ bool ask(const QString& question) {
            widgets::mrYes;
 }
 
-// Whether the file a new dictionary would be made as is already there;
-// letter case does not count, so that two dictionaries never differ by case.
-bool dictionaryFileExists(const QString& dataDir, const QString& name) {
-    const QString fileName = store::DicoFileName(name);
-    const QStringList present = QDir(dataDir).entryList(QDir::Files | QDir::Hidden);
-    for (const QString& entry : present) {
-        if (entry.compare(fileName, Qt::CaseInsensitive) == 0)
-            return true;
-    }
-    return false;
-}
-
 } // namespace
 
 void Tf_Main::spNouveauClick() {
@@ -77,7 +62,7 @@ void Tf_Main::spNouveauClick() {
         warn(text(lang::Msg::DicoNameRequired, dialog->ML));
         return;
     }
-    if (dictionaryFileExists(Store->DataDir(), name)) {
+    if (Store->DicoExists(name)) {
         warn(text(lang::Msg::DicoNameInUse, dialog->ML));
         return;
     }
@@ -99,6 +84,7 @@ void Tf_Main::createDictionary(const QString& name) {
     try {
         created = Store->CreateDico(name);
     } catch (...) {
+        setCaption(oldCaption);
         // Creation closes the open dictionary before it makes the file: open
         // it again so that the failure costs the user nothing but the message.
         if (hadDictionary && !Store->TablesViewOpen()) {
@@ -108,7 +94,6 @@ void Tf_Main::createDictionary(const QString& name) {
                 openFailed();
             }
         }
-        setCaption(oldCaption);
         UpdateCommands();
         throw;
     }
@@ -138,13 +123,8 @@ void Tf_Main::spOuvrirClick() {
 // A file that is not a dictionary leaves no dictionary open: the window says
 // so instead of offering commands that would act on nothing.
 void Tf_Main::openFailed() {
-    taChamps->Close();
-    taDico->Close();
-    // Preparing the data directory again is how the store forgets the
-    // current dictionary's name; the directory and the alias stay the same.
-    Store->PrepareDataDir();
+    Store->CloseDico();
     setCaption(ML->GetWord(QStringLiteral("%Form%")));
-    UpdateCommands();
 }
 
 void Tf_Main::spSupprimerClick() {

@@ -153,14 +153,12 @@ void DictionaryStore::PrepareDataDir()
 
 // ---- Creating ------------------------------------------------------------------------
 
-bool DictionaryStore::dicoFileExists(const QString& stem) const
+bool DictionaryStore::DicoExists(const QString& name) const
 {
-    // Compared without letter case: a dictionary must not exist twice under
-    // names that a case-insensitive file system would take for one.
-    const QString fileName = stem + QStringLiteral(".DB");
+    const QString fileName = DicoFileName(name);
     const QStringList present = QDir(m_dataDir).entryList(QDir::Files | QDir::Hidden);
-    for (const QString& name : present) {
-        if (name.compare(fileName, Qt::CaseInsensitive) == 0)
+    for (const QString& entry : present) {
+        if (entry.compare(fileName, Qt::CaseInsensitive) == 0)
             return true;
     }
     return false;
@@ -181,8 +179,7 @@ bool DictionaryStore::CreateDico(const QString& name)
         m_host.showWarning(m_host.GetWord(QStringLiteral("MsgNomDicoManquant")));
         return false;
     }
-    const QString stem = DicoStem(name);
-    if (dicoFileExists(stem)) {
+    if (DicoExists(name)) {
         m_host.showWarning(m_host.GetWord(QStringLiteral("MsgImpossibleCreation")));
         return false;
     }
@@ -287,6 +284,14 @@ void DictionaryStore::DiscardDico()
     m_taChamps->Close();
     m_taDico->Close();
     m_taDico->DeleteTable();
+    m_host.UpdateCommands();
+}
+
+void DictionaryStore::CloseDico()
+{
+    m_taChamps->Close();
+    m_taDico->Close();
+    m_nomDico.clear();
     m_host.UpdateCommands();
 }
 

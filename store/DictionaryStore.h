@@ -55,6 +55,15 @@ public:
     // Closes both views and deletes the open dictionary's file (the close
     // query's answer to a dictionary that never received a table).
     void DiscardDico();
+    // Closes both views and forgets the current dictionary's name, then
+    // refreshes the commands: no dictionary is open afterwards. This is how a
+    // failed open ends, so that no command acts on a dictionary that is gone.
+    void CloseDico();
+
+    // Whether creating a dictionary called `name` would meet a file already in
+    // the data directory: its first 8 characters + ".DB", compared without
+    // letter case so that two dictionaries never differ by case alone.
+    bool DicoExists(const QString& name) const;
 
     // The handler of dsDico's data changes, connected by the store itself:
     // ties a new dictionary's fields view once the tables view holds more
@@ -85,7 +94,6 @@ private:
     void createComponents(QObject* parent);
     void declareFields(dataset::Table& view);
     void setDisplayAttributes();
-    bool dicoFileExists(const QString& stem) const;
     bool isOpenDictionary(const QString& path) const;
     void untieFieldsView();
 

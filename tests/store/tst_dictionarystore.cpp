@@ -316,6 +316,13 @@ private slots:
         QCOMPARE(store.State(), DicoState::NoDictionary);
         QCOMPARE(store.NomDico(), other);
         QCOMPARE(host.updates, updates);
+
+        // Closing forgets that name, so the window can show no dictionary.
+        store.CloseDico();
+        QVERIFY(store.NomDico().isEmpty());
+        QVERIFY(!store.FieldsViewOpen());
+        QCOMPARE(store.State(), DicoState::NoDictionary);
+        QCOMPARE(host.updates, updates + 1);
     }
 
     void deleteDictionaries()
