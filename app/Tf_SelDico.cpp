@@ -36,6 +36,14 @@ Tf_SelDico::Tf_SelDico(QWidget* parent) : widgets::Form(parent, QStringLiteral("
 
     connect(fiDico, &QListWidget::itemDoubleClicked, this,
             widgets::guarded(this, &Tf_SelDico::fiDicoDblClick));
+    // A list taking the focus makes its first file current, drawn as chosen,
+    // without selecting it; OK would then open nothing. The current file is
+    // kept selected, so that OK acts on the file the list shows as chosen.
+    connect(fiDico, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row >= 0)
+            fiDico->selectionModel()->select(fiDico->model()->index(row, 0),
+                                             QItemSelectionModel::ClearAndSelect);
+    });
     finishLoading();
 }
 

@@ -7,6 +7,8 @@
 #include "framework/dataset/FieldDefs.h"
 #include "framework/dataset/IndexDefs.h"
 
+#include <QApplication>
+
 using widgets::MessageSeam;
 
 namespace {
@@ -46,6 +48,7 @@ private slots:
     void selectDialogCaptions_data();
     void selectDialogCaptions();
     void openByDoubleClick();
+    void okActsOnTheFileShownAsChosen();
     void openOfANonDictionaryLeavesNoDictionary_data();
     void openOfANonDictionaryLeavesNoDictionary();
     void deleteAsksInTheDialogsLanguage_data();
@@ -265,6 +268,26 @@ void TestCommands::openByDoubleClick() {
         QTest::mousePress(list->viewport(), Qt::LeftButton, {}, cell);
         QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, cell);
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, cell);
+    });
+    f.click("spOuvrir");
+    QCOMPARE(f.nomDico(), f.dataFile(QStringLiteral("paye.DB")));
+    QCOMPARE(f.state(), store::DicoState::Empty);
+}
+
+// The list makes its first file current when it takes the focus; that file
+// is drawn as chosen, so OK must open it rather than nothing.
+void TestCommands::okActsOnTheFileShownAsChosen() {
+    MainWindowFixture f;
+    f.makeDictionaryFile(QStringLiteral("paye.DB"));
+    f.makeDictionaryFile(QStringLiteral("stock.DB"));
+    widgets::ModalSeam::push([](widgets::Form& dialog) {
+        auto* list = dialog.component<widgets::FileListBox>(QStringLiteral("fiDico"));
+        QFocusEvent focusIn(QEvent::FocusIn, Qt::TabFocusReason);
+        QApplication::sendEvent(list, &focusIn);
+        QVERIFY(list->currentItem());
+        QCOMPARE(list->currentItem()->text(), QStringLiteral("paye.DB"));
+        QVERIFY(list->currentItem()->isSelected());
+        dialog.component<widgets::BitBtn>(QStringLiteral("biOK"))->click();
     });
     f.click("spOuvrir");
     QCOMPARE(f.nomDico(), f.dataFile(QStringLiteral("paye.DB")));
