@@ -30,6 +30,7 @@ public:
     CommandDialog(const CommandDialog&) = delete;
     CommandDialog& operator=(const CommandDialog&) = delete;
     Dialog* operator->() const { return dialog_.get(); }
+    Dialog& operator*() const { return *dialog_; }
 
 private:
     Dialog*& variable_;
@@ -47,6 +48,15 @@ void warn(const QString& message) {
 bool ask(const QString& question) {
     return widgets::MessageDlg(question, widgets::mtConfirmation, widgets::mbYesNo) ==
            widgets::mrYes;
+}
+
+// Shows the select-dictionary dialog on the data directory; the full path of
+// the file chosen with OK, or an empty text.
+QString chooseDictionary(Tf_SelDico& dialog, const QString& dataDir) {
+    dialog.fiDico->setDirectory(dataDir);
+    if (dialog.showModal() != widgets::mrOk)
+        return {};
+    return dialog.fiDico->fileName();
 }
 
 } // namespace
@@ -105,11 +115,8 @@ void Tf_Main::createDictionary(const QString& name) {
 void Tf_Main::spOuvrirClick() {
     postPendingRows();
     CommandDialog<Tf_SelDico> dialog(f_SelDico);
-    dialog->fiDico->setDirectory(Store->DataDir());
     dialog->setCaption(text(lang::Msg::OpenDicoCaption, dialog->ML));
-    if (dialog->showModal() != widgets::mrOk)
-        return;
-    const QString path = dialog->fiDico->fileName();
+    const QString path = chooseDictionary(*dialog, Store->DataDir());
     if (path.isEmpty())
         return;
     try {
@@ -130,10 +137,7 @@ void Tf_Main::openFailed() {
 void Tf_Main::spSupprimerClick() {
     postPendingRows();
     CommandDialog<Tf_SelDico> dialog(f_SelDico);
-    dialog->fiDico->setDirectory(Store->DataDir());
-    if (dialog->showModal() != widgets::mrOk)
-        return;
-    const QString path = dialog->fiDico->fileName();
+    const QString path = chooseDictionary(*dialog, Store->DataDir());
     if (path.isEmpty())
         return;
     if (!ask(text(lang::Msg::DeleteDicoQuestion, dialog->ML) + path))
