@@ -6,6 +6,7 @@
 
 #include "cli/Command.h"
 #include "cli/JsonText.h"
+#include "cli/ValueText.h"
 
 #include "engine/TableFile.h"
 #include "store/DicoFormat.h"
@@ -34,23 +35,6 @@ std::vector<Column> dictionaryColumns(const engine::TableFile& table)
         columns.push_back({field, index});
     }
     return columns;
-}
-
-std::string cellText(const engine::Value& v)
-{
-    switch (v.kind) {
-    case engine::Value::Kind::Null: return {};
-    case engine::Value::Kind::Integer: return std::to_string(v.integer);
-    case engine::Value::Kind::Boolean: return v.boolean ? "true" : "false";
-    default: return v.text;
-    }
-}
-
-std::string cellJson(const engine::Value& v)
-{
-    if (v.kind == engine::Value::Kind::Text) return jsonString(v.text);
-    const std::string text = cellText(v);
-    return text.empty() ? "null" : text;
 }
 
 } // namespace
@@ -90,9 +74,9 @@ int runList(const std::vector<std::string>& args, std::ostream& out, std::ostrea
             for (size_t i = 0; i < columns.size(); ++i) {
                 const engine::Value& v = row[size_t(columns[i].index)];
                 if (json)
-                    line += (i ? "," : "{") + jsonString(columns[i].name) + ":" + cellJson(v);
+                    line += (i ? "," : "{") + jsonString(columns[i].name) + ":" + valueJson(v);
                 else
-                    line += (i ? "\t" : "") + tabEscaped(cellText(v));
+                    line += (i ? "\t" : "") + valueText(v);
             }
             out << line << (json ? "}\n" : "\n");
         }
