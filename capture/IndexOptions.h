@@ -1,18 +1,19 @@
 #pragma once
 
+#include "framework/dataset/DataTypes.h"
+
 #include <QString>
 
 namespace capture {
 
-// The five index options a source table can report, with the engine's bit
-// values so that its option sets pass through unchanged.
-enum IndexOption : unsigned {
-    ixPrimary = 1,
-    ixUnique = 2,
-    ixDescending = 4,
-    ixCaseInsensitive = 8,
-    ixExpression = 16,
-};
+// The five index options a source table can report are the dataset layer's
+// (the engine's bits), so that its option sets pass through unchanged.
+using dataset::IndexOption;
+using dataset::ixCaseInsensitive;
+using dataset::ixDescending;
+using dataset::ixExpression;
+using dataset::ixPrimary;
+using dataset::ixUnique;
 
 // The name of the last option, in the order primary, unique, descending,
 // case-insensitive, expression, that the set holds; empty when it holds none.
