@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <QPolygonF>
 #include <QPixmap>
 
 #include <functional>
@@ -65,22 +66,15 @@ QIcon twoStates(const Painter& draw) {
 
 void page(QPainter& p, const QRectF& r) {
     const qreal fold = 5;
-    QPainterPath path;
-    path.moveTo(r.left(), r.top());
-    path.lineTo(r.right() - fold, r.top());
-    path.lineTo(r.right(), r.top() + fold);
-    path.lineTo(r.right(), r.bottom());
-    path.lineTo(r.left(), r.bottom());
-    path.closeSubpath();
     p.setPen(QPen(kOutline, 1));
     p.setBrush(kPaper);
-    p.drawPath(path);
-    QPainterPath corner;
-    corner.moveTo(r.right() - fold, r.top());
-    corner.lineTo(r.right() - fold, r.top() + fold);
-    corner.lineTo(r.right(), r.top() + fold);
+    p.drawPolygon(QPolygonF({r.topLeft(), QPointF(r.right() - fold, r.top()),
+                             QPointF(r.right(), r.top() + fold), r.bottomRight(),
+                             r.bottomLeft()}));
     p.setBrush(QColor(220, 220, 210));
-    p.drawPath(corner);
+    p.drawPolygon(QPolygonF({QPointF(r.right() - fold, r.top()),
+                             QPointF(r.right() - fold, r.top() + fold),
+                             QPointF(r.right(), r.top() + fold)}));
 }
 
 void grid(QPainter& p, const QRectF& r) {
@@ -125,23 +119,10 @@ QIcon ToolbarGlyphs::openDictionary() {
     return oneState([](QPainter& p) {
         p.setPen(QPen(kOutline, 1));
         p.setBrush(kFolder.darker(115));
-        QPainterPath back;
-        back.moveTo(1.5, 4.5);
-        back.lineTo(7, 4.5);
-        back.lineTo(8.5, 6.5);
-        back.lineTo(16.5, 6.5);
-        back.lineTo(16.5, 16.5);
-        back.lineTo(1.5, 16.5);
-        back.closeSubpath();
-        p.drawPath(back);
+        p.drawPolygon(QPolygonF({{1.5, 4.5}, {7, 4.5}, {8.5, 6.5}, {16.5, 6.5}, {16.5, 16.5},
+                                 {1.5, 16.5}}));
         p.setBrush(kFolder);
-        QPainterPath front;
-        front.moveTo(4.5, 9.5);
-        front.lineTo(19, 9.5);
-        front.lineTo(16.5, 16.5);
-        front.lineTo(1.5, 16.5);
-        front.closeSubpath();
-        p.drawPath(front);
+        p.drawPolygon(QPolygonF({{4.5, 9.5}, {19, 9.5}, {16.5, 16.5}, {1.5, 16.5}}));
     });
 }
 
@@ -219,13 +200,7 @@ QIcon ToolbarGlyphs::quit() {
         p.setBrush(QColor(150, 100, 60));
         p.drawRect(QRectF(2.5, 1.5, 9, 17));
         p.setBrush(QColor(190, 135, 80));
-        QPainterPath door;
-        door.moveTo(2.5, 1.5);
-        door.lineTo(8.5, 3.5);
-        door.lineTo(8.5, 18.5);
-        door.lineTo(2.5, 18.5);
-        door.closeSubpath();
-        p.drawPath(door);
+        p.drawPolygon(QPolygonF({{2.5, 1.5}, {8.5, 3.5}, {8.5, 18.5}, {2.5, 18.5}}));
         p.setPen(QPen(kRemove, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         p.drawLine(QPointF(11, 10), QPointF(18, 10));
         p.drawLine(QPointF(15, 7), QPointF(18, 10));
