@@ -20,15 +20,29 @@ int rowsInFile(const MainWindowFixture& f) {
     return probe.RecordCount();
 }
 
-QString descriptionInFile(const MainWindowFixture& f, int number) {
+QString descriptionInFile(const QString& path, int number) {
     dataset::Table probe;
-    probe.setTableName(f.nomDico());
+    probe.setTableName(path);
     probe.Open();
-    for (probe.First(); !probe.Eof(); probe.Next()) {
-        if (probe.FieldByName(QStringLiteral("NoEnreg"))->AsInteger() == number)
-            return probe.FieldByName(QStringLiteral("Description"))->AsString();
+    if (!probe.FindKey({number}))
+        return QStringLiteral("<missing>");
+    return probe.FieldByName(QStringLiteral("Description"))->AsString();
+}
+QString descriptionInFile(const MainWindowFixture& f, int number) {
+    return descriptionInFile(f.nomDico(), number);
+}
+
+// Opens the editor on the first table entry's description and types `text`
+// into it; the editor, or nullptr when none opened.
+QLineEdit* typeFirstDescription(DataAwareGrid* grid, const QString& text) {
+    grid->setCurrentIndex(grid->model()->index(0, 1));
+    QTest::keyClick(grid, Qt::Key_F2);
+    auto* editor = grid->findChild<QLineEdit*>();
+    if (editor) {
+        editor->setFocus();
+        QTest::keyClicks(editor, text);
     }
-    return QStringLiteral("<missing>");
+    return editor;
 }
 
 // A dictionary opened by path with two tables: CLIENTS (1: NOM 2, VILLE 3)
@@ -61,12 +75,9 @@ void TestGrid::editIsPostedWhenTheRowIsLeft() {
     openTwoTables(f);
     DataAwareGrid* grid = f.window->grTables;
     grid->setFocus();
-    // Opened right after start, row 0 is CLIENTS (number 1); column 1 is its description.
-    grid->setCurrentIndex(grid->model()->index(0, 1));
-    QTest::keyClick(grid, Qt::Key_F2);
-    auto* editor = grid->findChild<QLineEdit*>();
+    // Opened right after start, row 0 is CLIENTS (number 1).
+    QLineEdit* editor = typeFirstDescription(grid, QStringLiteral("Nos clients"));
     QVERIFY(editor);
-    QTest::keyClicks(editor, QStringLiteral("Nos clients"));
     QTest::keyClick(editor, Qt::Key_Return);
     QCoreApplication::processEvents(); // the editor hands its text over
     // Enter ends the cell, not the row.
@@ -83,11 +94,8 @@ void TestGrid::escapeDropsTheEdit() {
     MainWindowFixture f;
     openTwoTables(f);
     DataAwareGrid* grid = f.window->grTables;
-    grid->setCurrentIndex(grid->model()->index(0, 1));
-    QTest::keyClick(grid, Qt::Key_F2);
-    auto* editor = grid->findChild<QLineEdit*>();
+    QLineEdit* editor = typeFirstDescription(grid, QStringLiteral("oops"));
     QVERIFY(editor);
-    QTest::keyClicks(editor, QStringLiteral("oops"));
     QTest::keyClick(editor, Qt::Key_Return);
     QCoreApplication::processEvents();
     QCOMPARE(f.window->taDico->State(), dataset::DataSetState::Edit);
@@ -106,20 +114,10 @@ void TestGrid::typedTextSurvivesACommandThatClosesTheDictionary() {
     f.makeDictionaryFile(QStringLiteral("stock.DB"));
     DataAwareGrid* grid = f.window->grTables;
     grid->setFocus();
-    grid->setCurrentIndex(grid->model()->index(0, 1));
-    QTest::keyClick(grid, Qt::Key_F2);
-    auto* editor = grid->findChild<QLineEdit*>();
-    QVERIFY(editor);
-    editor->setFocus();
-    QTest::keyClicks(editor, QStringLiteral("Nos clients"));
+    QVERIFY(typeFirstDescription(grid, QStringLiteral("Nos clients")));
     f.openDictionary(QStringLiteral("stock.DB"));
     QCOMPARE(f.state(), store::DicoState::Empty);
-    dataset::Table probe;
-    probe.setTableName(path);
-    probe.Open();
-    QVERIFY(probe.FindKey({1}));
-    QCOMPARE(probe.FieldByName(QStringLiteral("Description"))->AsString(),
-             QStringLiteral("Nos clients"));
+    QCOMPARE(descriptionInFile(path, 1), QStringLiteral("Nos clients"));
 }
 
 void TestGrid::insertKeyAndUntouchedRow() {
