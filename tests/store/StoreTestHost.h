@@ -8,6 +8,7 @@
 #include "lang/TMultiLang.h"
 #include "lang/Vocabulary.h"
 #include "store/AppDir.h"
+#include "store/DictionaryStore.h"
 #include "store/StoreHost.h"
 
 #include <QDir>
@@ -59,4 +60,14 @@ public:
     QString path(const QString& name) const { return dir.path() + QLatin1Char('/') + name; }
 
     QTemporaryDir dir;
+};
+
+// A store on a fresh application directory, its data directory prepared as
+// the main window's creation leaves it.
+struct PreparedStore {
+    explicit PreparedStore(int language = 1) : host(language) { store.PrepareDataDir(); }
+
+    TempAppDir app;
+    StoreTestHost host;
+    store::DictionaryStore store{&host.window, host};
 };

@@ -64,10 +64,8 @@ private slots:
 
     void prepareDataDir()
     {
-        TempAppDir app;
-        StoreTestHost host;
-        DictionaryStore store(&host.window, host);
-        store.PrepareDataDir();
+        PreparedStore prepared;
+        auto& [app, host, store] = prepared;
         QCOMPARE(store.AppDir(), app.dir.path() + "/");
         QCOMPARE(store.DataDir(), app.dataDir());
         QVERIFY(QFileInfo(app.dataDir()).isDir());
@@ -115,10 +113,8 @@ private slots:
         QFETCH(int, language);
         QFETCH(QString, name);
         QFETCH(QString, message);
-        TempAppDir app;
-        StoreTestHost host(language);
-        DictionaryStore store(&host.window, host);
-        store.PrepareDataDir();
+        PreparedStore prepared(language);
+        auto& [app, host, store] = prepared;
         const QString existing = writeDictionary(app.dataDir() + "/ABCDEFGH.DB");
         store.OpenDico(existing);
         const int updates = host.updates;
@@ -139,10 +135,8 @@ private slots:
     // NomDico names that file. The new dictionary is empty and untied.
     void createDictionary()
     {
-        TempAppDir app;
-        StoreTestHost host;
-        DictionaryStore store(&host.window, host);
-        store.PrepareDataDir();
+        PreparedStore prepared;
+        auto& [app, host, store] = prepared;
         QVERIFY(store.CreateDico(QStringLiteral("ABCDEFGHIJ")));
 
         const QString file = app.dataDir() + "/ABCDEFGH.DB";
@@ -168,10 +162,8 @@ private slots:
     // A name the engine refuses: its error, nothing open, NomDico kept.
     void createWithInvalidName()
     {
-        TempAppDir app;
-        StoreTestHost host;
-        DictionaryStore store(&host.window, host);
-        store.PrepareDataDir();
+        PreparedStore prepared;
+        auto& [app, host, store] = prepared;
         QVERIFY_THROWS_EXCEPTION(std::exception, store.CreateDico(QStringLiteral("../x")));
         QCOMPARE(store.State(), DicoState::NoDictionary);
         QVERIFY(store.NomDico().isEmpty());
@@ -182,10 +174,8 @@ private slots:
     // only those of the current table entry, whatever their letter case.
     void tyingTheFieldsView()
     {
-        TempAppDir app;
-        StoreTestHost host;
-        DictionaryStore store(&host.window, host);
-        store.PrepareDataDir();
+        PreparedStore prepared;
+        auto& [app, host, store] = prepared;
         QVERIFY(store.CreateDico(QStringLiteral("paye")));
         // Written behind the views' backs, so that nothing ties the view yet.
         appendRows(store.NomDico(), {tableEntry(1, "Zeta"), fieldEntry(2, "Zeta", "z1"),
@@ -208,10 +198,8 @@ private slots:
     // as it holds more than one row, and the caption then names it.
     void newDictionaryTiesItselfOnTheSecondRow()
     {
-        TempAppDir app;
-        StoreTestHost host;
-        DictionaryStore store(&host.window, host);
-        store.PrepareDataDir();
+        PreparedStore prepared;
+        auto& [app, host, store] = prepared;
         QVERIFY(store.CreateDico(QStringLiteral("paye")));
         dataset::Table& dico = store.taDico();
         auto post = [&](int no, bool ct) {
@@ -245,10 +233,8 @@ private slots:
     void tablesViewOrder()
     {
         QFETCH(QString, before);
-        TempAppDir app;
-        StoreTestHost host;
-        DictionaryStore store(&host.window, host);
-        store.PrepareDataDir();
+        PreparedStore prepared;
+        auto& [app, host, store] = prepared;
         const QString path = writeDictionary(app.dataDir() + "/ordre.DB");
         if (before == "create")
             QVERIFY(store.CreateDico(QStringLiteral("autre")));
@@ -268,10 +254,8 @@ private slots:
 
     void openDictionary()
     {
-        TempAppDir app;
-        StoreTestHost host;
-        DictionaryStore store(&host.window, host);
-        store.PrepareDataDir();
+        PreparedStore prepared;
+        auto& [app, host, store] = prepared;
         store.OpenDico(QString()); // nothing happens
         QCOMPARE(store.State(), DicoState::NoDictionary);
         QCOMPARE(host.updates, 0);
@@ -302,10 +286,8 @@ private slots:
     // previous dictionary closed, NomDico already the new path.
     void openSomethingElse()
     {
-        TempAppDir app;
-        StoreTestHost host;
-        DictionaryStore store(&host.window, host);
-        store.PrepareDataDir();
+        PreparedStore prepared;
+        auto& [app, host, store] = prepared;
         store.OpenDico(writeDictionary(app.path("bon.db")));
         const QString other = app.path("autre.db");
         engine::createTable(other.toStdString(), {{"NoEnreg", engine::FieldType::Long, 0, false},
@@ -327,10 +309,8 @@ private slots:
 
     void deleteDictionaries()
     {
-        TempAppDir app;
-        StoreTestHost host;
-        DictionaryStore store(&host.window, host);
-        store.PrepareDataDir();
+        PreparedStore prepared;
+        auto& [app, host, store] = prepared;
         const QString other = writeDictionary(app.dataDir() + "/autre.DB");
         QVERIFY(store.CreateDico(QStringLiteral("paye")));
         const QString open = store.NomDico();
@@ -360,10 +340,8 @@ private slots:
 
     void discardDictionary()
     {
-        TempAppDir app;
-        StoreTestHost host;
-        DictionaryStore store(&host.window, host);
-        store.PrepareDataDir();
+        PreparedStore prepared;
+        auto& [app, host, store] = prepared;
         QVERIFY(store.CreateDico(QStringLiteral("vide")));
         store.DiscardDico();
         QCOMPARE(store.State(), DicoState::NoDictionary);
