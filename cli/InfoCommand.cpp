@@ -5,8 +5,9 @@
 // the others; the exit status is 1 when any failed.
 
 #include "cli/Command.h"
-#include "cli/FieldTypeNames.h"
 #include "cli/JsonText.h"
+
+#include "capture/FieldTypes.h"
 
 #include "engine/EngineError.h"
 #include "engine/TableFile.h"
@@ -17,6 +18,12 @@
 namespace cli {
 
 namespace {
+
+// The type name capture records for a type code ("ftString", "ftBLOB", ...).
+std::string fieldTypeName(int typeCode)
+{
+    return capture::FieldTypeName(typeCode).toStdString();
+}
 
 std::vector<std::string> optionNames(unsigned options)
 {
