@@ -142,4 +142,9 @@ void TableFile::flush()
     m_data->flush();
 }
 
+void TableFile::setSyncEachWrite(bool on)
+{
+    m_data->setSyncEachWrite(on);
+}
+
 } // namespace engine

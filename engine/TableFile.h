@@ -63,6 +63,10 @@ public:
     // Writes the index files of a modified table and syncs every file.
     void flush();
 
+    // Durable mode: every row operation ends with a sync of the table file, so a
+    // posted row survives a power cut (default off: it survives a process crash).
+    void setSyncEachWrite(bool on);
+
     // Internal state shared with Cursor.
     TableData &data() const;
 

@@ -227,6 +227,76 @@ private slots:
         QCOMPARE(c.row()[1].text, std::string("A"));
     }
 
+    // An unkeyed table keeps rows in the order they came; edits and deletes keep it.
+    void unkeyedTable()
+    {
+        const std::filesystem::path file = path("HEAP.DB");
+        createTable(file, {{"Name", FieldType::Alpha, 8}, {"N", FieldType::Short}}, {});
+        auto t = TableFile::open(file);
+        Cursor c(t);
+        for (int i = 0; i < 500; ++i)
+            c.insert({Value::fromText("r" + std::to_string(i)), Value::fromInt(i)});
+        QVERIFY(c.first());
+        c.remove(); // r0 goes, r1 becomes current
+        QCOMPARE(c.row()[1].integer, int64_t(1));
+        c.update({Value::fromText("first"), Value::fromInt(1)});
+        QVERIFY(c.last());
+        QCOMPARE(c.row()[1].integer, int64_t(499));
+        QCOMPARE(c.count(), int64_t(499));
+        QVERIFY_THROWS_EXCEPTION(EngineError, c.findKey({Value::fromInt(1)}));
+        int expected = 1;
+        t->forEachRow([&](const Row &r) {
+            const bool ok = r[1].integer == expected;
+            ++expected;
+            return ok;
+        });
+        QCOMPARE(expected, 500);
+    }
+
+    // Index kinds: a plain single-field index is a .Xnn named after its field;
+    // descending and unique ones are .XGn; each orders the rows as it says.
+    void indexKinds()
+    {
+        const std::filesystem::path file = path("KINDS.DB");
+        createTable(file, {{"K", FieldType::Long}, {"Name", FieldType::Alpha, 10}, {"Qty", FieldType::Short}},
+                    {{"", {"K"}, ixPrimary}});
+        addIndex(file, {"", {"Qty"}, 0});
+        addIndex(file, {"ByQtyDown", {"Qty"}, ixDescending});
+        addIndex(file, {"UniqueName", {"Name"}, ixUnique | ixCaseInsensitive});
+        QVERIFY(std::filesystem::exists(path("KINDS.X03")));
+        QVERIFY(std::filesystem::exists(path("KINDS.XG1")));
+        auto t = TableFile::open(file);
+        const auto ix = t->indexes();
+        QCOMPARE(ix.size(), size_t(4));
+        QCOMPARE(ix[1].name, std::string("Qty"));
+        QCOMPARE(ix[1].fileName, std::string("X03"));
+        QCOMPARE(ix[2].name, std::string("ByQtyDown"));
+        QCOMPARE(ix[2].options, unsigned(ixDescending));
+        QCOMPARE(ix[3].options, unsigned(ixUnique | ixCaseInsensitive));
+        Cursor c(t);
+        c.insert({Value::fromInt(1), Value::fromText("b"), Value::fromInt(5)});
+        c.insert({Value::fromInt(2), Value::fromText("a"), Value::fromInt(-3)});
+        c.insert({Value::fromInt(3), Value::fromText("c"), Value::null()});
+        try {
+            c.insert({Value::fromInt(4), Value::fromText("A"), Value::fromInt(1)});
+            QFAIL("a duplicate in a unique index was accepted");
+        } catch (const EngineError &e) {
+            QCOMPARE(e.code(), ErrorCode::KeyViolation);
+        }
+        auto order = [&](const std::vector<std::string> &fields) {
+            Cursor o(t, fields);
+            std::vector<int64_t> keys;
+            for (bool ok = o.first(); ok; ok = o.next())
+                keys.push_back(o.row()[0].integer);
+            return keys;
+        };
+        QCOMPARE(order({"Qty"}), (std::vector<int64_t>{3, 2, 1}));  // NULL first
+        QCOMPARE(order({"Name"}), (std::vector<int64_t>{2, 1, 3}));
+        Cursor down(t, {"Qty"});
+        QCOMPARE(down.index().name, std::string("Qty"));
+        QVERIFY_THROWS_EXCEPTION(EngineError, Cursor(t, {"Nothing"}));
+    }
+
     void deleteTableRemovesFamily()
     {
         const std::filesystem::path file = path("gone.db");
