@@ -1,6 +1,7 @@
 #include "capture/CodeGenerator.h"
 
 #include "capture/IndexOptions.h"
+#include "lang/FixedTexts.h"
 
 namespace capture {
 
@@ -95,8 +96,7 @@ void CodeGenerator::GenEndTable(const QString& tableName, int indexCount)
 
 void CodeGenerator::ShowLineCount()
 {
-    m_text.setTitle(QStringLiteral("Delphi code - Lines generated: ")
-                    + QString::number(m_text.lineCount()));
+    m_text.setTitle(lang::fixed::linesGenerated() + QString::number(m_text.lineCount()));
 }
 
 } // namespace capture

@@ -6,6 +6,7 @@
 #include "framework/dataset/Database.h"
 #include "framework/dataset/Field.h"
 #include "framework/dataset/Table.h"
+#include "lang/FixedTexts.h"
 #include "store/DictionaryStore.h"
 #include "store/StoreHost.h"
 
@@ -46,8 +47,7 @@ CaptureResult StructureCapture::CaptureTable(const QString& path)
 {
     const QString fileName = SourceFileName(path);
     if (!CheckTableName(fileName)) {
-        m_store.host().showWarning(
-            QStringLiteral("Impossible operation... name of table yet used !"));
+        m_store.host().showWarning(lang::fixed::tableNameUsed());
         return CaptureResult::NameInUse;
     }
     const TableStructure structure = readSource(path, fileName);
