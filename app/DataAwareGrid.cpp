@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QPainter>
 #include <QStyledItemDelegate>
 
 namespace {
@@ -27,6 +28,11 @@ public:
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
         QStyledItemDelegate::paint(painter, option, index);
+        // Column lines only: the grid draws no line between rows.
+        painter->save();
+        painter->setPen(grid_->palette().color(QPalette::Mid));
+        painter->drawLine(option.rect.topRight(), option.rect.bottomRight());
+        painter->restore();
         if (grid_->calcCellColors_) {
             if (dataset::Field* field = grid_->model_->fieldAt(index.column()))
                 widgets::runGuarded([&] { grid_->calcCellColors_(field); });
@@ -45,6 +51,7 @@ DataAwareGrid::DataAwareGrid(QWidget* parent, const QString& name)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setTabKeyNavigation(true);
     setWordWrap(false);
+    setShowGrid(false); // the cells draw their column lines (see CellDelegate)
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     horizontalHeader()->setStretchLastSection(false);
     horizontalHeader()->setHighlightSections(false);
