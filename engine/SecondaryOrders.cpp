@@ -292,7 +292,7 @@ bool TableData::buildOrderFromIndexFile(SecondaryOrder &order)
                 return false;
         }
         std::vector<std::string> entries;
-        entries.reserve(x.numRecords);
+        entries.reserve(std::min<uint64_t>(x.numRecords, f->size() / x.recordSize)); // never trust a count
         std::string rec(size_t(recordSize), '\0');
         walkBlocks(*f, x, [&](uint16_t, const char *recs, uint32_t count) {
             for (uint32_t s = 0; s < count; ++s) {
