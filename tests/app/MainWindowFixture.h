@@ -103,6 +103,13 @@ public:
         pickFile(fileName);
         click("spOuvrir");
     }
+    // paye.DB opened through the Open command, holding the table CLIENTS
+    // with its field NOM.
+    void openFilledDictionary() {
+        makeDictionaryFile(QStringLiteral("paye.DB"));
+        openDictionary(QStringLiteral("paye.DB"));
+        addTable(QStringLiteral("CLIENTS"), {QStringLiteral("NOM")});
+    }
     // An empty dictionary file in the data directory, made outside the window.
     void makeDictionaryFile(const QString& fileName) const {
         QDir().mkpath(dataDir());

@@ -128,9 +128,7 @@ void TestCommands::newChangesNothingWithoutYes_data() {
 void TestCommands::newChangesNothingWithoutYes() {
     QFETCH(bool, cancelDialog);
     MainWindowFixture f;
-    f.makeDictionaryFile(QStringLiteral("paye.DB"));
-    f.openDictionary(QStringLiteral("paye.DB"));
-    f.addTable(QStringLiteral("CLIENTS"), {QStringLiteral("NOM")});
+    f.openFilledDictionary();
     const QString caption = f.window->caption();
     const QString nomDico = f.nomDico();
     if (cancelDialog) {
@@ -167,9 +165,7 @@ void TestCommands::failedCreationRestoresTheCaption() {
 
 void TestCommands::failedCreationReopensThePreviousDictionary() {
     MainWindowFixture f;
-    f.makeDictionaryFile(QStringLiteral("paye.DB"));
-    f.openDictionary(QStringLiteral("paye.DB"));
-    f.addTable(QStringLiteral("CLIENTS"), {QStringLiteral("NOM")});
+    f.openFilledDictionary();
     const QString caption = f.window->caption();
     const QString nomDico = f.nomDico();
     MainWindowFixture::typeName(QStringLiteral("a/b"));
@@ -303,9 +299,7 @@ void TestCommands::openOfANonDictionaryLeavesNoDictionary_data() {
 void TestCommands::openOfANonDictionaryLeavesNoDictionary() {
     QFETCH(QString, kind);
     MainWindowFixture f;
-    f.makeDictionaryFile(QStringLiteral("paye.DB"));
-    f.openDictionary(QStringLiteral("paye.DB"));
-    f.addTable(QStringLiteral("CLIENTS"), {QStringLiteral("NOM")});
+    f.openFilledDictionary();
     const QString bad = f.dataFile(QStringLiteral("bad.db"));
     if (kind == QLatin1String("junk")) {
         QFile file(bad);

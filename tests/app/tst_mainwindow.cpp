@@ -274,9 +274,7 @@ void TestMainWindow::seeDescriptionsWithAndWithoutDictionary() {
     f.trigger("itUseDescr");
     QVERIFY(!f.window->itUseDescr->isChecked());
 
-    f.makeDictionaryFile(QStringLiteral("paye.DB"));
-    f.openDictionary(QStringLiteral("paye.DB"));
-    f.addTable(QStringLiteral("CLIENTS"), {QStringLiteral("NOM")});
+    f.openFilledDictionary();
     f.trigger("itUseDescr");
     QVERIFY(description->Visible());
     QCOMPARE(description->DisplayWidth(), 16);

@@ -49,6 +49,16 @@ struct Bench {
         QDir().mkpath(app.path("src"));
         return app.path("src/" + name);
     }
+    // Writes the customer table, or the table of every field type and index
+    // kind, as a source file and captures it.
+    CaptureResult captureClients()
+    {
+        return capture.CaptureTable(sourcetables::writeClients(source("CLIENTS.DB")));
+    }
+    CaptureResult captureEveryKind()
+    {
+        return capture.CaptureTable(sourcetables::writeEveryKind(source("TOUT.DB")));
+    }
     QList<DicoRow> rows() const { return readRows(store.NomDico()); }
     bool created = false;
 };
@@ -116,10 +126,8 @@ private slots:
     {
         Bench b;
         QVERIFY(b.created);
-        QCOMPARE(b.capture.CaptureTable(sourcetables::writeClients(b.source("CLIENTS.DB"))),
-                 CaptureResult::Captured);
-        QCOMPARE(b.capture.CaptureTable(sourcetables::writeEveryKind(b.source("TOUT.DB"))),
-                 CaptureResult::Captured);
+        QCOMPARE(b.captureClients(), CaptureResult::Captured);
+        QCOMPARE(b.captureEveryKind(), CaptureResult::Captured);
         const QList<DicoRow> rows = b.rows();
         QCOMPARE(rows.mid(0, 9), stored(clientsRows(1)));
         for (int i = 0; i < rows.size(); ++i)
@@ -137,8 +145,7 @@ private slots:
     {
         Bench b;
         QVERIFY(b.created);
-        QCOMPARE(b.capture.CaptureTable(sourcetables::writeEveryKind(b.source("TOUT.DB"))),
-                 CaptureResult::Captured);
+        QCOMPARE(b.captureEveryKind(), CaptureResult::Captured);
         const QList<DicoRow> rows = b.rows();
         QStringList types, champs, descriptions;
         QList<int> sizes;
@@ -227,8 +234,7 @@ private slots:
         Bench b;
         QVERIFY(b.created);
         b.host.generating = false;
-        QCOMPARE(b.capture.CaptureTable(sourcetables::writeClients(b.source("CLIENTS.DB"))),
-                 CaptureResult::Captured);
+        QCOMPARE(b.captureClients(), CaptureResult::Captured);
         b.capture.ShowLineCount();
         QCOMPARE(b.rows().size(), 9);
         QCOMPARE(b.host.code.lineCount(), 0);
@@ -256,8 +262,7 @@ private slots:
     {
         Bench b;
         QVERIFY(b.created);
-        QCOMPARE(b.capture.CaptureTable(sourcetables::writeClients(b.source("CLIENTS.DB"))),
-                 CaptureResult::Captured);
+        QCOMPARE(b.captureClients(), CaptureResult::Captured);
         const QString source = sourcetables::writeEveryKind(b.source("TOUT.DB"));
         const QString dico = b.store.NomDico();
         const QList<DicoRow> before = b.rows();
@@ -377,10 +382,8 @@ private slots:
 #else
         Bench b;
         QVERIFY(b.created);
-        QCOMPARE(b.capture.CaptureTable(sourcetables::writeClients(b.source("CLIENTS.DB"))),
-                 CaptureResult::Captured);
-        QCOMPARE(b.capture.CaptureTable(sourcetables::writeEveryKind(b.source("TOUT.DB"))),
-                 CaptureResult::Captured);
+        QCOMPARE(b.captureClients(), CaptureResult::Captured);
+        QCOMPARE(b.captureEveryKind(), CaptureResult::Captured);
         b.store.taChamps().Close();
         b.store.taDico().Close();
         const QList<DicoRow> expected = b.rows();
