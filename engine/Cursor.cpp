@@ -51,18 +51,14 @@ void CursorState::bounds(uint64_t &lo, uint64_t &hi)
         return;
     }
     d->ensureBuilt(*order);
-    const auto &e = order->entries;
+    const KeyList &e = order->entries;
     if (!hasRange) {
         lo = 0;
         hi = e.size();
         return;
     }
-    const std::string &r = rangeImage;
-    auto less = [&](const std::string &a, const std::string &b) {
-        return a.compare(0, r.size(), b, 0, r.size()) < 0;
-    };
-    lo = uint64_t(std::lower_bound(e.begin(), e.end(), r, less) - e.begin());
-    hi = uint64_t(std::upper_bound(e.begin(), e.end(), r, less) - e.begin());
+    lo = e.lowerBound(rangeImage);
+    hi = e.upperBound(rangeImage);
 }
 
 uint64_t CursorState::seekKey(const std::string &key)
@@ -76,8 +72,7 @@ uint64_t CursorState::seekKey(const std::string &key)
         return ordinal;
     }
     d->ensureBuilt(*order);
-    return uint64_t(std::lower_bound(order->entries.begin(), order->entries.end(), key) -
-                    order->entries.begin());
+    return order->entries.lowerBound(key);
 }
 
 void CursorState::remember(uint64_t ordinal)
@@ -287,9 +282,9 @@ bool Cursor::findKey(const std::vector<Value> &key)
         if (p >= hi || p < lo || s.d->keyOf(s.d->locate(p)).compare(0, image.size(), image) != 0)
             return false;
     } else {
-        const auto &e = s.order->entries;
-        p = uint64_t(std::lower_bound(e.begin() + ptrdiff_t(lo), e.begin() + ptrdiff_t(hi), image) - e.begin());
-        if (p >= hi || e[size_t(p)].compare(0, image.size(), image) != 0)
+        const KeyList &e = s.order->entries;
+        p = e.lowerBound(image, size_t(lo), size_t(hi));
+        if (p >= hi || !e.startsWith(size_t(p), image))
             return false;
     }
     s.setPosition(p);

@@ -259,16 +259,16 @@ std::string TableData::orderImage(const SecondaryOrder &order, size_t fieldPos, 
 
 void TableData::buildOrderFromData(SecondaryOrder &order)
 {
-    order.entries.clear();
+    order.entries.reset(order.entryWidth(keyWidth, keyed));
     const uint64_t n = rowCount();
     order.entries.reserve(size_t(n));
     uint64_t ordinal = 0;
     for (BlockRef &b : m_chain) {
         loadBlock(b);
         for (uint32_t s = 0; s < b.count; ++s, ++ordinal)
-            order.entries.push_back(sortKey(order, b.records.data() + size_t(s) * size_t(recordSize), ordinal));
+            order.entries.append(sortKey(order, b.records.data() + size_t(s) * size_t(recordSize), ordinal));
     }
-    std::sort(order.entries.begin(), order.entries.end());
+    order.entries.sort();
 }
 
 // Uses the .X* records when the file is known to match the rows: maintained, written
@@ -291,7 +291,8 @@ bool TableData::buildOrderFromIndexFile(SecondaryOrder &order)
             if (xf.type != header.fields[size_t(i)].type || xf.size != header.fields[size_t(i)].size)
                 return false;
         }
-        std::vector<std::string> entries;
+        KeyList entries;
+        entries.reset(order.entryWidth(keyWidth, keyed));
         entries.reserve(std::min<uint64_t>(x.numRecords, f->size() / x.recordSize)); // never trust a count
         std::string rec(size_t(recordSize), '\0');
         walkBlocks(*f, x, [&](uint16_t, const char *recs, uint32_t count) {
@@ -307,14 +308,13 @@ bool TableData::buildOrderFromIndexFile(SecondaryOrder &order)
                 }
                 std::memcpy(rec.data(), xr + at, keyWidth); // an index field that is also
                                                             // a key field holds the same bytes
-                entries.push_back(sortKey(order, rec.data(), 0));
+                entries.append(sortKey(order, rec.data(), 0));
             }
             return entries.size() <= x.numRecords;
         });
         if (entries.size() != header.numRecords)
             return false;
-        if (!std::is_sorted(entries.begin(), entries.end()))
-            std::sort(entries.begin(), entries.end());
+        entries.sort();
         order.entries = std::move(entries);
         return true;
     } catch (const EngineError &) {
@@ -332,11 +332,11 @@ void TableData::ensureBuilt(SecondaryOrder &order)
     order.built = true;
 }
 
-uint64_t TableData::ordinalOfEntry(const SecondaryOrder &order, const std::string &entry)
+uint64_t TableData::ordinalOfEntry(const SecondaryOrder &order, std::string_view entry)
 {
     if (keyed) {
         uint64_t ordinal;
-        if (!find(entry.substr(entry.size() - keyWidth), ordinal))
+        if (!find(std::string(entry.substr(entry.size() - keyWidth)), ordinal))
             return UINT64_MAX;
         return ordinal;
     }

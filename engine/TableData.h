@@ -44,6 +44,7 @@
 #include "engine/CodePage.h"
 #include "engine/FileSystem.h"
 #include "engine/IndexInfo.h"
+#include "engine/KeyList.h"
 #include "engine/TableHeader.h"
 #include "engine/ValueCodec.h"
 #include "engine/Value.h"
@@ -83,8 +84,9 @@ struct SecondaryOrder {
     // Sort keys: the transformed images of the index fields (folded when
     // case-insensitive, complemented when descending), then the row's primary key
     // (keyed table) or its 8-byte ordinal (unkeyed table). Sorted by bytes.
-    std::vector<std::string> entries;
+    KeyList entries;
     size_t indexWidth = 0; // bytes of the index field images at the start of an entry
+    size_t entryWidth(size_t keyWidth, bool keyed) const { return indexWidth + (keyed ? keyWidth : 8); }
 };
 
 class WriteTxn;
@@ -137,7 +139,7 @@ public:
     // Transformed image of a value of the order's first field (for ranges and lookups).
     std::string orderImage(const SecondaryOrder &order, size_t fieldPos, const Value &v) const;
     // The row an entry of the order refers to.
-    uint64_t ordinalOfEntry(const SecondaryOrder &order, const std::string &entry);
+    uint64_t ordinalOfEntry(const SecondaryOrder &order, std::string_view entry);
 
     // ---- writing ---------------------------------------------------------------
     // All return the ordinal of the affected row (insert, update) and bump generation.

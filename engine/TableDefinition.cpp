@@ -243,7 +243,7 @@ void addIndex(const std::filesystem::path &tableFile, const IndexDef &def)
     if (o.info.options & ixUnique) {
         d.ensureBuilt(o);
         for (size_t i = 1; i < o.entries.size(); ++i)
-            if (o.entries[i].compare(0, o.indexWidth, o.entries[i - 1], 0, o.indexWidth) == 0)
+            if (o.entries[i].substr(0, o.indexWidth) == o.entries[i - 1].substr(0, o.indexWidth))
                 throw EngineError(ErrorCode::KeyViolation, keyViolationText(tableFile));
     }
     writeSecondaryIndex(d, o);

@@ -235,16 +235,10 @@ void TableData::noteEntries(const char *oldRec, uint64_t oldOrdinal, const char 
             o.entries.clear();
             continue;
         }
-        if (oldRec) {
-            const std::string k = sortKey(o, oldRec, oldOrdinal);
-            auto it = std::lower_bound(o.entries.begin(), o.entries.end(), k);
-            if (it != o.entries.end() && *it == k)
-                o.entries.erase(it);
-        }
-        if (newRec) {
-            std::string k = sortKey(o, newRec, 0);
-            o.entries.insert(std::lower_bound(o.entries.begin(), o.entries.end(), k), std::move(k));
-        }
+        if (oldRec)
+            o.entries.erase(sortKey(o, oldRec, oldOrdinal));
+        if (newRec)
+            o.entries.insert(sortKey(o, newRec, 0));
     }
 }
 
@@ -284,9 +278,8 @@ void TableData::checkUnique(const std::string &rec, const char *replaced)
         ensureBuilt(o);
         const std::string k = sortKey(o, rec.data(), 0);
         const std::string prefix = k.substr(0, o.indexWidth);
-        auto it = std::lower_bound(o.entries.begin(), o.entries.end(), prefix);
-        for (; it != o.entries.end() && it->compare(0, prefix.size(), prefix) == 0; ++it) {
-            if (replaced && it->compare(o.indexWidth, keyWidth, std::string(replaced, keyWidth)) == 0)
+        for (size_t i = o.entries.lowerBound(prefix); i < o.entries.size() && o.entries.startsWith(i, prefix); ++i) {
+            if (replaced && o.entries[i].substr(o.indexWidth, keyWidth) == std::string_view(replaced, keyWidth))
                 continue;
             throw EngineError(ErrorCode::KeyViolation, keyViolationText(path));
         }
