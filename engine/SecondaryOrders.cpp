@@ -225,7 +225,13 @@ SecondaryOrder *TableData::orderFor(const std::vector<std::string> &names)
 std::string TableData::sortKey(const SecondaryOrder &order, const char *rec, uint64_t ordinal) const
 {
     std::string key;
-    key.reserve(order.indexWidth + (keyed ? keyWidth : 8));
+    sortKeyInto(order, rec, ordinal, key);
+    return key;
+}
+
+void TableData::sortKeyInto(const SecondaryOrder &order, const char *rec, uint64_t ordinal, std::string &key) const
+{
+    key.clear();
     for (size_t i = 0; i < order.fields.size(); ++i) {
         const FieldInfo &f = header.fields[size_t(order.fields[i])];
         const size_t at = key.size();
@@ -242,7 +248,6 @@ std::string TableData::sortKey(const SecondaryOrder &order, const char *rec, uin
         for (int s = 56; s >= 0; s -= 8)
             key += char((ordinal >> s) & 0xFF);
     }
-    return key;
 }
 
 std::string TableData::orderImage(const SecondaryOrder &order, size_t fieldPos, const Value &v) const
@@ -263,10 +268,13 @@ void TableData::buildOrderFromData(SecondaryOrder &order)
     const uint64_t n = rowCount();
     order.entries.reserve(size_t(n));
     uint64_t ordinal = 0;
+    std::string key;
     for (BlockRef &b : m_chain) {
         loadBlock(b);
-        for (uint32_t s = 0; s < b.count; ++s, ++ordinal)
-            order.entries.append(sortKey(order, b.records.data() + size_t(s) * size_t(recordSize), ordinal));
+        for (uint32_t s = 0; s < b.count; ++s, ++ordinal) {
+            sortKeyInto(order, b.records.data() + size_t(s) * size_t(recordSize), ordinal, key);
+            order.entries.append(key);
+        }
     }
     order.entries.sort();
 }
@@ -295,6 +303,7 @@ bool TableData::buildOrderFromIndexFile(SecondaryOrder &order)
         entries.reset(order.entryWidth(keyWidth, keyed));
         entries.reserve(std::min<uint64_t>(x.numRecords, f->size() / x.recordSize)); // never trust a count
         std::string rec(size_t(recordSize), '\0');
+        std::string key;
         walkBlocks(*f, x, [&](uint16_t, const char *recs, uint32_t count) {
             for (uint32_t s = 0; s < count; ++s) {
                 const char *xr = recs + size_t(s) * size_t(x.recordSize);
@@ -308,7 +317,8 @@ bool TableData::buildOrderFromIndexFile(SecondaryOrder &order)
                 }
                 std::memcpy(rec.data(), xr + at, keyWidth); // an index field that is also
                                                             // a key field holds the same bytes
-                entries.append(sortKey(order, rec.data(), 0));
+                sortKeyInto(order, rec.data(), 0, key);
+                entries.append(key);
             }
             return entries.size() <= x.numRecords;
         });

@@ -136,6 +136,7 @@ public:
     SecondaryOrder *orderFor(const std::vector<std::string> &fieldNames);
     void ensureBuilt(SecondaryOrder &order);
     std::string sortKey(const SecondaryOrder &order, const char *record, uint64_t ordinal) const;
+    void sortKeyInto(const SecondaryOrder &order, const char *record, uint64_t ordinal, std::string &key) const;
     // Transformed image of a value of the order's first field (for ranges and lookups).
     std::string orderImage(const SecondaryOrder &order, size_t fieldPos, const Value &v) const;
     // The row an entry of the order refers to.
