@@ -1,0 +1,104 @@
+// Cursor movement on the edges: empty views, the ends of a view, a range on the first
+// field of a composite primary key, lookups on part of a key, and orders chosen by
+// field names.
+
+#include <QtTest>
+
+#include "engine/Engine.h"
+
+using namespace engine;
+
+class TestCursor : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        m_file = std::filesystem::path(m_dir.path().toStdString()) / "ORDERS.DB";
+        createTable(m_file,
+                    {{"Client", FieldType::Alpha, 6}, {"Line", FieldType::Short}, {"Item", FieldType::Alpha, 10}},
+                    {{"", {"Client", "Line"}, ixPrimary}});
+        addIndex(m_file, {"ByItem", {"Item"}, ixCaseInsensitive});
+    }
+
+    void emptyView()
+    {
+        auto t = TableFile::open(m_file);
+        Cursor c(t);
+        QVERIFY(!c.first());
+        QVERIFY(!c.last());
+        QVERIFY(!c.next());
+        QVERIFY(!c.atRow());
+        QCOMPARE(c.count(), int64_t(0));
+        QVERIFY_THROWS_EXCEPTION(EngineError, c.row());
+        QVERIFY_THROWS_EXCEPTION(EngineError, c.remove());
+        QVERIFY(!c.findKey({Value::fromText("X")}));
+    }
+
+    void compositeKeyRanges()
+    {
+        auto t = TableFile::open(m_file);
+        Cursor c(t);
+        for (const char *client : {"BETA", "ALPHA", "GAMMA"})
+            for (int line = 3; line >= 1; --line)
+                c.insert({Value::fromText(client), Value::fromInt(line), Value::fromText(std::string("item") + char('0' + line))});
+        QCOMPARE(c.count(), int64_t(9));
+        QCOMPARE(c.index().fields, std::string("Client;Line"));
+
+        c.setRange(Value::fromText("BETA"));
+        QCOMPARE(c.count(), int64_t(3));
+        QVERIFY(c.first());
+        QCOMPARE(c.row()[1].integer, int64_t(1));
+        QVERIFY(c.next());
+        QVERIFY(c.next());
+        QVERIFY(!c.next()); // the end of the range: stays on the last row
+        QCOMPARE(c.row()[1].integer, int64_t(3));
+        QVERIFY(!c.findKey({Value::fromText("ALPHA"), Value::fromInt(1)})); // outside the range
+        c.clearRange();
+        QVERIFY(c.findKey({Value::fromText("ALPHA"), Value::fromInt(2)}));
+        QCOMPARE(c.row()[2].text, std::string("item2"));
+        QVERIFY(c.findKey({Value::fromText("GAMMA")})); // part of the key: the first match
+        QCOMPARE(c.row()[1].integer, int64_t(1));
+        QVERIFY(!c.findKey({Value::fromText("gamma")})); // the primary index is case-sensitive
+        QVERIFY(c.last());
+        QVERIFY(!c.next());
+        QVERIFY(c.prior());
+        QCOMPARE(c.row()[1].integer, int64_t(2));
+
+        // By field names: the key's first field is the primary order; an unknown
+        // field or an unindexed one is refused.
+        Cursor byClient(t, {"client"});
+        QCOMPARE(byClient.index().fields, std::string("Client;Line"));
+        Cursor byItem(t, {"ITEM"});
+        QCOMPARE(byItem.index().name, std::string("ByItem"));
+        byItem.setRange(Value::fromText("ITEM1"));
+        QCOMPARE(byItem.count(), int64_t(3));
+        try {
+            Cursor bad(t, {"Line"});
+            QFAIL("an order without an index was accepted");
+        } catch (const EngineError &e) {
+            QCOMPARE(e.code(), ErrorCode::IndexNotFound);
+        }
+    }
+
+    void removeLastRowMovesBack()
+    {
+        auto t = TableFile::open(m_file);
+        Cursor c(t);
+        QVERIFY(c.last());
+        const int64_t before = c.count();
+        c.remove();
+        QVERIFY(c.atRow()); // the previous row, as the next one does not exist
+        QCOMPARE(c.row()[0].text, std::string("GAMMA"));
+        QCOMPARE(c.row()[1].integer, int64_t(2));
+        QCOMPARE(c.count(), before - 1);
+    }
+
+private:
+    QTemporaryDir m_dir;
+    std::filesystem::path m_file;
+};
+
+QTEST_GUILESS_MAIN(TestCursor)
+#include "tst_cursor.moc"
