@@ -312,17 +312,17 @@ RowPos TableData::insertEncoded(const std::string &rec, WriteTxn &txn)
 {
     const std::string key = rec.substr(0, keyWidth);
     header.indexUpdateRequired = 1;
-    ++header.numRecords;
     if (m_chain.empty()) {
         std::string undo;
         bool canUndo;
         const uint16_t n = allocateBlock(undo, canUndo);
-        header.usedBlocks = 1;
-        header.firstBlock = header.lastBlock = n;
         const std::string image = makeBlock(blockSize, recordSize, 0, 0, rec);
-        if (canUndo) // a block from the free list leaves it in the header first
+        if (canUndo) // a block from the free list leaves the list (in the header) first
             txn.writeHeader();
         txn.write(headerOffsetOf(n), image, undo, canUndo);
+        ++header.numRecords;
+        header.usedBlocks = 1;
+        header.firstBlock = header.lastBlock = n;
         txn.writeHeader(); // commit: the header now names the block
         BlockRef b;
         b.number = n;
@@ -335,6 +335,7 @@ RowPos TableData::insertEncoded(const std::string &rec, WriteTxn &txn)
         return {0, 0};
     }
 
+    ++header.numRecords;
     // Where the row goes: after its predecessor, so that the first key of a block
     // changes only when the row is the smallest of the table.
     size_t bi, slot;
