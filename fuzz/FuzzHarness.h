@@ -115,4 +115,62 @@ inline HarnessResult exerciseInput(const uint8_t *data, size_t size)
     return exerciseFamily(unpackInput(data, size));
 }
 
+namespace detail {
+
+// A row that differs from `row` in its first field (by `step`), so that inserting it
+// into a keyed table does not simply collide with the row it was copied from.
+inline engine::Row variantOf(engine::Row row, int step)
+{
+    if (row.empty()) return row;
+    engine::Value &v = row.front();
+    switch (v.kind) {
+    case engine::Value::Kind::Integer: v.integer += v.integer < 20000 ? 7919 * step : -7919 * step; break;
+    case engine::Value::Kind::Text:
+        if (v.text.empty()) v.text = "k";
+        v.text[0] = step == 1 ? '~' : '}';
+        break;
+    case engine::Value::Kind::Float: v.real += 7919 * step; break;
+    default: v = engine::Value::fromInt(step); break;
+    }
+    return row;
+}
+
+} // namespace detail
+
+// The writing side on the same input: insert a row, update and delete others,
+// write the index files back, then read the result again. Damaged tables must be
+// refused with the engine's error or left readable, never crash the writer.
+inline HarnessResult exerciseWrites(const std::vector<FuzzFile> &files)
+{
+    HarnessResult r;
+    MemoryFileSystem fs;
+    const std::filesystem::path dir = "/kv-fuzz";
+    for (const auto &f : files) fs.put(dir / ("T." + f.ext), f.bytes);
+    engine::setFileSystem(&fs);
+    detail::guarded(r, [&] {
+        auto t = engine::TableFile::open(dir / "T.DB");
+        r.opened = true;
+        engine::Cursor c(t);
+        engine::Row first = t->emptyRow();
+        detail::guarded(r, [&] {
+            if (c.first()) first = c.row();
+        });
+        detail::guarded(r, [&] { c.insert(detail::variantOf(first, 1)); });
+        detail::guarded(r, [&] {
+            if (c.last()) c.update(detail::variantOf(c.row(), 2));
+        });
+        detail::guarded(r, [&] {
+            if (c.first()) c.remove();
+        });
+        detail::guarded(r, [&] { t->flush(); });
+    });
+    detail::guarded(r, [&] {
+        auto again = engine::TableFile::open(dir / "T.DB");
+        again->forEachRow([&](const engine::Row &) { return ++r.rows < detail::kMaxSteps; });
+        for (const auto &ix : again->indexes()) detail::guarded(r, [&] { detail::walkIndex(r, again, ix); });
+    });
+    engine::setFileSystem(nullptr);
+    return r;
+}
+
 } // namespace fuzzsupport
