@@ -5,22 +5,7 @@
 // ones a reader interprets (MutationSites.h); the companion files have their own
 // test program, so that each stays within a minute under the sanitizers.
 
-#include "fuzz/MutationSites.h"
-#include "fuzz/SeedTables.h"
-
-#include <QtTest>
-
-namespace {
-
-tableimage::Family baseFamily(const QString &table)
-{
-    using namespace fuzzsupport::seeds;
-    return table == "multiblock"  ? multiBlock().family
-           : table == "everytype" ? everyType(true, {{"ByName", {1}, 0x01, true}}, "m").family
-                                  : oldLevel(0x03, "m").family;
-}
-
-} // namespace
+#include "support/MutationCheck.h"
 
 class TstMutation : public QObject {
     Q_OBJECT
@@ -28,8 +13,7 @@ class TstMutation : public QObject {
 private slots:
     void singleByteMutations_data()
     {
-        QTest::addColumn<QString>("table");
-        QTest::addColumn<QString>("ext");
+        mutationcheck::addColumns();
         QTest::newRow("indexed table .DB") << "multiblock" << "DB";
         QTest::newRow("every type .DB") << "everytype" << "DB";
         QTest::newRow("level 3 .DB") << "level3" << "DB";
@@ -38,23 +22,7 @@ private slots:
     {
         QFETCH(QString, table);
         QFETCH(QString, ext);
-        std::vector<fuzzsupport::FuzzFile> files;
-        for (const auto &[e, bytes] : baseFamily(table)) files.push_back({e, bytes});
-        size_t target = 0;
-        while (target < files.size() && files[target].ext != ext.toStdString()) ++target;
-        QVERIFY(target < files.size());
-
-        const auto sound = fuzzsupport::exerciseFamily(files);
-        QVERIFY2(sound.opened && sound.engineErrors == 0,
-                 sound.messages.empty() ? "not opened" : sound.messages.front().c_str());
-
-        // Anything but the engine's error escapes mutateEachSite and fails the test.
-        const auto s = fuzzsupport::mutateEachSite(files, target);
-        qInfo("%d mutations, %d ended in an engine error, slowest %.1f ms, total %.1f s", s.cases,
-              s.engineErrors, s.slowest * 1000, s.total);
-        QVERIFY(s.cases > 100);
-        // One second is the fuzzing bar for a hang.
-        QVERIFY2(s.slowest < 1.0, "one mutation took over a second");
+        mutationcheck::checkEveryMutation(table, ext);
     }
 };
 
