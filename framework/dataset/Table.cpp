@@ -14,21 +14,6 @@
 
 namespace dataset {
 
-namespace {
-
-std::vector<std::string> splitNames(const QString &names)
-{
-    std::vector<std::string> out;
-    for (const QString &part : names.split(u';')) {
-        const QString name = part.trimmed();
-        if (!name.isEmpty())
-            out.push_back(name.toStdString());
-    }
-    return out;
-}
-
-} // namespace
-
 Table::Table(QObject *parent, const QString &name) : QObject(parent)
 {
     setObjectName(name);
@@ -158,10 +143,10 @@ void Table::changeOrder(const QString &fieldNames, const QString &indexName)
 std::vector<std::string> Table::currentIndexFields() const
 {
     if (m_indexName.isEmpty())
-        return splitNames(m_indexFieldNames);
+        return convert::fieldNames(m_indexFieldNames);
     for (const engine::IndexInfo &ix : m_file->indexes())
         if (QString::fromStdString(ix.name).compare(m_indexName, Qt::CaseInsensitive) == 0)
-            return splitNames(QString::fromStdString(ix.fields));
+            return convert::fieldNames(QString::fromStdString(ix.fields));
     throw DatasetError(QStringLiteral("Index %1 introuvable dans la table %2")
                            .arg(quoted(m_indexName), quoted(displayName())));
 }
@@ -175,7 +160,7 @@ void Table::computeIndexColumns()
 {
     m_indexColumns.clear();
     const engine::IndexInfo &ix = m_cursor->index();
-    for (const std::string &name : splitNames(QString::fromStdString(ix.fields))) {
+    for (const std::string &name : convert::fieldNames(QString::fromStdString(ix.fields))) {
         const int col = m_file->fieldIndex(name);
         if (col >= 0)
             m_indexColumns.push_back(col);
@@ -309,7 +294,7 @@ void Table::relink()
 bool Table::masterKey(engine::Value &key) const
 {
     Table *master = m_masterSource ? m_masterSource->DataSet() : nullptr;
-    const std::vector<std::string> names = splitNames(m_masterFields);
+    const std::vector<std::string> names = convert::fieldNames(m_masterFields);
     if (!master || !master->Active() || names.empty())
         return false;
     const QString name = QString::fromStdString(names.front());
@@ -333,7 +318,7 @@ void Table::applyMasterRange()
 {
     m_haveRangeKey = false;
     m_detailEmpty = false;
-    const std::vector<std::string> names = splitNames(m_masterFields);
+    const std::vector<std::string> names = convert::fieldNames(m_masterFields);
     if (!m_masterSource || names.empty()) {
         if (m_cursor->hasRange())
             m_cursor->clearRange();
@@ -361,7 +346,7 @@ void Table::applyMasterRange()
 
 bool Table::isMasterField(const Field *field) const
 {
-    const std::vector<std::string> names = splitNames(m_masterFields);
+    const std::vector<std::string> names = convert::fieldNames(m_masterFields);
     return !names.empty() &&
            field->FieldName().compare(QString::fromStdString(names.front()),
                                       Qt::CaseInsensitive) == 0;
@@ -369,7 +354,7 @@ bool Table::isMasterField(const Field *field) const
 
 void Table::masterDataChanged(Field *field)
 {
-    if (!Active() || splitNames(m_masterFields).empty())
+    if (!Active() || convert::fieldNames(m_masterFields).empty())
         return;
     if (field && !isMasterField(field))
         return;
@@ -378,7 +363,7 @@ void Table::masterDataChanged(Field *field)
 
 void Table::masterStateChanged()
 {
-    if (Active() && !splitNames(m_masterFields).empty())
+    if (Active() && !convert::fieldNames(m_masterFields).empty())
         followMaster(false);
 }
 

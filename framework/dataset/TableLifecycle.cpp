@@ -14,21 +14,6 @@
 
 namespace dataset {
 
-namespace {
-
-std::vector<std::string> splitFieldList(const QString &names)
-{
-    std::vector<std::string> out;
-    for (const QString &part : names.split(u';')) {
-        const QString name = part.trimmed();
-        if (!name.isEmpty())
-            out.push_back(name.toStdString());
-    }
-    return out;
-}
-
-} // namespace
-
 std::filesystem::path Table::resolvePath(QPointer<Database> *connected) const
 {
     if (m_tableName.trimmed().isEmpty())
@@ -286,7 +271,7 @@ void Table::CreateTable()
                                .arg(quoted(displayName())));
     std::vector<engine::IndexDef> indexes;
     for (const IndexDef &def : m_indexDefs)
-        indexes.push_back(engine::IndexDef{def.Name.toStdString(), splitFieldList(def.Fields),
+        indexes.push_back(engine::IndexDef{def.Name.toStdString(), convert::fieldNames(def.Fields),
                                            def.Options});
     engine::createTable(FilePath(), fields, indexes);
 }
@@ -294,7 +279,7 @@ void Table::CreateTable()
 void Table::AddIndex(const QString &name, const QString &fields, IndexOptions options)
 {
     requireInactive("ajouter un index");
-    engine::addIndex(FilePath(), engine::IndexDef{name.toStdString(), splitFieldList(fields), options});
+    engine::addIndex(FilePath(), engine::IndexDef{name.toStdString(), convert::fieldNames(fields), options});
 }
 
 void Table::DeleteTable()

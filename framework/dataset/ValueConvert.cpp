@@ -329,4 +329,15 @@ QString typeName(int typeCode)
     return QLatin1String(names[typeCode]);
 }
 
+std::vector<std::string> fieldNames(const QString &list)
+{
+    std::vector<std::string> out;
+    for (const QString &part : list.split(u';')) {
+        const QString name = part.trimmed();
+        if (!name.isEmpty())
+            out.push_back(name.toStdString());
+    }
+    return out;
+}
+
 } // namespace dataset::convert

@@ -14,6 +14,9 @@
 #include <QString>
 #include <QVariant>
 
+#include <string>
+#include <vector>
+
 namespace dataset::convert {
 
 QString toText(const engine::Value &v);
@@ -42,5 +45,9 @@ engine::Value fitToField(engine::Value v, const engine::FieldInfo &info);
 engine::FieldType engineType(FieldType type, const QString &fieldName, const QString &tableName);
 // The name of a type code ("ftString"), for messages.
 QString typeName(int typeCode);
+
+// A field list as the views take it ("Table;Champ"): names between semicolons,
+// blanks around them dropped, empty names skipped.
+std::vector<std::string> fieldNames(const QString &list);
 
 } // namespace dataset::convert
