@@ -85,16 +85,29 @@ inline void walkIndex(HarnessResult &r, const std::shared_ptr<engine::TableFile>
     ++r.indexesWalked;
 }
 
+// The family in memory as dir/T.<ext>, installed as the engine's file system for
+// the lifetime of this object (also when the harness leaves by an exception).
+struct MountedFamily {
+    MemoryFileSystem fs;
+    const std::filesystem::path dir = "/kv-fuzz";
+    explicit MountedFamily(const std::vector<FuzzFile> &files)
+    {
+        for (const auto &f : files) fs.put(dir / ("T." + f.ext), f.bytes);
+        engine::setFileSystem(&fs);
+    }
+    ~MountedFamily() { engine::setFileSystem(nullptr); }
+    MountedFamily(const MountedFamily &) = delete;
+    MountedFamily &operator=(const MountedFamily &) = delete;
+};
+
 } // namespace detail
 
 // Runs the table family in `files` through the engine (files go under dir/T.<ext>).
 inline HarnessResult exerciseFamily(const std::vector<FuzzFile> &files)
 {
     HarnessResult r;
-    MemoryFileSystem fs;
-    const std::filesystem::path dir = "/kv-fuzz";
-    for (const auto &f : files) fs.put(dir / ("T." + f.ext), f.bytes);
-    engine::setFileSystem(&fs);
+    detail::MountedFamily mounted(files);
+    const std::filesystem::path &dir = mounted.dir;
     detail::guarded(r, [&] {
         auto t = engine::TableFile::open(dir / "T.DB");
         r.opened = true;
@@ -106,7 +119,6 @@ inline HarnessResult exerciseFamily(const std::vector<FuzzFile> &files)
         });
         for (const auto &ix : indexes) detail::guarded(r, [&] { detail::walkIndex(r, t, ix); });
     });
-    engine::setFileSystem(nullptr);
     return r;
 }
 
@@ -143,10 +155,8 @@ inline engine::Row variantOf(engine::Row row, int step)
 inline HarnessResult exerciseWrites(const std::vector<FuzzFile> &files)
 {
     HarnessResult r;
-    MemoryFileSystem fs;
-    const std::filesystem::path dir = "/kv-fuzz";
-    for (const auto &f : files) fs.put(dir / ("T." + f.ext), f.bytes);
-    engine::setFileSystem(&fs);
+    detail::MountedFamily mounted(files);
+    const std::filesystem::path &dir = mounted.dir;
     detail::guarded(r, [&] {
         auto t = engine::TableFile::open(dir / "T.DB");
         r.opened = true;
@@ -169,7 +179,6 @@ inline HarnessResult exerciseWrites(const std::vector<FuzzFile> &files)
         again->forEachRow([&](const engine::Row &) { return ++r.rows < detail::kMaxSteps; });
         for (const auto &ix : again->indexes()) detail::guarded(r, [&] { detail::walkIndex(r, again, ix); });
     });
-    engine::setFileSystem(nullptr);
     return r;
 }
 
