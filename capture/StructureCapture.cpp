@@ -16,13 +16,11 @@ using dataset::Table;
 
 StructureCapture::StructureCapture(QObject* componentParent, store::DictionaryStore& store,
                                    CaptureHost& host)
-    : QObject(componentParent), m_store(store), m_host(host)
-{
+    : QObject(componentParent), m_store(store), m_host(host) {
     m_taCheck = new Table(componentParent ? componentParent : this, QStringLiteral("taCheck"));
 }
 
-bool StructureCapture::CheckTableName(const QString& fileName)
-{
+bool StructureCapture::CheckTableName(const QString& fileName) {
     const Table& dico = m_store.taDico();
     m_taCheck->Close();
     m_taCheck->setDatabaseName(dico.DatabaseName());
@@ -43,8 +41,7 @@ bool StructureCapture::CheckTableName(const QString& fileName)
     return !found;
 }
 
-CaptureResult StructureCapture::CaptureTable(const QString& path)
-{
+CaptureResult StructureCapture::CaptureTable(const QString& path) {
     const QString fileName = SourceFileName(path);
     if (!CheckTableName(fileName)) {
         m_store.host().showWarning(lang::fixed::tableNameUsed());
@@ -61,11 +58,15 @@ CaptureResult StructureCapture::CaptureTable(const QString& path)
         GenerateTableCode(structure, generator);
     }
 
-    QList<int> posted;
+    // One transaction: the dictionary gets every row of the table or none of them,
+    // whatever stops the capture (an error, a kill, a power cut).
+    dataset::Database& dico = m_store.dbDico();
+    dico.StartTransaction();
     try {
-        writeRows(rows, posted);
+        writeRows(rows);
+        dico.Commit();
     } catch (...) {
-        removeRows(posted);
+        dico.Rollback();
         throw;
     }
     if (generating)
@@ -74,15 +75,13 @@ CaptureResult StructureCapture::CaptureTable(const QString& path)
     return CaptureResult::Captured;
 }
 
-void StructureCapture::ShowLineCount()
-{
+void StructureCapture::ShowLineCount() {
     if (!m_host.codeGenerationOn())
         return;
     CodeGenerator(m_host.codeText()).ShowLineCount();
 }
 
-TableStructure StructureCapture::readSource(const QString& path, const QString& fileName)
-{
+TableStructure StructureCapture::readSource(const QString& path, const QString& fileName) {
     // Disconnecting closes the source table of the previous capture, which
     // stays open until then.
     m_store.dbLitTable().Close();
@@ -99,8 +98,7 @@ TableStructure StructureCapture::readSource(const QString& path, const QString& 
     return structure;
 }
 
-int StructureCapture::nextNumber()
-{
+int StructureCapture::nextNumber() {
     Table& check = m_store.taCheck();
     const Table& dico = m_store.taDico();
     check.Close();
@@ -109,24 +107,22 @@ int StructureCapture::nextNumber()
     check.setIndexFieldNames(QStringLiteral("NoEnreg"));
     check.Open();
     check.Last();
-    const int next = check.IsEmpty() ? 1 : check.FieldByName(QStringLiteral("NoEnreg"))->AsInteger() + 1;
+    const int next =
+        check.IsEmpty() ? 1 : check.FieldByName(QStringLiteral("NoEnreg"))->AsInteger() + 1;
     check.Close();
     return next;
 }
 
-void StructureCapture::writeRows(const QList<store::DicoRow>& rows, QList<int>& posted)
-{
+void StructureCapture::writeRows(const QList<store::DicoRow>& rows) {
     for (const store::DicoRow& row : rows) {
         postRow(row);
-        posted.append(row.noEnreg);
         // From the first capture on, the list of tables is in name order.
         if (row.ct)
             m_store.taDico().setIndexFieldNames(QStringLiteral("Table"));
     }
 }
 
-void StructureCapture::postRow(const store::DicoRow& row)
-{
+void StructureCapture::postRow(const store::DicoRow& row) {
     // Looked up at every row: the data-change event may tie the fields view
     // between two posts, which closes and reopens the tables view.
     Table& dico = m_store.taDico();
@@ -151,31 +147,6 @@ void StructureCapture::postRow(const store::DicoRow& row)
         if (dico.State() == dataset::DataSetState::Insert)
             dico.Cancel();
         throw;
-    }
-}
-
-void StructureCapture::removeRows(const QList<int>& numbers)
-{
-    if (numbers.isEmpty())
-        return;
-    // Best effort: when the medium refuses writes altogether the rows cannot
-    // be taken back either, and the first error is the one to report.
-    Table& check = m_store.taCheck();
-    try {
-        check.Close();
-        check.setDatabaseName(m_store.taDico().DatabaseName());
-        check.setTableName(m_store.taDico().TableName());
-        check.setIndexFieldNames(QStringLiteral("NoEnreg"));
-        check.Open();
-        for (int no : numbers) {
-            if (check.FindKey({no}))
-                check.Delete();
-        }
-        check.Close();
-        if (m_store.taDico().Active())
-            m_store.taDico().Refresh();
-    } catch (...) {
-        check.Close();
     }
 }
 

@@ -28,8 +28,9 @@ enum class CaptureResult {
 // creation code when code generation is on.
 //
 // A capture is all or nothing: the whole structure is read before the first
-// row is written, and when writing fails part way the rows of this capture
-// are removed again and no code is appended; the engine's error is then
+// row is written, and the rows are written in one transaction of the
+// dictionary's database, so that a failure, a kill or a power cut part way
+// leaves none of them; no code is appended then, and the engine's error is
 // raised to the caller. On success rows, numbers and code are the same as if
 // they had been produced one by one.
 class StructureCapture : public QObject {
@@ -53,9 +54,8 @@ public:
 private:
     TableStructure readSource(const QString& path, const QString& fileName);
     int nextNumber();
-    void writeRows(const QList<store::DicoRow>& rows, QList<int>& posted);
+    void writeRows(const QList<store::DicoRow>& rows);
     void postRow(const store::DicoRow& row);
-    void removeRows(const QList<int>& numbers);
 
     store::DictionaryStore& m_store;
     CaptureHost& m_host;

@@ -44,17 +44,16 @@ public:
     capture::CodeLines code;
 };
 
-QString absolute(const std::string& path)
-{
+QString absolute(const std::string& path) {
     return QFileInfo(QString::fromStdString(path)).absoluteFilePath();
 }
 
-const char* const kUsage = "Usage: korvanta-cli capture DICT.db TABLE.db... [--create] [--code FILE]\n";
+const char* const kUsage =
+    "Usage: korvanta-cli capture DICT.db TABLE.db... [--create] [--code FILE]\n";
 
 } // namespace
 
-int runCapture(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
-{
+int runCapture(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::vector<std::string> operands, flags;
     std::string codeFile;
     if (!splitValueOptions(args, {"--code"}, {"--create"}, operands, codeFile, err, &flags))
@@ -93,6 +92,13 @@ int runCapture(const std::vector<std::string>& args, std::ostream& out, std::ost
         // Views drop the fields of a closed table later, from the event loop;
         // without one, they are dropped here so that they do not pile up.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    // Closing writes the dictionary's index files: their failure is this command's too.
+    try {
+        store.CloseDico();
+    } catch (const std::exception& e) {
+        err << operands[0] << ": " << e.what() << '\n';
+        status = kExitFailed;
     }
     if (!codeFile.empty() && !writeOutput(host.code.toCrLfText().toStdString(), codeFile, out, err))
         return kExitFailed;

@@ -1,5 +1,6 @@
 #include "engine/BlobFile.h"
 
+#include "engine/BufferedFile.h"
 #include "engine/Bytes.h"
 #include "engine/EngineError.h"
 #include "engine/FileSystem.h"
@@ -16,19 +17,22 @@ constexpr size_t kSlotTable = 12;
 } // namespace
 
 BlobFile::BlobFile(std::filesystem::path mbPath, std::filesystem::path tablePath)
-    : m_path(std::move(mbPath)), m_table(std::move(tablePath))
-{
-}
+    : m_path(std::move(mbPath)), m_table(std::move(tablePath)) {}
 
 BlobFile::~BlobFile() = default;
 
-File &BlobFile::file(bool forWrite) const
-{
+BufferedFile* BlobFile::pendingFile() const {
+    return m_writable ? static_cast<BufferedFile*>(m_file.get()) : nullptr;
+}
+
+File& BlobFile::file(bool forWrite) const {
     if (!m_file || (forWrite && !m_writable)) {
         m_file.reset();
         try {
-            m_file = fileSystem().open(m_path, forWrite ? OpenMode::ReadWrite : OpenMode::Read);
-        } catch (const EngineError &e) {
+            auto f = fileSystem().open(m_path, forWrite ? OpenMode::ReadWrite : OpenMode::Read);
+            // Written blocks wait for the table's commit, which journals them with the rows.
+            m_file = forWrite ? std::make_unique<BufferedFile>(std::move(f)) : std::move(f);
+        } catch (const EngineError& e) {
             if (e.code() == ErrorCode::NotFound)
                 throwCorrupt(m_table, "le fichier des BLOB " + quoted(m_path) + " est introuvable");
             throw;
@@ -38,13 +42,12 @@ File &BlobFile::file(bool forWrite) const
     return *m_file;
 }
 
-std::string BlobFile::read(uint32_t mbRef, uint32_t length) const
-{
-    File &f = file(false);
+std::string BlobFile::read(uint32_t mbRef, uint32_t length) const {
+    File& f = file(false);
     const uint64_t size = f.size();
     const uint64_t block = mbRef & ~0xFFu;
     const unsigned index = mbRef & 0xFFu;
-    auto bad = [&](const std::string &why) {
+    auto bad = [&](const std::string& why) {
         throwCorrupt(m_table, "référence de BLOB " + std::to_string(mbRef) + " incorrecte dans " +
                                   quoted(m_path) + " : " + why);
     };
@@ -89,8 +92,7 @@ std::string BlobFile::read(uint32_t mbRef, uint32_t length) const
     return {};
 }
 
-void BlobFile::create(const std::filesystem::path &mbPath)
-{
+void BlobFile::create(const std::filesystem::path& mbPath) {
     std::vector<char> head(kUnit, '\0');
     put8(head.data(), 0x00, 0);
     put16(head.data(), 0x01, 1);
@@ -105,13 +107,14 @@ void BlobFile::create(const std::filesystem::path &mbPath)
     put16(head.data(), 0x29, 0x02A1);
     auto f = fileSystem().open(mbPath, OpenMode::CreateTruncate);
     f->writeAt(0, head.data(), head.size());
+    f->sync();
+    f->close();
 }
 
-uint32_t BlobFile::write(std::string_view data)
-{
+uint32_t BlobFile::write(std::string_view data) {
     if (!fileSystem().exists(m_path))
         create(m_path);
-    File &f = file(true);
+    File& f = file(true);
     uint64_t end = f.size();
     end = (end + kUnit - 1) / kUnit * kUnit;
     const uint64_t units = (9 + data.size() + kUnit - 1) / kUnit;
@@ -128,11 +131,10 @@ uint32_t BlobFile::write(std::string_view data)
     return uint32_t(end) | 0xFF;
 }
 
-void BlobFile::release(uint32_t mbRef)
-{
+void BlobFile::release(uint32_t mbRef) {
     if ((mbRef & 0xFF) != 0xFF)
         return;
-    File &f = file(true);
+    File& f = file(true);
     const uint64_t block = mbRef & ~0xFFu;
     char head[3];
     if (block == 0 || f.readAt(block, head, 3) != 3 || u8(head, 0) != 2)

@@ -28,6 +28,7 @@
 
 namespace engine {
 
+class BufferedFile;
 class File;
 
 class BlobFile {
@@ -35,7 +36,7 @@ public:
     BlobFile(std::filesystem::path mbPath, std::filesystem::path tablePath);
     ~BlobFile();
 
-    const std::filesystem::path &path() const { return m_path; }
+    const std::filesystem::path& path() const { return m_path; }
 
     // The BLOB for a descriptor; throws Corrupt (naming the table) on a bad reference.
     std::string read(uint32_t mbRef, uint32_t length) const;
@@ -45,11 +46,14 @@ public:
     // Marks the block of a single BLOB free (small BLOBs are left in place).
     void release(uint32_t mbRef);
 
+    // The file holding this table's unwritten BLOB blocks (nullptr until one is written).
+    BufferedFile* pendingFile() const;
+
     // Writes a fresh file holding only the header block.
-    static void create(const std::filesystem::path &mbPath);
+    static void create(const std::filesystem::path& mbPath);
 
 private:
-    File &file(bool forWrite) const;
+    File& file(bool forWrite) const;
 
     std::filesystem::path m_path;
     std::filesystem::path m_table;

@@ -17,14 +17,42 @@ namespace {
 
 class PosixFile : public File {
 public:
-    PosixFile(std::filesystem::path p, int fd) : File(std::move(p)), m_fd(fd) {}
-    ~PosixFile() override { ::close(m_fd); }
+    PosixFile(std::filesystem::path p, int fd, bool writable)
+        : File(std::move(p)), m_fd(fd), m_writable(writable) {}
+    ~PosixFile() override {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
 
-    size_t readAt(uint64_t off, void *buf, size_t n) override
-    {
+    void close() override {
+        if (m_fd < 0)
+            return;
+        const int fd = m_fd;
+        m_fd = -1;
+        // The descriptor is gone whatever close answers (even EINTR): never retry.
+        if (::close(fd) != 0 && errno != EINTR)
+            throwIo(path(), "fermeture", errno);
+    }
+
+    bool tryLockExclusive() override {
+        // An open-file-description lock belongs to this descriptor only: closing
+        // another descriptor on the same file in this process does not drop it.
+        // A read-only descriptor can only take a shared lock; it still fails while
+        // another description holds the exclusive one, which is what callers ask.
+        struct flock lock = {};
+        lock.l_type = m_writable ? F_WRLCK : F_RDLCK;
+        lock.l_whence = SEEK_SET;
+        if (::fcntl(m_fd, F_OFD_SETLK, &lock) == 0)
+            return true;
+        if (errno == EAGAIN || errno == EACCES)
+            return false;
+        throwIo(path(), "verrouillage", errno);
+    }
+
+    size_t readAt(uint64_t off, void* buf, size_t n) override {
         size_t done = 0;
         while (done < n) {
-            ssize_t r = ::pread(m_fd, static_cast<char *>(buf) + done, n - done, off_t(off + done));
+            ssize_t r = ::pread(m_fd, static_cast<char*>(buf) + done, n - done, off_t(off + done));
             if (r < 0) {
                 if (errno == EINTR)
                     continue;
@@ -37,12 +65,11 @@ public:
         return done;
     }
 
-    void writeAt(uint64_t off, const void *buf, size_t n) override
-    {
+    void writeAt(uint64_t off, const void* buf, size_t n) override {
         size_t done = 0;
         while (done < n) {
-            ssize_t r = ::pwrite(m_fd, static_cast<const char *>(buf) + done, n - done,
-                                 off_t(off + done));
+            ssize_t r =
+                ::pwrite(m_fd, static_cast<const char*>(buf) + done, n - done, off_t(off + done));
             if (r < 0) {
                 if (errno == EINTR)
                     continue;
@@ -52,48 +79,52 @@ public:
         }
     }
 
-    uint64_t size() override
-    {
+    uint64_t size() override {
         struct stat st;
         if (::fstat(m_fd, &st) != 0)
             throwIo(path(), "taille", errno);
         return uint64_t(st.st_size);
     }
 
-    void truncate(uint64_t size) override
-    {
+    void truncate(uint64_t size) override {
         if (::ftruncate(m_fd, off_t(size)) != 0)
             throwIo(path(), "troncature", errno);
     }
 
-    void sync() override
-    {
+    void sync() override {
         if (::fdatasync(m_fd) != 0 && errno != EINVAL)
             throwIo(path(), "synchronisation", errno);
     }
 
 private:
     int m_fd;
+    bool m_writable;
 };
 
 PosixFileSystem g_posix;
-FileSystem *g_current = nullptr;
+FileSystem* g_current = nullptr;
 
 } // namespace
 
-std::unique_ptr<File> PosixFileSystem::open(const std::filesystem::path &p, OpenMode mode)
-{
+std::unique_ptr<File> PosixFileSystem::open(const std::filesystem::path& p, OpenMode mode) {
     int flags = O_CLOEXEC;
     switch (mode) {
-    case OpenMode::Read: flags |= O_RDONLY; break;
-    case OpenMode::ReadWrite: flags |= O_RDWR; break;
-    case OpenMode::CreateTruncate: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+    case OpenMode::Read:
+        flags |= O_RDONLY;
+        break;
+    case OpenMode::ReadWrite:
+        flags |= O_RDWR;
+        break;
+    case OpenMode::CreateTruncate:
+        flags |= O_RDWR | O_CREAT | O_TRUNC;
+        break;
     }
     int fd = ::open(p.c_str(), flags, 0666);
     if (fd < 0) {
         int err = errno;
         if (err == ENOENT)
-            throw EngineError(ErrorCode::NotFound, "Table ou fichier introuvable : " + quoted(p), err);
+            throw EngineError(ErrorCode::NotFound, "Table ou fichier introuvable : " + quoted(p),
+                              err);
         if (err == EACCES || err == EROFS || err == EPERM)
             throw EngineError(ErrorCode::ReadOnly,
                               "Accès refusé à " + quoted(p) + " : " + std::strerror(err), err);
@@ -104,29 +135,25 @@ std::unique_ptr<File> PosixFileSystem::open(const std::filesystem::path &p, Open
         ::close(fd);
         throw EngineError(ErrorCode::NotParadox, quoted(p) + " est un dossier, pas une table");
     }
-    return std::make_unique<PosixFile>(p, fd);
+    return std::make_unique<PosixFile>(p, fd, mode != OpenMode::Read);
 }
 
-bool PosixFileSystem::exists(const std::filesystem::path &p)
-{
+bool PosixFileSystem::exists(const std::filesystem::path& p) {
     struct stat st;
     return ::stat(p.c_str(), &st) == 0;
 }
 
-void PosixFileSystem::remove(const std::filesystem::path &p)
-{
+void PosixFileSystem::remove(const std::filesystem::path& p) {
     if (::unlink(p.c_str()) != 0 && errno != ENOENT)
         throwIo(p, "suppression", errno);
 }
 
-void PosixFileSystem::rename(const std::filesystem::path &from, const std::filesystem::path &to)
-{
+void PosixFileSystem::rename(const std::filesystem::path& from, const std::filesystem::path& to) {
     if (::rename(from.c_str(), to.c_str()) != 0)
         throwIo(from, "renommage", errno);
 }
 
-std::vector<std::filesystem::path> PosixFileSystem::list(const std::filesystem::path &dir)
-{
+std::vector<std::filesystem::path> PosixFileSystem::list(const std::filesystem::path& dir) {
     std::vector<std::filesystem::path> out;
     std::error_code ec;
     for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
@@ -136,13 +163,31 @@ std::vector<std::filesystem::path> PosixFileSystem::list(const std::filesystem::
     return out;
 }
 
-FileSystem &fileSystem()
-{
+void PosixFileSystem::syncDirectory(const std::filesystem::path& dir) {
+    const int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        throwIo(dir, "ouverture du dossier", errno);
+    const int failed = ::fsync(fd) != 0 && errno != EINVAL ? errno : 0;
+    ::close(fd);
+    if (failed)
+        throwIo(dir, "synchronisation du dossier", failed);
+}
+
+void PosixFileSystem::makeDirectory(const std::filesystem::path& dir) {
+    if (::mkdir(dir.c_str(), 0777) != 0 && errno != EEXIST)
+        throwIo(dir, "création du dossier", errno);
+}
+
+void PosixFileSystem::removeDirectory(const std::filesystem::path& dir) {
+    if (::rmdir(dir.c_str()) != 0 && errno != ENOENT)
+        throwIo(dir, "suppression du dossier", errno);
+}
+
+FileSystem& fileSystem() {
     return g_current ? *g_current : g_posix;
 }
 
-void setFileSystem(FileSystem *fs)
-{
+void setFileSystem(FileSystem* fs) {
     g_current = fs;
 }
 

@@ -20,8 +20,7 @@ struct Node {
     uint16_t number = 0;
 };
 
-void putBlockHeader(char *b, uint16_t next, uint16_t prev, size_t count, size_t recordSize)
-{
+void putBlockHeader(char* b, uint16_t next, uint16_t prev, size_t count, size_t recordSize) {
     put16(b, 0, next);
     put16(b, 2, prev);
     put16(b, 4, uint16_t(int16_t((int(count) - 1) * int(recordSize))));
@@ -29,16 +28,14 @@ void putBlockHeader(char *b, uint16_t next, uint16_t prev, size_t count, size_t 
 
 } // namespace
 
-uint8_t indexBlockSizeCode(size_t entryWidth)
-{
+uint8_t indexBlockSizeCode(size_t entryWidth) {
     for (uint8_t code : {2, 4, 8, 16, 32})
         if ((size_t(code) * 1024 - 6) / entryWidth >= 3)
             return code;
     return 32;
 }
 
-IndexTree buildIndexTree(const std::vector<TreeEntry> &leaves, size_t keyWidth, int blockSize)
-{
+IndexTree buildIndexTree(const std::vector<TreeEntry>& leaves, size_t keyWidth, int blockSize) {
     IndexTree t;
     const size_t entrySize = keyWidth + 6;
     const size_t cap = (size_t(blockSize) - 6) / entrySize;
@@ -62,7 +59,8 @@ IndexTree buildIndexTree(const std::vector<TreeEntry> &leaves, size_t keyWidth, 
             const size_t end = std::min(level.size(), i + cap);
             n.entries.assign(level.begin() + ptrdiff_t(i), level.begin() + ptrdiff_t(end));
             if (lvl > 1)
-                n.children.assign(levelChildren.begin() + ptrdiff_t(i), levelChildren.begin() + ptrdiff_t(end));
+                n.children.assign(levelChildren.begin() + ptrdiff_t(i),
+                                  levelChildren.begin() + ptrdiff_t(end));
             made.push_back(nodes.size());
             nodes.push_back(std::move(n));
         }
@@ -74,7 +72,7 @@ IndexTree buildIndexTree(const std::vector<TreeEntry> &leaves, size_t keyWidth, 
             TreeEntry e;
             e.key = nodes[idx].entries.front().key;
             uint64_t sum = 0;
-            for (const TreeEntry &c : nodes[idx].entries)
+            for (const TreeEntry& c : nodes[idx].entries)
                 sum += c.count;
             e.count = uint32_t(std::min<uint64_t>(sum, 32767));
             up.push_back(e);
@@ -98,14 +96,14 @@ IndexTree buildIndexTree(const std::vector<TreeEntry> &leaves, size_t keyWidth, 
     t.totalBlocks = uint16_t(nodes.size());
     t.blocks.assign(size_t(t.totalBlocks) * size_t(blockSize), '\0');
     for (size_t i = 0; i < order.size(); ++i) {
-        const Node &n = nodes[order[i]];
-        char *b = t.blocks.data() + size_t(n.number - 1) * size_t(blockSize);
+        const Node& n = nodes[order[i]];
+        char* b = t.blocks.data() + size_t(n.number - 1) * size_t(blockSize);
         const uint16_t next = i + 1 < order.size() ? uint16_t(i + 2) : 0;
         const uint16_t prev = i > 0 ? uint16_t(i) : 0;
         putBlockHeader(b, next, prev, n.entries.size(), entrySize);
-        char *e = b + 6;
+        char* e = b + 6;
         for (size_t k = 0; k < n.entries.size(); ++k, e += entrySize) {
-            const TreeEntry &te = n.entries[k];
+            const TreeEntry& te = n.entries[k];
             std::memcpy(e, te.key.data(), std::min(keyWidth, te.key.size()));
             const uint16_t target = n.level == 1 ? te.block : nodes[n.children[k]].number;
             codec::encodeInt(e + keyWidth, 2, target);
@@ -122,16 +120,29 @@ IndexTree buildIndexTree(const std::vector<TreeEntry> &leaves, size_t keyWidth, 
 
 namespace {
 
-void writeWhole(const std::filesystem::path &file, const std::string &header, const std::string &blocks)
-{
-    auto f = fileSystem().open(file, OpenMode::CreateTruncate);
-    f->writeAt(0, (header + blocks).data(), header.size() + blocks.size());
-    f->sync();
+// The file is made whole under a temporary name, then renamed over the old one: a
+// reader sees the old index or the new one, never an empty or half-written file.
+void writeWhole(const std::filesystem::path& file, const std::string& header,
+                const std::string& blocks) {
+    const std::filesystem::path tmp = file.string() + ".tmp";
+    try {
+        auto f = fileSystem().open(tmp, OpenMode::CreateTruncate);
+        f->writeAt(0, (header + blocks).data(), header.size() + blocks.size());
+        f->sync();
+        f->close();
+        fileSystem().rename(tmp, file);
+    } catch (...) {
+        try {
+            fileSystem().remove(tmp);
+        } catch (...) {
+            // The error being reported is the first one; a leftover .tmp is never read.
+        }
+        throw;
+    }
 }
 
-HeaderSpec indexSpec(const TableData &d, uint8_t fileType, const std::vector<FieldInfo> &keyFields,
-                     const std::string &name, const IndexTree &tree, uint8_t blockCode)
-{
+HeaderSpec indexSpec(const TableData& d, uint8_t fileType, const std::vector<FieldInfo>& keyFields,
+                     const std::string& name, const IndexTree& tree, uint8_t blockCode) {
     HeaderSpec s;
     s.fileType = fileType;
     s.version = d.header.version;
@@ -151,21 +162,20 @@ HeaderSpec indexSpec(const TableData &d, uint8_t fileType, const std::vector<Fie
 
 } // namespace
 
-void writePrimaryIndex(TableData &d)
-{
+void writePrimaryIndex(TableData& d) {
     std::vector<TreeEntry> leaves;
-    for (const BlockRef &b : d.chain())
+    for (const BlockRef& b : d.chain())
         leaves.push_back({b.firstKey, b.number, b.count});
     const uint8_t code = indexBlockSizeCode(d.keyWidth + 6);
     const IndexTree tree = buildIndexTree(leaves, d.keyWidth, code * 1024);
-    std::vector<FieldInfo> keys(d.header.fields.begin(), d.header.fields.begin() + d.header.keyFields);
+    std::vector<FieldInfo> keys(d.header.fields.begin(),
+                                d.header.fields.begin() + d.header.keyFields);
     const std::filesystem::path px = companionPath(d.path, ".PX");
     const HeaderSpec spec = indexSpec(d, ftPrimaryIndex, keys, px.filename().string(), tree, code);
     writeWhole(px, buildHeader(spec, *d.cp), tree.blocks);
 }
 
-void writeSecondaryIndex(TableData &d, SecondaryOrder &o)
-{
+void writeSecondaryIndex(TableData& d, SecondaryOrder& o) {
     // X records: index fields as stored, the primary key, the data block number.
     std::vector<FieldInfo> xFields;
     for (int fi : o.fields)
@@ -181,14 +191,14 @@ void writeSecondaryIndex(TableData &d, SecondaryOrder &o)
 
     std::vector<std::pair<std::string, std::string>> recs;
     recs.reserve(size_t(d.rowCount()));
-    const auto &chain = d.chain();
+    const auto& chain = d.chain();
     for (size_t bi = 0; bi < chain.size(); ++bi) {
         for (size_t s = 0; s < chain[bi].count; ++s) {
-            const char *rec = d.record({bi, s});
+            const char* rec = d.record({bi, s});
             std::string x;
             x.reserve(xWidth);
             for (int fi : o.fields) {
-                const FieldInfo &f = d.header.fields[size_t(fi)];
+                const FieldInfo& f = d.header.fields[size_t(fi)];
                 x.append(rec + f.offset, size_t(f.width));
             }
             x.append(rec, d.keyWidth);
@@ -208,12 +218,13 @@ void writeSecondaryIndex(TableData &d, SecondaryOrder &o)
     std::string xBlocks(nBlocks * size_t(bs), '\0');
     std::vector<TreeEntry> leaves;
     for (size_t b = 0; b < nBlocks; ++b) {
-        char *blk = xBlocks.data() + b * size_t(bs);
+        char* blk = xBlocks.data() + b * size_t(bs);
         const size_t first = b * cap, count = std::min(cap, recs.size() - first);
         putBlockHeader(blk, b + 1 < nBlocks ? uint16_t(b + 2) : 0, uint16_t(b), count, xWidth);
         for (size_t k = 0; k < count; ++k)
             std::memcpy(blk + 6 + k * xWidth, recs[first + k].second.data(), xWidth);
-        leaves.push_back({recs[first].second.substr(0, o.indexWidth + d.keyWidth), uint16_t(b + 1), uint32_t(count)});
+        leaves.push_back({recs[first].second.substr(0, o.indexWidth + d.keyWidth), uint16_t(b + 1),
+                          uint32_t(count)});
     }
 
     const uint8_t xType = o.composite ? (o.maintained ? ftXGnMaintained : ftXGnPlain)
@@ -233,9 +244,13 @@ void writeSecondaryIndex(TableData &d, SecondaryOrder &o)
     xs.keyFields = uint16_t(o.fields.size() + size_t(d.header.keyFields));
     xs.indexName = o.composite ? o.info.name : std::string();
     xs.indexFieldNumber = uint8_t(o.fields[0] + 1);
-    xs.indexFlags = uint8_t((o.caseInsensitive ? 0x01 : 0) |
-                            ((o.info.options & ixDescending) && std::all_of(o.descending.begin(), o.descending.end(), [](bool b) { return b; }) ? 0x10 : 0) |
-                            ((o.info.options & ixUnique) ? 0x20 : 0));
+    xs.indexFlags = uint8_t(
+        (o.caseInsensitive ? 0x01 : 0) |
+        ((o.info.options & ixDescending) &&
+                 std::all_of(o.descending.begin(), o.descending.end(), [](bool b) { return b; })
+             ? 0x10
+             : 0) |
+        ((o.info.options & ixUnique) ? 0x20 : 0));
     xs.familyStamp = d.header.familyStamp;
     xs.updateTime = d.header.updateTime;
     xs.numRecords = uint32_t(recs.size());
@@ -243,7 +258,6 @@ void writeSecondaryIndex(TableData &d, SecondaryOrder &o)
     xs.firstBlock = nBlocks ? 1 : 0;
     xs.lastBlock = uint16_t(nBlocks);
     xs.tableName = o.xPath.filename().string();
-    writeWhole(o.xPath, buildHeader(xs, *d.cp), xBlocks);
 
     const size_t yKey = o.indexWidth + d.keyWidth;
     const uint8_t code = indexBlockSizeCode(yKey + 6);
@@ -253,8 +267,11 @@ void writeSecondaryIndex(TableData &d, SecondaryOrder &o)
     std::string ext = o.xPath.extension().string();
     ext[1] = ext[1] == 'x' ? 'y' : 'Y';
     yPath.replace_extension(ext);
-    const HeaderSpec ys = indexSpec(d, o.composite ? ftYGn : ftYnn, yFields, yPath.filename().string(), tree, code);
+    const HeaderSpec ys =
+        indexSpec(d, o.composite ? ftYGn : ftYnn, yFields, yPath.filename().string(), tree, code);
+    // The .Y* first: an index exists for a reader once its .X* file does.
     writeWhole(yPath, buildHeader(ys, *d.cp), tree.blocks);
+    writeWhole(o.xPath, buildHeader(xs, *d.cp), xBlocks);
 }
 
 } // namespace engine

@@ -19,20 +19,19 @@ constexpr uint64_t kKeepImagesUpTo = 64u << 20;
 
 } // namespace
 
-std::filesystem::path companionPath(const std::filesystem::path &table, const char *ext)
-{
+std::filesystem::path companionPath(const std::filesystem::path& table, const char* ext) {
     // Companion files may use any letter case: prefer an existing one.
     const std::string stem = table.stem().string();
     const std::filesystem::path dir = table.parent_path();
     std::string lower = ext;
-    for (char &c : lower)
+    for (char& c : lower)
         c = char(std::tolower(uint8_t(c)));
-    for (const std::string &cand : {std::string(ext), lower}) {
+    for (const std::string& cand : {std::string(ext), lower}) {
         std::filesystem::path p = dir / (stem + cand);
         if (fileSystem().exists(p))
             return p;
     }
-    for (const auto &p : fileSystem().list(dir)) {
+    for (const auto& p : fileSystem().list(dir)) {
         std::string name = p.filename().string(), want = stem + ext;
         if (name.size() == want.size() &&
             std::equal(name.begin(), name.end(), want.begin(), [](char a, char b) {
@@ -48,10 +47,24 @@ std::filesystem::path companionPath(const std::filesystem::path &table, const ch
 
 namespace {
 
+// What the header says of the chain must be what the walk found, unless the header
+// is marked as lagging (0x4F, a session that did not finish): then the chain is the
+// truth and the counters are recomputed from it.
+void checkChainAgainstHeader(const TableHeader& h, uint64_t rows, uint16_t last) {
+    if (h.indexUpdateRequired != 0)
+        return;
+    if (rows != h.numRecords)
+        throwCorrupt(h.file, "l'en-tête annonce " + std::to_string(h.numRecords) +
+                                 " lignes mais la chaîne des blocs en contient " +
+                                 std::to_string(rows));
+    if (last != h.lastBlock)
+        throwCorrupt(h.file, "la chaîne des blocs s'arrête au bloc " + std::to_string(last) +
+                                 " au lieu du bloc " + std::to_string(h.lastBlock));
+}
+
 // A block may end early in the file, but never before its last record.
-void checkBlockLength(const std::filesystem::path &file, uint16_t number, size_t got, const char *image,
-                      int recordSize)
-{
+void checkBlockLength(const std::filesystem::path& file, uint16_t number, size_t got,
+                      const char* image, int recordSize) {
     const int lastOffset = got >= 6 ? s16(image, 4) : 0;
     const size_t needed = 6 + (lastOffset >= 0 ? size_t(lastOffset) + size_t(recordSize) : 0);
     if (got < 6 || got < needed)
@@ -61,11 +74,11 @@ void checkBlockLength(const std::filesystem::path &file, uint16_t number, size_t
 } // namespace
 
 TableData::TableData(std::filesystem::path canonical, std::unique_ptr<File> f, TableHeader h)
-    : path(std::move(canonical)), file(std::move(f)), header(std::move(h))
-{
+    : path(std::move(canonical)), file(std::make_unique<BufferedFile>(std::move(f))),
+      header(std::move(h)) {
     try {
         cp = &CodePage::get(header.codePage);
-    } catch (const EngineError &) {
+    } catch (const EngineError&) {
         cp = &CodePage::get(1252);
     }
     recordSize = header.recordSize;
@@ -76,7 +89,7 @@ TableData::TableData(std::filesystem::path canonical, std::unique_ptr<File> f, T
         for (int i = 0; i < header.keyFields; ++i)
             keyWidth += size_t(header.fields[size_t(i)].width);
     bool hasBlobs = false;
-    for (const FieldInfo &fi : header.fields)
+    for (const FieldInfo& fi : header.fields)
         hasBlobs = hasBlobs || isBlobType(fi.type);
     if (hasBlobs)
         blobs = std::make_unique<BlobFile>(companionPath(path, ".MB"), path);
@@ -85,23 +98,23 @@ TableData::TableData(std::filesystem::path canonical, std::unique_ptr<File> f, T
 
 TableData::~TableData() = default;
 
-void TableData::checkReadable() const
-{
+void TableData::checkReadable() const {
     if (header.encryption != 0)
-        throw EngineError(ErrorCode::Encrypted, "La table " + quoted(path) +
-                                                    " est protégée par un mot de passe : ses lignes ne peuvent pas être lues");
+        throw EngineError(
+            ErrorCode::Encrypted,
+            "La table " + quoted(path) +
+                " est protégée par un mot de passe : ses lignes ne peuvent pas être lues");
 }
 
-void TableData::readBlock(uint16_t number, std::string &image)
-{
+void TableData::readBlock(uint16_t number, std::string& image) {
     image.assign(size_t(blockSize), '\0');
     const uint64_t off = header.headerSize + uint64_t(number - 1) * uint64_t(blockSize);
-    checkBlockLength(path, number, file->readAt(off, image.data(), image.size()), image.data(), recordSize);
+    checkBlockLength(path, number, file->readAt(off, image.data(), image.size()), image.data(),
+                     recordSize);
 }
 
-void TableData::walkBlocks(File &f, const TableHeader &h,
-                           const std::function<bool(uint16_t, const char *, uint32_t)> &visit)
-{
+void TableData::walkBlocks(File& f, const TableHeader& h,
+                           const std::function<bool(uint16_t, const char*, uint32_t)>& visit) {
     const uint32_t available = h.availableBlocks(f.size());
     const int bs = h.blockSize();
     const uint32_t cap = uint32_t((bs - 6) / h.recordSize);
@@ -111,6 +124,7 @@ void TableData::walkBlocks(File &f, const TableHeader &h,
         throwCorrupt(h.file, "l'en-tête annonce " + std::to_string(h.numRecords) +
                                  " lignes mais aucun bloc de données");
     uint16_t prev = 0;
+    uint64_t rows = 0;
     for (uint16_t b = h.firstBlock; b != 0;) {
         if (b > available) {
             if (prev == 0)
@@ -125,7 +139,8 @@ void TableData::walkBlocks(File &f, const TableHeader &h,
         seen[b] = true;
         const uint64_t off = h.headerSize + uint64_t(b - 1) * uint64_t(bs);
         std::memset(image.data(), 0, image.size());
-        checkBlockLength(h.file, b, f.readAt(off, image.data(), image.size()), image.data(), h.recordSize);
+        checkBlockLength(h.file, b, f.readAt(off, image.data(), image.size()), image.data(),
+                         h.recordSize);
         const int lastOffset = s16(image.data(), 4);
         uint32_t count = 0;
         if (lastOffset < 0 && lastOffset != -int(h.recordSize))
@@ -143,18 +158,19 @@ void TableData::walkBlocks(File &f, const TableHeader &h,
         }
         if (count > 0 && !visit(b, image.data() + 6, count))
             return;
+        rows += count;
         prev = b;
         b = u16(image.data(), 0);
     }
+    checkChainAgainstHeader(h, rows, prev);
 }
 
-void TableData::walkChain()
-{
+void TableData::walkChain() {
     checkReadable();
     m_chain.clear();
     m_directoryFromIndex = false;
     const bool keep = file->size() <= kKeepImagesUpTo;
-    walkBlocks(*file, header, [&](uint16_t number, const char *recs, uint32_t count) {
+    walkBlocks(*file, header, [&](uint16_t number, const char* recs, uint32_t count) {
         BlockRef ref;
         ref.number = number;
         ref.count = count;
@@ -170,8 +186,8 @@ void TableData::walkChain()
     m_prefixDirty = true;
 }
 
-void TableData::ensureDirectory()
-{
+void TableData::ensureDirectory() {
+    settle();
     if (!m_haveDirectory) {
         recoverIfNeeded();
         if (!m_haveDirectory && !directoryFromPrimaryIndex())
@@ -183,8 +199,7 @@ void TableData::ensureDirectory()
 // counts: the directory without reading the data. Fresh means: no index update pending,
 // same level and key fields, and entries that agree with the header counters. Each
 // block is still checked against its entry when it is read (loadBlock).
-bool TableData::directoryFromPrimaryIndex()
-{
+bool TableData::directoryFromPrimaryIndex() {
     if (!keyed || m_primaryIndexUntrusted || header.indexUpdateRequired != 0)
         return false;
     checkReadable();
@@ -195,7 +210,8 @@ bool TableData::directoryFromPrimaryIndex()
         auto f = fileSystem().open(pxPath, OpenMode::Read);
         const TableHeader px = TableHeader::read(*f, header.codePage);
         if (px.fileType != ftPrimaryIndex || px.version != header.version ||
-            size_t(px.recordSize) != keyWidth + 6 || px.numFields != header.keyFields || px.indexLevels > 8)
+            size_t(px.recordSize) != keyWidth + 6 || px.numFields != header.keyFields ||
+            px.indexLevels > 8)
             return false;
         for (int i = 0; i < header.keyFields; ++i)
             if (px.fields[size_t(i)].type != header.fields[size_t(i)].type ||
@@ -208,7 +224,7 @@ bool TableData::directoryFromPrimaryIndex()
         std::vector<bool> seen(size_t(dataBlocks) + 1, false);
         uint64_t rows = 0;
         for (size_t i = 0; i < leaves.size(); ++i) {
-            const BlockRef &b = leaves[i];
+            const BlockRef& b = leaves[i];
             if (b.number == 0 || b.number > dataBlocks || seen[b.number] || b.count == 0 ||
                 b.count > uint32_t(capacity) || (i > 0 && leaves[i - 1].firstKey >= b.firstKey))
                 return false;
@@ -217,21 +233,22 @@ bool TableData::directoryFromPrimaryIndex()
         }
         if (rows != header.numRecords || leaves.size() != header.usedBlocks ||
             (leaves.empty() ? header.firstBlock != 0
-                            : leaves.front().number != header.firstBlock || leaves.back().number != header.lastBlock))
+                            : leaves.front().number != header.firstBlock ||
+                                  leaves.back().number != header.lastBlock))
             return false;
         m_chain = std::move(leaves);
         m_haveDirectory = true;
         m_directoryFromIndex = true;
         m_prefixDirty = true;
         return true;
-    } catch (const EngineError &) {
+    } catch (const EngineError&) {
         return false;
     }
 }
 
 // Collects the level-1 entries under an index block, in order. False on any doubt.
-bool TableData::readIndexLevel(File &f, const TableHeader &px, uint16_t block, int level, std::vector<BlockRef> &out)
-{
+bool TableData::readIndexLevel(File& f, const TableHeader& px, uint16_t block, int level,
+                               std::vector<BlockRef>& out) {
     const uint32_t available = px.availableBlocks(f.size());
     if (block == 0 || block > available || out.size() > 0xFFFF)
         return false;
@@ -239,14 +256,15 @@ bool TableData::readIndexLevel(File &f, const TableHeader &px, uint16_t block, i
     const uint64_t off = px.headerSize + uint64_t(block - 1) * uint64_t(px.blockSize());
     const size_t got = f.readAt(off, image.data(), image.size());
     const int lastOffset = got >= 6 ? s16(image.data(), 4) : -1;
-    if (lastOffset < 0 || lastOffset % px.recordSize != 0 || size_t(lastOffset) + px.recordSize + 6 > got)
+    if (lastOffset < 0 || lastOffset % px.recordSize != 0 ||
+        size_t(lastOffset) + px.recordSize + 6 > got)
         return false;
     const size_t count = size_t(lastOffset / px.recordSize) + 1;
     for (size_t e = 0; e < count; ++e) {
-        const char *entry = image.data() + 6 + e * px.recordSize;
+        const char* entry = image.data() + 6 + e * px.recordSize;
         int64_t target = 0, rows = 0;
-        if (!codec::decodeInt(entry + keyWidth, 2, target) || !codec::decodeInt(entry + keyWidth + 2, 2, rows) ||
-            target <= 0)
+        if (!codec::decodeInt(entry + keyWidth, 2, target) ||
+            !codec::decodeInt(entry + keyWidth + 2, 2, rows) || target <= 0)
             return false;
         if (level == 1) {
             BlockRef b;
@@ -261,15 +279,15 @@ bool TableData::readIndexLevel(File &f, const TableHeader &px, uint16_t block, i
     return true;
 }
 
-void TableData::loadBlock(BlockRef &b)
-{
+void TableData::loadBlock(BlockRef& b) {
     if (b.loaded)
         return;
     std::string image;
     readBlock(b.number, image);
     const int lastOffset = s16(image.data(), 4);
     const uint32_t count = lastOffset < 0 ? 0 : uint32_t(lastOffset / recordSize) + 1;
-    if (count != b.count || (keyed && std::memcmp(image.data() + 6, b.firstKey.data(), keyWidth) != 0)) {
+    if (count != b.count ||
+        (keyed && std::memcmp(image.data() + 6, b.firstKey.data(), keyWidth) != 0)) {
         const uint16_t number = b.number;
         const bool fromIndex = m_directoryFromIndex;
         // Forget the directory: the next access walks the chain itself.
@@ -277,7 +295,7 @@ void TableData::loadBlock(BlockRef &b)
         m_haveDirectory = m_directoryFromIndex = false;
         m_chain.clear();
         m_prefixDirty = true;
-        for (SecondaryOrder &o : m_secondary)
+        for (SecondaryOrder& o : m_secondary)
             o.built = false;
         ++generation;
         if (fromIndex)
@@ -290,8 +308,7 @@ void TableData::loadBlock(BlockRef &b)
     b.loaded = true;
 }
 
-void TableData::rebuildPrefix()
-{
+void TableData::rebuildPrefix() {
     m_prefix.resize(m_chain.size() + 1);
     uint64_t total = 0;
     for (size_t i = 0; i < m_chain.size(); ++i) {
@@ -302,16 +319,14 @@ void TableData::rebuildPrefix()
     m_prefixDirty = false;
 }
 
-uint64_t TableData::rowCount()
-{
+uint64_t TableData::rowCount() {
     ensureDirectory();
     if (m_prefixDirty)
         rebuildPrefix();
     return m_prefix.back();
 }
 
-RowPos TableData::locate(uint64_t ordinal)
-{
+RowPos TableData::locate(uint64_t ordinal) {
     if (ordinal >= rowCount())
         throw EngineError(ErrorCode::NoCurrentRow, "Aucune ligne courante dans " + quoted(path));
     auto it = std::upper_bound(m_prefix.begin(), m_prefix.end(), ordinal);
@@ -319,45 +334,45 @@ RowPos TableData::locate(uint64_t ordinal)
     return {block, size_t(ordinal - m_prefix[block])};
 }
 
-uint64_t TableData::ordinalOf(RowPos pos)
-{
+uint64_t TableData::ordinalOf(RowPos pos) {
     rowCount();
     return m_prefix[pos.block] + pos.slot;
 }
 
-const char *TableData::record(RowPos pos)
-{
-    BlockRef &b = m_chain[pos.block];
+const char* TableData::record(RowPos pos) {
+    BlockRef& b = m_chain[pos.block];
     loadBlock(b);
     return b.records.data() + pos.slot * size_t(recordSize);
 }
 
 namespace {
-int compareN(const char *a, const std::string &key)
-{
+int compareN(const char* a, const std::string& key) {
     return std::memcmp(a, key.data(), key.size());
 }
 } // namespace
 
-uint64_t TableData::lowerBound(const std::string &key)
-{
+// First row whose key compares above the key (upper) or not below it (lower), on
+// key.size() bytes: the answer is in the last block whose first key is on the near
+// side of the key, or at the start of the next block.
+uint64_t TableData::bound(const std::string& key, bool upper) {
     const uint64_t n = rowCount();
     if (n == 0)
         return 0;
-    // Blocks whose first key is below the key: the answer is in the last of them or
-    // at the start of the next block.
-    auto it = std::partition_point(m_chain.begin(), m_chain.end(), [&](const BlockRef &b) {
-        return compareN(b.firstKey.data(), key) < 0;
-    });
-    size_t i = size_t(it - m_chain.begin());
+    const auto before = [&](const char* rowKey) {
+        const int c = compareN(rowKey, key);
+        return upper ? c <= 0 : c < 0;
+    };
+    auto it = std::partition_point(m_chain.begin(), m_chain.end(),
+                                   [&](const BlockRef& b) { return before(b.firstKey.data()); });
+    const size_t i = size_t(it - m_chain.begin());
     if (i == 0)
         return 0;
-    BlockRef &b = m_chain[i - 1];
+    BlockRef& b = m_chain[i - 1];
     loadBlock(b);
     uint32_t lo = 0, hi = b.count;
     while (lo < hi) {
         const uint32_t mid = (lo + hi) / 2;
-        if (compareN(b.records.data() + size_t(mid) * size_t(recordSize), key) < 0)
+        if (before(b.records.data() + size_t(mid) * size_t(recordSize)))
             lo = mid + 1;
         else
             hi = mid;
@@ -365,47 +380,21 @@ uint64_t TableData::lowerBound(const std::string &key)
     return m_prefix[i - 1] + lo;
 }
 
-uint64_t TableData::upperBound(const std::string &key)
-{
-    const uint64_t n = rowCount();
-    if (n == 0)
-        return 0;
-    auto it = std::partition_point(m_chain.begin(), m_chain.end(), [&](const BlockRef &b) {
-        return compareN(b.firstKey.data(), key) <= 0;
-    });
-    size_t i = size_t(it - m_chain.begin());
-    if (i == 0)
-        return 0;
-    BlockRef &b = m_chain[i - 1];
-    loadBlock(b);
-    uint32_t lo = 0, hi = b.count;
-    while (lo < hi) {
-        const uint32_t mid = (lo + hi) / 2;
-        if (compareN(b.records.data() + size_t(mid) * size_t(recordSize), key) <= 0)
-            lo = mid + 1;
-        else
-            hi = mid;
-    }
-    return m_prefix[i - 1] + lo;
-}
-
-bool TableData::find(const std::string &key, uint64_t &ordinal)
-{
+bool TableData::find(const std::string& key, uint64_t& ordinal) {
     ordinal = lowerBound(key);
     if (ordinal >= rowCount())
         return false;
     return compareN(record(locate(ordinal)), key) == 0;
 }
 
-void TableData::decodeRow(const char *rec, Row &out) const
-{
+void TableData::decodeRow(const char* rec, Row& out) const {
     out.resize(header.fields.size());
     for (size_t i = 0; i < header.fields.size(); ++i)
         codec->decode(header.fields[i], rec, out[i]);
 }
 
-void TableData::streamRows(const std::function<bool(const Row &)> &visit)
-{
+void TableData::streamRows(const std::function<bool(const Row&)>& visit) {
+    settle();
     checkReadable();
     Row row;
     if (m_haveDirectory) {
@@ -419,7 +408,7 @@ void TableData::streamRows(const std::function<bool(const Row &)> &visit)
         }
         return;
     }
-    walkBlocks(*file, header, [&](uint16_t, const char *recs, uint32_t count) {
+    walkBlocks(*file, header, [&](uint16_t, const char* recs, uint32_t count) {
         for (uint32_t s = 0; s < count; ++s) {
             decodeRow(recs + size_t(s) * size_t(recordSize), row);
             if (!visit(row))

@@ -21,17 +21,26 @@
 //   1. the chain holds every row once; keyed rows are in ascending key order along the
 //      chain, with no duplicate key;
 //   2. no chained block is empty and none holds more than its capacity;
-//   3. a row becomes part of the table with one single write (the commit write): the
-//      block that receives it, or the link that makes a new block part of the chain.
-//      Everything written before the commit (new blocks, counters in the header) is
-//      invisible to a reader that follows the chain; everything written after it (back
-//      links, the free list) only repairs what a reader does not rely on;
+//   3. every change reaches the disk in a transaction (TableTransaction.cpp): the writes
+//      of its row operations wait in memory (BufferedFile) until the commit, which saves
+//      what they overwrite to the rollback journal (Journal.h) before writing them. So
+//      the table on disk holds the rows of a whole number of transactions, and the
+//      header's counters always describe the chain that is on disk with them;
 //   4. a block is put on the free list only after it has left the chain, and taken off
 //      the free list (in the header) before it is written with new content;
 //   5. while the index files lag behind the data, header byte 0x4F is set; it is
-//      cleared only after every index file has been rewritten and synced. A table
-//      opened with the byte set is recovered: counters recomputed from the chain,
-//      index files rebuilt from the rows.
+//      cleared only after every index file has been rewritten, synced and renamed into
+//      place. A table opened with the byte set is recovered: counters recomputed from
+//      the chain, index files rebuilt from the rows. With the byte clear, the header's
+//      row count and last block must agree with the chain, or the table is damaged.
+//
+// Transaction states:
+//
+//   idle --row operation--> autocommit --commit (or drop on failure)--> idle
+//   idle --begin--> explicit --row operations (each undone alone if it fails)...
+//                   explicit --commit--> idle        explicit --rollback--> idle
+//   a commit whose own rollback failed leaves the journal hot: the next access
+//   rolls it back before anything else (settle).
 
 #include <cstdint>
 #include <filesystem>
@@ -41,19 +50,20 @@
 #include <vector>
 
 #include "engine/BlobFile.h"
+#include "engine/BufferedFile.h"
 #include "engine/CodePage.h"
 #include "engine/FileSystem.h"
 #include "engine/IndexInfo.h"
 #include "engine/KeyList.h"
 #include "engine/TableHeader.h"
-#include "engine/ValueCodec.h"
 #include "engine/Value.h"
+#include "engine/ValueCodec.h"
 
 namespace engine {
 
 // The companion file of a table with this extension (".PX", ".MB"...): an existing
 // file in any letter case, else the name with the table's extension case.
-std::filesystem::path companionPath(const std::filesystem::path &table, const char *ext);
+std::filesystem::path companionPath(const std::filesystem::path& table, const char* ext);
 
 struct BlockRef {
     uint16_t number = 0;  // block number in the .DB
@@ -76,9 +86,9 @@ struct SecondaryOrder {
     std::vector<int> fields;      // table field indexes, in index order
     std::vector<bool> descending; // per field
     bool caseInsensitive = false;
-    std::filesystem::path xPath;  // index file (empty for none)
-    int number = 0;               // n of .XGn, or the field number of .Xnn
-    bool composite = false;       // .XGn (true) or .Xnn
+    std::filesystem::path xPath; // index file (empty for none)
+    int number = 0;              // n of .XGn, or the field number of .Xnn
+    bool composite = false;      // .XGn (true) or .Xnn
     bool maintained = true;
     bool built = false;
     // Sort keys: the transformed images of the index fields (folded when
@@ -86,7 +96,9 @@ struct SecondaryOrder {
     // (keyed table) or its 8-byte ordinal (unkeyed table). Sorted by bytes.
     KeyList entries;
     size_t indexWidth = 0; // bytes of the index field images at the start of an entry
-    size_t entryWidth(size_t keyWidth, bool keyed) const { return indexWidth + (keyed ? keyWidth : 8); }
+    size_t entryWidth(size_t keyWidth, bool keyed) const {
+        return indexWidth + (keyed ? keyWidth : 8);
+    }
 };
 
 class WriteTxn;
@@ -98,9 +110,9 @@ public:
 
     // ---- identity ----------------------------------------------------------
     std::filesystem::path path;
-    std::unique_ptr<File> file;
+    std::unique_ptr<BufferedFile> file;
     TableHeader header;
-    const CodePage *cp = nullptr;
+    const CodePage* cp = nullptr;
     std::unique_ptr<BlobFile> blobs;
     std::unique_ptr<ValueCodec> codec;
     int recordSize = 0;
@@ -114,73 +126,106 @@ public:
     void checkReadable() const; // throws Encrypted
     void ensureDirectory();
     uint64_t rowCount();
-    const std::vector<BlockRef> &chain() { ensureDirectory(); return m_chain; }
+    const std::vector<BlockRef>& chain() {
+        ensureDirectory();
+        return m_chain;
+    }
     bool haveDirectory() const { return m_haveDirectory; }
-    const char *record(RowPos pos);
+    const char* record(RowPos pos);
     RowPos locate(uint64_t ordinal);
     uint64_t ordinalOf(RowPos pos);
     std::string keyOf(RowPos pos) { return std::string(record(pos), keyWidth); }
     // First row whose key is >= key (compared on key.size() bytes); ordinal or rowCount().
-    uint64_t lowerBound(const std::string &key);
-    uint64_t upperBound(const std::string &key); // first row whose key prefix is > key
+    uint64_t lowerBound(const std::string& key) { return bound(key, false); }
+    uint64_t upperBound(const std::string& key) {
+        return bound(key, true);
+    } // first row whose key prefix is > key
     // Exact key lookup; true and the ordinal when found.
-    bool find(const std::string &key, uint64_t &ordinal);
-    void decodeRow(const char *record, Row &out) const;
-    void streamRows(const std::function<bool(const Row &)> &visit);
+    bool find(const std::string& key, uint64_t& ordinal);
+    void decodeRow(const char* record, Row& out) const;
+    void streamRows(const std::function<bool(const Row&)>& visit);
 
     // ---- secondary orders ------------------------------------------------------
     void discoverIndexes();
-    std::vector<SecondaryOrder> &secondaries() { discoverIndexes(); return m_secondary; }
+    std::vector<SecondaryOrder>& secondaries() {
+        discoverIndexes();
+        return m_secondary;
+    }
     // The order for these field names (an index whose fields are these); nullptr for
     // the primary order. Throws IndexNotFound.
-    SecondaryOrder *orderFor(const std::vector<std::string> &fieldNames);
-    void ensureBuilt(SecondaryOrder &order);
-    std::string sortKey(const SecondaryOrder &order, const char *record, uint64_t ordinal) const;
-    void sortKeyInto(const SecondaryOrder &order, const char *record, uint64_t ordinal, std::string &key) const;
+    SecondaryOrder* orderFor(const std::vector<std::string>& fieldNames);
+    void ensureBuilt(SecondaryOrder& order);
+    std::string sortKey(const SecondaryOrder& order, const char* record, uint64_t ordinal) const;
+    void sortKeyInto(const SecondaryOrder& order, const char* record, uint64_t ordinal,
+                     std::string& key) const;
     // Transformed image of a value of the order's first field (for ranges and lookups).
-    std::string orderImage(const SecondaryOrder &order, size_t fieldPos, const Value &v) const;
+    std::string orderImage(const SecondaryOrder& order, size_t fieldPos, const Value& v) const;
     // The row an entry of the order refers to.
-    uint64_t ordinalOfEntry(const SecondaryOrder &order, std::string_view entry);
+    uint64_t ordinalOfEntry(const SecondaryOrder& order, std::string_view entry);
 
     // ---- writing ---------------------------------------------------------------
     // All return the ordinal of the affected row (insert, update) and bump generation.
-    uint64_t insertRow(const Row &row);
-    uint64_t updateRow(uint64_t ordinal, const Row &row);
+    // Outside an explicit transaction each is committed on its own.
+    uint64_t insertRow(const Row& row);
+    uint64_t updateRow(uint64_t ordinal, const Row& row);
     void removeRow(uint64_t ordinal);
+    // Rewrites the index files of a modified table (not inside a transaction: the
+    // index files only ever follow committed rows).
     void flush();
 
+    // ---- transactions (TableTransaction.cpp) -------------------------------------
+    void beginTransaction();
+    void commitTransaction();
+    void rollbackTransaction();
+    bool inTransaction() const { return m_explicitTxn; }
+    // Durable commits sync the journal, the directory and the files; without, a
+    // commit survives a crash of the process but not of the machine.
+    void setDurable(bool on) { m_durable = on; }
+
 private:
+    uint64_t bound(const std::string& key, bool upper);
     void walkChain();
     bool directoryFromPrimaryIndex();
-    bool readIndexLevel(File &f, const TableHeader &px, uint16_t block, int level, std::vector<BlockRef> &out);
-    void loadBlock(BlockRef &b);
+    bool readIndexLevel(File& f, const TableHeader& px, uint16_t block, int level,
+                        std::vector<BlockRef>& out);
+    void loadBlock(BlockRef& b);
     void rebuildPrefix();
-    void readBlock(uint16_t number, std::string &image);
+    void readBlock(uint16_t number, std::string& image);
     // Walks the chain of a data-like file, checking every link and count; visit gets
     // each non-empty block (number, records, count) and may stop the walk.
-    static void walkBlocks(File &f, const TableHeader &h,
-                           const std::function<bool(uint16_t, const char *, uint32_t)> &visit);
-    void buildOrderFromData(SecondaryOrder &order);
-    bool buildOrderFromIndexFile(SecondaryOrder &order);
-    void addSecondary(const std::filesystem::path &xPath);
+    static void walkBlocks(File& f, const TableHeader& h,
+                           const std::function<bool(uint16_t, const char*, uint32_t)>& visit);
+    void buildOrderFromData(SecondaryOrder& order);
+    bool buildOrderFromIndexFile(SecondaryOrder& order);
+    void addSecondary(const std::filesystem::path& xPath);
+
+    // transactions (TableTransaction.cpp)
+    template <class Op> auto autocommit(Op op);
+    void commitPending();
+    void dropPending() noexcept;
+    std::vector<BufferedFile*> pendingFiles() const;
+    void settle();
 
     // writing helpers (TableWrite.cpp)
     friend class WriteTxn;
+    uint64_t doInsert(const Row& row);
+    uint64_t doUpdate(uint64_t ordinal, const Row& row);
+    void doRemove(uint64_t ordinal);
     void ensureWritable();
-    std::string encodeRecord(const Row &row, bool assignAutoInc);
+    std::string encodeRecord(const Row& row, bool assignAutoInc);
     std::string blockImage(size_t chainIndex) const;
     uint64_t headerOffsetOf(uint16_t number) const;
     void shiftPrefix(size_t chainIndex, int delta);
-    uint16_t allocateBlock(std::string &undo, bool &canUndo);
-    void checkUnique(const std::string &rec, const char *replaced);
-    RowPos insertEncoded(const std::string &rec, WriteTxn &txn);
-    void splitInsert(size_t bi, size_t slot, const std::string &merged, WriteTxn &txn);
-    RowPos locateRecord(const std::string &rec, size_t bi);
-    uint64_t finishInsert(const std::string &rec, RowPos pos);
-    std::function<void()> removeAt(RowPos pos, WriteTxn &txn);
-    std::function<void()> unlinkBlock(size_t chainIndex, WriteTxn &txn);
-    void noteEntries(const char *oldRecord, uint64_t oldOrdinal, const char *newRecord);
-    void releaseBlobs(const char *record);
+    uint16_t allocateBlock(std::string& undo, bool& canUndo);
+    void checkUnique(const std::string& rec, const char* replaced);
+    RowPos insertEncoded(const std::string& rec, WriteTxn& txn);
+    void splitInsert(size_t bi, size_t slot, const std::string& merged, WriteTxn& txn);
+    RowPos locateRecord(const std::string& rec, size_t bi);
+    uint64_t finishInsert(const std::string& rec, RowPos pos);
+    std::function<void()> removeAt(RowPos pos, WriteTxn& txn);
+    std::function<void()> unlinkBlock(size_t chainIndex, WriteTxn& txn);
+    void noteEntries(const char* oldRecord, uint64_t oldOrdinal, const char* newRecord);
+    void releaseBlobs(const char* record);
     void recoverIfNeeded();
     void resetAfterFailure();
 
@@ -190,15 +235,31 @@ private:
     bool m_prefixDirty = true;
     std::vector<SecondaryOrder> m_secondary;
     bool m_indexesDiscovered = false;
-    bool m_modified = false;    // rows written since the index files were last written
+    bool m_modified = false; // rows written since the index files were last written
     bool m_writable = false;
-    bool m_syncEachWrite = false;
-    bool m_directoryFromIndex = false;     // the directory came from the .PX
-    bool m_primaryIndexUntrusted = false;  // the .PX was found wrong: walk the chain
-
-public:
-    // Durable mode: every row operation ends with a sync of the table file.
-    void setSyncEachWrite(bool on) { m_syncEachWrite = on; }
+    bool m_durable = true;
+    bool m_explicitTxn = false;
+    bool m_modifiedAtBegin = false;       // m_modified when the transaction began
+    bool m_needsRecovery = false;         // a failed commit left its journal hot
+    bool m_directoryFromIndex = false;    // the directory came from the .PX
+    bool m_primaryIndexUntrusted = false; // the .PX was found wrong: walk the chain
 };
+
+// Runs one row operation (or the header change of a flush). Outside an explicit
+// transaction it is committed at once, or dropped whole when it or its commit fails.
+template <class Op> auto TableData::autocommit(Op op) {
+    settle();
+    if (m_explicitTxn)
+        return op();
+    m_modifiedAtBegin = m_modified;
+    try {
+        auto result = op();
+        commitPending();
+        return result;
+    } catch (...) {
+        dropPending();
+        throw;
+    }
+}
 
 } // namespace engine

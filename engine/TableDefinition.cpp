@@ -19,21 +19,18 @@ namespace engine {
 
 namespace {
 
-std::string upperAscii(std::string s)
-{
-    for (char &c : s)
+std::string upperAscii(std::string s) {
+    for (char& c : s)
         c = char(std::toupper(uint8_t(c)));
     return s;
 }
 
-bool isHex(char c)
-{
+bool isHex(char c) {
     return std::isxdigit(uint8_t(c)) != 0;
 }
 
 // Extensions of the files that make up a table: .DB .PX .MB .VAL .TV .Xnn .Ynn .XGn .YGn.
-bool isFamilyExtension(const std::string &extUpper)
-{
+bool isFamilyExtension(const std::string& extUpper) {
     static const std::set<std::string> fixed = {".DB", ".PX", ".MB", ".VAL", ".TV"};
     if (fixed.count(extUpper))
         return true;
@@ -45,27 +42,83 @@ bool isFamilyExtension(const std::string &extUpper)
     return false;
 }
 
-void refuseDefinition(const std::filesystem::path &file, const std::string &why)
-{
-    throw EngineError(ErrorCode::InvalidArgument, "Définition incorrecte pour " + quoted(file) + " : " + why);
+void refuseDefinition(const std::filesystem::path& file, const std::string& why) {
+    throw EngineError(ErrorCode::InvalidArgument,
+                      "Définition incorrecte pour " + quoted(file) + " : " + why);
 }
 
-void refuseIfOpen(const std::filesystem::path &file)
-{
+void refuseIfOpen(const std::filesystem::path& file) {
     if (TableFile::isOpen(file))
-        throw EngineError(ErrorCode::Locked, "La table " + quoted(file) + " est en cours d'utilisation");
+        throw EngineError(ErrorCode::Locked,
+                          "La table " + quoted(file) + " est en cours d'utilisation");
 }
 
-void removeFamily(const std::filesystem::path &file)
-{
+// A file of the table's family, or one the engine leaves beside it while writing
+// (an index file's .tmp, the journal and its .tmp).
+bool isFamilyFile(const std::filesystem::path& p, const std::string& upperStem) {
+    std::string name = upperAscii(p.filename().string());
+    for (const char* suffix : {"-JOURNAL.TMP", "-JOURNAL", ".TMP"}) {
+        const std::string sfx = suffix;
+        if (name.size() > sfx.size() &&
+            name.compare(name.size() - sfx.size(), sfx.size(), sfx) == 0) {
+            name.resize(name.size() - sfx.size());
+            break;
+        }
+    }
+    const std::filesystem::path base(name);
+    return base.stem().string() == upperStem && isFamilyExtension(base.extension().string());
+}
+
+void removeFamily(const std::filesystem::path& file) {
     const std::string stem = upperAscii(file.stem().string());
-    for (const auto &p : fileSystem().list(file.parent_path()))
-        if (upperAscii(p.stem().string()) == stem && isFamilyExtension(upperAscii(p.extension().string())))
+    for (const auto& p : fileSystem().list(file.parent_path()))
+        if (isFamilyFile(p, stem))
             fileSystem().remove(p);
 }
 
-FieldInfo checkedField(const std::filesystem::path &file, const FieldDef &d)
-{
+// Where a new table is made before it is moved into place (a hidden folder beside
+// it, named after it). Leftovers of an interrupted creation are cleared first.
+std::filesystem::path freshWorkFolder(const std::filesystem::path& file) {
+    const std::filesystem::path work =
+        file.parent_path() / ("." + file.filename().string() + ".new");
+    for (const auto& p : fileSystem().list(work))
+        fileSystem().remove(p);
+    fileSystem().removeDirectory(work);
+    fileSystem().makeDirectory(work);
+    return work;
+}
+
+void clearWorkFolder(const std::filesystem::path& work) noexcept {
+    try {
+        for (const auto& p : fileSystem().list(work))
+            fileSystem().remove(p);
+        fileSystem().removeDirectory(work);
+    } catch (...) {
+        // A leftover folder is cleared by the next creation of the same table.
+    }
+}
+
+void writeNewFile(const std::filesystem::path& file, const std::string& bytes) {
+    auto f = fileSystem().open(file, OpenMode::CreateTruncate);
+    f->writeAt(0, bytes.data(), bytes.size());
+    f->sync();
+    f->close();
+}
+
+// Moves the staged family over the table's name: the old family goes, then the
+// companions come in, the table file last. Until that last rename there is no
+// table of this name (leftover companions are cleared by the next creation).
+void moveIntoPlace(const std::filesystem::path& work, const std::filesystem::path& staged,
+                   const std::filesystem::path& file) {
+    removeFamily(file);
+    for (const auto& p : fileSystem().list(work))
+        if (p.filename() != staged.filename())
+            fileSystem().rename(p, file.parent_path() / p.filename());
+    fileSystem().rename(staged, file);
+    fileSystem().syncDirectory(file.parent_path());
+}
+
+FieldInfo checkedField(const std::filesystem::path& file, const FieldDef& d) {
     if (d.name.empty() || d.name.size() > 25 * 4)
         refuseDefinition(file, "nom de champ vide ou trop long");
     if (!isKnownFieldType(uint8_t(d.type)))
@@ -74,9 +127,11 @@ FieldInfo checkedField(const std::filesystem::path &file, const FieldDef &d)
     f.name = d.name;
     f.type = d.type;
     switch (d.type) {
-    case FieldType::Alpha: case FieldType::Bytes:
+    case FieldType::Alpha:
+    case FieldType::Bytes:
         if (d.size < 1 || d.size > 255)
-            refuseDefinition(file, "taille " + std::to_string(d.size) + " incorrecte pour « " + d.name + " »");
+            refuseDefinition(file, "taille " + std::to_string(d.size) + " incorrecte pour « " +
+                                       d.name + " »");
         f.size = d.size;
         break;
     case FieldType::Bcd:
@@ -84,8 +139,11 @@ FieldInfo checkedField(const std::filesystem::path &file, const FieldDef &d)
             refuseDefinition(file, "nombre de décimales incorrect pour « " + d.name + " »");
         f.size = d.size;
         break;
-    case FieldType::Memo: case FieldType::Blob: case FieldType::FmtMemo:
-    case FieldType::Ole: case FieldType::Graphic: {
+    case FieldType::Memo:
+    case FieldType::Blob:
+    case FieldType::FmtMemo:
+    case FieldType::Ole:
+    case FieldType::Graphic: {
         const int leader = d.size == 0 ? 10 : d.size;
         if (leader < 1 || leader > 240)
             refuseDefinition(file, "taille de préambule incorrecte pour « " + d.name + " »");
@@ -102,23 +160,23 @@ FieldInfo checkedField(const std::filesystem::path &file, const FieldDef &d)
 
 } // namespace
 
-void createTable(const std::filesystem::path &file, const std::vector<FieldDef> &defs,
-                 const std::vector<IndexDef> &indexes)
-{
+void createTable(const std::filesystem::path& file, const std::vector<FieldDef>& defs,
+                 const std::vector<IndexDef>& indexes) {
     refuseIfOpen(file);
     if (defs.empty() || defs.size() > 255)
         refuseDefinition(file, "il faut de 1 à 255 champs");
-    const CodePage &cp = CodePage::get(1252);
+    const CodePage& cp = CodePage::get(1252);
     std::vector<FieldInfo> fields;
     std::set<std::string> names;
     int recordSize = 0;
-    for (const FieldDef &d : defs) {
+    for (const FieldDef& d : defs) {
         FieldInfo f = checkedField(file, d);
         f.offset = recordSize;
         recordSize += f.width;
         std::string encoded;
         if (!cp.encode(f.name, encoded))
-            refuseDefinition(file, "le nom « " + f.name + " » ne peut pas être écrit en page de codes 1252");
+            refuseDefinition(file, "le nom « " + f.name +
+                                       " » ne peut pas être écrit en page de codes 1252");
         if (!names.insert(upperAscii(f.name)).second)
             refuseDefinition(file, "champ « " + f.name + " » en double");
         fields.push_back(f);
@@ -126,7 +184,7 @@ void createTable(const std::filesystem::path &file, const std::vector<FieldDef> 
     // The primary key: the first fields, in order.
     int keyFields = 0;
     std::vector<IndexDef> secondary;
-    for (const IndexDef &ix : indexes) {
+    for (const IndexDef& ix : indexes) {
         if (!(ix.options & ixPrimary)) {
             secondary.push_back(ix);
             continue;
@@ -137,11 +195,13 @@ void createTable(const std::filesystem::path &file, const std::vector<FieldDef> 
             refuseDefinition(file, "la clé primaire doit avoir de 1 à 16 champs");
         for (size_t i = 0; i < ix.fields.size(); ++i)
             if (upperAscii(ix.fields[i]) != upperAscii(fields[i].name))
-                refuseDefinition(file, "la clé primaire doit porter sur les premiers champs, dans l'ordre");
+                refuseDefinition(
+                    file, "la clé primaire doit porter sur les premiers champs, dans l'ordre");
         keyFields = int(ix.fields.size());
         for (int i = 0; i < keyFields; ++i)
             if (isBlobType(fields[size_t(i)].type) || fields[size_t(i)].type == FieldType::Logical)
-                refuseDefinition(file, "le champ « " + fields[size_t(i)].name + " » ne peut pas faire partie de la clé");
+                refuseDefinition(file, "le champ « " + fields[size_t(i)].name +
+                                           " » ne peut pas faire partie de la clé");
     }
     // Smallest block that holds three rows of a keyed table (one of an unkeyed one).
     uint8_t code = 0;
@@ -149,7 +209,8 @@ void createTable(const std::filesystem::path &file, const std::vector<FieldDef> 
         if (code == 0 && (c * 1024 - 6) / recordSize >= (keyFields ? 3 : 1))
             code = c;
     if (code == 0)
-        refuseDefinition(file, "enregistrement trop grand (" + std::to_string(recordSize) + " octets)");
+        refuseDefinition(file,
+                         "enregistrement trop grand (" + std::to_string(recordSize) + " octets)");
 
     HeaderSpec s;
     s.fileType = keyFields ? ftKeyedTable : ftTable;
@@ -163,39 +224,45 @@ void createTable(const std::filesystem::path &file, const std::vector<FieldDef> 
         s.fieldNumbers.push_back(uint16_t(i + 1));
     const std::string headerBytes = buildHeader(s, cp);
 
-    removeFamily(file);
-    {
-        auto f = fileSystem().open(file, OpenMode::CreateTruncate);
-        f->writeAt(0, headerBytes.data(), headerBytes.size());
-        f->sync();
-    }
     bool hasBlobs = false;
-    for (const FieldInfo &f : fields)
+    for (const FieldInfo& f : fields)
         hasBlobs = hasBlobs || isBlobType(f.type);
-    if (hasBlobs)
-        BlobFile::create(companionPath(file, ".MB"));
-    if (keyFields) {
-        auto t = TableFile::open(file);
-        writePrimaryIndex(t->data());
+    // The whole family is made aside, then moved in: after a crash at any point
+    // there is either no table of this name or a whole one.
+    const std::filesystem::path work = freshWorkFolder(file);
+    const std::filesystem::path staged = work / file.filename();
+    try {
+        writeNewFile(staged, headerBytes);
+        if (hasBlobs)
+            BlobFile::create(companionPath(staged, ".MB"));
+        if (keyFields) {
+            auto t = TableFile::open(staged);
+            writePrimaryIndex(t->data());
+        }
+        for (const IndexDef& ix : secondary)
+            addIndex(staged, ix);
+        moveIntoPlace(work, staged, file);
+    } catch (...) {
+        clearWorkFolder(work);
+        throw;
     }
-    for (const IndexDef &ix : secondary)
-        addIndex(file, ix);
+    clearWorkFolder(work);
 }
 
-void addIndex(const std::filesystem::path &tableFile, const IndexDef &def)
-{
+void addIndex(const std::filesystem::path& tableFile, const IndexDef& def) {
     refuseIfOpen(tableFile);
     auto t = TableFile::open(tableFile);
-    TableData &d = t->data();
+    TableData& d = t->data();
     if (!d.keyed)
         throw EngineError(ErrorCode::NotSupported,
-                          "Un index secondaire maintenu demande une table à clé : " + quoted(tableFile));
+                          "Un index secondaire maintenu demande une table à clé : " +
+                              quoted(tableFile));
     if (def.fields.empty() || def.fields.size() > 16)
         refuseDefinition(tableFile, "un index porte sur 1 à 16 champs");
     if (def.options & (ixPrimary | ixExpression))
         refuseDefinition(tableFile, "seul un index secondaire sur des champs peut être ajouté");
     SecondaryOrder o;
-    for (const std::string &name : def.fields) {
+    for (const std::string& name : def.fields) {
         const int fi = t->fieldIndex(name);
         if (fi < 0)
             refuseDefinition(tableFile, "champ « " + name + " » introuvable");
@@ -206,19 +273,19 @@ void addIndex(const std::filesystem::path &tableFile, const IndexDef &def)
         o.indexWidth += size_t(d.header.fields[size_t(fi)].width);
     }
     o.caseInsensitive = (def.options & ixCaseInsensitive) != 0;
-    const std::string &firstName = d.header.fields[size_t(o.fields[0])].name;
-    o.composite = o.fields.size() > 1 || (def.options & (ixCaseInsensitive | ixDescending | ixUnique)) ||
+    const std::string& firstName = d.header.fields[size_t(o.fields[0])].name;
+    o.composite = o.fields.size() > 1 ||
+                  (def.options & (ixCaseInsensitive | ixDescending | ixUnique)) ||
                   (!def.name.empty() && upperAscii(def.name) != upperAscii(firstName));
-    auto &existing = d.secondaries();
-    for (const SecondaryOrder &e : existing)
+    auto& existing = d.secondaries();
+    for (const SecondaryOrder& e : existing)
         if (!def.name.empty() && upperAscii(e.info.name) == upperAscii(def.name))
             refuseDefinition(tableFile, "un index nommé « " + def.name + " » existe déjà");
     char ext[8];
     if (o.composite) {
         int n = 0;
-        while (std::any_of(existing.begin(), existing.end(), [&](const SecondaryOrder &e) {
-            return e.composite && e.number == n;
-        }))
+        while (std::any_of(existing.begin(), existing.end(),
+                           [&](const SecondaryOrder& e) { return e.composite && e.number == n; }))
             ++n;
         if (n > 35)
             refuseDefinition(tableFile, "trop d'index");
@@ -231,7 +298,7 @@ void addIndex(const std::filesystem::path &tableFile, const IndexDef &def)
     const std::string tableExt = tableFile.extension().string();
     std::string e = ext;
     if (!tableExt.empty() && std::islower(uint8_t(tableExt.back())))
-        for (char &c : e)
+        for (char& c : e)
             c = char(std::tolower(uint8_t(c)));
     o.xPath = tableFile.parent_path() / (tableFile.stem().string() + e);
     o.maintained = true;
@@ -249,8 +316,7 @@ void addIndex(const std::filesystem::path &tableFile, const IndexDef &def)
     writeSecondaryIndex(d, o);
 }
 
-void deleteTable(const std::filesystem::path &tableFile)
-{
+void deleteTable(const std::filesystem::path& tableFile) {
     refuseIfOpen(tableFile);
     if (!fileSystem().exists(tableFile))
         throw EngineError(ErrorCode::NotFound, "Table introuvable : " + quoted(tableFile));

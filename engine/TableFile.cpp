@@ -2,6 +2,7 @@
 
 #include "engine/Database.h"
 #include "engine/EngineError.h"
+#include "engine/Journal.h"
 #include "engine/TableData.h"
 
 #include <map>
@@ -12,16 +13,15 @@ namespace engine {
 namespace {
 
 std::mutex g_registryMutex;
-std::map<std::filesystem::path, std::weak_ptr<TableFile>> &registry()
-{
+std::map<std::filesystem::path, std::weak_ptr<TableFile>>& registry() {
     static std::map<std::filesystem::path, std::weak_ptr<TableFile>> r;
     return r;
 }
 
-std::filesystem::path canonicalOf(const std::filesystem::path &file)
-{
+std::filesystem::path canonicalOf(const std::filesystem::path& file) {
     std::error_code ec;
-    std::filesystem::path p = std::filesystem::weakly_canonical(std::filesystem::absolute(file), ec);
+    std::filesystem::path p =
+        std::filesystem::weakly_canonical(std::filesystem::absolute(file), ec);
     return ec ? file.lexically_normal() : p;
 }
 
@@ -29,63 +29,86 @@ std::filesystem::path canonicalOf(const std::filesystem::path &file)
 
 TableFile::TableFile(std::unique_ptr<TableData> d) : m_data(std::move(d)) {}
 
-std::shared_ptr<TableFile> TableFile::open(const std::filesystem::path &file)
-{
+std::shared_ptr<TableFile> TableFile::open(const std::filesystem::path& file) {
     const std::filesystem::path canonical = canonicalOf(file);
     std::lock_guard lock(g_registryMutex);
-    auto &slot = registry()[canonical];
+    auto& slot = registry()[canonical];
     if (auto existing = slot.lock())
         return existing;
+    // A change that a crash cut short is undone before anything is read.
+    Journal::recover(canonical);
     auto f = fileSystem().open(canonical, OpenMode::Read);
     TableHeader h = TableHeader::read(*f, level3CodePage());
     if (h.fileType != ftKeyedTable && h.fileType != ftTable)
-        throw EngineError(ErrorCode::NotParadox, quoted(canonical) +
-                                                     " n'est pas une table mais un fichier d'index");
+        throw EngineError(ErrorCode::NotParadox,
+                          quoted(canonical) + " n'est pas une table mais un fichier d'index");
     auto data = std::make_unique<TableData>(canonical, std::move(f), std::move(h));
     std::shared_ptr<TableFile> table(new TableFile(std::move(data)));
     slot = table;
     return table;
 }
 
-bool TableFile::isOpen(const std::filesystem::path &file)
-{
+bool TableFile::isOpen(const std::filesystem::path& file) {
     const std::filesystem::path canonical = canonicalOf(file);
     std::lock_guard lock(g_registryMutex);
     auto it = registry().find(canonical);
     return it != registry().end() && !it->second.expired();
 }
 
-TableFile::~TableFile()
-{
-    try {
-        m_data->flush();
-    } catch (const EngineError &) {
-        // The data file is complete; the index files stay marked as stale and are
-        // rebuilt at the next open.
-    }
+TableFile::~TableFile() {
+    // Nothing is written here: rows are on disk from their commit, and index files
+    // not flushed by the owner stay marked as lagging (rebuilt at the next open).
+    // A transaction still open is dropped with the pending writes.
     std::lock_guard lock(g_registryMutex);
     auto it = registry().find(m_data->path);
     if (it != registry().end() && it->second.expired())
         registry().erase(it);
 }
 
-const std::filesystem::path &TableFile::path() const { return m_data->path; }
-int TableFile::versionByte() const { return m_data->header.version; }
-int TableFile::level() const { return m_data->header.level(); }
-int TableFile::codePage() const { return m_data->header.codePage; }
-const std::string &TableFile::sortOrder() const { return m_data->header.sortOrderName; }
-int TableFile::sortOrderId() const { return m_data->header.sortOrderId; }
-bool TableFile::isKeyed() const { return m_data->keyed; }
-bool TableFile::isEncrypted() const { return m_data->header.encryption != 0; }
-int TableFile::keyFieldCount() const { return m_data->keyed ? m_data->header.keyFields : 0; }
-int TableFile::blockSize() const { return m_data->blockSize; }
-int TableFile::recordSize() const { return m_data->recordSize; }
-const std::vector<FieldInfo> &TableFile::fields() const { return m_data->header.fields; }
-uint64_t TableFile::generation() const { return m_data->generation; }
-TableData &TableFile::data() const { return *m_data; }
+const std::filesystem::path& TableFile::path() const {
+    return m_data->path;
+}
+int TableFile::versionByte() const {
+    return m_data->header.version;
+}
+int TableFile::level() const {
+    return m_data->header.level();
+}
+int TableFile::codePage() const {
+    return m_data->header.codePage;
+}
+const std::string& TableFile::sortOrder() const {
+    return m_data->header.sortOrderName;
+}
+int TableFile::sortOrderId() const {
+    return m_data->header.sortOrderId;
+}
+bool TableFile::isKeyed() const {
+    return m_data->keyed;
+}
+bool TableFile::isEncrypted() const {
+    return m_data->header.encryption != 0;
+}
+int TableFile::keyFieldCount() const {
+    return m_data->keyed ? m_data->header.keyFields : 0;
+}
+int TableFile::blockSize() const {
+    return m_data->blockSize;
+}
+int TableFile::recordSize() const {
+    return m_data->recordSize;
+}
+const std::vector<FieldInfo>& TableFile::fields() const {
+    return m_data->header.fields;
+}
+uint64_t TableFile::generation() const {
+    return m_data->generation;
+}
+TableData& TableFile::data() const {
+    return *m_data;
+}
 
-uint32_t TableFile::recordCount() const
-{
+uint32_t TableFile::recordCount() const {
     // Once the rows were read, the chain is the truth. A header left marked by a
     // session that did not finish (crash, failed write) may count a row that never
     // reached its block: then the chain is walked (and the counters recovered) first.
@@ -94,11 +117,10 @@ uint32_t TableFile::recordCount() const
     return m_data->header.numRecords;
 }
 
-int TableFile::fieldIndex(std::string_view name) const
-{
-    const auto &fs = m_data->header.fields;
+int TableFile::fieldIndex(std::string_view name) const {
+    const auto& fs = m_data->header.fields;
     for (size_t i = 0; i < fs.size(); ++i) {
-        const std::string &n = fs[i].name;
+        const std::string& n = fs[i].name;
         if (n.size() == name.size() &&
             std::equal(n.begin(), n.end(), name.begin(), [](char a, char b) {
                 return std::tolower(uint8_t(a)) == std::tolower(uint8_t(b));
@@ -108,8 +130,7 @@ int TableFile::fieldIndex(std::string_view name) const
     return -1;
 }
 
-std::vector<IndexInfo> TableFile::indexes() const
-{
+std::vector<IndexInfo> TableFile::indexes() const {
     std::vector<IndexInfo> out;
     if (m_data->keyed) {
         IndexInfo primary;
@@ -122,29 +143,41 @@ std::vector<IndexInfo> TableFile::indexes() const
         primary.fileName = "PX";
         out.push_back(primary);
     }
-    for (const SecondaryOrder &o : m_data->secondaries())
+    for (const SecondaryOrder& o : m_data->secondaries())
         out.push_back(o.info);
     return out;
 }
 
-void TableFile::forEachRow(const std::function<bool(const Row &)> &visit) const
-{
+void TableFile::forEachRow(const std::function<bool(const Row&)>& visit) const {
     m_data->streamRows(visit);
 }
 
-Row TableFile::emptyRow() const
-{
+Row TableFile::emptyRow() const {
     return Row(m_data->header.fields.size());
 }
 
-void TableFile::flush()
-{
+void TableFile::flush() {
     m_data->flush();
 }
 
-void TableFile::setSyncEachWrite(bool on)
-{
-    m_data->setSyncEachWrite(on);
+void TableFile::setDurable(bool on) {
+    m_data->setDurable(on);
+}
+
+void TableFile::beginTransaction() {
+    m_data->beginTransaction();
+}
+
+void TableFile::commit() {
+    m_data->commitTransaction();
+}
+
+void TableFile::rollback() {
+    m_data->rollbackTransaction();
+}
+
+bool TableFile::inTransaction() const {
+    return m_data->inTransaction();
 }
 
 } // namespace engine

@@ -27,27 +27,28 @@ class TableFile {
 public:
     // Throws EngineError: NotFound, NotParadox, Corrupt (header damage), Io.
     // An encrypted table opens (its structure is readable); reading its rows throws Encrypted.
-    static std::shared_ptr<TableFile> open(const std::filesystem::path &file);
+    static std::shared_ptr<TableFile> open(const std::filesystem::path& file);
     // True when a TableFile for this file is alive in the process.
-    static bool isOpen(const std::filesystem::path &file);
+    static bool isOpen(const std::filesystem::path& file);
 
-    ~TableFile(); // writes pending index files (errors are swallowed; call flush() to see them)
-    TableFile(const TableFile &) = delete;
-    TableFile &operator=(const TableFile &) = delete;
+    ~TableFile(); // writes nothing: call flush() first to write the index files
+    TableFile(const TableFile&) = delete;
+    TableFile& operator=(const TableFile&) = delete;
 
-    const std::filesystem::path &path() const;
-    int versionByte() const;          // header byte 0x39 (3..12)
-    int level() const;                // 3, 4, 5 or 7
-    int codePage() const;             // code page of the text (the level-3 default for level 3)
-    const std::string &sortOrder() const; // language driver name ("" for level 3)
-    int sortOrderId() const;          // header byte 0x29
+    const std::filesystem::path& path() const;
+    int versionByte() const;              // header byte 0x39 (3..12)
+    int level() const;                    // 3, 4, 5 or 7
+    int codePage() const;                 // code page of the text (the level-3 default for level 3)
+    const std::string& sortOrder() const; // language driver name ("" for level 3)
+    int sortOrderId() const;              // header byte 0x29
     bool isKeyed() const;
     bool isEncrypted() const;
     int keyFieldCount() const;
-    int blockSize() const;            // bytes
-    int recordSize() const;           // bytes
-    uint32_t recordCount() const;     // rows: the header's count until the rows were read, then the real count
-    const std::vector<FieldInfo> &fields() const;
+    int blockSize() const;  // bytes
+    int recordSize() const; // bytes
+    uint32_t
+    recordCount() const; // rows: the header's count until the rows were read, then the real count
+    const std::vector<FieldInfo>& fields() const;
     int fieldIndex(std::string_view name) const; // case-insensitive; -1 if none
     std::vector<IndexInfo> indexes() const;      // primary, then .Xnn by field, then .XGn by number
 
@@ -55,20 +56,31 @@ public:
 
     // Every row in physical order (the block chain: key order for keyed tables,
     // insertion order for unkeyed ones). Stop early by returning false.
-    void forEachRow(const std::function<bool(const Row &)> &visit) const;
+    void forEachRow(const std::function<bool(const Row&)>& visit) const;
 
     // A row of NULLs with the table's field count.
     Row emptyRow() const;
 
-    // Writes the index files of a modified table and syncs every file.
+    // Writes the index files of a modified table and syncs every file. Does nothing
+    // inside a transaction (index files only follow committed rows). Every failure
+    // is thrown; the rows stay safe and the index files marked as lagging.
     void flush();
 
-    // Durable mode: every row operation ends with a sync of the table file, so a
-    // posted row survives a power cut (default off: it survives a process crash).
-    void setSyncEachWrite(bool on);
+    // Transactions: every row operation between beginTransaction and commit reaches
+    // the disk at the commit, all together, or none of them does (rollback, a failed
+    // commit, a crash at any instant: see Journal.h). Outside a transaction, each
+    // row operation is committed on its own. One transaction at a time per table.
+    void beginTransaction();
+    void commit();
+    void rollback(); // nothing to do when no transaction is open
+    bool inTransaction() const;
+
+    // Durable commits (the default) sync the journal and the files, so a committed
+    // row survives a power cut; otherwise it survives a crash of the process only.
+    void setDurable(bool on);
 
     // Internal state shared with Cursor.
-    TableData &data() const;
+    TableData& data() const;
 
 private:
     explicit TableFile(std::unique_ptr<TableData> d);

@@ -1,5 +1,5 @@
-// Writing rows: insert, update and delete with the crash-safe write order described
-// in TableData.h, and the index files rewritten at flush.
+// Writing rows: insert, update and delete into the table's pending writes (committed
+// by TableTransaction.cpp), and the index files rewritten at flush.
 
 #include "engine/TableData.h"
 
@@ -7,101 +7,21 @@
 #include "engine/Database.h"
 #include "engine/EngineError.h"
 #include "engine/IndexWriter.h"
+#include "engine/WriteTxn.h"
 
 #include <algorithm>
-#include <functional>
 #include <cstring>
 #include <ctime>
+#include <functional>
 
 namespace engine {
 
 using namespace bytes;
 
-// The writes of one row operation. Before the commit write, a failure undoes what
-// was written (best effort) and restores the header counters in memory; after it,
-// the remaining writes only repair back links and the free list, and their failure
-// is not an error of the row operation.
-class WriteTxn {
-public:
-    explicit WriteTxn(TableData &d) : m_d(d), m_header(d.header) {}
-
-    void write(uint64_t off, const std::string &bytes, std::string undo, bool canUndo)
-    {
-        m_d.file->writeAt(off, bytes.data(), bytes.size());
-        if (canUndo)
-            m_undo.emplace_back(off, std::move(undo));
-    }
-
-    void writeHeader()
-    {
-        const std::string before = m_d.header.raw.substr(0, fixedLength());
-        m_d.header.storeFixedPart();
-        try {
-            write(0, m_d.header.raw.substr(0, fixedLength()), before, true);
-        } catch (...) {
-            std::memcpy(m_d.header.raw.data(), before.data(), before.size());
-            throw;
-        }
-    }
-
-    // Undoes every write of this operation; restores the counters in memory.
-    void rollback() noexcept
-    {
-        bool clean = true;
-        for (auto it = m_undo.rbegin(); it != m_undo.rend(); ++it) {
-            try {
-                m_d.file->writeAt(it->first, it->second.data(), it->second.size());
-            } catch (...) {
-                clean = false;
-            }
-        }
-        restoreCounters();
-        if (!clean)
-            m_d.resetAfterFailure();
-    }
-
-    void restoreCounters() noexcept
-    {
-        TableHeader &h = m_d.header;
-        h.numRecords = m_header.numRecords;
-        h.usedBlocks = m_header.usedBlocks;
-        h.totalBlocks = m_header.totalBlocks;
-        h.firstBlock = m_header.firstBlock;
-        h.lastBlock = m_header.lastBlock;
-        h.autoInc = m_header.autoInc;
-        h.firstFreeBlock = m_header.firstFreeBlock;
-        h.indexUpdateRequired = m_header.indexUpdateRequired;
-        h.updateTime = m_header.updateTime;
-        h.storeFixedPart();
-    }
-
-    size_t fixedLength() const { return m_d.header.extended ? 0x78 : 0x58; }
-
-private:
-    struct Saved {
-        uint32_t numRecords;
-        uint16_t usedBlocks, totalBlocks, firstBlock, lastBlock;
-        uint32_t autoInc;
-        uint16_t firstFreeBlock;
-        uint8_t indexUpdateRequired;
-        uint32_t updateTime;
-        explicit Saved(const TableHeader &h)
-            : numRecords(h.numRecords), usedBlocks(h.usedBlocks), totalBlocks(h.totalBlocks),
-              firstBlock(h.firstBlock), lastBlock(h.lastBlock), autoInc(h.autoInc),
-              firstFreeBlock(h.firstFreeBlock), indexUpdateRequired(h.indexUpdateRequired),
-              updateTime(h.updateTime)
-        {
-        }
-    };
-    TableData &m_d;
-    Saved m_header;
-    std::vector<std::pair<uint64_t, std::string>> m_undo;
-};
-
 namespace {
 
-std::string makeBlock(int blockSize, int recordSize, uint16_t next, uint16_t prev, const std::string &records)
-{
+std::string makeBlock(int blockSize, int recordSize, uint16_t next, uint16_t prev,
+                      const std::string& records) {
     std::string b(size_t(blockSize), '\0');
     put16(b.data(), 0, next);
     put16(b.data(), 2, prev);
@@ -115,44 +35,41 @@ std::string makeBlock(int blockSize, int recordSize, uint16_t next, uint16_t pre
 
 // One row more or less in chain block i: the row counts before the later blocks move
 // by one (appending to the last block costs nothing).
-void TableData::shiftPrefix(size_t i, int delta)
-{
+void TableData::shiftPrefix(size_t i, int delta) {
     if (m_prefixDirty || m_prefix.size() != m_chain.size() + 1)
         return;
     for (size_t j = i + 1; j < m_prefix.size(); ++j)
         m_prefix[j] = uint64_t(int64_t(m_prefix[j]) + delta);
 }
 
-uint64_t TableData::headerOffsetOf(uint16_t number) const
-{
+uint64_t TableData::headerOffsetOf(uint16_t number) const {
     return header.headerSize + uint64_t(number - 1) * uint64_t(blockSize);
 }
 
-std::string TableData::blockImage(size_t i) const
-{
+std::string TableData::blockImage(size_t i) const {
     const uint16_t next = i + 1 < m_chain.size() ? m_chain[i + 1].number : 0;
     const uint16_t prev = i > 0 ? m_chain[i - 1].number : 0;
     return makeBlock(blockSize, recordSize, next, prev, m_chain[i].records);
 }
 
-void TableData::ensureWritable()
-{
+void TableData::ensureWritable() {
+    settle();
     checkReadable();
     if (header.writeProtected())
-        throw EngineError(ErrorCode::ReadOnly, "La table " + quoted(path) + " est protégée en écriture");
+        throw EngineError(ErrorCode::ReadOnly,
+                          "La table " + quoted(path) + " est protégée en écriture");
     if (!m_writable) {
-        file = fileSystem().open(path, OpenMode::ReadWrite);
+        file = std::make_unique<BufferedFile>(fileSystem().open(path, OpenMode::ReadWrite));
         m_writable = true;
     }
     ensureDirectory();
 }
 
-void TableData::resetAfterFailure()
-{
+void TableData::resetAfterFailure() {
     m_haveDirectory = false;
     m_chain.clear();
     m_prefixDirty = true;
-    for (SecondaryOrder &o : m_secondary) {
+    for (SecondaryOrder& o : m_secondary) {
         o.built = false;
         o.entries.clear();
     }
@@ -167,13 +84,12 @@ void TableData::resetAfterFailure()
 // Recovery after a session that did not finish (header byte 0x4F still set): the
 // chain is the truth for the counters; the index files are rebuilt at the next flush
 // of a write, and never used meanwhile.
-void TableData::recoverIfNeeded()
-{
+void TableData::recoverIfNeeded() {
     if (header.indexUpdateRequired == 0)
         return;
     walkChain();
     uint64_t rows = 0;
-    for (const BlockRef &b : m_chain)
+    for (const BlockRef& b : m_chain)
         rows += b.count;
     header.numRecords = uint32_t(rows);
     header.usedBlocks = uint16_t(m_chain.size());
@@ -182,15 +98,14 @@ void TableData::recoverIfNeeded()
     header.storeFixedPart();
 }
 
-std::string TableData::encodeRecord(const Row &row, bool assignAutoInc)
-{
+std::string TableData::encodeRecord(const Row& row, bool assignAutoInc) {
     if (row.size() != header.fields.size())
         throw EngineError(ErrorCode::InvalidArgument,
                           "Ligne de " + std::to_string(row.size()) + " valeurs pour les " +
                               std::to_string(header.fields.size()) + " champs de " + quoted(path));
     std::string rec(size_t(recordSize), '\0');
     for (size_t i = 0; i < row.size(); ++i) {
-        const FieldInfo &f = header.fields[i];
+        const FieldInfo& f = header.fields[i];
         if (f.type == FieldType::AutoInc) {
             Value v = row[i];
             if (v.isNull() && assignAutoInc)
@@ -206,18 +121,17 @@ std::string TableData::encodeRecord(const Row &row, bool assignAutoInc)
     return rec;
 }
 
-void TableData::releaseBlobs(const char *rec)
-{
+void TableData::releaseBlobs(const char* rec) {
     if (!blobs)
         return;
-    for (const FieldInfo &f : header.fields) {
+    for (const FieldInfo& f : header.fields) {
         if (!isBlobType(f.type))
             continue;
         const uint32_t mbRef = u32(rec, size_t(f.offset + f.width - 10));
         if (mbRef != 0) {
             try {
                 blobs->release(mbRef);
-            } catch (const EngineError &) {
+            } catch (const EngineError&) {
                 // A BLOB block that cannot be freed is only wasted space.
             }
         }
@@ -225,9 +139,8 @@ void TableData::releaseBlobs(const char *rec)
 }
 
 // Keeps the in-memory secondary orders in step with a row change.
-void TableData::noteEntries(const char *oldRec, uint64_t oldOrdinal, const char *newRec)
-{
-    for (SecondaryOrder &o : m_secondary) {
+void TableData::noteEntries(const char* oldRec, uint64_t oldOrdinal, const char* newRec) {
+    for (SecondaryOrder& o : m_secondary) {
         if (!o.built)
             continue;
         if (!keyed) {
@@ -242,13 +155,12 @@ void TableData::noteEntries(const char *oldRec, uint64_t oldOrdinal, const char 
     }
 }
 
-uint16_t TableData::allocateBlock(std::string &undo, bool &canUndo)
-{
+uint16_t TableData::allocateBlock(std::string& undo, bool& canUndo) {
     canUndo = false;
     const uint16_t head = header.firstFreeBlock;
     if (head != 0 && head <= header.availableBlocks(file->size())) {
         bool inChain = false;
-        for (const BlockRef &b : m_chain)
+        for (const BlockRef& b : m_chain)
             inChain = inChain || b.number == head;
         if (!inChain) {
             std::string old;
@@ -264,30 +176,46 @@ uint16_t TableData::allocateBlock(std::string &undo, bool &canUndo)
     }
     header.firstFreeBlock = 0;
     if (header.totalBlocks == 0xFFFF)
-        throw EngineError(ErrorCode::InvalidArgument, "La table " + quoted(path) + " est pleine (65535 blocs)");
+        throw EngineError(ErrorCode::InvalidArgument,
+                          "La table " + quoted(path) + " est pleine (65535 blocs)");
     return ++header.totalBlocks;
 }
 
-void TableData::checkUnique(const std::string &rec, const char *replaced)
-{
+void TableData::checkUnique(const std::string& rec, const char* replaced) {
     if (!keyed)
         return;
-    for (SecondaryOrder &o : secondaries()) {
+    for (SecondaryOrder& o : secondaries()) {
         if (!(o.info.options & ixUnique))
             continue;
         ensureBuilt(o);
         const std::string k = sortKey(o, rec.data(), 0);
         const std::string prefix = k.substr(0, o.indexWidth);
-        for (size_t i = o.entries.lowerBound(prefix); i < o.entries.size() && o.entries.startsWith(i, prefix); ++i) {
-            if (replaced && o.entries[i].substr(o.indexWidth, keyWidth) == std::string_view(replaced, keyWidth))
+        for (size_t i = o.entries.lowerBound(prefix);
+             i < o.entries.size() && o.entries.startsWith(i, prefix); ++i) {
+            if (replaced &&
+                o.entries[i].substr(o.indexWidth, keyWidth) == std::string_view(replaced, keyWidth))
                 continue;
             throw EngineError(ErrorCode::KeyViolation, keyViolationText(path));
         }
     }
 }
 
-uint64_t TableData::insertRow(const Row &row)
-{
+uint64_t TableData::insertRow(const Row& row) {
+    return autocommit([&] { return doInsert(row); });
+}
+
+uint64_t TableData::updateRow(uint64_t ordinal, const Row& row) {
+    return autocommit([&] { return doUpdate(ordinal, row); });
+}
+
+void TableData::removeRow(uint64_t ordinal) {
+    autocommit([&] {
+        doRemove(ordinal);
+        return 0;
+    });
+}
+
+uint64_t TableData::doInsert(const Row& row) {
     ensureWritable();
     WriteTxn txn(*this);
     RowPos pos;
@@ -308,8 +236,7 @@ uint64_t TableData::insertRow(const Row &row)
 
 // Writes a new record at its place; returns where it is. Throws before its commit
 // write (the caller rolls back), never after it.
-RowPos TableData::insertEncoded(const std::string &rec, WriteTxn &txn)
-{
+RowPos TableData::insertEncoded(const std::string& rec, WriteTxn& txn) {
     const std::string key = rec.substr(0, keyWidth);
     header.indexUpdateRequired = 1;
     if (m_chain.empty()) {
@@ -353,7 +280,7 @@ RowPos TableData::insertEncoded(const std::string &rec, WriteTxn &txn)
             slot = m_chain[bi].count;
         }
     }
-    BlockRef &b = m_chain[bi];
+    BlockRef& b = m_chain[bi];
     loadBlock(b);
     std::string merged = b.records;
     merged.insert(slot * size_t(recordSize), rec);
@@ -365,7 +292,8 @@ RowPos TableData::insertEncoded(const std::string &rec, WriteTxn &txn)
     txn.writeHeader();
     const uint16_t next = bi + 1 < m_chain.size() ? m_chain[bi + 1].number : 0;
     const uint16_t prev = bi > 0 ? m_chain[bi - 1].number : 0;
-    txn.write(headerOffsetOf(b.number), makeBlock(blockSize, recordSize, next, prev, merged), oldImage, true);
+    txn.write(headerOffsetOf(b.number), makeBlock(blockSize, recordSize, next, prev, merged),
+              oldImage, true);
     b.records = std::move(merged);
     ++b.count;
     b.firstKey.assign(b.records.data(), keyWidth);
@@ -376,9 +304,8 @@ RowPos TableData::insertEncoded(const std::string &rec, WriteTxn &txn)
 // Splits a full block: the new block takes the upper half (or only the new row when
 // it goes at the very end of the table), is written unlinked, then the old block is
 // rewritten pointing at it: that write is the commit.
-void TableData::splitInsert(size_t bi, size_t slot, const std::string &merged, WriteTxn &txn)
-{
-    BlockRef &b = m_chain[bi];
+void TableData::splitInsert(size_t bi, size_t slot, const std::string& merged, WriteTxn& txn) {
+    BlockRef& b = m_chain[bi];
     const size_t total = merged.size() / size_t(recordSize);
     const bool atEnd = bi + 1 == m_chain.size() && slot == b.count;
     const size_t keep = atEnd ? b.count : (total + 1) / 2;
@@ -398,15 +325,17 @@ void TableData::splitInsert(size_t bi, size_t slot, const std::string &merged, W
     if (!c)
         header.lastBlock = n;
     txn.writeHeader();
-    txn.write(headerOffsetOf(n), makeBlock(blockSize, recordSize, c, b.number, movedRecs), undo, canUndo);
+    txn.write(headerOffsetOf(n), makeBlock(blockSize, recordSize, c, b.number, movedRecs), undo,
+              canUndo);
     const uint16_t prev = bi > 0 ? m_chain[bi - 1].number : 0;
-    txn.write(headerOffsetOf(b.number), makeBlock(blockSize, recordSize, n, prev, keepRecs), oldB, true);
+    txn.write(headerOffsetOf(b.number), makeBlock(blockSize, recordSize, n, prev, keepRecs), oldB,
+              true);
     // Committed. The back link of the following block is repaired last.
     if (c) {
         put16(cImage.data(), 2, n);
         try {
             file->writeAt(headerOffsetOf(c), cImage.data(), cImage.size());
-        } catch (const EngineError &) {
+        } catch (const EngineError&) {
             // Readers follow next links only; the back link is rewritten with the block.
         }
     }
@@ -423,30 +352,26 @@ void TableData::splitInsert(size_t bi, size_t slot, const std::string &merged, W
     m_prefixDirty = true;
 }
 
-RowPos TableData::locateRecord(const std::string &rec, size_t bi)
-{
+RowPos TableData::locateRecord(const std::string& rec, size_t bi) {
     for (size_t i = bi; i < bi + 2 && i < m_chain.size(); ++i) {
-        const BlockRef &b = m_chain[i];
+        const BlockRef& b = m_chain[i];
         for (size_t s = 0; s < b.count; ++s)
-            if (std::memcmp(b.records.data() + s * size_t(recordSize), rec.data(), size_t(recordSize)) == 0)
+            if (std::memcmp(b.records.data() + s * size_t(recordSize), rec.data(),
+                            size_t(recordSize)) == 0)
                 return {i, s};
     }
     return {bi, 0};
 }
 
-uint64_t TableData::finishInsert(const std::string &rec, RowPos pos)
-{
+uint64_t TableData::finishInsert(const std::string& rec, RowPos pos) {
     m_modified = true;
     ++generation;
     const uint64_t ordinal = ordinalOf(pos);
     noteEntries(nullptr, ordinal, rec.data());
-    if (m_syncEachWrite)
-        file->sync();
     return ordinal;
 }
 
-void TableData::removeRow(uint64_t ordinal)
-{
+void TableData::doRemove(uint64_t ordinal) {
     ensureWritable();
     const RowPos pos = locate(ordinal);
     const std::string old(record(pos), size_t(recordSize));
@@ -464,14 +389,11 @@ void TableData::removeRow(uint64_t ordinal)
     ++generation;
     noteEntries(old.data(), ordinal, nullptr);
     releaseBlobs(old.data());
-    if (m_syncEachWrite)
-        file->sync();
 }
 
 // Deletes a record (up to its commit write); returns the repairs to do after it.
-std::function<void()> TableData::removeAt(RowPos pos, WriteTxn &txn)
-{
-    BlockRef &b = m_chain[pos.block];
+std::function<void()> TableData::removeAt(RowPos pos, WriteTxn& txn) {
+    BlockRef& b = m_chain[pos.block];
     loadBlock(b);
     if (b.count == 1)
         return unlinkBlock(pos.block, txn);
@@ -483,7 +405,8 @@ std::function<void()> TableData::removeAt(RowPos pos, WriteTxn &txn)
     txn.writeHeader();
     const uint16_t next = pos.block + 1 < m_chain.size() ? m_chain[pos.block + 1].number : 0;
     const uint16_t prev = pos.block > 0 ? m_chain[pos.block - 1].number : 0;
-    txn.write(headerOffsetOf(b.number), makeBlock(blockSize, recordSize, next, prev, recs), oldImage, true);
+    txn.write(headerOffsetOf(b.number), makeBlock(blockSize, recordSize, next, prev, recs),
+              oldImage, true);
     b.records = std::move(recs);
     --b.count;
     b.firstKey.assign(b.records.data(), keyWidth);
@@ -493,8 +416,7 @@ std::function<void()> TableData::removeAt(RowPos pos, WriteTxn &txn)
 
 // The block's last row goes: the block leaves the chain (one write: the previous
 // block's link, or the header's first-block word), then joins the free list.
-std::function<void()> TableData::unlinkBlock(size_t i, WriteTxn &txn)
-{
+std::function<void()> TableData::unlinkBlock(size_t i, WriteTxn& txn) {
     const bool hasPrev = i > 0, hasNext = i + 1 < m_chain.size();
     const uint16_t a = hasPrev ? m_chain[i - 1].number : 0;
     const uint16_t c = hasNext ? m_chain[i + 1].number : 0;
@@ -529,23 +451,23 @@ std::function<void()> TableData::unlinkBlock(size_t i, WriteTxn &txn)
         try {
             if (hasNext)
                 file->writeAt(headerOffsetOf(c), cImage.data(), cImage.size());
-        } catch (const EngineError &) {
+        } catch (const EngineError&) {
         }
         try {
-            const std::string freeImage = makeBlock(blockSize, recordSize, header.firstFreeBlock, 0, std::string());
+            const std::string freeImage =
+                makeBlock(blockSize, recordSize, header.firstFreeBlock, 0, std::string());
             file->writeAt(headerOffsetOf(freed), freeImage.data(), freeImage.size());
             header.firstFreeBlock = freed;
             header.storeFixedPart();
             file->writeAt(0, header.raw.data(), header.extended ? 0x78 : 0x58);
-        } catch (const EngineError &) {
+        } catch (const EngineError&) {
             // Either the block is not on the free list (wasted space), or the header
             // naming it is written with the next change.
         }
     };
 }
 
-uint64_t TableData::updateRow(uint64_t ordinal, const Row &row)
-{
+uint64_t TableData::doUpdate(uint64_t ordinal, const Row& row) {
     ensureWritable();
     const RowPos pos = locate(ordinal);
     const std::string old(record(pos), size_t(recordSize));
@@ -564,15 +486,18 @@ uint64_t TableData::updateRow(uint64_t ordinal, const Row &row)
         if (keyChanged && find(rec.substr(0, keyWidth), existing))
             throw EngineError(ErrorCode::KeyViolation, keyViolationText(path));
         if (!keyChanged) {
-            BlockRef &b = m_chain[pos.block];
+            BlockRef& b = m_chain[pos.block];
             std::string recs = b.records;
-            std::memcpy(recs.data() + pos.slot * size_t(recordSize), rec.data(), size_t(recordSize));
+            std::memcpy(recs.data() + pos.slot * size_t(recordSize), rec.data(),
+                        size_t(recordSize));
             const std::string oldImage = blockImage(pos.block);
             header.indexUpdateRequired = 1;
             txn.writeHeader();
-            const uint16_t next = pos.block + 1 < m_chain.size() ? m_chain[pos.block + 1].number : 0;
+            const uint16_t next =
+                pos.block + 1 < m_chain.size() ? m_chain[pos.block + 1].number : 0;
             const uint16_t prev = pos.block > 0 ? m_chain[pos.block - 1].number : 0;
-            txn.write(headerOffsetOf(b.number), makeBlock(blockSize, recordSize, next, prev, recs), oldImage, true);
+            txn.write(headerOffsetOf(b.number), makeBlock(blockSize, recordSize, next, prev, recs),
+                      oldImage, true);
             b.records = std::move(recs);
         }
     } catch (...) {
@@ -584,12 +509,10 @@ uint64_t TableData::updateRow(uint64_t ordinal, const Row &row)
         ++generation;
         noteEntries(old.data(), ordinal, rec.data());
         releaseBlobs(old.data());
-        if (m_syncEachWrite)
-            file->sync();
         return ordinal;
     }
-    // A new key: the new version goes in first, then the old one goes, so that a
-    // crash in between leaves both versions, never neither.
+    // A new key: the new version goes in, then the old one goes. Both are in the
+    // same transaction, so the disk sees either both changes or neither.
     RowPos at;
     try {
         at = insertEncoded(rec, txn);
@@ -601,15 +524,15 @@ uint64_t TableData::updateRow(uint64_t ordinal, const Row &row)
     uint64_t oldOrdinal = 0;
     try {
         if (find(old.substr(0, keyWidth), oldOrdinal))
-            removeRow(oldOrdinal);
-    } catch (const EngineError &) {
-        // Take the new version out again; if that fails too, both versions stay
-        // (a key change is two row operations and cannot be undone as one).
+            doRemove(oldOrdinal);
+    } catch (const EngineError&) {
+        // Inside an explicit transaction the rest of it goes on: take the new
+        // version out again (outside one, the whole operation is dropped anyway).
         uint64_t added = 0;
         try {
             if (find(rec.substr(0, keyWidth), added))
-                removeRow(added);
-        } catch (const EngineError &) {
+                doRemove(added);
+        } catch (const EngineError&) {
         }
         throw;
     }
@@ -618,23 +541,28 @@ uint64_t TableData::updateRow(uint64_t ordinal, const Row &row)
     return now;
 }
 
-void TableData::flush()
-{
-    if (!m_writable || (!m_modified && header.indexUpdateRequired == 0))
+void TableData::flush() {
+    settle();
+    if (m_explicitTxn || !m_writable || (!m_modified && header.indexUpdateRequired == 0))
         return;
     ensureDirectory();
-    file->sync(); // the rows are safe before the indexes claim to match them
+    // Each index file is written under a temporary name and renamed into place, so
+    // it is never seen empty; until the flag below is cleared none of them is used.
     if (keyed) {
         writePrimaryIndex(*this);
-        for (SecondaryOrder &o : secondaries())
+        for (SecondaryOrder& o : secondaries())
             if (!o.xPath.empty())
                 writeSecondaryIndex(*this, o);
+        if (m_durable)
+            fileSystem().syncDirectory(path.parent_path());
     }
-    header.indexUpdateRequired = 0;
-    header.updateTime = uint32_t(std::time(nullptr));
-    header.storeFixedPart();
-    file->writeAt(0, header.raw.data(), header.extended ? 0x78 : 0x58);
-    file->sync();
+    autocommit([&] {
+        header.indexUpdateRequired = 0;
+        header.updateTime = uint32_t(std::time(nullptr));
+        header.storeFixedPart();
+        file->writeAt(0, header.raw.data(), header.extended ? 0x78 : 0x58);
+        return 0;
+    });
     m_modified = false;
 }
 

@@ -7,17 +7,15 @@ namespace store {
 
 using namespace dataset;
 
-const QStringList& DicoFieldNames()
-{
-    static const QStringList names = {
-        QStringLiteral("NoEnreg"), QStringLiteral("Table"), QStringLiteral("Description"),
-        QStringLiteral("Champ"),   QStringLiteral("Type"),  QStringLiteral("Longueur"),
-        QStringLiteral("CT"),      QStringLiteral("CC")};
+const QStringList& DicoFieldNames() {
+    static const QStringList names = {QStringLiteral("NoEnreg"),     QStringLiteral("Table"),
+                                      QStringLiteral("Description"), QStringLiteral("Champ"),
+                                      QStringLiteral("Type"),        QStringLiteral("Longueur"),
+                                      QStringLiteral("CT"),          QStringLiteral("CC")};
     return names;
 }
 
-void DefineDicoTable(Table& table)
-{
+void DefineDicoTable(Table& table) {
     FieldDefs& fields = table.FieldDefs();
     fields.Clear();
     fields.Add(QStringLiteral("NoEnreg"), ftInteger, 0, false);
@@ -34,14 +32,15 @@ void DefineDicoTable(Table& table)
     indexes.Add(QStringLiteral("IndNoTable"), QStringLiteral("NoEnreg"), ixPrimary);
 }
 
-void CreateDicoTable(Table& table)
-{
+void CreateDicoTable(Table& table) {
+    // The name index is made with the table, in the same creation, so that a crash
+    // can never leave a dictionary without it (one the views refuse to open and New
+    // refuses to make again). The files are those of a creation followed by adding it.
+    table.IndexDefs().Add(QStringLiteral("IndTable"), QStringLiteral("Table"), ixCaseInsensitive);
     table.CreateTable();
-    table.AddIndex(QStringLiteral("IndTable"), QStringLiteral("Table"), ixCaseInsensitive);
 }
 
-void CreateDicoFile(const QString& path)
-{
+void CreateDicoFile(const QString& path) {
     Table table;
     table.setTableName(path);
     table.setTableType(TableType::Paradox);

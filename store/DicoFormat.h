@@ -18,9 +18,11 @@ const QStringList& DicoFieldNames();
 // IndNoTable on NoEnreg.
 void DefineDicoTable(dataset::Table& table);
 
-// Creates the dictionary file the (closed) table names, then adds the
+// Creates the dictionary file the (closed) table names with the
 // case-insensitive secondary index IndTable on Table, through which the
-// fields view follows the tables view and duplicate names are found.
+// fields view follows the tables view and duplicate names are found. The
+// whole family appears at once: after a crash there is no dictionary or a
+// whole one.
 void CreateDicoTable(dataset::Table& table);
 
 // Creates an empty dictionary at a full path (the command-line tool's

@@ -4,6 +4,7 @@
 #include "framework/dataset/Table.h"
 
 #include "engine/Database.h"
+#include "engine/TableFile.h"
 
 #include <algorithm>
 
@@ -12,9 +13,8 @@ namespace dataset {
 namespace {
 
 // Every live alias component, in order of creation.
-QList<Database *> &registry()
-{
-    static QList<Database *> all;
+QList<Database*>& registry() {
+    static QList<Database*> all;
     return all;
 }
 
@@ -22,52 +22,45 @@ const QString kPathKey = QStringLiteral("PATH");
 
 } // namespace
 
-Database::Database(QObject *parent, const QString &name) : QObject(parent), m_aliasName(name)
-{
+Database::Database(QObject* parent, const QString& name) : QObject(parent), m_aliasName(name) {
     setObjectName(name);
     registry().append(this);
 }
 
-Database::~Database()
-{
+Database::~Database() {
     // Tables keep their open files: an alias only names a directory. No events go out from
     // here, since the window owning both may already be half destroyed.
     registry().removeAll(this);
 }
 
-void Database::refuseWhileConnected(const char *what) const
-{
+void Database::refuseWhileConnected(const char* what) const {
     if (m_connected)
         throw DatasetError(QStringLiteral("Impossible de modifier %1 de la base de données %2 "
                                           "pendant qu'elle est connectée")
                                .arg(QString::fromUtf8(what), quoted(m_aliasName)));
 }
 
-void Database::setDatabaseName(const QString &alias)
-{
+void Database::setDatabaseName(const QString& alias) {
     if (alias == m_aliasName)
         return;
     refuseWhileConnected("le nom");
     m_aliasName = alias;
 }
 
-void Database::setDriverName(const QString &driver)
-{
+void Database::setDriverName(const QString& driver) {
     refuseWhileConnected("le pilote");
     m_driverName = driver;
 }
 
-void Database::setParams(const QStringList &params)
-{
+void Database::setParams(const QStringList& params) {
     if (params == m_params)
         return;
     refuseWhileConnected("les paramètres");
     m_params = params;
 }
 
-QString Database::Path() const
-{
-    for (const QString &line : m_params) {
+QString Database::Path() const {
+    for (const QString& line : m_params) {
         const qsizetype eq = line.indexOf(u'=');
         if (eq > 0 && line.left(eq).trimmed().compare(kPathKey, Qt::CaseInsensitive) == 0)
             return line.mid(eq + 1).trimmed();
@@ -75,10 +68,9 @@ QString Database::Path() const
     return {};
 }
 
-void Database::setPath(const QString &dir)
-{
+void Database::setPath(const QString& dir) {
     QStringList params;
-    for (const QString &line : m_params) {
+    for (const QString& line : m_params) {
         const qsizetype eq = line.indexOf(u'=');
         if (eq <= 0 || line.left(eq).trimmed().compare(kPathKey, Qt::CaseInsensitive) != 0)
             params.append(line);
@@ -87,21 +79,18 @@ void Database::setPath(const QString &dir)
     setParams(params);
 }
 
-void Database::setConnected(bool on)
-{
+void Database::setConnected(bool on) {
     if (on)
         Open();
     else
         Close();
 }
 
-void Database::ensureEngineStarted()
-{
+void Database::ensureEngineStarted() {
     engine::initialise(); // does nothing after the first success
 }
 
-void Database::Open()
-{
+void Database::Open() {
     if (m_connected)
         return;
     ensureEngineStarted();
@@ -109,13 +98,13 @@ void Database::Open()
     emit connectedChanged(true);
 }
 
-void Database::Close()
-{
+void Database::Close() {
     if (!m_connected)
         return;
+    Rollback();
     // Closing a table detaches it from m_openTables: walk a copy.
     const QList<QPointer<Table>> tables = m_openTables;
-    for (const QPointer<Table> &t : tables)
+    for (const QPointer<Table>& t : tables)
         if (t)
             t->Close();
     m_openTables.clear();
@@ -123,31 +112,86 @@ void Database::Close()
     emit connectedChanged(false);
 }
 
-std::filesystem::path Database::resolve(const QString &tableName) const
-{
+std::filesystem::path Database::resolve(const QString& tableName) const {
     engine::Database alias(m_aliasName.toStdString());
     alias.setPath(std::filesystem::path(Path().toStdString()));
     return alias.resolve(tableName.toStdString());
 }
 
-Database *Database::find(const QString &aliasName)
-{
-    const QList<Database *> &all = registry();
+Database* Database::find(const QString& aliasName) {
+    const QList<Database*>& all = registry();
     for (auto it = all.rbegin(); it != all.rend(); ++it)
         if ((*it)->m_aliasName.compare(aliasName, Qt::CaseInsensitive) == 0)
             return *it;
     return nullptr;
 }
 
-void Database::attach(Table *table)
-{
+void Database::StartTransaction() {
+    if (m_inTransaction)
+        throw DatasetError(QStringLiteral("Une transaction est déjà en cours sur la base %1")
+                               .arg(quoted(m_aliasName)));
+    Open();
+    m_inTransaction = true;
+}
+
+void Database::enlist(const std::shared_ptr<engine::TableFile>& file) {
+    for (const auto& f : m_enlisted)
+        if (f == file)
+            return;
+    file->beginTransaction();
+    m_enlisted.push_back(file);
+}
+
+void Database::Commit() {
+    if (!m_inTransaction)
+        throw DatasetError(
+            QStringLiteral("Aucune transaction en cours sur la base %1").arg(quoted(m_aliasName)));
+    std::vector<std::shared_ptr<engine::TableFile>> files;
+    files.swap(m_enlisted);
+    m_inTransaction = false;
+    try {
+        for (auto& f : files)
+            f->commit();
+    } catch (...) {
+        for (auto& f : files)
+            f->rollback(); // those not committed yet; nothing for the others
+        refreshViews();
+        throw;
+    }
+    // A file no view holds any more writes its index files now, while an error can
+    // still reach the caller.
+    for (auto& f : files)
+        if (f.use_count() == 1)
+            f->flush();
+}
+
+void Database::Rollback() {
+    if (!m_inTransaction)
+        return;
+    std::vector<std::shared_ptr<engine::TableFile>> files;
+    files.swap(m_enlisted);
+    m_inTransaction = false;
+    for (auto& f : files)
+        f->rollback();
+    if (!files.empty())
+        refreshViews();
+}
+
+// The views drop the rows the file no longer holds.
+void Database::refreshViews() {
+    const QList<QPointer<Table>> tables = m_openTables;
+    for (const QPointer<Table>& t : tables)
+        if (t && t->Active() && t->State() == DataSetState::Browse)
+            t->Refresh();
+}
+
+void Database::attach(Table* table) {
     if (!m_openTables.contains(table))
         m_openTables.append(table);
 }
 
-void Database::detach(Table *table)
-{
-    m_openTables.removeIf([table](const QPointer<Table> &t) { return !t || t == table; });
+void Database::detach(Table* table) {
+    m_openTables.removeIf([table](const QPointer<Table>& t) { return !t || t == table; });
 }
 
 } // namespace dataset

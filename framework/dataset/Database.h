@@ -14,10 +14,12 @@
 
 #include <filesystem>
 #include <memory>
+#include <vector>
 
 namespace engine {
 class Database;
-}
+class TableFile;
+} // namespace engine
 
 namespace dataset {
 
@@ -27,18 +29,27 @@ class Database : public QObject {
     Q_OBJECT
 public:
     // objectName and DatabaseName both start as `name`.
-    explicit Database(QObject *parent = nullptr, const QString &name = {});
+    explicit Database(QObject* parent = nullptr, const QString& name = {});
     ~Database() override;
 
     QString DatabaseName() const { return m_aliasName; }
-    void setDatabaseName(const QString &alias); // refused while connected
+    void setDatabaseName(const QString& alias); // refused while connected
     QString DriverName() const { return m_driverName; }
-    void setDriverName(const QString &driver);
+    void setDriverName(const QString& driver);
     // "NAME=value" lines; only PATH is used. Refused while connected.
     QStringList Params() const { return m_params; }
-    void setParams(const QStringList &params);
+    void setParams(const QStringList& params);
     QString Path() const;             // the value of PATH ("" when absent)
-    void setPath(const QString &dir); // sets PATH, keeping the other parameters
+    void setPath(const QString& dir); // sets PATH, keeping the other parameters
+
+    // A transaction groups the writes of the views on this database: each file written
+    // between StartTransaction and Commit gets all of them or none, even after a crash.
+    // (Files commit one after the other: a transaction is atomic per file.) Rollback
+    // drops them and refreshes the open views; closing the database rolls back.
+    void StartTransaction();
+    void Commit();
+    void Rollback();
+    bool InTransaction() const { return m_inTransaction; }
 
     bool Connected() const { return m_connected; }
     void setConnected(bool on);
@@ -47,11 +58,11 @@ public:
 
     // The file a table name stands for: a full path names the file itself, a bare name
     // is looked up in PATH (engine rules; an invalid name raises the engine's error).
-    std::filesystem::path resolve(const QString &tableName) const;
+    std::filesystem::path resolve(const QString& tableName) const;
 
     // The live alias with that name (letter case ignored), nullptr if none. When two live
     // components carry the same alias, the one created last wins.
-    static Database *find(const QString &aliasName);
+    static Database* find(const QString& aliasName);
 
     // Starts the engine if no connection of this process did yet.
     static void ensureEngineStarted();
@@ -61,15 +72,19 @@ signals:
 
 private:
     friend class Table;
-    void attach(Table *table);
-    void detach(Table *table);
-    void refuseWhileConnected(const char *what) const;
+    void attach(Table* table);
+    void detach(Table* table);
+    void refuseWhileConnected(const char* what) const;
+    void enlist(const std::shared_ptr<engine::TableFile>& file);
+    void refreshViews();
 
     QString m_aliasName;
     QString m_driverName = QStringLiteral("STANDARD");
     QStringList m_params;
     bool m_connected = false;
     QList<QPointer<Table>> m_openTables;
+    bool m_inTransaction = false;
+    std::vector<std::shared_ptr<engine::TableFile>> m_enlisted; // files written in the transaction
 };
 
 } // namespace dataset

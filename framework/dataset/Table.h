@@ -57,15 +57,15 @@ class FilterExpression;
 class Table : public QObject {
     Q_OBJECT
 public:
-    explicit Table(QObject *parent = nullptr, const QString &name = {});
+    explicit Table(QObject* parent = nullptr, const QString& name = {});
     ~Table() override;
 
     // ---- What the view shows (set while closed, except where said) -----------------
     QString DatabaseName() const { return m_databaseName; }
-    void setDatabaseName(const QString &alias);
+    void setDatabaseName(const QString& alias);
     // A bare name (resolved against the alias's PATH) or a full path. Reads back as set.
     QString TableName() const { return m_tableName; }
-    void setTableName(const QString &name);
+    void setTableName(const QString& name);
     dataset::TableType TableType() const { return m_tableType; }
     void setTableType(dataset::TableType type);
 
@@ -73,16 +73,16 @@ public:
     // other names choose the secondary index on those fields (e.g. "Table" -> IndTable).
     // Empty: primary order. May be changed while open: the current row is kept.
     QString IndexFieldNames() const { return m_indexFieldNames; }
-    void setIndexFieldNames(const QString &names);
+    void setIndexFieldNames(const QString& names);
     // The order by index name instead; setting one clears the other.
     QString IndexName() const { return m_indexName; }
-    void setIndexName(const QString &name);
+    void setIndexName(const QString& name);
 
     // "FIELD=True" or "FIELD=False" (blanks allowed around the parts, letter case ignored).
     // Any other text is refused at once with a DatasetError. A field the file lacks, or one
     // that is not Boolean, is refused when the filter takes effect. May change while open.
     QString Filter() const { return m_filterText; }
-    void setFilter(const QString &filter);
+    void setFilter(const QString& filter);
     bool Filtered() const { return m_filtered; }
     void setFiltered(bool on);
 
@@ -90,13 +90,15 @@ public:
     // field named by MasterFields in the current row of the master (matched through the
     // index, so a case-insensitive index ignores case), and follows every move of the master.
     // No master row (master closed or empty) means no rows. May change while open.
-    DataSource *MasterSource() const;
-    void setMasterSource(DataSource *source);
+    DataSource* MasterSource() const;
+    void setMasterSource(DataSource* source);
     QString MasterFields() const { return m_masterFields; }
-    void setMasterFields(const QString &fields);
+    void setMasterFields(const QString& fields);
 
     // ---- Opening ---------------------------------------------------------------------
     void Open();
+    // Closes the view; the last view of a file writes its index files first and throws
+    // when that fails (the view is closed all the same).
     void Close();
     bool Active() const { return m_state != DataSetState::Inactive; }
     void setActive(bool on);
@@ -116,7 +118,7 @@ public:
     // the leading fields). A string longer than its field is cut to the field's width; a
     // case-insensitive index ignores case. Found: the row becomes current and true is
     // returned; not found: the current row stays and false is returned.
-    bool FindKey(const QVariantList &keyValues);
+    bool FindKey(const QVariantList& keyValues);
     int RecordCount() const;
 
     // ---- Changing rows ---------------------------------------------------------------
@@ -132,38 +134,38 @@ public:
     // ---- Fields ----------------------------------------------------------------------
     // Declares a persistent field (while closed). With a declared type, Open also refuses
     // a file whose field has another type.
-    Field *AddField(const QString &fieldName, FieldType type = ftUnknown);
-    Field *FieldByName(const QString &fieldName) const; // DatasetError when missing
-    Field *FindField(const QString &fieldName) const;   // nullptr when missing
+    Field* AddField(const QString& fieldName, FieldType type = ftUnknown);
+    Field* FieldByName(const QString& fieldName) const; // DatasetError when missing
+    Field* FindField(const QString& fieldName) const;   // nullptr when missing
     int FieldCount() const { return int(m_fields.size()); }
-    Field *Fields(int i) const { return m_fields.at(i); }
-    const QList<Field *> &fieldList() const { return m_fields; }
+    Field* Fields(int i) const { return m_fields.at(i); }
+    const QList<Field*>& fieldList() const { return m_fields; }
 
-    dataset::FieldDefs &FieldDefs() { return m_fieldDefs; }
-    const dataset::FieldDefs &FieldDefs() const { return m_fieldDefs; }
-    dataset::IndexDefs &IndexDefs() { return m_indexDefs; }
-    const dataset::IndexDefs &IndexDefs() const { return m_indexDefs; }
+    dataset::FieldDefs& FieldDefs() { return m_fieldDefs; }
+    const dataset::FieldDefs& FieldDefs() const { return m_fieldDefs; }
+    dataset::IndexDefs& IndexDefs() { return m_indexDefs; }
+    const dataset::IndexDefs& IndexDefs() const { return m_indexDefs; }
 
     // ---- Creating and deleting the file (the table must be closed) ---------------------
     // Creates the file from FieldDefs and IndexDefs, replacing any table of that name.
     void CreateTable();
     // Adds a secondary index to the (closed) table's file.
-    void AddIndex(const QString &name, const QString &fields, IndexOptions options);
+    void AddIndex(const QString& name, const QString& fields, IndexOptions options);
     // Deletes the file with every companion file.
     void DeleteTable();
 
     // ---- For item models -------------------------------------------------------------
     // Every visible row of the view, in its order, read without moving the view.
     // currentIndex, when given, receives the position of the current row (-1 if none).
-    std::vector<engine::Row> visibleRows(int *currentIndex = nullptr) const;
+    std::vector<engine::Row> visibleRows(int* currentIndex = nullptr) const;
     // Position of the current row among visibleRows(), -1 when there is none.
     int currentRowIndex() const;
     // Makes the row at that position current (as a move would). False when out of range.
     bool moveToRowIndex(int index);
     // Where a field's value sits in the rows above (-1 while closed or for another table).
-    int fieldColumn(const Field *field) const;
+    int fieldColumn(const Field* field) const;
     // The row the fields read (the edit buffer in Edit or Insert state).
-    const engine::Row &activeRow() const;
+    const engine::Row& activeRow() const;
     // A number that changes whenever the rows of the view may have changed (a write to the
     // file, a new order, filter or master row, open/close).
     quint64 contentGeneration() const;
@@ -175,36 +177,36 @@ private:
     friend class dataset::IndexDefs;
 
     // opening (TableLifecycle.cpp)
-    std::filesystem::path resolvePath(QPointer<Database> *connected) const;
+    std::filesystem::path resolvePath(QPointer<Database>* connected) const;
     void shutdown();
     void bindFields();
     void unbindFields();
     void readDefinitions();
-    void readDefinitionsFrom(const engine::TableFile &file);
-    void requireInactive(const char *what) const;
-    void requireActive(const char *what) const;
+    void readDefinitionsFrom(const engine::TableFile& file);
+    void requireInactive(const char* what) const;
+    void requireActive(const char* what) const;
     QString displayName() const;
 
     // order, filter, master–detail (Table.cpp)
-    void changeOrder(const QString &fieldNames, const QString &indexName);
+    void changeOrder(const QString& fieldNames, const QString& indexName);
     std::vector<std::string> currentIndexFields() const;
-    std::unique_ptr<engine::Cursor> makeCursor(const std::vector<std::string> &fields) const;
+    std::unique_ptr<engine::Cursor> makeCursor(const std::vector<std::string>& fields) const;
     void computeIndexColumns();
     void refilter();
     void checkFilterField();
-    bool visible(const engine::Row &row) const;
+    bool visible(const engine::Row& row) const;
     void relink();
-    bool masterKey(engine::Value &key) const;
+    bool masterKey(engine::Value& key) const;
     void applyMasterRange();
-    bool isMasterField(const Field *field) const;
-    void masterDataChanged(Field *field);
+    bool isMasterField(const Field* field) const;
+    void masterDataChanged(Field* field);
     void masterStateChanged();
     void followMaster(bool refreshWhenSame);
 
     // moving (TableNavigation.cpp)
     void syncCursor();
     bool cursorOnCurrentRow();
-    void requireCurrentRowPresent(const char *what);
+    void requireCurrentRowPresent(const char* what);
     bool stepVisible(bool forward);
     bool seekFromEdge(bool fromStart);
     void setCurrentFromCursor();
@@ -214,20 +216,22 @@ private:
     bool landNearCursor();
     bool checkBrowseMode();
     void resync();
-    bool relocate(const engine::Row &target);
-    bool sameRow(const engine::Row &a, const engine::Row &b) const;
-    bool keyMatches(const engine::Row &row, const std::vector<engine::Value> &key) const;
+    bool relocate(const engine::Row& target);
+    bool sameRow(const engine::Row& a, const engine::Row& b) const;
+    bool keyMatches(const engine::Row& row, const std::vector<engine::Value>& key) const;
+
+    void enlistInTransaction();
 
     // fields and events (TableEditing.cpp, TableLifecycle.cpp)
-    void setFieldValue(Field *field, engine::Value value);
-    engine::Value fieldValue(const Field *field) const;
-    convert::Target conversionTarget(const Field *field) const;
+    void setFieldValue(Field* field, engine::Value value);
+    engine::Value fieldValue(const Field* field) const;
+    convert::Target conversionTarget(const Field* field) const;
     void setState(DataSetState state);
-    void notifyData(Field *field = nullptr);
+    void notifyData(Field* field = nullptr);
     void notifyState();
     void notifyStateAndData();
-    void addSource(DataSource *source);
-    void removeSource(DataSource *source);
+    void addSource(DataSource* source);
+    void removeSource(DataSource* source);
 
     QString m_databaseName;
     QString m_tableName;
@@ -248,18 +252,18 @@ private:
     std::vector<int> m_indexColumns; // engine columns of the current index's fields
     bool m_indexCaseInsensitive = false;
 
-    bool m_hasRow = false;     // a current row exists
+    bool m_hasRow = false; // a current row exists
     bool m_bof = true;
     bool m_eof = true;
     bool m_modified = false;
     bool m_detailEmpty = false; // a detail without master row: no rows at all
     bool m_haveRangeKey = false;
-    engine::Value m_rangeKey;   // the master value the detail is limited to
-    engine::Row m_current;      // the current row as last read
-    engine::Row m_buffer;       // the row being edited or inserted
+    engine::Value m_rangeKey; // the master value the detail is limited to
+    engine::Row m_current;    // the current row as last read
+    engine::Row m_buffer;     // the row being edited or inserted
     quint64 m_viewGeneration = 0;
 
-    QList<Field *> m_fields;
+    QList<Field*> m_fields;
     bool m_persistentFields = false;
     dataset::FieldDefs m_fieldDefs{this};
     dataset::IndexDefs m_indexDefs{this};

@@ -1,6 +1,7 @@
 // Table: Append/Insert, Edit, Post, Cancel, Delete and setting field values.
 #include "framework/dataset/Table.h"
 
+#include "framework/dataset/Database.h"
 #include "framework/dataset/DatasetError.h"
 #include "framework/dataset/Field.h"
 
@@ -9,22 +10,19 @@
 
 namespace dataset {
 
-void Table::setState(DataSetState state)
-{
+void Table::setState(DataSetState state) {
     m_state = state;
 }
 
 // Raises stateChanged then dataChanged, stopping when a stateChanged handler closed the view.
-void Table::notifyStateAndData()
-{
+void Table::notifyStateAndData() {
     QPointer<Table> self(this);
     notifyState();
     if (self && Active())
         notifyData();
 }
 
-void Table::Append()
-{
+void Table::Append() {
     requireActive("ajouter une ligne");
     if (!checkBrowseMode())
         return;
@@ -37,14 +35,12 @@ void Table::Append()
     notifyStateAndData();
 }
 
-void Table::Insert()
-{
+void Table::Insert() {
     // Rows take their place by the index when posted: inserting is appending.
     Append();
 }
 
-void Table::Edit()
-{
+void Table::Edit() {
     requireActive("modifier une ligne");
     if (m_state == DataSetState::Edit || m_state == DataSetState::Insert)
         return;
@@ -61,13 +57,13 @@ void Table::Edit()
     notifyStateAndData();
 }
 
-void Table::Post()
-{
+void Table::Post() {
     requireActive("enregistrer la ligne");
     if (m_state != DataSetState::Edit && m_state != DataSetState::Insert)
         return;
     // A refused row (key violation, disk full) leaves the view in Edit or Insert state with
     // the values typed, as it was before Post.
+    enlistInTransaction();
     if (m_state == DataSetState::Insert) {
         m_cursor->insert(m_buffer);
     } else {
@@ -88,8 +84,13 @@ void Table::Post()
     notifyStateAndData();
 }
 
-void Table::Cancel()
-{
+// A write inside its database's transaction makes the file part of it.
+void Table::enlistInTransaction() {
+    if (m_database && m_database->InTransaction())
+        m_database->enlist(m_file);
+}
+
+void Table::Cancel() {
     if (m_state != DataSetState::Edit && m_state != DataSetState::Insert)
         return;
     m_modified = false;
@@ -98,8 +99,7 @@ void Table::Cancel()
     notifyStateAndData();
 }
 
-void Table::Delete()
-{
+void Table::Delete() {
     requireActive("supprimer une ligne");
     if (m_state == DataSetState::Insert) {
         Cancel(); // the new row was never written
@@ -116,6 +116,7 @@ void Table::Delete()
     const bool hasNext = stepVisible(true);
     if (hasNext)
         stepVisible(false);
+    enlistInTransaction();
     m_cursor->remove();
     m_modified = false;
     m_buffer.clear();
@@ -135,8 +136,7 @@ void Table::Delete()
 
 // Refuses to act on a row that another view deleted (or re-keyed) meanwhile: the view
 // moves to the row that followed it and the caller's operation stops with an error.
-void Table::requireCurrentRowPresent(const char *what)
-{
+void Table::requireCurrentRowPresent(const char* what) {
     if (cursorOnCurrentRow())
         return;
     if (m_state == DataSetState::Edit) {
@@ -152,8 +152,7 @@ void Table::requireCurrentRowPresent(const char *what)
                            .arg(QString::fromUtf8(what), quoted(displayName())));
 }
 
-void Table::setFieldValue(Field *field, engine::Value value)
-{
+void Table::setFieldValue(Field* field, engine::Value value) {
     if (field->m_table != this || field->m_column < 0 || !Active())
         throw DatasetError(QStringLiteral("Le champ %1 de la table %2 n'est pas disponible : la "
                                           "table est fermée")

@@ -14,16 +14,15 @@
 
 namespace dataset {
 
-std::filesystem::path Table::resolvePath(QPointer<Database> *connected) const
-{
+std::filesystem::path Table::resolvePath(QPointer<Database>* connected) const {
     if (m_tableName.trimmed().isEmpty())
-        throw DatasetError(QStringLiteral("Aucun nom de table n'est défini pour %1")
-                               .arg(quoted(objectName())));
+        throw DatasetError(
+            QStringLiteral("Aucun nom de table n'est défini pour %1").arg(quoted(objectName())));
     if (m_databaseName.isEmpty()) {
         Database::ensureEngineStarted();
         return engine::Database().resolve(m_tableName.toStdString());
     }
-    Database *db = Database::find(m_databaseName);
+    Database* db = Database::find(m_databaseName);
     if (!db)
         throw DatasetError(QStringLiteral("La base de données %1 de la table %2 est inconnue")
                                .arg(quoted(m_databaseName), quoted(displayName())));
@@ -33,13 +32,11 @@ std::filesystem::path Table::resolvePath(QPointer<Database> *connected) const
     return db->resolve(m_tableName);
 }
 
-std::filesystem::path Table::FilePath() const
-{
+std::filesystem::path Table::FilePath() const {
     return resolvePath(nullptr);
 }
 
-void Table::Open()
-{
+void Table::Open() {
     if (Active())
         return;
     QPointer<Database> db;
@@ -68,17 +65,28 @@ void Table::Open()
         notifyData();
 }
 
-void Table::Close()
-{
+void Table::Close() {
     if (!Active())
         return;
+    // The last view of a file writes its index files, where a failure can still be
+    // reported; the view is closed either way.
+    std::exception_ptr failure;
+    m_cursor.reset();
+    if (m_file && m_file.use_count() == 1) {
+        try {
+            m_file->flush();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    }
     shutdown();
     ++m_viewGeneration;
     notifyState();
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
-void Table::shutdown()
-{
+void Table::shutdown() {
     m_cursor.reset();
     unbindFields();
     m_file.reset();
@@ -99,8 +107,7 @@ void Table::shutdown()
 
 // ---- Fields -----------------------------------------------------------------------------
 
-Field *Table::AddField(const QString &fieldName, FieldType type)
-{
+Field* Table::AddField(const QString& fieldName, FieldType type) {
     requireInactive("déclarer un champ");
     if (FindField(fieldName))
         throw DatasetError(QStringLiteral("Le champ %1 est déjà déclaré dans la table %2")
@@ -110,32 +117,29 @@ Field *Table::AddField(const QString &fieldName, FieldType type)
         unbindFields();
         m_persistentFields = true;
     }
-    auto *field = new Field(this, fieldName, true);
+    auto* field = new Field(this, fieldName, true);
     field->m_dataType = type;
     m_fields.append(field);
     return field;
 }
 
-Field *Table::FindField(const QString &fieldName) const
-{
-    for (Field *f : m_fields)
+Field* Table::FindField(const QString& fieldName) const {
+    for (Field* f : m_fields)
         if (f->FieldName().compare(fieldName, Qt::CaseInsensitive) == 0)
             return f;
     return nullptr;
 }
 
-Field *Table::FieldByName(const QString &fieldName) const
-{
-    if (Field *f = FindField(fieldName))
+Field* Table::FieldByName(const QString& fieldName) const {
+    if (Field* f = FindField(fieldName))
         return f;
     throw DatasetError(QStringLiteral("Champ %1 introuvable dans la table %2")
                            .arg(quoted(fieldName), quoted(displayName())));
 }
 
-void Table::bindFields()
-{
-    const std::vector<engine::FieldInfo> &infos = m_file->fields();
-    auto bind = [](Field *f, const engine::FieldInfo &info, int col) {
+void Table::bindFields() {
+    const std::vector<engine::FieldInfo>& infos = m_file->fields();
+    auto bind = [](Field* f, const engine::FieldInfo& info, int col) {
         f->m_column = col;
         f->m_dataType = FieldType(info.typeCode());
         f->m_size = info.reportedSize();
@@ -143,7 +147,7 @@ void Table::bindFields()
     };
     if (!m_persistentFields) {
         for (int col = 0; col < int(infos.size()); ++col) {
-            auto *f = new Field(this, QString::fromStdString(infos[col].name), false);
+            auto* f = new Field(this, QString::fromStdString(infos[col].name), false);
             bind(f, infos[col], col);
             m_fields.append(f);
         }
@@ -151,7 +155,7 @@ void Table::bindFields()
     }
     // A fixed field list: the file must hold every declared field (this is how a file of
     // another structure is refused), with the declared type when one was given.
-    for (Field *f : m_fields) {
+    for (Field* f : m_fields) {
         const int col = m_file->fieldIndex(f->FieldName().toStdString());
         if (col < 0)
             throw DatasetError(QStringLiteral("Champ %1 introuvable dans la table %2 : ce fichier "
@@ -164,7 +168,7 @@ void Table::bindFields()
                                    .arg(quoted(f->FieldName()), quoted(displayName()),
                                         convert::typeName(code), convert::typeName(f->m_dataType)));
     }
-    for (Field *f : m_fields) {
+    for (Field* f : m_fields) {
         const FieldType declared = f->m_dataType;
         const int col = m_file->fieldIndex(f->FieldName().toStdString());
         bind(f, infos[col], col);
@@ -173,38 +177,34 @@ void Table::bindFields()
     }
 }
 
-void Table::unbindFields()
-{
+void Table::unbindFields() {
     if (m_persistentFields) {
-        for (Field *f : m_fields)
+        for (Field* f : m_fields)
             f->m_column = -1;
         return;
     }
     // Dynamic fields live while the table is open. deleteLater: a handler further up the
     // stack may still hold one of them.
-    for (Field *f : m_fields) {
+    for (Field* f : m_fields) {
         f->m_column = -1;
         f->deleteLater();
     }
     m_fields.clear();
 }
 
-int Table::fieldColumn(const Field *field) const
-{
+int Table::fieldColumn(const Field* field) const {
     return field && field->m_table == this ? field->m_column : -1;
 }
 
-engine::Value Table::fieldValue(const Field *field) const
-{
-    const engine::Row &row = activeRow();
+engine::Value Table::fieldValue(const Field* field) const {
+    const engine::Row& row = activeRow();
     const int col = field->m_column;
     if (field->m_table != this || col < 0 || col >= int(row.size()))
         return engine::Value::null();
     return row[col];
 }
 
-convert::Target Table::conversionTarget(const Field *field) const
-{
+convert::Target Table::conversionTarget(const Field* field) const {
     if (!m_file || field->m_column < 0)
         throw DatasetError(QStringLiteral("Le champ %1 de la table %2 n'est pas disponible : la "
                                           "table est fermée")
@@ -212,8 +212,7 @@ convert::Target Table::conversionTarget(const Field *field) const
     return convert::Target{m_file->fields()[field->m_column], displayName()};
 }
 
-const engine::Row &Table::activeRow() const
-{
+const engine::Row& Table::activeRow() const {
     static const engine::Row none;
     if (m_state == DataSetState::Edit || m_state == DataSetState::Insert)
         return m_buffer;
@@ -222,8 +221,7 @@ const engine::Row &Table::activeRow() const
 
 // ---- Definitions ------------------------------------------------------------------------
 
-void Table::readDefinitions()
-{
+void Table::readDefinitions() {
     if (m_file) {
         readDefinitionsFrom(*m_file);
         return;
@@ -232,10 +230,9 @@ void Table::readDefinitions()
     readDefinitionsFrom(*file);
 }
 
-void Table::readDefinitionsFrom(const engine::TableFile &file)
-{
+void Table::readDefinitionsFrom(const engine::TableFile& file) {
     m_fieldDefs.m_items.clear();
-    for (const engine::FieldInfo &info : file.fields()) {
+    for (const engine::FieldInfo& info : file.fields()) {
         FieldDef def;
         def.Name = QString::fromStdString(info.name);
         def.DataType = FieldType(info.typeCode());
@@ -244,7 +241,7 @@ void Table::readDefinitionsFrom(const engine::TableFile &file)
         m_fieldDefs.m_items.append(def);
     }
     m_indexDefs.m_items.clear();
-    for (const engine::IndexInfo &ix : file.indexes()) {
+    for (const engine::IndexInfo& ix : file.indexes()) {
         IndexDef def;
         def.Name = QString::fromStdString(ix.name);
         def.Fields = QString::fromStdString(ix.fields);
@@ -253,11 +250,10 @@ void Table::readDefinitionsFrom(const engine::TableFile &file)
     }
 }
 
-void Table::CreateTable()
-{
+void Table::CreateTable() {
     requireInactive("créer la table");
     std::vector<engine::FieldDef> fields;
-    for (const FieldDef &def : m_fieldDefs) {
+    for (const FieldDef& def : m_fieldDefs) {
         engine::FieldDef f;
         f.name = def.Name.toStdString();
         f.type = convert::engineType(def.DataType, def.Name, displayName());
@@ -270,49 +266,44 @@ void Table::CreateTable()
                                           "défini")
                                .arg(quoted(displayName())));
     std::vector<engine::IndexDef> indexes;
-    for (const IndexDef &def : m_indexDefs)
-        indexes.push_back(engine::IndexDef{def.Name.toStdString(), convert::fieldNames(def.Fields),
-                                           def.Options});
+    for (const IndexDef& def : m_indexDefs)
+        indexes.push_back(
+            engine::IndexDef{def.Name.toStdString(), convert::fieldNames(def.Fields), def.Options});
     engine::createTable(FilePath(), fields, indexes);
 }
 
-void Table::AddIndex(const QString &name, const QString &fields, IndexOptions options)
-{
+void Table::AddIndex(const QString& name, const QString& fields, IndexOptions options) {
     requireInactive("ajouter un index");
-    engine::addIndex(FilePath(), engine::IndexDef{name.toStdString(), convert::fieldNames(fields), options});
+    engine::addIndex(FilePath(),
+                     engine::IndexDef{name.toStdString(), convert::fieldNames(fields), options});
 }
 
-void Table::DeleteTable()
-{
+void Table::DeleteTable() {
     requireInactive("supprimer la table");
     engine::deleteTable(FilePath());
 }
 
 // ---- Events -----------------------------------------------------------------------------
 
-void Table::addSource(DataSource *source)
-{
+void Table::addSource(DataSource* source) {
     if (!m_sources.contains(source))
         m_sources.append(source);
 }
 
-void Table::removeSource(DataSource *source)
-{
-    m_sources.removeIf([source](const QPointer<DataSource> &s) { return !s || s == source; });
+void Table::removeSource(DataSource* source) {
+    m_sources.removeIf([source](const QPointer<DataSource>& s) { return !s || s == source; });
 }
 
-void Table::notifyData(Field *field)
-{
+void Table::notifyData(Field* field) {
     const QList<QPointer<DataSource>> sources = m_sources;
-    for (const QPointer<DataSource> &s : sources)
+    for (const QPointer<DataSource>& s : sources)
         if (s)
             s->dataEvent(field);
 }
 
-void Table::notifyState()
-{
+void Table::notifyState() {
     const QList<QPointer<DataSource>> sources = m_sources;
-    for (const QPointer<DataSource> &s : sources)
+    for (const QPointer<DataSource>& s : sources)
         if (s)
             s->stateEvent();
 }

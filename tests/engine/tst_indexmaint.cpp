@@ -17,22 +17,24 @@ using namespace engine;
 
 namespace {
 
-std::string readFile(const std::filesystem::path &p)
-{
+std::string readFile(const std::filesystem::path& p) {
     std::ifstream in(p, std::ios::binary);
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
-unsigned u16at(const std::string &s, size_t off) { return uint8_t(s[off]) | uint8_t(s[off + 1]) << 8; }
-uint32_t u32at(const std::string &s, size_t off) { return u16at(s, off) | uint32_t(u16at(s, off + 2)) << 16; }
+unsigned u16at(const std::string& s, size_t off) {
+    return uint8_t(s[off]) | uint8_t(s[off + 1]) << 8;
+}
+uint32_t u32at(const std::string& s, size_t off) {
+    return u16at(s, off) | uint32_t(u16at(s, off + 2)) << 16;
+}
 
 // Upper case as the table's code page (1252) folds it: ASCII letters and the accented
 // letters used here. Their UTF-8 bytes order like their code-page bytes.
-std::string upper(std::string s)
-{
+std::string upper(std::string s) {
     for (auto [lower, up] : {std::pair{"é", "É"}, {"è", "È"}})
         for (size_t p; (p = s.find(lower)) != std::string::npos;)
             s.replace(p, 2, up);
-    for (char &c : s)
+    for (char& c : s)
         if (c >= 'a' && c <= 'z')
             c = char(c - 32);
     return s;
@@ -42,35 +44,31 @@ struct Model {
     std::map<int, std::pair<std::string, std::string>> rows; // key -> (Table, Description)
 
     // (folded Table, key) order of the case-insensitive index.
-    std::vector<int> secondaryOrder(const std::string *only = nullptr) const
-    {
+    std::vector<int> secondaryOrder(const std::string* only = nullptr) const {
         std::vector<std::pair<std::string, int>> v;
-        for (const auto &[k, r] : rows)
+        for (const auto& [k, r] : rows)
             if (!only || upper(r.first) == upper(*only))
                 v.emplace_back(upper(r.first), k);
         std::sort(v.begin(), v.end());
         std::vector<int> keys;
-        for (auto &p : v)
+        for (auto& p : v)
             keys.push_back(p.second);
         return keys;
     }
 };
 
-Row makeRow(int key, const std::string &table, const std::string &desc)
-{
+Row makeRow(int key, const std::string& table, const std::string& desc) {
     return {Value::fromInt(key), Value::fromText(table), Value::fromText(desc)};
 }
 
-std::vector<int> walk(Cursor &c)
-{
+std::vector<int> walk(Cursor& c) {
     std::vector<int> keys;
     for (bool ok = c.first(); ok; ok = c.next())
         keys.push_back(int(c.row()[0].integer));
     return keys;
 }
 
-std::vector<int> walkBack(Cursor &c)
-{
+std::vector<int> walkBack(Cursor& c) {
     std::vector<int> keys;
     for (bool ok = c.last(); ok; ok = c.prior())
         keys.insert(keys.begin(), int(c.row()[0].integer));
@@ -78,8 +76,7 @@ std::vector<int> walkBack(Cursor &c)
 }
 
 // Checks the chain of the .DB on disk; returns an empty string when sound.
-std::string chainProblems(const std::filesystem::path &file)
-{
+std::string chainProblems(const std::filesystem::path& file) {
     const std::string f = readFile(file);
     const unsigned recSize = u16at(f, 0), headerSize = u16at(f, 2), bs = uint8_t(f[5]) * 1024u;
     const uint32_t numRecords = u32at(f, 6);
@@ -109,7 +106,8 @@ std::string chainProblems(const std::filesystem::path &file)
         prev = last = b;
     }
     if (rows != numRecords)
-        return "header count " + std::to_string(numRecords) + " for " + std::to_string(rows) + " rows";
+        return "header count " + std::to_string(numRecords) + " for " + std::to_string(rows) +
+               " rows";
     if (u16at(f, 0x0A) != chained.size())
         return "blocks in use";
     if (u16at(f, 0x10) != last)
@@ -122,7 +120,8 @@ std::string chainProblems(const std::filesystem::path &file)
     return {};
 }
 
-const char *kNames[] = {"Clients", "CLIENTS", "commandes", "Articles", "été", "ÉTÉ", "zèbre", "Abc", "abd"};
+const char* kNames[] = {"Clients", "CLIENTS", "commandes", "Articles", "été",
+                        "ÉTÉ",     "zèbre",   "Abc",       "abd"};
 
 } // namespace
 
@@ -130,8 +129,7 @@ class TestIndexMaint : public QObject {
     Q_OBJECT
 
 private slots:
-    void randomOperations_data()
-    {
+    void randomOperations_data() {
         QTest::addColumn<int>("seed");
         QTest::addColumn<int>("operations");
         QTest::newRow("small") << 1 << 300;
@@ -139,14 +137,16 @@ private slots:
         QTest::newRow("grow then shrink") << 42 << 2000;
     }
 
-    void randomOperations()
-    {
+    void randomOperations() {
         QFETCH(int, seed);
         QFETCH(int, operations);
         QTemporaryDir dir;
-        const std::filesystem::path file = std::filesystem::path(dir.path().toStdString()) / "RND.DB";
+        const std::filesystem::path file =
+            std::filesystem::path(dir.path().toStdString()) / "RND.DB";
         createTable(file,
-                    {{"NoEnreg", FieldType::Long}, {"Table", FieldType::Alpha, 12}, {"Description", FieldType::Alpha, 120}},
+                    {{"NoEnreg", FieldType::Long},
+                     {"Table", FieldType::Alpha, 12},
+                     {"Description", FieldType::Alpha, 120}},
                     {{"", {"NoEnreg"}, ixPrimary}});
         addIndex(file, {"IndTable", {"Table"}, ixCaseInsensitive});
         std::mt19937 rng{uint32_t(seed)};
@@ -181,7 +181,8 @@ private slots:
                     model.rows[key] = {table, "row " + std::to_string(op)};
                     QCOMPARE(int(primary.row()[0].integer), key);
                 } else {
-                    QVERIFY_THROWS_EXCEPTION(EngineError, primary.insert(makeRow(key, table, "dup")));
+                    QVERIFY_THROWS_EXCEPTION(EngineError,
+                                             primary.insert(makeRow(key, table, "dup")));
                 }
                 if (op % 97 == 0 || op == operations - 1) {
                     checkOrders(t, model);
@@ -189,6 +190,7 @@ private slots:
                     QVERIFY2(problem.empty(), problem.c_str());
                 }
             }
+            t->flush();
         }
         // Closed: index files written. Reopened, they give the same orders.
         const std::string problem = chainProblems(file);
@@ -203,11 +205,14 @@ private slots:
     }
 
     // A cursor keeps its place while another cursor on the same table writes.
-    void cursorsFollowOtherWriters()
-    {
+    void cursorsFollowOtherWriters() {
         QTemporaryDir dir;
-        const std::filesystem::path file = std::filesystem::path(dir.path().toStdString()) / "SHARED.DB";
-        createTable(file, {{"NoEnreg", FieldType::Long}, {"Table", FieldType::Alpha, 12}, {"D", FieldType::Alpha, 10}},
+        const std::filesystem::path file =
+            std::filesystem::path(dir.path().toStdString()) / "SHARED.DB";
+        createTable(file,
+                    {{"NoEnreg", FieldType::Long},
+                     {"Table", FieldType::Alpha, 12},
+                     {"D", FieldType::Alpha, 10}},
                     {{"", {"NoEnreg"}, ixPrimary}});
         addIndex(file, {"IndTable", {"Table"}, ixCaseInsensitive});
         auto t = TableFile::open(file);
@@ -252,10 +257,9 @@ private slots:
     }
 
 private:
-    void checkOrders(const std::shared_ptr<TableFile> &t, const Model &model)
-    {
+    void checkOrders(const std::shared_ptr<TableFile>& t, const Model& model) {
         std::vector<int> keys;
-        for (const auto &kv : model.rows)
+        for (const auto& kv : model.rows)
             keys.push_back(kv.first);
         Cursor primary(t);
         QCOMPARE(primary.count(), int64_t(keys.size()));
@@ -263,7 +267,7 @@ private:
         Cursor byTable(t, {"Table"});
         QCOMPARE(walk(byTable), model.secondaryOrder());
         QCOMPARE(walkBack(byTable), model.secondaryOrder());
-        for (const char *name : kNames) {
+        for (const char* name : kNames) {
             const std::string n = name;
             const std::vector<int> expected = model.secondaryOrder(&n);
             byTable.setRange(Value::fromText(upper(n) == n ? n : upper(n)));
@@ -274,7 +278,7 @@ private:
         }
         // Every row reads back with its values.
         for (bool ok = primary.first(); ok; ok = primary.next()) {
-            const auto &r = model.rows.at(int(primary.row()[0].integer));
+            const auto& r = model.rows.at(int(primary.row()[0].integer));
             QCOMPARE(primary.row()[1].text, r.first);
             QCOMPARE(primary.row()[2].text, r.second);
         }

@@ -20,25 +20,26 @@ using namespace engine;
 
 namespace {
 
-std::string readFile(const std::filesystem::path &p)
-{
+std::string readFile(const std::filesystem::path& p) {
     std::ifstream in(p, std::ios::binary);
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-unsigned u8at(const std::string &s, size_t off) { return uint8_t(s[off]); }
-unsigned u16at(const std::string &s, size_t off) { return u8at(s, off) | u8at(s, off + 1) << 8; }
-
-std::vector<FieldDef> dictionaryFields()
-{
-    return {{"NoEnreg", FieldType::Long, 0, false},  {"Table", FieldType::Alpha, 12, false},
-            {"Description", FieldType::Alpha, 80, false}, {"Champ", FieldType::Alpha, 20, false},
-            {"Type", FieldType::Alpha, 20, false},     {"Longueur", FieldType::Long, 0, false},
-            {"CT", FieldType::Logical, 0, false},      {"CC", FieldType::Logical, 0, false}};
+unsigned u8at(const std::string& s, size_t off) {
+    return uint8_t(s[off]);
+}
+unsigned u16at(const std::string& s, size_t off) {
+    return u8at(s, off) | u8at(s, off + 1) << 8;
 }
 
-Row dictionaryRow(int no, const std::string &table, bool tableEntry)
-{
+std::vector<FieldDef> dictionaryFields() {
+    return {{"NoEnreg", FieldType::Long, 0, false},       {"Table", FieldType::Alpha, 12, false},
+            {"Description", FieldType::Alpha, 80, false}, {"Champ", FieldType::Alpha, 20, false},
+            {"Type", FieldType::Alpha, 20, false},        {"Longueur", FieldType::Long, 0, false},
+            {"CT", FieldType::Logical, 0, false},         {"CC", FieldType::Logical, 0, false}};
+}
+
+Row dictionaryRow(int no, const std::string& table, bool tableEntry) {
     Row r(8);
     r[0] = Value::fromInt(no);
     r[1] = Value::fromText(table);
@@ -51,8 +52,7 @@ Row dictionaryRow(int no, const std::string &table, bool tableEntry)
     return r;
 }
 
-void createDictionary(const std::filesystem::path &file)
-{
+void createDictionary(const std::filesystem::path& file) {
     createTable(file, dictionaryFields(), {{"IndNoTable", {"NoEnreg"}, ixPrimary}});
     addIndex(file, {"IndTable", {"Table"}, ixCaseInsensitive});
 }
@@ -65,11 +65,10 @@ class TestWrite : public QObject {
 private slots:
     void init() { QVERIFY(m_dir.isValid()); }
 
-    void dictionaryShape()
-    {
+    void dictionaryShape() {
         const std::filesystem::path file = path("DICO.DB");
         createDictionary(file);
-        for (const char *ext : {"DICO.DB", "DICO.PX", "DICO.XG0", "DICO.YG0"})
+        for (const char* ext : {"DICO.DB", "DICO.PX", "DICO.XG0", "DICO.YG0"})
             QVERIFY2(std::filesystem::exists(path(ext)), ext);
         auto t = TableFile::open(file);
         QCOMPARE(t->versionByte(), 0x0C);
@@ -91,16 +90,17 @@ private slots:
 
     // The bytes of a three-row keyed table with a case-insensitive index, as other
     // readers expect them.
-    void smallTableBytes()
-    {
+    void smallTableBytes() {
         const std::filesystem::path file = path("PEOPLE.DB");
-        createTable(file, {{"ID", FieldType::Long}, {"Name", FieldType::Alpha, 20}}, {{"", {"ID"}, ixPrimary}});
+        createTable(file, {{"ID", FieldType::Long}, {"Name", FieldType::Alpha, 20}},
+                    {{"", {"ID"}, ixPrimary}});
         addIndex(file, {"ByName", {"Name"}, ixCaseInsensitive});
         {
             auto t = TableFile::open(file);
             Cursor c(t);
             for (auto [id, name] : {std::pair{1, "smith"}, {2, "Jones"}, {3, "SMITH"}})
                 c.insert({Value::fromInt(id), Value::fromText(name)});
+            t->flush();
         }
         const std::string db = readFile(file);
         QCOMPARE(db.size(), size_t(0x1000));
@@ -141,7 +141,9 @@ private slots:
         QCOMPARE(u16at(px, 0x1E), 1u);
         QCOMPARE(u8at(px, 0x20), 1u);
         QCOMPARE(u16at(px, 0x51), 0x163u);
-        QCOMPARE(px.substr(0x800, 16), std::string("\x00\x00\x00\x00\x00\x00\x80\x00\x00\x01\x80\x01\x80\x03\x80\x00", 16));
+        QCOMPARE(
+            px.substr(0x800, 16),
+            std::string("\x00\x00\x00\x00\x00\x00\x80\x00\x00\x01\x80\x01\x80\x03\x80\x00", 16));
 
         const std::string xg = readFile(path("PEOPLE.XG0"));
         QCOMPARE(u16at(xg, 0x00), 26u);
@@ -163,13 +165,14 @@ private slots:
         const std::string yg = readFile(path("PEOPLE.YG0"));
         QCOMPARE(u16at(yg, 0x00), 30u);
         QCOMPARE(u8at(yg, 0x04), 7u);
-        QCOMPARE(yg.substr(0x806 + 24, 8), std::string("\x80\x01\x80\x03\x80\x00", 6) + std::string("\0\0", 2));
+        QCOMPARE(yg.substr(0x806 + 24, 8),
+                 std::string("\x80\x01\x80\x03\x80\x00", 6) + std::string("\0\0", 2));
     }
 
-    void keyViolationAndAutoInc()
-    {
+    void keyViolationAndAutoInc() {
         const std::filesystem::path file = path("AUTO.DB");
-        createTable(file, {{"N", FieldType::AutoInc}, {"Name", FieldType::Alpha, 10}}, {{"", {"N"}, ixPrimary}});
+        createTable(file, {{"N", FieldType::AutoInc}, {"Name", FieldType::Alpha, 10}},
+                    {{"", {"N"}, ixPrimary}});
         auto t = TableFile::open(file);
         Cursor c(t);
         c.insert({Value::null(), Value::fromText("a")});
@@ -178,7 +181,7 @@ private slots:
         try {
             c.insert({Value::fromInt(1), Value::fromText("dup")});
             QFAIL("a duplicate key was accepted");
-        } catch (const EngineError &e) {
+        } catch (const EngineError& e) {
             QCOMPARE(e.code(), ErrorCode::KeyViolation);
             QVERIFY(std::string(e.what()).find("AUTO.DB") != std::string::npos);
         }
@@ -195,16 +198,14 @@ private slots:
         QCOMPARE(c.count(), int64_t(3));
     }
 
-    void valuesRejected_data()
-    {
+    void valuesRejected_data() {
         QTest::addColumn<int>("field");
         QTest::addColumn<QString>("text");
         QTest::newRow("too long") << 1 << QStringLiteral("ABCDEFGHIJKLM");
         QTest::newRow("not in code page 1252") << 1 << QStringLiteral("Ω");
         QTest::newRow("Long out of range") << 0 << QString();
     }
-    void valuesRejected()
-    {
+    void valuesRejected() {
         QFETCH(int, field);
         QFETCH(QString, text);
         const std::filesystem::path file = path("REJ.DB");
@@ -220,7 +221,7 @@ private slots:
         try {
             c.insert(r);
             QFAIL("accepted");
-        } catch (const EngineError &e) {
+        } catch (const EngineError& e) {
             QCOMPARE(e.code(), ErrorCode::InvalidArgument);
         }
         QCOMPARE(c.count(), int64_t(1));
@@ -228,8 +229,7 @@ private slots:
     }
 
     // An unkeyed table keeps rows in the order they came; edits and deletes keep it.
-    void unkeyedTable()
-    {
+    void unkeyedTable() {
         const std::filesystem::path file = path("HEAP.DB");
         createTable(file, {{"Name", FieldType::Alpha, 8}, {"N", FieldType::Short}}, {});
         auto t = TableFile::open(file);
@@ -245,7 +245,7 @@ private slots:
         QCOMPARE(c.count(), int64_t(499));
         QVERIFY_THROWS_EXCEPTION(EngineError, c.findKey({Value::fromInt(1)}));
         int expected = 1;
-        t->forEachRow([&](const Row &r) {
+        t->forEachRow([&](const Row& r) {
             const bool ok = r[1].integer == expected;
             ++expected;
             return ok;
@@ -255,11 +255,12 @@ private slots:
 
     // Index kinds: a plain single-field index is a .Xnn named after its field;
     // descending and unique ones are .XGn; each orders the rows as it says.
-    void indexKinds()
-    {
+    void indexKinds() {
         const std::filesystem::path file = path("KINDS.DB");
-        createTable(file, {{"K", FieldType::Long}, {"Name", FieldType::Alpha, 10}, {"Qty", FieldType::Short}},
-                    {{"", {"K"}, ixPrimary}});
+        createTable(
+            file,
+            {{"K", FieldType::Long}, {"Name", FieldType::Alpha, 10}, {"Qty", FieldType::Short}},
+            {{"", {"K"}, ixPrimary}});
         addIndex(file, {"", {"Qty"}, 0});
         addIndex(file, {"ByQtyDown", {"Qty"}, ixDescending});
         addIndex(file, {"UniqueName", {"Name"}, ixUnique | ixCaseInsensitive});
@@ -280,25 +281,24 @@ private slots:
         try {
             c.insert({Value::fromInt(4), Value::fromText("A"), Value::fromInt(1)});
             QFAIL("a duplicate in a unique index was accepted");
-        } catch (const EngineError &e) {
+        } catch (const EngineError& e) {
             QCOMPARE(e.code(), ErrorCode::KeyViolation);
         }
-        auto order = [&](const std::vector<std::string> &fields) {
+        auto order = [&](const std::vector<std::string>& fields) {
             Cursor o(t, fields);
             std::vector<int64_t> keys;
             for (bool ok = o.first(); ok; ok = o.next())
                 keys.push_back(o.row()[0].integer);
             return keys;
         };
-        QCOMPARE(order({"Qty"}), (std::vector<int64_t>{3, 2, 1}));  // NULL first
+        QCOMPARE(order({"Qty"}), (std::vector<int64_t>{3, 2, 1})); // NULL first
         QCOMPARE(order({"Name"}), (std::vector<int64_t>{2, 1, 3}));
         Cursor down(t, {"Qty"});
         QCOMPARE(down.index().name, std::string("Qty"));
         QVERIFY_THROWS_EXCEPTION(EngineError, Cursor(t, {"Nothing"}));
     }
 
-    void deleteTableRemovesFamily()
-    {
+    void deleteTableRemovesFamily() {
         const std::filesystem::path file = path("gone.db");
         createDictionary(file);
         std::ofstream(path("gone.VAL")) << "x";
@@ -311,7 +311,7 @@ private slots:
             try {
                 deleteTable(file);
                 QFAIL("an open table was deleted");
-            } catch (const EngineError &e) {
+            } catch (const EngineError& e) {
                 QCOMPARE(e.code(), ErrorCode::Locked);
             }
         }
@@ -322,8 +322,7 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(EngineError, deleteTable(file));
     }
 
-    void createReplacesTable()
-    {
+    void createReplacesTable() {
         const std::filesystem::path file = path("R.DB");
         createDictionary(file);
         {
@@ -339,24 +338,33 @@ private slots:
         QVERIFY(!t->isKeyed());
     }
 
-    void resolveNames_data()
-    {
+    void resolveNames_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("expected"); // empty: refused
-        QTest::newRow("bare") << "paye" << "/data/paye.DB";
-        QTest::newRow("bare with extension") << "paye.db" << "/data/paye.db";
-        QTest::newRow("full path") << "/elsewhere/x.DB" << "/elsewhere/x.DB";
-        QTest::newRow("empty") << "" << "";
-        QTest::newRow("separator") << "sub/x.DB" << "";
-        QTest::newRow("backslash") << "sub\\x.DB" << "";
-        QTest::newRow("dot dot") << "..x" << "";
-        QTest::newRow("colon") << "c:x" << "";
-        QTest::newRow("star") << "a*.db" << "";
-        QTest::newRow("control") << "a\tb" << "";
-        QTest::newRow("quote") << "a\"b" << "";
+        QTest::newRow("bare") << "paye"
+                              << "/data/paye.DB";
+        QTest::newRow("bare with extension") << "paye.db"
+                                             << "/data/paye.db";
+        QTest::newRow("full path") << "/elsewhere/x.DB"
+                                   << "/elsewhere/x.DB";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("separator") << "sub/x.DB"
+                                   << "";
+        QTest::newRow("backslash") << "sub\\x.DB"
+                                   << "";
+        QTest::newRow("dot dot") << "..x"
+                                 << "";
+        QTest::newRow("colon") << "c:x"
+                               << "";
+        QTest::newRow("star") << "a*.db"
+                              << "";
+        QTest::newRow("control") << "a\tb"
+                                 << "";
+        QTest::newRow("quote") << "a\"b"
+                               << "";
     }
-    void resolveNames()
-    {
+    void resolveNames() {
         QFETCH(QString, name);
         QFETCH(QString, expected);
         Database db("dbDico");
@@ -365,7 +373,7 @@ private slots:
             try {
                 db.resolve(name.toStdString());
                 QFAIL("accepted");
-            } catch (const EngineError &e) {
+            } catch (const EngineError& e) {
                 QCOMPARE(e.code(), ErrorCode::InvalidName);
             }
         } else {
@@ -373,10 +381,10 @@ private slots:
         }
     }
 
-    void initFailureText()
-    {
+    void initFailureText() {
         QCOMPARE(engine::initFailureText(0x2C08),
-                 std::string("Une erreur est survenue lors de l'initialisation de Borland Database Engine (erreur $2c08)"));
+                 std::string("Une erreur est survenue lors de l'initialisation de Borland Database "
+                             "Engine (erreur $2c08)"));
         initialise();
         QVERIFY(isInitialised());
     }
@@ -384,8 +392,7 @@ private slots:
 #ifdef KV_HAVE_PXLIB
     // pxlib reads what the engine wrote, row for row, after inserts, edits and
     // deletes spread over many blocks.
-    void pxlibReadsOurTables()
-    {
+    void pxlibReadsOurTables() {
         const std::filesystem::path file = path("PXREAD.DB");
         createDictionary(file);
         std::map<int, Row> model;
@@ -413,19 +420,22 @@ private slots:
                 model[no] = r;
             }
         }
-        pxdoc_t *px = PX_new();
+        pxdoc_t* px = PX_new();
         QVERIFY(PX_open_file(px, file.c_str()) == 0);
         QCOMPARE(px->px_head->px_numrecords, int(model.size()));
         QCOMPARE(PX_get_num_fields(px), 8);
         auto it = model.begin();
         for (int i = 0; i < px->px_head->px_numrecords; ++i, ++it) {
-            pxval_t **vals = PX_retrieve_record(px, i);
+            pxval_t** vals = PX_retrieve_record(px, i);
             QVERIFY(vals);
-            const Row &r = it->second;
+            const Row& r = it->second;
             QCOMPARE(int(vals[0]->value.lval), it->first);
-            QCOMPARE(std::string(vals[1]->value.str.val, size_t(vals[1]->value.str.len)).c_str(), r[1].text.c_str());
+            QCOMPARE(std::string(vals[1]->value.str.val, size_t(vals[1]->value.str.len)).c_str(),
+                     r[1].text.c_str());
             const std::string desc(vals[2]->value.str.val, size_t(vals[2]->value.str.len));
-            QCOMPARE(desc, r[2].text == "edited" ? std::string("edited") : "Description " + std::to_string(it->first) + " \xE9");
+            QCOMPARE(desc, r[2].text == "edited"
+                               ? std::string("edited")
+                               : "Description " + std::to_string(it->first) + " \xE9");
             QCOMPARE(bool(vals[6]->isnull), r[6].isNull());
             QCOMPARE(bool(vals[7]->isnull), r[7].isNull());
             if (!r[5].isNull())
@@ -443,7 +453,9 @@ private slots:
 #endif
 
 private:
-    std::filesystem::path path(const char *name) const { return std::filesystem::path(m_dir.path().toStdString()) / name; }
+    std::filesystem::path path(const char* name) const {
+        return std::filesystem::path(m_dir.path().toStdString()) / name;
+    }
     QTemporaryDir m_dir;
 };
 

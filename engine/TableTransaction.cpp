@@ -1,0 +1,98 @@
+// Transactions of a table: the pending writes of its row operations are committed
+// through the rollback journal, or dropped. See the states in TableData.h and the
+// journal's protocol in Journal.h.
+
+#include "engine/TableData.h"
+
+#include "engine/EngineError.h"
+#include "engine/Journal.h"
+
+namespace engine {
+
+std::vector<BufferedFile*> TableData::pendingFiles() const {
+    std::vector<BufferedFile*> out;
+    if (file->dirty())
+        out.push_back(file.get());
+    if (blobs && blobs->pendingFile() && blobs->pendingFile()->dirty())
+        out.push_back(blobs->pendingFile());
+    return out;
+}
+
+void TableData::beginTransaction() {
+    settle();
+    if (m_explicitTxn)
+        throw EngineError(ErrorCode::InvalidArgument,
+                          "Une transaction est déjà ouverte sur " + quoted(path));
+    ensureWritable();
+    m_explicitTxn = true;
+    m_modifiedAtBegin = m_modified;
+}
+
+void TableData::commitTransaction() {
+    if (!m_explicitTxn)
+        throw EngineError(ErrorCode::InvalidArgument,
+                          "Aucune transaction ouverte sur " + quoted(path));
+    m_explicitTxn = false;
+    try {
+        commitPending();
+    } catch (...) {
+        dropPending();
+        throw;
+    }
+}
+
+void TableData::rollbackTransaction() {
+    if (!m_explicitTxn)
+        return;
+    m_explicitTxn = false;
+    dropPending();
+}
+
+// The commit: journal what the pending writes replace, write them, retire the
+// journal. A failure after the journal is live puts the old bytes back; if even
+// that fails, the journal stays hot and settle() finishes the rollback later.
+void TableData::commitPending() {
+    const std::vector<BufferedFile*> files = pendingFiles();
+    if (files.empty())
+        return;
+    std::unique_ptr<Journal> journal = Journal::begin(path, files, m_durable);
+    try {
+        for (BufferedFile* f : files)
+            f->apply(m_durable);
+        journal->retire();
+    } catch (...) {
+        try {
+            journal->rollback(files, m_durable);
+        } catch (...) {
+            m_needsRecovery = true;
+        }
+        // Some pending writes may have been applied (and forgotten): what is in
+        // memory is no longer what the disk holds after the rollback.
+        for (BufferedFile* f : files)
+            f->discard();
+        resetAfterFailure();
+        throw;
+    }
+}
+
+// Forgets the pending writes and everything read through them: the table is again
+// what the disk holds.
+void TableData::dropPending() noexcept {
+    m_modified = m_modifiedAtBegin;
+    if (pendingFiles().empty())
+        return; // refused before writing anything (a key violation): nothing to forget
+    file->discard();
+    if (blobs && blobs->pendingFile())
+        blobs->pendingFile()->discard();
+    resetAfterFailure();
+}
+
+void TableData::settle() {
+    if (!m_needsRecovery)
+        return;
+    Journal::recover(path);
+    m_needsRecovery = false;
+    resetAfterFailure();
+}
+
+} // namespace engine
