@@ -5,7 +5,7 @@
 // and its primary index. Table names come in random letter case, 11 rows per
 // table entry, so that a case-insensitive name index has duplicates.
 
-#include "fuzz/TableImage.h"
+#include "tests/support/TableImage.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -23,8 +23,7 @@ struct DictRow {
 class DictionaryRows {
 public:
     explicit DictionaryRows(uint64_t seed = 42) : m_state(seed) {}
-    DictRow row(int32_t i)
-    {
+    DictRow row(int32_t i) {
         DictRow r;
         r.key = i + 1;
         const int entry = i / 11;
@@ -33,13 +32,13 @@ public:
         r.cc = !r.ct;
         r.field = r.ct ? std::string() : "FIELD_" + std::to_string(i % 11);
         r.type = r.ct ? std::string() : (i % 3 ? "String" : "Integer");
-        r.description = "Description of row " + std::to_string(i) + " with some words " + std::to_string(next() % 100000);
+        r.description = "Description of row " + std::to_string(i) + " with some words " +
+                        std::to_string(next() % 100000);
         r.length = r.ct ? 0 : int32_t(next() % 255);
         return r;
     }
     // A name per table entry, spread over the alphabet, in random letter case.
-    std::string tableName(int entry)
-    {
+    std::string tableName(int entry) {
         uint64_t h = uint64_t(entry) * 0x9E3779B97F4A7C15ull;
         std::string s;
         for (int k = 0; k < 8; ++k) {
@@ -50,39 +49,39 @@ public:
     }
 
 private:
-    uint64_t next()
-    {
+    uint64_t next() {
         m_state = m_state * 6364136223846793005ull + 1442695040888963407ull;
         return m_state >> 33;
     }
     uint64_t m_state;
 };
 
-inline tableimage::TableSpec dictionarySpec(int blockKb = 16)
-{
+inline tableimage::TableSpec dictionarySpec(int blockKb = 16) {
     using namespace tableimage;
     TableSpec t;
     t.tableName = "DICT.DB";
     t.keyFields = 1;
     t.blockKb = blockKb;
-    t.fields = {{"NoEnreg", tLong}, {"Table", tAlpha, 12}, {"Description", tAlpha, 80}, {"Champ", tAlpha, 20},
-                {"Type", tAlpha, 20}, {"Longueur", tLong}, {"CT", tLogical}, {"CC", tLogical}};
+    t.fields = {{"NoEnreg", tLong},    {"Table", tAlpha, 12}, {"Description", tAlpha, 80},
+                {"Champ", tAlpha, 20}, {"Type", tAlpha, 20},  {"Longueur", tLong},
+                {"CT", tLogical},      {"CC", tLogical}};
     return t;
 }
 
 // Writes DICT.DB/.PX with n rows into dir (reused when already there).
-inline std::filesystem::path writeDictionary(const std::filesystem::path &dir, int n)
-{
+inline std::filesystem::path writeDictionary(const std::filesystem::path& dir, int n) {
     using namespace tableimage;
     std::filesystem::create_directories(dir);
     const auto db = dir / "DICT.DB";
-    if (std::filesystem::exists(db) && std::filesystem::exists(dir / ".complete")) return db;
+    if (std::filesystem::exists(db) && std::filesystem::exists(dir / ".complete"))
+        return db;
     Builder b(dictionarySpec());
     DictionaryRows gen;
     for (int i = 0; i < n; ++i) {
         DictRow r = gen.row(i);
-        b.addRow({encInt(r.key, 4), encAlpha(r.table, 12), encAlpha(r.description, 80), encAlpha(r.field, 20),
-                  encAlpha(r.type, 20), encInt(r.length, 4), encLogical(r.ct), encLogical(r.cc)});
+        b.addRow({encInt(r.key, 4), encAlpha(r.table, 12), encAlpha(r.description, 80),
+                  encAlpha(r.field, 20), encAlpha(r.type, 20), encInt(r.length, 4),
+                  encLogical(r.ct), encLogical(r.cc)});
     }
     writeFamily(dir, "DICT", b.build());
     std::ofstream(dir / ".complete") << n;

@@ -17,6 +17,7 @@
 #include "engine/Cursor.h"
 #include "engine/TableDefinition.h"
 #include "engine/TableFile.h"
+#include "tests/support/ScopedFileSystem.h"
 
 #include <sqlite3.h>
 
@@ -32,26 +33,30 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<engine::FieldDef> dictionaryFields()
-{
+std::vector<engine::FieldDef> dictionaryFields() {
     using engine::FieldType;
-    return {{"NoEnreg", FieldType::Long},     {"Table", FieldType::Alpha, 12}, {"Description", FieldType::Alpha, 80},
-            {"Champ", FieldType::Alpha, 20},  {"Type", FieldType::Alpha, 20},  {"Longueur", FieldType::Long},
-            {"CT", FieldType::Logical},       {"CC", FieldType::Logical}};
+    return {{"NoEnreg", FieldType::Long},
+            {"Table", FieldType::Alpha, 12},
+            {"Description", FieldType::Alpha, 80},
+            {"Champ", FieldType::Alpha, 20},
+            {"Type", FieldType::Alpha, 20},
+            {"Longueur", FieldType::Long},
+            {"CT", FieldType::Logical},
+            {"CC", FieldType::Logical}};
 }
 
-engine::Row engineRow(const bench::DictRow &r)
-{
-    auto text = [](const std::string &s) { return s.empty() ? Value::null() : Value::fromText(s); };
-    return {Value::fromInt(r.key), text(r.table), text(r.description), text(r.field), text(r.type),
-            Value::fromInt(r.length), Value::fromBool(r.ct), Value::fromBool(r.cc)};
+engine::Row engineRow(const bench::DictRow& r) {
+    auto text = [](const std::string& s) { return s.empty() ? Value::null() : Value::fromText(s); };
+    return {Value::fromInt(r.key), text(r.table),        text(r.description),
+            text(r.field),         text(r.type),         Value::fromInt(r.length),
+            Value::fromBool(r.ct), Value::fromBool(r.cc)};
 }
 
-fs::path createDictionary(const fs::path &dir)
-{
+fs::path createDictionary(const fs::path& dir) {
     fs::create_directories(dir);
     const fs::path table = dir / "DICO.DB";
-    if (fs::exists(table)) engine::deleteTable(table);
+    if (fs::exists(table))
+        engine::deleteTable(table);
     engine::createTable(table, dictionaryFields(),
                         {{"", {"NoEnreg"}, engine::ixPrimary | engine::ixUnique},
                          {"IndTable", {"Table"}, engine::ixCaseInsensitive}});
@@ -64,10 +69,10 @@ struct AppendStats {
     std::vector<double> postSeconds; // wall time of each post
 };
 
-AppendStats appendEngine(const fs::path &table, int n, bool perPostTiming)
-{
+AppendStats appendEngine(const fs::path& table, int n, bool perPostTiming) {
     AppendStats st;
     auto t = engine::TableFile::open(table);
+    t->setDurable(false); // variant (a): each post survives a crash of the process
     engine::Cursor byName(t, {"Table"});
     engine::Cursor byKey(t);
     bench::DictionaryRows gen;
@@ -75,31 +80,34 @@ AppendStats appendEngine(const fs::path &table, int n, bool perPostTiming)
         for (int i = 0; i < n; ++i) {
             const bench::DictRow r = gen.row(i);
             auto t0 = std::chrono::steady_clock::now();
-            if (r.ct) (void)byName.findKey({Value::fromText(r.table)}); // the duplicate-name check
-            (void)byKey.last();                                          // numbering after the last key
+            if (r.ct)
+                (void)byName.findKey({Value::fromText(r.table)}); // the duplicate-name check
+            (void)byKey.last();                                   // numbering after the last key
             byKey.insert(engineRow(r));
             if (perPostTiming)
-                st.postSeconds.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
+                st.postSeconds.push_back(
+                    std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
         }
         t->flush();
     });
     return st;
 }
 
-double appendSqlite(const fs::path &dir, int n)
-{
+double appendSqlite(const fs::path& dir, int n) {
     fs::create_directories(dir);
     const std::string file = (dir / "dico.sqlite").string();
     fs::remove(file);
-    sqlite3 *db = nullptr;
+    sqlite3* db = nullptr;
     sqlite3_open(file.c_str(), &db);
     sqlite3_exec(db,
-                 "CREATE TABLE d(NoEnreg INTEGER PRIMARY KEY, Tbl TEXT, Description TEXT, Champ TEXT, Type TEXT,"
+                 "CREATE TABLE d(NoEnreg INTEGER PRIMARY KEY, Tbl TEXT, Description TEXT, Champ "
+                 "TEXT, Type TEXT,"
                  " Longueur INTEGER, CT INTEGER, CC INTEGER);"
                  "CREATE INDEX ix ON d(Tbl COLLATE NOCASE);",
                  nullptr, nullptr, nullptr);
     sqlite3_stmt *find, *last, *ins;
-    sqlite3_prepare_v2(db, "SELECT 1 FROM d WHERE Tbl=?1 COLLATE NOCASE LIMIT 1", -1, &find, nullptr);
+    sqlite3_prepare_v2(db, "SELECT 1 FROM d WHERE Tbl=?1 COLLATE NOCASE LIMIT 1", -1, &find,
+                       nullptr);
     sqlite3_prepare_v2(db, "SELECT max(NoEnreg) FROM d", -1, &last, nullptr);
     sqlite3_prepare_v2(db, "INSERT INTO d VALUES(?1,?2,?3,?4,?5,?6,?7,?8)", -1, &ins, nullptr);
     bench::DictionaryRows gen;
@@ -134,21 +142,21 @@ double appendSqlite(const fs::path &dir, int n)
     return cpu;
 }
 
-void pxlibError(pxdoc_t *, int, const char *, void *) {}
+void pxlibError(pxdoc_t*, int, const char*, void*) {}
 
 // pxlib appends with PX_put_record (it maintains no index while doing so).
-double appendPxlib(const fs::path &dir, int n)
-{
+double appendPxlib(const fs::path& dir, int n) {
     fs::create_directories(dir);
     const std::string file = (dir / "PXDICO.DB").string();
     fs::remove(file);
-    pxdoc_t *px = PX_new2(pxlibError, nullptr, nullptr, nullptr);
+    pxdoc_t* px = PX_new2(pxlibError, nullptr, nullptr, nullptr);
     const auto defs = dictionaryFields();
-    auto *f = static_cast<pxfield_t *>(px->malloc(px, defs.size() * sizeof(pxfield_t), "fields"));
+    auto* f = static_cast<pxfield_t*>(px->malloc(px, defs.size() * sizeof(pxfield_t), "fields"));
     const int lens[] = {4, 12, 80, 20, 20, 4, 1, 1};
-    const char types[] = {pxfLong, pxfAlpha, pxfAlpha, pxfAlpha, pxfAlpha, pxfLong, pxfLogical, pxfLogical};
+    const char types[] = {pxfLong,  pxfAlpha, pxfAlpha,   pxfAlpha,
+                          pxfAlpha, pxfLong,  pxfLogical, pxfLogical};
     for (size_t i = 0; i < defs.size(); ++i) {
-        f[i].px_fname = static_cast<char *>(px->malloc(px, 32, "name"));
+        f[i].px_fname = static_cast<char*>(px->malloc(px, 32, "name"));
         std::snprintf(f[i].px_fname, 32, "%s", defs[i].name.c_str());
         f[i].px_ftype = types[i];
         f[i].px_flen = lens[i];
@@ -162,13 +170,17 @@ double appendPxlib(const fs::path &dir, int n)
         for (int i = 0; i < n; ++i) {
             const bench::DictRow r = gen.row(i);
             std::fill(rec.begin(), rec.end(), 0);
-            char *p = rec.data();
+            char* p = rec.data();
             PX_put_data_long(px, p, 4, r.key);
             std::string tbl = r.table, desc = r.description, fld = r.field, typ = r.type;
-            if (!tbl.empty()) PX_put_data_alpha(px, p + 4, 12, tbl.data());
-            if (!desc.empty()) PX_put_data_alpha(px, p + 16, 80, desc.data());
-            if (!fld.empty()) PX_put_data_alpha(px, p + 96, 20, fld.data());
-            if (!typ.empty()) PX_put_data_alpha(px, p + 116, 20, typ.data());
+            if (!tbl.empty())
+                PX_put_data_alpha(px, p + 4, 12, tbl.data());
+            if (!desc.empty())
+                PX_put_data_alpha(px, p + 16, 80, desc.data());
+            if (!fld.empty())
+                PX_put_data_alpha(px, p + 96, 20, fld.data());
+            if (!typ.empty())
+                PX_put_data_alpha(px, p + 116, 20, typ.data());
             PX_put_data_long(px, p + 136, 4, r.length);
             PX_put_data_byte(px, p + 140, 1, char(r.ct));
             PX_put_data_byte(px, p + 141, 1, char(r.cc));
@@ -180,15 +192,14 @@ double appendPxlib(const fs::path &dir, int n)
     return cpu;
 }
 
-double percentile(std::vector<double> v, double p)
-{
-    if (v.empty()) return 0;
+double percentile(std::vector<double> v, double p) {
+    if (v.empty())
+        return 0;
     std::sort(v.begin(), v.end());
     return v[std::min(v.size() - 1, size_t(p * double(v.size())))];
 }
 
-void benchAppend(int n, bool callgrind)
-{
+void benchAppend(int n, bool callgrind) {
     const fs::path dir = "/tmp/kv-bench/append-" + std::to_string(n);
     fs::path table = createDictionary(dir);
     auto io0 = bench::IoCounters::now();
@@ -196,61 +207,72 @@ void benchAppend(int n, bool callgrind)
     auto io1 = bench::IoCounters::now();
     const double s = appendSqlite(dir, n);
     const double p = appendPxlib(dir, n);
-    bench::report("B2", n, "engine", "rows_per_cpu_s", n / e.cpuSeconds, "sqlite_one_transaction", n / s);
-    bench::report("B2", n, "engine", "rows_per_cpu_s_vs_pxlib", n / e.cpuSeconds, "pxlib_put_record", n / p);
-    bench::report("B2", n, "engine", "read_syscalls_per_row", double(io1.readCalls - io0.readCalls) / n);
-    bench::report("B2", n, "engine", "write_syscalls_per_row", double(io1.writeCalls - io0.writeCalls) / n);
+    bench::report("B2", n, "engine", "rows_per_cpu_s", n / e.cpuSeconds, "sqlite_one_transaction",
+                  n / s);
+    bench::report("B2", n, "engine", "rows_per_cpu_s_vs_pxlib", n / e.cpuSeconds,
+                  "pxlib_put_record", n / p);
+    bench::report("B2", n, "engine", "read_syscalls_per_row",
+                  double(io1.readCalls - io0.readCalls) / n);
+    bench::report("B2", n, "engine", "write_syscalls_per_row",
+                  double(io1.writeCalls - io0.writeCalls) / n);
     const AppendStats timed = appendEngine(createDictionary(dir / "latency"), n, true);
     bench::report("B2", n, "engine", "post_ms_p50", percentile(timed.postSeconds, 0.5) * 1e3);
     bench::report("B2", n, "engine", "post_ms_p99", percentile(timed.postSeconds, 0.99) * 1e3);
     bench::report("B2", n, "engine", "post_ms_max", percentile(timed.postSeconds, 1.0) * 1e3);
     // On a shared machine a single slow post is usually the scheduler; many are the engine.
     bench::report("B2", n, "engine", "posts_over_1ms",
-                  double(std::count_if(timed.postSeconds.begin(), timed.postSeconds.end(), [](double post) { return post > 1e-3; })));
+                  double(std::count_if(timed.postSeconds.begin(), timed.postSeconds.end(),
+                                       [](double post) { return post > 1e-3; })));
     if (callgrind) {
-        const double ie = bench::callgrindInstructions(bench::selfPath(), "--measure append engine " + dir.string() + " " + std::to_string(n));
-        const double is = bench::callgrindInstructions(bench::selfPath(), "--measure append sqlite " + dir.string() + " " + std::to_string(n));
-        bench::report("B2", n, "engine", "instructions_per_row", ie / n, "sqlite_one_transaction", is / n);
+        const double ie = bench::callgrindInstructions(
+            bench::selfPath(), "--measure append engine " + dir.string() + " " + std::to_string(n));
+        const double is = bench::callgrindInstructions(
+            bench::selfPath(), "--measure append sqlite " + dir.string() + " " + std::to_string(n));
+        bench::report("B2", n, "engine", "instructions_per_row", ie / n, "sqlite_one_transaction",
+                      is / n);
     }
 }
 
 // ---- B3: open and position on the first tied rows ----------------------------------
-fs::path indexedFixture(int n)
-{
+fs::path indexedFixture(int n) {
     using namespace tableimage;
     const fs::path dir = "/tmp/kv-bench/tied-" + std::to_string(n);
-    if (fs::exists(dir / ".complete")) return dir / "DICT.DB";
+    if (fs::exists(dir / ".complete"))
+        return dir / "DICT.DB";
     fs::remove_all(dir);
     fs::create_directories(dir);
     Builder b(bench::dictionarySpec());
     bench::DictionaryRows gen;
     for (int i = 0; i < n; ++i) {
         bench::DictRow r = gen.row(i);
-        b.addRow({encInt(r.key, 4), encAlpha(r.table, 12), encAlpha(r.description, 80), encAlpha(r.field, 20),
-                  encAlpha(r.type, 20), encInt(r.length, 4), encLogical(r.ct), encLogical(r.cc)});
+        b.addRow({encInt(r.key, 4), encAlpha(r.table, 12), encAlpha(r.description, 80),
+                  encAlpha(r.field, 20), encAlpha(r.type, 20), encInt(r.length, 4),
+                  encLogical(r.ct), encLogical(r.cc)});
     }
     writeFamily(dir, "DICT", b.build({{"IndTable", {1}, 0x01, true}}));
     std::ofstream(dir / ".complete") << n;
     return dir / "DICT.DB";
 }
 
-void benchTied(int n)
-{
+void benchTied(int n) {
     const fs::path table = indexedFixture(n);
     bench::CountingFileSystem counting(engine::fileSystem());
-    engine::setFileSystem(&counting);
     int64_t detail = 0;
-    const double cpu = bench::bestCpuSeconds(1, [&] {
-        auto t = engine::TableFile::open(table);
-        engine::Cursor master(t, {"Table"});
-        bool found = master.first();
-        while (found && !master.row()[6].boolean) found = master.next(); // the first table entry (CT)
-        engine::Cursor fields(t, {"Table"});
-        fields.setRange(master.row()[1]);
-        (void)fields.first();
-        detail = fields.count();
-    });
-    engine::setFileSystem(nullptr);
+    double cpu = 0;
+    {
+        const testsupport::ScopedFileSystem mounted(counting);
+        cpu = bench::bestCpuSeconds(1, [&] {
+            auto t = engine::TableFile::open(table);
+            engine::Cursor master(t, {"Table"});
+            bool found = master.first();
+            while (found && !master.row()[6].boolean)
+                found = master.next(); // the first table entry (CT)
+            engine::Cursor fields(t, {"Table"});
+            fields.setRange(master.row()[1]);
+            (void)fields.first();
+            detail = fields.count();
+        });
+    }
     bench::report("B3", n, "engine", "bytes_read", double(counting.bytesRead));
     bench::report("B3", n, "engine", "reads", double(counting.reads));
     bench::report("B3", n, "engine", "blocks_read_16k", double(counting.bytesRead) / 16384.0);
@@ -259,37 +281,38 @@ void benchTied(int n)
 }
 
 // ---- B4: case-insensitive lookups -----------------------------------------------------
-std::vector<std::string> lookupNames(int n, int count)
-{
+std::vector<std::string> lookupNames(int n, int count) {
     bench::DictionaryRows gen(7);
     std::vector<std::string> names;
     for (int i = 0; i < count; ++i) {
         std::string s = gen.tableName((i * 37) % (n / 11));
         for (size_t k = 0; k < s.size(); ++k)
-            if ((i >> (k % 8)) & 1) s[k] = char(std::toupper(static_cast<unsigned char>(s[k])));
-        if (i % 2) s[0] = '#'; // a name that is not there
+            if ((i >> (k % 8)) & 1)
+                s[k] = char(std::toupper(static_cast<unsigned char>(s[k])));
+        if (i % 2)
+            s[0] = '#'; // a name that is not there
         names.push_back(s);
     }
     return names;
 }
 
-int lookupEngine(const fs::path &table, const std::vector<std::string> &names)
-{
+int lookupEngine(const fs::path& table, const std::vector<std::string>& names) {
     auto t = engine::TableFile::open(table);
     engine::Cursor byName(t, {"Table"});
     int found = 0;
-    for (const auto &name : names) found += byName.findKey({Value::fromText(name)});
+    for (const auto& name : names)
+        found += byName.findKey({Value::fromText(name)});
     return found;
 }
 
-int lookupSqlite(const fs::path &dir, const std::vector<std::string> &names)
-{
-    sqlite3 *db = nullptr;
+int lookupSqlite(const fs::path& dir, const std::vector<std::string>& names) {
+    sqlite3* db = nullptr;
     sqlite3_open((dir / "dico.sqlite").c_str(), &db);
-    sqlite3_stmt *find;
-    sqlite3_prepare_v2(db, "SELECT 1 FROM d WHERE Tbl=?1 COLLATE NOCASE LIMIT 1", -1, &find, nullptr);
+    sqlite3_stmt* find;
+    sqlite3_prepare_v2(db, "SELECT 1 FROM d WHERE Tbl=?1 COLLATE NOCASE LIMIT 1", -1, &find,
+                       nullptr);
     int found = 0;
-    for (const auto &name : names) {
+    for (const auto& name : names) {
         sqlite3_bind_text(find, 1, name.c_str(), -1, SQLITE_STATIC);
         found += sqlite3_step(find) == SQLITE_ROW;
         sqlite3_reset(find);
@@ -299,28 +322,29 @@ int lookupSqlite(const fs::path &dir, const std::vector<std::string> &names)
     return found;
 }
 
-void benchLookup(int n, bool callgrind)
-{
+void benchLookup(int n, bool callgrind) {
     const fs::path dir = "/tmp/kv-bench/append-" + std::to_string(n); // made by B2
     const auto names = lookupNames(n, 10000);
     int fe = 0, fsq = 0;
     const double ce = bench::bestCpuSeconds(3, [&] { fe = lookupEngine(dir / "DICO.DB", names); });
     const double cs = bench::bestCpuSeconds(3, [&] { fsq = lookupSqlite(dir, names); });
-    if (fe != fsq) std::fprintf(stderr, "B4: engine found %d names, SQLite %d\n", fe, fsq);
-    bench::report("B4", n, "engine", "us_cpu_per_lookup", ce * 1e6 / double(names.size()), "sqlite_nocase",
-                  cs * 1e6 / double(names.size()));
+    if (fe != fsq)
+        std::fprintf(stderr, "B4: engine found %d names, SQLite %d\n", fe, fsq);
+    bench::report("B4", n, "engine", "us_cpu_per_lookup", ce * 1e6 / double(names.size()),
+                  "sqlite_nocase", cs * 1e6 / double(names.size()));
     bench::report("B4", n, "engine", "found", fe, "sqlite_nocase", fsq);
     if (callgrind) {
-        const double ie = bench::callgrindInstructions(bench::selfPath(), "--measure lookup engine " + dir.string() + " " + std::to_string(n));
-        const double is = bench::callgrindInstructions(bench::selfPath(), "--measure lookup sqlite " + dir.string() + " " + std::to_string(n));
-        bench::report("B4", n, "engine", "instructions_per_lookup", ie / double(names.size()), "sqlite_nocase",
-                      is / double(names.size()));
+        const double ie = bench::callgrindInstructions(
+            bench::selfPath(), "--measure lookup engine " + dir.string() + " " + std::to_string(n));
+        const double is = bench::callgrindInstructions(
+            bench::selfPath(), "--measure lookup sqlite " + dir.string() + " " + std::to_string(n));
+        bench::report("B4", n, "engine", "instructions_per_lookup", ie / double(names.size()),
+                      "sqlite_nocase", is / double(names.size()));
     }
 }
 
 // ---- B5: delete one table entry's rows, then append them again ----------------------
-void benchDelete(int n)
-{
+void benchDelete(int n) {
     const fs::path dir = "/tmp/kv-bench/append-" + std::to_string(n); // made by B2
     const fs::path table = dir / "DICO.DB";
     bench::DictionaryRows gen;
@@ -343,10 +367,12 @@ void benchDelete(int n)
             }
         });
         // Writing the index files back is paid once per session, like B2's final flush.
-        bench::report("B5", n, "engine", "ms_cpu_flush_after_deletes", bench::bestCpuSeconds(1, [&] { t->flush(); }) * 1e3);
+        bench::report("B5", n, "engine", "ms_cpu_flush_after_deletes",
+                      bench::bestCpuSeconds(1, [&] { t->flush(); }) * 1e3);
     }
     auto io1 = bench::IoCounters::now();
-    bench::report("B5", n, "engine", "us_cpu_per_deleted_row", cpu * 1e6 / double(std::max<int64_t>(deleted, 1)));
+    bench::report("B5", n, "engine", "us_cpu_per_deleted_row",
+                  cpu * 1e6 / double(std::max<int64_t>(deleted, 1)));
     bench::report("B5", n, "engine", "write_syscalls_per_delete",
                   double(io1.writeCalls - io0.writeCalls) / double(std::max<int64_t>(deleted, 1)));
     bench::report("B5", n, "engine", "rows_deleted", double(deleted));
@@ -361,14 +387,14 @@ void benchDelete(int n)
             c.insert(engineRow(r));
         }
         t->flush();
-        bench::report("B5", n, "engine", "rows_after_reappend", double(c.count()), "before", double(n));
+        bench::report("B5", n, "engine", "rows_after_reappend", double(c.count()), "before",
+                      double(n));
     }
     bench::report("B5", n, "engine", "file_growth_blocks_after_reappend",
                   double(fs::file_size(table) - size0) / 16384.0);
 }
 
-int measureOnly(const std::vector<std::string> &a)
-{
+int measureOnly(const std::vector<std::string>& a) {
     const std::string what = a[1], who = a[2];
     const fs::path dir = a[3];
     const int n = std::stoi(a[4]);
@@ -385,16 +411,20 @@ int measureOnly(const std::vector<std::string> &a)
             auto t = engine::TableFile::open(dir / "DICO.DB"); // warm: the directory is read once
             engine::Cursor byName(t, {"Table"});
             (void)byName.first();
-            bench::measured([&] { for (const auto &name : names) (void)byName.findKey({Value::fromText(name)}); });
+            bench::measured([&] {
+                for (const auto& name : names)
+                    (void)byName.findKey({Value::fromText(name)});
+            });
         } else {
-            sqlite3 *db = nullptr;
+            sqlite3* db = nullptr;
             sqlite3_open((dir / "dico.sqlite").c_str(), &db);
-            sqlite3_stmt *find;
-            sqlite3_prepare_v2(db, "SELECT 1 FROM d WHERE Tbl=?1 COLLATE NOCASE LIMIT 1", -1, &find, nullptr);
+            sqlite3_stmt* find;
+            sqlite3_prepare_v2(db, "SELECT 1 FROM d WHERE Tbl=?1 COLLATE NOCASE LIMIT 1", -1, &find,
+                               nullptr);
             sqlite3_step(find);
             sqlite3_reset(find);
             bench::measured([&] {
-                for (const auto &name : names) {
+                for (const auto& name : names) {
                     sqlite3_bind_text(find, 1, name.c_str(), -1, SQLITE_STATIC);
                     sqlite3_step(find);
                     sqlite3_reset(find);
@@ -409,19 +439,22 @@ int measureOnly(const std::vector<std::string> &a)
 
 } // namespace
 
-int main(int argc, char **argv)
-{
+int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
-    if (args.size() == 5 && args[0] == "--measure") return measureOnly(args);
+    if (args.size() == 5 && args[0] == "--measure")
+        return measureOnly(args);
     const bool manual = std::find(args.begin(), args.end(), "--manual") != args.end();
     const bool callgrind = std::find(args.begin(), args.end(), "--no-callgrind") == args.end();
     std::vector<int> sizes = {10000};
-    if (manual) sizes.push_back(100000);
+    if (manual)
+        sizes.push_back(100000);
     for (int n : sizes) {
         benchAppend(n, callgrind && n <= 10000);
         benchLookup(n, callgrind && n <= 10000);
         benchDelete(n);
     }
-    for (int n : manual ? std::vector<int>{10000, 100000, 1000000} : std::vector<int>{10000, 100000}) benchTied(n);
+    for (int n :
+         manual ? std::vector<int>{10000, 100000, 1000000} : std::vector<int>{10000, 100000})
+        benchTied(n);
     return 0;
 }

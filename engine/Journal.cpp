@@ -158,26 +158,33 @@ std::unique_ptr<Journal> Journal::begin(const std::filesystem::path& table,
     }
     const std::string image = encode(names, sizes, records);
     const std::filesystem::path final = pathFor(table), tmp = tmpPathFor(final);
-    std::unique_ptr<File> file = fileSystem().open(tmp, OpenMode::CreateTruncate);
+    // Two descriptors: one writes the journal and is closed (and its close checked)
+    // before the table is touched; the other, read-only, holds the lock that tells
+    // other programs the journal is live, until the journal is removed.
+    std::unique_ptr<File> writer = fileSystem().open(tmp, OpenMode::CreateTruncate);
+    std::unique_ptr<File> holder;
     bool named = false;
     try {
-        if (!file->tryLockExclusive())
+        holder = fileSystem().open(tmp, OpenMode::Read);
+        if (!holder->tryLockExclusive())
             throw EngineError(ErrorCode::Locked,
                               "La table " + quoted(table) +
                                   " est en cours de modification par un autre programme");
-        file->writeAt(0, image.data(), image.size());
+        writer->writeAt(0, image.data(), image.size());
         if (durable)
-            file->sync();
+            writer->sync();
+        writer->close();
         fileSystem().rename(tmp, final);
         named = true;
         if (durable)
             fileSystem().syncDirectory(final.parent_path());
     } catch (...) {
-        file.reset();
+        writer.reset();
+        holder.reset();
         removeQuietly(named ? final : tmp);
         throw;
     }
-    auto journal = std::unique_ptr<Journal>(new Journal(final, std::move(file)));
+    auto journal = std::unique_ptr<Journal>(new Journal(final, std::move(holder)));
     journal->m_sizes = std::move(sizes);
     journal->m_records = std::move(records);
     return journal;
@@ -203,9 +210,15 @@ void Journal::rollback(const std::vector<BufferedFile*>& files, bool durable) {
 void Journal::retire() {
     if (!m_file)
         return;
-    fileSystem().remove(m_path);
-    std::unique_ptr<File> f = std::move(m_file);
-    f->close();
+    fileSystem().remove(m_path); // the commit point
+    // The lock goes with the read-only descriptor, only now: no other program ever
+    // sees this journal unlocked. Nothing was written through it, so its close
+    // cannot lose anything.
+    std::unique_ptr<File> holder = std::move(m_file);
+    try {
+        holder->close();
+    } catch (const EngineError&) {
+    }
 }
 
 void Journal::recover(const std::filesystem::path& table) {
@@ -217,7 +230,15 @@ void Journal::recover(const std::filesystem::path& table) {
     };
     if (fileSystem().exists(tmp)) {
         // A journal that never got its name: the commit had not touched the table.
-        auto f = fileSystem().open(tmp, OpenMode::Read);
+        // Its writer holds a shared lock; an exclusive one tells whether it is alive.
+        std::unique_ptr<File> f;
+        try {
+            f = fileSystem().open(tmp, OpenMode::ReadWrite);
+        } catch (const EngineError& e) {
+            if (e.code() != ErrorCode::ReadOnly)
+                throw;
+            f = fileSystem().open(tmp, OpenMode::Read); // cannot remove it anyway
+        }
         if (!f->tryLockExclusive())
             throw busy();
         f.reset();

@@ -4,9 +4,10 @@
 // is undone, in this process or at the next open by any process.
 //
 // The journal of DICO.DB is DICO.DB-journal in the same directory. It is written
-// under the name DICO.DB-journal.tmp, locked (an exclusive open-file-description
-// lock held until it is retired), synced and only then renamed, so that a journal
-// under its final name is always complete. Little-endian throughout:
+// under the name DICO.DB-journal.tmp, locked (a shared open-file-description lock,
+// on a read-only descriptor held until the journal is retired), synced, closed and
+// only then renamed, so that a journal under its final name is always complete.
+// Others test it with an exclusive lock. Little-endian throughout:
 //
 //   Off  Size  Field         Meaning
 //   0    8     magic         "KVJRNL\r\n"
@@ -89,7 +90,7 @@ private:
                         bool durable);
 
     std::filesystem::path m_path;
-    std::unique_ptr<File> m_file; // open and locked while the journal is live
+    std::unique_ptr<File> m_file; // read-only, locked while the journal is live
     std::vector<uint64_t> m_sizes;
     std::vector<Record> m_records;
 };

@@ -1,10 +1,9 @@
-// libFuzzer target: one table family per input (see FuzzInput.h), opened from
-// memory, every row read, every index walked.
+// libFuzzer target: one table family per input (see tests/support/PackedFamily.h),
+// opened from memory, every row read, every index walked.
 
-#include "fuzz/FuzzHarness.h"
+#include "tests/support/FamilyExercise.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
-{
-    (void)fuzzsupport::exerciseInput(data, size);
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    (void)testsupport::exerciseInput(data, size);
     return 0;
 }

@@ -7,10 +7,11 @@
 #include "capture/StructureCapture.h"
 #include "capture/StructureReader.h"
 #include "engine/EngineError.h"
-#include "engine/FaultFileSystem.h"
 #include "framework/dataset/Database.h"
 #include "framework/dataset/Table.h"
 #include "store/DictionaryStore.h"
+#include "tests/support/FaultFileSystem.h"
+#include "tests/support/ScopedFileSystem.h"
 
 #include <QDirIterator>
 #include <QFile>
@@ -39,44 +40,72 @@ struct Bench {
     QObject addWindow;
     capture::StructureCapture capture{&addWindow, store, host};
 
-    Bench()
-    {
+    Bench() {
         store.PrepareDataDir();
         created = store.CreateDico(QStringLiteral("essai"));
     }
-    QString source(const QString& name)
-    {
+    QString source(const QString& name) {
         QDir().mkpath(app.path("src"));
         return app.path("src/" + name);
     }
     // Writes the customer table, or the table of every field type and index
     // kind, as a source file and captures it.
-    CaptureResult captureClients()
-    {
+    CaptureResult captureClients() {
         return capture.CaptureTable(sourcetables::writeClients(source("CLIENTS.DB")));
     }
-    CaptureResult captureEveryKind()
-    {
+    CaptureResult captureEveryKind() {
         return capture.CaptureTable(sourcetables::writeEveryKind(source("TOUT.DB")));
     }
     QList<DicoRow> rows() const { return readRows(store.NomDico()); }
+    // Opening the dictionary's tables again makes them go through the file
+    // system installed at that moment.
+    void closeDico() {
+        store.taChamps().Close();
+        store.taDico().Close();
+        store.dbLitTable().Close();
+    }
+    void reopenDico() {
+        const QString dico = store.NomDico();
+        closeDico();
+        store.OpenDico(dico);
+    }
     bool created = false;
 };
 
+// The counted write-side operations of capturing the table of every kind into a
+// dictionary that holds the customer table, as allOrNothing does; 0 if it fails.
+uint64_t captureWrites() {
+    testsupport::FaultFileSystem counter(engine::fileSystem());
+    Bench b;
+    if (!b.created || b.captureClients() != CaptureResult::Captured)
+        return 0;
+    const QString source = sourcetables::writeEveryKind(b.source("TOUT.DB"));
+    const testsupport::ScopedFileSystem mounted(counter);
+    b.reopenDico();
+    counter.reset();
+    if (b.capture.CaptureTable(source) != CaptureResult::Captured)
+        return 0;
+    const uint64_t writes = counter.operations();
+    b.closeDico();
+    return writes;
+}
+
 // Whether the engine can read the rows of a table (a password forbids it).
-bool rowsReadable(const QString& path)
-{
+bool rowsReadable(const QString& path) {
     try {
-        engine::TableFile::open(path.toStdString())->forEachRow([](const engine::Row&) { return false; });
+        engine::TableFile::open(path.toStdString())->forEachRow([](const engine::Row&) {
+            return false;
+        });
         return true;
     } catch (const std::exception&) {
         return false;
     }
 }
 
-QString describe(const DicoRow& r)
-{
-    auto t = [](const std::optional<QString>& s) { return s ? "'" + *s + "'" : QStringLiteral("null"); };
+QString describe(const DicoRow& r) {
+    auto t = [](const std::optional<QString>& s) {
+        return s ? "'" + *s + "'" : QStringLiteral("null");
+    };
     return QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8")
         .arg(r.noEnreg)
         .arg(r.table, t(r.description), t(r.champ), t(r.type),
@@ -85,8 +114,7 @@ QString describe(const DicoRow& r)
         .arg(r.cc);
 }
 
-QList<DicoRow> stored(const QList<DicoRow>& rows)
-{
+QList<DicoRow> stored(const QList<DicoRow>& rows) {
     QList<DicoRow> result;
     for (const DicoRow& row : rows)
         result.append(asStored(row));
@@ -100,8 +128,7 @@ class TestStructureCapture : public QObject {
 private slots:
     // The customer table after a dictionary whose highest number is 41: rows
     // 42 to 50 and the 29-line block, each exactly.
-    void customerTable()
-    {
+    void customerTable() {
         Bench b;
         QVERIFY(b.created);
         appendRows(b.store.NomDico(), {tableEntry(41, "ANCIENNE")});
@@ -122,8 +149,7 @@ private slots:
 
     // Numbers start at 1 and the next table continues after the last index
     // row of the one before; each capture appends its own block.
-    void numberingAcrossCaptures()
-    {
+    void numberingAcrossCaptures() {
         Bench b;
         QVERIFY(b.created);
         QCOMPARE(b.captureClients(), CaptureResult::Captured);
@@ -141,8 +167,7 @@ private slots:
 
     // Every field type and index kind the engine writes, recorded by the rules
     // of the dictionary: type texts, sizes, labels carried over, cuts.
-    void everyTypeAndIndexKind()
-    {
+    void everyTypeAndIndexKind() {
         Bench b;
         QVERIFY(b.created);
         QCOMPARE(b.captureEveryKind(), CaptureResult::Captured);
@@ -155,17 +180,18 @@ private slots:
             sizes.append(row.longueur.value_or(-1));
             descriptions.append(row.description.value_or(QString()));
         }
-        QCOMPARE(types, (QStringList{"Integer", "SmallInt", "String", "Date", "Currency", "Float",
-                                     "Boolean", "Memo", "BLOB", "FmtMemo", "ParadoxOle", "Graphic",
-                                     "Time", "DateTime", "AutoInc", "BCD", "Bytes", "String",
-                                     "String", "String",
-                                     // indexes, in the engine's order
-                                     "ixUnique", "ixUnique", "ixCaseInsensitive", "ixDescending",
-                                     "ixDescending", "ixDescending"}));
-        QCOMPARE(sizes, (QList<int>{0, 0, 40, 0, 0, 0, 0, 10, 10, 10, 10, 10, 10, 10, 0, 10, 10,
-                                    5, 5, 5, -1, -1, -1, -1, -1, -1}));
+        QCOMPARE(types,
+                 (QStringList{"Integer", "SmallInt", "String", "Date", "Currency", "Float",
+                              "Boolean", "Memo", "BLOB", "FmtMemo", "ParadoxOle", "Graphic", "Time",
+                              "DateTime", "AutoInc", "BCD", "Bytes", "String", "String", "String",
+                              // indexes, in the engine's order
+                              "ixUnique", "ixUnique", "ixCaseInsensitive", "ixDescending",
+                              "ixDescending", "ixDescending"}));
+        QCOMPARE(sizes, (QList<int>{0,  0, 40, 0,  0, 0, 0, 10, 10, 10, 10, 10, 10,
+                                    10, 0, 10, 10, 5, 5, 5, -1, -1, -1, -1, -1, -1}));
         QCOMPARE(champs.at(17), QString::fromStdString(sourcetables::kLongName).left(20));
-        QCOMPARE(champs.mid(20), (QStringList{"", "Nom", "ParNomCI", "ParJour", "ParTaux", "Longue"}));
+        QCOMPARE(champs.mid(20),
+                 (QStringList{"", "Nom", "ParNomCI", "ParJour", "ParTaux", "Longue"}));
         QCOMPARE(descriptions.at(20), QStringLiteral("Id;Ligne"));
         QCOMPARE(descriptions.at(23), QStringLiteral("Jour;Nom"));
         QCOMPARE(descriptions.at(25).size(), 80);
@@ -174,28 +200,30 @@ private slots:
         const QStringList& code = b.host.code.lines();
         const QString longName = QString::fromStdString(sourcetables::kLongName);
         QVERIFY(code.contains("   Add('" + longName + "',ftString,5,False);"));
-        QVERIFY(code.contains("  TableCreate.IndexDefs.Add('','Id;Ligne',[ixPrimary]);  // Primary Index "));
+        QVERIFY(code.contains(
+            "  TableCreate.IndexDefs.Add('','Id;Ligne',[ixPrimary]);  // Primary Index "));
         QVERIFY(code.contains("   TableCreate.AddIndex('Nom','Nom',[]);"));
         QVERIFY(code.contains("   TableCreate.AddIndex('ParJour','Jour;Nom',[ixDescending]);"));
-        QVERIFY(code.contains("   TableCreate.AddIndex('Longue','" + longName
-                              + ";UnAutreNomDeChampTresLong;EncoreUnNomDeChampTresLon;Nom',[]);"));
+        QVERIFY(code.contains("   TableCreate.AddIndex('Longue','" + longName +
+                              ";UnAutreNomDeChampTresLong;EncoreUnNomDeChampTresLon;Nom',[]);"));
     }
 
     // A table name already in the dictionary (letter case ignored, only the
     // first 12 characters compared) is refused: a warning, nothing written,
     // no code; the line count can still be shown.
-    void duplicateNames_data()
-    {
+    void duplicateNames_data() {
         QTest::addColumn<QString>("first");
         QTest::addColumn<QString>("second");
         QTest::addColumn<bool>("refused");
-        QTest::newRow("other case") << "CLIENTS.DB" << "clients.db" << true;
-        QTest::newRow("same 12 characters") << "averylongname.db" << "averylongnameX.db" << true;
-        QTest::newRow("different name") << "CLIENTS.DB" << "CLIENT.DB" << false;
+        QTest::newRow("other case") << "CLIENTS.DB"
+                                    << "clients.db" << true;
+        QTest::newRow("same 12 characters") << "averylongname.db"
+                                            << "averylongnameX.db" << true;
+        QTest::newRow("different name") << "CLIENTS.DB"
+                                        << "CLIENT.DB" << false;
     }
 
-    void duplicateNames()
-    {
+    void duplicateNames() {
         QFETCH(QString, first);
         QFETCH(QString, second);
         QFETCH(bool, refused);
@@ -229,8 +257,7 @@ private slots:
         QCOMPARE(b.host.updates, 1);
     }
 
-    void generationOff()
-    {
+    void generationOff() {
         Bench b;
         QVERIFY(b.created);
         b.host.generating = false;
@@ -242,8 +269,7 @@ private slots:
     }
 
     // A file that is no table: the engine's error, nothing written.
-    void unreadableSource()
-    {
+    void unreadableSource() {
         Bench b;
         QVERIFY(b.created);
         QFile junk(b.source("JUNK.DB"));
@@ -257,52 +283,45 @@ private slots:
     }
 
     // A write that fails at any point of a capture leaves the dictionary as
-    // it was and appends no code; the capture can then be made again.
-    void allOrNothing()
-    {
+    // it was and appends no code; the capture can then be made again. The
+    // points are counted first on a twin dictionary.
+    void allOrNothing() {
+        const uint64_t writes = captureWrites();
+        QVERIFY2(writes > 0,
+                 "the counting capture failed or wrote nothing through the file system");
+        // Before the bench: its tables, opened through the faults, close after them.
+        testsupport::FaultFileSystem faults(engine::fileSystem());
         Bench b;
         QVERIFY(b.created);
         QCOMPARE(b.captureClients(), CaptureResult::Captured);
         const QString source = sourcetables::writeEveryKind(b.source("TOUT.DB"));
-        const QString dico = b.store.NomDico();
         const QList<DicoRow> before = b.rows();
         const QStringList codeBefore = b.host.code.lines();
         const int updatesBefore = b.host.updates;
-
-        // The dictionary's files are opened again through the failing file
-        // system, so that every write of the capture goes through it.
-        engine::FaultFileSystem faults(engine::fileSystem());
-        auto reopen = [&] {
-            b.store.taChamps().Close();
-            b.store.taDico().Close();
-            b.store.dbLitTable().Close();
-            engine::setFileSystem(&faults);
-            b.store.OpenDico(dico);
-        };
-        int failures = 0;
-        for (uint64_t n = 1; n < 5000; ++n) {
-            reopen();
-            faults.reset();
-            faults.failAt(n, EIO, /*sticky=*/false);
-            bool failed = false;
-            try {
-                b.capture.CaptureTable(source);
-            } catch (const engine::EngineError&) {
-                failed = true;
+        {
+            const testsupport::ScopedFileSystem mounted(faults);
+            for (uint64_t n = 1; n <= writes; ++n) {
+                b.reopenDico();
+                faults.reset();
+                faults.failAt(n, EIO, /*sticky=*/false);
+                bool failed = false;
+                try {
+                    b.capture.CaptureTable(source);
+                } catch (const engine::EngineError&) {
+                    failed = true;
+                }
+                faults.reset();
+                QVERIFY2(failed, qPrintable(QString("write %1 of %2 failed but the capture went on")
+                                                .arg(n)
+                                                .arg(writes)));
+                QCOMPARE(b.rows(), before);
+                QCOMPARE(b.host.code.lines(), codeBefore);
             }
-            faults.reset();
-            if (!failed)
-                break;
-            ++failures;
-            QCOMPARE(b.rows(), before);
-            QCOMPARE(b.host.code.lines(), codeBefore);
+            b.reopenDico();
+            QCOMPARE(b.capture.CaptureTable(source), CaptureResult::Captured);
+            b.closeDico();
         }
-        b.store.taChamps().Close();
-        b.store.taDico().Close();
-        b.store.dbLitTable().Close();
-        engine::setFileSystem(nullptr);
-        QVERIFY2(failures > 0, "no write of the capture went through the file system");
-        qInfo("capture failed and was undone at %d write points", failures);
+        qInfo("capture failed and was undone at each of its %llu write points", qulonglong(writes));
         const QList<DicoRow> after = b.rows();
         QCOMPARE(after.size(), before.size() + 27);
         QCOMPARE(after.last().noEnreg, int(after.size()));
@@ -315,8 +334,7 @@ private slots:
     // duplicate name, or, when the engine cannot read its rows (a password),
     // fails without writing anything. The numbers run without a gap and each
     // captured table has its block.
-    void corpusIntoOneDictionary()
-    {
+    void corpusIntoOneDictionary() {
         const QString corpus = QStringLiteral(KV_SHARED_DIR "/corpus");
         if (!QFileInfo(corpus).isDir())
             QSKIP("the corpus of real tables is not there");
@@ -375,8 +393,7 @@ private slots:
     }
 
     // pxlib reads the dictionary we wrote, row for row.
-    void pxlibReadsTheDictionary()
-    {
+    void pxlibReadsTheDictionary() {
 #ifndef KV_HAVE_PXLIB
         QSKIP("pxlib (pxlib-dev) is not installed");
 #else
@@ -424,14 +441,30 @@ private slots:
             };
             for (int i = 0; i < 8; ++i) {
                 switch (i) {
-                case 0: row.noEnreg = integer(i).value_or(-1); break;
-                case 1: row.table = alpha(i).value_or(QString()); break;
-                case 2: row.description = alpha(i); break;
-                case 3: row.champ = alpha(i); break;
-                case 4: row.type = alpha(i); break;
-                case 5: row.longueur = integer(i); break;
-                case 6: row.ct = flag(i); break;
-                case 7: row.cc = flag(i); break;
+                case 0:
+                    row.noEnreg = integer(i).value_or(-1);
+                    break;
+                case 1:
+                    row.table = alpha(i).value_or(QString());
+                    break;
+                case 2:
+                    row.description = alpha(i);
+                    break;
+                case 3:
+                    row.champ = alpha(i);
+                    break;
+                case 4:
+                    row.type = alpha(i);
+                    break;
+                case 5:
+                    row.longueur = integer(i);
+                    break;
+                case 6:
+                    row.ct = flag(i);
+                    break;
+                case 7:
+                    row.cc = flag(i);
+                    break;
                 }
                 p += fields[i].px_flen;
             }
@@ -441,7 +474,8 @@ private slots:
         PX_delete(px);
         QCOMPARE(read.size(), expected.size());
         for (int i = 0; i < read.size(); ++i)
-            QVERIFY2(read[i] == expected[i], qPrintable(describe(read[i]) + " <> " + describe(expected[i])));
+            QVERIFY2(read[i] == expected[i],
+                     qPrintable(describe(read[i]) + " <> " + describe(expected[i])));
 #endif
     }
 };

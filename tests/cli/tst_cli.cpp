@@ -1,7 +1,7 @@
 // korvanta-cli info and rows on tables whose bytes the test builds itself: the
 // JSON shapes, every type's value rendering, text output, and failures.
 
-#include "fuzz/SeedTables.h"
+#include "tests/support/SeedTables.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -15,31 +15,32 @@ namespace {
 struct Run {
     int status = -1;
     QByteArray out, err;
-    QList<QByteArray> lines() const
-    {
+    QList<QByteArray> lines() const {
         QList<QByteArray> l = out.split('\n');
-        if (!l.isEmpty() && l.last().isEmpty()) l.removeLast();
+        if (!l.isEmpty() && l.last().isEmpty())
+            l.removeLast();
         return l;
     }
 };
 
-Run cli(const QStringList &args)
-{
+Run cli(const QStringList& args) {
     QProcess p;
     p.start(QStringLiteral(KV_CLI_PATH), args);
     p.waitForFinished(30000);
     return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
 }
 
-QJsonObject object(const QByteArray &line)
-{
+QJsonObject object(const QByteArray& line) {
     QJsonParseError e;
     auto doc = QJsonDocument::fromJson(line, &e);
-    if (e.error != QJsonParseError::NoError) qWarning() << "bad JSON line:" << line << e.errorString();
+    if (e.error != QJsonParseError::NoError)
+        qWarning() << "bad JSON line:" << line << e.errorString();
     return doc.object();
 }
 
-QString b64(const QByteArray &raw) { return QString::fromLatin1(raw.toBase64()); }
+QString b64(const QByteArray& raw) {
+    return QString::fromLatin1(raw.toBase64());
+}
 
 } // namespace
 
@@ -47,28 +48,28 @@ class TstCli : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
-    QString m_table;     // every type, three rows, primary + three secondary indexes
+    QString m_table; // every type, three rows, primary + three secondary indexes
     QString m_unkeyed;
 
-    QString write(const fuzzsupport::SeedTable &seed, const QString &stem)
-    {
+    QString write(const testsupport::SeedTable& seed, const QString& stem) {
         tableimage::writeFamily(m_dir.path().toStdString(), stem.toStdString(), seed.family);
         return m_dir.filePath(stem + ".DB");
     }
 
 private slots:
-    void initTestCase()
-    {
+    void initTestCase() {
         QVERIFY(m_dir.isValid());
-        using namespace fuzzsupport::seeds;
-        m_table = write(everyType(true, {{"ByName", {1}, 0x01, true}, {"", {3}, 0, false},
-                                          {"Mix", {2, 1}, 0x21, true}}, "x"),
-                        "EVERY");
+        using namespace testsupport::seeds;
+        m_table = write(
+            everyType(
+                true,
+                {{"ByName", {1}, 0x01, true}, {"", {3}, 0, false}, {"Mix", {2, 1}, 0x21, true}},
+                "x"),
+            "EVERY");
         m_unkeyed = write(everyType(false, {}, "x"), "HEAP");
     }
 
-    void helpAndUsage()
-    {
+    void helpAndUsage() {
         Run help = cli({"--help"});
         QCOMPARE(help.status, 0);
         QVERIFY(help.out.contains("info [--json] TABLE.db..."));
@@ -80,14 +81,14 @@ private slots:
         QCOMPARE(cli({"rows", m_table, m_unkeyed}).status, 2);
     }
 
-    void infoJsonShape()
-    {
+    void infoJsonShape() {
         Run r = cli({"info", "--json", m_table});
         QCOMPARE(r.status, 0);
         QCOMPARE(r.lines().size(), 1);
         // Keys come in the documented order, not sorted.
         const QByteArray line = r.lines().first();
-        QVERIFY2(line.startsWith("{\"path\":") && line.indexOf("\"versionByte\"") < line.indexOf("\"codePage\"") &&
+        QVERIFY2(line.startsWith("{\"path\":") &&
+                     line.indexOf("\"versionByte\"") < line.indexOf("\"codePage\"") &&
                      line.indexOf("\"sortOrder\"") < line.indexOf("\"records\"") &&
                      line.indexOf("\"records\"") < line.indexOf("\"fields\"") &&
                      line.indexOf("\"fields\"") < line.indexOf("\"indexes\""),
@@ -100,30 +101,37 @@ private slots:
         QCOMPARE(o["records"].toInt(), 3);
     }
 
-    void infoFields_data()
-    {
+    void infoFields_data() {
         QTest::addColumn<int>("position");
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("typeCode");
         QTest::addColumn<QString>("typeName");
         QTest::addColumn<int>("displayWidth");
-        const struct { const char *name; int code; const char *type; int width; } expected[] = {
-            {"Id", 3, "ftInteger", 10},      {"Name", 1, "ftString", 12},      {"Day", 9, "ftDate", 10},
-            {"Small", 2, "ftSmallInt", 10},  {"Price", 7, "ftCurrency", 10},   {"Ratio", 6, "ftFloat", 10},
-            {"Flag", 5, "ftBoolean", 10},    {"Notes", 16, "ftMemo", 10},      {"Data", 15, "ftBLOB", 10},
-            {"Rich", 18, "ftFmtMemo", 10},   {"Obj", 19, "ftParadoxOle", 10},  {"Pic", 17, "ftGraphic", 10},
-            {"At", 10, "ftTime", 10},        {"Stamp", 11, "ftDateTime", 10},  {"Counter", 14, "ftAutoInc", 10},
-            {"Amount", 8, "ftBCD", 10},      {"Raw", 12, "ftBytes", 10},
+        const struct {
+            const char* name;
+            int code;
+            const char* type;
+            int width;
+        } expected[] = {
+            {"Id", 3, "ftInteger", 10},       {"Name", 1, "ftString", 12},
+            {"Day", 9, "ftDate", 10},         {"Small", 2, "ftSmallInt", 10},
+            {"Price", 7, "ftCurrency", 10},   {"Ratio", 6, "ftFloat", 10},
+            {"Flag", 5, "ftBoolean", 10},     {"Notes", 16, "ftMemo", 10},
+            {"Data", 15, "ftBLOB", 10},       {"Rich", 18, "ftFmtMemo", 10},
+            {"Obj", 19, "ftParadoxOle", 10},  {"Pic", 17, "ftGraphic", 10},
+            {"At", 10, "ftTime", 10},         {"Stamp", 11, "ftDateTime", 10},
+            {"Counter", 14, "ftAutoInc", 10}, {"Amount", 8, "ftBCD", 10},
+            {"Raw", 12, "ftBytes", 10},
         };
         int i = 0;
-        for (const auto &e : expected) {
+        for (const auto& e : expected) {
             QTest::newRow(e.name) << i++ << QString(e.name) << e.code << QString(e.type) << e.width;
         }
     }
-    void infoFields()
-    {
+    void infoFields() {
         QFETCH(int, position);
-        QJsonArray fields = object(cli({"info", "--json", m_table}).lines().value(0))["fields"].toArray();
+        QJsonArray fields =
+            object(cli({"info", "--json", m_table}).lines().value(0))["fields"].toArray();
         QCOMPARE(fields.size(), 17);
         QJsonObject f = fields[position].toObject();
         QTEST(f["name"].toString(), "name");
@@ -132,12 +140,13 @@ private slots:
         QTEST(f["displayWidth"].toInt(), "displayWidth");
     }
 
-    void infoIndexes()
-    {
-        QJsonArray ix = object(cli({"info", "--json", m_table}).lines().value(0))["indexes"].toArray();
-        auto options = [](const QJsonValue &v) {
+    void infoIndexes() {
+        QJsonArray ix =
+            object(cli({"info", "--json", m_table}).lines().value(0))["indexes"].toArray();
+        auto options = [](const QJsonValue& v) {
             QStringList l;
-            for (const auto &o : v.toObject()["options"].toArray()) l << o.toString();
+            for (const auto& o : v.toObject()["options"].toArray())
+                l << o.toString();
             return l.join(',');
         };
         QCOMPARE(ix.size(), 4);
@@ -155,8 +164,7 @@ private slots:
         QCOMPARE(options(ix[3]), QStringLiteral("ixUnique,ixCaseInsensitive"));
     }
 
-    void infoContinuesPastAFailure()
-    {
+    void infoContinuesPastAFailure() {
         const QString missing = m_dir.filePath("NOPE.DB");
         QFile junk(m_dir.filePath("JUNK.DB"));
         QVERIFY(junk.open(QIODevice::WriteOnly));
@@ -178,12 +186,11 @@ private slots:
         QVERIFY(text.out.contains("ByName"));
     }
 
-    void rowsJsonValues_data()
-    {
+    void rowsJsonValues_data() {
         QTest::addColumn<int>("row");
         QTest::addColumn<QString>("field");
         QTest::addColumn<QJsonValue>("expected");
-        auto add = [](int row, const char *field, QJsonValue v) {
+        auto add = [](int row, const char* field, QJsonValue v) {
             QTest::addRow("%d %s", row, field) << row << QString(field) << v;
         };
         add(0, "Id", 1);
@@ -198,13 +205,13 @@ private slots:
         add(1, "Ratio", -0.001);
         add(0, "Flag", true);
         add(1, "Flag", false);
-        add(0, "Notes", "short");                                   // in the record's leader
-        add(1, "Notes", QString(100, 'm'));                          // suballocated .MB block
+        add(0, "Notes", "short");           // in the record's leader
+        add(1, "Notes", QString(100, 'm')); // suballocated .MB block
         add(0, "Data", b64(QByteArray(17, char(0xA0))));
-        add(1, "Data", b64(QByteArray(2500, char(0xA1))));           // single .MB block
+        add(1, "Data", b64(QByteArray(2500, char(0xA1)))); // single .MB block
         add(0, "Rich", QString(30, 'f'));
         add(0, "Obj", b64(QByteArray("\x01\x00\x00\x02", 4) + QByteArray(50, 'o')));
-        add(0, "Pic", b64(QByteArray(40, 'P')));                     // picture prefix removed
+        add(0, "Pic", b64(QByteArray(40, 'P'))); // picture prefix removed
         add(1, "Pic", b64(QByteArray(3000, 'Q')));
         add(0, "At", "13:45:10.250");
         add(0, "Stamp", "2020-02-01T01:00:01.000");
@@ -212,12 +219,11 @@ private slots:
         add(0, "Counter", 1);
         add(1, "Amount", "-1.23");
         add(0, "Raw", b64(QByteArray("\x00\x01\x00\xFF", 4)));
-        for (const char *f : {"Name", "Day", "Small", "Price", "Flag", "Notes", "Data", "Pic", "At", "Stamp",
-                              "Amount", "Raw"})
+        for (const char* f : {"Name", "Day", "Small", "Price", "Flag", "Notes", "Data", "Pic", "At",
+                              "Stamp", "Amount", "Raw"})
             add(2, f, QJsonValue(QJsonValue::Null));
     }
-    void rowsJsonValues()
-    {
+    void rowsJsonValues() {
         QFETCH(int, row);
         QFETCH(QString, field);
         QFETCH(QJsonValue, expected);
@@ -230,14 +236,12 @@ private slots:
         QCOMPARE(o[field], expected);
     }
 
-    void rowsBcdKeepsItsScale()
-    {
+    void rowsBcdKeepsItsScale() {
         QJsonObject o = object(cli({"rows", "--json", m_table}).lines().value(0));
         QCOMPARE(o["Amount"].toString().toDouble(), 40.5);
     }
 
-    void rowsTextAndChainOrder()
-    {
+    void rowsTextAndChainOrder() {
         Run r = cli({"rows", m_unkeyed});
         QCOMPARE(r.status, 0);
         QList<QByteArray> lines = r.lines();
@@ -253,11 +257,10 @@ private slots:
         QCOMPARE(cells[14], QByteArray("3"));
     }
 
-    void rowsOfDamagedTableFail()
-    {
+    void rowsOfDamagedTableFail() {
         // A chain pointing past the end of the file: the error goes to stderr, status 1.
-        auto seed = fuzzsupport::seeds::multiBlock();
-        auto &db = seed.family["DB"];
+        auto seed = testsupport::seeds::multiBlock();
+        auto& db = seed.family["DB"];
         size_t headerSize = tableimage::get16(db, 2);
         tableimage::put16(db, headerSize, 0x4000);
         const QString path = write(seed, "BROKEN");

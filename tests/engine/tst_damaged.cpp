@@ -5,8 +5,9 @@
 // (an index it can rebuild, a counter it can recompute) success is allowed, but
 // then every row must come back, once per index.
 
-#include "fuzz/MemoryFileSystem.h"
-#include "fuzz/SeedTables.h"
+#include "tests/support/MemoryFileSystem.h"
+#include "tests/support/ScopedFileSystem.h"
+#include "tests/support/SeedTables.h"
 
 #include "engine/Cursor.h"
 #include "engine/EngineError.h"
@@ -36,56 +37,63 @@ struct Outcome {
     std::vector<int64_t> walks; // rows seen along each index
 };
 
-std::vector<std::string> split(const std::string &joined)
-{
+std::vector<std::string> split(const std::string& joined) {
     std::vector<std::string> out;
     std::stringstream ss(joined);
-    for (std::string n; std::getline(ss, n, ';');) out.push_back(n);
+    for (std::string n; std::getline(ss, n, ';');)
+        out.push_back(n);
     return out;
 }
 
-Outcome attempt(const Family &family)
-{
+Outcome attempt(const Family& family) {
     Outcome o;
-    fuzzsupport::MemoryFileSystem fs;
-    for (const auto &[ext, bytes] : family) fs.put("/dmg/T." + ext, bytes);
-    engine::setFileSystem(&fs);
+    testsupport::MemoryFileSystem fs;
+    for (const auto& [ext, bytes] : family)
+        fs.put("/dmg/T." + ext, bytes);
+    const testsupport::ScopedFileSystem mounted(fs);
     try {
         auto t = engine::TableFile::open("/dmg/T.DB");
-        for (const auto &f : t->fields()) (void)f.typeCode();
+        for (const auto& f : t->fields())
+            (void)f.typeCode();
         const auto indexes = t->indexes();
-        t->forEachRow([&](const engine::Row &) { return ++o.rows < 1000000; });
-        for (const auto &ix : indexes) {
-            engine::Cursor c(t, ix.options & engine::ixPrimary ? std::vector<std::string>{} : split(ix.fields));
+        t->forEachRow([&](const engine::Row&) { return ++o.rows < 1000000; });
+        for (const auto& ix : indexes) {
+            engine::Cursor c(t, ix.options & engine::ixPrimary ? std::vector<std::string>{}
+                                                               : split(ix.fields));
             int64_t n = 0;
-            for (bool more = c.first(); more && n < 1000000; more = c.next()) ++n;
+            for (bool more = c.first(); more && n < 1000000; more = c.next())
+                ++n;
             o.walks.push_back(n);
         }
         o.ok = true;
-    } catch (const engine::EngineError &e) {
+    } catch (const engine::EngineError& e) {
         o.code = e.code();
         o.message = e.what();
     }
-    engine::setFileSystem(nullptr);
     return o;
 }
 
 // ---- Where things are in a built family -------------------------------------------
-size_t headerSize(const Bytes &f) { return get16(f, 2); }
-size_t blockSize(const Bytes &f) { return size_t(f[5]) * 1024; }
-size_t blockAt(const Bytes &f, size_t physical) { return headerSize(f) + (physical - 1) * blockSize(f); }
+size_t headerSize(const Bytes& f) {
+    return get16(f, 2);
+}
+size_t blockSize(const Bytes& f) {
+    return size_t(f[5]) * 1024;
+}
+size_t blockAt(const Bytes& f, size_t physical) {
+    return headerSize(f) + (physical - 1) * blockSize(f);
+}
 // Physical number of the n-th block (0-based) along the chain.
-uint16_t chained(const Bytes &f, int n)
-{
+uint16_t chained(const Bytes& f, int n) {
     uint16_t b = get16(f, 0x0E);
-    while (n-- > 0) b = get16(f, blockAt(f, b));
+    while (n-- > 0)
+        b = get16(f, blockAt(f, b));
     return b;
 }
 
 // One past the last byte a reader needs: blocks may end early in the file, but
 // never before their last record.
-size_t lastUsedByte(const Bytes &f)
-{
+size_t lastUsedByte(const Bytes& f) {
     size_t end = headerSize(f);
     for (uint16_t b = get16(f, 0x0E); b != 0; b = get16(f, blockAt(f, b))) {
         const int16_t last = int16_t(get16(f, blockAt(f, b) + 4));
@@ -95,16 +103,15 @@ size_t lastUsedByte(const Bytes &f)
 }
 
 // The 10-byte descriptor of BLOB field `field` in row `row` of a one-block table.
-size_t blobDescriptor(const Family &fam, int row, int field)
-{
-    const Bytes &db = fam.at("DB");
+size_t blobDescriptor(const Family& fam, int row, int field) {
+    const Bytes& db = fam.at("DB");
     size_t off = blockAt(db, 1) + 6 + size_t(row) * get16(db, 0);
-    auto fields = fuzzsupport::seeds::everyTypeFields();
-    for (int i = 0; i < field; ++i) off += size_t(fields[size_t(i)].width());
+    auto fields = testsupport::seeds::everyTypeFields();
+    for (int i = 0; i < field; ++i)
+        off += size_t(fields[size_t(i)].width());
     return off + fields[size_t(field)].size - 10;
 }
-uint32_t mbRef(const Family &fam, int row, int field)
-{
+uint32_t mbRef(const Family& fam, int row, int field) {
     return tableimage::get32(fam.at("DB"), blobDescriptor(fam, row, field));
 }
 
@@ -112,31 +119,39 @@ uint32_t mbRef(const Family &fam, int row, int field)
 enum Base { Indexed, Blobs };
 
 struct Damage {
-    const char *name;
+    const char* name;
     Base base;
-    std::function<void(Family &)> apply;
+    std::function<void(Family&)> apply;
     std::set<ErrorCode> codes; // acceptable error codes
     std::string fragment;      // part of the message ("" = any)
     std::string file;          // the file the message must name
     bool successAllowed = false;
 };
 
-Family baseFamily(Base b)
-{
-    return b == Indexed ? fuzzsupport::seeds::multiBlock().family
-                        : fuzzsupport::seeds::everyType(true, {}, "blobs").family;
+Family baseFamily(Base b) {
+    return b == Indexed ? testsupport::seeds::multiBlock().family
+                        : testsupport::seeds::everyType(true, {}, "blobs").family;
 }
-uint32_t baseRows(Base b) { return b == Indexed ? 60 : 3; }
+uint32_t baseRows(Base b) {
+    return b == Indexed ? 60 : 3;
+}
 
-auto set16(const char *ext, size_t off, uint16_t v) { return [=](Family &f) { put16(f[ext], off, v); }; }
-auto set32(const char *ext, size_t off, uint32_t v) { return [=](Family &f) { put32(f[ext], off, v); }; }
-auto set8(const char *ext, size_t off, uint8_t v) { return [=](Family &f) { f[ext][off] = v; }; }
+auto set16(const char* ext, size_t off, uint16_t v) {
+    return [=](Family& f) { put16(f[ext], off, v); };
+}
+auto set32(const char* ext, size_t off, uint32_t v) {
+    return [=](Family& f) { put32(f[ext], off, v); };
+}
+auto set8(const char* ext, size_t off, uint8_t v) {
+    return [=](Family& f) { f[ext][off] = v; };
+}
 
 const std::set<ErrorCode> kBad = {ErrorCode::Corrupt, ErrorCode::NotParadox};
 const std::set<ErrorCode> kBadIndex = {ErrorCode::Corrupt, ErrorCode::IndexOutOfDate};
 
-const std::vector<Damage> &damages()
-{
+const std::vector<Damage>& damages() {
+    // One damage a line, laid out by hand.
+    // clang-format off
     static const std::vector<Damage> list = {
         // Fixed header fields.
         {"record size 0", Indexed, set16("DB", 0x00, 0), {ErrorCode::NotParadox}, "taille d'enregistrement nulle", "T.DB"},
@@ -224,13 +239,13 @@ const std::vector<Damage> &damages()
          },
          kBadIndex, "", "T.PX", true},
         {"primary index from another table", Indexed,
-         [](Family &f) { f["PX"] = fuzzsupport::seeds::emptyKeyed().family.at("PX"); }, kBadIndex, "", "T.PX", true},
+         [](Family &f) { f["PX"] = testsupport::seeds::emptyKeyed().family.at("PX"); }, kBadIndex, "", "T.PX", true},
         {"secondary index data file truncated", Indexed, [](Family &f) { f["XG0"].resize(2048 + 100); },
          kBadIndex, "", "T.XG0", true},
         {"secondary index tree level loop", Indexed, set8("YG0", 0x20, 7), kBadIndex, "", "T.YG0", true},
         {"secondary index from another table", Indexed,
          [](Family &f) {
-             auto other = fuzzsupport::seeds::emptyKeyed().family;
+             auto other = testsupport::seeds::emptyKeyed().family;
              f["XG0"] = other.at("XG0");
              f["YG0"] = other.at("YG0");
          },
@@ -264,8 +279,9 @@ const std::vector<Damage> &damages()
         {".MB missing", Blobs, [](Family &f) { f.erase("MB"); }, {ErrorCode::Corrupt, ErrorCode::NotFound}, "", "T.MB"},
         {".MB truncated to its header", Blobs, [](Family &f) { f["MB"].resize(4096); }, {ErrorCode::Corrupt}, "", "T"},
         {".MB from another table", Blobs,
-         [](Family &f) { f["MB"] = fuzzsupport::seeds::everyType(false, {}, "x").family.at("MB"); }, {}, "", "", true},
+         [](Family &f) { f["MB"] = testsupport::seeds::everyType(false, {}, "x").family.at("MB"); }, {}, "", "", true},
     };
+    // clang-format on
     return list;
 }
 
@@ -274,42 +290,43 @@ const std::vector<Damage> &damages()
 class TstDamaged : public QObject {
     Q_OBJECT
 
-    void check(const Damage &d, const Outcome &o)
-    {
+    void check(const Damage& d, const Outcome& o) {
         if (o.ok) {
             QVERIFY2(d.successAllowed, "the damaged table was read without any error");
             // A repaired or ignored damage must still give every row, once per index.
             QCOMPARE(o.rows, int64_t(baseRows(d.base)));
-            for (int64_t n : o.walks) QCOMPARE(n, int64_t(baseRows(d.base)));
+            for (int64_t n : o.walks)
+                QCOMPARE(n, int64_t(baseRows(d.base)));
             return;
         }
         if (!d.codes.empty())
-            QVERIFY2(d.codes.count(o.code), qPrintable(QString("unexpected code %1: %2")
-                                                           .arg(int(o.code)).arg(QString::fromStdString(o.message))));
+            QVERIFY2(d.codes.count(o.code),
+                     qPrintable(QString("unexpected code %1: %2")
+                                    .arg(int(o.code))
+                                    .arg(QString::fromStdString(o.message))));
         QVERIFY2(o.message.find(d.fragment) != std::string::npos, o.message.c_str());
         QVERIFY2(o.message.find(d.file) != std::string::npos, o.message.c_str());
     }
 
 private slots:
-    void baseFamiliesAreSound()
-    {
+    void baseFamiliesAreSound() {
         for (Base b : {Indexed, Blobs}) {
             Outcome o = attempt(baseFamily(b));
             QVERIFY2(o.ok, o.message.c_str());
             QCOMPARE(o.rows, int64_t(baseRows(b)));
-            for (int64_t n : o.walks) QCOMPARE(n, int64_t(baseRows(b)));
+            for (int64_t n : o.walks)
+                QCOMPARE(n, int64_t(baseRows(b)));
         }
     }
 
-    void damage_data()
-    {
+    void damage_data() {
         QTest::addColumn<int>("which");
-        for (size_t i = 0; i < damages().size(); ++i) QTest::newRow(damages()[i].name) << int(i);
+        for (size_t i = 0; i < damages().size(); ++i)
+            QTest::newRow(damages()[i].name) << int(i);
     }
-    void damage()
-    {
+    void damage() {
         QFETCH(int, which);
-        const Damage &d = damages()[size_t(which)];
+        const Damage& d = damages()[size_t(which)];
         Family f = baseFamily(d.base);
         d.apply(f);
         check(d, attempt(f));
@@ -317,24 +334,25 @@ private slots:
 
     // Cutting any file of the family at every header byte and every 512-byte
     // boundary: an error or a complete table, never a crash or a partial answer.
-    void truncation_data()
-    {
+    void truncation_data() {
         QTest::addColumn<QString>("ext");
         QTest::addColumn<int>("base");
-        for (const char *ext : {"DB", "PX", "XG0", "YG0", "XG1"}) QTest::newRow(ext) << QString(ext) << int(Indexed);
+        for (const char* ext : {"DB", "PX", "XG0", "YG0", "XG1"})
+            QTest::newRow(ext) << QString(ext) << int(Indexed);
         QTest::newRow("MB") << QStringLiteral("MB") << int(Blobs);
         QTest::newRow("DB with BLOBs") << QStringLiteral("DB") << int(Blobs);
     }
-    void truncation()
-    {
+    void truncation() {
         QFETCH(QString, ext);
         QFETCH(int, base);
         const Family whole = baseFamily(Base(base));
         const std::string e = ext.toStdString();
         const size_t size = whole.at(e).size();
         std::vector<size_t> cuts;
-        for (size_t n = 0; n < std::min<size_t>(size, e == "MB" ? 64 : get16(whole.at(e), 2)); ++n) cuts.push_back(n);
-        for (size_t n = 512; n < size; n += 512) cuts.push_back(n);
+        for (size_t n = 0; n < std::min<size_t>(size, e == "MB" ? 64 : get16(whole.at(e), 2)); ++n)
+            cuts.push_back(n);
+        for (size_t n = 512; n < size; n += 512)
+            cuts.push_back(n);
         for (size_t n : cuts) {
             Family f = whole;
             f[e].resize(n);
@@ -345,11 +363,15 @@ private slots:
                 QVERIFY2(e != "DB" || n >= lastUsedByte(whole.at(e)),
                          qPrintable(QString("table cut at %1 bytes read as sound").arg(n)));
                 QCOMPARE(o.rows, int64_t(baseRows(Base(base))));
-                for (int64_t w : o.walks) QCOMPARE(w, int64_t(baseRows(Base(base))));
+                for (int64_t w : o.walks)
+                    QCOMPARE(w, int64_t(baseRows(Base(base))));
             } else {
                 QVERIFY2(o.code == ErrorCode::Corrupt || o.code == ErrorCode::NotParadox ||
                              o.code == ErrorCode::IndexOutOfDate || o.code == ErrorCode::NotFound,
-                         qPrintable(QString("cut at %1: code %2 %3").arg(n).arg(int(o.code)).arg(o.message.c_str())));
+                         qPrintable(QString("cut at %1: code %2 %3")
+                                        .arg(n)
+                                        .arg(int(o.code))
+                                        .arg(o.message.c_str())));
                 QVERIFY2(o.message.find("T.") != std::string::npos, o.message.c_str());
             }
         }

@@ -4,7 +4,7 @@
 // engine's error or in success). Under the sanitizer build this is where a
 // regression shows.
 
-#include "fuzz/FuzzHarness.h"
+#include "tests/support/FamilyExercise.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,11 +12,11 @@
 
 namespace {
 
-void addFiles(const QString &dir, bool seeds)
-{
+void addFiles(const QString& dir, bool seeds) {
     const QDir d(QStringLiteral(KV_SOURCE_DIR "/fuzz/") + dir);
-    for (const QFileInfo &fi : d.entryInfoList(QDir::Files, QDir::Name)) {
-        if (fi.fileName().startsWith('.') || fi.fileName() == "README.md") continue;
+    for (const QFileInfo& fi : d.entryInfoList(QDir::Files, QDir::Name)) {
+        if (fi.fileName().startsWith('.') || fi.fileName() == "README.md")
+            continue;
         QTest::newRow(qPrintable(dir + "/" + fi.fileName())) << fi.filePath() << seeds;
     }
 }
@@ -27,23 +27,23 @@ class TstFuzzReplay : public QObject {
     Q_OBJECT
 
 private slots:
-    void replay_data()
-    {
+    void replay_data() {
         QTest::addColumn<QString>("file");
         QTest::addColumn<bool>("seed");
         addFiles("corpus", true);
         addFiles("regressions", false);
     }
-    void replay()
-    {
+    void replay() {
         QFETCH(QString, file);
         QFETCH(bool, seed);
         QFile f(file);
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray bytes = f.readAll();
-        auto r = fuzzsupport::exerciseInput(reinterpret_cast<const uint8_t *>(bytes.constData()), size_t(bytes.size()));
+        auto r = testsupport::exerciseInput(reinterpret_cast<const uint8_t*>(bytes.constData()),
+                                            size_t(bytes.size()));
         if (seed && QFileInfo(file).fileName().startsWith("seed-")) {
-            const std::string first = r.messages.empty() ? std::string("not opened") : r.messages.front();
+            const std::string first =
+                r.messages.empty() ? std::string("not opened") : r.messages.front();
             QVERIFY2(r.opened, first.c_str());
             QVERIFY2(r.engineErrors == 0, first.c_str());
             QVERIFY(r.rows > 0 || QFileInfo(file).fileName().contains("empty"));
@@ -53,25 +53,25 @@ private slots:
     // The same inputs through the writing side: a damaged table is refused or left
     // readable; a sound one takes the writes and reads back.
     void replayWrites_data() { replay_data(); }
-    void replayWrites()
-    {
+    void replayWrites() {
         QFETCH(QString, file);
         QFETCH(bool, seed);
         QFile f(file);
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray bytes = f.readAll();
-        auto r = fuzzsupport::exerciseWrites(
-            fuzzsupport::unpackInput(reinterpret_cast<const uint8_t *>(bytes.constData()), size_t(bytes.size())));
+        auto r = testsupport::exerciseWrites(testsupport::unpackFamily(
+            reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size())));
         if (seed && QFileInfo(file).fileName().startsWith("seed-")) {
             QVERIFY(r.opened);
             QVERIFY(r.rows > 0 || QFileInfo(file).fileName().contains("empty"));
-            for (const auto &m : r.messages) qInfo("%s", m.c_str());
+            for (const auto& m : r.messages)
+                qInfo("%s", m.c_str());
         }
     }
 
-    void corpusIsPresent()
-    {
-        QVERIFY(QDir(QStringLiteral(KV_SOURCE_DIR "/fuzz/corpus")).entryList(QDir::Files).size() >= 5);
+    void corpusIsPresent() {
+        QVERIFY(QDir(QStringLiteral(KV_SOURCE_DIR "/fuzz/corpus")).entryList(QDir::Files).size() >=
+                5);
     }
 };
 

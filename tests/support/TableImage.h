@@ -26,13 +26,28 @@ using Bytes = std::vector<uint8_t>;
 
 // ---- Field type codes as stored in the header's descriptor array -------------
 enum Type : uint8_t {
-    tAlpha = 0x01, tDate = 0x02, tShort = 0x03, tLong = 0x04, tMoney = 0x05,
-    tNumber = 0x06, tLogical = 0x09, tMemo = 0x0C, tBlob = 0x0D, tFmtMemo = 0x0E,
-    tOle = 0x0F, tGraphic = 0x10, tTime = 0x14, tTimestamp = 0x15, tAutoInc = 0x16,
-    tBcd = 0x17, tBytes = 0x18
+    tAlpha = 0x01,
+    tDate = 0x02,
+    tShort = 0x03,
+    tLong = 0x04,
+    tMoney = 0x05,
+    tNumber = 0x06,
+    tLogical = 0x09,
+    tMemo = 0x0C,
+    tBlob = 0x0D,
+    tFmtMemo = 0x0E,
+    tOle = 0x0F,
+    tGraphic = 0x10,
+    tTime = 0x14,
+    tTimestamp = 0x15,
+    tAutoInc = 0x16,
+    tBcd = 0x17,
+    tBytes = 0x18
 };
 
-inline bool isBlobType(uint8_t t) { return t >= tMemo && t <= tGraphic; }
+inline bool isBlobType(uint8_t t) {
+    return t >= tMemo && t <= tGraphic;
+}
 
 // ---- Little-endian helpers for control structures ------------------------------
 inline void put16(Bytes& b, size_t off, uint16_t v) {
@@ -40,16 +55,21 @@ inline void put16(Bytes& b, size_t off, uint16_t v) {
     b[off + 1] = uint8_t(v >> 8);
 }
 inline void put32(Bytes& b, size_t off, uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[off + i] = uint8_t(v >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        b[off + i] = uint8_t(v >> (8 * i));
 }
-inline uint16_t get16(const Bytes& b, size_t off) { return uint16_t(b[off] | (b[off + 1] << 8)); }
+inline uint16_t get16(const Bytes& b, size_t off) {
+    return uint16_t(b[off] | (b[off + 1] << 8));
+}
 inline uint32_t get32(const Bytes& b, size_t off) {
     return uint32_t(b[off]) | uint32_t(b[off + 1]) << 8 | uint32_t(b[off + 2]) << 16 |
            uint32_t(b[off + 3]) << 24;
 }
 
 // ---- Field value images (order-preserving encodings) ---------------------------
-inline Bytes nullValue(int width) { return Bytes(size_t(width), 0); }
+inline Bytes nullValue(int width) {
+    return Bytes(size_t(width), 0);
+}
 
 // Integers: big-endian two's complement with the top bit flipped (S, I, +, D, T).
 inline Bytes encInt(int64_t v, int width) {
@@ -65,7 +85,8 @@ inline Bytes encInt(int64_t v, int width) {
 
 // Doubles (N, $, @): big-endian IEEE; positives get the sign bit, negatives are complemented.
 inline Bytes encDouble(double v) {
-    if (v == 0) v = 0.0;  // -0.0 would encode as 7F FF..., store +0
+    if (v == 0)
+        v = 0.0; // -0.0 would encode as 7F FF..., store +0
     uint64_t u;
     std::memcpy(&u, &v, 8);
     Bytes out(8);
@@ -74,7 +95,8 @@ inline Bytes encDouble(double v) {
         u >>= 8;
     }
     if (out[0] & 0x80) {
-        for (auto& c : out) c = uint8_t(~c);
+        for (auto& c : out)
+            c = uint8_t(~c);
     } else {
         out[0] |= 0x80;
     }
@@ -87,7 +109,9 @@ inline Bytes encAlpha(std::string_view s, int width) {
     return out;
 }
 
-inline Bytes encLogical(bool v) { return Bytes{uint8_t(v ? 0x81 : 0x80)}; }
+inline Bytes encLogical(bool v) {
+    return Bytes{uint8_t(v ? 0x81 : 0x80)};
+}
 
 // Days with 0001-01-01 = 1.
 inline int64_t dayNumber(int y, int m, int d) {
@@ -96,7 +120,9 @@ inline int64_t dayNumber(int y, int m, int d) {
     bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
     return daysBeforeYear(y - 1) + before[m - 1] + (m > 2 && leap ? 1 : 0) + d;
 }
-inline Bytes encDate(int y, int m, int d) { return encInt(dayNumber(y, m, d), 4); }
+inline Bytes encDate(int y, int m, int d) {
+    return encInt(dayNumber(y, m, d), 4);
+}
 inline Bytes encTime(int h, int mi, int s, int ms) {
     return encInt(((h * 60 + mi) * 60 + s) * 1000LL + ms, 4);
 }
@@ -108,14 +134,16 @@ inline Bytes encTimestamp(int y, int m, int d, int h, int mi, int s, int ms) {
 // BCD: sign/scale byte then 32 digit nibbles; negatives complement every digit byte.
 inline Bytes encBcd(std::string_view decimal, int scale) {
     bool negative = !decimal.empty() && decimal[0] == '-';
-    if (negative) decimal.remove_prefix(1);
+    if (negative)
+        decimal.remove_prefix(1);
     std::string intPart(decimal.substr(0, decimal.find('.')));
     std::string frac = decimal.find('.') == std::string_view::npos
                            ? std::string()
                            : std::string(decimal.substr(decimal.find('.') + 1));
     frac.resize(size_t(scale), '0');
-    std::string digits = std::string(size_t(32 - scale) - std::min(intPart.size(), size_t(32 - scale)), '0') +
-                         intPart + frac;
+    std::string digits =
+        std::string(size_t(32 - scale) - std::min(intPart.size(), size_t(32 - scale)), '0') +
+        intPart + frac;
     Bytes out(17, 0);
     out[0] = uint8_t((negative ? 0x00 : 0x80) | 0x40 | scale);
     for (size_t i = 0; i < 32; ++i) {
@@ -123,7 +151,8 @@ inline Bytes encBcd(std::string_view decimal, int scale) {
         out[1 + i / 2] |= uint8_t(i % 2 ? digit : digit << 4);
     }
     if (negative)
-        for (size_t i = 1; i < 17; ++i) out[i] = uint8_t(~out[i]);
+        for (size_t i = 1; i < 17; ++i)
+            out[i] = uint8_t(~out[i]);
     return out;
 }
 
@@ -131,27 +160,41 @@ inline Bytes encBcd(std::string_view decimal, int scale) {
 struct FieldSpec {
     std::string name;
     uint8_t type = tAlpha;
-    uint8_t size = 10;  // Alpha/Bytes length, BCD decimals, BLOB leader + 10; fixed types: ignored
+    uint8_t size = 10; // Alpha/Bytes length, BCD decimals, BLOB leader + 10; fixed types: ignored
     int width() const {
         switch (type) {
-        case tAlpha: case tBytes: return size;
-        case tBcd: return 17;
-        case tShort: return 2;
-        case tLogical: return 1;
-        case tMoney: case tNumber: case tTimestamp: return 8;
-        case tDate: case tLong: case tTime: case tAutoInc: return 4;
-        default: return isBlobType(type) ? size : size;
+        case tAlpha:
+        case tBytes:
+            return size;
+        case tBcd:
+            return 17;
+        case tShort:
+            return 2;
+        case tLogical:
+            return 1;
+        case tMoney:
+        case tNumber:
+        case tTimestamp:
+            return 8;
+        case tDate:
+        case tLong:
+        case tTime:
+        case tAutoInc:
+            return 4;
+        default:
+            return isBlobType(type) ? size : size;
         }
     }
     uint8_t descriptorSize() const {
-        return type == tBcd || type == tAlpha || type == tBytes || isBlobType(type) ? size
-                                                                                  : uint8_t(width());
+        return type == tBcd || type == tAlpha || type == tBytes || isBlobType(type)
+                   ? size
+                   : uint8_t(width());
     }
 };
 
 struct TableSpec {
     std::vector<FieldSpec> fields;
-    int keyFields = 0;  // the first k fields form the primary key; 0 = unkeyed table
+    int keyFields = 0; // the first k fields form the primary key; 0 = unkeyed table
     uint8_t version = 0x0C;
     int blockKb = 2;
     uint16_t codePage = 1252;
@@ -165,20 +208,22 @@ struct TableSpec {
 
 // A secondary index: maintained .XGn (composite/named/options) or .Xnn (single field, plain).
 struct SecondarySpec {
-    std::string name;         // .XGn index name; ignored for .Xnn
-    std::vector<int> fields;  // 0-based table field numbers
-    uint8_t options = 0;      // byte 0x55: 0x01 case-insensitive, 0x10 descending, 0x20 unique
-    bool composite = true;    // true: .XGn/.YGn, false: .Xnn/.Ynn
+    std::string name;        // .XGn index name; ignored for .Xnn
+    std::vector<int> fields; // 0-based table field numbers
+    uint8_t options = 0;     // byte 0x55: 0x01 case-insensitive, 0x10 descending, 0x20 unique
+    bool composite = true;   // true: .XGn/.YGn, false: .Xnn/.Ynn
 };
 
 // Files of one family by extension ("DB", "PX", "XG0", "YG0", "X02", "Y02", "MB").
 using Family = std::map<std::string, Bytes>;
 
-inline void writeFamily(const std::filesystem::path& dir, const std::string& stem, const Family& family) {
+inline void writeFamily(const std::filesystem::path& dir, const std::string& stem,
+                        const Family& family) {
     for (const auto& [ext, bytes] : family) {
         std::ofstream out(dir / (stem + "." + ext), std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-        if (!out) throw std::runtime_error("cannot write " + (dir / (stem + "." + ext)).string());
+        if (!out)
+            throw std::runtime_error("cannot write " + (dir / (stem + "." + ext)).string());
     }
 }
 
@@ -206,7 +251,8 @@ public:
     Bytes field(int fieldSize, const Bytes& value, size_t prefixLen = 0) {
         size_t leader = size_t(fieldSize - 10);
         Bytes out(size_t(fieldSize), 0);
-        if (value.empty()) return out;
+        if (value.empty())
+            return out;
         uint32_t ref = 0;
         uint16_t mod = 0;
         if (value.size() > leader) {
@@ -262,13 +308,13 @@ private:
 // ---- Headers ---------------------------------------------------------------------
 struct HeaderArgs {
     uint8_t fileType = 0;
-    std::vector<FieldSpec> fields;     // fields described in this file
+    std::vector<FieldSpec> fields;      // fields described in this file
     std::vector<uint16_t> fieldNumbers; // level 4+ data-like files
     uint16_t recordSize = 0;
     uint8_t blockKb = 2;
     uint32_t numRecords = 0;
     uint16_t blocks = 0, firstBlock = 0, lastBlock = 0;
-    uint16_t keyFields = 0;      // 0x23
+    uint16_t keyFields = 0;       // 0x23
     uint8_t indexFieldNumber = 0; // 0x15
     uint16_t indexRoot = 0;       // 0x1E
     uint8_t indexLevels = 0;      // 0x20
@@ -278,7 +324,9 @@ struct HeaderArgs {
     std::string indexName;
 };
 
-inline bool isIndexFileType(uint8_t t) { return t == 1 || t == 4 || t == 7; }
+inline bool isIndexFileType(uint8_t t) {
+    return t == 1 || t == 4 || t == 7;
+}
 
 inline Bytes makeHeader(const TableSpec& t, const HeaderArgs& a) {
     const bool indexFile = isIndexFileType(a.fileType);
@@ -348,9 +396,11 @@ inline Bytes makeHeader(const TableSpec& t, const HeaderArgs& a) {
         h[0x3F] = 0x0F;
     }
     put32(h, 0x49, indexFile ? 1 : a.autoInc);
-    if (t.version > 0x03) put16(h, 0x51, uint16_t(realEnd));
+    if (t.version > 0x03)
+        put16(h, 0x51, uint16_t(realEnd));
     h[0x55] = a.flags55;
-    if (!indexFile && t.version >= 0x05) h[0x56] = 0x20;
+    if (!indexFile && t.version >= 0x05)
+        h[0x56] = 0x20;
     if (ext) {
         put16(h, 0x58, uint16_t(0x100 + t.version));
         put16(h, 0x5A, uint16_t(0x100 + t.version));
@@ -363,14 +413,15 @@ inline Bytes makeHeader(const TableSpec& t, const HeaderArgs& a) {
         h[0x6D] = 1;
         put16(h, 0x6E, uint16_t(sortNameAt - 0x58));
     }
-    if (t.version == 0x03) h.resize(headerSize);
+    if (t.version == 0x03)
+        h.resize(headerSize);
     return h;
 }
 
 // ---- Blocks of a data-like file -----------------------------------------------------
 struct BlockLayout {
-    std::vector<uint16_t> physical;  // physical block number of the i-th chained block
-    std::vector<size_t> counts;      // records in the i-th chained block
+    std::vector<uint16_t> physical; // physical block number of the i-th chained block
+    std::vector<size_t> counts;     // records in the i-th chained block
 };
 
 // Appends the records, `capacity` per block, to `file` (which holds the header) and
@@ -392,7 +443,8 @@ inline BlockLayout appendBlocks(Bytes& file, const std::vector<Bytes>& records, 
         put16(file, at + 2, i > 0 ? layout.physical[i - 1] : 0);
         put16(file, at + 4, uint16_t(int16_t((layout.counts[i] - 1) * recordSize)));
         for (size_t r = 0; r < layout.counts[i]; ++r)
-            std::memcpy(&file[at + 6 + r * recordSize], records[i * capacity + r].data(), recordSize);
+            std::memcpy(&file[at + 6 + r * recordSize], records[i * capacity + r].data(),
+                        recordSize);
     }
     return layout;
 }
@@ -404,14 +456,19 @@ struct IndexEntry {
     uint32_t count;
 };
 
-inline Bytes buildIndexFile(const TableSpec& t, uint8_t fileType, const std::vector<FieldSpec>& keyFields,
-                            std::vector<IndexEntry> level, const std::string& fileName) {
+inline Bytes buildIndexFile(const TableSpec& t, uint8_t fileType,
+                            const std::vector<FieldSpec>& keyFields, std::vector<IndexEntry> level,
+                            const std::string& fileName) {
     size_t keyWidth = 0;
-    for (const auto& f : keyFields) keyWidth += size_t(f.width());
+    for (const auto& f : keyFields)
+        keyWidth += size_t(f.width());
     const size_t recordSize = keyWidth + 6;
     const size_t blockSize = 2048;
     const size_t capacity = (blockSize - 6) / recordSize;
-    struct Block { std::vector<IndexEntry> entries; int level; };
+    struct Block {
+        std::vector<IndexEntry> entries;
+        int level;
+    };
     std::vector<Block> blocks;
     int levels = 0;
     uint16_t root = 1;
@@ -420,9 +477,12 @@ inline Bytes buildIndexFile(const TableSpec& t, uint8_t fileType, const std::vec
         ++levels;
         std::vector<IndexEntry> upper;
         for (size_t i = 0; i < level.size(); i += capacity) {
-            Block b{{level.begin() + long(i), level.begin() + long(std::min(level.size(), i + capacity))}, levels};
+            Block b{{level.begin() + long(i),
+                     level.begin() + long(std::min(level.size(), i + capacity))},
+                    levels};
             uint32_t sum = 0;
-            for (const auto& e : b.entries) sum += e.count;
+            for (const auto& e : b.entries)
+                sum += e.count;
             totalEntries += b.entries.size();
             blocks.push_back(b);
             upper.push_back({b.entries.front().key, uint16_t(blocks.size()), sum});
@@ -445,7 +505,8 @@ inline Bytes buildIndexFile(const TableSpec& t, uint8_t fileType, const std::vec
     a.fileName = fileName;
     // Chain every block in first-key order, an upper block before the leaf sharing its key.
     std::vector<uint16_t> order(blocks.size());
-    for (size_t i = 0; i < order.size(); ++i) order[i] = uint16_t(i + 1);
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = uint16_t(i + 1);
     std::stable_sort(order.begin(), order.end(), [&](uint16_t x, uint16_t y) {
         const auto& bx = blocks[x - 1u];
         const auto& by = blocks[y - 1u];
@@ -467,7 +528,8 @@ inline Bytes buildIndexFile(const TableSpec& t, uint8_t fileType, const std::vec
         for (size_t e = 0; e < b.entries.size(); ++e) {
             size_t r = at + 6 + e * recordSize;
             std::memcpy(&file[r], b.entries[e].key.data(), keyWidth);
-            Bytes blk = encInt(b.entries[e].block, 2), cnt = encInt(b.entries[e].count, 2), zero = encInt(0, 2);
+            Bytes blk = encInt(b.entries[e].block, 2), cnt = encInt(b.entries[e].count, 2),
+                  zero = encInt(0, 2);
             std::memcpy(&file[r + keyWidth], blk.data(), 2);
             std::memcpy(&file[r + keyWidth + 2], cnt.data(), 2);
             std::memcpy(&file[r + keyWidth + 4], zero.data(), 2);
@@ -485,7 +547,8 @@ public:
 
     size_t recordSize() const {
         size_t s = 0;
-        for (const auto& f : t_.fields) s += size_t(f.width());
+        for (const auto& f : t_.fields)
+            s += size_t(f.width());
         return s;
     }
     // One row given as the field images (encInt, encAlpha, mb().field(...), ...).
@@ -524,8 +587,10 @@ public:
             fam["PX"] = buildIndexFile(t_, 1, keys, leaves, stem() + ".PX");
         }
         int groupNo = 0;
-        for (const auto& s : secondaries) addSecondary(fam, s, rows, layout, groupNo);
-        if (mb_.used()) fam["MB"] = mb_.bytes();
+        for (const auto& s : secondaries)
+            addSecondary(fam, s, rows, layout, groupNo);
+        if (mb_.used())
+            fam["MB"] = mb_.bytes();
         return fam;
     }
 
@@ -535,7 +600,8 @@ public:
 private:
     size_t fieldOffset(size_t index) const {
         size_t s = 0;
-        for (size_t i = 0; i < index && i < t_.fields.size(); ++i) s += size_t(t_.fields[i].width());
+        for (size_t i = 0; i < index && i < t_.fields.size(); ++i)
+            s += size_t(t_.fields[i].width());
         return s;
     }
     HeaderArgs dataArgs(uint8_t fileType, size_t nRecords) const {
@@ -563,7 +629,8 @@ private:
     static Bytes folded(const Bytes& image) {
         Bytes out = image;
         for (auto& c : out)
-            if (c >= 'a' && c <= 'z') c = uint8_t(c - 32);
+            if (c >= 'a' && c <= 'z')
+                c = uint8_t(c - 32);
         return out;
     }
 
@@ -575,11 +642,16 @@ private:
             xfields.push_back(t_.fields[size_t(f)]);
             numbers.push_back(uint16_t((f + 1) | ((s.options & 0x10) ? 0x8000 : 0)));
         }
-        for (int k = 0; k < t_.keyFields; ++k) xfields.push_back(t_.fields[size_t(k)]);
+        for (int k = 0; k < t_.keyFields; ++k)
+            xfields.push_back(t_.fields[size_t(k)]);
         xfields.push_back({"Blk Num", tShort, 2});
-        for (size_t i = numbers.size(); i < xfields.size(); ++i) numbers.push_back(uint16_t(i + 1));
+        for (size_t i = numbers.size(); i < xfields.size(); ++i)
+            numbers.push_back(uint16_t(i + 1));
         // X records: index fields, key fields, hint block; kept with their sort images.
-        struct XRec { Bytes sortKey; Bytes record; };
+        struct XRec {
+            Bytes sortKey;
+            Bytes record;
+        };
         std::vector<XRec> xrecs;
         size_t r = 0;
         for (size_t b = 0; b < layout.physical.size(); ++b)
@@ -588,9 +660,11 @@ private:
                 for (int f : s.fields) {
                     Bytes v(rows[r].begin() + long(fieldOffset(size_t(f))),
                             rows[r].begin() + long(fieldOffset(size_t(f) + 1)));
-                    Bytes sk = (s.options & 0x01) && t_.fields[size_t(f)].type == tAlpha ? folded(v) : v;
+                    Bytes sk =
+                        (s.options & 0x01) && t_.fields[size_t(f)].type == tAlpha ? folded(v) : v;
                     if (s.options & 0x10)
-                        for (auto& c : sk) c = uint8_t(~c);
+                        for (auto& c : sk)
+                            c = uint8_t(~c);
                     x.sortKey.insert(x.sortKey.end(), sk.begin(), sk.end());
                     x.record.insert(x.record.end(), v.begin(), v.end());
                 }
@@ -604,9 +678,11 @@ private:
         std::stable_sort(xrecs.begin(), xrecs.end(),
                          [](const XRec& x, const XRec& y) { return x.sortKey < y.sortKey; });
         std::vector<Bytes> records;
-        for (auto& x : xrecs) records.push_back(x.record);
+        for (auto& x : xrecs)
+            records.push_back(x.record);
         size_t xRecordSize = 0;
-        for (const auto& f : xfields) xRecordSize += size_t(f.width());
+        for (const auto& f : xfields)
+            xRecordSize += size_t(f.width());
 
         std::string xExt, yExt;
         if (s.composite) {
@@ -641,8 +717,8 @@ private:
         std::vector<IndexEntry> leaves;
         size_t at = 0;
         for (size_t i = 0; i < xl.physical.size(); ++i) {
-            leaves.push_back({Bytes(records[at].begin(), records[at].begin() + long(ykw)), xl.physical[i],
-                              uint32_t(xl.counts[i])});
+            leaves.push_back({Bytes(records[at].begin(), records[at].begin() + long(ykw)),
+                              xl.physical[i], uint32_t(xl.counts[i])});
             at += xl.counts[i];
         }
         fam[yExt] = buildIndexFile(t_, s.composite ? 7 : 4, ykeys, leaves, stem() + "." + yExt);
@@ -653,4 +729,4 @@ private:
     mutable MbWriter mb_;
 };
 
-}  // namespace tableimage
+} // namespace tableimage

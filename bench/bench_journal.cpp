@@ -1,0 +1,265 @@
+// B2 with the rollback journal: a capture's rows go in one transaction per table
+// (the table entry and its ten field entries), durable or not, against SQLite in
+// rollback-journal mode (journal_mode=DELETE) inserting the same rows with one
+// transaction per table, measured in the same run.
+//
+// Also: the disk operations of one capture transaction for a table of 11 rows and of
+// 256 rows (a 255-field table): a capture costs a fixed number of syncs whatever its
+// row count.
+//
+//   bench_journal [--manual]   (N = 2,200 rows; 22,000 with --manual)
+
+#include "BenchSupport.h"
+#include "DictionaryFixture.h"
+
+#include "engine/Cursor.h"
+#include "engine/FileSystem.h"
+#include "engine/TableDefinition.h"
+#include "engine/TableFile.h"
+
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <map>
+
+using engine::Value;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Counts the engine's disk operations by kind, forwarding them.
+class OpCounter : public engine::FileSystem {
+public:
+    explicit OpCounter(engine::FileSystem& inner) : m_inner(inner) {}
+    std::map<std::string, long long> ops;
+
+    std::unique_ptr<engine::File> open(const fs::path& p, engine::OpenMode mode) override {
+        ++ops["open"];
+        return std::make_unique<Counted>(m_inner.open(p, mode), ops);
+    }
+    bool exists(const fs::path& p) override { return m_inner.exists(p); }
+    void remove(const fs::path& p) override {
+        ++ops["unlink"];
+        m_inner.remove(p);
+    }
+    void rename(const fs::path& a, const fs::path& b) override {
+        ++ops["rename"];
+        m_inner.rename(a, b);
+    }
+    std::vector<fs::path> list(const fs::path& dir) override { return m_inner.list(dir); }
+    void syncDirectory(const fs::path& dir) override {
+        ++ops["sync"];
+        m_inner.syncDirectory(dir);
+    }
+
+private:
+    class Counted : public engine::File {
+    public:
+        Counted(std::unique_ptr<engine::File> f, std::map<std::string, long long>& ops)
+            : File(f->path()), m_f(std::move(f)), m_ops(ops) {}
+        size_t readAt(uint64_t off, void* buf, size_t n) override {
+            ++m_ops["read"];
+            return m_f->readAt(off, buf, n);
+        }
+        void writeAt(uint64_t off, const void* buf, size_t n) override {
+            ++m_ops["write"];
+            m_f->writeAt(off, buf, n);
+        }
+        uint64_t size() override { return m_f->size(); }
+        void truncate(uint64_t s) override { m_f->truncate(s); }
+        void sync() override {
+            ++m_ops["sync"];
+            m_f->sync();
+        }
+        void close() override {
+            ++m_ops["close"];
+            m_f->close();
+        }
+        bool tryLockExclusive() override {
+            ++m_ops["lock"];
+            return m_f->tryLockExclusive();
+        }
+
+    private:
+        std::unique_ptr<engine::File> m_f;
+        std::map<std::string, long long>& m_ops;
+    };
+    engine::FileSystem& m_inner;
+};
+
+std::vector<engine::FieldDef> dictionaryFields() {
+    using engine::FieldType;
+    return {{"NoEnreg", FieldType::Long},
+            {"Table", FieldType::Alpha, 12},
+            {"Description", FieldType::Alpha, 80},
+            {"Champ", FieldType::Alpha, 20},
+            {"Type", FieldType::Alpha, 20},
+            {"Longueur", FieldType::Long},
+            {"CT", FieldType::Logical},
+            {"CC", FieldType::Logical}};
+}
+
+engine::Row engineRow(const bench::DictRow& r) {
+    auto text = [](const std::string& s) { return s.empty() ? Value::null() : Value::fromText(s); };
+    return {Value::fromInt(r.key), text(r.table),        text(r.description),
+            text(r.field),         text(r.type),         Value::fromInt(r.length),
+            Value::fromBool(r.ct), Value::fromBool(r.cc)};
+}
+
+fs::path freshDictionary(const std::string& name) {
+    const fs::path dir = "/tmp/kv-bench/journal-" + name;
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const fs::path table = dir / "DICO.DB";
+    engine::createTable(table, dictionaryFields(),
+                        {{"", {"NoEnreg"}, engine::ixPrimary | engine::ixUnique},
+                         {"IndTable", {"Table"}, engine::ixCaseInsensitive}});
+    return table;
+}
+
+// Rows [from, to) as a capture writes them: name check, last key, appends.
+void captureRows(engine::TableFile& t, engine::Cursor& byName, engine::Cursor& byKey,
+                 bench::DictionaryRows& gen, int from, int to) {
+    for (int i = from; i < to; ++i) {
+        const bench::DictRow r = gen.row(i);
+        if (r.ct)
+            (void)byName.findKey({Value::fromText(r.table)});
+        (void)byKey.last();
+        byKey.insert(engineRow(r));
+    }
+    (void)t;
+}
+
+// One transaction per table entry (11 rows); returns wall seconds.
+double engineCaptures(int n, bool durable, OpCounter* counter) {
+    const fs::path table = freshDictionary(durable ? "durable" : "process");
+    if (counter)
+        engine::setFileSystem(counter);
+    double wall = 0;
+    {
+        auto t = engine::TableFile::open(table);
+        t->setDurable(durable);
+        engine::Cursor byName(t, {"Table"});
+        engine::Cursor byKey(t);
+        bench::DictionaryRows gen;
+        wall = bench::seconds([&] {
+            for (int i = 0; i < n; i += 11) {
+                t->beginTransaction();
+                captureRows(*t, byName, byKey, gen, i, std::min(n, i + 11));
+                t->commit();
+            }
+        });
+        t->flush();
+    }
+    engine::setFileSystem(nullptr);
+    return wall;
+}
+
+double sqliteCaptures(int n, const char* synchronous) {
+    const fs::path dir = "/tmp/kv-bench/journal-sqlite";
+    fs::create_directories(dir);
+    const std::string file = (dir / "dico.sqlite").string();
+    fs::remove(file);
+    sqlite3* db = nullptr;
+    sqlite3_open(file.c_str(), &db);
+    sqlite3_exec(
+        db,
+        (std::string("PRAGMA journal_mode=DELETE; PRAGMA synchronous=") + synchronous + ";")
+            .c_str(),
+        nullptr, nullptr, nullptr);
+    sqlite3_exec(
+        db,
+        "CREATE TABLE d(NoEnreg INTEGER PRIMARY KEY, Tbl TEXT, Description TEXT, Champ TEXT, Type "
+        "TEXT,"
+        " Longueur INTEGER, CT INTEGER, CC INTEGER); CREATE INDEX ix ON d(Tbl COLLATE NOCASE);",
+        nullptr, nullptr, nullptr);
+    sqlite3_stmt *find, *last, *ins;
+    sqlite3_prepare_v2(db, "SELECT 1 FROM d WHERE Tbl=?1 COLLATE NOCASE LIMIT 1", -1, &find,
+                       nullptr);
+    sqlite3_prepare_v2(db, "SELECT max(NoEnreg) FROM d", -1, &last, nullptr);
+    sqlite3_prepare_v2(db, "INSERT INTO d VALUES(?1,?2,?3,?4,?5,?6,?7,?8)", -1, &ins, nullptr);
+    bench::DictionaryRows gen;
+    const double wall = bench::seconds([&] {
+        for (int i = 0; i < n; ++i) {
+            const bench::DictRow r = gen.row(i);
+            if (r.ct) {
+                if (i > 0)
+                    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+                sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+                sqlite3_bind_text(find, 1, r.table.c_str(), -1, SQLITE_STATIC);
+                sqlite3_step(find);
+                sqlite3_reset(find);
+            }
+            sqlite3_step(last);
+            sqlite3_reset(last);
+            sqlite3_bind_int(ins, 1, r.key);
+            sqlite3_bind_text(ins, 2, r.table.c_str(), -1, SQLITE_STATIC);
+            sqlite3_bind_text(ins, 3, r.description.c_str(), -1, SQLITE_STATIC);
+            sqlite3_bind_text(ins, 4, r.field.c_str(), -1, SQLITE_STATIC);
+            sqlite3_bind_text(ins, 5, r.type.c_str(), -1, SQLITE_STATIC);
+            sqlite3_bind_int(ins, 6, r.length);
+            sqlite3_bind_int(ins, 7, r.ct);
+            sqlite3_bind_int(ins, 8, r.cc);
+            sqlite3_step(ins);
+            sqlite3_reset(ins);
+        }
+        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    });
+    sqlite3_finalize(find);
+    sqlite3_finalize(last);
+    sqlite3_finalize(ins);
+    sqlite3_close(db);
+    return wall;
+}
+
+// The disk operations of one capture transaction of `rows` rows into a dictionary
+// that already holds a few tables.
+std::map<std::string, long long> oneCapture(int rows) {
+    const fs::path table = freshDictionary("one-" + std::to_string(rows));
+    OpCounter counter(engine::fileSystem());
+    engine::setFileSystem(&counter); // the table's own file is opened through it
+    auto t = engine::TableFile::open(table);
+    engine::Cursor byName(t, {"Table"});
+    engine::Cursor byKey(t);
+    bench::DictionaryRows gen;
+    captureRows(*t, byName, byKey, gen, 0, 55);
+    counter.ops.clear();
+    t->beginTransaction();
+    for (int i = 0; i < rows; ++i) {
+        bench::DictRow r = gen.row(55 + (i % 11));
+        r.key = 1000 + i;
+        byKey.insert(engineRow(r));
+    }
+    t->commit();
+    engine::setFileSystem(nullptr);
+    return counter.ops;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const bool manual = argc > 1 && std::string(argv[1]) == "--manual";
+    const int n = manual ? 22000 : 2200;
+    const double txns = double((n + 10) / 11);
+
+    OpCounter counted(engine::fileSystem());
+    const double durable = engineCaptures(n, true, &counted);
+    const double process = engineCaptures(n, false, nullptr);
+    const double sqliteFull = sqliteCaptures(n, "FULL");
+    const double sqliteOff = sqliteCaptures(n, "OFF");
+    bench::report("B2j", n, "engine_durable", "rows_per_s", n / durable, "sqlite_delete_full",
+                  n / sqliteFull);
+    bench::report("B2j", n, "engine_process_crash", "rows_per_s", n / process, "sqlite_delete_off",
+                  n / sqliteOff);
+    bench::report("B2j", n, "engine_durable", "txn_per_s", txns / durable, "sqlite_delete_full",
+                  txns / sqliteFull);
+    for (const auto& [kind, count] : counted.ops)
+        if (kind != "read")
+            bench::report("B2j", n, "engine_durable", kind + "_per_txn", double(count) / txns);
+    for (int rows : {11, 256}) {
+        const auto ops = oneCapture(rows);
+        for (const auto& [kind, count] : ops)
+            bench::report("B2j_one_capture", rows, "engine_durable", kind, double(count));
+    }
+    return 0;
+}

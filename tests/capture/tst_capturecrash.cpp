@@ -1,0 +1,248 @@
+// Captures and a dictionary creation cut short at every step that changes the disk.
+//
+//  - Kill: a child process creates a dictionary and captures three tables into it
+//    (the widest has dozens of rows in one transaction), closing it at the end, and
+//    dies just before its K-th write, sync, close, rename or removal, for every K.
+//  - I/O error: the same scenario in this process, with every operation from the
+//    N-th on failing with ENOSPC, the index write-back at close included.
+//
+// After each, the dictionary is absent (the creation did not finish) or opens; every
+// captured table is whole or absent; the header's row count is the number of rows
+// (also as pxlib reads it); the name index agrees with the rows; no index file is
+// empty; and running the scenario again completes the dictionary.
+
+#include "SourceTables.h"
+#include "tests/store/DicoFiles.h"
+#include "tests/store/StoreTestHost.h"
+
+#include "capture/StructureCapture.h"
+#include "engine/Cursor.h"
+#include "engine/EngineError.h"
+#include "engine/TableFile.h"
+#include "framework/dataset/Database.h"
+#include "store/DicoFormat.h"
+#include "store/DictionaryStore.h"
+#include "tests/support/FaultFileSystem.h"
+#include "tests/support/ScopedFileSystem.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <map>
+
+#ifdef KV_HAVE_PXLIB
+extern "C" {
+#include <paradox.h>
+}
+#endif
+
+using capture::CaptureResult;
+
+namespace {
+
+// Running the scenario again refuses the tables already there: that is expected.
+struct QuietHost : StoreTestHost {
+    void showWarning(const QString&) override {}
+};
+
+// The scenario: create the dictionary when missing, capture every source, close.
+// Returns the first error it met ("" when none).
+QString runScenario(const QString& dico, const QStringList& sources) {
+    QuietHost host;
+    store::DictionaryStore store(&host.window, host);
+    capture::StructureCapture capture(&host.window, store, host);
+    QString error;
+    try {
+        if (!QFile::exists(dico))
+            store::CreateDicoFile(dico);
+        store.OpenDico(dico);
+        for (const QString& source : sources) {
+            try {
+                capture.CaptureTable(source);
+            } catch (const std::exception& e) {
+                if (error.isEmpty())
+                    error = QString::fromUtf8(e.what());
+            }
+        }
+        store.CloseDico();
+        store.dbLitTable().Close();
+    } catch (const std::exception& e) {
+        if (error.isEmpty())
+            error = QString::fromUtf8(e.what());
+    }
+    return error;
+}
+
+// Rows per table name.
+std::map<QString, int> rowsPerTable(const QList<store::DicoRow>& rows) {
+    std::map<QString, int> out;
+    for (const store::DicoRow& r : rows)
+        ++out[r.table];
+    return out;
+}
+
+uint32_t headerCount(const QString& dico) {
+    QFile f(dico);
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray head = f.read(10);
+    const auto* b = reinterpret_cast<const uint8_t*>(head.constData());
+    return head.size() < 10 ? 0 : uint32_t(b[6] | b[7] << 8 | b[8] << 16 | uint32_t(b[9]) << 24);
+}
+
+int pxlibRecords(const QString& dico) {
+#ifdef KV_HAVE_PXLIB
+    pxdoc_t* px = PX_new();
+    if (PX_open_file(px, dico.toLocal8Bit().constData()) != 0) {
+        PX_delete(px);
+        return -1;
+    }
+    int readable = 0;
+    std::vector<char> record(size_t(px->px_head->px_recordsize));
+    for (int r = 0; r < PX_get_num_records(px); ++r)
+        readable += PX_get_record(px, r, record.data()) != nullptr;
+    const int count = PX_get_num_records(px) == readable ? readable : -2;
+    PX_close(px);
+    PX_delete(px);
+    return count;
+#else
+    (void)dico;
+    return -3;
+#endif
+}
+
+// The oracle. "" when the dictionary is sound; `whole` holds the rows each table
+// has when captured.
+QString problems(const QString& dico, const std::map<QString, int>& whole) {
+    try {
+        const QList<store::DicoRow> rows = dicofiles::readRows(dico); // rolls a hot journal back
+        for (const auto& [table, count] : rowsPerTable(rows))
+            if (!whole.count(table) || whole.at(table) != count)
+                return QStringLiteral("table %1 has %2 rows").arg(table).arg(count);
+        if (headerCount(dico) != uint32_t(rows.size()))
+            return QStringLiteral("header counts %1 rows, the file holds %2")
+                .arg(headerCount(dico))
+                .arg(rows.size());
+#ifdef KV_HAVE_PXLIB
+        if (pxlibRecords(dico) != rows.size())
+            return QStringLiteral("pxlib reads %1 records of %2")
+                .arg(pxlibRecords(dico))
+                .arg(rows.size());
+#endif
+        engine::Cursor byName(engine::TableFile::open(dico.toStdString()), {"Table"});
+        if (byName.count() != rows.size())
+            return QStringLiteral("the name index holds %1 of %2 rows")
+                .arg(byName.count())
+                .arg(rows.size());
+        const QDir dir = QFileInfo(dico).dir();
+        // A temporary file left by the cut is never read; the table's own files are.
+        for (const QFileInfo& f : dir.entryInfoList(QDir::Files))
+            if (f.size() == 0 && f.suffix() != QLatin1String("tmp"))
+                return QStringLiteral("%1 is empty").arg(f.fileName());
+    } catch (const std::exception& e) {
+        return QStringLiteral("engine error: %1").arg(QString::fromUtf8(e.what()));
+    }
+    return {};
+}
+
+} // namespace
+
+class TestCaptureCrash : public QObject {
+    Q_OBJECT
+
+    TempAppDir m_app;
+    QStringList m_sources;
+    std::map<QString, int> m_whole;
+    uint64_t m_operations = 0;
+
+    QString freshDico(const QString& name) {
+        QDir(m_app.path(name)).removeRecursively();
+        QDir().mkpath(m_app.path(name));
+        return m_app.path(name + "/DICO.DB");
+    }
+
+private slots:
+    void initTestCase() {
+        QDir().mkpath(m_app.path("src"));
+        m_sources = {sourcetables::writeClients(m_app.path("src/CLIENTS.DB")),
+                     sourcetables::writeEveryKind(m_app.path("src/TOUT.DB"))};
+        QFile::copy(m_sources[0], m_app.path("src/AUTRES.DB"));
+        m_sources << m_app.path("src/AUTRES.DB");
+        // A clean run gives the whole tables and the number of operations to cut at.
+        const QString dico = freshDico("count");
+        testsupport::FaultFileSystem counter(engine::fileSystem());
+        {
+            const testsupport::ScopedFileSystem mounted(counter);
+            QCOMPARE(runScenario(dico, m_sources), QString());
+        }
+        m_operations = counter.operations();
+        m_whole = rowsPerTable(dicofiles::readRows(dico));
+        QCOMPARE(int(m_whole.size()), 3);
+        QVERIFY(m_whole.at("TOUT.DB") > 24); // a wide capture: many rows in one transaction
+        QCOMPARE(problems(dico, m_whole), QString());
+    }
+
+    void killAtEveryStep() {
+        uint64_t cut = 0;
+        for (uint64_t k = 1; k <= m_operations; ++k) {
+            const QString dico = freshDico("kill");
+            const pid_t child = fork();
+            QVERIFY(child >= 0);
+            if (child == 0) {
+                testsupport::FaultFileSystem faults(engine::fileSystem());
+                faults.crashAt(k);
+                const testsupport::ScopedFileSystem mounted(faults);
+                runScenario(dico, m_sources);
+                _exit(0);
+            }
+            int status = 0;
+            QCOMPARE(waitpid(child, &status, 0), child);
+            QVERIFY(WIFEXITED(status));
+            QCOMPARE(WEXITSTATUS(status), testsupport::FaultFileSystem::kCrashExitCode);
+            ++cut;
+            if (QFile::exists(dico)) {
+                const QString problem = problems(dico, m_whole);
+                QVERIFY2(
+                    problem.isEmpty(),
+                    qPrintable(QStringLiteral("killed before step %1: %2").arg(k).arg(problem)));
+            }
+            QCOMPARE(runScenario(dico, m_sources).contains("Aucun index"), false);
+            QCOMPARE(rowsPerTable(dicofiles::readRows(dico)), m_whole);
+        }
+        QCOMPARE(cut, m_operations); // every step of the scenario was cut once
+    }
+
+    void diskFullFromEveryStep() {
+        uint64_t reported = 0;
+        for (uint64_t n = 1; n <= m_operations; ++n) {
+            const QString dico = freshDico("full");
+            testsupport::FaultFileSystem faults(engine::fileSystem());
+            faults.failAt(n, ENOSPC, /*sticky=*/true);
+            QString error;
+            {
+                const testsupport::ScopedFileSystem mounted(faults);
+                error = runScenario(dico, m_sources);
+            }
+            QVERIFY2(!error.isEmpty(),
+                     qPrintable(QStringLiteral("a failure at step %1 was not reported").arg(n)));
+            ++reported;
+            if (QFile::exists(dico)) {
+                const QString problem = problems(dico, m_whole);
+                QVERIFY2(
+                    problem.isEmpty(),
+                    qPrintable(QStringLiteral("disk full from step %1: %2").arg(n).arg(problem)));
+            }
+            QCOMPARE(runScenario(dico, m_sources), QString());
+            QCOMPARE(rowsPerTable(dicofiles::readRows(dico)), m_whole);
+        }
+        QCOMPARE(reported, m_operations);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCaptureCrash)
+#include "tst_capturecrash.moc"
