@@ -5,11 +5,14 @@
 // and its primary index. Table names come in random letter case, 11 rows per
 // table entry, so that a case-insensitive name index has duplicates.
 
+#include "engine/TableDefinition.h"
+#include "engine/Value.h"
 #include "tests/support/TableImage.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace bench {
 
@@ -86,6 +89,34 @@ inline std::filesystem::path writeDictionary(const std::filesystem::path& dir, i
     writeFamily(dir, "DICT", b.build());
     std::ofstream(dir / ".complete") << n;
     return db;
+}
+
+// The dictionary's fields, as the engine creates them.
+inline std::vector<engine::FieldDef> dictionaryFields() {
+    using engine::FieldType;
+    return {{"NoEnreg", FieldType::Long},
+            {"Table", FieldType::Alpha, 12},
+            {"Description", FieldType::Alpha, 80},
+            {"Champ", FieldType::Alpha, 20},
+            {"Type", FieldType::Alpha, 20},
+            {"Longueur", FieldType::Long},
+            {"CT", FieldType::Logical},
+            {"CC", FieldType::Logical}};
+}
+
+// A generated row as the engine takes it (empty texts are NULL).
+inline engine::Row engineRow(const DictRow& r) {
+    auto text = [](const std::string& s) {
+        return s.empty() ? engine::Value::null() : engine::Value::fromText(s);
+    };
+    return {engine::Value::fromInt(r.key),
+            text(r.table),
+            text(r.description),
+            text(r.field),
+            text(r.type),
+            engine::Value::fromInt(r.length),
+            engine::Value::fromBool(r.ct),
+            engine::Value::fromBool(r.cc)};
 }
 
 } // namespace bench

@@ -33,24 +33,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<engine::FieldDef> dictionaryFields() {
-    using engine::FieldType;
-    return {{"NoEnreg", FieldType::Long},
-            {"Table", FieldType::Alpha, 12},
-            {"Description", FieldType::Alpha, 80},
-            {"Champ", FieldType::Alpha, 20},
-            {"Type", FieldType::Alpha, 20},
-            {"Longueur", FieldType::Long},
-            {"CT", FieldType::Logical},
-            {"CC", FieldType::Logical}};
-}
-
-engine::Row engineRow(const bench::DictRow& r) {
-    auto text = [](const std::string& s) { return s.empty() ? Value::null() : Value::fromText(s); };
-    return {Value::fromInt(r.key), text(r.table),        text(r.description),
-            text(r.field),         text(r.type),         Value::fromInt(r.length),
-            Value::fromBool(r.ct), Value::fromBool(r.cc)};
-}
+using bench::dictionaryFields;
+using bench::engineRow;
 
 fs::path createDictionary(const fs::path& dir) {
     fs::create_directories(dir);

@@ -87,24 +87,8 @@ private:
     engine::FileSystem& m_inner;
 };
 
-std::vector<engine::FieldDef> dictionaryFields() {
-    using engine::FieldType;
-    return {{"NoEnreg", FieldType::Long},
-            {"Table", FieldType::Alpha, 12},
-            {"Description", FieldType::Alpha, 80},
-            {"Champ", FieldType::Alpha, 20},
-            {"Type", FieldType::Alpha, 20},
-            {"Longueur", FieldType::Long},
-            {"CT", FieldType::Logical},
-            {"CC", FieldType::Logical}};
-}
-
-engine::Row engineRow(const bench::DictRow& r) {
-    auto text = [](const std::string& s) { return s.empty() ? Value::null() : Value::fromText(s); };
-    return {Value::fromInt(r.key), text(r.table),        text(r.description),
-            text(r.field),         text(r.type),         Value::fromInt(r.length),
-            Value::fromBool(r.ct), Value::fromBool(r.cc)};
-}
+using bench::dictionaryFields;
+using bench::engineRow;
 
 fs::path freshDictionary(const std::string& name) {
     const fs::path dir = "/tmp/kv-bench/journal-" + name;

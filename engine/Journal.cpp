@@ -41,6 +41,23 @@ void removeQuietly(const std::filesystem::path& p) noexcept {
     }
 }
 
+// A file the rollback must write; a read-only one makes the table unusable until
+// someone who may write it opens it, and the message says why.
+std::unique_ptr<File> openToRestore(const std::filesystem::path& p,
+                                    const std::filesystem::path& table) {
+    try {
+        return fileSystem().open(p, OpenMode::ReadWrite);
+    } catch (const EngineError& e) {
+        if (e.code() != ErrorCode::ReadOnly)
+            throw;
+        throw EngineError(ErrorCode::ReadOnly,
+                          "La table " + quoted(table) +
+                              " doit être restaurée après une modification interrompue, "
+                              "mais elle ne peut pas être écrite : " +
+                              e.what());
+    }
+}
+
 } // namespace
 
 uint32_t Journal::crc32(const void* data, size_t n, uint32_t crc) {
@@ -246,18 +263,7 @@ void Journal::recover(const std::filesystem::path& table) {
     }
     if (!fileSystem().exists(final))
         return;
-    std::unique_ptr<File> f;
-    try {
-        f = fileSystem().open(final, OpenMode::ReadWrite);
-    } catch (const EngineError& e) {
-        if (e.code() != ErrorCode::ReadOnly)
-            throw;
-        throw EngineError(ErrorCode::ReadOnly,
-                          "La table " + quoted(table) +
-                              " doit être restaurée après une modification interrompue, "
-                              "mais elle ne peut pas être écrite : " +
-                              e.what());
-    }
+    std::unique_ptr<File> f = openToRestore(final, table);
     if (!f->tryLockExclusive())
         throw busy();
     std::string image(size_t(f->size()), '\0');
@@ -271,18 +277,7 @@ void Journal::recover(const std::filesystem::path& table) {
             if (names[i].empty() || names[i].find('/') != std::string::npos ||
                 !fileSystem().exists(target))
                 continue;
-            std::unique_ptr<File> t;
-            try {
-                t = fileSystem().open(target, OpenMode::ReadWrite);
-            } catch (const EngineError& e) {
-                if (e.code() != ErrorCode::ReadOnly)
-                    throw;
-                throw EngineError(ErrorCode::ReadOnly,
-                                  "La table " + quoted(table) +
-                                      " doit être restaurée après une modification interrompue, "
-                                      "mais elle ne peut pas être écrite : " +
-                                      e.what());
-            }
+            std::unique_ptr<File> t = openToRestore(target, table);
             restore(*t, uint16_t(i), records, sizes[i], true);
             t->close();
         }
