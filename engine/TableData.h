@@ -12,10 +12,10 @@
 // in chain order; blocks outside the chain (free blocks, leftovers) are never read.
 //
 // In memory the table is a directory of its chained blocks (number, row count, first
-// key, and the records once read). The directory is built on the first row access:
-// from the level-1 entries of the .PX when that file is fresh (no data block read),
-// else by walking the chain; each block is read with one read call, and checked
-// against its directory entry when it is read.
+// key, and the records once read; BlockDirectory.cpp). The directory is built on the first row
+// access: from the level-1 entries of the .PX when that file is fresh (no data block read), else by
+// walking the chain; each block is read with one read call, and checked against its directory entry
+// when it is read.
 //
 // Invariants of a table this engine writes (checked by tst_indexmaint and the crash tests):
 //   1. the chain holds every row once; keyed rows are in ascending key order along the

@@ -1,0 +1,247 @@
+// The block directory of a table: the chained blocks with their row counts and first
+// keys, built from a fresh .PX (no data read) or by walking the chain, and the
+// positioning on it (ordinal to block and slot, key bounds, exact lookups).
+
+#include "engine/TableData.h"
+
+#include "engine/Bytes.h"
+#include "engine/EngineError.h"
+#include "engine/ValueCodec.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace engine {
+
+using namespace bytes;
+
+namespace {
+
+// Tables up to this size keep the blocks read while building the directory.
+constexpr uint64_t kKeepImagesUpTo = 64u << 20;
+
+} // namespace
+
+void TableData::walkChain() {
+    checkReadable();
+    m_chain.clear();
+    m_directoryFromIndex = false;
+    const bool keep = file->size() <= kKeepImagesUpTo;
+    walkBlocks(*file, header, [&](uint16_t number, const char* recs, uint32_t count) {
+        BlockRef ref;
+        ref.number = number;
+        ref.count = count;
+        ref.firstKey.assign(recs, keyWidth);
+        if (keep) {
+            ref.records.assign(recs, size_t(count) * size_t(recordSize));
+            ref.loaded = true;
+        }
+        m_chain.push_back(std::move(ref));
+        return true;
+    });
+    m_haveDirectory = true;
+    m_prefixDirty = true;
+}
+
+void TableData::ensureDirectory() {
+    settle();
+    if (!m_haveDirectory) {
+        recoverIfNeeded();
+        if (!m_haveDirectory && !directoryFromPrimaryIndex())
+            walkChain();
+    }
+}
+
+// The level-1 entries of a fresh .PX list the chained blocks with their first keys and
+// counts: the directory without reading the data. Fresh means: no index update pending,
+// same level and key fields, and entries that agree with the header counters. Each
+// block is still checked against its entry when it is read (loadBlock).
+bool TableData::directoryFromPrimaryIndex() {
+    if (!keyed || m_primaryIndexUntrusted || header.indexUpdateRequired != 0)
+        return false;
+    checkReadable();
+    try {
+        const std::filesystem::path pxPath = companionPath(path, ".PX");
+        if (!fileSystem().exists(pxPath))
+            return false;
+        auto f = fileSystem().open(pxPath, OpenMode::Read);
+        const TableHeader px = TableHeader::read(*f, header.codePage);
+        if (px.fileType != ftPrimaryIndex || px.version != header.version ||
+            size_t(px.recordSize) != keyWidth + 6 || px.numFields != header.keyFields ||
+            px.indexLevels > 8)
+            return false;
+        for (int i = 0; i < header.keyFields; ++i)
+            if (px.fields[size_t(i)].type != header.fields[size_t(i)].type ||
+                px.fields[size_t(i)].size != header.fields[size_t(i)].size)
+                return false;
+        std::vector<BlockRef> leaves;
+        if (px.indexLevels > 0 && !readIndexLevel(*f, px, px.indexRoot, px.indexLevels, leaves))
+            return false;
+        const uint32_t dataBlocks = header.availableBlocks(file->size());
+        std::vector<bool> seen(size_t(dataBlocks) + 1, false);
+        uint64_t rows = 0;
+        for (size_t i = 0; i < leaves.size(); ++i) {
+            const BlockRef& b = leaves[i];
+            if (b.number == 0 || b.number > dataBlocks || seen[b.number] || b.count == 0 ||
+                b.count > uint32_t(capacity) || (i > 0 && leaves[i - 1].firstKey >= b.firstKey))
+                return false;
+            seen[b.number] = true;
+            rows += b.count;
+        }
+        if (rows != header.numRecords || leaves.size() != header.usedBlocks ||
+            (leaves.empty() ? header.firstBlock != 0
+                            : leaves.front().number != header.firstBlock ||
+                                  leaves.back().number != header.lastBlock))
+            return false;
+        m_chain = std::move(leaves);
+        m_haveDirectory = true;
+        m_directoryFromIndex = true;
+        m_prefixDirty = true;
+        return true;
+    } catch (const EngineError&) {
+        return false;
+    }
+}
+
+// Collects the level-1 entries under an index block, in order. False on any doubt.
+bool TableData::readIndexLevel(File& f, const TableHeader& px, uint16_t block, int level,
+                               std::vector<BlockRef>& out) {
+    const uint32_t available = px.availableBlocks(f.size());
+    if (block == 0 || block > available || out.size() > 0xFFFF)
+        return false;
+    std::string image(size_t(px.blockSize()), '\0');
+    const uint64_t off = px.headerSize + uint64_t(block - 1) * uint64_t(px.blockSize());
+    const size_t got = f.readAt(off, image.data(), image.size());
+    const int lastOffset = got >= 6 ? s16(image.data(), 4) : -1;
+    if (lastOffset < 0 || lastOffset % px.recordSize != 0 ||
+        size_t(lastOffset) + px.recordSize + 6 > got)
+        return false;
+    const size_t count = size_t(lastOffset / px.recordSize) + 1;
+    for (size_t e = 0; e < count; ++e) {
+        const char* entry = image.data() + 6 + e * px.recordSize;
+        int64_t target = 0, rows = 0;
+        if (!codec::decodeInt(entry + keyWidth, 2, target) ||
+            !codec::decodeInt(entry + keyWidth + 2, 2, rows) || target <= 0)
+            return false;
+        if (level == 1) {
+            BlockRef b;
+            b.number = uint16_t(target);
+            b.count = uint32_t(std::max<int64_t>(rows, 0));
+            b.firstKey.assign(entry, keyWidth);
+            out.push_back(std::move(b));
+        } else if (level > 1 && !readIndexLevel(f, px, uint16_t(target), level - 1, out)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void TableData::loadBlock(BlockRef& b) {
+    if (b.loaded)
+        return;
+    std::string image;
+    readBlock(b.number, image);
+    const int lastOffset = s16(image.data(), 4);
+    const uint32_t count = lastOffset < 0 ? 0 : uint32_t(lastOffset / recordSize) + 1;
+    if (count != b.count ||
+        (keyed && std::memcmp(image.data() + 6, b.firstKey.data(), keyWidth) != 0)) {
+        const uint16_t number = b.number;
+        const bool fromIndex = m_directoryFromIndex;
+        // Forget the directory: the next access walks the chain itself.
+        m_primaryIndexUntrusted = m_primaryIndexUntrusted || fromIndex;
+        m_haveDirectory = m_directoryFromIndex = false;
+        m_chain.clear();
+        m_prefixDirty = true;
+        for (SecondaryOrder& o : m_secondary)
+            o.built = false;
+        ++generation;
+        if (fromIndex)
+            throw EngineError(ErrorCode::IndexOutOfDate,
+                              "Index primaire périmé pour " + quoted(path) + " : le bloc " +
+                                  std::to_string(number) + " ne correspond pas à son entrée");
+        throwCorrupt(path, "le bloc " + std::to_string(number) + " a changé sur le disque");
+    }
+    b.records.assign(image.data() + 6, size_t(count) * size_t(recordSize));
+    b.loaded = true;
+}
+
+void TableData::rebuildPrefix() {
+    m_prefix.resize(m_chain.size() + 1);
+    uint64_t total = 0;
+    for (size_t i = 0; i < m_chain.size(); ++i) {
+        m_prefix[i] = total;
+        total += m_chain[i].count;
+    }
+    m_prefix[m_chain.size()] = total;
+    m_prefixDirty = false;
+}
+
+uint64_t TableData::rowCount() {
+    ensureDirectory();
+    if (m_prefixDirty)
+        rebuildPrefix();
+    return m_prefix.back();
+}
+
+RowPos TableData::locate(uint64_t ordinal) {
+    if (ordinal >= rowCount())
+        throw EngineError(ErrorCode::NoCurrentRow, "Aucune ligne courante dans " + quoted(path));
+    auto it = std::upper_bound(m_prefix.begin(), m_prefix.end(), ordinal);
+    const size_t block = size_t(it - m_prefix.begin()) - 1;
+    return {block, size_t(ordinal - m_prefix[block])};
+}
+
+uint64_t TableData::ordinalOf(RowPos pos) {
+    rowCount();
+    return m_prefix[pos.block] + pos.slot;
+}
+
+const char* TableData::record(RowPos pos) {
+    BlockRef& b = m_chain[pos.block];
+    loadBlock(b);
+    return b.records.data() + pos.slot * size_t(recordSize);
+}
+
+namespace {
+int compareN(const char* a, const std::string& key) {
+    return std::memcmp(a, key.data(), key.size());
+}
+} // namespace
+
+// First row whose key compares above the key (upper) or not below it (lower), on
+// key.size() bytes: the answer is in the last block whose first key is on the near
+// side of the key, or at the start of the next block.
+uint64_t TableData::bound(const std::string& key, bool upper) {
+    const uint64_t n = rowCount();
+    if (n == 0)
+        return 0;
+    const auto before = [&](const char* rowKey) {
+        const int c = compareN(rowKey, key);
+        return upper ? c <= 0 : c < 0;
+    };
+    auto it = std::partition_point(m_chain.begin(), m_chain.end(),
+                                   [&](const BlockRef& b) { return before(b.firstKey.data()); });
+    const size_t i = size_t(it - m_chain.begin());
+    if (i == 0)
+        return 0;
+    BlockRef& b = m_chain[i - 1];
+    loadBlock(b);
+    uint32_t lo = 0, hi = b.count;
+    while (lo < hi) {
+        const uint32_t mid = (lo + hi) / 2;
+        if (before(b.records.data() + size_t(mid) * size_t(recordSize)))
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return m_prefix[i - 1] + lo;
+}
+
+bool TableData::find(const std::string& key, uint64_t& ordinal) {
+    ordinal = lowerBound(key);
+    if (ordinal >= rowCount())
+        return false;
+    return compareN(record(locate(ordinal)), key) == 0;
+}
+
+} // namespace engine
