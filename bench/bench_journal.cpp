@@ -16,6 +16,7 @@
 #include "engine/FileSystem.h"
 #include "engine/TableDefinition.h"
 #include "engine/TableFile.h"
+#include "tests/support/ScopedFileSystem.h"
 
 #include <sqlite3.h>
 
@@ -115,12 +116,11 @@ void captureRows(engine::TableFile& t, engine::Cursor& byName, engine::Cursor& b
 }
 
 // One transaction per table entry (11 rows); returns wall seconds.
-double engineCaptures(int n, bool durable, OpCounter* counter) {
+double engineCaptures(int n, bool durable, engine::FileSystem& files) {
     const fs::path table = freshDictionary(durable ? "durable" : "process");
-    if (counter)
-        engine::setFileSystem(counter);
     double wall = 0;
     {
+        const testsupport::ScopedFileSystem mounted(files);
         auto t = engine::TableFile::open(table);
         t->setDurable(durable);
         engine::Cursor byName(t, {"Table"});
@@ -135,7 +135,6 @@ double engineCaptures(int n, bool durable, OpCounter* counter) {
         });
         t->flush();
     }
-    engine::setFileSystem(nullptr);
     return wall;
 }
 
@@ -201,7 +200,7 @@ double sqliteCaptures(int n, const char* synchronous) {
 std::map<std::string, long long> oneCapture(int rows) {
     const fs::path table = freshDictionary("one-" + std::to_string(rows));
     OpCounter counter(engine::fileSystem());
-    engine::setFileSystem(&counter); // the table's own file is opened through it
+    const testsupport::ScopedFileSystem mounted(counter); // the table's own file goes through it
     auto t = engine::TableFile::open(table);
     engine::Cursor byName(t, {"Table"});
     engine::Cursor byKey(t);
@@ -215,7 +214,6 @@ std::map<std::string, long long> oneCapture(int rows) {
         byKey.insert(engineRow(r));
     }
     t->commit();
-    engine::setFileSystem(nullptr);
     return counter.ops;
 }
 
@@ -227,8 +225,8 @@ int main(int argc, char** argv) {
     const double txns = double((n + 10) / 11);
 
     OpCounter counted(engine::fileSystem());
-    const double durable = engineCaptures(n, true, &counted);
-    const double process = engineCaptures(n, false, nullptr);
+    const double durable = engineCaptures(n, true, counted);
+    const double process = engineCaptures(n, false, engine::fileSystem());
     const double sqliteFull = sqliteCaptures(n, "FULL");
     const double sqliteOff = sqliteCaptures(n, "OFF");
     bench::report("B2j", n, "engine_durable", "rows_per_s", n / durable, "sqlite_delete_full",
