@@ -9,16 +9,15 @@
 //
 //   bench_journal [--manual]   (N = 2,200 rows; 22,000 with --manual)
 
-#include "BenchSupport.h"
-#include "DictionaryFixture.h"
+#include "bench/BenchSupport.h"
+#include "bench/DictionaryFixture.h"
+#include "bench/SqliteDictionary.h"
 
 #include "engine/Cursor.h"
 #include "engine/FileSystem.h"
 #include "engine/TableDefinition.h"
 #include "engine/TableFile.h"
 #include "tests/support/ScopedFileSystem.h"
-
-#include <sqlite3.h>
 
 #include <filesystem>
 #include <map>
@@ -141,58 +140,22 @@ double engineCaptures(int n, bool durable, engine::FileSystem& files) {
 double sqliteCaptures(int n, const char* synchronous) {
     const fs::path dir = "/tmp/kv-bench/journal-sqlite";
     fs::create_directories(dir);
-    const std::string file = (dir / "dico.sqlite").string();
-    fs::remove(file);
-    sqlite3* db = nullptr;
-    sqlite3_open(file.c_str(), &db);
-    sqlite3_exec(
-        db,
-        (std::string("PRAGMA journal_mode=DELETE; PRAGMA synchronous=") + synchronous + ";")
-            .c_str(),
-        nullptr, nullptr, nullptr);
-    sqlite3_exec(
-        db,
-        "CREATE TABLE d(NoEnreg INTEGER PRIMARY KEY, Tbl TEXT, Description TEXT, Champ TEXT, Type "
-        "TEXT,"
-        " Longueur INTEGER, CT INTEGER, CC INTEGER); CREATE INDEX ix ON d(Tbl COLLATE NOCASE);",
-        nullptr, nullptr, nullptr);
-    sqlite3_stmt *find, *last, *ins;
-    sqlite3_prepare_v2(db, "SELECT 1 FROM d WHERE Tbl=?1 COLLATE NOCASE LIMIT 1", -1, &find,
-                       nullptr);
-    sqlite3_prepare_v2(db, "SELECT max(NoEnreg) FROM d", -1, &last, nullptr);
-    sqlite3_prepare_v2(db, "INSERT INTO d VALUES(?1,?2,?3,?4,?5,?6,?7,?8)", -1, &ins, nullptr);
+    bench::SqliteDictionary db(dir / "dico.sqlite",
+                               std::string("PRAGMA journal_mode=DELETE; PRAGMA synchronous=") +
+                                   synchronous + ";");
     bench::DictionaryRows gen;
-    const double wall = bench::seconds([&] {
+    return bench::seconds([&] {
         for (int i = 0; i < n; ++i) {
             const bench::DictRow r = gen.row(i);
-            if (r.ct) {
+            if (r.ct) { // one transaction per table entry and its field entries
                 if (i > 0)
-                    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-                sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-                sqlite3_bind_text(find, 1, r.table.c_str(), -1, SQLITE_STATIC);
-                sqlite3_step(find);
-                sqlite3_reset(find);
+                    db.exec("COMMIT");
+                db.exec("BEGIN");
             }
-            sqlite3_step(last);
-            sqlite3_reset(last);
-            sqlite3_bind_int(ins, 1, r.key);
-            sqlite3_bind_text(ins, 2, r.table.c_str(), -1, SQLITE_STATIC);
-            sqlite3_bind_text(ins, 3, r.description.c_str(), -1, SQLITE_STATIC);
-            sqlite3_bind_text(ins, 4, r.field.c_str(), -1, SQLITE_STATIC);
-            sqlite3_bind_text(ins, 5, r.type.c_str(), -1, SQLITE_STATIC);
-            sqlite3_bind_int(ins, 6, r.length);
-            sqlite3_bind_int(ins, 7, r.ct);
-            sqlite3_bind_int(ins, 8, r.cc);
-            sqlite3_step(ins);
-            sqlite3_reset(ins);
+            db.captureRow(r);
         }
-        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+        db.exec("COMMIT");
     });
-    sqlite3_finalize(find);
-    sqlite3_finalize(last);
-    sqlite3_finalize(ins);
-    sqlite3_close(db);
-    return wall;
 }
 
 // The disk operations of one capture transaction of `rows` rows into a dictionary
