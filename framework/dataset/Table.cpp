@@ -14,13 +14,11 @@
 
 namespace dataset {
 
-Table::Table(QObject *parent, const QString &name) : QObject(parent)
-{
+Table::Table(QObject* parent, const QString& name) : QObject(parent) {
     setObjectName(name);
 }
 
-Table::~Table()
-{
+Table::~Table() {
     // Silent: the window that owns this view may already be half destroyed, so no event
     // goes out from here.
     if (m_masterSource)
@@ -33,51 +31,44 @@ Table::~Table()
 
 // ---- Settings ---------------------------------------------------------------------------
 
-QString Table::displayName() const
-{
+QString Table::displayName() const {
     return m_tableName.isEmpty() ? objectName() : m_tableName;
 }
 
-void Table::requireInactive(const char *what) const
-{
+void Table::requireInactive(const char* what) const {
     if (Active())
         throw DatasetError(QStringLiteral("Impossible de %1 : la table %2 est ouverte")
                                .arg(QString::fromUtf8(what), quoted(displayName())));
 }
 
-void Table::requireActive(const char *what) const
-{
+void Table::requireActive(const char* what) const {
     if (!Active())
         throw DatasetError(QStringLiteral("Impossible de %1 : la table %2 est fermée")
                                .arg(QString::fromUtf8(what), quoted(displayName())));
 }
 
-void Table::setDatabaseName(const QString &alias)
-{
+void Table::setDatabaseName(const QString& alias) {
     if (alias == m_databaseName)
         return;
     requireInactive("changer la base de données");
     m_databaseName = alias;
 }
 
-void Table::setTableName(const QString &name)
-{
+void Table::setTableName(const QString& name) {
     if (name == m_tableName)
         return;
     requireInactive("changer le nom de la table");
     m_tableName = name;
 }
 
-void Table::setTableType(dataset::TableType type)
-{
+void Table::setTableType(dataset::TableType type) {
     if (type == m_tableType)
         return;
     requireInactive("changer le type de la table");
     m_tableType = type;
 }
 
-void Table::setActive(bool on)
-{
+void Table::setActive(bool on) {
     if (on)
         Open();
     else
@@ -86,23 +77,20 @@ void Table::setActive(bool on)
 
 // ---- Order ------------------------------------------------------------------------------
 
-void Table::setIndexFieldNames(const QString &names)
-{
+void Table::setIndexFieldNames(const QString& names) {
     if (names == m_indexFieldNames && m_indexName.isEmpty())
         return;
     changeOrder(names, QString());
 }
 
-void Table::setIndexName(const QString &name)
-{
+void Table::setIndexName(const QString& name) {
     // Setting the index name, even to nothing, replaces an order given by field names.
     if (name == m_indexName && m_indexFieldNames.isEmpty())
         return;
     changeOrder(QString(), name);
 }
 
-void Table::changeOrder(const QString &fieldNames, const QString &indexName)
-{
+void Table::changeOrder(const QString& fieldNames, const QString& indexName) {
     if (!Active()) {
         m_indexFieldNames = fieldNames;
         m_indexName = indexName;
@@ -140,27 +128,24 @@ void Table::changeOrder(const QString &fieldNames, const QString &indexName)
     notifyData();
 }
 
-std::vector<std::string> Table::currentIndexFields() const
-{
+std::vector<std::string> Table::currentIndexFields() const {
     if (m_indexName.isEmpty())
         return convert::fieldNames(m_indexFieldNames);
-    for (const engine::IndexInfo &ix : m_file->indexes())
+    for (const engine::IndexInfo& ix : m_file->indexes())
         if (QString::fromStdString(ix.name).compare(m_indexName, Qt::CaseInsensitive) == 0)
             return convert::fieldNames(QString::fromStdString(ix.fields));
     throw DatasetError(QStringLiteral("Index %1 introuvable dans la table %2")
                            .arg(quoted(m_indexName), quoted(displayName())));
 }
 
-std::unique_ptr<engine::Cursor> Table::makeCursor(const std::vector<std::string> &fields) const
-{
+std::unique_ptr<engine::Cursor> Table::makeCursor(const std::vector<std::string>& fields) const {
     return std::make_unique<engine::Cursor>(m_file, fields);
 }
 
-void Table::computeIndexColumns()
-{
+void Table::computeIndexColumns() {
     m_indexColumns.clear();
-    const engine::IndexInfo &ix = m_cursor->index();
-    for (const std::string &name : convert::fieldNames(QString::fromStdString(ix.fields))) {
+    const engine::IndexInfo& ix = m_cursor->index();
+    for (const std::string& name : convert::fieldNames(QString::fromStdString(ix.fields))) {
         const int col = m_file->fieldIndex(name);
         if (col >= 0)
             m_indexColumns.push_back(col);
@@ -170,8 +155,7 @@ void Table::computeIndexColumns()
 
 // ---- Filter -----------------------------------------------------------------------------
 
-void Table::setFilter(const QString &filter)
-{
+void Table::setFilter(const QString& filter) {
     if (filter == m_filterText)
         return;
     std::unique_ptr<FilterExpression> parsed;
@@ -199,8 +183,7 @@ void Table::setFilter(const QString &filter)
     }
 }
 
-void Table::setFiltered(bool on)
-{
+void Table::setFiltered(bool on) {
     if (on == m_filtered)
         return;
     m_filtered = on;
@@ -213,8 +196,7 @@ void Table::setFiltered(bool on)
     }
 }
 
-void Table::refilter()
-{
+void Table::refilter() {
     if (!Active())
         return;
     if (!checkBrowseMode())
@@ -225,8 +207,7 @@ void Table::refilter()
     notifyData();
 }
 
-void Table::checkFilterField()
-{
+void Table::checkFilterField() {
     m_filterColumn = -1;
     if (!m_filtered || !m_filter || !m_file)
         return;
@@ -241,25 +222,22 @@ void Table::checkFilterField()
     m_filterColumn = col;
 }
 
-bool Table::visible(const engine::Row &row) const
-{
+bool Table::visible(const engine::Row& row) const {
     if (m_filterColumn < 0)
         return true;
     if (m_filterColumn >= int(row.size()))
         return false;
-    const engine::Value &v = row[m_filterColumn];
+    const engine::Value& v = row[m_filterColumn];
     return v.kind == engine::Value::Kind::Boolean && v.boolean == m_filter->expected();
 }
 
 // ---- Master–detail ----------------------------------------------------------------------
 
-DataSource *Table::MasterSource() const
-{
+DataSource* Table::MasterSource() const {
     return m_masterSource;
 }
 
-void Table::setMasterSource(DataSource *source)
-{
+void Table::setMasterSource(DataSource* source) {
     if (source == m_masterSource)
         return;
     if (source && source->DataSet() == this)
@@ -273,16 +251,14 @@ void Table::setMasterSource(DataSource *source)
     relink();
 }
 
-void Table::setMasterFields(const QString &fields)
-{
+void Table::setMasterFields(const QString& fields) {
     if (fields == m_masterFields)
         return;
     m_masterFields = fields;
     relink();
 }
 
-void Table::relink()
-{
+void Table::relink() {
     if (!Active() || !checkBrowseMode())
         return;
     applyMasterRange();
@@ -291,19 +267,18 @@ void Table::relink()
     notifyData();
 }
 
-bool Table::masterKey(engine::Value &key) const
-{
-    Table *master = m_masterSource ? m_masterSource->DataSet() : nullptr;
+bool Table::masterKey(engine::Value& key) const {
+    Table* master = m_masterSource ? m_masterSource->DataSet() : nullptr;
     const std::vector<std::string> names = convert::fieldNames(m_masterFields);
     if (!master || !master->Active() || names.empty())
         return false;
     const QString name = QString::fromStdString(names.front());
-    const Field *field = master->FindField(name);
+    const Field* field = master->FindField(name);
     if (!field)
-        throw DatasetError(QStringLiteral("Champ maître %1 introuvable dans la table %2 (table "
-                                          "détail %3)")
-                               .arg(quoted(name), quoted(master->displayName()),
-                                    quoted(displayName())));
+        throw DatasetError(
+            QStringLiteral("Champ maître %1 introuvable dans la table %2 (table "
+                           "détail %3)")
+                .arg(quoted(name), quoted(master->displayName()), quoted(displayName())));
     if (master->m_state == DataSetState::Browse && !master->m_hasRow)
         return false;
     key = master->fieldValue(field);
@@ -314,8 +289,7 @@ bool Table::masterKey(engine::Value &key) const
     return true;
 }
 
-void Table::applyMasterRange()
-{
+void Table::applyMasterRange() {
     m_haveRangeKey = false;
     m_detailEmpty = false;
     const std::vector<std::string> names = convert::fieldNames(m_masterFields);
@@ -344,16 +318,13 @@ void Table::applyMasterRange()
     m_haveRangeKey = true;
 }
 
-bool Table::isMasterField(const Field *field) const
-{
+bool Table::isMasterField(const Field* field) const {
     const std::vector<std::string> names = convert::fieldNames(m_masterFields);
-    return !names.empty() &&
-           field->FieldName().compare(QString::fromStdString(names.front()),
-                                      Qt::CaseInsensitive) == 0;
+    return !names.empty() && field->FieldName().compare(QString::fromStdString(names.front()),
+                                                        Qt::CaseInsensitive) == 0;
 }
 
-void Table::masterDataChanged(Field *field)
-{
+void Table::masterDataChanged(Field* field) {
     if (!Active() || convert::fieldNames(m_masterFields).empty())
         return;
     if (field && !isMasterField(field))
@@ -361,14 +332,12 @@ void Table::masterDataChanged(Field *field)
     followMaster(field == nullptr);
 }
 
-void Table::masterStateChanged()
-{
+void Table::masterStateChanged() {
     if (Active() && !convert::fieldNames(m_masterFields).empty())
         followMaster(false);
 }
 
-void Table::followMaster(bool refreshWhenSame)
-{
+void Table::followMaster(bool refreshWhenSame) {
     engine::Value key;
     const bool has = masterKey(key);
     const bool same = has ? (m_haveRangeKey && key == m_rangeKey) : m_detailEmpty;

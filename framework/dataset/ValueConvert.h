@@ -19,35 +19,35 @@
 
 namespace dataset::convert {
 
-QString toText(const engine::Value &v);
-int toInt(const engine::Value &v);
-bool toBool(const engine::Value &v);
-double toFloat(const engine::Value &v);
-QVariant toVariant(const engine::Value &v);
+QString toText(const engine::Value& v);
+int toInt(const engine::Value& v);
+bool toBool(const engine::Value& v);
+double toFloat(const engine::Value& v);
+QVariant toVariant(const engine::Value& v);
 
 // Where a conversion error is reported: "le champ « F » de la table « T »".
 struct Target {
-    const engine::FieldInfo &info;
+    const engine::FieldInfo& info;
     QString tableName;
 };
 
-engine::Value fromText(const QString &text, const Target &t);
-engine::Value fromInt(qint64 value, const Target &t);
-engine::Value fromBool(bool value, const Target &t);
-engine::Value fromFloat(double value, const Target &t);
-engine::Value fromVariant(const QVariant &value, const Target &t);
+engine::Value fromText(const QString& text, const Target& t);
+engine::Value fromInt(qint64 value, const Target& t);
+engine::Value fromBool(bool value, const Target& t);
+engine::Value fromFloat(double value, const Target& t);
+engine::Value fromVariant(const QVariant& value, const Target& t);
 
 // A string value cut to the field's width (Alpha fields only; others unchanged).
-engine::Value fitToField(engine::Value v, const engine::FieldInfo &info);
+engine::Value fitToField(engine::Value v, const engine::FieldInfo& info);
 
 // The engine type that stores a field defined with that type; throws for types a
 // Paradox table cannot hold.
-engine::FieldType engineType(FieldType type, const QString &fieldName, const QString &tableName);
+engine::FieldType engineType(FieldType type, const QString& fieldName, const QString& tableName);
 // The name of a type code ("ftString"), for messages.
 QString typeName(int typeCode);
 
 // A field list as the views take it ("Table;Champ"): names between semicolons,
 // blanks around them dropped, empty names skipped.
-std::vector<std::string> fieldNames(const QString &list);
+std::vector<std::string> fieldNames(const QString& list);
 
 } // namespace dataset::convert

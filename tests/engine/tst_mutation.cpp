@@ -11,15 +11,16 @@ class TstMutation : public QObject {
     Q_OBJECT
 
 private slots:
-    void singleByteMutations_data()
-    {
+    void singleByteMutations_data() {
         mutationcheck::addColumns();
-        QTest::newRow("indexed table .DB") << "multiblock" << "DB";
-        QTest::newRow("every type .DB") << "everytype" << "DB";
-        QTest::newRow("level 3 .DB") << "level3" << "DB";
+        QTest::newRow("indexed table .DB") << "multiblock"
+                                           << "DB";
+        QTest::newRow("every type .DB") << "everytype"
+                                        << "DB";
+        QTest::newRow("level 3 .DB") << "level3"
+                                     << "DB";
     }
-    void singleByteMutations()
-    {
+    void singleByteMutations() {
         QFETCH(QString, table);
         QFETCH(QString, ext);
         mutationcheck::checkEveryMutation(table, ext);

@@ -10,15 +10,16 @@ class TstMutationCompanions : public QObject {
     Q_OBJECT
 
 private slots:
-    void singleByteMutations_data()
-    {
+    void singleByteMutations_data() {
         mutationcheck::addColumns();
-        QTest::newRow("primary index .PX") << "multiblock" << "PX";
-        QTest::newRow("level 3 single-field .X02") << "level3" << "X02";
-        QTest::newRow("BLOB file .MB") << "everytype" << "MB";
+        QTest::newRow("primary index .PX") << "multiblock"
+                                           << "PX";
+        QTest::newRow("level 3 single-field .X02") << "level3"
+                                                   << "X02";
+        QTest::newRow("BLOB file .MB") << "everytype"
+                                       << "MB";
     }
-    void singleByteMutations()
-    {
+    void singleByteMutations() {
         QFETCH(QString, table);
         QFETCH(QString, ext);
         mutationcheck::checkEveryMutation(table, ext);

@@ -9,14 +9,14 @@ class TstMutationSecondary : public QObject {
     Q_OBJECT
 
 private slots:
-    void singleByteMutations_data()
-    {
+    void singleByteMutations_data() {
         mutationcheck::addColumns();
-        QTest::newRow("secondary index .XG0") << "multiblock" << "XG0";
-        QTest::newRow("secondary tree .YG1") << "multiblock" << "YG1";
+        QTest::newRow("secondary index .XG0") << "multiblock"
+                                              << "XG0";
+        QTest::newRow("secondary tree .YG1") << "multiblock"
+                                             << "YG1";
     }
-    void singleByteMutations()
-    {
+    void singleByteMutations() {
         QFETCH(QString, table);
         QFETCH(QString, ext);
         mutationcheck::checkEveryMutation(table, ext);
