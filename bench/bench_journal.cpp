@@ -79,6 +79,10 @@ private:
             ++m_ops["lock"];
             return m_f->tryLockExclusive();
         }
+        bool lockByte(uint64_t offset, engine::LockKind kind) override {
+            ++m_ops["lock"];
+            return m_f->lockByte(offset, kind);
+        }
 
     private:
         std::unique_ptr<engine::File> m_f;

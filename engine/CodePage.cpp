@@ -11,28 +11,32 @@ namespace engine {
 
 namespace {
 
-std::string iconvNameFor(int cp)
-{
+std::string iconvNameFor(int cp) {
     switch (cp) {
-    case 0: return "HP-ROMAN8";
-    case 936: return "GBK";
-    case 932: return "CP932";
-    case 949: return "CP949";
-    case 950: return "BIG5";
-    case 1361: return "JOHAB";
-    default: return "CP" + std::to_string(cp);
+    case 0:
+        return "HP-ROMAN8";
+    case 936:
+        return "GBK";
+    case 932:
+        return "CP932";
+    case 949:
+        return "CP949";
+    case 950:
+        return "BIG5";
+    case 1361:
+        return "JOHAB";
+    default:
+        return "CP" + std::to_string(cp);
     }
 }
 
-bool isMultiByte(int cp)
-{
+bool isMultiByte(int cp) {
     return cp == 932 || cp == 936 || cp == 949 || cp == 950 || cp == 1361;
 }
 
 } // namespace
 
-void appendUtf8(std::string &out, char32_t c)
-{
+void appendUtf8(std::string& out, char32_t c) {
     if (c < 0x80) {
         out += char(c);
     } else if (c < 0x800) {
@@ -50,10 +54,13 @@ void appendUtf8(std::string &out, char32_t c)
     }
 }
 
-bool nextUtf8(std::string_view s, size_t &i, char32_t &c)
-{
+bool nextUtf8(std::string_view s, size_t& i, char32_t& c) {
     const auto b0 = uint8_t(s[i]);
-    int len = b0 < 0x80 ? 1 : (b0 & 0xE0) == 0xC0 ? 2 : (b0 & 0xF0) == 0xE0 ? 3 : (b0 & 0xF8) == 0xF0 ? 4 : 0;
+    int len = b0 < 0x80             ? 1
+              : (b0 & 0xE0) == 0xC0 ? 2
+              : (b0 & 0xF0) == 0xE0 ? 3
+              : (b0 & 0xF8) == 0xF0 ? 4
+                                    : 0;
     if (len == 0 || i + size_t(len) > s.size())
         return false;
     c = len == 1 ? b0 : len == 2 ? (b0 & 0x1F) : len == 3 ? (b0 & 0x0F) : (b0 & 0x07);
@@ -70,8 +77,7 @@ bool nextUtf8(std::string_view s, size_t &i, char32_t &c)
     return true;
 }
 
-char32_t upperCase(char32_t c)
-{
+char32_t upperCase(char32_t c) {
     if (c >= 'a' && c <= 'z')
         return c - 32;
     if (c < 0x80)
@@ -105,8 +111,7 @@ char32_t upperCase(char32_t c)
     return c;
 }
 
-CodePage::CodePage(int number) : m_number(number), m_iconvName(iconvNameFor(number))
-{
+CodePage::CodePage(int number) : m_number(number), m_iconvName(iconvNameFor(number)) {
     for (int b = 0; b < 256; ++b)
         m_fold[size_t(b)] = uint8_t(b >= 'a' && b <= 'z' ? b - 32 : b);
     if (isMultiByte(number)) {
@@ -121,8 +126,7 @@ CodePage::CodePage(int number) : m_number(number), m_iconvName(iconvNameFor(numb
     buildSingleByte(m_iconvName);
 }
 
-void CodePage::buildSingleByte(const std::string &iconvName)
-{
+void CodePage::buildSingleByte(const std::string& iconvName) {
     iconv_t cd = iconv_open("UTF-32LE", iconvName.c_str());
     if (cd == iconv_t(-1))
         throw EngineError(ErrorCode::NotSupported,
@@ -130,8 +134,8 @@ void CodePage::buildSingleByte(const std::string &iconvName)
     for (int b = 0; b < 256; ++b) {
         char in = char(b);
         char out[8];
-        char *pin = &in;
-        char *pout = out;
+        char* pin = &in;
+        char* pout = out;
         size_t inLeft = 1, outLeft = sizeof out;
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
         char32_t c = char32_t(b); // undefined byte: same number
@@ -152,8 +156,8 @@ void CodePage::buildSingleByte(const std::string &iconvName)
     }
 }
 
-std::string CodePage::iconvConvert(const char *to, const char *from, std::string_view in, bool &ok) const
-{
+std::string CodePage::iconvConvert(const char* to, const char* from, std::string_view in,
+                                   bool& ok) const {
     ok = true;
     std::string out;
     iconv_t cd = iconv_open(to, from);
@@ -162,9 +166,9 @@ std::string CodePage::iconvConvert(const char *to, const char *from, std::string
         return out;
     }
     out.resize(in.size() * 4 + 16);
-    char *pin = const_cast<char *>(in.data());
+    char* pin = const_cast<char*>(in.data());
     size_t inLeft = in.size();
-    char *pout = out.data();
+    char* pout = out.data();
     size_t outLeft = out.size();
     while (inLeft > 0) {
         if (iconv(cd, &pin, &inLeft, &pout, &outLeft) == size_t(-1)) {
@@ -193,8 +197,7 @@ std::string CodePage::iconvConvert(const char *to, const char *from, std::string
     return out;
 }
 
-std::string CodePage::decode(std::string_view bytes) const
-{
+std::string CodePage::decode(std::string_view bytes) const {
     if (!m_singleByte) {
         bool ok;
         return iconvConvert("UTF-8", m_iconvName.c_str(), bytes, ok);
@@ -210,8 +213,7 @@ std::string CodePage::decode(std::string_view bytes) const
     return out;
 }
 
-bool CodePage::encode(std::string_view utf8, std::string &out) const
-{
+bool CodePage::encode(std::string_view utf8, std::string& out) const {
     out.clear();
     if (!m_singleByte) {
         bool ok;
@@ -232,32 +234,29 @@ bool CodePage::encode(std::string_view utf8, std::string &out) const
     return true;
 }
 
-void CodePage::foldInPlace(char *bytes, size_t n) const
-{
+void CodePage::foldInPlace(char* bytes, size_t n) const {
     for (size_t i = 0; i < n; ++i)
         bytes[i] = char(m_fold[uint8_t(bytes[i])]);
 }
 
-const CodePage &CodePage::get(int codePage)
-{
+const CodePage& CodePage::get(int codePage) {
     static std::mutex mutex;
     static std::map<int, std::unique_ptr<CodePage>> pages;
     std::lock_guard lock(mutex);
-    auto &slot = pages[codePage];
+    auto& slot = pages[codePage];
     if (!slot)
         slot = std::make_unique<CodePage>(codePage);
     return *slot;
 }
 
-int CodePage::selfTest()
-{
+int CodePage::selfTest() {
     try {
-        const CodePage &cp = get(1252);
+        const CodePage& cp = get(1252);
         std::string out;
         if (!cp.encode("\xC3\xA9", out) || out != "\xE9")
             return 0x2C08;
         get(437);
-    } catch (const EngineError &) {
+    } catch (const EngineError&) {
         return 0x2C01;
     }
     return 0;

@@ -20,7 +20,7 @@ class CodePage {
 public:
     // The converter for a code page number (0 = the HP ROMAN8 page of some old drivers).
     // Throws EngineError(NotSupported) for a page iconv does not know.
-    static const CodePage &get(int codePage);
+    static const CodePage& get(int codePage);
     // 0 when conversion works, else a failure code for initialise().
     static int selfTest();
 
@@ -29,17 +29,17 @@ public:
 
     std::string decode(std::string_view bytes) const;
     // False when a character cannot be written in this page (or the text is not UTF-8).
-    bool encode(std::string_view utf8, std::string &out) const;
+    bool encode(std::string_view utf8, std::string& out) const;
 
     // Upper-case image of a byte string, for case-insensitive keys (single-byte
     // pages fold through the page's own letters; multi-byte pages fold ASCII only).
-    void foldInPlace(char *bytes, size_t n) const;
+    void foldInPlace(char* bytes, size_t n) const;
 
     explicit CodePage(int number); // use get()
 
 private:
-    void buildSingleByte(const std::string &iconvName);
-    std::string iconvConvert(const char *to, const char *from, std::string_view in, bool &ok) const;
+    void buildSingleByte(const std::string& iconvName);
+    std::string iconvConvert(const char* to, const char* from, std::string_view in, bool& ok) const;
 
     int m_number;
     bool m_singleByte = true;
@@ -51,8 +51,8 @@ private:
 
 // Upper-case counterpart of a character (Latin, Greek and Cyrillic letters).
 char32_t upperCase(char32_t c);
-void appendUtf8(std::string &out, char32_t c);
+void appendUtf8(std::string& out, char32_t c);
 // Decodes one UTF-8 sequence at s[i], advancing i; returns false on malformed input.
-bool nextUtf8(std::string_view s, size_t &i, char32_t &c);
+bool nextUtf8(std::string_view s, size_t& i, char32_t& c);
 
 } // namespace engine

@@ -18,8 +18,8 @@ namespace engine {
 class CursorState {
 public:
     std::shared_ptr<TableFile> table;
-    TableData *d = nullptr;
-    SecondaryOrder *order = nullptr; // nullptr: primary order
+    TableData* d = nullptr;
+    SecondaryOrder* order = nullptr; // nullptr: primary order
     IndexInfo info;
     bool hasRange = false;
     std::string rangeImage;
@@ -30,16 +30,16 @@ public:
     Row row;
 
     void sync();
-    void bounds(uint64_t &lo, uint64_t &hi);
+    void bounds(uint64_t& lo, uint64_t& hi);
     void setPosition(uint64_t p);
     void reseek();
     uint64_t currentOrdinal();
     void remember(uint64_t ordinal);
-    uint64_t seekKey(const std::string &key);
+    uint64_t seekKey(const std::string& key);
+    void requireSameRow();
 };
 
-void CursorState::bounds(uint64_t &lo, uint64_t &hi)
-{
+void CursorState::bounds(uint64_t& lo, uint64_t& hi) {
     if (!order) {
         if (!hasRange) {
             lo = 0;
@@ -51,7 +51,7 @@ void CursorState::bounds(uint64_t &lo, uint64_t &hi)
         return;
     }
     d->ensureBuilt(*order);
-    const KeyList &e = order->entries;
+    const KeyList& e = order->entries;
     if (!hasRange) {
         lo = 0;
         hi = e.size();
@@ -61,8 +61,7 @@ void CursorState::bounds(uint64_t &lo, uint64_t &hi)
     hi = e.upperBound(rangeImage);
 }
 
-uint64_t CursorState::seekKey(const std::string &key)
-{
+uint64_t CursorState::seekKey(const std::string& key) {
     if (!order) {
         if (d->keyed)
             return d->lowerBound(key);
@@ -75,8 +74,7 @@ uint64_t CursorState::seekKey(const std::string &key)
     return order->entries.lowerBound(key);
 }
 
-void CursorState::remember(uint64_t ordinal)
-{
+void CursorState::remember(uint64_t ordinal) {
     if (!order && d->keyed) {
         savedKey = d->keyOf(d->locate(ordinal));
     } else if (!order) {
@@ -88,8 +86,7 @@ void CursorState::remember(uint64_t ordinal)
     }
 }
 
-void CursorState::reseek()
-{
+void CursorState::reseek() {
     uint64_t lo, hi;
     bounds(lo, hi);
     if (!positioned || lo >= hi) {
@@ -102,14 +99,12 @@ void CursorState::reseek()
     setPosition(p);
 }
 
-void CursorState::sync()
-{
+void CursorState::sync() {
     if (generation != d->generation)
         reseek();
 }
 
-void CursorState::setPosition(uint64_t p)
-{
+void CursorState::setPosition(uint64_t p) {
     for (int attempt = 0;; ++attempt) {
         uint64_t ordinal = p;
         if (order) {
@@ -131,7 +126,7 @@ void CursorState::setPosition(uint64_t p)
                 continue;
             }
         }
-        const char *rec = d->record(d->locate(ordinal));
+        const char* rec = d->record(d->locate(ordinal));
         d->decodeRow(rec, row);
         pos = p;
         positioned = true;
@@ -141,8 +136,29 @@ void CursorState::setPosition(uint64_t p)
     }
 }
 
-uint64_t CursorState::currentOrdinal()
-{
+// Before a change of the current row: after a write elsewhere (another cursor, or
+// another program) the cursor found its place again by key; if that is another
+// row, the one the caller means is gone and nothing may be written over its
+// neighbour.
+void CursorState::requireSameRow() {
+    if (generation == d->generation || !positioned)
+        return;
+    reseek();
+    if (!positioned)
+        return; // currentOrdinal reports it
+    bool same = true;
+    if (order)
+        same = order->entries[size_t(pos)] == savedKey;
+    else if (d->keyed)
+        same = d->keyOf(d->locate(pos)) == savedKey;
+    if (!same)
+        throw EngineError(ErrorCode::NoCurrentRow,
+                          "La ligne courante de " + quoted(d->path) +
+                              " a été supprimée entre-temps (par une autre vue ou un autre "
+                              "programme) : rien n'est écrit");
+}
+
+uint64_t CursorState::currentOrdinal() {
     sync();
     if (!positioned)
         throw EngineError(ErrorCode::NoCurrentRow, "Aucune ligne courante dans " + quoted(d->path));
@@ -151,12 +167,12 @@ uint64_t CursorState::currentOrdinal()
     return d->ordinalOfEntry(*order, order->entries[size_t(pos)]);
 }
 
-Cursor::Cursor(std::shared_ptr<TableFile> table, const std::vector<std::string> &indexFieldNames)
-    : m_state(std::make_unique<CursorState>())
-{
-    CursorState &s = *m_state;
+Cursor::Cursor(std::shared_ptr<TableFile> table, const std::vector<std::string>& indexFieldNames)
+    : m_state(std::make_unique<CursorState>()) {
+    CursorState& s = *m_state;
     s.d = &table->data();
     s.table = std::move(table);
+    ReadAccess access(*s.d);
     s.order = s.d->orderFor(indexFieldNames);
     if (s.order) {
         s.info = s.order->info;
@@ -168,14 +184,21 @@ Cursor::Cursor(std::shared_ptr<TableFile> table, const std::vector<std::string> 
 
 Cursor::~Cursor() = default;
 
-const std::shared_ptr<TableFile> &Cursor::table() const { return m_state->table; }
-const IndexInfo &Cursor::index() const { return m_state->info; }
-bool Cursor::hasRange() const { return m_state->hasRange; }
-bool Cursor::atRow() const { return m_state->positioned; }
+const std::shared_ptr<TableFile>& Cursor::table() const {
+    return m_state->table;
+}
+const IndexInfo& Cursor::index() const {
+    return m_state->info;
+}
+bool Cursor::hasRange() const {
+    return m_state->hasRange;
+}
+bool Cursor::atRow() const {
+    return m_state->positioned;
+}
 
-void Cursor::setRange(const Value &firstFieldValue)
-{
-    CursorState &s = *m_state;
+void Cursor::setRange(const Value& firstFieldValue) {
+    CursorState& s = *m_state;
     if (!s.order && !s.d->keyed)
         throw EngineError(ErrorCode::InvalidArgument,
                           "Une table sans clé ne peut être limitée que par un index secondaire : " +
@@ -188,15 +211,14 @@ void Cursor::setRange(const Value &firstFieldValue)
     s.positioned = false;
 }
 
-void Cursor::clearRange()
-{
+void Cursor::clearRange() {
     m_state->hasRange = false;
     m_state->positioned = false;
 }
 
-bool Cursor::first()
-{
-    CursorState &s = *m_state;
+bool Cursor::first() {
+    ReadAccess access(*m_state->d);
+    CursorState& s = *m_state;
     s.generation = s.d->generation;
     uint64_t lo, hi;
     s.bounds(lo, hi);
@@ -208,9 +230,9 @@ bool Cursor::first()
     return true;
 }
 
-bool Cursor::last()
-{
-    CursorState &s = *m_state;
+bool Cursor::last() {
+    ReadAccess access(*m_state->d);
+    CursorState& s = *m_state;
     s.generation = s.d->generation;
     uint64_t lo, hi;
     s.bounds(lo, hi);
@@ -222,9 +244,9 @@ bool Cursor::last()
     return true;
 }
 
-bool Cursor::next()
-{
-    CursorState &s = *m_state;
+bool Cursor::next() {
+    ReadAccess access(*m_state->d);
+    CursorState& s = *m_state;
     s.sync();
     if (!s.positioned)
         return first();
@@ -236,9 +258,9 @@ bool Cursor::next()
     return true;
 }
 
-bool Cursor::prior()
-{
-    CursorState &s = *m_state;
+bool Cursor::prior() {
+    ReadAccess access(*m_state->d);
+    CursorState& s = *m_state;
     s.sync();
     if (!s.positioned)
         return last();
@@ -250,22 +272,23 @@ bool Cursor::prior()
     return true;
 }
 
-const Row &Cursor::row() const
-{
+const Row& Cursor::row() const {
     if (!m_state->positioned)
-        throw EngineError(ErrorCode::NoCurrentRow, "Aucune ligne courante dans " + quoted(m_state->d->path));
+        throw EngineError(ErrorCode::NoCurrentRow,
+                          "Aucune ligne courante dans " + quoted(m_state->d->path));
     return m_state->row;
 }
 
-bool Cursor::findKey(const std::vector<Value> &key)
-{
-    CursorState &s = *m_state;
+bool Cursor::findKey(const std::vector<Value>& key) {
+    ReadAccess access(*m_state->d);
+    CursorState& s = *m_state;
     s.sync();
     std::string image;
     if (!s.order) {
         if (!s.d->keyed)
             throw EngineError(ErrorCode::InvalidArgument,
-                              "Recherche par clé impossible dans une table sans clé : " + quoted(s.d->path));
+                              "Recherche par clé impossible dans une table sans clé : " +
+                                  quoted(s.d->path));
         const size_t n = std::min(key.size(), size_t(s.d->header.keyFields));
         for (size_t i = 0; i < n; ++i)
             image += s.d->codec->keyImage(s.d->header.fields[i], key[i]);
@@ -282,7 +305,7 @@ bool Cursor::findKey(const std::vector<Value> &key)
         if (p >= hi || p < lo || s.d->keyOf(s.d->locate(p)).compare(0, image.size(), image) != 0)
             return false;
     } else {
-        const KeyList &e = s.order->entries;
+        const KeyList& e = s.order->entries;
         p = e.lowerBound(image, size_t(lo), size_t(hi));
         if (p >= hi || !e.startsWith(size_t(p), image))
             return false;
@@ -291,34 +314,36 @@ bool Cursor::findKey(const std::vector<Value> &key)
     return true;
 }
 
-int64_t Cursor::count() const
-{
-    CursorState &s = *m_state;
+int64_t Cursor::count() const {
+    ReadAccess access(*m_state->d);
+    CursorState& s = *m_state;
     uint64_t lo, hi;
     s.bounds(lo, hi);
     return int64_t(hi - lo);
 }
 
-void Cursor::insert(const Row &row)
-{
-    CursorState &s = *m_state;
+void Cursor::insert(const Row& row) {
+    WriteAccess access(*m_state->d);
+    CursorState& s = *m_state;
     const uint64_t ordinal = s.d->insertRow(row);
     s.remember(ordinal);
     s.positioned = true;
     s.reseek();
 }
 
-void Cursor::update(const Row &row)
-{
-    CursorState &s = *m_state;
+void Cursor::update(const Row& row) {
+    WriteAccess access(*m_state->d);
+    CursorState& s = *m_state;
+    s.requireSameRow();
     const uint64_t ordinal = s.d->updateRow(s.currentOrdinal(), row);
     s.remember(ordinal);
     s.reseek();
 }
 
-void Cursor::remove()
-{
-    CursorState &s = *m_state;
+void Cursor::remove() {
+    WriteAccess access(*m_state->d);
+    CursorState& s = *m_state;
+    s.requireSameRow();
     s.d->removeRow(s.currentOrdinal());
     s.reseek();
 }

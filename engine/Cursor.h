@@ -29,15 +29,15 @@ class Cursor {
 public:
     // Throws IndexNotFound when no index has these fields.
     explicit Cursor(std::shared_ptr<TableFile> table,
-                    const std::vector<std::string> &indexFieldNames = {});
+                    const std::vector<std::string>& indexFieldNames = {});
     ~Cursor();
-    Cursor(const Cursor &) = delete;
-    Cursor &operator=(const Cursor &) = delete;
+    Cursor(const Cursor&) = delete;
+    Cursor& operator=(const Cursor&) = delete;
 
-    const std::shared_ptr<TableFile> &table() const;
-    const IndexInfo &index() const; // the index walked (the primary one for primary order)
+    const std::shared_ptr<TableFile>& table() const;
+    const IndexInfo& index() const; // the index walked (the primary one for primary order)
 
-    void setRange(const Value &firstFieldValue);
+    void setRange(const Value& firstFieldValue);
     void clearRange();
     bool hasRange() const;
 
@@ -46,20 +46,20 @@ public:
     bool next();
     bool prior();
     bool atRow() const;     // false only when the view is empty (or before the first move)
-    const Row &row() const; // the current row; throws NoCurrentRow
+    const Row& row() const; // the current row; throws NoCurrentRow
 
     // Exact lookup on the leading index fields (as many as given; an Alpha key longer
     // than its field is cut to the field's width). Positions on the first match.
-    bool findKey(const std::vector<Value> &key);
+    bool findKey(const std::vector<Value>& key);
 
     // Rows in the view: the range restricts it, nothing else does.
     int64_t count() const;
 
     // Posts a new row, which becomes current. A NULL AutoInc field gets the next number.
     // Throws KeyViolation when the primary key exists already.
-    void insert(const Row &row);
+    void insert(const Row& row);
     // Replaces the current row (its key may change).
-    void update(const Row &row);
+    void update(const Row& row);
     // Deletes the current row; the next row becomes current (the previous one when it
     // was the last of the view).
     void remove();

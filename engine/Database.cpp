@@ -11,14 +11,12 @@ Database::Database(std::string aliasName) : m_name(std::move(aliasName)) {}
 
 namespace {
 
-void refuseName(const std::string &name, const std::string &why)
-{
+void refuseName(const std::string& name, const std::string& why) {
     throw EngineError(ErrorCode::InvalidName, "Nom de table incorrect « " + name + " » : " + why);
 }
 
 // A bare table name must stay a single file name inside the alias directory.
-void checkBareName(const std::string &name)
-{
+void checkBareName(const std::string& name) {
     if (name.empty())
         refuseName(name, "le nom est vide");
     if (name == "." || name == ".." || name.find("..") != std::string::npos)
@@ -27,7 +25,15 @@ void checkBareName(const std::string &name)
         if (c < 0x20 || c == 0x7F)
             refuseName(name, "caractère de contrôle interdit");
         switch (c) {
-        case '\\': case '/': case ':': case '*': case '?': case '"': case '<': case '>': case '|':
+        case '\\':
+        case '/':
+        case ':':
+        case '*':
+        case '?':
+        case '"':
+        case '<':
+        case '>':
+        case '|':
             refuseName(name, std::string("caractère « ") + char(c) + " » interdit");
         default:
             break;
@@ -37,8 +43,7 @@ void checkBareName(const std::string &name)
 
 } // namespace
 
-std::filesystem::path Database::resolve(const std::string &tableName) const
-{
+std::filesystem::path Database::resolve(const std::string& tableName) const {
     std::filesystem::path p(tableName);
     if (!tableName.empty() && p.is_absolute()) {
         if (!p.has_filename())
@@ -64,8 +69,7 @@ bool g_initDone = false;
 int g_level3CodePage = 437;
 } // namespace
 
-void initialise()
-{
+void initialise() {
     std::call_once(g_initOnce, [] {
         g_initError = CodePage::selfTest();
         g_initDone = g_initError == 0;
@@ -74,18 +78,15 @@ void initialise()
         throw EngineError(ErrorCode::InitFailed, initFailureText(g_initError), g_initError);
 }
 
-bool isInitialised()
-{
+bool isInitialised() {
     return g_initDone;
 }
 
-void setLevel3CodePage(int codePage)
-{
+void setLevel3CodePage(int codePage) {
     g_level3CodePage = codePage;
 }
 
-int level3CodePage()
-{
+int level3CodePage() {
     return g_level3CodePage;
 }
 

@@ -9,15 +9,15 @@ namespace engine {
 class Database {
 public:
     explicit Database(std::string aliasName = {});
-    const std::string &name() const { return m_name; }
+    const std::string& name() const { return m_name; }
     void setPath(std::filesystem::path dir) { m_path = std::move(dir); }
-    const std::filesystem::path &path() const { return m_path; }
+    const std::filesystem::path& path() const { return m_path; }
 
     // A full (absolute) path names the file itself. A bare name is looked up in PATH;
     // a bare name holding a path separator, "..", a character no file name may hold
     // (\ / : * ? " < > | or a control character), or nothing is refused (InvalidName).
     // A bare name without extension gets ".DB".
-    std::filesystem::path resolve(const std::string &tableName) const;
+    std::filesystem::path resolve(const std::string& tableName) const;
 
 private:
     std::string m_name;

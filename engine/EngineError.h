@@ -25,11 +25,12 @@ enum class ErrorCode : int {
     InvalidArgument, // a value or definition the engine cannot store
     InitFailed,      // the engine could not start (see initFailureText)
     NoCurrentRow,    // a cursor operation needs a current row
+    AlreadyExists,   // a table that must be new exists already
 };
 
 class EngineError : public std::runtime_error {
 public:
-    EngineError(ErrorCode code, const std::string &message, int detail = 0);
+    EngineError(ErrorCode code, const std::string& message, int detail = 0);
     ErrorCode code() const { return m_code; }
     // Extra number carried by some errors (for InitFailed: the start-up failure code).
     int detail() const { return m_detail; }
@@ -41,17 +42,17 @@ private:
 
 // Message helpers: all engine messages are built here so that their wording is uniform.
 // The file is shown between French quotes « ».
-std::string quoted(const std::filesystem::path &file);
-[[noreturn]] void throwCorrupt(const std::filesystem::path &file, const std::string &damage);
-[[noreturn]] void throwIo(const std::filesystem::path &file, const std::string &operation, int err);
+std::string quoted(const std::filesystem::path& file);
+[[noreturn]] void throwCorrupt(const std::filesystem::path& file, const std::string& damage);
+[[noreturn]] void throwIo(const std::filesystem::path& file, const std::string& operation, int err);
 
 // The text shown when the engine fails to start: the printf format
 // "Une erreur est survenue lors de l'initialisation de Borland Database Engine (erreur $%.4x)"
 // applied to the failure code.
-extern const char *const kInitFailureFormat;
+extern const char* const kInitFailureFormat;
 std::string initFailureText(int code);
 
 // The key-violation message.
-std::string keyViolationText(const std::filesystem::path &file);
+std::string keyViolationText(const std::filesystem::path& file);
 
 } // namespace engine

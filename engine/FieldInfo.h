@@ -37,9 +37,9 @@ int minimumLevel(FieldType t);
 struct FieldInfo {
     std::string name; // UTF-8
     FieldType type = FieldType::Alpha;
-    int size = 0;     // header size byte: Alpha/Bytes length, BCD decimals, BLOB leader + 10
-    int offset = 0;   // byte offset of the field inside a record
-    int width = 0;    // bytes in a record
+    int size = 0;   // header size byte: Alpha/Bytes length, BCD decimals, BLOB leader + 10
+    int offset = 0; // byte offset of the field inside a record
+    int width = 0;  // bytes in a record
 
     // The type code 0..21 callers report for this field (the classic data-access
     // field-type ordinals: 1 string, 2 smallint, 3 integer, 5 boolean, 6 float,

@@ -5,12 +5,14 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace engine {
 
 File::~File() = default;
+DirectoryLock::~DirectoryLock() = default;
 FileSystem::~FileSystem() = default;
 
 namespace {
@@ -42,6 +44,21 @@ public:
         struct flock lock = {};
         lock.l_type = m_writable ? F_WRLCK : F_RDLCK;
         lock.l_whence = SEEK_SET;
+        if (::fcntl(m_fd, F_OFD_SETLK, &lock) == 0)
+            return true;
+        if (errno == EAGAIN || errno == EACCES)
+            return false;
+        throwIo(path(), "verrouillage", errno);
+    }
+
+    bool lockByte(uint64_t offset, LockKind kind) override {
+        struct flock lock = {};
+        lock.l_type = kind == LockKind::Unlock   ? F_UNLCK
+                      : kind == LockKind::Shared ? F_RDLCK
+                                                 : F_WRLCK;
+        lock.l_whence = SEEK_SET;
+        lock.l_start = off_t(offset);
+        lock.l_len = 1;
         if (::fcntl(m_fd, F_OFD_SETLK, &lock) == 0)
             return true;
         if (errno == EAGAIN || errno == EACCES)
@@ -106,8 +123,37 @@ FileSystem* g_current = nullptr;
 
 } // namespace
 
+namespace {
+
+[[noreturn]] void refuseOpen(const std::filesystem::path& p, int err) {
+    if (err == ENOENT || err == ENOTDIR)
+        throw EngineError(ErrorCode::NotFound, "Table ou fichier introuvable : " + quoted(p), err);
+    if (err == EACCES || err == EROFS || err == EPERM)
+        throw EngineError(ErrorCode::ReadOnly,
+                          "Accès refusé à " + quoted(p) + " : " + std::strerror(err), err);
+    throwIo(p, "ouverture", err);
+}
+
+// Only regular files are tables. A FIFO or a device would block the open (or
+// worse, react to it), so the kind is checked first, and again on the descriptor
+// in case the name changed in between.
+void refuseIfNotRegular(const std::filesystem::path& p, mode_t mode) {
+    if (S_ISREG(mode))
+        return;
+    if (S_ISDIR(mode))
+        throw EngineError(ErrorCode::NotParadox, quoted(p) + " est un dossier, pas une table");
+    throw EngineError(ErrorCode::NotParadox,
+                      quoted(p) + " n'est pas un fichier ordinaire (tube, périphérique...) : "
+                                  "ce n'est pas une table");
+}
+
+} // namespace
+
 std::unique_ptr<File> PosixFileSystem::open(const std::filesystem::path& p, OpenMode mode) {
-    int flags = O_CLOEXEC;
+    struct stat st;
+    if (::stat(p.c_str(), &st) == 0)
+        refuseIfNotRegular(p, st.st_mode);
+    int flags = O_CLOEXEC | O_NONBLOCK;
     switch (mode) {
     case OpenMode::Read:
         flags |= O_RDONLY;
@@ -119,22 +165,18 @@ std::unique_ptr<File> PosixFileSystem::open(const std::filesystem::path& p, Open
         flags |= O_RDWR | O_CREAT | O_TRUNC;
         break;
     }
-    int fd = ::open(p.c_str(), flags, 0666);
-    if (fd < 0) {
-        int err = errno;
-        if (err == ENOENT)
-            throw EngineError(ErrorCode::NotFound, "Table ou fichier introuvable : " + quoted(p),
-                              err);
-        if (err == EACCES || err == EROFS || err == EPERM)
-            throw EngineError(ErrorCode::ReadOnly,
-                              "Accès refusé à " + quoted(p) + " : " + std::strerror(err), err);
-        throwIo(p, "ouverture", err);
-    }
-    struct stat st;
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    const int fd = ::open(p.c_str(), flags, 0666);
+    if (fd < 0)
+        refuseOpen(p, errno);
+    try {
+        if (::fstat(fd, &st) != 0)
+            throwIo(p, "ouverture", errno);
+        refuseIfNotRegular(p, st.st_mode);
+    } catch (...) {
         ::close(fd);
-        throw EngineError(ErrorCode::NotParadox, quoted(p) + " est un dossier, pas une table");
+        throw;
     }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return std::make_unique<PosixFile>(p, fd, mode != OpenMode::Read);
 }
 
@@ -181,6 +223,58 @@ void PosixFileSystem::makeDirectory(const std::filesystem::path& dir) {
 void PosixFileSystem::removeDirectory(const std::filesystem::path& dir) {
     if (::rmdir(dir.c_str()) != 0 && errno != ENOENT)
         throwIo(dir, "suppression du dossier", errno);
+}
+
+bool PosixFileSystem::lockedByOther(const std::filesystem::path& p) {
+    struct stat st;
+    if (::stat(p.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    const int fd = ::open(p.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return false; // unreadable: nothing can be told, and nothing is taken
+    // Record locks of any kind (open-file-description or per-process) show through
+    // F_OFD_GETLK; whole-file locks taken with flock() only through flock itself.
+    struct flock lock = {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    bool held = ::fcntl(fd, F_OFD_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
+    if (!held) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::flock(fd, LOCK_UN);
+        else
+            held = errno == EWOULDBLOCK;
+    }
+    ::close(fd);
+    return held;
+}
+
+namespace {
+
+class PosixDirectoryLock : public DirectoryLock {
+public:
+    explicit PosixDirectoryLock(int fd) : m_fd(fd) {}
+    ~PosixDirectoryLock() override { ::close(m_fd); }
+
+private:
+    int m_fd;
+};
+
+} // namespace
+
+std::unique_ptr<DirectoryLock> PosixFileSystem::tryLockDirectory(const std::filesystem::path& dir) {
+    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT)
+            return nullptr;
+        throwIo(dir, "ouverture du dossier", errno);
+    }
+    struct stat held, now;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::fstat(fd, &held) != 0 ||
+        ::stat(dir.c_str(), &now) != 0 || held.st_ino != now.st_ino || held.st_dev != now.st_dev) {
+        ::close(fd);
+        return nullptr;
+    }
+    return std::make_unique<PosixDirectoryLock>(fd);
 }
 
 FileSystem& fileSystem() {

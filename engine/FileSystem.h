@@ -18,6 +18,13 @@ enum class OpenMode {
     CreateTruncate, // create or empty, read and write
 };
 
+// A lock on one byte of a file, shared between programs (see TableLock.h).
+enum class LockKind {
+    Unlock,
+    Shared,
+    Exclusive, // needs a file open for writing
+};
+
 class File {
 public:
     virtual ~File();
@@ -36,6 +43,15 @@ public:
     // file description holds a conflicting one. The journal uses it to tell a
     // transaction in progress from one a crash left behind.
     virtual bool tryLockExclusive() { return true; }
+    // Sets, converts or drops this File's lock on the byte at `offset` (which may lie
+    // past the end of the file), without waiting; false when another open file
+    // description holds a conflicting lock. Locks of one File never conflict with
+    // each other, and closing another File on the same file does not drop them.
+    virtual bool lockByte(uint64_t offset, LockKind kind) {
+        (void)offset;
+        (void)kind;
+        return true;
+    }
     const std::filesystem::path& path() const { return m_path; }
 
 protected:
@@ -45,11 +61,19 @@ private:
     std::filesystem::path m_path;
 };
 
+// An exclusive lock on a directory, held for the object's life.
+class DirectoryLock {
+public:
+    virtual ~DirectoryLock();
+};
+
 class FileSystem {
 public:
     virtual ~FileSystem();
     // Throws EngineError (NotFound when the file is missing in Read/ReadWrite mode,
     // ReadOnly when write access is refused, Io otherwise).
+    // Anything but a regular file (a directory, a FIFO, a device) is refused with
+    // NotParadox before it is opened, so that opening never blocks.
     virtual std::unique_ptr<File> open(const std::filesystem::path& p, OpenMode mode) = 0;
     virtual bool exists(const std::filesystem::path& p) = 0;
     virtual void remove(const std::filesystem::path& p) = 0;
@@ -62,6 +86,20 @@ public:
     virtual void makeDirectory(const std::filesystem::path& dir) { (void)dir; }
     // Removes an empty directory; a missing one is no error.
     virtual void removeDirectory(const std::filesystem::path& dir) { (void)dir; }
+    // True when another program holds a lock on the existing file p (a lock file of
+    // another database program). The file is only opened for reading and tested;
+    // it is never created, changed or kept locked.
+    virtual bool lockedByOther(const std::filesystem::path& p) {
+        (void)p;
+        return false;
+    }
+    // Locks the existing directory dir without waiting; nullptr when another holds
+    // it, or when dir was removed or replaced meanwhile (so that the caller, which
+    // makes it again, never holds a lock on a directory that is gone).
+    virtual std::unique_ptr<DirectoryLock> tryLockDirectory(const std::filesystem::path& dir) {
+        (void)dir;
+        return std::make_unique<DirectoryLock>();
+    }
 };
 
 // The POSIX implementation used by default.
@@ -75,6 +113,8 @@ public:
     void syncDirectory(const std::filesystem::path& dir) override;
     void makeDirectory(const std::filesystem::path& dir) override;
     void removeDirectory(const std::filesystem::path& dir) override;
+    bool lockedByOther(const std::filesystem::path& p) override;
+    std::unique_ptr<DirectoryLock> tryLockDirectory(const std::filesystem::path& dir) override;
 };
 
 FileSystem& fileSystem();

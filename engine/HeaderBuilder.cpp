@@ -10,8 +10,7 @@ using namespace bytes;
 
 namespace {
 
-std::string encodeName(const CodePage &cp, const std::string &name)
-{
+std::string encodeName(const CodePage& cp, const std::string& name) {
     std::string out;
     if (!cp.encode(name, out) || out.find('\0') != std::string::npos)
         throw EngineError(ErrorCode::InvalidArgument,
@@ -22,14 +21,13 @@ std::string encodeName(const CodePage &cp, const std::string &name)
 
 } // namespace
 
-std::string buildHeader(const HeaderSpec &s, const CodePage &cp)
-{
-    const bool dataLike = s.fileType == 0 || s.fileType == 2 || s.fileType == 3 || s.fileType == 5 ||
-                          s.fileType == 6 || s.fileType == 8;
+std::string buildHeader(const HeaderSpec& s, const CodePage& cp) {
+    const bool dataLike = s.fileType == 0 || s.fileType == 2 || s.fileType == 3 ||
+                          s.fileType == 5 || s.fileType == 6 || s.fileType == 8;
     const bool extended = dataLike && s.version >= 5;
     const size_t n = s.fields.size();
     std::string v; // variable part
-    for (const FieldInfo &f : s.fields) {
+    for (const FieldInfo& f : s.fields) {
         v += char(f.type);
         v += char(f.size);
     }
@@ -42,14 +40,15 @@ std::string buildHeader(const HeaderSpec &s, const CodePage &cp)
     const size_t base = extended ? 0x78 : 0x58;
     size_t numbersAt = 0, sortAt = 0, indexNameAt = 0;
     if (dataLike) {
-        for (const FieldInfo &f : s.fields) {
+        for (const FieldInfo& f : s.fields) {
             v += encodeName(cp, f.name);
             v += '\0';
         }
         if (s.version >= 5) {
             numbersAt = base + v.size();
             for (size_t i = 0; i < n; ++i) {
-                const uint16_t num = i < s.fieldNumbers.size() ? s.fieldNumbers[i] : uint16_t(i + 1);
+                const uint16_t num =
+                    i < s.fieldNumbers.size() ? s.fieldNumbers[i] : uint16_t(i + 1);
                 v += char(num & 0xFF);
                 v += char(num >> 8);
             }
@@ -68,9 +67,9 @@ std::string buildHeader(const HeaderSpec &s, const CodePage &cp)
     if (headerSize > 0xF800)
         throw EngineError(ErrorCode::InvalidArgument, "Définition de table trop grande");
     std::string h(headerSize, '\0');
-    char *p = h.data();
+    char* p = h.data();
     int recordSize = 0;
-    for (const FieldInfo &f : s.fields)
+    for (const FieldInfo& f : s.fields)
         recordSize += fieldWidth(f.type, f.size);
     if (!dataLike)
         recordSize += 6;
@@ -91,7 +90,8 @@ std::string buildHeader(const HeaderSpec &s, const CodePage &cp)
     put16(p, 0x23, s.keyFields);
     put32(p, 0x25, extended ? 0xFF00FF00u : 0);
     put8(p, 0x29, s.sortOrderId);
-    put8(p, 0x2C, (s.fileType == 3 || s.fileType == 5 || s.fileType == 6 || s.fileType == 8) ? 0xFF : 0);
+    put8(p, 0x2C,
+         (s.fileType == 3 || s.fileType == 5 || s.fileType == 6 || s.fileType == 8) ? 0xFF : 0);
     put8(p, 0x2E, s.familyStamp);
     put8(p, 0x39, s.version);
     put16(p, 0x3A, s.blocks);

@@ -24,13 +24,13 @@ struct HeaderSpec {
     uint8_t sortOrderId = 0x4C;
     int codePage = 1252;
     std::string sortOrderName = "DBWINUS0";
-    std::vector<FieldInfo> fields;       // type, size and (data-like files) name
-    std::vector<uint16_t> fieldNumbers;  // data-like files of version >= 5
+    std::vector<FieldInfo> fields;      // type, size and (data-like files) name
+    std::vector<uint16_t> fieldNumbers; // data-like files of version >= 5
     uint16_t keyFields = 0;
-    std::string tableName;               // the file name, stored in the name area
-    std::string indexName;               // .XGn
-    uint8_t indexFieldNumber = 0;        // .X*
-    uint8_t indexFlags = 0;              // .X*: 0x01 case-insensitive, 0x10 descending, 0x20 unique
+    std::string tableName;        // the file name, stored in the name area
+    std::string indexName;        // .XGn
+    uint8_t indexFieldNumber = 0; // .X*
+    uint8_t indexFlags = 0;       // .X*: 0x01 case-insensitive, 0x10 descending, 0x20 unique
     uint8_t familyStamp = 0;
     uint32_t updateTime = 0;
     // Counters
@@ -43,6 +43,6 @@ struct HeaderSpec {
 };
 
 // Throws InvalidArgument when a name cannot be written in the code page.
-std::string buildHeader(const HeaderSpec &spec, const CodePage &cp);
+std::string buildHeader(const HeaderSpec& spec, const CodePage& cp);
 
 } // namespace engine

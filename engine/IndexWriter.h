@@ -45,13 +45,13 @@ struct IndexTree {
     uint16_t lastBlock = 0;
 };
 
-IndexTree buildIndexTree(const std::vector<TreeEntry> &leaves, size_t keyWidth, int blockSize);
+IndexTree buildIndexTree(const std::vector<TreeEntry>& leaves, size_t keyWidth, int blockSize);
 
 // Block size code for an index file whose entries are entryWidth bytes (2 KiB unless
 // that holds fewer than three entries).
 uint8_t indexBlockSizeCode(size_t entryWidth);
 
-void writePrimaryIndex(TableData &table);
-void writeSecondaryIndex(TableData &table, SecondaryOrder &order);
+void writePrimaryIndex(TableData& table);
+void writeSecondaryIndex(TableData& table, SecondaryOrder& order);
 
 } // namespace engine

@@ -14,8 +14,7 @@ namespace engine {
 
 class KeyList {
 public:
-    void reset(size_t width)
-    {
+    void reset(size_t width) {
         m_width = width;
         m_buf.clear();
     }
@@ -25,26 +24,27 @@ public:
     void reserve(size_t n) { m_buf.reserve(n * m_width); }
     void clear() { m_buf.clear(); }
 
-    std::string_view operator[](size_t i) const { return std::string_view(m_buf.data() + i * m_width, m_width); }
+    std::string_view operator[](size_t i) const {
+        return std::string_view(m_buf.data() + i * m_width, m_width);
+    }
 
     // Appends without keeping order (call sort() afterwards).
     void append(std::string_view key) { m_buf.append(key.data(), m_width); }
 
-    bool isSorted() const
-    {
+    bool isSorted() const {
         for (size_t i = 1; i < size(); ++i)
             if ((*this)[i - 1] > (*this)[i])
                 return false;
         return true;
     }
 
-    void sort()
-    {
+    void sort() {
         if (isSorted())
             return;
         std::vector<size_t> order(size());
         std::iota(order.begin(), order.end(), size_t(0));
-        std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return (*this)[a] < (*this)[b]; });
+        std::sort(order.begin(), order.end(),
+                  [&](size_t a, size_t b) { return (*this)[a] < (*this)[b]; });
         std::string sorted;
         sorted.reserve(m_buf.size());
         for (size_t i : order)
@@ -53,8 +53,7 @@ public:
     }
 
     // First key not below key, comparing only key.size() bytes (a prefix).
-    size_t lowerBound(std::string_view key, size_t lo = 0, size_t hi = npos) const
-    {
+    size_t lowerBound(std::string_view key, size_t lo = 0, size_t hi = npos) const {
         hi = std::min(hi, size());
         while (lo < hi) {
             const size_t mid = lo + (hi - lo) / 2;
@@ -66,8 +65,7 @@ public:
         return lo;
     }
     // First key above key, comparing only key.size() bytes.
-    size_t upperBound(std::string_view key) const
-    {
+    size_t upperBound(std::string_view key) const {
         size_t lo = 0, hi = size();
         while (lo < hi) {
             const size_t mid = lo + (hi - lo) / 2;
@@ -80,14 +78,12 @@ public:
     }
     bool startsWith(size_t i, std::string_view prefix) const { return compare(i, prefix) == 0; }
 
-    void insert(std::string_view key)
-    {
+    void insert(std::string_view key) {
         const size_t at = lowerBound(key);
         m_buf.insert(at * m_width, key.data(), m_width);
     }
     // Removes one key equal to key; false when there is none.
-    bool erase(std::string_view key)
-    {
+    bool erase(std::string_view key) {
         const size_t at = lowerBound(key);
         if (at >= size() || (*this)[at] != key)
             return false;
@@ -98,8 +94,7 @@ public:
     static constexpr size_t npos = size_t(-1);
 
 private:
-    int compare(size_t i, std::string_view key) const
-    {
+    int compare(size_t i, std::string_view key) const {
         return std::memcmp(m_buf.data() + i * m_width, key.data(), std::min(key.size(), m_width));
     }
 

@@ -27,15 +27,13 @@ namespace engine {
 
 namespace {
 
-bool equalNoCase(std::string_view a, std::string_view b)
-{
+bool equalNoCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                return std::tolower(uint8_t(x)) == std::tolower(uint8_t(y));
            });
 }
 
-int hexDigit(char c)
-{
+int hexDigit(char c) {
     if (c >= '0' && c <= '9')
         return c - '0';
     c = char(std::toupper(uint8_t(c)));
@@ -45,9 +43,9 @@ int hexDigit(char c)
 }
 
 // Kind and number of a secondary index file from its extension; false if none.
-bool indexFileKind(const std::string &ext, bool &composite, int &number)
-{
-    if (ext.size() == 4 && std::toupper(uint8_t(ext[1])) == 'X' && std::toupper(uint8_t(ext[2])) == 'G') {
+bool indexFileKind(const std::string& ext, bool& composite, int& number) {
+    if (ext.size() == 4 && std::toupper(uint8_t(ext[1])) == 'X' &&
+        std::toupper(uint8_t(ext[2])) == 'G') {
         const char c = char(std::toupper(uint8_t(ext[3])));
         if (!std::isalnum(uint8_t(c)))
             return false;
@@ -68,32 +66,32 @@ bool indexFileKind(const std::string &ext, bool &composite, int &number)
 
 } // namespace
 
-void TableData::discoverIndexes()
-{
+void TableData::discoverIndexes() {
     if (m_indexesDiscovered)
         return;
     m_indexesDiscovered = true;
     const std::string stem = path.stem().string();
     std::vector<std::filesystem::path> found;
-    for (const auto &p : fileSystem().list(path.parent_path())) {
+    for (const auto& p : fileSystem().list(path.parent_path())) {
         bool composite;
         int number;
-        if (equalNoCase(p.stem().string(), stem) && indexFileKind(p.extension().string(), composite, number))
+        if (equalNoCase(p.stem().string(), stem) &&
+            indexFileKind(p.extension().string(), composite, number))
             found.push_back(p);
     }
-    for (const auto &p : found)
+    for (const auto& p : found)
         addSecondary(p);
-    std::sort(m_secondary.begin(), m_secondary.end(), [](const SecondaryOrder &a, const SecondaryOrder &b) {
-        if (a.composite != b.composite)
-            return !a.composite;
-        return a.number < b.number;
-    });
+    std::sort(m_secondary.begin(), m_secondary.end(),
+              [](const SecondaryOrder& a, const SecondaryOrder& b) {
+                  if (a.composite != b.composite)
+                      return !a.composite;
+                  return a.number < b.number;
+              });
 }
 
 // Reads the header of one .X* file and adds its index when it belongs to this table.
 // A file that cannot be read or that describes other fields is left out.
-void TableData::addSecondary(const std::filesystem::path &xPath)
-{
+void TableData::addSecondary(const std::filesystem::path& xPath) {
     SecondaryOrder order;
     const std::string ext = xPath.extension().string();
     indexFileKind(ext, order.composite, order.number);
@@ -101,19 +99,20 @@ void TableData::addSecondary(const std::filesystem::path &xPath)
     try {
         auto f = fileSystem().open(xPath, OpenMode::Read);
         x = TableHeader::read(*f, header.extended ? header.codePage : level3CodePage());
-    } catch (const EngineError &) {
+    } catch (const EngineError&) {
         return;
     }
-    const bool typeFits = order.composite ? (x.fileType == ftXGnPlain || x.fileType == ftXGnMaintained)
-                                          : (x.fileType == ftXnnPlain || x.fileType == ftXnnMaintained);
+    const bool typeFits = order.composite
+                              ? (x.fileType == ftXGnPlain || x.fileType == ftXGnMaintained)
+                              : (x.fileType == ftXnnPlain || x.fileType == ftXnnMaintained);
     if (!typeFits)
         return;
     // The index fields come first; after them either the primary-key fields and
     // "Blk Num" (maintained index of a keyed table) or "Tup No", "Blk Num",
     // "Tup Offset" (non-maintained indexes, unkeyed tables).
     const size_t n = x.fields.size();
-    const bool tupleLayout = n >= 4 && x.fields[n - 3].name == "Tup No" &&
-                             x.fields[n - 1].name == "Tup Offset";
+    const bool tupleLayout =
+        n >= 4 && x.fields[n - 3].name == "Tup No" && x.fields[n - 1].name == "Tup Offset";
     int m = int(n) - (tupleLayout ? 3 : 1 + (keyed ? header.keyFields : 0));
     if (!order.composite)
         m = 1;
@@ -130,11 +129,11 @@ void TableData::addSecondary(const std::filesystem::path &xPath)
         }
         if (!order.composite && i == 0 && fieldNumber == 0)
             fieldNumber = x.indexFieldNumber;
-        const FieldInfo &xf = x.fields[size_t(i)];
+        const FieldInfo& xf = x.fields[size_t(i)];
         auto fits = [&](int number) {
             if (number < 1 || number > int(header.fields.size()))
                 return false;
-            const FieldInfo &tf = header.fields[size_t(number - 1)];
+            const FieldInfo& tf = header.fields[size_t(number - 1)];
             return tf.type == xf.type && tf.size == xf.size;
         };
         if (!fits(fieldNumber)) {
@@ -147,7 +146,7 @@ void TableData::addSecondary(const std::filesystem::path &xPath)
             if (fieldNumber == 0)
                 return; // describes another table
         }
-        const FieldInfo &tf = header.fields[size_t(fieldNumber - 1)];
+        const FieldInfo& tf = header.fields[size_t(fieldNumber - 1)];
         order.fields.push_back(fieldNumber - 1);
         order.descending.push_back(desc);
         order.indexWidth += size_t(tf.width);
@@ -162,7 +161,7 @@ void TableData::addSecondary(const std::filesystem::path &xPath)
     order.maintained = x.fileType == ftXnnMaintained || x.fileType == ftXGnMaintained;
     order.xPath = xPath;
 
-    IndexInfo &info = order.info;
+    IndexInfo& info = order.info;
     for (size_t i = 0; i < order.fields.size(); ++i) {
         if (i)
             info.fields += ';';
@@ -182,12 +181,11 @@ void TableData::addSecondary(const std::filesystem::path &xPath)
     m_secondary.push_back(std::move(order));
 }
 
-SecondaryOrder *TableData::orderFor(const std::vector<std::string> &names)
-{
+SecondaryOrder* TableData::orderFor(const std::vector<std::string>& names) {
     if (names.empty())
         return nullptr;
     std::vector<int> wanted;
-    for (const std::string &n : names) {
+    for (const std::string& n : names) {
         int found = -1;
         for (size_t i = 0; i < header.fields.size() && found < 0; ++i)
             if (equalNoCase(header.fields[i].name, n))
@@ -205,8 +203,8 @@ SecondaryOrder *TableData::orderFor(const std::vector<std::string> &names)
             return nullptr;
     }
     discoverIndexes();
-    SecondaryOrder *prefixMatch = nullptr;
-    for (SecondaryOrder &o : m_secondary) {
+    SecondaryOrder* prefixMatch = nullptr;
+    for (SecondaryOrder& o : m_secondary) {
         if (o.fields == wanted)
             return &o;
         if (!prefixMatch && o.fields.size() > wanted.size() &&
@@ -216,24 +214,24 @@ SecondaryOrder *TableData::orderFor(const std::vector<std::string> &names)
     if (prefixMatch)
         return prefixMatch;
     std::string list;
-    for (const std::string &n : names)
+    for (const std::string& n : names)
         list += (list.empty() ? "" : ";") + n;
     throw EngineError(ErrorCode::IndexNotFound,
                       "Aucun index sur « " + list + " » dans la table " + quoted(path));
 }
 
-std::string TableData::sortKey(const SecondaryOrder &order, const char *rec, uint64_t ordinal) const
-{
+std::string TableData::sortKey(const SecondaryOrder& order, const char* rec,
+                               uint64_t ordinal) const {
     std::string key;
     sortKeyInto(order, rec, ordinal, key);
     return key;
 }
 
-void TableData::sortKeyInto(const SecondaryOrder &order, const char *rec, uint64_t ordinal, std::string &key) const
-{
+void TableData::sortKeyInto(const SecondaryOrder& order, const char* rec, uint64_t ordinal,
+                            std::string& key) const {
     key.clear();
     for (size_t i = 0; i < order.fields.size(); ++i) {
-        const FieldInfo &f = header.fields[size_t(order.fields[i])];
+        const FieldInfo& f = header.fields[size_t(order.fields[i])];
         const size_t at = key.size();
         key.append(rec + f.offset, size_t(f.width));
         if (order.caseInsensitive && f.type == FieldType::Alpha)
@@ -250,26 +248,25 @@ void TableData::sortKeyInto(const SecondaryOrder &order, const char *rec, uint64
     }
 }
 
-std::string TableData::orderImage(const SecondaryOrder &order, size_t fieldPos, const Value &v) const
-{
-    const FieldInfo &f = header.fields[size_t(order.fields[fieldPos])];
+std::string TableData::orderImage(const SecondaryOrder& order, size_t fieldPos,
+                                  const Value& v) const {
+    const FieldInfo& f = header.fields[size_t(order.fields[fieldPos])];
     std::string image = codec->keyImage(f, v);
     if (order.caseInsensitive && f.type == FieldType::Alpha)
         cp->foldInPlace(image.data(), image.size());
     if (order.descending[fieldPos])
-        for (char &c : image)
+        for (char& c : image)
             c = char(~uint8_t(c));
     return image;
 }
 
-void TableData::buildOrderFromData(SecondaryOrder &order)
-{
+void TableData::buildOrderFromData(SecondaryOrder& order) {
     order.entries.reset(order.entryWidth(keyWidth, keyed));
     const uint64_t n = rowCount();
     order.entries.reserve(size_t(n));
     uint64_t ordinal = 0;
     std::string key;
-    for (BlockRef &b : m_chain) {
+    for (BlockRef& b : m_chain) {
         loadBlock(b);
         for (uint32_t s = 0; s < b.count; ++s, ++ordinal) {
             sortKeyInto(order, b.records.data() + size_t(s) * size_t(recordSize), ordinal, key);
@@ -282,8 +279,7 @@ void TableData::buildOrderFromData(SecondaryOrder &order)
 // Uses the .X* records when the file is known to match the rows: maintained, written
 // with the table's current row count and stamp, and no pending index update in the
 // table header. Any doubt, and the order is built from the rows instead.
-bool TableData::buildOrderFromIndexFile(SecondaryOrder &order)
-{
+bool TableData::buildOrderFromIndexFile(SecondaryOrder& order) {
     if (!keyed || !order.maintained || order.xPath.empty() || header.indexUpdateRequired != 0)
         return false;
     try {
@@ -295,23 +291,25 @@ bool TableData::buildOrderFromIndexFile(SecondaryOrder &order)
             x.numFields != order.fields.size() + size_t(header.keyFields) + 1)
             return false;
         for (int i = 0; i < header.keyFields; ++i) {
-            const FieldInfo &xf = x.fields[order.fields.size() + size_t(i)];
-            if (xf.type != header.fields[size_t(i)].type || xf.size != header.fields[size_t(i)].size)
+            const FieldInfo& xf = x.fields[order.fields.size() + size_t(i)];
+            if (xf.type != header.fields[size_t(i)].type ||
+                xf.size != header.fields[size_t(i)].size)
                 return false;
         }
         KeyList entries;
         entries.reset(order.entryWidth(keyWidth, keyed));
-        entries.reserve(std::min<uint64_t>(x.numRecords, f->size() / x.recordSize)); // never trust a count
+        entries.reserve(
+            std::min<uint64_t>(x.numRecords, f->size() / x.recordSize)); // never trust a count
         std::string rec(size_t(recordSize), '\0');
         std::string key;
-        walkBlocks(*f, x, [&](uint16_t, const char *recs, uint32_t count) {
+        walkBlocks(*f, x, [&](uint16_t, const char* recs, uint32_t count) {
             for (uint32_t s = 0; s < count; ++s) {
-                const char *xr = recs + size_t(s) * size_t(x.recordSize);
+                const char* xr = recs + size_t(s) * size_t(x.recordSize);
                 // Rebuild a partial table record: index fields at their table offsets,
                 // key fields at the start.
                 size_t at = 0;
                 for (int fi : order.fields) {
-                    const FieldInfo &tf = header.fields[size_t(fi)];
+                    const FieldInfo& tf = header.fields[size_t(fi)];
                     std::memcpy(rec.data() + tf.offset, xr + at, size_t(tf.width));
                     at += size_t(tf.width);
                 }
@@ -327,13 +325,12 @@ bool TableData::buildOrderFromIndexFile(SecondaryOrder &order)
         entries.sort();
         order.entries = std::move(entries);
         return true;
-    } catch (const EngineError &) {
+    } catch (const EngineError&) {
         return false;
     }
 }
 
-void TableData::ensureBuilt(SecondaryOrder &order)
-{
+void TableData::ensureBuilt(SecondaryOrder& order) {
     if (order.built)
         return;
     checkReadable();
@@ -342,8 +339,7 @@ void TableData::ensureBuilt(SecondaryOrder &order)
     order.built = true;
 }
 
-uint64_t TableData::ordinalOfEntry(const SecondaryOrder &order, std::string_view entry)
-{
+uint64_t TableData::ordinalOfEntry(const SecondaryOrder& order, std::string_view entry) {
     if (keyed) {
         uint64_t ordinal;
         if (!find(std::string(entry.substr(entry.size() - keyWidth)), ordinal))

@@ -66,9 +66,11 @@ void checkBlockLength(const std::filesystem::path& file, uint16_t number, size_t
 
 } // namespace
 
-TableData::TableData(std::filesystem::path canonical, std::unique_ptr<File> f, TableHeader h)
+TableData::TableData(std::filesystem::path canonical, std::unique_ptr<File> f, TableHeader h,
+                     TableLock lock)
     : path(std::move(canonical)), file(std::make_unique<BufferedFile>(std::move(f))),
-      header(std::move(h)) {
+      header(std::move(h)), m_lock(std::move(lock)) {
+    m_lock.attach(file->disk());
     try {
         cp = &CodePage::get(header.codePage);
     } catch (const EngineError&) {

@@ -56,6 +56,7 @@
 #include "engine/IndexInfo.h"
 #include "engine/KeyList.h"
 #include "engine/TableHeader.h"
+#include "engine/TableLock.h"
 #include "engine/Value.h"
 #include "engine/ValueCodec.h"
 
@@ -105,8 +106,13 @@ class WriteTxn;
 
 class TableData {
 public:
-    TableData(std::filesystem::path canonical, std::unique_ptr<File> file, TableHeader header);
+    TableData(std::filesystem::path canonical, std::unique_ptr<File> file, TableHeader header,
+              TableLock lock);
     ~TableData();
+
+    // Opens a table for this process: takes the table's shared locks, rolls back a
+    // commit that a crash cut short, reads the header (TableSharing.cpp).
+    static std::unique_ptr<TableData> open(const std::filesystem::path& canonical);
 
     // ---- identity ----------------------------------------------------------
     std::filesystem::path path;
@@ -173,6 +179,17 @@ public:
     // index files only ever follow committed rows).
     void flush();
 
+    // ---- sharing with other programs (TableSharing.cpp; protocol in TableLock.h) ----
+    // A read operation (nests): waits out a commit being applied by another program,
+    // and drops what is cached when another program committed since the last look.
+    void beginRead();
+    void endRead() noexcept;
+    // A change (nests, and covers reads): the table's one writer until endWrite.
+    void beginWrite();
+    void endWrite() noexcept;
+    // Deleting or replacing the table: refuses (Locked) while another program has it open.
+    static void requireSoleUser(const std::filesystem::path& table);
+
     // ---- transactions (TableTransaction.cpp) -------------------------------------
     void beginTransaction();
     void commitTransaction();
@@ -229,6 +246,16 @@ private:
     void recoverIfNeeded();
     void resetAfterFailure();
 
+    // sharing (TableSharing.cpp)
+    void useWritableFile();
+    void refuseWhereOthersLock() const;
+    void recoverHotJournal();
+    void refreshIfChanged();
+    void dropCaches();
+    void bumpChangeCounter();
+    void noteDiskHeader();
+    std::string diskStamp();
+
     std::vector<BlockRef> m_chain;
     bool m_haveDirectory = false;
     std::vector<uint64_t> m_prefix; // m_prefix[i] = rows before chain block i
@@ -243,11 +270,40 @@ private:
     bool m_needsRecovery = false;         // a failed commit left its journal hot
     bool m_directoryFromIndex = false;    // the directory came from the .PX
     bool m_primaryIndexUntrusted = false; // the .PX was found wrong: walk the chain
+
+    TableLock m_lock;
+    int m_readers = 0;   // read operations in progress (nested)
+    int m_writers = 0;   // changes in progress (nested; an open transaction is one)
+    std::string m_stamp; // the header's first bytes on disk when last looked at
+};
+
+// Scopes of TableData::beginRead/endRead and beginWrite/endWrite.
+class ReadAccess {
+public:
+    explicit ReadAccess(TableData& d) : m_d(d) { m_d.beginRead(); }
+    ~ReadAccess() { m_d.endRead(); }
+    ReadAccess(const ReadAccess&) = delete;
+    ReadAccess& operator=(const ReadAccess&) = delete;
+
+private:
+    TableData& m_d;
+};
+
+class WriteAccess {
+public:
+    explicit WriteAccess(TableData& d) : m_d(d) { m_d.beginWrite(); }
+    ~WriteAccess() { m_d.endWrite(); }
+    WriteAccess(const WriteAccess&) = delete;
+    WriteAccess& operator=(const WriteAccess&) = delete;
+
+private:
+    TableData& m_d;
 };
 
 // Runs one row operation (or the header change of a flush). Outside an explicit
 // transaction it is committed at once, or dropped whole when it or its commit fails.
 template <class Op> auto TableData::autocommit(Op op) {
+    WriteAccess access(*this);
     settle();
     if (m_explicitTxn)
         return op();

@@ -11,9 +11,11 @@
 #include "engine/TableFile.h"
 
 #include <algorithm>
+#include <chrono>
 #include <ctime>
 #include <random>
 #include <set>
+#include <thread>
 
 namespace engine {
 
@@ -76,16 +78,49 @@ void removeFamily(const std::filesystem::path& file) {
             fileSystem().remove(p);
 }
 
-// Where a new table is made before it is moved into place (a hidden folder beside
-// it, named after it). Leftovers of an interrupted creation are cleared first.
-std::filesystem::path freshWorkFolder(const std::filesystem::path& file) {
-    const std::filesystem::path work =
-        file.parent_path() / ("." + file.filename().string() + ".new");
-    for (const auto& p : fileSystem().list(work))
+// Where a new table is made before it is moved into place: a hidden folder beside
+// it, named after it, locked for the whole creation so that two programs creating
+// the same table take turns. Leftovers of an interrupted creation are cleared.
+struct WorkFolder {
+    std::filesystem::path path;
+    std::unique_ptr<DirectoryLock> lock;
+};
+
+WorkFolder claimWorkFolder(const std::filesystem::path& file) {
+    WorkFolder w{file.parent_path() / ("." + file.filename().string() + ".new"), nullptr};
+    const auto deadline = std::chrono::steady_clock::now() + TableLock::writerWait();
+    for (;;) {
+        fileSystem().makeDirectory(w.path);
+        w.lock = fileSystem().tryLockDirectory(w.path);
+        if (w.lock)
+            break;
+        if (std::chrono::steady_clock::now() >= deadline)
+            throw EngineError(ErrorCode::Locked, "La table " + quoted(file) +
+                                                     " est en cours de création par un autre "
+                                                     "programme");
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    for (const auto& p : fileSystem().list(w.path))
         fileSystem().remove(p);
-    fileSystem().removeDirectory(work);
-    fileSystem().makeDirectory(work);
-    return work;
+    return w;
+}
+
+bool tableExistsInAnyCase(const std::filesystem::path& file) {
+    if (fileSystem().exists(file))
+        return true;
+    const std::string want = upperAscii(file.filename().string());
+    for (const auto& p : fileSystem().list(file.parent_path()))
+        if (upperAscii(p.filename().string()) == want)
+            return true;
+    return false;
+}
+
+// The name is free, or its table may go: nobody else has it open.
+void clearTheWay(const std::filesystem::path& file, ExistingTable existing) {
+    if (existing == ExistingTable::Refuse && tableExistsInAnyCase(file))
+        throw EngineError(ErrorCode::AlreadyExists, "La table " + quoted(file) + " existe déjà");
+    if (fileSystem().exists(file))
+        TableData::requireSoleUser(file);
 }
 
 void clearWorkFolder(const std::filesystem::path& work) noexcept {
@@ -160,8 +195,24 @@ FieldInfo checkedField(const std::filesystem::path& file, const FieldDef& d) {
 
 } // namespace
 
-void createTable(const std::filesystem::path& file, const std::vector<FieldDef>& defs,
-                 const std::vector<IndexDef>& indexes) {
+std::filesystem::path followLinks(const std::filesystem::path& file) {
+    std::filesystem::path p = std::filesystem::absolute(file);
+    for (int hop = 0; hop < 40; ++hop) {
+        std::error_code ec;
+        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(p, ec)))
+            return p;
+        const std::filesystem::path target = std::filesystem::read_symlink(p, ec);
+        if (ec)
+            return p;
+        p = (target.is_absolute() ? target : p.parent_path() / target).lexically_normal();
+    }
+    throw EngineError(ErrorCode::InvalidName,
+                      "Trop de liens symboliques à suivre pour " + quoted(file));
+}
+
+void createTable(const std::filesystem::path& named, const std::vector<FieldDef>& defs,
+                 const std::vector<IndexDef>& indexes, ExistingTable existing) {
+    const std::filesystem::path file = followLinks(named);
     refuseIfOpen(file);
     if (defs.empty() || defs.size() > 255)
         refuseDefinition(file, "il faut de 1 à 255 champs");
@@ -229,9 +280,11 @@ void createTable(const std::filesystem::path& file, const std::vector<FieldDef>&
         hasBlobs = hasBlobs || isBlobType(f.type);
     // The whole family is made aside, then moved in: after a crash at any point
     // there is either no table of this name or a whole one.
-    const std::filesystem::path work = freshWorkFolder(file);
+    const WorkFolder folder = claimWorkFolder(file);
+    const std::filesystem::path& work = folder.path;
     const std::filesystem::path staged = work / file.filename();
     try {
+        clearTheWay(file, existing);
         writeNewFile(staged, headerBytes);
         if (hasBlobs)
             BlobFile::create(companionPath(staged, ".MB"));
@@ -241,6 +294,7 @@ void createTable(const std::filesystem::path& file, const std::vector<FieldDef>&
         }
         for (const IndexDef& ix : secondary)
             addIndex(staged, ix);
+        clearTheWay(file, existing); // again: someone may have opened it meanwhile
         moveIntoPlace(work, staged, file);
     } catch (...) {
         clearWorkFolder(work);
@@ -316,11 +370,15 @@ void addIndex(const std::filesystem::path& tableFile, const IndexDef& def) {
     writeSecondaryIndex(d, o);
 }
 
-void deleteTable(const std::filesystem::path& tableFile) {
+void deleteTable(const std::filesystem::path& named) {
+    const std::filesystem::path tableFile = followLinks(named);
     refuseIfOpen(tableFile);
     if (!fileSystem().exists(tableFile))
-        throw EngineError(ErrorCode::NotFound, "Table introuvable : " + quoted(tableFile));
+        throw EngineError(ErrorCode::NotFound, "Table introuvable : " + quoted(named));
+    TableData::requireSoleUser(tableFile);
     removeFamily(tableFile);
+    if (tableFile != std::filesystem::absolute(named))
+        fileSystem().remove(named); // the link that named it
 }
 
 } // namespace engine

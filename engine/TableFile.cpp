@@ -36,14 +36,7 @@ std::shared_ptr<TableFile> TableFile::open(const std::filesystem::path& file) {
     if (auto existing = slot.lock())
         return existing;
     // A change that a crash cut short is undone before anything is read.
-    Journal::recover(canonical);
-    auto f = fileSystem().open(canonical, OpenMode::Read);
-    TableHeader h = TableHeader::read(*f, level3CodePage());
-    if (h.fileType != ftKeyedTable && h.fileType != ftTable)
-        throw EngineError(ErrorCode::NotParadox,
-                          quoted(canonical) + " n'est pas une table mais un fichier d'index");
-    auto data = std::make_unique<TableData>(canonical, std::move(f), std::move(h));
-    std::shared_ptr<TableFile> table(new TableFile(std::move(data)));
+    std::shared_ptr<TableFile> table(new TableFile(TableData::open(canonical)));
     slot = table;
     return table;
 }
@@ -109,6 +102,7 @@ TableData& TableFile::data() const {
 }
 
 uint32_t TableFile::recordCount() const {
+    ReadAccess access(*m_data);
     // Once the rows were read, the chain is the truth. A header left marked by a
     // session that did not finish (crash, failed write) may count a row that never
     // reached its block: then the chain is walked (and the counters recovered) first.
@@ -131,6 +125,7 @@ int TableFile::fieldIndex(std::string_view name) const {
 }
 
 std::vector<IndexInfo> TableFile::indexes() const {
+    ReadAccess access(*m_data);
     std::vector<IndexInfo> out;
     if (m_data->keyed) {
         IndexInfo primary;
@@ -149,6 +144,8 @@ std::vector<IndexInfo> TableFile::indexes() const {
 }
 
 void TableFile::forEachRow(const std::function<bool(const Row&)>& visit) const {
+    // One read: a commit of another program waits until the walk is over.
+    ReadAccess access(*m_data);
     m_data->streamRows(visit);
 }
 

@@ -9,8 +9,7 @@ namespace engine {
 
 using namespace bytes;
 
-int levelOfVersion(int version)
-{
+int levelOfVersion(int version) {
     if (version <= 4)
         return 3;
     if (version <= 9)
@@ -20,43 +19,43 @@ int levelOfVersion(int version)
     return 7;
 }
 
-bool TableHeader::isDataLike() const
-{
+bool TableHeader::isDataLike() const {
     switch (fileType) {
-    case ftKeyedTable: case ftTable: case ftXnnPlain: case ftXnnMaintained:
-    case ftXGnPlain: case ftXGnMaintained:
+    case ftKeyedTable:
+    case ftTable:
+    case ftXnnPlain:
+    case ftXnnMaintained:
+    case ftXGnPlain:
+    case ftXGnMaintained:
         return true;
     default:
         return false;
     }
 }
 
-int TableHeader::level() const
-{
+int TableHeader::level() const {
     return levelOfVersion(version);
 }
 
-uint32_t TableHeader::availableBlocks(uint64_t fileSize) const
-{
+uint32_t TableHeader::availableBlocks(uint64_t fileSize) const {
     if (fileSize <= headerSize)
         return 0;
     // A last block may be cut short after its last record (seen in real files): it
     // counts when its 6-byte header is there; its records are checked when read.
-    const uint64_t present = (fileSize - headerSize + uint64_t(blockSize()) - 6) / uint64_t(blockSize());
+    const uint64_t present =
+        (fileSize - headerSize + uint64_t(blockSize()) - 6) / uint64_t(blockSize());
     return uint32_t(std::min<uint64_t>(present, totalBlocks));
 }
 
 namespace {
 
-[[noreturn]] void notATable(const std::filesystem::path &file, const std::string &why)
-{
+[[noreturn]] void notATable(const std::filesystem::path& file, const std::string& why) {
     throw EngineError(ErrorCode::NotParadox,
                       quoted(file) + " n'est pas un fichier de table valide : " + why);
 }
 
 // Reads a NUL-terminated string starting at pos, inside [0, end).
-bool readCString(const std::string &raw, size_t &pos, size_t end, std::string &out)
-{
+bool readCString(const std::string& raw, size_t& pos, size_t end, std::string& out) {
     size_t stop = pos;
     while (stop < end && raw[stop] != '\0')
         ++stop;
@@ -68,22 +67,26 @@ bool readCString(const std::string &raw, size_t &pos, size_t end, std::string &o
 }
 
 // Checks the size byte of a field descriptor for its type.
-bool legalSize(FieldType t, int size)
-{
+bool legalSize(FieldType t, int size) {
     switch (t) {
-    case FieldType::Alpha: case FieldType::Bytes: return size >= 1 && size <= 255;
-    case FieldType::Bcd: return size <= 32;
-    case FieldType::Memo: case FieldType::Blob: case FieldType::FmtMemo:
-    case FieldType::Ole: case FieldType::Graphic:
+    case FieldType::Alpha:
+    case FieldType::Bytes:
+        return size >= 1 && size <= 255;
+    case FieldType::Bcd:
+        return size <= 32;
+    case FieldType::Memo:
+    case FieldType::Blob:
+    case FieldType::FmtMemo:
+    case FieldType::Ole:
+    case FieldType::Graphic:
         return size >= 10 && size <= 250;
     default:
         return size == fieldWidth(t, size);
     }
 }
 
-void parseFixedPart(TableHeader &h)
-{
-    const std::string &r = h.raw;
+void parseFixedPart(TableHeader& h) {
+    const std::string& r = h.raw;
     h.recordSize = u16(r.data(), 0x00);
     h.headerSize = u16(r.data(), 0x02);
     h.fileType = u8(r.data(), 0x04);
@@ -108,8 +111,7 @@ void parseFixedPart(TableHeader &h)
     h.indexFlags = u8(r.data(), 0x55);
 }
 
-void checkFixedPart(const TableHeader &h)
-{
+void checkFixedPart(const TableHeader& h) {
     if (h.fileType > ftXGnMaintained)
         notATable(h.file, "type de fichier " + std::to_string(h.fileType) + " inconnu");
     if (h.blockSizeCode < 1 || h.blockSizeCode > 32)
@@ -130,12 +132,11 @@ void checkFixedPart(const TableHeader &h)
 }
 
 // Parses the descriptors, names, field numbers and names that follow the fixed part.
-void parseVariablePart(TableHeader &h, int level3CodePage)
-{
-    const std::string &r = h.raw;
+void parseVariablePart(TableHeader& h, int level3CodePage) {
+    const std::string& r = h.raw;
     const size_t end = r.size();
     size_t pos = h.extended ? 0x78 : 0x58;
-    auto need = [&](size_t n, const char *what) {
+    auto need = [&](size_t n, const char* what) {
         if (pos + n > end)
             throwCorrupt(h.file, std::string("en-tête tronqué (") + what + ")");
     };
@@ -145,7 +146,7 @@ void parseVariablePart(TableHeader &h, int level3CodePage)
     for (size_t i = 0; i < h.numFields; ++i) {
         const uint8_t type = u8(r.data(), pos + 2 * i);
         const int size = u8(r.data(), pos + 2 * i + 1);
-        FieldInfo &f = h.fields[i];
+        FieldInfo& f = h.fields[i];
         if (!isKnownFieldType(type) || !legalSize(FieldType(type), size))
             throwCorrupt(h.file, "le champ " + std::to_string(i + 1) + " a un type (" +
                                      std::to_string(type) + ") ou une taille (" +
@@ -159,7 +160,8 @@ void parseVariablePart(TableHeader &h, int level3CodePage)
     const int expected = offset + (h.isDataLike() ? 0 : 6);
     if (expected != h.recordSize)
         throwCorrupt(h.file, "la taille d'enregistrement (" + std::to_string(h.recordSize) +
-                                 ") ne correspond pas aux champs (" + std::to_string(expected) + ")");
+                                 ") ne correspond pas aux champs (" + std::to_string(expected) +
+                                 ")");
     pos += size_t(h.numFields) * 2 + 4;
     if (h.isDataLike())
         pos += size_t(h.numFields) * 4;
@@ -174,13 +176,13 @@ void parseVariablePart(TableHeader &h, int level3CodePage)
         return;
 
     h.codePage = h.extended ? u16(r.data(), 0x6A) : level3CodePage;
-    const CodePage *cp = nullptr;
+    const CodePage* cp = nullptr;
     try {
         cp = &CodePage::get(h.codePage);
-    } catch (const EngineError &) {
+    } catch (const EngineError&) {
         cp = &CodePage::get(1252); // an unknown page still lets the structure be read
     }
-    for (FieldInfo &f : h.fields) {
+    for (FieldInfo& f : h.fields) {
         std::string name;
         if (!readCString(r, pos, end, name))
             throwCorrupt(h.file, "en-tête tronqué (noms de champs)");
@@ -211,8 +213,7 @@ void parseVariablePart(TableHeader &h, int level3CodePage)
 
 } // namespace
 
-TableHeader TableHeader::read(File &f, int level3CodePage)
-{
+TableHeader TableHeader::read(File& f, int level3CodePage) {
     TableHeader h;
     h.file = f.path();
     const uint64_t fileSize = f.size();
@@ -242,9 +243,8 @@ TableHeader TableHeader::read(File &f, int level3CodePage)
     return h;
 }
 
-void TableHeader::storeFixedPart()
-{
-    char *r = raw.data();
+void TableHeader::storeFixedPart() {
+    char* r = raw.data();
     put16(r, 0x00, recordSize);
     put16(r, 0x02, headerSize);
     put8(r, 0x04, fileType);

@@ -131,7 +131,7 @@ struct TableHeader {
 
     // Reads and checks the header of an open file. level3CodePage decodes the names of
     // files that do not record a code page. Throws NotParadox or Corrupt.
-    static TableHeader read(File &f, int level3CodePage);
+    static TableHeader read(File& f, int level3CodePage);
 
     // Copies the counters and flags of the fixed part back into raw (the variable part
     // is never changed once a file exists).

@@ -18,12 +18,20 @@ std::vector<BufferedFile*> TableData::pendingFiles() const {
     return out;
 }
 
+// The transaction holds the table's writer lock from here to its end, so that
+// what it reads before writing (a free number, a name not taken) stays true.
 void TableData::beginTransaction() {
     settle();
     if (m_explicitTxn)
         throw EngineError(ErrorCode::InvalidArgument,
                           "Une transaction est déjà ouverte sur " + quoted(path));
-    ensureWritable();
+    beginWrite();
+    try {
+        ensureWritable();
+    } catch (...) {
+        endWrite();
+        throw;
+    }
     m_explicitTxn = true;
     m_modifiedAtBegin = m_modified;
 }
@@ -37,8 +45,10 @@ void TableData::commitTransaction() {
         commitPending();
     } catch (...) {
         dropPending();
+        endWrite();
         throw;
     }
+    endWrite();
 }
 
 void TableData::rollbackTransaction() {
@@ -46,20 +56,37 @@ void TableData::rollbackTransaction() {
         return;
     m_explicitTxn = false;
     dropPending();
+    endWrite();
 }
 
 // The commit: journal what the pending writes replace, write them, retire the
 // journal. A failure after the journal is live puts the old bytes back; if even
 // that fails, the journal stays hot and settle() finishes the rollback later.
+//
+// Others see the commit through the change counter, and never half of it: the
+// journalled writes are applied under the exclusive read lock.
 void TableData::commitPending() {
-    const std::vector<BufferedFile*> files = pendingFiles();
-    if (files.empty())
+    if (pendingFiles().empty())
         return;
+    bumpChangeCounter();
+    const std::vector<BufferedFile*> files = pendingFiles();
     std::unique_ptr<Journal> journal = Journal::begin(path, files, m_durable);
+    const TableLock::Read after = m_readers > 0 ? TableLock::Read::Shared : TableLock::Read::None;
+    try {
+        m_lock.setRead(TableLock::Read::Exclusive);
+    } catch (...) {
+        try {
+            journal->retire(); // nothing was applied
+        } catch (...) {
+        }
+        throw;
+    }
     try {
         for (BufferedFile* f : files)
             f->apply(m_durable);
         journal->retire();
+        m_lock.setRead(after);
+        noteDiskHeader();
     } catch (...) {
         try {
             journal->rollback(files, m_durable);
@@ -71,6 +98,10 @@ void TableData::commitPending() {
         for (BufferedFile* f : files)
             f->discard();
         resetAfterFailure();
+        try {
+            m_lock.setRead(after);
+        } catch (...) {
+        }
         throw;
     }
 }
@@ -90,7 +121,7 @@ void TableData::dropPending() noexcept {
 void TableData::settle() {
     if (!m_needsRecovery)
         return;
-    Journal::recover(path);
+    recoverHotJournal();
     m_needsRecovery = false;
     resetAfterFailure();
 }

@@ -52,16 +52,11 @@ std::string TableData::blockImage(size_t i) const {
     return makeBlock(blockSize, recordSize, next, prev, m_chain[i].records);
 }
 
+// Row operations run inside a change (autocommit or an open transaction), which
+// holds the writer lock and has switched to a descriptor that may write.
 void TableData::ensureWritable() {
     settle();
-    checkReadable();
-    if (header.writeProtected())
-        throw EngineError(ErrorCode::ReadOnly,
-                          "La table " + quoted(path) + " est protégée en écriture");
-    if (!m_writable) {
-        file = std::make_unique<BufferedFile>(fileSystem().open(path, OpenMode::ReadWrite));
-        m_writable = true;
-    }
+    useWritableFile();
     ensureDirectory();
 }
 
@@ -544,6 +539,10 @@ uint64_t TableData::doUpdate(uint64_t ordinal, const Row& row) {
 void TableData::flush() {
     settle();
     if (m_explicitTxn || !m_writable || (!m_modified && header.indexUpdateRequired == 0))
+        return;
+    // Another program may have committed (and even written the index files) since.
+    WriteAccess access(*this);
+    if (!m_modified && header.indexUpdateRequired == 0)
         return;
     ensureDirectory();
     // Each index file is written under a temporary name and renamed into place, so

@@ -2,72 +2,63 @@
 
 namespace engine {
 
-Value Value::fromText(std::string s)
-{
+Value Value::fromText(std::string s) {
     Value v;
     v.kind = Kind::Text;
     v.text = std::move(s);
     return v;
 }
 
-Value Value::fromInt(int64_t i)
-{
+Value Value::fromInt(int64_t i) {
     Value v;
     v.kind = Kind::Integer;
     v.integer = i;
     return v;
 }
 
-Value Value::fromFloat(double d)
-{
+Value Value::fromFloat(double d) {
     Value v;
     v.kind = Kind::Float;
     v.real = d;
     return v;
 }
 
-Value Value::fromBool(bool b)
-{
+Value Value::fromBool(bool b) {
     Value v;
     v.kind = Kind::Boolean;
     v.boolean = b;
     return v;
 }
 
-Value Value::fromDate(int64_t days)
-{
+Value Value::fromDate(int64_t days) {
     Value v;
     v.kind = Kind::Date;
     v.integer = days;
     return v;
 }
 
-Value Value::fromTime(int64_t ms)
-{
+Value Value::fromTime(int64_t ms) {
     Value v;
     v.kind = Kind::Time;
     v.integer = ms;
     return v;
 }
 
-Value Value::fromTimestamp(int64_t ms)
-{
+Value Value::fromTimestamp(int64_t ms) {
     Value v;
     v.kind = Kind::Timestamp;
     v.integer = ms;
     return v;
 }
 
-Value Value::fromBytes(std::string raw)
-{
+Value Value::fromBytes(std::string raw) {
     Value v;
     v.kind = Kind::Bytes;
     v.text = std::move(raw);
     return v;
 }
 
-Value Value::fromBcd(std::string decimal)
-{
+Value Value::fromBcd(std::string decimal) {
     Value v;
     v.kind = Kind::Bcd;
     v.text = std::move(decimal);
@@ -76,8 +67,7 @@ Value Value::fromBcd(std::string decimal)
 
 // Proleptic Gregorian day counting with 0001-01-01 = 1 (the stored day numbers).
 // Works through the usual shift to a March-based year so that leap days fall last.
-int64_t Value::daysFromCivil(int year, int month, int day)
-{
+int64_t Value::daysFromCivil(int year, int month, int day) {
     int64_t y = year - (month <= 2 ? 1 : 0);
     const int64_t era = (y >= 0 ? y : y - 399) / 400;
     const int64_t yoe = y - era * 400;
@@ -88,8 +78,7 @@ int64_t Value::daysFromCivil(int year, int month, int day)
     return sinceMarch0000 - 305;                       // 0001-01-01 (306) -> 1
 }
 
-void Value::civilFromDays(int64_t days, int &year, int &month, int &day)
-{
+void Value::civilFromDays(int64_t days, int& year, int& month, int& day) {
     int64_t z = days + 305;
     const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
     const int64_t doe = z - era * 146097;
@@ -101,16 +90,22 @@ void Value::civilFromDays(int64_t days, int &year, int &month, int &day)
     year = int(yoe + era * 400 + (month <= 2 ? 1 : 0));
 }
 
-bool operator==(const Value &a, const Value &b)
-{
+bool operator==(const Value& a, const Value& b) {
     if (a.kind != b.kind)
         return false;
     switch (a.kind) {
-    case Value::Kind::Null: return true;
-    case Value::Kind::Text: case Value::Kind::Bytes: case Value::Kind::Bcd: return a.text == b.text;
-    case Value::Kind::Float: return a.real == b.real;
-    case Value::Kind::Boolean: return a.boolean == b.boolean;
-    default: return a.integer == b.integer;
+    case Value::Kind::Null:
+        return true;
+    case Value::Kind::Text:
+    case Value::Kind::Bytes:
+    case Value::Kind::Bcd:
+        return a.text == b.text;
+    case Value::Kind::Float:
+        return a.real == b.real;
+    case Value::Kind::Boolean:
+        return a.boolean == b.boolean;
+    default:
+        return a.integer == b.integer;
     }
 }
 

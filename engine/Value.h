@@ -45,9 +45,9 @@ struct Value {
 
     // Day number of a calendar date (0001-01-01 = 1) and back.
     static int64_t daysFromCivil(int year, int month, int day);
-    static void civilFromDays(int64_t days, int &year, int &month, int &day);
+    static void civilFromDays(int64_t days, int& year, int& month, int& day);
 
-    friend bool operator==(const Value &a, const Value &b);
+    friend bool operator==(const Value& a, const Value& b);
 };
 
 using Row = std::vector<Value>; // one Value per field, in field order

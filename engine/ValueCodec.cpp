@@ -12,16 +12,14 @@ namespace engine {
 
 namespace codec {
 
-bool allZero(const char *p, size_t n)
-{
+bool allZero(const char* p, size_t n) {
     for (size_t i = 0; i < n; ++i)
         if (p[i] != 0)
             return false;
     return true;
 }
 
-bool decodeInt(const char *p, int width, int64_t &out)
-{
+bool decodeInt(const char* p, int width, int64_t& out) {
     uint64_t u = 0;
     for (int i = 0; i < width; ++i)
         u = (u << 8) | uint8_t(p[i]);
@@ -32,8 +30,7 @@ bool decodeInt(const char *p, int width, int64_t &out)
     return true;
 }
 
-void encodeInt(char *p, int width, int64_t v)
-{
+void encodeInt(char* p, int width, int64_t v) {
     const uint64_t bias = uint64_t(1) << (8 * width - 1);
     uint64_t u = uint64_t(v + int64_t(bias));
     for (int i = width - 1; i >= 0; --i) {
@@ -42,8 +39,7 @@ void encodeInt(char *p, int width, int64_t v)
     }
 }
 
-bool decodeDouble(const char *p, double &out)
-{
+bool decodeDouble(const char* p, double& out) {
     uint64_t u = 0;
     for (int i = 0; i < 8; ++i)
         u = (u << 8) | uint8_t(p[i]);
@@ -57,8 +53,7 @@ bool decodeDouble(const char *p, double &out)
     return true;
 }
 
-void encodeDouble(char *p, double v)
-{
+void encodeDouble(char* p, double v) {
     if (v == 0)
         v = 0; // -0 becomes +0
     uint64_t u;
@@ -73,8 +68,7 @@ void encodeDouble(char *p, double v)
     }
 }
 
-bool decodeBcd(const char *p, int scale, std::string &out)
-{
+bool decodeBcd(const char* p, int scale, std::string& out) {
     if (allZero(p, 17))
         return false;
     const bool negative = (uint8_t(p[0]) & 0x80) == 0;
@@ -90,7 +84,8 @@ bool decodeBcd(const char *p, int scale, std::string &out)
     size_t firstNonZero = 0;
     while (firstNonZero < size_t(intDigits) - 1 && intDigits > 0 && digits[firstNonZero] == '0')
         ++firstNonZero;
-    std::string intPart = intDigits > 0 ? digits.substr(firstNonZero, size_t(intDigits) - firstNonZero) : "0";
+    std::string intPart =
+        intDigits > 0 ? digits.substr(firstNonZero, size_t(intDigits) - firstNonZero) : "0";
     std::string frac = digits.substr(size_t(std::max(intDigits, 0)));
     const bool isZero = digits.find_first_not_of('0') == std::string::npos;
     out.clear();
@@ -104,8 +99,7 @@ bool decodeBcd(const char *p, int scale, std::string &out)
     return true;
 }
 
-bool encodeBcd(char *p, int scale, std::string_view text)
-{
+bool encodeBcd(char* p, int scale, std::string_view text) {
     bool negative = false;
     size_t i = 0;
     if (i < text.size() && (text[i] == '-' || text[i] == '+'))
@@ -136,8 +130,9 @@ bool encodeBcd(char *p, int scale, std::string_view text)
     frac.append(size_t(scale) - frac.size(), '0');
     if (int(intPart.size()) > 32 - scale && !(intPart == "0"))
         return false;
-    std::string digits = std::string(size_t(32 - scale) - std::min(intPart.size(), size_t(32 - scale)), '0') +
-                         (intPart.size() <= size_t(32 - scale) ? intPart : "") + frac;
+    std::string digits =
+        std::string(size_t(32 - scale) - std::min(intPart.size(), size_t(32 - scale)), '0') +
+        (intPart.size() <= size_t(32 - scale) ? intPart : "") + frac;
     if (digits.size() != 32)
         return false;
     if (digits.find_first_not_of('0') == std::string::npos)
@@ -162,9 +157,8 @@ namespace {
 constexpr int64_t kMsPerDay = 86400000;
 } // namespace
 
-void ValueCodec::decode(const FieldInfo &f, const char *record, Value &out) const
-{
-    const char *p = record + f.offset;
+void ValueCodec::decode(const FieldInfo& f, const char* record, Value& out) const {
+    const char* p = record + f.offset;
     int64_t i = 0;
     double d = 0;
     switch (f.type) {
@@ -184,14 +178,17 @@ void ValueCodec::decode(const FieldInfo &f, const char *record, Value &out) cons
             out.text = m_cp.decode(std::string_view(p, n));
         return;
     }
-    case FieldType::Short: case FieldType::Long: case FieldType::AutoInc:
-    case FieldType::Date: case FieldType::Time:
+    case FieldType::Short:
+    case FieldType::Long:
+    case FieldType::AutoInc:
+    case FieldType::Date:
+    case FieldType::Time:
         if (!decodeInt(p, f.width, i)) {
             out.kind = Value::Kind::Null;
             return;
         }
         out.integer = i;
-        out.kind = f.type == FieldType::Date ? Value::Kind::Date
+        out.kind = f.type == FieldType::Date   ? Value::Kind::Date
                    : f.type == FieldType::Time ? Value::Kind::Time
                                                : Value::Kind::Integer;
         return;
@@ -203,7 +200,8 @@ void ValueCodec::decode(const FieldInfo &f, const char *record, Value &out) cons
         out.kind = Value::Kind::Boolean;
         out.boolean = (uint8_t(p[0]) & 0x7F) != 0;
         return;
-    case FieldType::Number: case FieldType::Money:
+    case FieldType::Number:
+    case FieldType::Money:
         if (!decodeDouble(p, d)) {
             out.kind = Value::Kind::Null;
             return;
@@ -236,8 +234,7 @@ void ValueCodec::decode(const FieldInfo &f, const char *record, Value &out) cons
     }
 }
 
-void ValueCodec::decodeBlob(const FieldInfo &f, const char *p, Value &out) const
-{
+void ValueCodec::decodeBlob(const FieldInfo& f, const char* p, Value& out) const {
     const int leader = f.width - 10;
     const uint32_t mbRef = bytes::u32(p, size_t(leader));
     const uint32_t length = bytes::u32(p, size_t(leader) + 4);
@@ -248,9 +245,10 @@ void ValueCodec::decodeBlob(const FieldInfo &f, const char *p, Value &out) const
     std::string data;
     if (mbRef == 0) {
         if (length > uint32_t(leader))
-            throw EngineError(ErrorCode::Corrupt,
-                              "Table endommagée : le BLOB du champ « " + f.name +
-                                  " » est plus long que son préambule sans référence au fichier .MB");
+            throw EngineError(
+                ErrorCode::Corrupt,
+                "Table endommagée : le BLOB du champ « " + f.name +
+                    " » est plus long que son préambule sans référence au fichier .MB");
         data.assign(p, length);
     } else {
         if (!m_blobs)
@@ -270,17 +268,18 @@ void ValueCodec::decodeBlob(const FieldInfo &f, const char *p, Value &out) const
         out.kind = Value::Kind::Null;
 }
 
-void ValueCodec::refuse(const FieldInfo &f, const std::string &why) const
-{
-    throw EngineError(ErrorCode::InvalidArgument, "Valeur refusée pour le champ « " + f.name + " » : " + why);
+void ValueCodec::refuse(const FieldInfo& f, const std::string& why) const {
+    throw EngineError(ErrorCode::InvalidArgument,
+                      "Valeur refusée pour le champ « " + f.name + " » : " + why);
 }
 
 namespace {
 
-bool asInteger(const Value &v, int64_t &out)
-{
+bool asInteger(const Value& v, int64_t& out) {
     switch (v.kind) {
-    case Value::Kind::Integer: case Value::Kind::Date: case Value::Kind::Time:
+    case Value::Kind::Integer:
+    case Value::Kind::Date:
+    case Value::Kind::Time:
     case Value::Kind::Timestamp:
         out = v.integer;
         return true;
@@ -299,9 +298,8 @@ bool asInteger(const Value &v, int64_t &out)
 
 } // namespace
 
-void ValueCodec::encode(const FieldInfo &f, const Value &v, char *record) const
-{
-    char *p = record + f.offset;
+void ValueCodec::encode(const FieldInfo& f, const Value& v, char* record) const {
+    char* p = record + f.offset;
     if (v.isNull()) {
         std::memset(p, 0, size_t(f.width));
         return;
@@ -313,7 +311,8 @@ void ValueCodec::encode(const FieldInfo &f, const Value &v, char *record) const
             refuse(f, "texte attendu");
         std::string bytes;
         if (!m_cp.encode(v.text, bytes))
-            refuse(f, "caractère impossible à écrire dans la page de codes " + std::to_string(m_cp.number()));
+            refuse(f, "caractère impossible à écrire dans la page de codes " +
+                          std::to_string(m_cp.number()));
         if (bytes.find('\0') != std::string::npos)
             refuse(f, "caractère nul dans le texte");
         if (bytes.size() > size_t(f.width))
@@ -323,7 +322,10 @@ void ValueCodec::encode(const FieldInfo &f, const Value &v, char *record) const
         std::memcpy(p, bytes.data(), bytes.size());
         return;
     }
-    case FieldType::Short: case FieldType::Long: case FieldType::AutoInc: case FieldType::Date: {
+    case FieldType::Short:
+    case FieldType::Long:
+    case FieldType::AutoInc:
+    case FieldType::Date: {
         if (!asInteger(v, i))
             refuse(f, "nombre entier attendu");
         const int64_t limit = f.width == 2 ? 32767 : 2147483647;
@@ -342,7 +344,8 @@ void ValueCodec::encode(const FieldInfo &f, const Value &v, char *record) const
             refuse(f, "valeur logique attendue");
         p[0] = char(i ? 0x81 : 0x80);
         return;
-    case FieldType::Number: case FieldType::Money: {
+    case FieldType::Number:
+    case FieldType::Money: {
         double d = v.real;
         if (v.kind != Value::Kind::Float) {
             if (!asInteger(v, i))
@@ -387,14 +390,14 @@ void ValueCodec::encode(const FieldInfo &f, const Value &v, char *record) const
     }
 }
 
-void ValueCodec::encodeBlob(const FieldInfo &f, const Value &v, char *p) const
-{
+void ValueCodec::encodeBlob(const FieldInfo& f, const Value& v, char* p) const {
     if (v.kind != Value::Kind::Bytes && v.kind != Value::Kind::Text)
         refuse(f, "texte ou octets attendus");
     std::string data;
     if (f.type == FieldType::Memo && v.kind == Value::Kind::Text) {
         if (!m_cp.encode(v.text, data))
-            refuse(f, "caractère impossible à écrire dans la page de codes " + std::to_string(m_cp.number()));
+            refuse(f, "caractère impossible à écrire dans la page de codes " +
+                          std::to_string(m_cp.number()));
     } else {
         data = v.text;
     }
@@ -426,10 +429,10 @@ void ValueCodec::encodeBlob(const FieldInfo &f, const Value &v, char *p) const
     bytes::put16(p, leader + 8, mod);
 }
 
-std::string ValueCodec::keyImage(const FieldInfo &f, const Value &v) const
-{
+std::string ValueCodec::keyImage(const FieldInfo& f, const Value& v) const {
     std::string rec(size_t(f.offset + f.width), '\0');
-    if (f.type == FieldType::Alpha && (v.kind == Value::Kind::Text || v.kind == Value::Kind::Bytes)) {
+    if (f.type == FieldType::Alpha &&
+        (v.kind == Value::Kind::Text || v.kind == Value::Kind::Bytes)) {
         std::string bytes;
         if (!m_cp.encode(v.text, bytes))
             bytes = v.text; // cannot match any stored value; keep it comparable

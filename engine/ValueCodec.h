@@ -38,44 +38,44 @@ class BlobFile;
 
 namespace codec {
 
-bool allZero(const char *p, size_t n);
+bool allZero(const char* p, size_t n);
 
 // Integer rule for 1, 2 or 4 bytes. Returns false for NULL.
-bool decodeInt(const char *p, int width, int64_t &out);
-void encodeInt(char *p, int width, int64_t v);
-bool decodeDouble(const char *p, double &out);
-void encodeDouble(char *p, double v);
+bool decodeInt(const char* p, int width, int64_t& out);
+void encodeInt(char* p, int width, int64_t v);
+bool decodeDouble(const char* p, double& out);
+void encodeDouble(char* p, double v);
 // BCD of scale s to a decimal string; false for NULL.
-bool decodeBcd(const char *p, int scale, std::string &out);
+bool decodeBcd(const char* p, int scale, std::string& out);
 // False when the text is not a decimal number that fits 32 digits at this scale.
-bool encodeBcd(char *p, int scale, std::string_view decimal);
+bool encodeBcd(char* p, int scale, std::string_view decimal);
 
 } // namespace codec
 
 // Decodes and encodes whole fields of one table.
 class ValueCodec {
 public:
-    ValueCodec(const CodePage &cp, BlobFile *blobs) : m_cp(cp), m_blobs(blobs) {}
+    ValueCodec(const CodePage& cp, BlobFile* blobs) : m_cp(cp), m_blobs(blobs) {}
 
     // Decodes one field of a record into out (reusing its storage).
-    void decode(const FieldInfo &f, const char *record, Value &out) const;
+    void decode(const FieldInfo& f, const char* record, Value& out) const;
 
     // Encodes a value into the field's bytes of a record. BLOBs too long for the
     // leader are written to the BLOB file. Throws InvalidArgument with a message
     // naming the field when the value does not fit the field.
-    void encode(const FieldInfo &f, const Value &v, char *record) const;
+    void encode(const FieldInfo& f, const Value& v, char* record) const;
 
     // The key image of a value for lookups: encoded like a field, Alpha keys longer
     // than the field cut to its width.
-    std::string keyImage(const FieldInfo &f, const Value &v) const;
+    std::string keyImage(const FieldInfo& f, const Value& v) const;
 
 private:
-    void decodeBlob(const FieldInfo &f, const char *p, Value &out) const;
-    void encodeBlob(const FieldInfo &f, const Value &v, char *p) const;
-    [[noreturn]] void refuse(const FieldInfo &f, const std::string &why) const;
+    void decodeBlob(const FieldInfo& f, const char* p, Value& out) const;
+    void encodeBlob(const FieldInfo& f, const Value& v, char* p) const;
+    [[noreturn]] void refuse(const FieldInfo& f, const std::string& why) const;
 
-    const CodePage &m_cp;
-    BlobFile *m_blobs;
+    const CodePage& m_cp;
+    BlobFile* m_blobs;
 };
 
 } // namespace engine

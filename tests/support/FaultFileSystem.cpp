@@ -41,6 +41,9 @@ public:
         m_inner->close();
     }
     bool tryLockExclusive() override { return m_inner->tryLockExclusive(); }
+    bool lockByte(uint64_t offset, engine::LockKind kind) override {
+        return m_inner->lockByte(offset, kind);
+    }
 
 private:
     FaultFileSystem& m_fs;

@@ -20,6 +20,9 @@ public:
     void sync() override {}
     void close() override { m_inner->close(); }
     bool tryLockExclusive() override { return m_inner->tryLockExclusive(); }
+    bool lockByte(uint64_t offset, engine::LockKind kind) override {
+        return m_inner->lockByte(offset, kind);
+    }
 
 private:
     std::unique_ptr<engine::File> m_inner;
