@@ -72,6 +72,9 @@ void Tf_Main::spNouveauClick() {
         warn(text(lang::Msg::DicoNameRequired, dialog->ML));
         return;
     }
+    // A name that leads out of the data directory is refused before it is looked
+    // for there (the engine's message), so nothing outside can be replaced.
+    Store->CheckDicoName(name);
     if (Store->DicoExists(name)) {
         warn(text(lang::Msg::DicoNameInUse, dialog->ML));
         return;

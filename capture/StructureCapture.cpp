@@ -1,5 +1,7 @@
 #include "capture/StructureCapture.h"
 
+#include "framework/dataset/NativePath.h"
+
 #include "capture/CaptureHost.h"
 #include "capture/CapturePlan.h"
 #include "capture/CodeGenerator.h"
@@ -42,27 +44,29 @@ bool StructureCapture::CheckTableName(const QString& fileName) {
 }
 
 CaptureResult StructureCapture::CaptureTable(const QString& path) {
-    const QString fileName = SourceFileName(path);
-    if (!CheckTableName(fileName)) {
-        m_store.host().showWarning(lang::fixed::tableNameUsed());
-        return CaptureResult::NameInUse;
-    }
-    const TableStructure structure = readSource(path, fileName);
-    const QList<store::DicoRow> rows = PlanCaptureRows(structure, nextNumber());
-
-    // The code is made aside and appended only once every row is in.
-    CodeLines code;
-    const bool generating = m_host.codeGenerationOn();
-    if (generating) {
-        CodeGenerator generator(code);
-        GenerateTableCode(structure, generator);
-    }
-
+    // A name that is not UTF-8 is recorded as the letters its bytes were written in.
+    const QString fileName = dataset::readableName(SourceFileName(path));
     // One transaction: the dictionary gets every row of the table or none of them,
-    // whatever stops the capture (an error, a kill, a power cut).
+    // whatever stops the capture (an error, a kill, a power cut). It starts before
+    // the name check and the numbering, so that another program capturing into the
+    // same dictionary cannot take the name or the numbers in between.
     dataset::Database& dico = m_store.dbDico();
     dico.StartTransaction();
+    CodeLines code;
+    const bool generating = m_host.codeGenerationOn();
     try {
+        if (!CheckTableName(fileName)) {
+            dico.Rollback();
+            m_store.host().showWarning(lang::fixed::tableNameUsed());
+            return CaptureResult::NameInUse;
+        }
+        const TableStructure structure = readSource(path, fileName);
+        const QList<store::DicoRow> rows = PlanCaptureRows(structure, nextNumber());
+        // The code is made aside and appended only once every row is in.
+        if (generating) {
+            CodeGenerator generator(code);
+            GenerateTableCode(structure, generator);
+        }
         writeRows(rows);
         dico.Commit();
     } catch (...) {

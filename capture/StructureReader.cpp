@@ -2,6 +2,7 @@
 
 #include "capture/IndexOptions.h"
 #include "engine/TableFile.h"
+#include "framework/dataset/NativePath.h"
 
 #include <filesystem>
 
@@ -16,7 +17,7 @@ static_assert(unsigned(ixPrimary) == unsigned(engine::ixPrimary)
 
 TableStructure ReadTableStructure(const QString& path)
 {
-    const auto table = engine::TableFile::open(std::filesystem::path(path.toStdString()));
+    const auto table = engine::TableFile::open(dataset::toNativePath(path));
     TableStructure structure;
     structure.tableName = RecordedTableName(SourceFileName(path));
     for (const engine::FieldInfo& field : table->fields()) {

@@ -12,6 +12,8 @@
 #include "capture/CaptureHost.h"
 #include "capture/CodeText.h"
 #include "capture/StructureCapture.h"
+#include "engine/EngineError.h"
+#include "framework/dataset/NativePath.h"
 #include "framework/dataset/Table.h"
 #include "store/DicoFormat.h"
 #include "store/DictionaryStore.h"
@@ -22,6 +24,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <filesystem>
 #include <ostream>
 
 namespace cli {
@@ -44,8 +47,23 @@ public:
     capture::CodeLines code;
 };
 
+// Names are taken as the bytes given, whatever their encoding.
 QString absolute(const std::string& path) {
-    return QFileInfo(QString::fromStdString(path)).absoluteFilePath();
+    return dataset::fromNativePath(std::filesystem::absolute(path).lexically_normal());
+}
+
+// Two captures with --create started together: one creates, the other finds
+// the dictionary made and captures into it.
+void createUnlessPresent(const QString& dico) {
+    std::error_code error;
+    if (std::filesystem::exists(dataset::toNativePath(dico), error))
+        return;
+    try {
+        store::CreateDicoFile(dico);
+    } catch (const engine::EngineError& e) {
+        if (e.code() != engine::ErrorCode::AlreadyExists)
+            throw;
+    }
 }
 
 const char* const kUsage =
@@ -68,8 +86,8 @@ int runCapture(const std::vector<std::string>& args, std::ostream& out, std::ost
     store::DictionaryStore store(nullptr, host);
     capture::StructureCapture capture(nullptr, store, host);
     try {
-        if (!QFileInfo::exists(dico) && create)
-            store::CreateDicoFile(dico);
+        if (create)
+            createUnlessPresent(dico);
         store.OpenDico(dico);
         // Nothing shows the field entries here: without the fields view, no
         // detail has to follow each value the capture sets.

@@ -9,16 +9,17 @@
 
 #include "capture/CapturePlan.h"
 #include "capture/StructureReader.h"
+#include "framework/dataset/NativePath.h"
 
 #include <ostream>
 
 namespace cli {
 
-int runCode(const std::vector<std::string> &args, std::ostream &out, std::ostream &err)
-{
+int runCode(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::vector<std::string> tables;
     std::string outputFile;
-    if (!splitValueOptions(args, {"-o"}, {}, tables, outputFile, err)) return kExitUsage;
+    if (!splitValueOptions(args, {"-o"}, {}, tables, outputFile, err))
+        return kExitUsage;
     if (tables.empty()) {
         err << "korvanta-cli code: give at least one table\n"
                "Usage: korvanta-cli code TABLE.db... [-o FILE]\n";
@@ -27,16 +28,17 @@ int runCode(const std::vector<std::string> &args, std::ostream &out, std::ostrea
     capture::CodeLines text;
     capture::CodeGenerator generator(text);
     int status = kExitOk;
-    for (const std::string &table : tables) {
+    for (const std::string& table : tables) {
         try {
-            capture::GenerateTableCode(
-                capture::ReadTableStructure(QString::fromStdString(table)), generator);
-        } catch (const std::exception &e) {
+            capture::GenerateTableCode(capture::ReadTableStructure(dataset::fromNativeBytes(table)),
+                                       generator);
+        } catch (const std::exception& e) {
             err << table << ": " << e.what() << '\n';
             status = kExitFailed;
         }
     }
-    if (!writeOutput(text.toCrLfText().toStdString(), outputFile, out, err)) return kExitFailed;
+    if (!writeOutput(text.toCrLfText().toStdString(), outputFile, out, err))
+        return kExitFailed;
     return status;
 }
 

@@ -17,16 +17,11 @@ void refuseName(const std::string& name, const std::string& why) {
 
 // A bare table name must stay a single file name inside the alias directory.
 void checkBareName(const std::string& name) {
-    if (name.empty())
-        refuseName(name, "le nom est vide");
-    if (name == "." || name == ".." || name.find("..") != std::string::npos)
-        refuseName(name, "« .. » est interdit");
+    requireBareName(name);
     for (unsigned char c : name) {
         if (c < 0x20 || c == 0x7F)
             refuseName(name, "caractère de contrôle interdit");
         switch (c) {
-        case '\\':
-        case '/':
         case ':':
         case '*':
         case '?':
@@ -42,6 +37,19 @@ void checkBareName(const std::string& name) {
 }
 
 } // namespace
+
+void requireBareName(const std::string& name) {
+    if (name.empty())
+        refuseName(name, "le nom est vide");
+    if (name.front() == '/' || name.front() == '\\')
+        refuseName(name, "un chemin absolu sortirait du dossier des données");
+    for (char c : {'/', '\\'})
+        if (name.find(c) != std::string::npos)
+            refuseName(name, std::string("caractère « ") + c +
+                                 " » interdit : le nom ne doit pas désigner un autre dossier");
+    if (name == "." || name == "..")
+        refuseName(name, "« " + name + " » désigne un dossier");
+}
 
 std::filesystem::path Database::resolve(const std::string& tableName) const {
     std::filesystem::path p(tableName);

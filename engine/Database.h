@@ -24,6 +24,11 @@ private:
     std::filesystem::path m_path;
 };
 
+// Refuses (InvalidName) a name that is not a bare file name: empty, absolute,
+// holding a path separator (/ or \\), or "." or "..". Two dots inside a name
+// ("a..b") are no path component and are accepted.
+void requireBareName(const std::string& name);
+
 // Starts the engine once per process (called at the first database connection; later
 // calls do nothing). Throws EngineError(InitFailed) whose detail() is the failure code
 // and whose message is initFailureText(code).

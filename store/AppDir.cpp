@@ -5,29 +5,25 @@
 namespace store {
 
 namespace {
-QString& appDirOverride()
-{
+QString& appDirOverride() {
     static QString dir;
     return dir;
 }
 
-QString withSeparator(QString dir)
-{
+QString withSeparator(QString dir) {
     if (!dir.endsWith(QLatin1Char('/')))
         dir += QLatin1Char('/');
     return dir;
 }
 } // namespace
 
-QString AppDir()
-{
+QString AppDir() {
     if (!appDirOverride().isEmpty())
         return appDirOverride();
     return withSeparator(QCoreApplication::applicationDirPath());
 }
 
-void setAppDirOverride(const QString& dir)
-{
+void setAppDirOverride(const QString& dir) {
     appDirOverride() = dir.isEmpty() ? QString() : withSeparator(dir);
 }
 

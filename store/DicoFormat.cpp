@@ -32,12 +32,15 @@ void DefineDicoTable(Table& table) {
     indexes.Add(QStringLiteral("IndNoTable"), QStringLiteral("NoEnreg"), ixPrimary);
 }
 
-void CreateDicoTable(Table& table) {
+void CreateDicoTable(Table& table, bool mustBeNew) {
     // The name index is made with the table, in the same creation, so that a crash
     // can never leave a dictionary without it (one the views refuse to open and New
     // refuses to make again). The files are those of a creation followed by adding it.
     table.IndexDefs().Add(QStringLiteral("IndTable"), QStringLiteral("Table"), ixCaseInsensitive);
-    table.CreateTable();
+    if (mustBeNew)
+        table.CreateNewTable();
+    else
+        table.CreateTable();
 }
 
 void CreateDicoFile(const QString& path) {
@@ -45,7 +48,7 @@ void CreateDicoFile(const QString& path) {
     table.setTableName(path);
     table.setTableType(TableType::Paradox);
     DefineDicoTable(table);
-    CreateDicoTable(table);
+    CreateDicoTable(table, true);
 }
 
 } // namespace store

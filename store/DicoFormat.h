@@ -22,11 +22,12 @@ void DefineDicoTable(dataset::Table& table);
 // case-insensitive secondary index IndTable on Table, through which the
 // fields view follows the tables view and duplicate names are found. The
 // whole family appears at once: after a crash there is no dictionary or a
-// whole one.
-void CreateDicoTable(dataset::Table& table);
+// whole one. With mustBeNew, an existing table of that name (made meanwhile by
+// another program) is not replaced: the engine's AlreadyExists is thrown.
+void CreateDicoTable(dataset::Table& table, bool mustBeNew = false);
 
 // Creates an empty dictionary at a full path (the command-line tool's
-// --create), replacing nothing: the caller checks that no file is there.
+// --create), replacing nothing: AlreadyExists when a table is there.
 void CreateDicoFile(const QString& path);
 
 } // namespace store

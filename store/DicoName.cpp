@@ -2,13 +2,11 @@
 
 namespace store {
 
-QString DicoStem(const QString& name)
-{
+QString DicoStem(const QString& name) {
     return name.left(8);
 }
 
-QString DicoFileName(const QString& name)
-{
+QString DicoFileName(const QString& name) {
     return DicoStem(name) + QStringLiteral(".DB");
 }
 

@@ -1,9 +1,11 @@
 #include "store/DictionaryStore.h"
 
+#include "engine/Database.h"
 #include "engine/EngineError.h"
 #include "framework/dataset/DataSource.h"
 #include "framework/dataset/Database.h"
 #include "framework/dataset/Field.h"
+#include "framework/dataset/NativePath.h"
 #include "framework/dataset/Table.h"
 #include "store/AppDir.h"
 #include "store/DicoFormat.h"
@@ -26,13 +28,12 @@ const QString kCaptionPrefix = QStringLiteral("Korvanta - ");
 
 struct Display {
     const char* field;
-    int width; // 0: the field's default
+    int width;         // 0: the field's default
     const char* label; // nullptr: the field name until a word table sets one
     bool shown;
 };
 
-void applyDisplay(Table& view, std::initializer_list<Display> items)
-{
+void applyDisplay(Table& view, std::initializer_list<Display> items) {
     for (const Display& d : items) {
         Field* field = view.FieldByName(QLatin1String(d.field));
         if (d.width > 0)
@@ -45,8 +46,7 @@ void applyDisplay(Table& view, std::initializer_list<Display> items)
 } // namespace
 
 DictionaryStore::DictionaryStore(QObject* componentParent, StoreHost& host)
-    : QObject(componentParent), m_host(host)
-{
+    : QObject(componentParent), m_host(host) {
     createComponents(componentParent ? componentParent : this);
     // A new dictionary gets its fields view tied from this event (see the
     // handler); a window that also routes the event here does no harm, the
@@ -59,8 +59,7 @@ DictionaryStore::DictionaryStore(QObject* componentParent, StoreHost& host)
 
 DictionaryStore::~DictionaryStore() = default;
 
-void DictionaryStore::createComponents(QObject* parent)
-{
+void DictionaryStore::createComponents(QObject* parent) {
     m_dbDico = new Database(parent, QStringLiteral("dbDico"));
     m_dbDico->setDriverName(QStringLiteral("STANDARD"));
 
@@ -98,17 +97,15 @@ void DictionaryStore::createComponents(QObject* parent)
     setDisplayAttributes();
 }
 
-void DictionaryStore::declareFields(Table& view)
-{
-    const FieldType types[] = {ftInteger, ftString, ftString, ftString,
+void DictionaryStore::declareFields(Table& view) {
+    const FieldType types[] = {ftInteger, ftString,  ftString,  ftString,
                                ftString,  ftInteger, ftBoolean, ftBoolean};
     const QStringList& names = DicoFieldNames();
     for (int i = 0; i < names.size(); ++i)
         view.AddField(names[i], types[i]);
 }
 
-void DictionaryStore::setDisplayAttributes()
-{
+void DictionaryStore::setDisplayAttributes() {
     applyDisplay(*m_taDico, {{"Table", 14, "Table", true},
                              {"Description", 30, "Description", true},
                              {"Champ", 14, nullptr, false},
@@ -129,13 +126,12 @@ void DictionaryStore::setDisplayAttributes()
 
 // ---- Data directory ----------------------------------------------------------------
 
-void DictionaryStore::PrepareDataDir()
-{
+void DictionaryStore::PrepareDataDir() {
     m_appDir = store::AppDir();
     m_dataDir = m_appDir + QStringLiteral("Datas");
     if (!QFileInfo(m_dataDir).isDir()) {
         std::error_code error;
-        std::filesystem::create_directory(m_dataDir.toStdString(), error);
+        std::filesystem::create_directory(dataset::toNativePath(m_dataDir), error);
         if (error) {
             throw engine::EngineError(
                 engine::ErrorCode::Io,
@@ -153,19 +149,24 @@ void DictionaryStore::PrepareDataDir()
 
 // ---- Creating ------------------------------------------------------------------------
 
-bool DictionaryStore::DicoExists(const QString& name) const
-{
+bool DictionaryStore::DicoExists(const QString& name) const {
+    // Listed as bytes: a name that is not UTF-8 is still a name in use.
     const QString fileName = DicoFileName(name);
-    const QStringList present = QDir(m_dataDir).entryList(QDir::Files | QDir::Hidden);
-    for (const QString& entry : present) {
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(dataset::toNativePath(m_dataDir), error), end;
+         !error && it != end; it.increment(error)) {
+        const QString entry = dataset::fromNativePath(it->path().filename());
         if (entry.compare(fileName, Qt::CaseInsensitive) == 0)
             return true;
     }
     return false;
 }
 
-void DictionaryStore::untieFieldsView()
-{
+void DictionaryStore::CheckDicoName(const QString& name) const {
+    engine::requireBareName(dataset::toNativeBytes(name));
+}
+
+void DictionaryStore::untieFieldsView() {
     m_taChamps->Close();
     m_taChamps->setTableName(QString());
     m_taChamps->setIndexName(QString());
@@ -173,12 +174,12 @@ void DictionaryStore::untieFieldsView()
     m_taChamps->setMasterFields(QString());
 }
 
-bool DictionaryStore::CreateDico(const QString& name)
-{
+bool DictionaryStore::CreateDico(const QString& name) {
     if (name.isEmpty()) {
         m_host.showWarning(m_host.GetWord(QStringLiteral("MsgNomDicoManquant")));
         return false;
     }
+    CheckDicoName(name);
     if (DicoExists(name)) {
         m_host.showWarning(m_host.GetWord(QStringLiteral("MsgImpossibleCreation")));
         return false;
@@ -189,7 +190,8 @@ bool DictionaryStore::CreateDico(const QString& name)
     m_taDico->setTableName(DicoFileName(name)); // bare: made in the data directory
     m_taDico->setTableType(TableType::Paradox);
     DefineDicoTable(*m_taDico);
-    CreateDicoTable(*m_taDico);
+    // Refused, not replaced, if another program made this name since the check.
+    CreateDicoTable(*m_taDico, true);
     m_taDico->setIndexFieldNames(kTable);
     m_taDico->Open();
 
@@ -205,8 +207,7 @@ bool DictionaryStore::CreateDico(const QString& name)
 
 // ---- Opening and tying -----------------------------------------------------------------
 
-void DictionaryStore::OpenDico(const QString& path)
-{
+void DictionaryStore::OpenDico(const QString& path) {
     if (path.isEmpty())
         return;
     m_taChamps->Close();
@@ -229,8 +230,7 @@ void DictionaryStore::OpenDico(const QString& path)
     m_host.UpdateCommands();
 }
 
-void DictionaryStore::LinkChampsToDico()
-{
+void DictionaryStore::LinkChampsToDico() {
     m_taDico->Close();
     m_taDico->setIndexFieldNames(kTable);
     m_taChamps->Close();
@@ -241,8 +241,7 @@ void DictionaryStore::LinkChampsToDico()
     m_taDico->Open();
 }
 
-void DictionaryStore::dsDicoDataChange()
-{
+void DictionaryStore::dsDicoDataChange() {
     // Only between operations: tying closes and reopens the tables view, which
     // must not drop a row being built.
     if (m_taDico->State() != DataSetState::Browse || !m_taChamps->Active())
@@ -255,16 +254,14 @@ void DictionaryStore::dsDicoDataChange()
 
 // ---- Deleting ---------------------------------------------------------------------------
 
-bool DictionaryStore::isOpenDictionary(const QString& path) const
-{
+bool DictionaryStore::isOpenDictionary(const QString& path) const {
     if (!m_taDico->Active())
         return false;
     std::error_code error;
-    return std::filesystem::equivalent(m_taDico->FilePath(), path.toStdString(), error);
+    return std::filesystem::equivalent(m_taDico->FilePath(), dataset::toNativePath(path), error);
 }
 
-void DictionaryStore::DeleteDico(const QString& path)
-{
+void DictionaryStore::DeleteDico(const QString& path) {
     if (isOpenDictionary(path)) {
         m_taChamps->Close();
         m_taChamps->setTableName(QString());
@@ -273,22 +270,21 @@ void DictionaryStore::DeleteDico(const QString& path)
     }
     m_taCheck->Close();
     m_taCheck->setTableName(path);
-    if (!QFileInfo::exists(path))
+    std::error_code error;
+    if (!std::filesystem::exists(dataset::toNativePath(path), error))
         return;
     m_taCheck->DeleteTable();
     m_host.UpdateCommands();
 }
 
-void DictionaryStore::DiscardDico()
-{
+void DictionaryStore::DiscardDico() {
     m_taChamps->Close();
     m_taDico->Close();
     m_taDico->DeleteTable();
     m_host.UpdateCommands();
 }
 
-void DictionaryStore::CloseDico()
-{
+void DictionaryStore::CloseDico() {
     m_taChamps->Close();
     m_taDico->Close();
     m_nomDico.clear();
@@ -297,25 +293,21 @@ void DictionaryStore::CloseDico()
 
 // ---- Queries ----------------------------------------------------------------------------
 
-DicoState DictionaryStore::State() const
-{
+DicoState DictionaryStore::State() const {
     if (!m_taDico->Active())
         return DicoState::NoDictionary;
     return m_taDico->RecordCount() > 0 ? DicoState::Filled : DicoState::Empty;
 }
 
-bool DictionaryStore::TablesViewOpen() const
-{
+bool DictionaryStore::TablesViewOpen() const {
     return m_taDico->Active();
 }
 
-bool DictionaryStore::FieldsViewOpen() const
-{
+bool DictionaryStore::FieldsViewOpen() const {
     return m_taChamps->Active();
 }
 
-bool DictionaryStore::FieldsViewTied() const
-{
+bool DictionaryStore::FieldsViewTied() const {
     return m_taChamps->MasterSource() != nullptr;
 }
 

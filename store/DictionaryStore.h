@@ -64,6 +64,10 @@ public:
     // the data directory: its first 8 characters + ".DB", compared without
     // letter case so that two dictionaries never differ by case alone.
     bool DicoExists(const QString& name) const;
+    // A dictionary's name is a bare file name: one that is absolute, holds a path
+    // separator or is a ".." component would lead out of the data directory, and
+    // is refused with the engine's error (InvalidName) before anything else.
+    void CheckDicoName(const QString& name) const;
 
     // The handler of dsDico's data changes, connected by the store itself:
     // ties a new dictionary's fields view once the tables view holds more

@@ -4,8 +4,7 @@
 
 namespace store {
 
-void StoreHost::showWarning(const QString& text)
-{
+void StoreHost::showWarning(const QString& text) {
     widgets::MessageDlg(text, widgets::mtWarning, widgets::mbOK);
 }
 

@@ -4,21 +4,18 @@
 
 namespace dataset {
 
-DataSource::DataSource(QObject *parent, const QString &name) : QObject(parent)
-{
+DataSource::DataSource(QObject* parent, const QString& name) : QObject(parent) {
     setObjectName(name);
 }
 
-DataSource::~DataSource()
-{
+DataSource::~DataSource() {
     if (m_dataSet)
         m_dataSet->removeSource(this);
     // Details keep a guarded pointer to this source: from their next opening or re-read on
     // they are untied, without being told now (their window may be going away too).
 }
 
-void DataSource::setDataSet(Table *table)
-{
+void DataSource::setDataSet(Table* table) {
     if (table == m_dataSet)
         return;
     if (m_dataSet)
@@ -29,42 +26,37 @@ void DataSource::setDataSet(Table *table)
     stateEvent();
 }
 
-DataSetState DataSource::State() const
-{
+DataSetState DataSource::State() const {
     return m_dataSet ? m_dataSet->State() : DataSetState::Inactive;
 }
 
-void DataSource::dataEvent(Field *field)
-{
+void DataSource::dataEvent(Field* field) {
     if (!m_dataSet || !m_dataSet->Active())
         return;
     // Details first, so that handlers of dataChanged see them on the master's row.
     const QList<QPointer<Table>> details = m_details;
-    for (const QPointer<Table> &d : details)
+    for (const QPointer<Table>& d : details)
         if (d)
             d->masterDataChanged(field);
     if (m_dataSet && m_dataSet->Active())
         emit dataChanged(field);
 }
 
-void DataSource::stateEvent()
-{
+void DataSource::stateEvent() {
     const QList<QPointer<Table>> details = m_details;
-    for (const QPointer<Table> &d : details)
+    for (const QPointer<Table>& d : details)
         if (d)
             d->masterStateChanged();
     emit stateChanged();
 }
 
-void DataSource::addDetail(Table *detail)
-{
+void DataSource::addDetail(Table* detail) {
     if (!m_details.contains(detail))
         m_details.append(detail);
 }
 
-void DataSource::removeDetail(Table *detail)
-{
-    m_details.removeIf([detail](const QPointer<Table> &t) { return !t || t == detail; });
+void DataSource::removeDetail(Table* detail) {
+    m_details.removeIf([detail](const QPointer<Table>& t) { return !t || t == detail; });
 }
 
 } // namespace dataset

@@ -29,24 +29,24 @@ class Table;
 class DataSource : public QObject {
     Q_OBJECT
 public:
-    explicit DataSource(QObject *parent = nullptr, const QString &name = {});
+    explicit DataSource(QObject* parent = nullptr, const QString& name = {});
     ~DataSource() override;
 
-    Table *DataSet() const { return m_dataSet; }
-    void setDataSet(Table *table);
+    Table* DataSet() const { return m_dataSet; }
+    void setDataSet(Table* table);
     // The state of the view, Inactive when there is none.
     DataSetState State() const;
 
 signals:
-    void dataChanged(dataset::Field *field);
+    void dataChanged(dataset::Field* field);
     void stateChanged();
 
 private:
     friend class Table;
-    void dataEvent(Field *field); // called by the table
+    void dataEvent(Field* field); // called by the table
     void stateEvent();            // called by the table
-    void addDetail(Table *detail);
-    void removeDetail(Table *detail);
+    void addDetail(Table* detail);
+    void removeDetail(Table* detail);
 
     QPointer<Table> m_dataSet;
     QList<QPointer<Table>> m_details;

@@ -1,4 +1,5 @@
 #include "framework/dataset/Database.h"
+#include "framework/dataset/NativePath.h"
 
 #include "framework/dataset/DatasetError.h"
 #include "framework/dataset/Table.h"
@@ -114,8 +115,8 @@ void Database::Close() {
 
 std::filesystem::path Database::resolve(const QString& tableName) const {
     engine::Database alias(m_aliasName.toStdString());
-    alias.setPath(std::filesystem::path(Path().toStdString()));
-    return alias.resolve(tableName.toStdString());
+    alias.setPath(toNativePath(Path()));
+    return alias.resolve(toNativeBytes(tableName));
 }
 
 Database* Database::find(const QString& aliasName) {
@@ -132,6 +133,15 @@ void Database::StartTransaction() {
                                .arg(quoted(m_aliasName)));
     Open();
     m_inTransaction = true;
+    try {
+        const QList<QPointer<Table>> tables = m_openTables;
+        for (const QPointer<Table>& t : tables)
+            if (t && t->Active())
+                t->enlistInTransaction();
+    } catch (...) {
+        Rollback();
+        throw;
+    }
 }
 
 void Database::enlist(const std::shared_ptr<engine::TableFile>& file) {

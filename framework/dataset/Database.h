@@ -46,6 +46,9 @@ public:
     // between StartTransaction and Commit gets all of them or none, even after a crash.
     // (Files commit one after the other: a transaction is atomic per file.) Rollback
     // drops them and refreshes the open views; closing the database rolls back.
+    // The files of the views open at the start are the transaction's from the start:
+    // each is held for writing until the end (another program waits), so that what
+    // is read before the first write (a free number, a name not taken) stays true.
     void StartTransaction();
     void Commit();
     void Rollback();

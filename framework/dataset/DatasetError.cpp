@@ -2,10 +2,9 @@
 
 namespace dataset {
 
-DatasetError::DatasetError(const QString &message) : std::runtime_error(message.toStdString()) {}
+DatasetError::DatasetError(const QString& message) : std::runtime_error(message.toStdString()) {}
 
-QString quoted(const QString &name)
-{
+QString quoted(const QString& name) {
     return QStringLiteral("« %1 »").arg(name);
 }
 

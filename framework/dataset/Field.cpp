@@ -5,109 +5,90 @@
 
 namespace dataset {
 
-Field::Field(Table *table, const QString &fieldName, bool persistent)
-    : QObject(table), m_table(table), m_fieldName(fieldName), m_persistent(persistent)
-{
+Field::Field(Table* table, const QString& fieldName, bool persistent)
+    : QObject(table), m_table(table), m_fieldName(fieldName), m_persistent(persistent) {
     if (persistent && table && !table->objectName().isEmpty())
         setObjectName(table->objectName() + fieldName);
 }
 
-int Field::Index() const
-{
-    return m_table ? int(m_table->fieldList().indexOf(const_cast<Field *>(this))) : -1;
+int Field::Index() const {
+    return m_table ? int(m_table->fieldList().indexOf(const_cast<Field*>(this))) : -1;
 }
 
-QString Field::DisplayLabel() const
-{
+QString Field::DisplayLabel() const {
     return m_displayLabel.isEmpty() ? m_fieldName : m_displayLabel;
 }
 
-void Field::setDisplayLabel(const QString &label)
-{
+void Field::setDisplayLabel(const QString& label) {
     if (label == m_displayLabel)
         return;
     m_displayLabel = label;
     emit displayChanged();
 }
 
-int Field::DisplayWidth() const
-{
+int Field::DisplayWidth() const {
     return m_displayWidth > 0 ? m_displayWidth : m_defaultWidth;
 }
 
-void Field::setDisplayWidth(int width)
-{
+void Field::setDisplayWidth(int width) {
     if (width == m_displayWidth)
         return;
     m_displayWidth = width;
     emit displayChanged();
 }
 
-void Field::setVisible(bool visible)
-{
+void Field::setVisible(bool visible) {
     if (visible == m_visible)
         return;
     m_visible = visible;
     emit displayChanged();
 }
 
-bool Field::IsNull() const
-{
+bool Field::IsNull() const {
     return m_table->fieldValue(this).isNull();
 }
 
-QString Field::AsString() const
-{
+QString Field::AsString() const {
     return convert::toText(m_table->fieldValue(this));
 }
 
-int Field::AsInteger() const
-{
+int Field::AsInteger() const {
     return convert::toInt(m_table->fieldValue(this));
 }
 
-bool Field::AsBoolean() const
-{
+bool Field::AsBoolean() const {
     return convert::toBool(m_table->fieldValue(this));
 }
 
-double Field::AsFloat() const
-{
+double Field::AsFloat() const {
     return convert::toFloat(m_table->fieldValue(this));
 }
 
-QVariant Field::Value() const
-{
+QVariant Field::Value() const {
     return convert::toVariant(m_table->fieldValue(this));
 }
 
-void Field::setAsString(const QString &text)
-{
+void Field::setAsString(const QString& text) {
     m_table->setFieldValue(this, convert::fromText(text, m_table->conversionTarget(this)));
 }
 
-void Field::setAsInteger(int value)
-{
+void Field::setAsInteger(int value) {
     m_table->setFieldValue(this, convert::fromInt(value, m_table->conversionTarget(this)));
 }
 
-void Field::setAsBoolean(bool value)
-{
+void Field::setAsBoolean(bool value) {
     m_table->setFieldValue(this, convert::fromBool(value, m_table->conversionTarget(this)));
 }
 
-void Field::setAsFloat(double value)
-{
+void Field::setAsFloat(double value) {
     m_table->setFieldValue(this, convert::fromFloat(value, m_table->conversionTarget(this)));
 }
 
-void Field::setValue(const QVariant &value)
-{
+void Field::setValue(const QVariant& value) {
     m_table->setFieldValue(this, convert::fromVariant(value, m_table->conversionTarget(this)));
 }
 
-void Field::Clear()
-{
+void Field::Clear() {
     m_table->setFieldValue(this, engine::Value::null());
 }
 

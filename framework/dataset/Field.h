@@ -25,7 +25,7 @@ class Table;
 class Field : public QObject {
     Q_OBJECT
 public:
-    Table *DataSet() const { return m_table; }
+    Table* DataSet() const { return m_table; }
     QString FieldName() const { return m_fieldName; }
     // The type of the field in the open file (or as declared while closed).
     FieldType DataType() const { return m_dataType; }
@@ -36,7 +36,7 @@ public:
 
     // The label shown for the field: the one set, or the field name when none is set.
     QString DisplayLabel() const;
-    void setDisplayLabel(const QString &label);
+    void setDisplayLabel(const QString& label);
     // Width in characters: the one set, else the string length, else 10.
     int DisplayWidth() const;
     void setDisplayWidth(int width);
@@ -51,11 +51,11 @@ public:
     // Null reads as an invalid QVariant; otherwise the natural Qt type of the value.
     QVariant Value() const;
 
-    void setAsString(const QString &text);
+    void setAsString(const QString& text);
     void setAsInteger(int value);
     void setAsBoolean(bool value);
     void setAsFloat(double value);
-    void setValue(const QVariant &value); // an invalid or null QVariant clears
+    void setValue(const QVariant& value); // an invalid or null QVariant clears
     void Clear();
 
 signals:
@@ -64,9 +64,9 @@ signals:
 
 private:
     friend class Table;
-    Field(Table *table, const QString &fieldName, bool persistent);
+    Field(Table* table, const QString& fieldName, bool persistent);
 
-    Table *m_table;
+    Table* m_table;
     QString m_fieldName;
     bool m_persistent;
     FieldType m_dataType = ftUnknown;

@@ -24,15 +24,15 @@ struct FieldDef {
 
 class FieldDefs {
 public:
-    explicit FieldDefs(Table *owner = nullptr) : m_owner(owner) {}
+    explicit FieldDefs(Table* owner = nullptr) : m_owner(owner) {}
 
     void Clear() { m_items.clear(); }
-    void Add(const QString &name, FieldType type, int size = 0, bool required = false);
+    void Add(const QString& name, FieldType type, int size = 0, bool required = false);
     int Count() const { return int(m_items.size()); }
-    const FieldDef &Items(int i) const { return m_items.at(i); }
-    const FieldDef &operator[](int i) const { return m_items.at(i); }
+    const FieldDef& Items(int i) const { return m_items.at(i); }
+    const FieldDef& operator[](int i) const { return m_items.at(i); }
     // Position of the definition with that name (letter case ignored), -1 if none.
-    int IndexOf(const QString &name) const;
+    int IndexOf(const QString& name) const;
     // Re-reads the definitions from the owner table's file (it need not be open).
     void Update();
 
@@ -41,7 +41,7 @@ public:
 
 private:
     friend class Table;
-    Table *m_owner;
+    Table* m_owner;
     QList<FieldDef> m_items;
 };
 

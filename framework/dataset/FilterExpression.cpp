@@ -5,8 +5,7 @@ namespace dataset {
 namespace {
 
 // Reads a field name at pos (bare, "quoted" or [bracketed]); advances pos past it.
-QString readFieldName(const QString &s, qsizetype &pos)
-{
+QString readFieldName(const QString& s, qsizetype& pos) {
     const QChar open = s.at(pos);
     if (open == u'"' || open == u'[') {
         const QChar close = open == u'"' ? u'"' : u']';
@@ -23,16 +22,14 @@ QString readFieldName(const QString &s, qsizetype &pos)
     return s.mid(start, pos - start);
 }
 
-void skipBlanks(const QString &s, qsizetype &pos)
-{
+void skipBlanks(const QString& s, qsizetype& pos) {
     while (pos < s.size() && s.at(pos).isSpace())
         ++pos;
 }
 
 } // namespace
 
-std::optional<FilterExpression> FilterExpression::parse(const QString &text)
-{
+std::optional<FilterExpression> FilterExpression::parse(const QString& text) {
     qsizetype pos = 0;
     skipBlanks(text, pos);
     if (pos >= text.size())

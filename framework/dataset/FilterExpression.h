@@ -16,9 +16,9 @@ namespace dataset {
 class FilterExpression {
 public:
     // nullopt when the text is not of that form.
-    static std::optional<FilterExpression> parse(const QString &text);
+    static std::optional<FilterExpression> parse(const QString& text);
 
-    const QString &fieldName() const { return m_field; }
+    const QString& fieldName() const { return m_field; }
     bool expected() const { return m_expected; }
 
 private:

@@ -12,22 +12,22 @@ namespace dataset {
 class Table;
 
 struct IndexDef {
-    QString Name;          // may be empty (the primary index of a file has no name)
-    QString Fields;        // key field names joined by ';', empty for an expression index
+    QString Name;   // may be empty (the primary index of a file has no name)
+    QString Fields; // key field names joined by ';', empty for an expression index
     IndexOptions Options = 0;
 };
 
 class IndexDefs {
 public:
-    explicit IndexDefs(Table *owner = nullptr) : m_owner(owner) {}
+    explicit IndexDefs(Table* owner = nullptr) : m_owner(owner) {}
 
     void Clear() { m_items.clear(); }
-    void Add(const QString &name, const QString &fields, IndexOptions options);
+    void Add(const QString& name, const QString& fields, IndexOptions options);
     int Count() const { return int(m_items.size()); }
-    const IndexDef &Items(int i) const { return m_items.at(i); }
-    const IndexDef &operator[](int i) const { return m_items.at(i); }
+    const IndexDef& Items(int i) const { return m_items.at(i); }
+    const IndexDef& operator[](int i) const { return m_items.at(i); }
     // Position of the index with that name (letter case ignored), -1 if none.
-    int IndexOf(const QString &name) const;
+    int IndexOf(const QString& name) const;
     // Re-reads the definitions from the owner table's file (it need not be open).
     void Update();
 
@@ -36,7 +36,7 @@ public:
 
 private:
     friend class Table;
-    Table *m_owner;
+    Table* m_owner;
     QList<IndexDef> m_items;
 };
 

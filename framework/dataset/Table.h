@@ -27,6 +27,7 @@
 #include "framework/dataset/FieldDefs.h"
 #include "framework/dataset/IndexDefs.h"
 
+#include "engine/TableDefinition.h"
 #include "engine/Value.h"
 
 #include <QList>
@@ -149,6 +150,9 @@ public:
     // ---- Creating and deleting the file (the table must be closed) ---------------------
     // Creates the file from FieldDefs and IndexDefs, replacing any table of that name.
     void CreateTable();
+    // The same, but refused with the engine's AlreadyExists when the table exists
+    // (in any letter case): two programs creating one name never replace each other.
+    void CreateNewTable();
     // Adds a secondary index to the (closed) table's file.
     void AddIndex(const QString& name, const QString& fields, IndexOptions options);
     // Deletes the file with every companion file.
@@ -171,6 +175,7 @@ public:
     quint64 contentGeneration() const;
 
 private:
+    friend class Database;
     friend class DataSource;
     friend class Field;
     friend class dataset::FieldDefs;
@@ -220,6 +225,7 @@ private:
     bool sameRow(const engine::Row& a, const engine::Row& b) const;
     bool keyMatches(const engine::Row& row, const std::vector<engine::Value>& key) const;
 
+    void createFile(engine::ExistingTable existing);
     void enlistInTransaction();
 
     // fields and events (TableEditing.cpp, TableLifecycle.cpp)

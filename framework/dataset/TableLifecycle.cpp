@@ -5,6 +5,7 @@
 #include "framework/dataset/Database.h"
 #include "framework/dataset/DatasetError.h"
 #include "framework/dataset/Field.h"
+#include "framework/dataset/NativePath.h"
 #include "framework/dataset/ValueConvert.h"
 
 #include "engine/Cursor.h"
@@ -20,7 +21,7 @@ std::filesystem::path Table::resolvePath(QPointer<Database>* connected) const {
             QStringLiteral("Aucun nom de table n'est défini pour %1").arg(quoted(objectName())));
     if (m_databaseName.isEmpty()) {
         Database::ensureEngineStarted();
-        return engine::Database().resolve(m_tableName.toStdString());
+        return engine::Database().resolve(toNativeBytes(m_tableName));
     }
     Database* db = Database::find(m_databaseName);
     if (!db)
@@ -251,6 +252,14 @@ void Table::readDefinitionsFrom(const engine::TableFile& file) {
 }
 
 void Table::CreateTable() {
+    createFile(engine::ExistingTable::Replace);
+}
+
+void Table::CreateNewTable() {
+    createFile(engine::ExistingTable::Refuse);
+}
+
+void Table::createFile(engine::ExistingTable existing) {
     requireInactive("créer la table");
     std::vector<engine::FieldDef> fields;
     for (const FieldDef& def : m_fieldDefs) {
@@ -269,7 +278,7 @@ void Table::CreateTable() {
     for (const IndexDef& def : m_indexDefs)
         indexes.push_back(
             engine::IndexDef{def.Name.toStdString(), convert::fieldNames(def.Fields), def.Options});
-    engine::createTable(FilePath(), fields, indexes);
+    engine::createTable(FilePath(), fields, indexes, existing);
 }
 
 void Table::AddIndex(const QString& name, const QString& fields, IndexOptions options) {

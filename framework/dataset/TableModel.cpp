@@ -7,46 +7,42 @@
 
 namespace dataset {
 
-TableModel::TableModel(QObject *parent) : QAbstractTableModel(parent) {}
+TableModel::TableModel(QObject* parent) : QAbstractTableModel(parent) {}
 
-DataSource *TableModel::dataSource() const
-{
+DataSource* TableModel::dataSource() const {
     return m_source;
 }
 
-Table *TableModel::table() const
-{
+Table* TableModel::table() const {
     return m_source ? m_source->DataSet() : nullptr;
 }
 
-void TableModel::setDataSource(DataSource *source)
-{
+void TableModel::setDataSource(DataSource* source) {
     if (source == m_source)
         return;
-    for (const QMetaObject::Connection &c : m_connections)
+    for (const QMetaObject::Connection& c : m_connections)
         disconnect(c);
     m_connections.clear();
     m_source = source;
     if (source) {
         m_connections << connect(source, &DataSource::dataChanged, this, &TableModel::onDataChanged)
-                      << connect(source, &DataSource::stateChanged, this, &TableModel::onStateChanged)
+                      << connect(source, &DataSource::stateChanged, this,
+                                 &TableModel::onStateChanged)
                       << connect(source, &QObject::destroyed, this, [this] { reload(); });
     }
     reload();
 }
 
-void TableModel::setReadOnly(bool on)
-{
+void TableModel::setReadOnly(bool on) {
     m_readOnly = on;
 }
 
-QList<Field *> TableModel::visibleFields() const
-{
-    QList<Field *> out;
-    const Table *t = table();
+QList<Field*> TableModel::visibleFields() const {
+    QList<Field*> out;
+    const Table* t = table();
     if (!t || !t->Active())
         return out;
-    for (Field *f : t->fieldList())
+    for (Field* f : t->fieldList())
         if (f->Visible())
             out.append(f);
     return out;
@@ -54,12 +50,12 @@ QList<Field *> TableModel::visibleFields() const
 
 // Reads the view again. A reload that keeps the shape (same columns, same number of rows)
 // is announced as a change of every cell, so that selections and editors survive it.
-void TableModel::reload()
-{
-    Table *t = table();
-    const QList<Field *> fields = visibleFields();
+void TableModel::reload() {
+    Table* t = table();
+    const QList<Field*> fields = visibleFields();
     int current = -1;
-    std::vector<engine::Row> rows = t && t->Active() ? t->visibleRows(&current) : std::vector<engine::Row>();
+    std::vector<engine::Row> rows =
+        t && t->Active() ? t->visibleRows(&current) : std::vector<engine::Row>();
     const bool insertRow = t && t->State() == DataSetState::Insert;
     if (insertRow)
         current = int(rows.size());
@@ -72,11 +68,11 @@ void TableModel::reload()
     if (!sameShape)
         beginResetModel();
     m_columns.clear();
-    for (Field *f : fields)
+    for (Field* f : fields)
         m_columns.append(f);
     // A field shown or hidden, relabelled or resized changes the columns.
     if (t) {
-        for (Field *f : t->fieldList())
+        for (Field* f : t->fieldList())
             connect(f, &Field::displayChanged, this, &TableModel::reload, Qt::UniqueConnection);
     }
     m_rows = std::move(rows);
@@ -93,14 +89,12 @@ void TableModel::reload()
     }
 }
 
-void TableModel::onStateChanged()
-{
+void TableModel::onStateChanged() {
     reload();
 }
 
-void TableModel::onDataChanged(Field *field)
-{
-    Table *t = table();
+void TableModel::onDataChanged(Field* field) {
+    Table* t = table();
     if (!t)
         return;
     if (field) {
@@ -114,37 +108,34 @@ void TableModel::onDataChanged(Field *field)
         return;
     }
     // A plain move: only the current row changes.
-    const int current = t->State() == DataSetState::Insert ? int(m_rows.size()) : t->currentRowIndex();
+    const int current =
+        t->State() == DataSetState::Insert ? int(m_rows.size()) : t->currentRowIndex();
     if (current != m_current) {
         m_current = current;
         emit currentRowChanged(current);
     }
 }
 
-Field *TableModel::fieldAt(int column) const
-{
+Field* TableModel::fieldAt(int column) const {
     return column >= 0 && column < m_columns.size() ? m_columns.at(column).data() : nullptr;
 }
 
-int TableModel::columnOf(const Field *field) const
-{
+int TableModel::columnOf(const Field* field) const {
     for (qsizetype i = 0; i < m_columns.size(); ++i)
         if (m_columns.at(i) == field)
             return int(i);
     return -1;
 }
 
-bool TableModel::isBufferRow(int row) const
-{
-    const Table *t = table();
+bool TableModel::isBufferRow(int row) const {
+    const Table* t = table();
     if (!t || row != m_current)
         return false;
     return t->State() == DataSetState::Edit || t->State() == DataSetState::Insert;
 }
 
-bool TableModel::setCurrentRow(int row)
-{
-    Table *t = table();
+bool TableModel::setCurrentRow(int row) {
+    Table* t = table();
     if (!t || !t->Active() || row < 0 || row >= rowCount())
         return false;
     if (row == m_current)
@@ -154,26 +145,23 @@ bool TableModel::setCurrentRow(int row)
     return t->moveToRowIndex(row);
 }
 
-int TableModel::rowCount(const QModelIndex &parent) const
-{
+int TableModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(m_rows.size()) + (m_insertRow ? 1 : 0);
 }
 
-int TableModel::columnCount(const QModelIndex &parent) const
-{
+int TableModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(m_columns.size());
 }
 
-QVariant TableModel::data(const QModelIndex &index, int role) const
-{
+QVariant TableModel::data(const QModelIndex& index, int role) const {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
-    const Field *field = m_columns.at(index.column());
-    const Table *t = table();
+    const Field* field = m_columns.at(index.column());
+    const Table* t = table();
     if (!field || !t)
         return {};
     // The row being edited or inserted shows what was typed; the others their snapshot.
-    const engine::Row *row = nullptr;
+    const engine::Row* row = nullptr;
     if (isBufferRow(index.row()))
         row = &t->activeRow();
     else if (index.row() < int(m_rows.size()))
@@ -183,29 +171,34 @@ QVariant TableModel::data(const QModelIndex &index, int role) const
         row && column >= 0 && column < int(row->size()) ? (*row)[column] : engine::Value::null();
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::EditRole: return convert::toText(value);
-    case IsNullRole: return value.isNull();
-    default: return {};
+    case Qt::EditRole:
+        return convert::toText(value);
+    case IsNullRole:
+        return value.isNull();
+    default:
+        return {};
     }
 }
 
-QVariant TableModel::headerData(int section, Qt::Orientation orientation, int role) const
-{
+QVariant TableModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal)
         return QAbstractTableModel::headerData(section, orientation, role);
-    const Field *field = fieldAt(section);
+    const Field* field = fieldAt(section);
     if (!field)
         return {};
     switch (role) {
-    case Qt::DisplayRole: return field->DisplayLabel();
-    case DisplayWidthRole: return field->DisplayWidth();
-    case FieldNameRole: return field->FieldName();
-    default: return {};
+    case Qt::DisplayRole:
+        return field->DisplayLabel();
+    case DisplayWidthRole:
+        return field->DisplayWidth();
+    case FieldNameRole:
+        return field->FieldName();
+    default:
+        return {};
     }
 }
 
-Qt::ItemFlags TableModel::flags(const QModelIndex &index) const
-{
+Qt::ItemFlags TableModel::flags(const QModelIndex& index) const {
     if (!index.isValid())
         return Qt::NoItemFlags;
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
@@ -214,13 +207,12 @@ Qt::ItemFlags TableModel::flags(const QModelIndex &index) const
     return f;
 }
 
-bool TableModel::setData(const QModelIndex &index, const QVariant &value, int role)
-{
+bool TableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (m_readOnly || role != Qt::EditRole ||
         !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return false;
-    Table *t = table();
-    Field *field = fieldAt(index.column());
+    Table* t = table();
+    Field* field = fieldAt(index.column());
     if (!t || !field)
         return false;
     if (!setCurrentRow(index.row()))
@@ -231,9 +223,8 @@ bool TableModel::setData(const QModelIndex &index, const QVariant &value, int ro
     return true;
 }
 
-bool TableModel::insertRows(int row, int count, const QModelIndex &parent)
-{
-    Table *t = table();
+bool TableModel::insertRows(int row, int count, const QModelIndex& parent) {
+    Table* t = table();
     if (m_readOnly || parent.isValid() || count != 1 || !t || !t->Active() || row < 0 ||
         row > rowCount())
         return false;
@@ -241,9 +232,8 @@ bool TableModel::insertRows(int row, int count, const QModelIndex &parent)
     return true;
 }
 
-bool TableModel::removeRows(int row, int count, const QModelIndex &parent)
-{
-    Table *t = table();
+bool TableModel::removeRows(int row, int count, const QModelIndex& parent) {
+    Table* t = table();
     if (m_readOnly || parent.isValid() || !t || !t->Active() || count < 1 || row < 0 ||
         row + count > rowCount())
         return false;
@@ -255,17 +245,15 @@ bool TableModel::removeRows(int row, int count, const QModelIndex &parent)
     return true;
 }
 
-bool TableModel::submit()
-{
-    Table *t = table();
+bool TableModel::submit() {
+    Table* t = table();
     if (t && (t->State() == DataSetState::Edit || t->State() == DataSetState::Insert))
         t->Post();
     return true;
 }
 
-void TableModel::revert()
-{
-    if (Table *t = table())
+void TableModel::revert() {
+    if (Table* t = table())
         t->Cancel();
 }
 

@@ -35,29 +35,29 @@ public:
     // field's name on the horizontal header, and whether a cell's value is null.
     enum Roles { DisplayWidthRole = Qt::UserRole + 1, FieldNameRole, IsNullRole };
 
-    explicit TableModel(QObject *parent = nullptr);
+    explicit TableModel(QObject* parent = nullptr);
 
-    DataSource *dataSource() const;
-    void setDataSource(DataSource *source);
+    DataSource* dataSource() const;
+    void setDataSource(DataSource* source);
     bool readOnly() const { return m_readOnly; }
     void setReadOnly(bool on);
 
-    Field *fieldAt(int column) const;
-    int columnOf(const Field *field) const;
+    Field* fieldAt(int column) const;
+    int columnOf(const Field* field) const;
     // The view's current row as a model row, -1 when there is none.
     int currentRow() const { return m_current; }
     // Moves the view to that model row (as a click in the grid would).
     bool setCurrentRow(int row);
 
-    int rowCount(const QModelIndex &parent = {}) const override;
-    int columnCount(const QModelIndex &parent = {}) const override;
-    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
-    Qt::ItemFlags flags(const QModelIndex &index) const override;
-    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
-    bool insertRows(int row, int count, const QModelIndex &parent = {}) override;
-    bool removeRows(int row, int count, const QModelIndex &parent = {}) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+    bool insertRows(int row, int count, const QModelIndex& parent = {}) override;
+    bool removeRows(int row, int count, const QModelIndex& parent = {}) override;
     bool submit() override;
     void revert() override;
 
@@ -65,11 +65,11 @@ signals:
     void currentRowChanged(int row);
 
 private:
-    Table *table() const;
-    void onDataChanged(dataset::Field *field);
+    Table* table() const;
+    void onDataChanged(dataset::Field* field);
     void onStateChanged();
     void reload();
-    QList<Field *> visibleFields() const;
+    QList<Field*> visibleFields() const;
     bool isBufferRow(int row) const;
 
     QPointer<DataSource> m_source;

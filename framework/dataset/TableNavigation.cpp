@@ -18,21 +18,18 @@ namespace dataset {
 
 // Makes the cursor catch up with writes through other views without moving: it then stands
 // on its row as the file holds it now, or on the row that followed it if it went away.
-void Table::syncCursor()
-{
+void Table::syncCursor() {
     if (m_cursor->next())
         m_cursor->prior();
 }
 
 // Whether the cursor still stands on the view's current row after catching up.
-bool Table::cursorOnCurrentRow()
-{
+bool Table::cursorOnCurrentRow() {
     syncCursor();
     return m_hasRow && m_cursor->atRow() && sameRow(m_cursor->row(), m_current);
 }
 
-bool Table::stepVisible(bool forward)
-{
+bool Table::stepVisible(bool forward) {
     int moved = 0;
     while (forward ? m_cursor->next() : m_cursor->prior()) {
         ++moved;
@@ -44,8 +41,7 @@ bool Table::stepVisible(bool forward)
     return false;
 }
 
-bool Table::seekFromEdge(bool fromStart)
-{
+bool Table::seekFromEdge(bool fromStart) {
     if (m_detailEmpty)
         return false;
     if (!(fromStart ? m_cursor->first() : m_cursor->last()))
@@ -53,21 +49,18 @@ bool Table::seekFromEdge(bool fromStart)
     return visible(m_cursor->row()) || stepVisible(fromStart);
 }
 
-void Table::setCurrentFromCursor()
-{
+void Table::setCurrentFromCursor() {
     m_current = m_cursor->row();
     m_hasRow = true;
 }
 
-void Table::setNoRow()
-{
+void Table::setNoRow() {
     m_hasRow = false;
     m_current = m_file ? m_file->emptyRow() : engine::Row();
     m_bof = m_eof = true;
 }
 
-void Table::positionFirst()
-{
+void Table::positionFirst() {
     if (seekFromEdge(true)) {
         setCurrentFromCursor();
         m_bof = true;
@@ -77,8 +70,7 @@ void Table::positionFirst()
     }
 }
 
-void Table::positionLast()
-{
+void Table::positionLast() {
     if (seekFromEdge(false)) {
         setCurrentFromCursor();
         m_bof = false;
@@ -90,8 +82,7 @@ void Table::positionLast()
 
 // After a write or a re-read: the cursor's row when it shows, else the nearest one that
 // does, following rows first.
-bool Table::landNearCursor()
-{
+bool Table::landNearCursor() {
     if (m_detailEmpty || !m_cursor->atRow())
         return false;
     if (visible(m_cursor->row()) || stepVisible(true) || stepVisible(false)) {
@@ -101,8 +92,7 @@ bool Table::landNearCursor()
     return false;
 }
 
-bool Table::checkBrowseMode()
-{
+bool Table::checkBrowseMode() {
     if (m_state != DataSetState::Edit && m_state != DataSetState::Insert)
         return true;
     QPointer<Table> self(this);
@@ -113,8 +103,7 @@ bool Table::checkBrowseMode()
     return self && Active();
 }
 
-void Table::First()
-{
+void Table::First() {
     requireActive("aller à la première ligne");
     if (!checkBrowseMode())
         return;
@@ -122,8 +111,7 @@ void Table::First()
     notifyData();
 }
 
-void Table::Last()
-{
+void Table::Last() {
     requireActive("aller à la dernière ligne");
     if (!checkBrowseMode())
         return;
@@ -131,8 +119,7 @@ void Table::Last()
     notifyData();
 }
 
-void Table::Next()
-{
+void Table::Next() {
     requireActive("aller à la ligne suivante");
     if (!checkBrowseMode())
         return;
@@ -141,8 +128,8 @@ void Table::Next()
         return;
     }
     // When another view deleted our row, the cursor catches up on the one after it.
-    const bool successorReady = !cursorOnCurrentRow() && m_cursor->atRow() &&
-                                visible(m_cursor->row());
+    const bool successorReady =
+        !cursorOnCurrentRow() && m_cursor->atRow() && visible(m_cursor->row());
     if (successorReady || stepVisible(true)) {
         setCurrentFromCursor();
         m_bof = m_eof = false;
@@ -153,8 +140,7 @@ void Table::Next()
     }
 }
 
-void Table::Prior()
-{
+void Table::Prior() {
     requireActive("aller à la ligne précédente");
     if (!checkBrowseMode())
         return;
@@ -172,21 +158,18 @@ void Table::Prior()
     }
 }
 
-bool Table::IsEmpty() const
-{
+bool Table::IsEmpty() const {
     return !Active() || (!m_hasRow && m_state != DataSetState::Insert);
 }
 
-int Table::RecordCount() const
-{
+int Table::RecordCount() const {
     requireActive("compter les lignes");
     if (m_detailEmpty)
         return 0;
     return int(m_cursor->count());
 }
 
-bool Table::sameRow(const engine::Row &a, const engine::Row &b) const
-{
+bool Table::sameRow(const engine::Row& a, const engine::Row& b) const {
     if (a.size() != b.size())
         return false;
     if (!m_file || !m_file->isKeyed())
@@ -198,11 +181,10 @@ bool Table::sameRow(const engine::Row &a, const engine::Row &b) const
     return true;
 }
 
-bool Table::keyMatches(const engine::Row &row, const std::vector<engine::Value> &key) const
-{
+bool Table::keyMatches(const engine::Row& row, const std::vector<engine::Value>& key) const {
     for (size_t i = 0; i < key.size() && i < m_indexColumns.size(); ++i) {
-        const engine::Value &a = row[m_indexColumns[i]];
-        const engine::Value &b = key[i];
+        const engine::Value& a = row[m_indexColumns[i]];
+        const engine::Value& b = key[i];
         if (m_indexCaseInsensitive && a.kind == engine::Value::Kind::Text &&
             b.kind == engine::Value::Kind::Text) {
             if (QString::fromStdString(a.text).compare(QString::fromStdString(b.text),
@@ -217,8 +199,7 @@ bool Table::keyMatches(const engine::Row &row, const std::vector<engine::Value> 
 
 // Puts the cursor back on `target` (the same row by primary key, or by all its values in
 // a table without key): first through the current index, then by walking the view.
-bool Table::relocate(const engine::Row &target)
-{
+bool Table::relocate(const engine::Row& target) {
     if (!m_indexColumns.empty()) {
         std::vector<engine::Value> key;
         for (int col : m_indexColumns)
@@ -239,8 +220,7 @@ bool Table::relocate(const engine::Row &target)
     return false;
 }
 
-bool Table::FindKey(const QVariantList &keyValues)
-{
+bool Table::FindKey(const QVariantList& keyValues) {
     requireActive("chercher une clé");
     if (!checkBrowseMode() || m_detailEmpty)
         return false;
@@ -252,7 +232,7 @@ bool Table::FindKey(const QVariantList &keyValues)
                                .arg(m_indexColumns.size()));
     std::vector<engine::Value> key;
     for (qsizetype i = 0; i < keyValues.size(); ++i) {
-        const engine::FieldInfo &info = m_file->fields()[m_indexColumns[i]];
+        const engine::FieldInfo& info = m_file->fields()[m_indexColumns[i]];
         const convert::Target target{info, displayName()};
         key.push_back(convert::fitToField(convert::fromVariant(keyValues[i], target), info));
     }
@@ -273,16 +253,14 @@ bool Table::FindKey(const QVariantList &keyValues)
     return false;
 }
 
-void Table::resync()
-{
+void Table::resync() {
     syncCursor();
     if (m_hasRow && landNearCursor())
         return; // Bof/Eof keep their meaning for the same row
     positionFirst();
 }
 
-void Table::Refresh()
-{
+void Table::Refresh() {
     requireActive("rafraîchir");
     if (!checkBrowseMode())
         return;
@@ -293,8 +271,7 @@ void Table::Refresh()
 
 // ---- For item models --------------------------------------------------------------------
 
-std::vector<engine::Row> Table::visibleRows(int *currentIndex) const
-{
+std::vector<engine::Row> Table::visibleRows(int* currentIndex) const {
     std::vector<engine::Row> rows;
     if (currentIndex)
         *currentIndex = -1;
@@ -306,7 +283,7 @@ std::vector<engine::Row> Table::visibleRows(int *currentIndex) const
     if (!c->first())
         return rows;
     do {
-        const engine::Row &row = c->row();
+        const engine::Row& row = c->row();
         if (!visible(row))
             continue;
         if (currentIndex && *currentIndex < 0 && m_hasRow && sameRow(row, m_current))
@@ -316,16 +293,14 @@ std::vector<engine::Row> Table::visibleRows(int *currentIndex) const
     return rows;
 }
 
-int Table::currentRowIndex() const
-{
+int Table::currentRowIndex() const {
     int index = -1;
     if (m_hasRow)
         visibleRows(&index);
     return index;
 }
 
-bool Table::moveToRowIndex(int index)
-{
+bool Table::moveToRowIndex(int index) {
     requireActive("changer de ligne");
     if (!checkBrowseMode() || index < 0)
         return false;
@@ -346,8 +321,7 @@ bool Table::moveToRowIndex(int index)
     return cur == index;
 }
 
-quint64 Table::contentGeneration() const
-{
+quint64 Table::contentGeneration() const {
     return (m_viewGeneration << 32) ^ (m_file ? m_file->generation() : 0);
 }
 

@@ -43,6 +43,7 @@ private slots:
     void newChangesNothingWithoutYes();
     void failedCreationRestoresTheCaption();
     void failedCreationReopensThePreviousDictionary();
+    void newRefusesNamesOutsideTheDataDirectory();
     void captionThroughNewFirstTableAndOpen();
     void selectDialogListsDictionariesOnly();
     void selectDialogCaptions_data();
@@ -150,7 +151,7 @@ void TestCommands::newChangesNothingWithoutYes() {
 void TestCommands::failedCreationRestoresTheCaption() {
     MainWindowFixture f;
     const QString caption = f.window->caption();
-    MainWindowFixture::typeName(QStringLiteral("a/b"));
+    MainWindowFixture::typeName(QStringLiteral("a*b"));
     MessageSeam::pushAnswer(widgets::mrYes);
     MessageSeam::pushAnswer(widgets::mrOk);
     f.click("spNouveau");
@@ -168,7 +169,7 @@ void TestCommands::failedCreationReopensThePreviousDictionary() {
     f.openFilledDictionary();
     const QString caption = f.window->caption();
     const QString nomDico = f.nomDico();
-    MainWindowFixture::typeName(QStringLiteral("a/b"));
+    MainWindowFixture::typeName(QStringLiteral("a*b"));
     MessageSeam::pushAnswer(widgets::mrYes);
     MessageSeam::pushAnswer(widgets::mrOk);
     f.click("spNouveau");
@@ -178,6 +179,31 @@ void TestCommands::failedCreationReopensThePreviousDictionary() {
     QCOMPARE(f.state(), store::DicoState::Filled);
     QCOMPARE(f.window->grChamps->model()->rowCount(), 1);
     QVERIFY(f.window->spImprimer->isEnabled());
+}
+
+// A name that leads out of the data directory never reaches the question, nor
+// the file system: "/x" would otherwise replace a table anywhere.
+void TestCommands::newRefusesNamesOutsideTheDataDirectory() {
+    MainWindowFixture f;
+    f.openFilledDictionary();
+    const QString caption = f.window->caption();
+    const QDir outside(f.dataDir() + QStringLiteral("/.."));
+    for (const QString& name :
+         {outside.absoluteFilePath(QStringLiteral("kq")), QStringLiteral("../kq"),
+          QStringLiteral("sub/kq"), QStringLiteral("..")}) {
+        MainWindowFixture::typeName(name);
+        MessageSeam::pushAnswer(widgets::mrOk);
+        f.click("spNouveau");
+        QCOMPARE(MessageSeam::last().title, QStringLiteral("Erreur"));
+        QVERIFY2(MessageSeam::last().text.contains(QStringLiteral("Nom de table incorrect")),
+                 qPrintable(name));
+        QCOMPARE(f.window->caption(), caption);
+        QCOMPARE(f.state(), store::DicoState::Filled);
+    }
+    QVERIFY(!QFileInfo::exists(outside.absoluteFilePath(QStringLiteral("kq.DB"))));
+    // Two dots inside a name are no path.
+    f.newDictionary(QStringLiteral("a..b"));
+    QVERIFY(f.dataFiles().contains(QStringLiteral("a..b.DB")));
 }
 
 void TestCommands::captionThroughNewFirstTableAndOpen() {

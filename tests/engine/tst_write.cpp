@@ -353,8 +353,10 @@ private slots:
                                    << "";
         QTest::newRow("backslash") << "sub\\x.DB"
                                    << "";
-        QTest::newRow("dot dot") << "..x"
+        QTest::newRow("dot dot") << ".."
                                  << "";
+        QTest::newRow("two dots inside a name") << "a..b"
+                                                << "/data/a..b";
         QTest::newRow("colon") << "c:x"
                                << "";
         QTest::newRow("star") << "a*.db"
