@@ -5,8 +5,10 @@
 #include "framework/widgets/SaveDialog.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -17,21 +19,26 @@
 
 namespace {
 
-// Runs `step` on the modal window of type W as soon as it is open, while
+// Runs `step` on the shown window of type W as soon as there is one, while
 // `context` lives.
 template <class W>
-void whenOpen(QObject* context, const std::function<void(W*)>& step, int triesLeft = 200) {
-    QTimer::singleShot(10, context, [context, step, triesLeft] {
-        if (auto* window = qobject_cast<W*>(QApplication::activeModalWidget()))
-            step(window);
-        else if (triesLeft > 0)
+void whenOpen(QObject* context, const std::function<void(W*)>& step, int triesLeft = 1500) {
+    QTimer::singleShot(20, context, [context, step, triesLeft] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            auto* wanted = qobject_cast<W*>(window);
+            if (wanted && wanted->isVisible()) {
+                step(wanted);
+                return;
+            }
+        }
+        if (triesLeft > 0)
             whenOpen<W>(context, step, triesLeft - 1);
     });
 }
 
 // Closes whatever modal window a failed check left open, while `context` lives.
 void closeLeftovers(QObject* context) {
-    QTimer::singleShot(5000, context, [] {
+    QTimer::singleShot(45000, context, [] {
         while (QWidget* modal = QApplication::activeModalWidget())
             modal->close();
     });
@@ -85,8 +92,9 @@ void TestSaveDialog::existingFileIsReplacedOnlyAfterYes() {
                     dialog->reject();
             });
         });
-        dialog->selectFile(path);
-        QMetaObject::invokeMethod(dialog, "accept");
+        // Typed into the name box and confirmed with the Save button, as a user does.
+        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
+        dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Save)->click();
     });
     closeLeftovers(&steps);
     QCOMPARE(save.execute(), chosen);
