@@ -1,12 +1,22 @@
 #include "app/Startup.h"
 
 #include "app/Tf_Main.h"
+#include "codewin/Tf_CodeG.h"
+#include "framework/widgets/ErrorGuard.h"
 #include "lang/FixedTexts.h"
 
 #include <QApplication>
+#include <QFont>
 
 void Startup::setApplicationTitle() {
     QApplication::setApplicationName(lang::fixed::applicationTitle());
+}
+
+void Startup::substituteFonts() {
+    // Metric-compatible free faces. A substitute only serves when the family
+    // itself is missing; fontconfig's own aliases usually get there first.
+    QFont::insertSubstitutions(QStringLiteral("Arial"),
+                               {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo")});
 }
 
 void Startup::createWindows() {
@@ -14,8 +24,19 @@ void Startup::createWindows() {
     // code window, the description dialog, the about box and the report form
     // follow it here, hidden, in that order.
     f_Main = new Tf_Main();
+    createCodeWindow();
+}
+
+void Startup::createCodeWindow() {
+    // A companion of the main window: closing the main window still ends the
+    // program while the code window is shown, and the window manager keeps
+    // the two together.
+    f_CodeG = new Tf_CodeG(f_Main);
+    QObject::connect(f_CodeG, &Tf_CodeG::closeBoxUsed, f_Main,
+                     widgets::guarded(f_Main, &Tf_Main::codeWindowCloseBox));
 }
 
 void Startup::destroyWindows() {
+    delete f_CodeG;
     delete f_Main;
 }

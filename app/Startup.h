@@ -6,6 +6,11 @@
 class Startup {
 public:
     static void setApplicationTitle();
+    // Lets the windows' Arial text use a face with the same widths where
+    // Arial itself is not installed, so that texts fit their boxes.
+    static void substituteFonts();
     static void createWindows();
+    // The code window, hidden, beside the main window that exists already.
+    static void createCodeWindow();
     static void destroyWindows();
 };

@@ -68,6 +68,10 @@ void Tf_Main::connectHandlers() {
     onClick(itQuitter, &Tf_Main::itQuitterClick);
     onClick(itUseDescr, &Tf_Main::itUseDescrClick);
     onClick(itGenCode, &Tf_Main::itGenCodeClick);
+    onClick(spAjTable, &Tf_Main::spAjTableClick);
+    onClick(itAjTable, &Tf_Main::spAjTableClick);
+    onClick(spVisuCode, &Tf_Main::itVisuCodeClick);
+    onClick(itVisuCode, &Tf_Main::itVisuCodeClick);
     // The store routes dsDico's data changes to its own handler (see
     // dsDicoDataChange), so the window does not connect them a second time.
     connect(dsChamps, &dataset::DataSource::stateChanged, this,
@@ -188,14 +192,6 @@ void Tf_Main::itUseDescrClick() {
     description->setVisible(shown);
     if (shown)
         description->setDisplayWidth(kShownDescriptionWidth);
-}
-
-void Tf_Main::itGenCodeClick() {
-    itGenCode->setChecked(!itGenCode->isChecked());
-}
-
-bool Tf_Main::codeGenerationOn() const {
-    return itGenCode->isChecked();
 }
 
 // ---- Data events ------------------------------------------------------------------

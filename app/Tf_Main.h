@@ -1,5 +1,6 @@
 #pragma once
 
+#include "capture/CaptureHost.h"
 #include "framework/widgets/Form.h"
 #include "store/StoreHost.h"
 
@@ -31,8 +32,9 @@ class StatusBar;
 // of the selected table (right), and the components that hold the open
 // dictionary. UpdateCommands is the one place that enables the commands by
 // the dictionary state; the close query guards a new dictionary that never
-// received a table.
-class Tf_Main : public widgets::Form, public store::StoreHost {
+// received a table. Two toggles switch the modeless companions on and off:
+// the add-tables window and the code window, whose text the generator fills.
+class Tf_Main : public widgets::Form, public store::StoreHost, public capture::CaptureHost {
     Q_OBJECT
 
 public:
@@ -92,6 +94,11 @@ public:
 
     lang::TMultiLang* ML;
 
+    // Whether the add-tables window and the code window are switched on; the
+    // toggles' down states and check marks follow them.
+    bool AddWindowShown = false;
+    bool CodeWindowShown = false;
+
     // ---- Handlers ---------------------------------------------------------
     void FormCreate();
     void FormShow();
@@ -100,6 +107,8 @@ public:
     void itQuitterClick();
     void itUseDescrClick();
     void itGenCodeClick();
+    void spAjTableClick();
+    void itVisuCodeClick();
     void dsDicoDataChange();
     void dsChampsStateChange();
     void grTablesCalcCellColors(dataset::Field* field);
@@ -121,7 +130,13 @@ public:
     void postPendingRows();
 
     // Code generation is on while "Generate code" is checked.
-    bool codeGenerationOn() const;
+    bool codeGenerationOn() const override;
+    // The code window's text.
+    capture::CodeText& codeText() override;
+
+    // The companions' close boxes switch their toggles off.
+    void addWindowCloseBox();
+    void codeWindowCloseBox();
 
 protected:
     void onShow() override { FormShow(); }
@@ -137,6 +152,7 @@ private:
     void showGrids(bool shown);
     void createDictionary(const QString& name);
     void openFailed();
+    void discardAddWindow();
 };
 
 // The main window, for the whole run.

@@ -8,6 +8,7 @@
 int main(int argc, char** argv) {
     widgets::Application application(argc, argv);
     Startup::setApplicationTitle();
+    Startup::substituteFonts();
     Startup::createWindows();
     f_Main->show();
     const int result = application.exec();

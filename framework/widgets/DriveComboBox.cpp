@@ -5,13 +5,30 @@
 
 #include <QDir>
 #include <QSignalBlocker>
+#include <QStorageInfo>
 
 namespace widgets {
 
+namespace {
+
+// The roots of the mounted volumes that can be read, in name order: the
+// drive letters on Windows, the mount points elsewhere. The file-system root
+// is always among them, so that every directory has a drive.
+QStringList mountedRoots() {
+    QStringList roots{QDir::rootPath()};
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
+        if (volume.isValid() && volume.isReady() && !roots.contains(volume.rootPath()))
+            roots.append(volume.rootPath());
+    }
+    roots.sort(Qt::CaseInsensitive);
+    return roots;
+}
+
+} // namespace
+
 DriveComboBox::DriveComboBox(QWidget* parent, const QString& name) : QComboBox(parent) {
     adopt(this, name, parent);
-    for (const QFileInfo& root : QDir::drives())
-        addItem(root.absoluteFilePath());
+    addItems(mountedRoots());
     connect(this, &QComboBox::activated, this, [this](int index) {
         if (dirs_)
             dirs_->setDirectory(itemText(index));
@@ -27,12 +44,18 @@ void DriveComboBox::setDirList(DirectoryListBox* dirs) {
 }
 
 void DriveComboBox::followPath(const QString& path) {
-    // The drive holding the path is the longest root that starts it.
+    // The drive holding the path is the longest root that contains it (a
+    // root /media/usb holds /media/usb/x, not /media/usb2).
+    const auto holds = [&path](const QString& root) {
+        if (!path.startsWith(root, Qt::CaseInsensitive))
+            return false;
+        return root.endsWith(QLatin1Char('/')) || path.size() == root.size() ||
+               path.at(root.size()) == QLatin1Char('/');
+    };
     int best = -1;
     for (int k = 0; k < count(); ++k) {
         const QString root = itemText(k);
-        if (path.startsWith(root, Qt::CaseInsensitive) &&
-            (best < 0 || root.size() > itemText(best).size()))
+        if (holds(root) && (best < 0 || root.size() > itemText(best).size()))
             best = k;
     }
     const QSignalBlocker quiet(this);

@@ -6,7 +6,7 @@ namespace widgets {
 
 class DirectoryListBox;
 
-// The drives (file-system roots) of the machine. Choosing one shows its root
+// The drives of the machine: its mounted volumes, by their roots. Choosing one shows its root
 // in the linked directory list; the box follows the directory list's drive.
 class DriveComboBox : public QComboBox {
     Q_OBJECT

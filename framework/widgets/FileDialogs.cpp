@@ -15,6 +15,7 @@ public:
         if (!request.fileName.isEmpty())
             start =
                 start.isEmpty() ? request.fileName : start + QLatin1Char('/') + request.fileName;
+        // The dialog asks before a file that exists is replaced (its default).
         return QFileDialog::getSaveFileName(parent, request.title, start,
                                             qtFilterOf(request.filter));
     }

@@ -6,9 +6,11 @@
 // strict mode (a box nobody expected fails the test).
 
 #include "app/DataAwareGrid.h"
+#include "app/Startup.h"
 #include "app/Tf_Main.h"
 #include "app/Tf_SelDico.h"
 #include "app/Tf_ajmsdico.h"
+#include "codewin/Tf_CodeG.h"
 #include "framework/dataset/Field.h"
 #include "framework/dataset/Table.h"
 #include "framework/widgets/BitBtn.h"
@@ -40,6 +42,8 @@ public:
         lang::SetGlobalLanguage(0); // a fresh run starts in French
         window = new Tf_Main();
         f_Main = window;
+        Startup::createCodeWindow();
+        codeWindow = f_CodeG;
         if (shown)
             window->show();
     }
@@ -130,6 +134,7 @@ public:
     QTemporaryDir dir;
     SeamGuard seams;
     Tf_Main* window = nullptr;
+    Tf_CodeG* codeWindow = nullptr; // created hidden after the main window, as at start-up
     QString seenCaption;
     QStringList seenFiles;
 

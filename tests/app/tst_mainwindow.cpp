@@ -151,6 +151,8 @@ void TestMainWindow::startUpSwitchesToEnglish() {
     Startup::setApplicationTitle();
     Startup::createWindows();
     QVERIFY(f_Main);
+    // The code window is created right after it, hidden, and lives on.
+    QVERIFY(f_CodeG && !f_CodeG->isVisible());
     f_Main->move(40, 30);
     f_Main->show();
     QCOMPARE(QApplication::applicationName(), QStringLiteral("Korvanta 1.0"));
@@ -168,8 +170,11 @@ void TestMainWindow::startUpSwitchesToEnglish() {
     QCOMPARE(f_Main->taDico->FieldByName(QStringLiteral("NoEnreg"))->DisplayLabel(),
              QStringLiteral("NoEnreg"));
     checkCommands(f_Main, 0);
+    QVERIFY(!f_CodeG->isVisible());
+    QCOMPARE(f_CodeG->caption(), QStringLiteral("Code window"));
     Startup::destroyWindows();
     QVERIFY(!f_Main);
+    QVERIFY(!f_CodeG);
     lang::SetGlobalLanguage(0);
     store::setAppDirOverride(QString());
 }

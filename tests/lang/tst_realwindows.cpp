@@ -7,6 +7,8 @@
 #include "app/Tf_Main.h"
 #include "app/Tf_SelDico.h"
 #include "app/Tf_ajmsdico.h"
+#include "capture/window/Tf_SelFichiers.h"
+#include "codewin/Tf_CodeG.h"
 #include "lang/TMultiLang.h"
 #include "lang/Vocabulary.h"
 #include "lang/WordCursor.h"
@@ -52,14 +54,18 @@ private slots:
 
 private:
     QTemporaryDir appDir_;
+    // What the add-tables window captures into.
+    std::unique_ptr<Tf_Main> main_;
 };
 
 void TestRealWindows::initTestCase() {
     QVERIFY(appDir_.isValid());
     store::setAppDirOverride(appDir_.path());
+    main_ = std::make_unique<Tf_Main>();
 }
 
 void TestRealWindows::cleanupTestCase() {
+    main_.reset();
     store::setAppDirOverride(QString());
 }
 
@@ -72,6 +78,12 @@ void TestRealWindows::keysNameTheWindowsComponents_data() {
                                  << std::function<widgets::Form*()>([] { return new Tf_ajmsdico; });
     QTest::newRow("select dialog")
         << "Tf_SelDico" << std::function<widgets::Form*()>([] { return new Tf_SelDico; });
+    QTest::newRow("code window") << "Tf_CodeG"
+                                 << std::function<widgets::Form*()>([] { return new Tf_CodeG; });
+    QTest::newRow("add-tables window")
+        << "Tf_SelFichiers" << std::function<widgets::Form*()>([this] {
+               return new Tf_SelFichiers(*main_->Store, *main_);
+           });
 }
 
 void TestRealWindows::keysNameTheWindowsComponents() {

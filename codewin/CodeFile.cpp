@@ -1,0 +1,57 @@
+#include "codewin/CodeFile.h"
+
+#include "engine/CodePage.h"
+
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <stdexcept>
+
+namespace {
+
+constexpr int kWindowsWesternCodePage = 1252;
+
+QByteArray withCrLf(const QStringList& lines) {
+    QString text;
+    for (const QString& line : lines)
+        text += line + QStringLiteral("\r\n");
+    return text.toUtf8();
+}
+
+} // namespace
+
+QByteArray CodeFile::encode(const QStringList& lines) {
+    const QByteArray utf8 = withCrLf(lines);
+    std::string singleByte;
+    if (engine::CodePage::get(kWindowsWesternCodePage)
+            .encode(std::string_view(utf8.constData(), size_t(utf8.size())), singleByte))
+        return QByteArray(singleByte.data(), qsizetype(singleByte.size()));
+    return QByteArray("\xEF\xBB\xBF") + utf8;
+}
+
+void CodeFile::write(const QString& fileName, const QStringList& lines) {
+    const auto fail = [&fileName] {
+        throw std::runtime_error(cannotCreateMessage(fileName).toStdString());
+    };
+    // Replacing by renaming would go past a write protection that the user
+    // set on the file; a file that nobody may write counts as protected even
+    // for the superuser.
+    const QFileInfo existing(fileName);
+    const QFile::Permissions anyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+    if (existing.exists() &&
+        (!existing.isFile() || !existing.isWritable() || !(existing.permissions() & anyWrite)))
+        fail();
+    QSaveFile file(fileName);
+    // Unbuffered, so that a failed write is seen here: a write that failed
+    // only while the buffer was flushed at commit would still be renamed
+    // into place. Left uncommitted, the temporary file is removed.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        fail();
+    const QByteArray bytes = encode(lines);
+    if (file.write(bytes) != bytes.size() || file.error() != QFileDevice::NoError || !file.commit())
+        fail();
+}
+
+QString CodeFile::cannotCreateMessage(const QString& fileName) {
+    return QStringLiteral("Ne peut créer le fichier %1").arg(fileName);
+}
