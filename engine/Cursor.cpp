@@ -143,15 +143,11 @@ void CursorState::setPosition(uint64_t p) {
 void CursorState::requireSameRow() {
     if (generation == d->generation || !positioned)
         return;
+    const std::string wanted = savedKey; // reseek remembers the row it lands on
     reseek();
     if (!positioned)
         return; // currentOrdinal reports it
-    bool same = true;
-    if (order)
-        same = order->entries[size_t(pos)] == savedKey;
-    else if (d->keyed)
-        same = d->keyOf(d->locate(pos)) == savedKey;
-    if (!same)
+    if ((order || d->keyed) && savedKey != wanted)
         throw EngineError(ErrorCode::NoCurrentRow,
                           "La ligne courante de " + quoted(d->path) +
                               " a été supprimée entre-temps (par une autre vue ou un autre "

@@ -33,6 +33,11 @@ public:
     void syncDirectory(const std::filesystem::path& dir) override;
     void makeDirectory(const std::filesystem::path& dir) override;
     void removeDirectory(const std::filesystem::path& dir) override;
+    bool lockedByOther(const std::filesystem::path& p) override { return m_inner.lockedByOther(p); }
+    std::unique_ptr<engine::DirectoryLock>
+    tryLockDirectory(const std::filesystem::path& dir) override {
+        return m_inner.tryLockDirectory(dir);
+    }
 
     // Called by the wrapped files before each operation; throws or exits as configured.
     void step(const std::filesystem::path& p, bool isWrite);

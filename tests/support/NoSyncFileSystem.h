@@ -28,6 +28,11 @@ public:
     void removeDirectory(const std::filesystem::path& dir) override {
         m_inner.removeDirectory(dir);
     }
+    bool lockedByOther(const std::filesystem::path& p) override { return m_inner.lockedByOther(p); }
+    std::unique_ptr<engine::DirectoryLock>
+    tryLockDirectory(const std::filesystem::path& dir) override {
+        return m_inner.tryLockDirectory(dir);
+    }
 
 private:
     engine::FileSystem& m_inner;
