@@ -153,6 +153,12 @@ Row TableFile::emptyRow() const {
     return Row(m_data->header.fields.size());
 }
 
+bool TableFile::refresh() {
+    const uint64_t before = m_data->generation;
+    ReadAccess look(*m_data);
+    return m_data->generation != before;
+}
+
 void TableFile::flush() {
     m_data->flush();
 }

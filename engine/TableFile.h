@@ -79,6 +79,11 @@ public:
     // row survives a power cut; otherwise it survives a crash of the process only.
     void setDurable(bool on);
 
+    // Looks at the file now: when another program committed since this process last
+    // looked, what was cached is dropped (cursors find their rows again by key) and
+    // true is returned.
+    bool refresh();
+
     // Internal state shared with Cursor.
     TableData& data() const;
 

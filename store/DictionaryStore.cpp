@@ -55,6 +55,32 @@ DictionaryStore::DictionaryStore(QObject* componentParent, StoreHost& host)
         if (!field)
             dsDicoDataChange();
     });
+    connect(&m_watcher, &QFileSystemWatcher::fileChanged, this,
+            &DictionaryStore::dictionaryFileChanged);
+}
+
+// Another program (a korvanta-cli capture) may write the open dictionary: the
+// views show its tables as soon as it commits, not at the user's next command.
+// Our own commits change the file too; the engine tells them apart.
+void DictionaryStore::watchDictionary() {
+    if (!m_watcher.files().isEmpty())
+        m_watcher.removePaths(m_watcher.files());
+    if (m_taDico->Active())
+        m_watcher.addPath(dataset::fromNativePath(m_taDico->FilePath()));
+}
+
+void DictionaryStore::dictionaryFileChanged() {
+    try {
+        if (!m_taDico->Active() || m_taDico->State() != DataSetState::Browse ||
+            !m_taDico->ChangedElsewhere())
+            return;
+        m_taDico->Refresh();
+        if (m_taChamps->Active() && m_taChamps->State() == DataSetState::Browse)
+            m_taChamps->Refresh();
+        m_host.UpdateCommands();
+    } catch (const std::exception&) {
+        // Busy or unreadable this instant: the next change, or command, looks again.
+    }
 }
 
 DictionaryStore::~DictionaryStore() = default;
@@ -202,6 +228,7 @@ bool DictionaryStore::CreateDico(const QString& name) {
 
     // The file actually made, so that the name shown and printed leads to it.
     m_nomDico = m_dataDir + QLatin1Char('/') + DicoFileName(name);
+    watchDictionary();
     return true;
 }
 
@@ -225,6 +252,7 @@ void DictionaryStore::OpenDico(const QString& path) {
     m_taChamps->setMasterFields(kTable);
     m_taChamps->Open();
 
+    watchDictionary();
     m_host.setCaption(kCaptionPrefix + m_nomDico);
     m_host.repaintNow();
     m_host.UpdateCommands();
@@ -273,6 +301,7 @@ void DictionaryStore::DeleteDico(const QString& path) {
     std::error_code error;
     if (!std::filesystem::exists(dataset::toNativePath(path), error))
         return;
+    watchDictionary();
     m_taCheck->DeleteTable();
     m_host.UpdateCommands();
 }
@@ -287,6 +316,7 @@ void DictionaryStore::DiscardDico() {
 void DictionaryStore::CloseDico() {
     m_taChamps->Close();
     m_taDico->Close();
+    watchDictionary();
     m_nomDico.clear();
     m_host.UpdateCommands();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFileSystemWatcher>
 #include <QObject>
 #include <QString>
 
@@ -100,8 +101,11 @@ private:
     void setDisplayAttributes();
     bool isOpenDictionary(const QString& path) const;
     void untieFieldsView();
+    void watchDictionary();
+    void dictionaryFileChanged();
 
     StoreHost& m_host;
+    QFileSystemWatcher m_watcher; // the open dictionary's file
     QString m_appDir;
     QString m_dataDir;
     QString m_nomDico;

@@ -130,6 +130,9 @@ public:
     void Cancel();
     void Delete();
     void Refresh();
+    // True when another program changed the file since this process last read it
+    // (what the views cached is then stale: Refresh them). Never waits long.
+    bool ChangedElsewhere();
     bool Modified() const { return m_modified; }
 
     // ---- Fields ----------------------------------------------------------------------

@@ -260,6 +260,10 @@ void Table::resync() {
     positionFirst();
 }
 
+bool Table::ChangedElsewhere() {
+    return Active() && m_file && m_file->refresh();
+}
+
 void Table::Refresh() {
     requireActive("rafraîchir");
     if (!checkBrowseMode())

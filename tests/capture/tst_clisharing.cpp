@@ -223,15 +223,19 @@ private slots:
                      capture::CaptureResult::Captured);
         const Run r = finish(tool, dir.parent_path(), "tool");
         QVERIFY2(r.status == 0, r.err.c_str());
-        // The views show what the other program added at their next read.
-        store.taDico().Refresh();
         store.taDico().First();
         int tables = 0;
         for (; !store.taDico().Eof(); store.taDico().Next())
             ++tables;
         QCOMPARE(tables, 55);
+        // Idle, the window sees the next capture of the other program by itself.
+        const int updates = host.updates;
+        const std::string late = makeSources(dir.parent_path() / "late", "L", 1).front();
+        QCOMPARE(cli({"capture", dir.string(), late}, dir.parent_path()).status, 0);
+        QTRY_VERIFY_WITH_TIMEOUT(host.updates > updates, 5000);
+        QVERIFY(store.taDico().FindKey({QStringLiteral("L1001.DB")}));
         store.CloseDico();
-        checkWhole(dir.parent_path(), dir.filename().string(), 55);
+        checkWhole(dir.parent_path(), dir.filename().string(), 56);
     }
 
     void namesTakenAsGiven() {
