@@ -34,7 +34,7 @@ QString descriptionInFile(const MainWindowFixture& f, int number) {
 
 // Opens the editor on the first table entry's description and types `text`
 // into it; the editor, or nullptr when none opened.
-QLineEdit* typeFirstDescription(DataAwareGrid* grid, const QString& text) {
+QLineEdit* typeFirstDescription(widgets::DataGrid* grid, const QString& text) {
     grid->setCurrentIndex(grid->model()->index(0, 1));
     QTest::keyClick(grid, Qt::Key_F2);
     auto* editor = grid->findChild<QLineEdit*>();
@@ -73,7 +73,7 @@ private slots:
 void TestGrid::editIsPostedWhenTheRowIsLeft() {
     MainWindowFixture f;
     openTwoTables(f);
-    DataAwareGrid* grid = f.window->grTables;
+    widgets::DataGrid* grid = f.window->grTables;
     grid->setFocus();
     // Opened right after start, row 0 is CLIENTS (number 1).
     QLineEdit* editor = typeFirstDescription(grid, QStringLiteral("Nos clients"));
@@ -93,7 +93,7 @@ void TestGrid::editIsPostedWhenTheRowIsLeft() {
 void TestGrid::escapeDropsTheEdit() {
     MainWindowFixture f;
     openTwoTables(f);
-    DataAwareGrid* grid = f.window->grTables;
+    widgets::DataGrid* grid = f.window->grTables;
     QLineEdit* editor = typeFirstDescription(grid, QStringLiteral("oops"));
     QVERIFY(editor);
     QTest::keyClick(editor, Qt::Key_Return);
@@ -112,7 +112,7 @@ void TestGrid::typedTextSurvivesACommandThatClosesTheDictionary() {
     openTwoTables(f);
     const QString path = f.nomDico();
     f.makeDictionaryFile(QStringLiteral("stock.DB"));
-    DataAwareGrid* grid = f.window->grTables;
+    widgets::DataGrid* grid = f.window->grTables;
     grid->setFocus();
     QVERIFY(typeFirstDescription(grid, QStringLiteral("Nos clients")));
     f.openDictionary(QStringLiteral("stock.DB"));
@@ -123,7 +123,7 @@ void TestGrid::typedTextSurvivesACommandThatClosesTheDictionary() {
 void TestGrid::insertKeyAndUntouchedRow() {
     MainWindowFixture f;
     openTwoTables(f);
-    DataAwareGrid* grid = f.window->grChamps;
+    widgets::DataGrid* grid = f.window->grChamps;
     const int rows = rowsInFile(f);
     const int shown = grid->model()->rowCount();
     QTest::keyClick(grid, Qt::Key_Insert);
@@ -148,7 +148,7 @@ void TestGrid::deleteKeyAsksFirst() {
     QFETCH(int, removed);
     MainWindowFixture f;
     openTwoTables(f);
-    DataAwareGrid* grid = f.window->grChamps;
+    widgets::DataGrid* grid = f.window->grChamps;
     const int rows = rowsInFile(f);
     MessageSeam::pushAnswer(answer);
     QTest::keyClick(grid, Qt::Key_Delete, Qt::ControlModifier);
