@@ -329,17 +329,17 @@ void DataGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint h
 
 // ---- Keyboard and mouse ------------------------------------------------------------
 
-// Tab moves between the cells; Ctrl+Tab and Ctrl+Shift+Tab are left for
-// moving between the controls of the window.
+// Tab moves between the cells; Ctrl+Tab and Ctrl+Shift+Tab move between the
+// controls of the window. The item view's own focus chaining would turn them
+// back into a move between cells, hence the widget's.
 bool DataGrid::leaveGrid(QKeyEvent* event) {
     if (!(event->modifiers() & Qt::ControlModifier))
         return false;
-    if (event->key() == Qt::Key_Tab && !(event->modifiers() & Qt::ShiftModifier))
-        return focusNextPrevChild(true);
-    if (event->key() == Qt::Key_Backtab ||
-        (event->key() == Qt::Key_Tab && (event->modifiers() & Qt::ShiftModifier)))
-        return focusNextPrevChild(false);
-    return false;
+    const bool backwards =
+        event->key() == Qt::Key_Backtab || (event->modifiers() & Qt::ShiftModifier);
+    if (event->key() != Qt::Key_Tab && event->key() != Qt::Key_Backtab)
+        return false;
+    return QWidget::focusNextPrevChild(!backwards);
 }
 
 void DataGrid::keyPressEvent(QKeyEvent* event) {
