@@ -236,8 +236,7 @@ void DataGrid::followViewRow() {
     const int row = tableModel_->currentRow();
     syncing_ = true;
     if (row >= 0 && row < proxy_->rowCount() && proxy_->columnCount() > 0) {
-        const QModelIndex target =
-            proxy_->index(row, std::clamp(currentColumn_, 0, proxy_->columnCount() - 1));
+        const QModelIndex target = proxy_->index(row, columnToFollow());
         if (target != currentIndex())
             selectionModel()->setCurrentIndex(target, QItemSelectionModel::NoUpdate);
         selectionModel()->select(target,
@@ -248,11 +247,30 @@ void DataGrid::followViewRow() {
     syncing_ = false;
 }
 
+// The column is remembered by its field: showing or hiding a field renumbers
+// the columns, and the current cell must stay on the field the user chose.
+void DataGrid::rememberColumn(int column) {
+    currentColumn_ = column;
+    const dataset::Field* field = fieldAt(column);
+    currentField_ = field ? field->FieldName() : QString();
+}
+
+int DataGrid::columnToFollow() const {
+    for (int c = 0; c < proxy_->columnCount(); ++c) {
+        const dataset::Field* field = fieldAt(c);
+        if (field && !currentField_.isEmpty() && field->FieldName() == currentField_)
+            return c;
+    }
+    if (currentField_.isEmpty() && currentColumn_ < proxy_->columnCount())
+        return currentColumn_;
+    return horizontalHeader()->logicalIndex(0) >= 0 ? horizontalHeader()->logicalIndex(0) : 0;
+}
+
 void DataGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
     QTableView::currentChanged(current, previous);
     if (syncing_ || !current.isValid())
         return;
-    currentColumn_ = current.column();
+    rememberColumn(current.column());
     if (!showsTableModel() || current.row() == tableModel_->currentRow())
         return;
     // Moving the view posts the row being left (or drops it when untouched);
@@ -383,7 +401,7 @@ void DataGrid::insertRow() {
     for (int position = 0; position < proxy_->columnCount(); ++position) {
         const QModelIndex cell = proxy_->index(row, horizontalHeader()->logicalIndex(position));
         if (cellEditable(cell)) {
-            currentColumn_ = cell.column();
+            rememberColumn(cell.column());
             followViewRow();
             return;
         }

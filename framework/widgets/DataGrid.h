@@ -121,6 +121,8 @@ private:
     void writeCell(const QModelIndex& index, const QVariant& value);
     void cellPainted(const QModelIndex& index);
     void followViewRow();
+    void rememberColumn(int column);
+    int columnToFollow() const;
     void fitColumns(bool force);
     void arrangeColumns();
     void insertRow();
@@ -138,6 +140,7 @@ private:
     QStringList fieldNames_;
     QStringList titles_;
     int currentColumn_ = 0; // the column the user last put the current cell in
+    QString currentField_;  // and the field it showed
     bool keyboardEditing_ = false;
     bool syncing_ = false;
 };
