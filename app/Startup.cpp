@@ -1,7 +1,10 @@
 #include "app/Startup.h"
 
+#include "about/ProgramIcon.h"
+#include "about/Tf_Apropos.h"
 #include "app/Tf_Main.h"
 #include "codewin/Tf_CodeG.h"
+#include "describe/Tf_Descrip.h"
 #include "framework/widgets/ErrorGuard.h"
 #include "lang/FixedTexts.h"
 
@@ -10,6 +13,10 @@
 
 void Startup::setApplicationTitle() {
     QApplication::setApplicationName(lang::fixed::applicationTitle());
+}
+
+void Startup::setProgramIcon() {
+    QApplication::setWindowIcon(ProgramIcon::icon());
 }
 
 void Startup::substituteFonts() {
@@ -25,6 +32,8 @@ void Startup::createWindows() {
     // follow it here, hidden, in that order.
     f_Main = new Tf_Main();
     createCodeWindow();
+    createDescriptionDialog();
+    createAboutBox();
 }
 
 void Startup::createCodeWindow() {
@@ -36,7 +45,19 @@ void Startup::createCodeWindow() {
                      widgets::guarded(f_Main, &Tf_Main::codeWindowCloseBox));
 }
 
+// The dialogs belong to the main window, so that the window manager keeps them
+// above it.
+void Startup::createDescriptionDialog() {
+    f_Descrip = new Tf_Descrip(f_Main);
+}
+
+void Startup::createAboutBox() {
+    f_Apropos = new Tf_Apropos(f_Main);
+}
+
 void Startup::destroyWindows() {
+    delete f_Apropos;
+    delete f_Descrip;
     delete f_CodeG;
     delete f_Main;
 }
