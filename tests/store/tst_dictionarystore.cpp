@@ -11,6 +11,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QTest>
 
 using store::DicoState;
@@ -90,6 +92,31 @@ private slots:
         store.dbDico().setPath(QStringLiteral("/nowhere"));
         QVERIFY_THROWS_EXCEPTION(engine::EngineError, store.PrepareDataDir());
         QCOMPARE(store.dbDico().Path(), QStringLiteral("/nowhere"));
+    }
+
+    // An executable directory no file can be created in (/proc refuses even
+    // root, as a read-only mount does): the dictionaries go to the user's data
+    // folder, and a dictionary can be created there.
+    void dataDirFallsBackWhenAppDirIsUnwritable() {
+        QStandardPaths::setTestModeEnabled(true);
+        const QString userData =
+            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+            QStringLiteral("/korvanta");
+        QDir(userData).removeRecursively();
+        TempAppDir app;
+        store::setAppDirOverride(QStringLiteral("/proc"));
+        StoreTestHost host;
+        DictionaryStore store(&host.window, host);
+        store.PrepareDataDir();
+        QCOMPARE(store.AppDir(), QStringLiteral("/proc/"));
+        QCOMPARE(store.DataDir(), userData + QStringLiteral("/Datas"));
+        QVERIFY(QFileInfo(store.DataDir()).isDir());
+        QCOMPARE(store.dbDico().Path(), store.DataDir());
+        QVERIFY(store.CreateDico(QStringLiteral("paye")));
+        QVERIFY(QFileInfo::exists(store.DataDir() + QStringLiteral("/paye.DB")));
+        store.CloseDico();
+        QDir(userData).removeRecursively();
+        QStandardPaths::setTestModeEnabled(false);
     }
 
     void createRefusals_data()
