@@ -20,6 +20,7 @@ for _ in $(seq 300); do
   sleep 0.1
 done
 sleep 1
+pgrep -g "$group" -f "$program" >/dev/null || { echo "FAIL: the program did not start"; exit 1; }
 pids=$(pgrep -g "$group" | paste -sd'|')
 [ -n "$pids" ] || { echo "FAIL: nothing was started"; exit 1; }
 sockets=$(ss -Hltnp | grep -E "pid=($pids)," || true)
