@@ -95,20 +95,27 @@ private slots:
     }
 
     // An executable directory no file can be created in (/proc refuses even
-    // root, as a read-only mount does): the dictionaries go to the user's data
-    // folder, and a dictionary can be created there.
+    // root, as a read-only mount does), or the system's program folder that
+    // root could write in: the dictionaries go to the user's data folder, and
+    // a dictionary can be created there.
+    void dataDirFallsBackWhenAppDirIsUnwritable_data() {
+        QTest::addColumn<QString>("appDir");
+        QTest::newRow("unwritable") << QStringLiteral("/proc");
+        QTest::newRow("system programs") << QStringLiteral("/usr/bin");
+    }
     void dataDirFallsBackWhenAppDirIsUnwritable() {
+        QFETCH(QString, appDir);
         QStandardPaths::setTestModeEnabled(true);
         const QString userData =
             QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
             QStringLiteral("/korvanta");
         QDir(userData).removeRecursively();
         TempAppDir app;
-        store::setAppDirOverride(QStringLiteral("/proc"));
+        store::setAppDirOverride(appDir);
         StoreTestHost host;
         DictionaryStore store(&host.window, host);
         store.PrepareDataDir();
-        QCOMPARE(store.AppDir(), QStringLiteral("/proc/"));
+        QCOMPARE(store.AppDir(), appDir + QLatin1Char('/'));
         QCOMPARE(store.DataDir(), userData + QStringLiteral("/Datas"));
         QVERIFY(QFileInfo(store.DataDir()).isDir());
         QCOMPARE(store.dbDico().Path(), store.DataDir());
@@ -117,6 +124,7 @@ private slots:
         store.CloseDico();
         QDir(userData).removeRecursively();
         QStandardPaths::setTestModeEnabled(false);
+        QVERIFY(!QFileInfo::exists(appDir + QStringLiteral("/Datas")));
     }
 
     void createRefusals_data()
