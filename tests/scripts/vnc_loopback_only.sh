@@ -7,6 +7,9 @@ set -euo pipefail
 source_dir=$1
 program=$2
 port=$((20000 + $$ % 10000))
+# The process name, as the kernel keeps it (15 characters at most): matching
+# the whole command line would also find the script that was given the path.
+name=$(basename "$program" | cut -c1-15)
 
 setsid env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM KV_VNC_PORT="$port" \
     "$source_dir/scripts/serve-vnc.sh" "$program" >/dev/null 2>&1 &
@@ -16,11 +19,11 @@ trap 'kill -- -$group 2>/dev/null || true' EXIT
 # The program's window is up once it has an X client next to the VNC server;
 # waiting for the port alone would check before the program itself started.
 for _ in $(seq 300); do
-  ss -Hltn "sport = :$port" | grep -q . && pgrep -g "$group" -f "$program" >/dev/null && break
+  ss -Hltn "sport = :$port" | grep -q . && pgrep -g "$group" -x "$name" >/dev/null && break
   sleep 0.1
 done
 sleep 1
-pgrep -g "$group" -f "$program" >/dev/null || { echo "FAIL: the program did not start"; exit 1; }
+pgrep -g "$group" -x "$name" >/dev/null || { echo "FAIL: the program did not start"; exit 1; }
 pids=$(pgrep -g "$group" | paste -sd'|')
 [ -n "$pids" ] || { echo "FAIL: nothing was started"; exit 1; }
 sockets=$(ss -Hltnp | grep -E "pid=($pids)," || true)
