@@ -101,7 +101,7 @@ void Tf_Main::FormCreate() {
 
 void Tf_Main::FormShow() {
     move(0, 0);
-    lang::SetGlobalLanguage(1);
+    lang::SetGlobalLanguage(StartLanguage);
     if (!Store->TablesViewOpen())
         UpdateCommands();
 }

@@ -97,6 +97,9 @@ public:
     // toggles' down states and check marks follow them.
     bool AddWindowShown = false;
     bool CodeWindowShown = false;
+    // The language every word table switches to when the window is first
+    // shown: 1 (English) unless the command line chose French (0).
+    int StartLanguage = 1;
 
     // ---- Handlers ---------------------------------------------------------
     void FormCreate();

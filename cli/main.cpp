@@ -2,8 +2,8 @@
 // Usage: korvanta-cli COMMAND [OPTIONS] ARGS...; --help lists the commands.
 
 #include "cli/Command.h"
+#include "cli/Usage.h"
 
-#include <algorithm>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -23,40 +23,57 @@ const cli::Command kCommands[] = {
     {"list", "[--json] DICT.db", "every row of a dictionary in number order", cli::runList},
 };
 
-void printUsage(std::ostream &out)
-{
-    out << "Usage: korvanta-cli COMMAND [OPTIONS] ARGS...\n\nCommands:\n";
-    for (const auto &c : kCommands)
-        out << "  " << c.name << ' ' << c.synopsis << "\n      " << c.summary << '\n';
-    out << "\nOptions:\n  --help    show this text\n"
-           "\nExit status: 0 success, 1 a table could not be read, 2 wrong command line.\n";
+// True when the command's own arguments ask for its help ("--" ends the options).
+bool asksForHelp(const std::vector<std::string>& rest) {
+    for (const auto& a : rest) {
+        if (a == "--")
+            return false;
+        if (a == "--help" || a == "-h")
+            return true;
+    }
+    return false;
+}
+
+int usageError(const std::string& message) {
+    std::cerr << "korvanta-cli: " << message << '\n';
+    cli::Usage::printTryHelp(std::cerr);
+    return cli::kExitUsage;
+}
+
+// "help" alone is the overview; "help COMMAND" is that command's help.
+int runHelp(const cli::Usage& usage, const std::vector<std::string>& args) {
+    if (args.size() < 2) {
+        usage.printOverview(std::cout);
+        return cli::kExitOk;
+    }
+    const cli::Command* command = usage.find(args[1]);
+    if (!command)
+        return usageError("unknown command '" + args[1] + "'");
+    usage.printCommand(std::cout, *command);
+    return cli::kExitOk;
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
+    const cli::Usage usage(kCommands);
     std::vector<std::string> args(argv + 1, argv + argc);
-    if (args.empty()) {
-        printUsage(std::cerr);
-        return cli::kExitUsage;
-    }
-    if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
-        printUsage(std::cout);
+    if (args.empty())
+        return usageError("no command given");
+    if (args[0] == "--help" || args[0] == "-h" || args[0] == "help")
+        return runHelp(usage, args);
+    if (args[0] == "--version") {
+        cli::Usage::printVersion(std::cout);
         return cli::kExitOk;
     }
-    auto it = std::find_if(std::begin(kCommands), std::end(kCommands),
-                           [&](const cli::Command &c) { return args[0] == c.name; });
-    if (it == std::end(kCommands)) {
-        std::cerr << "korvanta-cli: unknown command '" << args[0] << "'\n";
-        printUsage(std::cerr);
-        return cli::kExitUsage;
-    }
+    const cli::Command* command = usage.find(args[0]);
+    if (!command)
+        return usageError("unknown command '" + args[0] + "'");
     std::vector<std::string> rest(args.begin() + 1, args.end());
-    if (std::find(rest.begin(), rest.end(), "--help") != rest.end()) {
-        std::cout << "Usage: korvanta-cli " << it->name << ' ' << it->synopsis << "\n  "
-                  << it->summary << '\n';
+    if (asksForHelp(rest)) {
+        usage.printCommand(std::cout, *command);
         return cli::kExitOk;
     }
-    return it->run(rest, std::cout, std::cerr);
+    return command->run(rest, std::cout, std::cerr);
 }

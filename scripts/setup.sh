@@ -8,7 +8,8 @@ cd "$(dirname "$0")/.."
 packages=(build-essential cmake ninja-build pkg-config
           qt6-base-dev qt6-base-dev-tools libgl-dev qt6-qpa-plugins
           pxlib-dev libsqlite3-dev sqlite3 clang libclang-rt-14-dev
-          xvfb xauth imagemagick fonts-dejavu-core fonts-liberation2 strace)
+          xvfb xauth x11vnc iproute2 imagemagick file
+          appstream desktop-file-utils lintian fonts-dejavu-core fonts-liberation2 strace)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

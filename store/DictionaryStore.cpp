@@ -8,6 +8,7 @@
 #include "framework/dataset/NativePath.h"
 #include "framework/dataset/Table.h"
 #include "store/AppDir.h"
+#include "store/DataDirLocation.h"
 #include "store/DicoFormat.h"
 #include "store/DicoName.h"
 #include "store/StoreHost.h"
@@ -161,7 +162,7 @@ void DictionaryStore::setDisplayAttributes() {
 
 void DictionaryStore::PrepareDataDir() {
     m_appDir = store::AppDir();
-    m_dataDir = m_appDir + QStringLiteral("Datas");
+    m_dataDir = DataDirLocation::forAppDir(m_appDir);
     if (!QFileInfo(m_dataDir).isDir()) {
         std::error_code error;
         std::filesystem::create_directory(dataset::toNativePath(m_dataDir), error);

@@ -11,6 +11,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QTest>
 
 using store::DicoState;
@@ -90,6 +92,39 @@ private slots:
         store.dbDico().setPath(QStringLiteral("/nowhere"));
         QVERIFY_THROWS_EXCEPTION(engine::EngineError, store.PrepareDataDir());
         QCOMPARE(store.dbDico().Path(), QStringLiteral("/nowhere"));
+    }
+
+    // An executable directory no file can be created in (/proc refuses even
+    // root, as a read-only mount does), or the system's program folder that
+    // root could write in: the dictionaries go to the user's data folder, and
+    // a dictionary can be created there.
+    void dataDirFallsBackWhenAppDirIsUnwritable_data() {
+        QTest::addColumn<QString>("appDir");
+        QTest::newRow("unwritable") << QStringLiteral("/proc");
+        QTest::newRow("system programs") << QStringLiteral("/usr/bin");
+    }
+    void dataDirFallsBackWhenAppDirIsUnwritable() {
+        QFETCH(QString, appDir);
+        QStandardPaths::setTestModeEnabled(true);
+        const QString userData =
+            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+            QStringLiteral("/korvanta");
+        QDir(userData).removeRecursively();
+        TempAppDir app;
+        store::setAppDirOverride(appDir);
+        StoreTestHost host;
+        DictionaryStore store(&host.window, host);
+        store.PrepareDataDir();
+        QCOMPARE(store.AppDir(), appDir + QLatin1Char('/'));
+        QCOMPARE(store.DataDir(), userData + QStringLiteral("/Datas"));
+        QVERIFY(QFileInfo(store.DataDir()).isDir());
+        QCOMPARE(store.dbDico().Path(), store.DataDir());
+        QVERIFY(store.CreateDico(QStringLiteral("paye")));
+        QVERIFY(QFileInfo::exists(store.DataDir() + QStringLiteral("/paye.DB")));
+        store.CloseDico();
+        QDir(userData).removeRecursively();
+        QStandardPaths::setTestModeEnabled(false);
+        QVERIFY(!QFileInfo::exists(appDir + QStringLiteral("/Datas")));
     }
 
     void createRefusals_data()
