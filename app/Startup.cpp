@@ -4,6 +4,7 @@
 #include "codewin/Tf_CodeG.h"
 #include "framework/widgets/ErrorGuard.h"
 #include "lang/FixedTexts.h"
+#include "report/Tr_Korvanta.h"
 
 #include <QApplication>
 #include <QFont>
@@ -25,6 +26,7 @@ void Startup::createWindows() {
     // follow it here, hidden, in that order.
     f_Main = new Tf_Main();
     createCodeWindow();
+    r_Korvanta = new Tr_Korvanta();
 }
 
 void Startup::createCodeWindow() {
@@ -37,6 +39,8 @@ void Startup::createCodeWindow() {
 }
 
 void Startup::destroyWindows() {
+    delete r_Korvanta;
+    r_Korvanta = nullptr;
     delete f_CodeG;
     delete f_Main;
 }

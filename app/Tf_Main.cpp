@@ -72,6 +72,8 @@ void Tf_Main::connectHandlers() {
     onClick(itAjTable, &Tf_Main::spAjTableClick);
     onClick(spVisuCode, &Tf_Main::itVisuCodeClick);
     onClick(itVisuCode, &Tf_Main::itVisuCodeClick);
+    onClick(spImprimer, &Tf_Main::spImprimerClick);
+    onClick(itImpDico, &Tf_Main::spImprimerClick);
     // The store routes dsDico's data changes to its own handler (see
     // dsDicoDataChange), so the window does not connect them a second time.
     connect(dsChamps, &dataset::DataSource::stateChanged, this,

@@ -118,6 +118,8 @@ public:
     void spNouveauClick();
     void spOuvrirClick();
     void spSupprimerClick();
+    // Print command (Tf_MainPrint.cpp).
+    void spImprimerClick();
 
     // ---- What the store and the other windows use -------------------------
     void UpdateCommands() override;

@@ -17,16 +17,18 @@ const cli::Command kCommands[] = {
      "structure of each table: level, code page, sort order, rows, fields, indexes", cli::runInfo},
     {"rows", "[--json] TABLE.db", "every row of a table in the order its blocks chain them",
      cli::runRows},
-    {"code", "TABLE.db... [-o FILE]", "table-creation code of each table, lines ended by CR LF", cli::runCode},
+    {"code", "TABLE.db... [-o FILE]", "table-creation code of each table, lines ended by CR LF",
+     cli::runCode},
     {"capture", "DICT.db TABLE.db... [--create] [--code FILE]",
      "captures each table into a dictionary, as the add command does", cli::runCapture},
     {"list", "[--json] DICT.db", "every row of a dictionary in number order", cli::runList},
+    {"report", "DICT.db -o FILE.pdf [--lang fr|en]",
+     "the printed dictionary as a PDF file, as the print command lays it out", cli::runReport},
 };
 
-void printUsage(std::ostream &out)
-{
+void printUsage(std::ostream& out) {
     out << "Usage: korvanta-cli COMMAND [OPTIONS] ARGS...\n\nCommands:\n";
-    for (const auto &c : kCommands)
+    for (const auto& c : kCommands)
         out << "  " << c.name << ' ' << c.synopsis << "\n      " << c.summary << '\n';
     out << "\nOptions:\n  --help    show this text\n"
            "\nExit status: 0 success, 1 a table could not be read, 2 wrong command line.\n";
@@ -34,8 +36,7 @@ void printUsage(std::ostream &out)
 
 } // namespace
 
-int main(int argc, char **argv)
-{
+int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) {
         printUsage(std::cerr);
@@ -46,7 +47,7 @@ int main(int argc, char **argv)
         return cli::kExitOk;
     }
     auto it = std::find_if(std::begin(kCommands), std::end(kCommands),
-                           [&](const cli::Command &c) { return args[0] == c.name; });
+                           [&](const cli::Command& c) { return args[0] == c.name; });
     if (it == std::end(kCommands)) {
         std::cerr << "korvanta-cli: unknown command '" << args[0] << "'\n";
         printUsage(std::cerr);
