@@ -83,10 +83,10 @@ QString buildDictionary(const QString& dir, int tables, const QString& name = "B
     db.StartTransaction();
     int number = 0;
     for (int i = 0; i < tables; ++i) {
-        const QString name = QString("T%1.DB").arg(i, 5, 10, QChar('0'));
-        appendRow(t, ++number, name, true);
+        const QString entry = QString("T%1.DB").arg(i, 5, 10, QChar('0'));
+        appendRow(t, ++number, entry, true);
         for (int f = 0; f < kFieldsPerTable; ++f)
-            appendRow(t, ++number, name, false, QString("FIELD_%1").arg(f), f % 3 ? 20 : 0);
+            appendRow(t, ++number, entry, false, QString("FIELD_%1").arg(f), f % 3 ? 20 : 0);
     }
     appendRow(t, ++number, "WIDE.DB", true);
     for (int f = 0; f < kWideTableFields; ++f)

@@ -20,14 +20,32 @@ dataset::Table* viewOf(dataset::DataSource* source) {
 
 ReportLayout::ReportLayout(const Report& report, QDate today) : m_report(report) {
     m_context.date = today;
+    collectBands();
+}
+
+void ReportLayout::collectBands() {
+    for (const ReportBand* band : m_report.bands()) {
+        m_items[band] = band->items();
+        if (band->kind() == ReportBand::Kind::Title && !m_title)
+            m_title = band;
+        else if (band->kind() == ReportBand::Kind::PageFooter && !m_footer)
+            m_footer = band;
+        else if (band->kind() == ReportBand::Kind::Detail)
+            m_details.push_back(band);
+    }
+    for (const ReportDetailLink* link : m_report.detailLinks())
+        if (link->DetailBand() && viewOf(link->DataSource()))
+            m_links.push_back({viewOf(link->DataSource()), link->DetailBand()});
+    const double footerHeight = m_footer ? m_footer->Height() : 0;
+    m_bodyBottom = m_report.pageSize().height() - m_report.BottomMargin() - footerHeight;
 }
 
 std::optional<PreparedReport> ReportLayout::run(LayoutProgress* progress) {
     m_prepared = PreparedReport{m_report.ReportTitle(), m_report.pageSize(), {}};
     m_context.pageNumber = 0;
     startPage();
-    if (const ReportBand* title = bandOf(ReportBand::Kind::Title))
-        printBand(*title);
+    if (m_title)
+        printBand(*m_title);
     dataset::Table* master = viewOf(m_report.DataSource());
     if (master && master->Active()) {
         const int total = master->RecordCount();
@@ -43,26 +61,24 @@ std::optional<PreparedReport> ReportLayout::run(LayoutProgress* progress) {
 }
 
 void ReportLayout::walkRow() {
-    for (const ReportBand* band : m_report.bands())
-        if (band->kind() == ReportBand::Kind::Detail)
-            printBand(*band);
+    for (const ReportBand* band : m_details)
+        printBand(*band);
     walkDetailLinks();
 }
 
 void ReportLayout::walkDetailLinks() {
-    for (const ReportDetailLink* link : m_report.detailLinks()) {
-        dataset::Table* detail = viewOf(link->DataSource());
-        if (!detail || !detail->Active() || !link->DetailBand())
+    for (const Link& link : m_links) {
+        if (!link.view->Active())
             continue;
-        for (detail->First(); !detail->Eof(); detail->Next())
-            printBand(*link->DetailBand());
+        for (link.view->First(); !link.view->Eof(); link.view->Next())
+            printBand(*link.band);
     }
 }
 
 void ReportLayout::printBand(const ReportBand& band) {
     if (band.BeforePrint)
         band.BeforePrint();
-    if (!m_pageEmpty && m_y + band.Height() > bodyBottom()) {
+    if (!m_pageEmpty && m_y + band.Height() > m_bodyBottom) {
         finishPage();
         startPage();
     }
@@ -74,7 +90,7 @@ void ReportLayout::printBand(const ReportBand& band) {
 void ReportLayout::placeBand(const ReportBand& band, double top) {
     const QPointF origin(m_report.LeftMargin(), top);
     ReportPage& page = m_prepared.pages.back();
-    for (const ReportItem* item : band.items())
+    for (const ReportItem* item : m_items[&band])
         if (item->Visible())
             item->print(page, origin, m_context);
 }
@@ -87,24 +103,8 @@ void ReportLayout::startPage() {
 }
 
 void ReportLayout::finishPage() {
-    if (const ReportBand* footer = bandOf(ReportBand::Kind::PageFooter))
-        placeBand(*footer, bodyBottom());
-}
-
-double ReportLayout::footerHeight() const {
-    const ReportBand* footer = bandOf(ReportBand::Kind::PageFooter);
-    return footer ? footer->Height() : 0;
-}
-
-double ReportLayout::bodyBottom() const {
-    return m_report.pageSize().height() - m_report.BottomMargin() - footerHeight();
-}
-
-const ReportBand* ReportLayout::bandOf(ReportBand::Kind kind) const {
-    for (const ReportBand* band : m_report.bands())
-        if (band->kind() == kind)
-            return band;
-    return nullptr;
+    if (m_footer)
+        placeBand(*m_footer, m_bodyBottom);
 }
 
 } // namespace reporting

@@ -14,11 +14,18 @@
 #include "framework/reporting/ReportBand.h"
 
 #include <optional>
+#include <unordered_map>
+#include <vector>
+
+namespace dataset {
+class Table;
+}
 
 namespace reporting {
 
 class LayoutProgress;
 class Report;
+class ReportItem;
 
 class ReportLayout {
 public:
@@ -28,17 +35,27 @@ public:
     std::optional<PreparedReport> run(LayoutProgress* progress = nullptr);
 
 private:
+    struct Link {
+        dataset::Table* view;
+        const ReportBand* band;
+    };
+
+    void collectBands();
     void walkRow();
     void walkDetailLinks();
     void printBand(const ReportBand& band);
     void placeBand(const ReportBand& band, double top);
     void startPage();
     void finishPage();
-    double footerHeight() const;
-    double bodyBottom() const;
-    const ReportBand* bandOf(ReportBand::Kind kind) const;
 
     const Report& m_report;
+    // The definition, read once: a report's bands do not change while it runs.
+    const ReportBand* m_title = nullptr;
+    const ReportBand* m_footer = nullptr;
+    std::vector<const ReportBand*> m_details;
+    std::vector<Link> m_links;
+    std::unordered_map<const ReportBand*, std::vector<const ReportItem*>> m_items;
+    double m_bodyBottom = 0; // where the page footer starts
     PrintContext m_context;
     PreparedReport m_prepared;
     double m_y = 0;

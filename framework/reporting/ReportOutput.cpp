@@ -34,6 +34,9 @@ bool printPages(const PreparedReport& report, QPagedPaintDevice& device, LayoutP
             device.newPage();
         PagePainter(painter, scale).paint(report.pages[size_t(i)]);
         if (progress && !progress->advance(i + 1, total)) {
+            // A stopped print job is dropped, not sent half printed.
+            if (auto* printer = dynamic_cast<QPrinter*>(&device))
+                printer->abort();
             painter.end();
             return false;
         }
