@@ -2,6 +2,7 @@
 
 #include "framework/reporting/TextMeasure.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
 
 namespace reporting {
@@ -19,17 +20,21 @@ void PagePainter::paint(const ReportPage& page) {
 }
 
 void PagePainter::paintText(const PageItem& item) {
-    m_painter.save();
-    m_painter.setFont(qtFont(item.font, m_scale));
+    const QFont font = qtFont(item.font, m_scale);
+    m_painter.setFont(font);
     m_painter.setPen(Qt::black);
     const QRectF box = toDevice(item.box);
-    int flags = item.alignment | Qt::AlignTop | Qt::TextSingleLine;
-    if (item.clipped)
-        // drawText's own clipping leaves glyphs that straddle the edge whole;
-        // the box's edge cuts them here, as on the page that was laid out.
-        m_painter.setClipRect(box, Qt::IntersectClip);
-    else
-        flags |= Qt::TextDontClip;
+    const int flags = item.alignment | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip;
+    // drawText's own clipping leaves glyphs that straddle the edge whole; the
+    // box's edge cuts them, as on the page that was laid out. Most texts fit,
+    // and need no clip (a clip costs a saved state on every device).
+    if (!item.clipped ||
+        QFontMetricsF(font, m_painter.device()).horizontalAdvance(item.text) <= box.width()) {
+        m_painter.drawText(box, flags, item.text);
+        return;
+    }
+    m_painter.save();
+    m_painter.setClipRect(box, Qt::IntersectClip);
     m_painter.drawText(box, flags, item.text);
     m_painter.restore();
 }

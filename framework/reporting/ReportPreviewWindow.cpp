@@ -1,5 +1,6 @@
 #include "framework/reporting/ReportPreviewWindow.h"
 
+#include "framework/reporting/PageView.h"
 #include "framework/reporting/PreparedReportFile.h"
 #include "framework/reporting/PreviewDialogs.h"
 #include "framework/reporting/ReportOutput.h"
@@ -8,7 +9,6 @@
 #include "framework/widgets/MessageDlg.h"
 
 #include <QActionGroup>
-#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QSpinBox>
 #include <QStyle>
@@ -25,23 +25,20 @@ constexpr int kBarHeight = 32;
 } // namespace
 
 ReportPreviewWindow::ReportPreviewWindow(PreparedReport report, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_report(std::move(report)),
-      m_previewPrinter(std::make_unique<QPrinter>(QPrinter::HighResolution)) {
+    : QWidget(parent, Qt::Window), m_report(std::move(report)) {
     setObjectName(QStringLiteral("ReportPreview"));
     setWindowTitle(ReportWindowTexts::previewCaption);
     setAttribute(Qt::WA_DeleteOnClose);
     resize(500, 400);
-    preparePrinter(m_report, *m_previewPrinter);
-    m_view = new QPrintPreviewWidget(m_previewPrinter.get(), this);
-    m_view->setObjectName(QStringLiteral("pages"));
-    connect(m_view, &QPrintPreviewWidget::paintRequested, this, &ReportPreviewWindow::paintPages);
-    connect(m_view, &QPrintPreviewWidget::previewChanged, this, &ReportPreviewWindow::pageChanged);
+    m_view = new PageView(this);
+    connect(m_view, &PageView::currentPageChanged, this, &ReportPreviewWindow::pageChanged);
     createToolBar();
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(m_bar);
     layout->addWidget(m_view);
+    m_view->setReport(&m_report);
     zoomWholePage();
 }
 
@@ -106,29 +103,24 @@ void ReportPreviewWindow::createToolBar() {
     connect(quit, &QToolButton::clicked, this, &QWidget::close);
 }
 
-void ReportPreviewWindow::paintPages(QPrinter* printer) {
-    printPages(m_report, *printer);
-}
-
 int ReportPreviewWindow::currentPage() const {
     return m_view->currentPage();
 }
 
 void ReportPreviewWindow::zoomWholePage() {
-    m_view->fitInView();
+    m_view->setZoom(PageView::Zoom::WholePage);
 }
 
 void ReportPreviewWindow::zoomActualSize() {
-    m_view->setZoomMode(QPrintPreviewWidget::CustomZoom);
-    m_view->setZoomFactor(1.0);
+    m_view->setZoom(PageView::Zoom::ActualSize);
 }
 
 void ReportPreviewWindow::zoomPageWidth() {
-    m_view->fitToWidth();
+    m_view->setZoom(PageView::Zoom::PageWidth);
 }
 
 void ReportPreviewWindow::goToPage(int page) {
-    m_view->setCurrentPage(qBound(1, page, qMax(1, int(m_report.pages.size()))));
+    m_view->setCurrentPage(page);
     pageChanged();
 }
 
@@ -168,8 +160,8 @@ void ReportPreviewWindow::loadReport() {
         return;
     }
     m_report = std::move(*loaded);
-    preparePrinter(m_report, *m_previewPrinter);
-    m_view->updatePreview();
+    m_view->setReport(&m_report);
+    pageChanged();
 }
 
 } // namespace reporting

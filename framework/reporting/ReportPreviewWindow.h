@@ -4,20 +4,19 @@
 
 #include <QWidget>
 
-#include <memory>
-
 class QAction;
-class QPrinter;
-class QPrintPreviewWidget;
 class QSpinBox;
 class QToolBar;
 
 namespace reporting {
 
+class PageView;
+
 // The preview of prepared pages: a tool bar (whole page, 100 %, page width;
 // first, previous, current page, next, last; print; save and load of a
-// prepared report; "&Quitter") over the pages. The page view is Qt's print
-// preview, fed by the same page painter as the printer and the PDF.
+// prepared report; "&Quitter") over the pages. The page view draws with the
+// same page painter as the printer and the PDF, only the pages in sight, so
+// that a long report shows its first page at once.
 class ReportPreviewWindow : public QWidget {
     Q_OBJECT
 
@@ -26,7 +25,7 @@ public:
     ~ReportPreviewWindow() override;
 
     const PreparedReport& report() const { return m_report; }
-    QPrintPreviewWidget* pageView() const { return m_view; }
+    PageView* pageView() const { return m_view; }
     int currentPage() const;
 
     // The tool bar's commands.
@@ -41,14 +40,11 @@ public:
 private:
     void createToolBar();
     QAction* addCommand(const QString& name, const QString& text, int icon);
-    void paintPages(QPrinter* printer);
-    void showReport();
     void pageChanged();
 
     PreparedReport m_report;
-    std::unique_ptr<QPrinter> m_previewPrinter;
     QToolBar* m_bar = nullptr;
-    QPrintPreviewWidget* m_view = nullptr;
+    PageView* m_view = nullptr;
     QSpinBox* m_pageBox = nullptr;
 };
 
