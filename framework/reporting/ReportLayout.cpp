@@ -105,6 +105,8 @@ void ReportLayout::startPage() {
 void ReportLayout::finishPage() {
     if (m_footer)
         placeBand(*m_footer, m_bodyBottom);
+    // Prepared pages are kept for the whole preview: no room to spare.
+    m_prepared.pages.back().items.shrink_to_fit();
 }
 
 } // namespace reporting
