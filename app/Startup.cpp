@@ -1,7 +1,10 @@
 #include "app/Startup.h"
 
+#include "about/ProgramIcon.h"
+#include "about/Tf_Apropos.h"
 #include "app/Tf_Main.h"
 #include "codewin/Tf_CodeG.h"
+#include "describe/Tf_Descrip.h"
 #include "framework/widgets/ErrorGuard.h"
 #include "lang/FixedTexts.h"
 #include "report/Tr_Korvanta.h"
@@ -11,6 +14,10 @@
 
 void Startup::setApplicationTitle() {
     QApplication::setApplicationName(lang::fixed::applicationTitle());
+}
+
+void Startup::setProgramIcon() {
+    QApplication::setWindowIcon(ProgramIcon::icon());
 }
 
 void Startup::substituteFonts() {
@@ -26,6 +33,8 @@ void Startup::createWindows() {
     // follow it here, hidden, in that order.
     f_Main = new Tf_Main();
     createCodeWindow();
+    createDescriptionDialog();
+    createAboutBox();
     r_Korvanta = new Tr_Korvanta();
 }
 
@@ -38,9 +47,21 @@ void Startup::createCodeWindow() {
                      widgets::guarded(f_Main, &Tf_Main::codeWindowCloseBox));
 }
 
+// The dialogs belong to the main window, so that the window manager keeps them
+// above it.
+void Startup::createDescriptionDialog() {
+    f_Descrip = new Tf_Descrip(f_Main);
+}
+
+void Startup::createAboutBox() {
+    f_Apropos = new Tf_Apropos(f_Main);
+}
+
 void Startup::destroyWindows() {
     delete r_Korvanta;
     r_Korvanta = nullptr;
+    delete f_Apropos;
+    delete f_Descrip;
     delete f_CodeG;
     delete f_Main;
 }

@@ -6,11 +6,16 @@
 class Startup {
 public:
     static void setApplicationTitle();
+    // The program's own icon on every window.
+    static void setProgramIcon();
     // Lets the windows' Arial text use a face with the same widths where
     // Arial itself is not installed, so that texts fit their boxes.
     static void substituteFonts();
     static void createWindows();
     // The code window, hidden, beside the main window that exists already.
     static void createCodeWindow();
+    // The description dialog and the about box, hidden.
+    static void createDescriptionDialog();
+    static void createAboutBox();
     static void destroyWindows();
 };

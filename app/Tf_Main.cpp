@@ -1,11 +1,12 @@
 #include "app/Tf_Main.h"
 
-#include "app/DataAwareGrid.h"
+#include "about/Tf_Apropos.h"
 
 #include "framework/dataset/DataSource.h"
 #include "framework/dataset/Field.h"
 #include "framework/dataset/Table.h"
 #include "framework/widgets/Align.h"
+#include "framework/widgets/DataGrid.h"
 #include "framework/widgets/ErrorGuard.h"
 #include "framework/widgets/MenuItem.h"
 #include "framework/widgets/MessageDlg.h"
@@ -37,6 +38,7 @@ Tf_Main::Tf_Main(QWidget* parent) : widgets::Form(parent, QStringLiteral("f_Main
     createGrids();
     Store = new store::DictionaryStore(this, *this);
     adoptStoreComponents();
+    setGridEditing();
 
     ML = new lang::TMultiLang(this);
     lang::Vocabulary::applyDesign(*ML, QStringLiteral("Tf_Main"));
@@ -72,8 +74,18 @@ void Tf_Main::connectHandlers() {
     onClick(itAjTable, &Tf_Main::spAjTableClick);
     onClick(spVisuCode, &Tf_Main::itVisuCodeClick);
     onClick(itVisuCode, &Tf_Main::itVisuCodeClick);
+    onClick(itTableDescr, &Tf_Main::itTableDescrClick);
+    onClick(itDescrChamps, &Tf_Main::spDescrChampClick);
+    onClick(spSupTable, &Tf_Main::spSupTableClick);
+    onClick(itSupTable, &Tf_Main::spSupTableClick);
+    onClick(spSupChamp, &Tf_Main::spSupChampClick);
+    onClick(itApropos, &Tf_Main::itAproposClick);
     onClick(spImprimer, &Tf_Main::spImprimerClick);
     onClick(itImpDico, &Tf_Main::spImprimerClick);
+    connect(grTables, &widgets::DataGrid::dblClick, this,
+            guarded(this, &Tf_Main::itTableDescrClick));
+    connect(grChamps, &widgets::DataGrid::dblClick, this,
+            guarded(this, &Tf_Main::spDescrChampClick));
     // The store routes dsDico's data changes to its own handler (see
     // dsDicoDataChange), so the window does not connect them a second time.
     connect(dsChamps, &dataset::DataSource::stateChanged, this,
@@ -167,6 +179,11 @@ void Tf_Main::UpdateCommands() {
     // Checked again at every refresh, whatever the user chose last.
     itGenCode->setEnabled(true);
     itGenCode->setChecked(true);
+    if (filled)
+        reopenFieldsView();
+    // A field entry typed into the fields grid belongs to the current table
+    // entry: without one there is nothing to insert it into.
+    grChamps->setKeyboardEditing(filled);
     showGrids(open);
 }
 
@@ -183,6 +200,11 @@ void Tf_Main::showGrids(bool shown) {
 
 void Tf_Main::itQuitterClick() {
     close();
+}
+
+void Tf_Main::itAproposClick() {
+    if (f_Apropos)
+        f_Apropos->showModal();
 }
 
 void Tf_Main::itUseDescrClick() {

@@ -4,8 +4,6 @@
 #include "framework/widgets/Form.h"
 #include "store/StoreHost.h"
 
-class DataAwareGrid;
-
 namespace dataset {
 class DataSource;
 class Database;
@@ -19,6 +17,7 @@ namespace store {
 class DictionaryStore;
 }
 namespace widgets {
+class DataGrid;
 class MainMenu;
 class MenuItem;
 class Panel;
@@ -76,9 +75,9 @@ public:
     widgets::MenuItem* mnAide;
     widgets::MenuItem* itApropos;
 
-    DataAwareGrid* grTables;
+    widgets::DataGrid* grTables;
     widgets::Splitter* RxSplitter1;
-    DataAwareGrid* grChamps;
+    widgets::DataGrid* grChamps;
     widgets::StatusBar* StatusBar1;
 
     store::DictionaryStore* Store;
@@ -105,6 +104,7 @@ public:
     void FormResize();
     void FormCloseQuery(bool& CanClose);
     void itQuitterClick();
+    void itAproposClick();
     void itUseDescrClick();
     void itGenCodeClick();
     void spAjTableClick();
@@ -120,6 +120,12 @@ public:
     void spSupprimerClick();
     // Print command (Tf_MainPrint.cpp).
     void spImprimerClick();
+
+    // Descriptions and deletions.
+    void itTableDescrClick();
+    void spDescrChampClick();
+    void spSupTableClick();
+    void spSupChampClick();
 
     // ---- What the store and the other windows use -------------------------
     void UpdateCommands() override;
@@ -149,6 +155,11 @@ private:
     void createToolbar();
     void createMenu();
     void createGrids();
+    void setGridEditing();
+    bool fieldsCellEditable(const dataset::Field& field, bool newRow) const;
+    void fillNewFieldEntry(dataset::Table& view);
+    int nextRecordNumber() const;
+    void reopenFieldsView();
     void adoptStoreComponents();
     void connectHandlers();
     void showGrids(bool shown);

@@ -6,6 +6,7 @@
 #include "app/Tf_ajmsdico.h"
 
 #include "framework/dataset/Table.h"
+#include "framework/widgets/DataGrid.h"
 #include "framework/widgets/Edit.h"
 #include "framework/widgets/FileListBox.h"
 #include "framework/widgets/MessageDlg.h"
@@ -128,6 +129,8 @@ void Tf_Main::spOuvrirClick() {
         openFailed();
         throw;
     }
+    // The keyboard starts in the table entries, as the mouse would.
+    grTables->setFocus();
 }
 
 // A file that is not a dictionary leaves no dictionary open: the window says

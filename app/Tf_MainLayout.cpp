@@ -1,6 +1,5 @@
 // Building the main window's components, as the window is designed.
 
-#include "app/DataAwareGrid.h"
 #include "app/Tf_Main.h"
 #include "app/ToolbarGlyphs.h"
 
@@ -9,6 +8,7 @@
 #include "framework/dataset/Field.h"
 #include "framework/dataset/Table.h"
 #include "framework/widgets/Align.h"
+#include "framework/widgets/DataGrid.h"
 #include "framework/widgets/MainMenu.h"
 #include "framework/widgets/MenuItem.h"
 #include "framework/widgets/Panel.h"
@@ -104,7 +104,7 @@ void Tf_Main::createMenu() {
 void Tf_Main::createGrids() {
     // Creation order matters for the docking: the tables grid comes before
     // the splitter, so that, docked left, the splitter always lies right of it.
-    grTables = new DataAwareGrid(this, QStringLiteral("grTables"));
+    grTables = new widgets::DataGrid(this, QStringLiteral("grTables"));
     grTables->setGeometry(0, kToolbarHeight, kTablesGridWidth, 300);
     grTables->setFieldOrder({QStringLiteral("Table"), QStringLiteral("Description")});
     grTables->setVisible(false);
@@ -113,7 +113,7 @@ void Tf_Main::createGrids() {
     RxSplitter1->resize(kSplitterWidth, 300);
     widgets::setAlign(RxSplitter1, Align::Left);
 
-    grChamps = new DataAwareGrid(this, QStringLiteral("grChamps"));
+    grChamps = new widgets::DataGrid(this, QStringLiteral("grChamps"));
     grChamps->setKeyboardEditing(true);
     // The description, when shown, comes after the field's size.
     grChamps->setFieldOrder({QStringLiteral("Champ"), QStringLiteral("Type"),

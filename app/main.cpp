@@ -8,6 +8,7 @@
 int main(int argc, char** argv) {
     widgets::Application application(argc, argv);
     Startup::setApplicationTitle();
+    Startup::setProgramIcon();
     Startup::substituteFonts();
     Startup::createWindows();
     f_Main->show();

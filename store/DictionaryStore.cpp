@@ -12,6 +12,7 @@
 #include "store/DicoName.h"
 #include "store/StoreHost.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -55,18 +56,24 @@ DictionaryStore::DictionaryStore(QObject* componentParent, StoreHost& host)
         if (!field)
             dsDicoDataChange();
     });
-    connect(&m_watcher, &QFileSystemWatcher::fileChanged, this,
-            &DictionaryStore::dictionaryFileChanged);
 }
 
 // Another program (a korvanta-cli capture) may write the open dictionary: the
 // views show its tables as soon as it commits, not at the user's next command.
 // Our own commits change the file too; the engine tells them apart.
 void DictionaryStore::watchDictionary() {
-    if (!m_watcher.files().isEmpty())
-        m_watcher.removePaths(m_watcher.files());
+    // Without an event loop (the command-line tool) nobody would hear it.
+    if (!QCoreApplication::instance())
+        return;
+    if (!m_watcher) {
+        m_watcher = std::make_unique<QFileSystemWatcher>();
+        connect(m_watcher.get(), &QFileSystemWatcher::fileChanged, this,
+                &DictionaryStore::dictionaryFileChanged);
+    }
+    if (!m_watcher->files().isEmpty())
+        m_watcher->removePaths(m_watcher->files());
     if (m_taDico->Active())
-        m_watcher.addPath(dataset::fromNativePath(m_taDico->FilePath()));
+        m_watcher->addPath(dataset::fromNativePath(m_taDico->FilePath()));
 }
 
 void DictionaryStore::dictionaryFileChanged() {

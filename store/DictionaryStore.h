@@ -4,6 +4,8 @@
 #include <QObject>
 #include <QString>
 
+#include <memory>
+
 namespace dataset {
 class DataSource;
 class Database;
@@ -105,7 +107,7 @@ private:
     void dictionaryFileChanged();
 
     StoreHost& m_host;
-    QFileSystemWatcher m_watcher; // the open dictionary's file
+    std::unique_ptr<QFileSystemWatcher> m_watcher; // the open dictionary's file
     QString m_appDir;
     QString m_dataDir;
     QString m_nomDico;

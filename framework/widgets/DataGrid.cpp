@@ -1,13 +1,32 @@
 #include "framework/widgets/DataGrid.h"
 
 #include "framework/widgets/Component.h"
+#include "framework/widgets/DataGridDelegate.h"
+#include "framework/widgets/ErrorGuard.h"
+#include "framework/widgets/Look.h"
+#include "framework/widgets/MessageDlg.h"
 
+#include "framework/dataset/DataSource.h"
+#include "framework/dataset/Field.h"
+#include "framework/dataset/Table.h"
 #include "framework/dataset/TableModel.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QIdentityProxyModel>
+#include <QKeyEvent>
+#include <QStyle>
 
 namespace widgets {
+
+namespace {
+// The framework's own question before a row is deleted from a grid; like
+// every framework text it is French whatever language the windows show.
+const char* const kDeleteRowQuestion = "Supprimer l'enregistrement ?";
+// Sign and ten digits: the longest text of a 32-bit integer.
+constexpr int kIntegerDigits = 11;
+constexpr int kNoLimit = 32767;
+} // namespace
 
 // Shows the grid's own column titles in place of the model's.
 class DataGrid::TitleProxy : public QIdentityProxyModel {
@@ -23,36 +42,67 @@ public:
 
     void titlesChanged(int first, int last) { emit headerDataChanged(Qt::Horizontal, first, last); }
 
+    // An item view submits its model whenever the current row changes; here
+    // the view itself posts the row it leaves (or drops it when untouched),
+    // and a move that the view made must not post a row just begun.
+    bool submit() override { return true; }
+
 private:
     DataGrid* grid_;
 };
 
 DataGrid::DataGrid(QWidget* parent, const QString& name)
-    : QTableView(parent), proxy_(new TitleProxy(this)) {
+    : QTableView(parent), tableModel_(new dataset::TableModel(this)), proxy_(new TitleProxy(this)) {
     adopt(this, name, parent);
+    proxy_->setSourceModel(tableModel_);
     setModel(proxy_);
+    setItemDelegate(new DataGridDelegate(this));
     verticalHeader()->hide();
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
-    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    horizontalHeader()->setSectionsClickable(false);
-    setShowGrid(true);
+    setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setTabKeyNavigation(true);
+    setWordWrap(false);
+    setShowGrid(false); // the cells draw their column lines (see DataGridDelegate)
+
+    setPixelFont(this, QStringLiteral("Arial"), 12);
+    QPalette cells = palette();
+    cells.setColor(QPalette::Text, Qt::black);
+    setPalette(cells);
+    QHeaderView* header = horizontalHeader();
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    header->setSectionsClickable(false);
+    header->setSectionResizeMode(QHeaderView::Interactive);
+    header->setStretchLastSection(false);
+    header->setHighlightSections(false);
+    setPixelFont(header, QStringLiteral("Arial"), 11, false, true);
+    header->setStyleSheet(
+        QStringLiteral("QHeaderView::section { color: navy; background-color: palette(button);"
+                       " font-family: Arial; font-size: 11px; font-style: italic; padding: 1px 3px;"
+                       " border: none; border-right: 1px solid palette(mid); border-bottom: 1px "
+                       "solid palette(mid); }"));
+    const int rowHeight = fontMetrics().height() + 4;
+    verticalHeader()->setMinimumSectionSize(rowHeight);
+    verticalHeader()->setDefaultSectionSize(rowHeight);
+
+    connect(tableModel_, &dataset::TableModel::currentRowChanged, this, &DataGrid::followViewRow);
     // Titles and widths follow the fields: the model announces a relabelled
     // or resized field as a change of its cells or as a reset.
-    connect(proxy_, &QAbstractItemModel::modelReset, this, [this] { refreshColumns(true); });
+    connect(proxy_, &QAbstractItemModel::modelReset, this, [this] {
+        fitColumns(true);
+        followViewRow();
+    });
     connect(proxy_, &QAbstractItemModel::dataChanged, this, [this] {
         proxy_->titlesChanged(0, proxy_->columnCount() - 1);
-        refreshColumns(false);
+        fitColumns(false);
     });
-    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& index) {
-                if (tableModel_ && !following_ && index.isValid() &&
-                    proxy_->sourceModel() == tableModel_)
-                    tableModel_->setCurrentRow(index.row());
-            });
+    connect(proxy_, &QAbstractItemModel::headerDataChanged, this, [this] { fitColumns(false); });
 }
 
 DataGrid::~DataGrid() = default;
+
+// ---- Model and data source -------------------------------------------------------
 
 void DataGrid::setDataModel(QAbstractItemModel* model) {
     proxy_->setSourceModel(model);
@@ -62,38 +112,83 @@ QAbstractItemModel* DataGrid::dataModel() const {
     return proxy_->sourceModel();
 }
 
+bool DataGrid::showsTableModel() const {
+    return proxy_->sourceModel() == tableModel_;
+}
+
 void DataGrid::setDataSource(dataset::DataSource* source) {
-    if (!tableModel_) {
-        tableModel_ = new dataset::TableModel(this);
-        connect(tableModel_, &dataset::TableModel::currentRowChanged, this,
-                &DataGrid::followCurrentRow);
-    }
     tableModel_->setDataSource(source);
-    if (proxy_->sourceModel() != tableModel_)
+    if (!showsTableModel())
         setDataModel(tableModel_);
-    refreshColumns(true);
+    fitColumns(true);
+    followViewRow();
 }
 
 dataset::DataSource* DataGrid::dataSource() const {
-    return tableModel_ ? tableModel_->dataSource() : nullptr;
+    return tableModel_->dataSource();
 }
 
-void DataGrid::followCurrentRow(int row) {
-    following_ = true;
-    if (row >= 0 && row < proxy_->rowCount())
-        setCurrentIndex(proxy_->index(row, std::max(0, currentIndex().column())));
-    else
-        clearSelection();
-    following_ = false;
+dataset::Field* DataGrid::fieldAt(int column) const {
+    return showsTableModel() ? tableModel_->fieldAt(column) : nullptr;
 }
 
-void DataGrid::refreshColumns(bool force) {
-    // Widths are the grid's business only for a data source it reads itself;
-    // a subclass that sets its own model sizes its own columns.
-    if (!tableModel_ || proxy_->sourceModel() != tableModel_)
+// ---- Columns ------------------------------------------------------------------------
+
+int DataGrid::columnPixels(int characters, const QString& title) const {
+    // The cell's text is drawn inside a margin on both sides; a character is
+    // counted as wide as a digit or as the font's average, whichever is wider.
+    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    const QFontMetrics cells = fontMetrics();
+    const int character =
+        std::max(cells.horizontalAdvance(QLatin1Char('0')), cells.averageCharWidth());
+    const int content = characters * character + 2 * margin + 1;
+    const int heading = QFontMetrics(horizontalHeader()->font()).horizontalAdvance(title) + 8;
+    return std::max(content, heading);
+}
+
+int DataGrid::editLimit(const dataset::Field& field) {
+    switch (field.DataType()) {
+    case dataset::ftString:
+        return field.Size() > 0 ? field.Size() : kNoLimit;
+    case dataset::ftSmallint:
+    case dataset::ftInteger:
+    case dataset::ftWord:
+        return kIntegerDigits;
+    default:
+        return kNoLimit;
+    }
+}
+
+void DataGrid::setFieldOrder(const QStringList& fieldNames) {
+    fieldOrder_ = fieldNames;
+    arrangeColumns();
+}
+
+QString DataGrid::fieldAtPosition(int position) const {
+    const int column = horizontalHeader()->logicalIndex(position);
+    return proxy_->headerData(column, Qt::Horizontal, dataset::TableModel::FieldNameRole)
+        .toString();
+}
+
+void DataGrid::arrangeColumns() {
+    QHeaderView* header = horizontalHeader();
+    int target = 0;
+    for (const QString& name : fieldOrder_) {
+        for (int c = 0; c < proxy_->columnCount(); ++c) {
+            if (proxy_->headerData(c, Qt::Horizontal, dataset::TableModel::FieldNameRole)
+                    .toString() != name)
+                continue;
+            header->moveSection(header->visualIndex(c), target++);
+            break;
+        }
+    }
+}
+
+// A width the user dragged stays until the field's display width changes.
+void DataGrid::fitColumns(bool force) {
+    if (!showsTableModel())
         return;
-    // A width the user dragged stays until the field's display width changes.
-    const int charWidth = fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    arrangeColumns();
     if (force)
         appliedWidths_.clear();
     for (int c = 0; c < proxy_->columnCount(); ++c) {
@@ -104,9 +199,9 @@ void DataGrid::refreshColumns(bool force) {
         while (appliedWidths_.size() <= c)
             appliedWidths_.append(-1);
         appliedWidths_[c] = chars.toInt();
-        setColumnWidth(c, chars.toInt() * charWidth + 4);
+        const QString title = proxy_->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+        setColumnWidth(c, columnPixels(chars.toInt(), title));
     }
-    followCurrentRow(tableModel_->currentRow());
 }
 
 void DataGrid::addColumn(const QString& fieldName, const QString& title) {
@@ -128,6 +223,219 @@ void DataGrid::setColumnTitle(int index, const QString& title) {
 
 QString DataGrid::columnFieldName(int index) const {
     return fieldNames_.value(index);
+}
+
+// ---- Current row ----------------------------------------------------------------------
+
+// Puts the grid's current cell on the view's current row, in the column the
+// user last chose. The row is selected without moving the current cell
+// (selecting a row the usual way would put it back in the first column).
+void DataGrid::followViewRow() {
+    if (!showsTableModel())
+        return;
+    const int row = tableModel_->currentRow();
+    syncing_ = true;
+    if (row >= 0 && row < proxy_->rowCount() && proxy_->columnCount() > 0) {
+        const QModelIndex target = proxy_->index(row, columnToFollow());
+        if (target != currentIndex())
+            selectionModel()->setCurrentIndex(target, QItemSelectionModel::NoUpdate);
+        selectionModel()->select(target,
+                                 QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    } else {
+        clearSelection();
+    }
+    syncing_ = false;
+}
+
+// The column is remembered by its field: showing or hiding a field renumbers
+// the columns, and the current cell must stay on the field the user chose.
+void DataGrid::rememberColumn(int column) {
+    currentColumn_ = column;
+    const dataset::Field* field = fieldAt(column);
+    currentField_ = field ? field->FieldName() : QString();
+}
+
+int DataGrid::columnToFollow() const {
+    for (int c = 0; c < proxy_->columnCount(); ++c) {
+        const dataset::Field* field = fieldAt(c);
+        if (field && !currentField_.isEmpty() && field->FieldName() == currentField_)
+            return c;
+    }
+    if (currentField_.isEmpty() && currentColumn_ < proxy_->columnCount())
+        return currentColumn_;
+    return horizontalHeader()->logicalIndex(0) >= 0 ? horizontalHeader()->logicalIndex(0) : 0;
+}
+
+void DataGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    QTableView::currentChanged(current, previous);
+    if (syncing_ || !current.isValid())
+        return;
+    rememberColumn(current.column());
+    if (!showsTableModel() || current.row() == tableModel_->currentRow())
+        return;
+    // Moving the view posts the row being left (or drops it when untouched);
+    // a refused post leaves the grid on the row that is still being edited.
+    if (!runGuarded([&] { tableModel_->setCurrentRow(current.row()); }))
+        followViewRow();
+}
+
+// ---- Editing ----------------------------------------------------------------------------
+
+bool DataGrid::insertingRow() const {
+    const dataset::Table* view = dataSource() ? dataSource()->DataSet() : nullptr;
+    return view && view->State() == dataset::DataSetState::Insert;
+}
+
+bool DataGrid::editingRow() const {
+    const dataset::DataSource* source = dataSource();
+    const dataset::DataSetState state = source ? source->State() : dataset::DataSetState::Inactive;
+    return state == dataset::DataSetState::Edit || state == dataset::DataSetState::Insert;
+}
+
+bool DataGrid::cellEditable(const QModelIndex& index) const {
+    const dataset::Field* field = fieldAt(index.column());
+    if (!field || !cellEditable_)
+        return true;
+    const bool newRow = insertingRow() && index.row() == tableModel_->currentRow();
+    return cellEditable_(*field, newRow);
+}
+
+bool DataGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+    if (index.isValid() && !cellEditable(index))
+        return false;
+    return QTableView::edit(index, trigger, event);
+}
+
+void DataGrid::writeCell(const QModelIndex& index, const QVariant& value) {
+    runGuarded([&] {
+        dataset::Table* view = dataSource() ? dataSource()->DataSet() : nullptr;
+        if (newRowFiller_ && view && view->State() == dataset::DataSetState::Insert &&
+            !view->Modified() && index.row() == tableModel_->currentRow())
+            newRowFiller_(*view);
+        proxy_->setData(index, value, Qt::EditRole);
+    });
+}
+
+void DataGrid::cellPainted(const QModelIndex& index) {
+    if (!calcCellColors_)
+        return;
+    if (dataset::Field* field = fieldAt(index.column()))
+        runGuarded([&] { calcCellColors_(field); });
+}
+
+void DataGrid::commitEdit() {
+    if (state() != QAbstractItemView::EditingState)
+        return;
+    // The cell editor is the viewport's visible child (the window need not be
+    // the active one, so the application's focus widget cannot tell).
+    for (QWidget* editor :
+         viewport()->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (!editor->isVisible())
+            continue;
+        commitData(editor);
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
+        return;
+    }
+}
+
+void DataGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+    // Finishing a cell never posts the row: only leaving the row does.
+    if (hint == QAbstractItemDelegate::SubmitModelCache)
+        hint = QAbstractItemDelegate::NoHint;
+    QTableView::closeEditor(editor, hint);
+}
+
+// ---- Keyboard and mouse ------------------------------------------------------------
+
+// Tab moves between the cells; Ctrl+Tab and Ctrl+Shift+Tab move between the
+// controls of the window. The item view's own focus chaining would turn them
+// back into a move between cells, hence the widget's.
+bool DataGrid::leaveGrid(QKeyEvent* event) {
+    if (!(event->modifiers() & Qt::ControlModifier))
+        return false;
+    const bool backwards =
+        event->key() == Qt::Key_Backtab || (event->modifiers() & Qt::ShiftModifier);
+    if (event->key() != Qt::Key_Tab && event->key() != Qt::Key_Backtab)
+        return false;
+    return QWidget::focusNextPrevChild(!backwards);
+}
+
+void DataGrid::keyPressEvent(QKeyEvent* event) {
+    if (leaveGrid(event))
+        return;
+    if (state() != QAbstractItemView::EditingState) {
+        switch (event->key()) {
+        case Qt::Key_Delete:
+            if (keyboardEditing_) {
+                runGuarded([this] { deleteCurrentRow(); });
+                return;
+            }
+            break;
+        case Qt::Key_Insert:
+            if (keyboardEditing_) {
+                runGuarded([this] { insertRow(); });
+                return;
+            }
+            break;
+        case Qt::Key_Escape:
+            if (editingRow()) {
+                runGuarded([this] { tableModel_->revert(); });
+                return;
+            }
+            break;
+        default:
+            break;
+        }
+    }
+    QTableView::keyPressEvent(event);
+}
+
+// Typing on a cell that cannot be edited does nothing: it must not jump to
+// another row whose text begins with the letter typed.
+void DataGrid::keyboardSearch(const QString&) {}
+
+void DataGrid::insertRow() {
+    tableModel_->insertRows(tableModel_->rowCount(), 1);
+    // The new row's first cell that may be typed into becomes current.
+    const int row = tableModel_->currentRow();
+    for (int position = 0; position < proxy_->columnCount(); ++position) {
+        const QModelIndex cell = proxy_->index(row, horizontalHeader()->logicalIndex(position));
+        if (cellEditable(cell)) {
+            rememberColumn(cell.column());
+            followViewRow();
+            return;
+        }
+    }
+}
+
+void DataGrid::deleteCurrentRow() {
+    const int row = tableModel_->currentRow();
+    if (row < 0)
+        return;
+    if (MessageDlg(QString::fromUtf8(kDeleteRowQuestion), mtConfirmation, mbOKCancel) != mrOk)
+        return;
+    tableModel_->removeRows(row, 1);
+}
+
+void DataGrid::mouseDoubleClickEvent(QMouseEvent* event) {
+    // A double-click is a command of the window (describing the row), not the
+    // start of an edit.
+    QTableView::mouseDoubleClickEvent(event);
+    emit dblClick();
+}
+
+void DataGrid::dropUntouchedInsert() {
+    const dataset::Table* view = dataSource() ? dataSource()->DataSet() : nullptr;
+    if (view && view->State() == dataset::DataSetState::Insert && !view->Modified())
+        tableModel_->revert();
+}
+
+void DataGrid::focusOutEvent(QFocusEvent* event) {
+    QTableView::focusOutEvent(event);
+    QWidget* next = QApplication::focusWidget();
+    if (next && isAncestorOf(next))
+        return; // the cell editor took the focus
+    runGuarded([this] { dropUntouchedInsert(); });
 }
 
 } // namespace widgets

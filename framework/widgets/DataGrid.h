@@ -3,41 +3,92 @@
 #include <QStringList>
 #include <QTableView>
 
+#include <functional>
+
 class QAbstractItemModel;
 
 namespace dataset {
 class DataSource;
+class Field;
+class Table;
 class TableModel;
 } // namespace dataset
 
 namespace widgets {
 
-// A data-aware grid: a table view over a data model (one row per record, one
-// column per shown field). Without columns of its own the grid shows the
-// model's columns with the model's titles (the fields' display labels) and
-// widths (the fields' display widths, in characters); the columns added with
-// addColumn carry titles of their own, which replace the model's title of the
-// same column.
+class DataGridDelegate;
+
+// A data-aware grid: a table view over one view of a table (one row per
+// record, one column per shown field). The columns carry the fields' display
+// labels as titles and are as wide as the fields' display widths in
+// characters of the grid's font; columns added with addColumn carry titles
+// of their own, which replace the field's title of the same column. The
+// grid's current row follows the view's current row both ways, and the cell
+// the user clicks or reaches with Tab stays the current cell.
 //
-// Given a data source, the grid reads it through the dataset layer's table
-// model, and the selected row follows the view's current row both ways.
+// Editing happens in place: typing or F2 opens the current cell's editor,
+// which takes no more characters than the field holds; the row is posted
+// only when the grid leaves it (Enter ends the cell, not the row), as the
+// view posts on every move. A value the view refuses is reported and the
+// cell keeps its old value; later edits work as before. A new row the user
+// left untouched is dropped when the grid leaves it or loses the focus. With
+// keyboard editing on, Insert appends a row and Delete (or Ctrl+Delete)
+// deletes the current row after the framework's confirmation. Ctrl+Tab and
+// Ctrl+Shift+Tab leave the grid for the next or previous control.
+//
+// The grid only talks to its model; the window decides which cells may be
+// edited and what a new row holds besides what the user types.
 class DataGrid : public QTableView {
     Q_OBJECT
     Q_PROPERTY(QString Hint READ hint WRITE setHint)
 
 public:
+    // Called for every cell painted, with the field the cell shows.
+    using CalcCellColors = std::function<void(dataset::Field* field)>;
+    // Whether a cell showing `field` may be edited in place; `newRow` tells a
+    // row being inserted from a row already posted.
+    using CellEditable = std::function<bool(const dataset::Field& field, bool newRow)>;
+    // Gives a row being inserted the values the user does not type, just
+    // before the first value the user typed is written into it.
+    using NewRowFiller = std::function<void(dataset::Table& view)>;
+
     DataGrid(QWidget* parent, const QString& name);
     ~DataGrid() override;
 
     QString hint() const { return toolTip(); }
     void setHint(const QString& hint) { setToolTip(hint); }
 
+    // Shows another model in place of the grid's table model.
     void setDataModel(QAbstractItemModel* model);
     QAbstractItemModel* dataModel() const;
     // Shows the view behind `source` (nullptr: nothing).
     void setDataSource(dataset::DataSource* source);
     dataset::DataSource* dataSource() const;
     dataset::TableModel* tableModel() const { return tableModel_; }
+
+    bool keyboardEditing() const { return keyboardEditing_; }
+    void setKeyboardEditing(bool on) { keyboardEditing_ = on; }
+    void setCalcCellColors(CalcCellColors handler) { calcCellColors_ = std::move(handler); }
+    void setCellEditable(CellEditable rule) { cellEditable_ = std::move(rule); }
+    void setNewRowFiller(NewRowFiller filler) { newRowFiller_ = std::move(filler); }
+
+    // The order in which the named fields show, whatever their order in the
+    // view; fields not named follow in the view's order.
+    void setFieldOrder(const QStringList& fieldNames);
+    // The field shown in the column at visual position `position`.
+    QString fieldAtPosition(int position) const;
+    // The field a column of the model shows (nullptr for another model).
+    dataset::Field* fieldAt(int column) const;
+
+    // Hands the text of a cell being edited over to the row (as leaving the
+    // cell would), so that a command that closes the view can post it first.
+    void commitEdit();
+
+    // Pixel width of a column that shows `characters` characters under the
+    // title `title`, in the fonts the cells and the titles are drawn with.
+    int columnPixels(int characters, const QString& title) const;
+    // Most characters the editor of a cell showing `field` takes.
+    static int editLimit(const dataset::Field& field);
 
     // Columns of the grid's own (not those that follow the fields).
     void addColumn(const QString& fieldName, const QString& title);
@@ -46,17 +97,52 @@ public:
     void setColumnTitle(int index, const QString& title);
     QString columnFieldName(int index) const;
 
-private:
-    class TitleProxy;
-    void refreshColumns(bool force);
-    void followCurrentRow(int row);
+signals:
+    void dblClick();
 
-    dataset::TableModel* tableModel_ = nullptr;
-    bool following_ = false;
+protected:
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyboardSearch(const QString& search) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    friend class DataGridDelegate;
+    class TitleProxy;
+
+    bool showsTableModel() const;
+    bool cellEditable(const QModelIndex& index) const;
+    bool insertingRow() const;
+    bool editingRow() const;
+    // Writes a value typed into a cell; a refused value is reported.
+    void writeCell(const QModelIndex& index, const QVariant& value);
+    void cellPainted(const QModelIndex& index);
+    void followViewRow();
+    void rememberColumn(int column);
+    int columnToFollow() const;
+    void fitColumns(bool force);
+    void arrangeColumns();
+    void insertRow();
+    void deleteCurrentRow();
+    void dropUntouchedInsert();
+    bool leaveGrid(QKeyEvent* event);
+
+    dataset::TableModel* tableModel_;
+    TitleProxy* proxy_;
+    CalcCellColors calcCellColors_;
+    CellEditable cellEditable_;
+    NewRowFiller newRowFiller_;
+    QStringList fieldOrder_;
     QList<int> appliedWidths_; // display widths (characters) last applied, by column
     QStringList fieldNames_;
     QStringList titles_;
-    TitleProxy* proxy_;
+    int currentColumn_ = 0; // the column the user last put the current cell in
+    QString currentField_;  // and the field it showed
+    bool keyboardEditing_ = false;
+    bool syncing_ = false;
 };
 
 } // namespace widgets

@@ -46,6 +46,21 @@ void Splitter::mousePressEvent(QMouseEvent* event) {
     const QPoint global = event->globalPosition().toPoint();
     pressPos_ = vertical() ? global.y() : global.x();
     startSize_ = vertical() ? control->height() : control->width();
+    maxSize_ = startSize_ + roomAfter();
+}
+
+// How far the control before may grow: the control filling the rest keeps at
+// least the smallest size, so that dragging never hides it.
+int Splitter::roomAfter() const {
+    if (!parentWidget())
+        return 0;
+    for (QObject* o : parentWidget()->children()) {
+        auto* w = qobject_cast<QWidget*>(o);
+        if (!w || w->isHidden() || alignOf(w) != Align::Client)
+            continue;
+        return std::max(0, (vertical() ? w->height() : w->width()) - minSize_);
+    }
+    return 1 << 20; // nothing fills the rest: only the window's edge stops the drag
 }
 
 void Splitter::mouseMoveEvent(QMouseEvent* event) {
@@ -57,7 +72,7 @@ void Splitter::mouseMoveEvent(QMouseEvent* event) {
     const Align a = alignOf(this);
     if (a == Align::Right || a == Align::Bottom)
         delta = -delta;
-    const int size = std::max(minSize_, startSize_ + delta);
+    const int size = std::max(minSize_, std::min(maxSize_, startSize_ + delta));
     if (vertical())
         control->resize(control->width(), size);
     else

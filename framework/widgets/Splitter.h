@@ -29,11 +29,13 @@ protected:
 
 private:
     bool vertical() const;
+    int roomAfter() const;
 
     int minSize_ = 30;
     bool dragging_ = false;
     int pressPos_ = 0;
     int startSize_ = 0;
+    int maxSize_ = 0;
 };
 
 } // namespace widgets

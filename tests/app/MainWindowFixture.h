@@ -5,15 +5,16 @@
 // the modal seam, message boxes are answered through the message seam in
 // strict mode (a box nobody expected fails the test).
 
-#include "app/DataAwareGrid.h"
 #include "app/Startup.h"
 #include "app/Tf_Main.h"
 #include "app/Tf_SelDico.h"
 #include "app/Tf_ajmsdico.h"
 #include "codewin/Tf_CodeG.h"
+#include "describe/Tf_Descrip.h"
 #include "framework/dataset/Field.h"
 #include "framework/dataset/Table.h"
 #include "framework/widgets/BitBtn.h"
+#include "framework/widgets/DataGrid.h"
 #include "framework/widgets/Edit.h"
 #include "framework/widgets/FileListBox.h"
 #include "framework/widgets/MenuItem.h"
@@ -44,6 +45,8 @@ public:
         f_Main = window;
         Startup::createCodeWindow();
         codeWindow = f_CodeG;
+        Startup::createDescriptionDialog();
+        Startup::createAboutBox();
         if (shown)
             window->show();
     }
@@ -123,11 +126,19 @@ public:
     // Writes the rows capture would write for one table through the tables
     // view: the table entry, then one field entry per field.
     void addTable(const QString& table, const QStringList& fields) {
+        QList<QPair<QString, QString>> typed;
+        for (const QString& field : fields)
+            typed.append({field, QStringLiteral("ftString")});
+        addTypedTable(table, typed);
+    }
+    // The same with a type of its own for each field entry (an option label
+    // such as "ixUnique" makes it an index row).
+    void addTypedTable(const QString& table, const QList<QPair<QString, QString>>& fields) {
         dataset::Table& view = *window->taDico;
         int number = nextNumber();
-        appendRow(view, number++, table, QString(), true);
-        for (const QString& field : fields)
-            appendRow(view, number++, table, field, false);
+        appendRow(view, number++, table, QString(), QString(), true);
+        for (const auto& [field, type] : fields)
+            appendRow(view, number++, table, field, type, false);
         window->UpdateCommands(); // as every writer does when done
     }
 
@@ -152,7 +163,7 @@ private:
         return number;
     }
     static void appendRow(dataset::Table& view, int number, const QString& table,
-                          const QString& field, bool tableEntry) {
+                          const QString& field, const QString& type, bool tableEntry) {
         view.Append();
         view.FieldByName(QStringLiteral("NoEnreg"))->setAsInteger(number);
         view.FieldByName(QStringLiteral("Table"))->setAsString(table);
@@ -160,7 +171,7 @@ private:
             view.FieldByName(QStringLiteral("CT"))->setAsBoolean(true);
         } else {
             view.FieldByName(QStringLiteral("Champ"))->setAsString(field);
-            view.FieldByName(QStringLiteral("Type"))->setAsString(QStringLiteral("ftString"));
+            view.FieldByName(QStringLiteral("Type"))->setAsString(type);
             view.FieldByName(QStringLiteral("Longueur"))->setAsInteger(10);
             view.FieldByName(QStringLiteral("CC"))->setAsBoolean(true);
         }

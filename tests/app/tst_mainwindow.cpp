@@ -54,7 +54,7 @@ void checkCommands(Tf_Main* window, int state) {
 }
 
 // Column titles as the user sees them, left to right.
-QStringList columnTitles(DataAwareGrid* grid) {
+QStringList columnTitles(widgets::DataGrid* grid) {
     QStringList titles;
     for (int v = 0; v < grid->model()->columnCount(); ++v) {
         const int c = grid->horizontalHeader()->logicalIndex(v);

@@ -4,11 +4,14 @@
 // entries known to name nothing; and every real window carries its word
 // table "ML", loaded in the current language.
 
+#include "about/Tf_Apropos.h"
 #include "app/Tf_Main.h"
 #include "app/Tf_SelDico.h"
 #include "app/Tf_ajmsdico.h"
 #include "capture/window/Tf_SelFichiers.h"
 #include "codewin/Tf_CodeG.h"
+#include "describe/Tf_Descrip.h"
+#include "framework/dataset/Field.h"
 #include "lang/TMultiLang.h"
 #include "lang/Vocabulary.h"
 #include "lang/WordCursor.h"
@@ -35,6 +38,27 @@ const QHash<QString, QStringList>& knownAbsent() {
     return absent;
 }
 
+// The text an entry of the word table sets on `component`, as the user sees
+// it; an invalid value for a kind of component whose text is not shown.
+QVariant shownText(const QObject* component) {
+    if (const auto* field = qobject_cast<const dataset::Field*>(component))
+        return field->DisplayLabel();
+    for (const char* property : {"Caption", "Text", "SimpleText"}) {
+        const QVariant value = component->property(property);
+        if (value.isValid())
+            return value;
+    }
+    return {};
+}
+
+// A field whose label is empty shows its name instead.
+QString expectedText(const QObject* component, const QString& word) {
+    const auto* field = qobject_cast<const dataset::Field*>(component);
+    return field && word.isEmpty() ? field->FieldName() : word;
+}
+
+using WindowMaker = std::function<widgets::Form*()>;
+
 bool namesAComponent(const QString& key) {
     return key != WordCursor::formKey && key != WordCursor::continuationKey &&
            key.compare(WordCursor::hintKey, Qt::CaseInsensitive) != 0 &&
@@ -51,6 +75,8 @@ private slots:
     void cleanupTestCase();
     void keysNameTheWindowsComponents_data();
     void keysNameTheWindowsComponents();
+    void textsFollowTheLanguage_data();
+    void textsFollowTheLanguage();
 
 private:
     QTemporaryDir appDir_;
@@ -80,6 +106,10 @@ void TestRealWindows::keysNameTheWindowsComponents_data() {
         << "Tf_SelDico" << std::function<widgets::Form*()>([] { return new Tf_SelDico; });
     QTest::newRow("code window") << "Tf_CodeG"
                                  << std::function<widgets::Form*()>([] { return new Tf_CodeG; });
+    QTest::newRow("description dialog")
+        << "Tf_Descrip" << std::function<widgets::Form*()>([] { return new Tf_Descrip; });
+    QTest::newRow("about box") << "Tf_Apropos"
+                               << std::function<widgets::Form*()>([] { return new Tf_Apropos; });
     QTest::newRow("add-tables window")
         << "Tf_SelFichiers" << std::function<widgets::Form*()>([this] {
                return new Tf_SelFichiers(*main_->Store, *main_);
@@ -107,6 +137,58 @@ void TestRealWindows::keysNameTheWindowsComponents() {
                  qPrintable(
                      QStringLiteral("%1: entry %2 (%3)").arg(windowClass).arg(i / 3 + 1).arg(key)));
     }
+    lang::SetGlobalLanguage(0);
+}
+
+void TestRealWindows::textsFollowTheLanguage_data() {
+    keysNameTheWindowsComponents_data();
+}
+
+// Every entry of a window's word table shows its text on the real window, in
+// French and in English: captions, labels, buttons, menu items, hints, field
+// labels and cleared edit boxes.
+void TestRealWindows::textsFollowTheLanguage() {
+    QFETCH(QString, windowClass);
+    QFETCH(WindowMaker, create);
+    SeamGuard seams;
+    lang::SetGlobalLanguage(0);
+    std::unique_ptr<widgets::Form> window(create());
+    auto* ml = window->component<lang::TMultiLang>(QStringLiteral("ML"));
+    const int stride = ml->Languages() + 1;
+    int checked = 0;
+    for (int language : {1, 0}) {
+        lang::SetGlobalLanguage(language);
+        const QStringList words = ml->Words();
+        QObject* previous = nullptr;
+        for (int i = 0; i < words.size(); i += stride) {
+            const QString& key = words[i];
+            const QString word = words[i + 1 + language];
+            const QString where = QStringLiteral("%1 #%2 %3, language %4")
+                                      .arg(windowClass)
+                                      .arg(i / stride + 1)
+                                      .arg(key)
+                                      .arg(language);
+            QVariant shown;
+            QString expected = word;
+            if (key == WordCursor::formKey) {
+                shown = window->caption();
+            } else if (key.compare(WordCursor::hintKey, Qt::CaseInsensitive) == 0) {
+                shown = previous ? previous->property("Hint") : QVariant();
+            } else if (namesAComponent(key)) {
+                previous = window->findComponent(key);
+                if (previous) {
+                    shown = shownText(previous);
+                    expected = expectedText(previous, word);
+                }
+            }
+            if (!shown.isValid())
+                continue;
+            QVERIFY2(shown.toString() == expected,
+                     qPrintable(where + QStringLiteral(": \"%1\" shown").arg(shown.toString())));
+            ++checked;
+        }
+    }
+    QVERIFY(checked >= 2);
     lang::SetGlobalLanguage(0);
 }
 

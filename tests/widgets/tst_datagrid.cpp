@@ -8,6 +8,7 @@
 #include "framework/dataset/Table.h"
 #include "framework/widgets/DataGrid.h"
 
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -81,9 +82,12 @@ void TestDataGrid::columnsFollowTheShownFields() {
     QCOMPARE(m->rowCount(), 3);
     QCOMPARE(m->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Table"));
     QCOMPARE(m->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Description"));
-    const int charWidth = grid_->fontMetrics().horizontalAdvance(QLatin1Char('0'));
-    QCOMPARE(grid_->columnWidth(0), 14 * charWidth + 4);
-    QCOMPARE(grid_->columnWidth(1), 30 * charWidth + 4);
+    QCOMPARE(grid_->columnWidth(0), grid_->columnPixels(14, QStringLiteral("Table")));
+    QCOMPARE(grid_->columnWidth(1), grid_->columnPixels(30, QStringLiteral("Description")));
+    // As many characters as the display width fit, in the font the cells use.
+    const int margins = 2 * (grid_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+    QVERIFY(grid_->columnWidth(0) >=
+            grid_->fontMetrics().horizontalAdvance(QString(14, QLatin1Char('0'))) + margins);
     view_->FieldByName(QStringLiteral("Longueur"))->setVisible(true);
     QCOMPARE(m->columnCount(), 3);
 }
@@ -105,8 +109,7 @@ void TestDataGrid::relabelledFieldRetitlesItsColumn() {
     QCOMPARE(grid_->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Nom"));
     QVERIFY(retitled > 0);
     view_->FieldByName(QStringLiteral("Description"))->setDisplayWidth(16);
-    QCOMPARE(grid_->columnWidth(1),
-             16 * grid_->fontMetrics().horizontalAdvance(QLatin1Char('0')) + 4);
+    QCOMPARE(grid_->columnWidth(1), grid_->columnPixels(16, QStringLiteral("Description")));
 }
 
 QTEST_MAIN(TestDataGrid)

@@ -1,0 +1,145 @@
+#include "describe/DescriptionCommands.h"
+
+#include "describe/Tf_Descrip.h"
+
+#include "framework/dataset/Database.h"
+#include "framework/dataset/Field.h"
+#include "framework/dataset/Table.h"
+#include "framework/widgets/Edit.h"
+#include "framework/widgets/MessageDlg.h"
+#include "lang/Messages.h"
+#include "lang/TMultiLang.h"
+#include "store/DictionaryStore.h"
+#include "store/StoreHost.h"
+
+namespace {
+
+const QString kDescription = QStringLiteral("Description");
+
+QString fieldText(const dataset::Table& view, const QString& name) {
+    const dataset::Field* field = view.FieldByName(name);
+    return field->IsNull() ? QString() : field->AsString();
+}
+
+bool ask(const QString& question) {
+    return widgets::MessageDlg(question, widgets::mtConfirmation, widgets::mbYesNo) ==
+           widgets::mrYes;
+}
+
+} // namespace
+
+DescriptionCommands::DescriptionCommands(store::DictionaryStore& store,
+                                         const lang::TMultiLang& wordTable, Tf_Descrip& dialog)
+    : store_(store), wordTable_(wordTable), dialog_(dialog) {}
+
+int DescriptionCommands::language() const {
+    return wordTable_.ActiveLanguage();
+}
+
+bool DescriptionCommands::IsIndexRow(const QString& type) {
+    return type.startsWith(QLatin1String("ix")) || type.startsWith(QLatin1String("IX"));
+}
+
+// ---- Describing ---------------------------------------------------------------------
+
+void DescriptionCommands::DescribeTable() {
+    dataset::Table& tables = store_.taDico();
+    if (!tables.Active() || tables.IsEmpty())
+        return;
+    if (describeCurrentRow(tables))
+        refreshViews();
+}
+
+void DescriptionCommands::DescribeField() {
+    dataset::Table& fields = store_.taChamps();
+    if (!fields.Active() || fields.IsEmpty())
+        return;
+    if (IsIndexRow(fieldText(fields, QStringLiteral("Type")))) {
+        widgets::MessageDlg(lang::Messages::text(lang::Msg::IndexDescriptionRefused, language()),
+                            widgets::mtWarning, widgets::mbOK);
+        return;
+    }
+    if (describeCurrentRow(fields))
+        refreshViews();
+}
+
+bool DescriptionCommands::describeCurrentRow(dataset::Table& view) {
+    dialog_.chDescription->setText(fieldText(view, kDescription));
+    if (dialog_.showModal() != widgets::mrOk)
+        return false;
+    // An empty text never replaces a description: the dialog cannot clear one.
+    const QString text = dialog_.chDescription->text();
+    if (text.isEmpty())
+        return false;
+    view.Edit();
+    view.FieldByName(kDescription)->setAsString(text);
+    view.Post();
+    return true;
+}
+
+// Both views read the file again and keep their rows, the fields view first.
+void DescriptionCommands::refreshViews() {
+    store_.host().UpdateCommands();
+    for (dataset::Table* view : {&store_.taChamps(), &store_.taDico()}) {
+        if (view->Active())
+            view->Refresh();
+    }
+}
+
+// ---- Deleting -----------------------------------------------------------------------
+
+void DescriptionCommands::DeleteTable() {
+    dataset::Table& tables = store_.taDico();
+    if (!tables.Active() || !store_.taChamps().Active())
+        return;
+    const QString question = lang::Messages::text(lang::Msg::DeleteTableQuestion, language()) +
+                             QLatin1Char(' ') + fieldText(tables, QStringLiteral("Table"));
+    if (ask(question))
+        deleteCurrentTable();
+    store_.host().UpdateCommands();
+}
+
+// The table entry goes whenever the tables view has a current row, with the
+// field entries and index rows the tied fields view shows; all of it or
+// nothing, so that no field entry is ever left without its table entry.
+void DescriptionCommands::deleteCurrentTable() {
+    dataset::Table& tables = store_.taDico();
+    if (tables.IsEmpty())
+        return;
+    dataset::Database& dico = store_.dbDico();
+    dico.StartTransaction();
+    try {
+        // A dictionary holding this one row has no field entry to delete; the
+        // fields view would only follow the table entry into nothing.
+        if (tables.RecordCount() == 1)
+            store_.taChamps().Close();
+        else
+            deleteShownFieldEntries();
+        tables.Delete();
+        dico.Commit();
+    } catch (...) {
+        dico.Rollback();
+        store_.host().UpdateCommands();
+        throw;
+    }
+}
+
+void DescriptionCommands::deleteShownFieldEntries() {
+    dataset::Table& fields = store_.taChamps();
+    if (fields.RecordCount() == 0)
+        return;
+    fields.First();
+    while (!fields.Eof() && !fields.IsEmpty())
+        fields.Delete();
+}
+
+void DescriptionCommands::DeleteField() {
+    dataset::Table& fields = store_.taChamps();
+    if (!store_.taDico().Active() || !fields.Active())
+        return;
+    const QString question = lang::Messages::text(lang::Msg::DeleteFieldQuestion, language()) +
+                             fieldText(fields, QStringLiteral("Champ"));
+    if (ask(question) && !fields.IsEmpty())
+        fields.Delete();
+    store_.host().UpdateCommands();
+}

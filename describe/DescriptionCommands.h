@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+
+namespace dataset {
+class Table;
+}
+namespace lang {
+class TMultiLang;
+}
+namespace store {
+class DictionaryStore;
+}
+class Tf_Descrip;
+
+// The four commands that act on the rows of the open dictionary: describing
+// the current table entry or field entry through the description dialog, and
+// deleting the current table entry (with its field entries and index rows)
+// or the current field entry after a question. Messages follow the active
+// language of `wordTable` (the main window's). Each command ends by
+// refreshing the commands of the main window through the store's host.
+//
+// A table is deleted in one transaction of the dictionary's database: an
+// error half-way leaves every row where it was, and reaches the user.
+class DescriptionCommands {
+public:
+    DescriptionCommands(store::DictionaryStore& store, const lang::TMultiLang& wordTable,
+                        Tf_Descrip& dialog);
+
+    void DescribeTable();
+    void DescribeField();
+    void DeleteTable();
+    void DeleteField();
+
+    // Whether a field entry whose Type is `type` is an index row, whose
+    // description holds its fields and may not be changed: its type begins
+    // with "ix" or "IX", in exactly one of those two spellings.
+    static bool IsIndexRow(const QString& type);
+
+private:
+    int language() const;
+    // Shows the dialog on the current row's description and writes what OK
+    // returned, when it is not empty. True when something was written.
+    bool describeCurrentRow(dataset::Table& view);
+    void refreshViews();
+    void deleteCurrentTable();
+    void deleteShownFieldEntries();
+
+    store::DictionaryStore& store_;
+    const lang::TMultiLang& wordTable_;
+    Tf_Descrip& dialog_;
+};

@@ -1,0 +1,41 @@
+#include "framework/widgets/DataGridDelegate.h"
+
+#include "framework/widgets/DataGrid.h"
+
+#include "framework/dataset/Field.h"
+
+#include <QLineEdit>
+#include <QMetaProperty>
+#include <QPainter>
+
+namespace widgets {
+
+DataGridDelegate::DataGridDelegate(DataGrid* grid) : QStyledItemDelegate(grid), grid_(grid) {}
+
+void DataGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                             const QModelIndex& index) const {
+    QStyledItemDelegate::paint(painter, option, index);
+    painter->save();
+    painter->setPen(grid_->palette().color(QPalette::Mid));
+    painter->drawLine(option.rect.topRight(), option.rect.bottomRight());
+    painter->restore();
+    grid_->cellPainted(index);
+}
+
+QWidget* DataGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                                        const QModelIndex& index) const {
+    QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+    auto* line = qobject_cast<QLineEdit*>(editor);
+    const dataset::Field* field = grid_->fieldAt(index.column());
+    if (line && field)
+        line->setMaxLength(DataGrid::editLimit(*field));
+    return editor;
+}
+
+void DataGridDelegate::setModelData(QWidget* editor, QAbstractItemModel*,
+                                    const QModelIndex& index) const {
+    const QByteArray property = editor->metaObject()->userProperty().name();
+    grid_->writeCell(index, editor->property(property.constData()));
+}
+
+} // namespace widgets
