@@ -121,14 +121,17 @@ int runReport(const std::vector<std::string>& args, std::ostream& out, std::ostr
         err << kUsage;
         return kExitUsage;
     }
-    const std::unique_ptr<QApplication> app = startGui();
-    reporting::registerFontSubstitutes();
     const QString dictionary =
         dataset::fromNativePath(std::filesystem::absolute(parsed.dictionary).lexically_normal());
+    std::error_code missing;
+    if (!std::filesystem::is_regular_file(dataset::toNativePath(dictionary), missing)) {
+        err << parsed.dictionary << ": no such dictionary file\n";
+        return kExitFailed;
+    }
+    const std::unique_ptr<QApplication> app = startGui();
+    reporting::registerFontSubstitutes();
     reporting::PreparedReport pages;
     try {
-        if (!std::filesystem::is_regular_file(dataset::toNativePath(dictionary)))
-            throw std::runtime_error("no such dictionary file");
         pages = prepare(dictionary, parsed.language);
     } catch (const std::exception& e) {
         err << parsed.dictionary << ": " << e.what() << '\n';
