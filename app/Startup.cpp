@@ -7,6 +7,7 @@
 #include "describe/Tf_Descrip.h"
 #include "framework/widgets/ErrorGuard.h"
 #include "lang/FixedTexts.h"
+#include "report/Tr_Korvanta.h"
 
 #include <QApplication>
 #include <QFont>
@@ -34,6 +35,7 @@ void Startup::createWindows() {
     createCodeWindow();
     createDescriptionDialog();
     createAboutBox();
+    r_Korvanta = new Tr_Korvanta();
 }
 
 void Startup::createCodeWindow() {
@@ -56,6 +58,8 @@ void Startup::createAboutBox() {
 }
 
 void Startup::destroyWindows() {
+    delete r_Korvanta;
+    r_Korvanta = nullptr;
     delete f_Apropos;
     delete f_Descrip;
     delete f_CodeG;

@@ -80,6 +80,8 @@ void Tf_Main::connectHandlers() {
     onClick(itSupTable, &Tf_Main::spSupTableClick);
     onClick(spSupChamp, &Tf_Main::spSupChampClick);
     onClick(itApropos, &Tf_Main::itAproposClick);
+    onClick(spImprimer, &Tf_Main::spImprimerClick);
+    onClick(itImpDico, &Tf_Main::spImprimerClick);
     connect(grTables, &widgets::DataGrid::dblClick, this,
             guarded(this, &Tf_Main::itTableDescrClick));
     connect(grChamps, &widgets::DataGrid::dblClick, this,

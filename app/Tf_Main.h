@@ -121,6 +121,8 @@ public:
     void spNouveauClick();
     void spOuvrirClick();
     void spSupprimerClick();
+    // Print command (Tf_MainPrint.cpp).
+    void spImprimerClick();
 
     // Descriptions and deletions.
     void itTableDescrClick();

@@ -34,6 +34,11 @@ const std::map<std::string, HelpText>& helpTexts() {
          {"Prints every row of a dictionary, table entries and field entries, in row\n"
           "number order.\n",
           "  --json        one JSON object per row, one per line\n"}},
+        {"report",
+         {"Writes the dictionary report, laid out as the print command lays it out, to a\n"
+          "PDF file with its fonts embedded. Needs no display.\n",
+          "  -o FILE       the PDF file to write (written aside, then renamed into place)\n"
+          "  --lang fr|en  the language of the page footer (French when not given)\n"}},
     };
     return texts;
 }

@@ -17,10 +17,13 @@ const cli::Command kCommands[] = {
      "structure of each table: level, code page, sort order, rows, fields, indexes", cli::runInfo},
     {"rows", "[--json] TABLE.db", "every row of a table in the order its blocks chain them",
      cli::runRows},
-    {"code", "TABLE.db... [-o FILE]", "table-creation code of each table, lines ended by CR LF", cli::runCode},
+    {"code", "TABLE.db... [-o FILE]", "table-creation code of each table, lines ended by CR LF",
+     cli::runCode},
     {"capture", "DICT.db TABLE.db... [--create] [--code FILE]",
      "captures each table into a dictionary, as the add command does", cli::runCapture},
     {"list", "[--json] DICT.db", "every row of a dictionary in number order", cli::runList},
+    {"report", "DICT.db -o FILE.pdf [--lang fr|en]",
+     "the printed dictionary as a PDF file, as the print command lays it out", cli::runReport},
 };
 
 // True when the command's own arguments ask for its help ("--" ends the options).

@@ -6,10 +6,12 @@
 
 #include "app/Startup.h"
 #include "framework/dataset/TableModel.h"
+#include "framework/reporting/ReportLabel.h"
 #include "framework/widgets/MainMenu.h"
 #include "framework/widgets/Panel.h"
 #include "framework/widgets/Splitter.h"
 #include "framework/widgets/StatusBar.h"
+#include "report/Tr_Korvanta.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -153,6 +155,9 @@ void TestMainWindow::startUpSwitchesToEnglish() {
     QVERIFY(f_Main);
     // The code window is created right after it, hidden, and lives on.
     QVERIFY(f_CodeG && !f_CodeG->isVisible());
+    // The report form comes last, hidden, its word table with it.
+    QVERIFY(r_Korvanta && !r_Korvanta->isVisible());
+    QCOMPARE(lang::TMultiLang::Instances().back(), r_Korvanta->ML);
     f_Main->move(40, 30);
     f_Main->show();
     QCOMPARE(QApplication::applicationName(), QStringLiteral("Korvanta 1.0"));
@@ -172,7 +177,10 @@ void TestMainWindow::startUpSwitchesToEnglish() {
     checkCommands(f_Main, 0);
     QVERIFY(!f_CodeG->isVisible());
     QCOMPARE(f_CodeG->caption(), QStringLiteral("Code window"));
+    QVERIFY(!r_Korvanta->isVisible());
+    QCOMPARE(r_Korvanta->QRLabel2->Caption(), QStringLiteral("Page -"));
     Startup::destroyWindows();
+    QVERIFY(!r_Korvanta);
     QVERIFY(!f_Main);
     QVERIFY(!f_CodeG);
     lang::SetGlobalLanguage(0);

@@ -1,0 +1,14 @@
+// The print command of the main window.
+
+#include "app/Tf_Main.h"
+
+#include "framework/dataset/Table.h"
+#include "report/Tr_Korvanta.h"
+#include "store/DictionaryStore.h"
+
+// Lays the open dictionary out on the report form, through views of its own
+// on the same files as the main window's, and previews it.
+void Tf_Main::spImprimerClick() {
+    r_Korvanta->setUpForPrinting(Store->NomDico(), taDico->TableName(), taChamps->TableName());
+    r_Korvanta->previewReport();
+}

@@ -1,0 +1,149 @@
+// korvanta-cli report DICT.db -o FILE.pdf [--lang fr|en]
+// The dictionary report as a PDF file: the report form and the report engine
+// the window prints with, without a window. The pages are drawn with Qt Gui,
+// so this command alone starts a GUI application, on the offscreen platform
+// when there is no display.
+
+#include "cli/Command.h"
+
+#include "framework/dataset/NativePath.h"
+#include "framework/dataset/Table.h"
+#include "framework/reporting/ReportOutput.h"
+#include "framework/reporting/TextMeasure.h"
+#include "lang/TMultiLang.h"
+#include "report/Tr_Korvanta.h"
+#include "store/DictionaryStore.h"
+#include "store/StoreHost.h"
+
+#include <QApplication>
+
+#include <filesystem>
+#include <memory>
+#include <ostream>
+
+namespace cli {
+
+namespace {
+
+const char* const kUsage = "Usage: korvanta-cli report DICT.db -o FILE.pdf [--lang fr|en]\n";
+
+struct ReportArguments {
+    std::string dictionary;
+    std::string output;
+    quint8 language = 0;
+};
+
+// The store without a window: nothing to refresh.
+class QuietHost : public store::StoreHost {
+public:
+    void UpdateCommands() override {}
+    void setCaption(const QString&) override {}
+    void repaintNow() override {}
+    QString GetWord(const QString&) override { return {}; }
+};
+
+bool takeValue(const std::vector<std::string>& args, size_t& i, std::string& value,
+               std::ostream& err) {
+    if (i + 1 >= args.size() || !value.empty()) {
+        err << "korvanta-cli report: " << args[i]
+            << (value.empty() ? " needs a value\n" : " given twice\n");
+        return false;
+    }
+    value = args[++i];
+    return true;
+}
+
+bool parseArguments(const std::vector<std::string>& args, ReportArguments& parsed,
+                    std::ostream& err) {
+    std::string language;
+    std::vector<std::string> operands;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "-o" || args[i] == "--output") {
+            if (!takeValue(args, i, parsed.output, err))
+                return false;
+        } else if (args[i] == "--lang") {
+            if (!takeValue(args, i, language, err))
+                return false;
+        } else if (args[i].size() > 1 && args[i][0] == '-') {
+            err << "korvanta-cli report: unknown option '" << args[i] << "'\n";
+            return false;
+        } else {
+            operands.push_back(args[i]);
+        }
+    }
+    if (operands.size() != 1 || parsed.output.empty()) {
+        err << "korvanta-cli report: give one dictionary and -o FILE.pdf\n";
+        return false;
+    }
+    if (!language.empty() && language != "fr" && language != "en") {
+        err << "korvanta-cli report: --lang takes fr or en\n";
+        return false;
+    }
+    parsed.dictionary = operands[0];
+    parsed.language = language == "en" ? 1 : 0;
+    return true;
+}
+
+// Drawing text needs a GUI application; without a display, the offscreen
+// platform serves.
+std::unique_ptr<QApplication> startGui() {
+    if (QApplication::instance())
+        return nullptr;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "korvanta-cli";
+    static char* argv[] = {name, nullptr};
+    return std::make_unique<QApplication>(argc, argv);
+}
+
+reporting::PreparedReport prepare(const QString& dictionary, quint8 language) {
+    QuietHost host;
+    store::DictionaryStore store(nullptr, host);
+    store.OpenDico(dictionary);
+    lang::TMultiLang::SetGlobalLanguage(language);
+    Tr_Korvanta form;
+    form.setUpForPrinting(store.NomDico(), store.taDico().TableName(),
+                          store.taChamps().TableName());
+    reporting::PreparedReport pages = *form.preparePages();
+    form.taChamps->Close();
+    form.taTables->Close();
+    store.CloseDico();
+    return pages;
+}
+
+} // namespace
+
+int runReport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    ReportArguments parsed;
+    if (!parseArguments(args, parsed, err)) {
+        err << kUsage;
+        return kExitUsage;
+    }
+    const QString dictionary =
+        dataset::fromNativePath(std::filesystem::absolute(parsed.dictionary).lexically_normal());
+    std::error_code missing;
+    if (!std::filesystem::is_regular_file(dataset::toNativePath(dictionary), missing)) {
+        err << parsed.dictionary << ": no such dictionary file\n";
+        return kExitFailed;
+    }
+    const std::unique_ptr<QApplication> app = startGui();
+    reporting::registerFontSubstitutes();
+    reporting::PreparedReport pages;
+    try {
+        pages = prepare(dictionary, parsed.language);
+    } catch (const std::exception& e) {
+        err << parsed.dictionary << ": " << e.what() << '\n';
+        return kExitFailed;
+    }
+    QString error;
+    if (!reporting::writePdf(pages, dataset::fromNativePath(parsed.output), error)) {
+        err << parsed.output << ": " << error.toStdString() << '\n';
+        return kExitFailed;
+    }
+    out << parsed.output << ": " << pages.pages.size() << " pages\n";
+    return kExitOk;
+}
+
+} // namespace cli

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "framework/reporting/PageModel.h"
+
+#include <QWidget>
+
+namespace reporting {
+
+// The pages stacked one under the other at a scale, of which only those the
+// paint event reaches are drawn: a long report shows its first page at once.
+class PageCanvas : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int kGap = 10; // pixels around and between pages
+
+    explicit PageCanvas(QWidget* parent = nullptr);
+
+    void setReport(const PreparedReport* report); // not owned
+    // Device pixels per report unit.
+    void setScale(double scale);
+    double scale() const { return m_scale; }
+    // Where page `index` (from 0) stands on the canvas.
+    QRect pageRect(int index) const;
+    int pageCount() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void resizeToPages();
+
+    const PreparedReport* m_report = nullptr;
+    double m_scale = 1.0;
+};
+
+} // namespace reporting

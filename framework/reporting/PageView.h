@@ -1,0 +1,46 @@
+#pragma once
+
+#include "framework/reporting/PageModel.h"
+
+#include <QScrollArea>
+
+namespace reporting {
+
+class PageCanvas;
+
+// The preview's page view: the pages at one of three zooms, scrolled; the
+// current page is the one at the top third of the view.
+class PageView : public QScrollArea {
+    Q_OBJECT
+
+public:
+    enum class Zoom { WholePage, ActualSize, PageWidth };
+
+    explicit PageView(QWidget* parent = nullptr);
+
+    void setReport(const PreparedReport* report); // not owned
+    void setZoom(Zoom zoom);
+    Zoom zoom() const { return m_zoom; }
+    // Device pixels per report unit at the current zoom.
+    double scale() const;
+    int pageCount() const;
+    int currentPage() const; // from 1; 0 without pages
+    void setCurrentPage(int page);
+
+signals:
+    void currentPageChanged(int page);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    double scaleFor(Zoom zoom) const;
+    void applyZoom();
+
+    PageCanvas* m_canvas;
+    const PreparedReport* m_report = nullptr;
+    Zoom m_zoom = Zoom::WholePage;
+    int m_lastPage = 0;
+};
+
+} // namespace reporting

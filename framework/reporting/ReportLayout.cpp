@@ -1,0 +1,112 @@
+#include "framework/reporting/ReportLayout.h"
+
+#include "framework/dataset/DataSource.h"
+#include "framework/dataset/Table.h"
+#include "framework/reporting/LayoutProgress.h"
+#include "framework/reporting/Report.h"
+#include "framework/reporting/ReportBand.h"
+#include "framework/reporting/ReportDetailLink.h"
+#include "framework/reporting/ReportItem.h"
+
+namespace reporting {
+
+namespace {
+
+dataset::Table* viewOf(dataset::DataSource* source) {
+    return source ? source->DataSet() : nullptr;
+}
+
+} // namespace
+
+ReportLayout::ReportLayout(const Report& report, QDate today) : m_report(report) {
+    m_context.date = today;
+    collectBands();
+}
+
+void ReportLayout::collectBands() {
+    for (const ReportBand* band : m_report.bands()) {
+        m_items[band] = band->items();
+        if (band->kind() == ReportBand::Kind::Title && !m_title)
+            m_title = band;
+        else if (band->kind() == ReportBand::Kind::PageFooter && !m_footer)
+            m_footer = band;
+        else if (band->kind() == ReportBand::Kind::Detail)
+            m_details.push_back(band);
+    }
+    for (const ReportDetailLink* link : m_report.detailLinks())
+        if (link->DetailBand() && viewOf(link->DataSource()))
+            m_links.push_back({viewOf(link->DataSource()), link->DetailBand()});
+    const double footerHeight = m_footer ? m_footer->Height() : 0;
+    m_bodyBottom = m_report.pageSize().height() - m_report.BottomMargin() - footerHeight;
+}
+
+std::optional<PreparedReport> ReportLayout::run(LayoutProgress* progress) {
+    m_prepared = PreparedReport{m_report.ReportTitle(), m_report.pageSize(), {}};
+    m_context.pageNumber = 0;
+    startPage();
+    if (m_title)
+        printBand(*m_title);
+    dataset::Table* master = viewOf(m_report.DataSource());
+    if (master && master->Active()) {
+        const int total = master->RecordCount();
+        int done = 0;
+        for (master->First(); !master->Eof(); master->Next()) {
+            walkRow();
+            if (progress && !progress->advance(++done, total))
+                return std::nullopt;
+        }
+    }
+    finishPage();
+    return std::move(m_prepared);
+}
+
+void ReportLayout::walkRow() {
+    for (const ReportBand* band : m_details)
+        printBand(*band);
+    walkDetailLinks();
+}
+
+void ReportLayout::walkDetailLinks() {
+    for (const Link& link : m_links) {
+        if (!link.view->Active())
+            continue;
+        for (link.view->First(); !link.view->Eof(); link.view->Next())
+            printBand(*link.band);
+    }
+}
+
+void ReportLayout::printBand(const ReportBand& band) {
+    if (band.BeforePrint)
+        band.BeforePrint();
+    if (!m_pageEmpty && m_y + band.Height() > m_bodyBottom) {
+        finishPage();
+        startPage();
+    }
+    placeBand(band, m_y);
+    m_y += band.Height();
+    m_pageEmpty = false;
+}
+
+void ReportLayout::placeBand(const ReportBand& band, double top) {
+    const QPointF origin(m_report.LeftMargin(), top);
+    ReportPage& page = m_prepared.pages.back();
+    for (const ReportItem* item : m_items[&band])
+        if (item->Visible())
+            item->print(page, origin, m_context);
+}
+
+void ReportLayout::startPage() {
+    ++m_context.pageNumber;
+    m_prepared.pages.push_back(ReportPage{m_context.pageNumber, {}});
+    m_y = m_report.TopMargin();
+    m_pageEmpty = true;
+}
+
+void ReportLayout::finishPage() {
+    if (m_footer)
+        placeBand(*m_footer, m_bodyBottom);
+    // Prepared pages are kept for the whole preview: no room to spare.
+    m_prepared.pages.back().items.shrink_to_fit();
+}
+
+} // namespace reporting

@@ -1,0 +1,167 @@
+#include "framework/reporting/ReportPreviewWindow.h"
+
+#include "framework/reporting/PageView.h"
+#include "framework/reporting/PreparedReportFile.h"
+#include "framework/reporting/PreviewDialogs.h"
+#include "framework/reporting/ReportOutput.h"
+#include "framework/reporting/ReportProgressWindow.h"
+#include "framework/reporting/ReportWindowTexts.h"
+#include "framework/widgets/MessageDlg.h"
+
+#include <QActionGroup>
+#include <QPrinter>
+#include <QSpinBox>
+#include <QStyle>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace reporting {
+
+namespace {
+
+constexpr int kBarHeight = 32;
+
+} // namespace
+
+ReportPreviewWindow::ReportPreviewWindow(PreparedReport report, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_report(std::move(report)) {
+    setObjectName(QStringLiteral("ReportPreview"));
+    setWindowTitle(ReportWindowTexts::previewCaption);
+    setAttribute(Qt::WA_DeleteOnClose);
+    resize(500, 400);
+    m_view = new PageView(this);
+    connect(m_view, &PageView::currentPageChanged, this, &ReportPreviewWindow::pageChanged);
+    createToolBar();
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_bar);
+    layout->addWidget(m_view);
+    m_view->setReport(&m_report);
+    zoomWholePage();
+}
+
+ReportPreviewWindow::~ReportPreviewWindow() = default;
+
+QAction* ReportPreviewWindow::addCommand(const QString& name, const QString& text, int icon) {
+    QAction* action = m_bar->addAction(style()->standardIcon(QStyle::StandardPixmap(icon)), text);
+    action->setObjectName(name);
+    action->setToolTip(text);
+    return action;
+}
+
+void ReportPreviewWindow::createToolBar() {
+    m_bar = new QToolBar(this);
+    m_bar->setObjectName(QStringLiteral("toolBar"));
+    m_bar->setFixedHeight(kBarHeight);
+    auto* zoom = new QActionGroup(this);
+    const auto zoomCommand = [&](const char* name, const QString& text, int icon, auto slot) {
+        QAction* action = addCommand(QLatin1String(name), text, icon);
+        action->setCheckable(true);
+        zoom->addAction(action);
+        connect(action, &QAction::triggered, this, slot);
+        return action;
+    };
+    zoomCommand("wholePage", QStringLiteral("Page entière"), QStyle::SP_TitleBarNormalButton,
+                &ReportPreviewWindow::zoomWholePage)
+        ->setChecked(true);
+    zoomCommand("actualSize", QStringLiteral("100 %"), QStyle::SP_FileDialogContentsView,
+                &ReportPreviewWindow::zoomActualSize);
+    zoomCommand("pageWidth", QStringLiteral("Largeur de page"), QStyle::SP_FileDialogDetailedView,
+                &ReportPreviewWindow::zoomPageWidth);
+    m_bar->addSeparator();
+    connect(addCommand("firstPage", QStringLiteral("Première page"), QStyle::SP_MediaSkipBackward),
+            &QAction::triggered, this, [this] { goToPage(1); });
+    connect(
+        addCommand("previousPage", QStringLiteral("Page précédente"), QStyle::SP_MediaSeekBackward),
+        &QAction::triggered, this, [this] { goToPage(currentPage() - 1); });
+    m_pageBox = new QSpinBox(m_bar);
+    m_pageBox->setObjectName(QStringLiteral("currentPage"));
+    m_bar->addWidget(m_pageBox);
+    connect(m_pageBox, &QSpinBox::valueChanged, this, [this](int page) {
+        if (page != currentPage())
+            goToPage(page);
+    });
+    connect(addCommand("nextPage", QStringLiteral("Page suivante"), QStyle::SP_MediaSeekForward),
+            &QAction::triggered, this, [this] { goToPage(currentPage() + 1); });
+    connect(addCommand("lastPage", QStringLiteral("Dernière page"), QStyle::SP_MediaSkipForward),
+            &QAction::triggered, this, [this] { goToPage(int(m_report.pages.size())); });
+    m_bar->addSeparator();
+    connect(addCommand("print", QStringLiteral("Imprimer"), QStyle::SP_DialogOkButton),
+            &QAction::triggered, this, &ReportPreviewWindow::printReport);
+    connect(addCommand("save", QStringLiteral("Enregistrer"), QStyle::SP_DialogSaveButton),
+            &QAction::triggered, this, &ReportPreviewWindow::saveReport);
+    connect(addCommand("load", QStringLiteral("Ouvrir"), QStyle::SP_DialogOpenButton),
+            &QAction::triggered, this, &ReportPreviewWindow::loadReport);
+    m_bar->addSeparator();
+    auto* quit = new QToolButton(m_bar);
+    quit->setObjectName(QStringLiteral("quit"));
+    quit->setText(QStringLiteral("&Quitter"));
+    quit->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    m_bar->addWidget(quit);
+    connect(quit, &QToolButton::clicked, this, &QWidget::close);
+}
+
+int ReportPreviewWindow::currentPage() const {
+    return m_view->currentPage();
+}
+
+void ReportPreviewWindow::zoomWholePage() {
+    m_view->setZoom(PageView::Zoom::WholePage);
+}
+
+void ReportPreviewWindow::zoomActualSize() {
+    m_view->setZoom(PageView::Zoom::ActualSize);
+}
+
+void ReportPreviewWindow::zoomPageWidth() {
+    m_view->setZoom(PageView::Zoom::PageWidth);
+}
+
+void ReportPreviewWindow::goToPage(int page) {
+    m_view->setCurrentPage(page);
+    pageChanged();
+}
+
+void ReportPreviewWindow::pageChanged() {
+    const QSignalBlocker quiet(m_pageBox);
+    m_pageBox->setRange(1, qMax(1, int(m_report.pages.size())));
+    m_pageBox->setValue(currentPage());
+}
+
+void ReportPreviewWindow::printReport() {
+    QPrinter printer(QPrinter::HighResolution);
+    preparePrinter(m_report, printer);
+    if (!PreviewDialogs::current().choosePrinter(printer, this))
+        return;
+    // The dialog may have changed the paper; the job keeps the report's name.
+    printer.setDocName(m_report.title);
+    ReportProgressWindow progress(ReportWindowTexts::printingLine, m_report.title, this);
+    progress.show();
+    printPages(m_report, printer, &progress);
+}
+
+void ReportPreviewWindow::saveReport() {
+    const QString path = PreviewDialogs::current().saveFileName(this);
+    QString error;
+    if (!path.isEmpty() && !PreparedReportFile::save(m_report, path, error))
+        widgets::MessageDlg(error, widgets::mtError, widgets::mbOK);
+}
+
+void ReportPreviewWindow::loadReport() {
+    const QString path = PreviewDialogs::current().openFileName(this);
+    if (path.isEmpty())
+        return;
+    QString error;
+    std::optional<PreparedReport> loaded = PreparedReportFile::load(path, error);
+    if (!loaded) {
+        widgets::MessageDlg(error, widgets::mtError, widgets::mbOK);
+        return;
+    }
+    m_report = std::move(*loaded);
+    m_view->setReport(&m_report);
+    pageChanged();
+}
+
+} // namespace reporting

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "framework/reporting/PageModel.h"
+
+#include <QWidget>
+
+class QAction;
+class QSpinBox;
+class QToolBar;
+
+namespace reporting {
+
+class PageView;
+
+// The preview of prepared pages: a tool bar (whole page, 100 %, page width;
+// first, previous, current page, next, last; print; save and load of a
+// prepared report; "&Quitter") over the pages. The page view draws with the
+// same page painter as the printer and the PDF, only the pages in sight, so
+// that a long report shows its first page at once.
+class ReportPreviewWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit ReportPreviewWindow(PreparedReport report, QWidget* parent = nullptr);
+    ~ReportPreviewWindow() override;
+
+    const PreparedReport& report() const { return m_report; }
+    PageView* pageView() const { return m_view; }
+    int currentPage() const;
+
+    // The tool bar's commands.
+    void zoomWholePage();
+    void zoomActualSize();
+    void zoomPageWidth();
+    void goToPage(int page);
+    void printReport();
+    void saveReport();
+    void loadReport();
+
+private:
+    void createToolBar();
+    QAction* addCommand(const QString& name, const QString& text, int icon);
+    void pageChanged();
+
+    PreparedReport m_report;
+    QToolBar* m_bar = nullptr;
+    PageView* m_view = nullptr;
+    QSpinBox* m_pageBox = nullptr;
+};
+
+} // namespace reporting

@@ -1,0 +1,252 @@
+// The windows around the report: the progress window and its cancel, the
+// preview with its tool bar, printing through the print dialog's seam, and
+// the prepared-report file saved, loaded and refused when damaged.
+
+#include "DictionaryFile.h"
+
+#include "framework/dataset/Database.h"
+#include "framework/reporting/PreparedReportFile.h"
+#include "framework/reporting/PreviewDialogs.h"
+#include "framework/reporting/ReportPreviewWindow.h"
+#include "framework/reporting/ReportProgressWindow.h"
+#include "lang/TMultiLang.h"
+#include "report/Tr_Korvanta.h"
+
+#include "framework/reporting/PageView.h"
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QPointer>
+#include <QPrinter>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QtTest>
+
+using reporting::ReportPreviewWindow;
+using reporting::ReportProgressWindow;
+
+namespace {
+
+// Answers the preview's dialogs: a printer that writes a PDF file, and fixed
+// file names.
+class FakeDialogs : public reporting::PreviewDialogs {
+public:
+    bool choosePrinter(QPrinter& printer, QWidget*) override {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(printFile);
+        printedJob = printer.docName();
+        return !printFile.isEmpty();
+    }
+    QString saveFileName(QWidget*) override { return saveFile; }
+    QString openFileName(QWidget*) override { return openFile; }
+
+    QString printFile, saveFile, openFile, printedJob;
+};
+
+template <class T> T* topLevel(const QString& name) {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == name && w->isVisible())
+            if (auto* typed = qobject_cast<T*>(w))
+                return typed;
+    return nullptr;
+}
+
+QAction* command(ReportPreviewWindow& preview, const char* name) {
+    return preview.findChild<QAction*>(QLatin1String(name));
+}
+
+} // namespace
+
+class TestReportWindows : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void cancelShowsNoPreview();
+    void previewPagesAndZooms();
+    void printNamesTheJobAndSavedReportLoadsBack();
+    void damagedReportFileIsRefused_data();
+    void damagedReportFileIsRefused();
+
+private:
+    ReportPreviewWindow* preview();
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<dataset::Database> m_dbDico;
+    std::unique_ptr<DictionaryFile> m_dico;
+    std::unique_ptr<Tr_Korvanta> m_form;
+    FakeDialogs m_dialogs;
+};
+
+void TestReportWindows::initTestCase() {
+    m_dbDico = std::make_unique<dataset::Database>(nullptr, QStringLiteral("dbDico"));
+    m_dbDico->setPath(m_dir.path());
+    m_dico = std::make_unique<DictionaryFile>(m_dir.filePath("WIN.DB"));
+    for (int t = 0; t < 3; ++t) {
+        QList<FieldEntry> fields;
+        for (int i = 0; i < 50; ++i)
+            fields << FieldEntry{QStringLiteral("F%1").arg(i), {}, "ftString", 10};
+        m_dico->addTable(QStringLiteral("T%1.DB").arg(t), fields);
+    }
+    reporting::PreviewDialogs::install(&m_dialogs);
+}
+
+void TestReportWindows::init() {
+    lang::TMultiLang::SetGlobalLanguage(1);
+    m_form = std::make_unique<Tr_Korvanta>();
+    m_form->setUpForPrinting(m_dico->path(), m_dico->path(), m_dico->path());
+}
+
+void TestReportWindows::cleanup() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == QLatin1String("ReportPreview"))
+            delete w;
+    m_form.reset();
+}
+
+ReportPreviewWindow* TestReportWindows::preview() {
+    return m_form->previewReport();
+}
+
+void TestReportWindows::cancelShowsNoPreview() {
+    QString line;
+    QSize size;
+    bool clicked = false;
+    // The first step of the preparation processes events: the timer then
+    // finds the progress window up and presses its button.
+    QTimer::singleShot(0, this, [&] {
+        auto* progress = topLevel<ReportProgressWindow>(QStringLiteral("ReportProgress"));
+        if (!progress)
+            return;
+        line = progress->findChild<QLabel*>(QStringLiteral("line"))->text();
+        size = progress->size();
+        QCOMPARE(progress->windowTitle(), QStringLiteral("Préparation de l'état en cours"));
+        QVERIFY(progress->cancelButton()->isDefault());
+        QCOMPARE(progress->cancelButton()->text(), QStringLiteral("Annuler"));
+        progress->cancelButton()->click();
+        clicked = true;
+    });
+    QCOMPARE(preview(), nullptr);
+    QVERIFY(clicked);
+    QCOMPARE(line, "Préparation état Dictionary: " + m_dico->path());
+    QCOMPARE(size, QSize(400, 140));
+    QCOMPARE(topLevel<ReportPreviewWindow>(QStringLiteral("ReportPreview")), nullptr);
+    QVERIFY(!topLevel<ReportProgressWindow>(QStringLiteral("ReportProgress")));
+}
+
+void TestReportWindows::previewPagesAndZooms() {
+    ReportPreviewWindow* window = preview();
+    QVERIFY(window);
+    QCOMPARE(window->windowTitle(), QStringLiteral("Impression"));
+    QVERIFY(window->windowState() & Qt::WindowMaximized);
+    QCOMPARE(window->findChild<QToolBar*>()->height(), 32);
+    QVERIFY(command(*window, "wholePage")->isChecked());
+    QCOMPARE(window->pageView()->zoom(), reporting::PageView::Zoom::WholePage);
+    const double wholePage = window->pageView()->scale();
+    const int pages = int(window->report().pages.size());
+    QVERIFY(pages >= 3);
+    QCOMPARE(window->pageView()->pageCount(), pages);
+
+    auto* pageBox = window->findChild<QSpinBox*>(QStringLiteral("currentPage"));
+    QCOMPARE(pageBox->value(), 1);
+    command(*window, "nextPage")->trigger();
+    QCOMPARE(window->currentPage(), 2);
+    QCOMPARE(pageBox->value(), 2);
+    command(*window, "lastPage")->trigger();
+    QCOMPARE(window->currentPage(), pages);
+    command(*window, "nextPage")->trigger(); // stays on the last page
+    QCOMPARE(pageBox->value(), pages);
+    pageBox->setValue(2);
+    QCOMPARE(window->currentPage(), 2);
+    command(*window, "firstPage")->trigger();
+    QCOMPARE(window->currentPage(), 1);
+
+    command(*window, "actualSize")->trigger();
+    QCOMPARE(window->pageView()->scale(), window->logicalDpiX() / 96.0);
+    QCOMPARE(window->currentPage(), 1); // a zoom keeps the page in sight
+    command(*window, "pageWidth")->trigger();
+    QCOMPARE(window->pageView()->zoom(), reporting::PageView::Zoom::PageWidth);
+    // A page as wide as the view is larger than a whole page in a wide window.
+    QVERIFY(window->pageView()->scale() > wholePage);
+    QVERIFY(!command(*window, "wholePage")->isChecked());
+
+    QPointer<ReportPreviewWindow> guard(window);
+    window->findChild<QToolButton*>(QStringLiteral("quit"))->click();
+    QTRY_VERIFY(guard.isNull());
+}
+
+void TestReportWindows::printNamesTheJobAndSavedReportLoadsBack() {
+    ReportPreviewWindow* window = preview();
+    QVERIFY(window);
+    m_dialogs.printFile = m_dir.filePath("printed.pdf");
+    command(*window, "print")->trigger();
+    QCOMPARE(m_dialogs.printedJob, "Dictionary: " + m_dico->path());
+    QFile printed(m_dialogs.printFile);
+    QVERIFY(printed.open(QIODevice::ReadOnly));
+    QVERIFY(printed.readAll().startsWith("%PDF"));
+
+    const reporting::PreparedReport before = window->report();
+    m_dialogs.saveFile = m_dir.filePath("saved.kvr");
+    command(*window, "save")->trigger();
+    QString error;
+    const auto loaded = reporting::PreparedReportFile::load(m_dialogs.saveFile, error);
+    QVERIFY2(loaded, qPrintable(error));
+    QVERIFY(*loaded == before);
+
+    // Another report loaded into the window replaces its pages.
+    reporting::PreparedReport small = before;
+    small.pages.resize(1);
+    small.title = "one page";
+    m_dialogs.openFile = m_dir.filePath("small.kvr");
+    QVERIFY(reporting::PreparedReportFile::save(small, m_dialogs.openFile, error));
+    command(*window, "load")->trigger();
+    QVERIFY(window->report() == small);
+    QCOMPARE(window->pageView()->pageCount(), 1);
+}
+
+void TestReportWindows::damagedReportFileIsRefused_data() {
+    QTest::addColumn<int>("keep"); // bytes kept from the saved file
+    QTest::addColumn<int>("flip"); // byte set to 0xFF, -1 for none
+    QTest::newRow("empty") << 0 << -1;
+    QTest::newRow("wrong magic") << 1000000 << 0;
+    QTest::newRow("cut in the header") << 10 << -1;
+    QTest::newRow("cut in the pages") << 400 << -1;
+    QTest::newRow("huge page count") << 1000000 << -2;
+}
+
+void TestReportWindows::damagedReportFileIsRefused() {
+    QFETCH(int, keep);
+    QFETCH(int, flip);
+    std::optional<reporting::PreparedReport> pages = m_form->preparePages();
+    QVERIFY(pages);
+    const QString path = m_dir.filePath("damaged.kvr");
+    QString error;
+    QVERIFY(reporting::PreparedReportFile::save(*pages, path, error));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QByteArray bytes = file.readAll().left(keep);
+    file.close();
+    if (flip >= 0)
+        bytes[flip] = char(0xFF);
+    if (flip == -2) {
+        // The page count follows the magic, the version, the title and the size.
+        const int titleBytes = 4 + int(pages->title.size()) * 2;
+        const int at = 4 + 2 + titleBytes + 16;
+        bytes[at] = char(0x7F);
+    }
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+    file.close();
+    error.clear();
+    QVERIFY(!reporting::PreparedReportFile::load(path, error));
+    QVERIFY(error.contains(path));
+}
+
+QTEST_MAIN(TestReportWindows)
+#include "tst_reportwindows.moc"
