@@ -119,8 +119,11 @@ void TestReportWindows::cancelShowsNoPreview() {
     QSize size;
     bool clicked = false;
     // The first step of the preparation processes events: the timer then
-    // finds the progress window up and presses its button.
-    QTimer::singleShot(0, this, [&] {
+    // finds the progress window up and presses its button. The timer belongs
+    // to a local object, so that it can never fire after this function ends
+    // (its lambda refers to the locals above).
+    QObject scope;
+    QTimer::singleShot(0, &scope, [&] {
         auto* progress = topLevel<ReportProgressWindow>(QStringLiteral("ReportProgress"));
         if (!progress)
             return;
