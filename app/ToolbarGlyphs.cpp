@@ -2,8 +2,8 @@
 
 #include <QPainter>
 #include <QPainterPath>
-#include <QPolygonF>
 #include <QPixmap>
+#include <QPolygonF>
 
 #include <functional>
 
@@ -69,12 +69,11 @@ void page(QPainter& p, const QRectF& r) {
     p.setPen(QPen(kOutline, 1));
     p.setBrush(kPaper);
     p.drawPolygon(QPolygonF({r.topLeft(), QPointF(r.right() - fold, r.top()),
-                             QPointF(r.right(), r.top() + fold), r.bottomRight(),
-                             r.bottomLeft()}));
+                             QPointF(r.right(), r.top() + fold), r.bottomRight(), r.bottomLeft()}));
     p.setBrush(QColor(220, 220, 210));
-    p.drawPolygon(QPolygonF({QPointF(r.right() - fold, r.top()),
-                             QPointF(r.right() - fold, r.top() + fold),
-                             QPointF(r.right(), r.top() + fold)}));
+    p.drawPolygon(
+        QPolygonF({QPointF(r.right() - fold, r.top()), QPointF(r.right() - fold, r.top() + fold),
+                   QPointF(r.right(), r.top() + fold)}));
 }
 
 void grid(QPainter& p, const QRectF& r) {
@@ -119,8 +118,8 @@ QIcon ToolbarGlyphs::openDictionary() {
     return oneState([](QPainter& p) {
         p.setPen(QPen(kOutline, 1));
         p.setBrush(kFolder.darker(115));
-        p.drawPolygon(QPolygonF({{1.5, 4.5}, {7, 4.5}, {8.5, 6.5}, {16.5, 6.5}, {16.5, 16.5},
-                                 {1.5, 16.5}}));
+        p.drawPolygon(
+            QPolygonF({{1.5, 4.5}, {7, 4.5}, {8.5, 6.5}, {16.5, 6.5}, {16.5, 16.5}, {1.5, 16.5}}));
         p.setBrush(kFolder);
         p.drawPolygon(QPolygonF({{4.5, 9.5}, {19, 9.5}, {16.5, 16.5}, {1.5, 16.5}}));
     });

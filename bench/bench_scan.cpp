@@ -14,8 +14,8 @@
 #include <fcntl.h>
 
 #include <cstring>
-#include <map>
 #include <iostream>
+#include <map>
 
 extern "C" {
 #include <paradox.h>
@@ -29,31 +29,38 @@ namespace {
 bool g_light = false;
 struct Checksum {
     uint64_t h = 1469598103934665603ull;
-    void add(const void *p, size_t n)
-    {
-        auto *b = static_cast<const unsigned char *>(p);
+    void add(const void* p, size_t n) {
+        auto* b = static_cast<const unsigned char*>(p);
         if (g_light) {
             h += n + (n ? b[0] : 0);
             return;
         }
-        for (size_t i = 0; i < n; ++i) h = (h ^ b[i]) * 1099511628211ull;
+        for (size_t i = 0; i < n; ++i)
+            h = (h ^ b[i]) * 1099511628211ull;
     }
     void addInt(int64_t v) { add(&v, sizeof v); }
-    void addText(const char *s, size_t n) { add(s, n), addInt(int64_t(n)); }
+    void addText(const char* s, size_t n) { add(s, n), addInt(int64_t(n)); }
 };
 
-uint64_t scanEngine(const std::string &file, int64_t &rows)
-{
+uint64_t scanEngine(const std::string& file, int64_t& rows) {
     Checksum c;
     rows = 0;
     auto t = engine::TableFile::open(file);
-    t->forEachRow([&](const engine::Row &r) {
-        for (const auto &v : r) {
+    t->forEachRow([&](const engine::Row& r) {
+        for (const auto& v : r) {
             switch (v.kind) {
-            case engine::Value::Kind::Text: c.addText(v.text.data(), v.text.size()); break;
-            case engine::Value::Kind::Boolean: c.addInt(v.boolean); break;
-            case engine::Value::Kind::Null: c.addInt(-1); break;
-            default: c.addInt(v.integer); break;
+            case engine::Value::Kind::Text:
+                c.addText(v.text.data(), v.text.size());
+                break;
+            case engine::Value::Kind::Boolean:
+                c.addInt(v.boolean);
+                break;
+            case engine::Value::Kind::Null:
+                c.addInt(-1);
+                break;
+            default:
+                c.addInt(v.integer);
+                break;
             }
         }
         ++rows;
@@ -62,26 +69,29 @@ uint64_t scanEngine(const std::string &file, int64_t &rows)
     return c.h;
 }
 
-void pxlibError(pxdoc_t *, int, const char *msg, void *) { std::fprintf(stderr, "pxlib: %s\n", msg); }
+void pxlibError(pxdoc_t*, int, const char* msg, void*) {
+    std::fprintf(stderr, "pxlib: %s\n", msg);
+}
 
 // The usual pxlib reading loop: PX_get_record, then one PX_get_data_* per field.
-uint64_t scanPxlib(const std::string &file, int64_t &rows)
-{
+uint64_t scanPxlib(const std::string& file, int64_t& rows) {
     Checksum c;
-    pxdoc_t *px = PX_new2(pxlibError, nullptr, nullptr, nullptr);
-    if (PX_open_file(px, file.c_str()) < 0) return 0;
+    pxdoc_t* px = PX_new2(pxlibError, nullptr, nullptr, nullptr);
+    if (PX_open_file(px, file.c_str()) < 0)
+        return 0;
     const int n = PX_get_num_records(px), nf = PX_get_num_fields(px);
-    pxfield_t *fields = PX_get_fields(px);
+    pxfield_t* fields = PX_get_fields(px);
     std::vector<char> rec(size_t(PX_get_recordsize(px)));
     rows = 0;
     for (int i = 0; i < n; ++i) {
-        if (!PX_get_record(px, i, rec.data())) break;
-        char *p = rec.data();
+        if (!PX_get_record(px, i, rec.data()))
+            break;
+        char* p = rec.data();
         for (int f = 0; f < nf; ++f) {
             const int len = fields[f].px_flen;
             switch (fields[f].px_ftype) {
             case pxfAlpha: {
-                char *s = nullptr;
+                char* s = nullptr;
                 if (PX_get_data_alpha(px, p, len, &s) > 0 && s) {
                     c.addText(s, std::strlen(s));
                     px->free(px, s);
@@ -92,14 +102,18 @@ uint64_t scanPxlib(const std::string &file, int64_t &rows)
             }
             case pxfLogical: {
                 char v;
-                if (PX_get_data_byte(px, p, len, &v) > 0) c.addInt(v ? 1 : 0);
-                else c.addInt(-1);
+                if (PX_get_data_byte(px, p, len, &v) > 0)
+                    c.addInt(v ? 1 : 0);
+                else
+                    c.addInt(-1);
                 break;
             }
             default: {
                 long v;
-                if (PX_get_data_long(px, p, len, &v) > 0) c.addInt(v);
-                else c.addInt(-1);
+                if (PX_get_data_long(px, p, len, &v) > 0)
+                    c.addInt(v);
+                else
+                    c.addInt(-1);
             }
             }
             p += len;
@@ -112,16 +126,15 @@ uint64_t scanPxlib(const std::string &file, int64_t &rows)
 }
 
 // The physical floor: read the whole file in 1 MiB chunks.
-void catFile(const std::string &file)
-{
+void catFile(const std::string& file) {
     int fd = ::open(file.c_str(), O_RDONLY);
     static std::vector<char> buf(1 << 20);
-    while (::read(fd, buf.data(), buf.size()) > 0) {}
+    while (::read(fd, buf.data(), buf.size()) > 0) {
+    }
     ::close(fd);
 }
 
-int measureOnly(const std::string &variant, const std::string &file)
-{
+int measureOnly(const std::string& variant, const std::string& file) {
     g_light = true;
     int64_t rows = 0;
     bench::measured([&] { variant == "engine" ? scanEngine(file, rows) : scanPxlib(file, rows); });
@@ -130,23 +143,28 @@ int measureOnly(const std::string &variant, const std::string &file)
 
 } // namespace
 
-int main(int argc, char **argv)
-{
+int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
-    if (args.size() == 3 && args[0] == "--measure") return measureOnly(args[1], args[2]);
+    if (args.size() == 3 && args[0] == "--measure")
+        return measureOnly(args[1], args[2]);
     const bool manual = std::find(args.begin(), args.end(), "--manual") != args.end();
     const bool callgrind = std::find(args.begin(), args.end(), "--no-callgrind") == args.end();
     std::vector<int> sizes = {10000, 100000};
-    if (manual) sizes.push_back(1000000);
+    if (manual)
+        sizes.push_back(1000000);
 
     std::map<int, double> engineSeconds, engineInstr;
     for (int n : sizes) {
-        const std::string file = bench::writeDictionary("/tmp/kv-bench/scan-" + std::to_string(n), n).string();
+        const std::string file =
+            bench::writeDictionary("/tmp/kv-bench/scan-" + std::to_string(n), n).string();
         int64_t rowsE = 0, rowsP = 0;
         const uint64_t sumE = scanEngine(file, rowsE), sumP = scanPxlib(file, rowsP);
         if (sumE != sumP || rowsE != n || rowsP != n) {
-            std::fprintf(stderr, "checksums differ at N=%d: engine %lld rows %016llx, pxlib %lld rows %016llx\n", n,
-                         (long long)rowsE, (unsigned long long)sumE, (long long)rowsP, (unsigned long long)sumP);
+            std::fprintf(
+                stderr,
+                "checksums differ at N=%d: engine %lld rows %016llx, pxlib %lld rows %016llx\n", n,
+                (long long)rowsE, (unsigned long long)sumE, (long long)rowsP,
+                (unsigned long long)sumP);
             return 1;
         }
         const int runs = n >= 1000000 ? 1 : 3;
@@ -170,18 +188,22 @@ int main(int argc, char **argv)
         bench::report("B6", n, "engine", "rows_per_s_vs_cat", n / te, "cat", n / tc);
         bench::report("B6", n, "pxlib", "rows_per_s", n / tp);
         bench::report("B6", n, "pxlib", "rows_per_cpu_s", n / cp);
-        bench::report("B6", n, "engine", "read_syscalls_per_block", double(io1.readCalls - io0.readCalls) / runs / blocks);
+        bench::report("B6", n, "engine", "read_syscalls_per_block",
+                      double(io1.readCalls - io0.readCalls) / runs / blocks);
         if (callgrind && n <= 100000) {
-            const double ie = bench::callgrindInstructions(bench::selfPath(), "--measure engine " + file);
-            const double ip = bench::callgrindInstructions(bench::selfPath(), "--measure pxlib " + file);
+            const double ie =
+                bench::callgrindInstructions(bench::selfPath(), "--measure engine " + file);
+            const double ip =
+                bench::callgrindInstructions(bench::selfPath(), "--measure pxlib " + file);
             engineInstr[n] = ie / n;
             bench::report("B6", n, "engine", "instructions_per_row", ie / n, "pxlib", ip / n);
         }
     }
     if (engineSeconds.count(100000) && engineSeconds.count(1000000))
-        bench::report("B6", 1000000, "engine", "cpu_time_1M_over_100k", engineSeconds[1000000] / engineSeconds[100000]);
+        bench::report("B6", 1000000, "engine", "cpu_time_1M_over_100k",
+                      engineSeconds[1000000] / engineSeconds[100000]);
     if (engineInstr.count(10000) && engineInstr.count(100000))
-        bench::report("B6", 100000, "engine", "instructions_per_row_100k_over_10k", engineInstr[100000], "10k",
-                      engineInstr[10000]);
+        bench::report("B6", 100000, "engine", "instructions_per_row_100k_over_10k",
+                      engineInstr[100000], "10k", engineInstr[10000]);
     return 0;
 }

@@ -7,23 +7,20 @@
 
 namespace capture {
 
-QString SourceFileName(const QString& path)
-{
-    const qsizetype cut = std::max({path.lastIndexOf(QLatin1Char(':')),
-                                    path.lastIndexOf(QLatin1Char('\\')),
-                                    path.lastIndexOf(QLatin1Char('/'))});
+QString SourceFileName(const QString& path) {
+    const qsizetype cut =
+        std::max({path.lastIndexOf(QLatin1Char(':')), path.lastIndexOf(QLatin1Char('\\')),
+                  path.lastIndexOf(QLatin1Char('/'))});
     return path.mid(cut + 1);
 }
 
-QString RecordedTableName(const QString& fileName)
-{
+QString RecordedTableName(const QString& fileName) {
     return fileName.left(store::kTableWidth);
 }
 
 namespace {
 
-store::DicoRow tableEntry(const TableStructure& table, int no)
-{
+store::DicoRow tableEntry(const TableStructure& table, int no) {
     store::DicoRow row;
     row.noEnreg = no;
     row.table = table.tableName;
@@ -34,8 +31,7 @@ store::DicoRow tableEntry(const TableStructure& table, int no)
     return row;
 }
 
-store::DicoRow fieldEntry(const TableStructure& table, const SourceField& field, int no)
-{
+store::DicoRow fieldEntry(const TableStructure& table, const SourceField& field, int no) {
     const QString typeName = FieldTypeName(field.typeCode);
     store::DicoRow row;
     row.noEnreg = no;
@@ -47,9 +43,8 @@ store::DicoRow fieldEntry(const TableStructure& table, const SourceField& field,
     return row;
 }
 
-store::DicoRow indexRow(const TableStructure& table, const SourceIndex& index,
-                        const QString& label, int no)
-{
+store::DicoRow indexRow(const TableStructure& table, const SourceIndex& index, const QString& label,
+                        int no) {
     store::DicoRow row;
     row.noEnreg = no;
     row.table = table.tableName;
@@ -62,8 +57,7 @@ store::DicoRow indexRow(const TableStructure& table, const SourceIndex& index,
 
 } // namespace
 
-QList<store::DicoRow> PlanCaptureRows(const TableStructure& table, int firstNo)
-{
+QList<store::DicoRow> PlanCaptureRows(const TableStructure& table, int firstNo) {
     QList<store::DicoRow> rows;
     int no = firstNo;
     rows.append(tableEntry(table, no++));
@@ -77,8 +71,7 @@ QList<store::DicoRow> PlanCaptureRows(const TableStructure& table, int firstNo)
     return rows;
 }
 
-void GenerateTableCode(const TableStructure& table, CodeGenerator& generator)
-{
+void GenerateTableCode(const TableStructure& table, CodeGenerator& generator) {
     generator.GenBeginTable(table.tableName);
     for (const SourceField& field : table.fields) {
         const QString typeName = FieldTypeName(field.typeCode);

@@ -5,8 +5,7 @@
 
 namespace capture {
 
-QString PascalQuoted(const QString& text)
-{
+QString PascalQuoted(const QString& text) {
     QString quoted = text;
     quoted.replace(QLatin1Char('\''), QLatin1String("''"));
     return quoted;
@@ -14,8 +13,7 @@ QString PascalQuoted(const QString& text)
 
 // Several lines below end with a blank: it is part of the generated text,
 // which must stay identical from one version of the program to the next.
-void CodeGenerator::GenBeginTable(const QString& tableName)
-{
+void CodeGenerator::GenBeginTable(const QString& tableName) {
     m_primarySeen = false;
     m_primaryFields.clear();
     m_secondaryOpen = false;
@@ -31,32 +29,28 @@ void CodeGenerator::GenBeginTable(const QString& tableName)
     add(QStringLiteral("   Clear;"));
 }
 
-void CodeGenerator::GenField(const QString& fieldName, const QString& typeName, int size)
-{
-    add(QStringLiteral("   Add('") + PascalQuoted(fieldName) + QStringLiteral("',") + typeName
-        + QLatin1Char(',') + QString::number(size) + QStringLiteral(",False);"));
+void CodeGenerator::GenField(const QString& fieldName, const QString& typeName, int size) {
+    add(QStringLiteral("   Add('") + PascalQuoted(fieldName) + QStringLiteral("',") + typeName +
+        QLatin1Char(',') + QString::number(size) + QStringLiteral(",False);"));
 }
 
-void CodeGenerator::GenEndFields()
-{
+void CodeGenerator::GenEndFields() {
     add(QStringLiteral("  end;{FieldDefs}"));
     add(QString());
 }
 
-void CodeGenerator::addTableCreation()
-{
+void CodeGenerator::addTableCreation() {
     add(QString());
     add(QStringLiteral("  TableCreate.CreateTable; // Table creation "));
 }
 
 void CodeGenerator::GenIndex(int k, int indexCount, const QString& indexName,
-                             const QString& fieldList, unsigned options)
-{
+                             const QString& fieldList, unsigned options) {
     if (options & ixPrimary) {
         add(QStringLiteral("  TableCreate.IndexDefs.Clear;"));
-        add(QStringLiteral("  TableCreate.IndexDefs.Add('") + PascalQuoted(indexName)
-            + QStringLiteral("','") + PascalQuoted(fieldList)
-            + QStringLiteral("',[ixPrimary]);  // Primary Index "));
+        add(QStringLiteral("  TableCreate.IndexDefs.Add('") + PascalQuoted(indexName) +
+            QStringLiteral("','") + PascalQuoted(fieldList) +
+            QStringLiteral("',[ixPrimary]);  // Primary Index "));
         m_primarySeen = true;
         m_primaryFields = fieldList;
     }
@@ -77,14 +71,13 @@ void CodeGenerator::GenIndex(int k, int indexCount, const QString& indexName,
     // An index on exactly the primary key's fields is not added again; this
     // also keeps the primary index itself out of the secondary block.
     if (fieldList != m_primaryFields) {
-        add(QStringLiteral("   TableCreate.AddIndex('") + PascalQuoted(indexName)
-            + QStringLiteral("','") + PascalQuoted(fieldList) + QStringLiteral("',[")
-            + OwnOptionName(options) + QStringLiteral("]);"));
+        add(QStringLiteral("   TableCreate.AddIndex('") + PascalQuoted(indexName) +
+            QStringLiteral("','") + PascalQuoted(fieldList) + QStringLiteral("',[") +
+            OwnOptionName(options) + QStringLiteral("]);"));
     }
 }
 
-void CodeGenerator::GenEndTable(const QString& tableName, int indexCount)
-{
+void CodeGenerator::GenEndTable(const QString& tableName, int indexCount) {
     if (indexCount == 0)
         addTableCreation();
     if (m_secondaryOpen)
@@ -94,8 +87,7 @@ void CodeGenerator::GenEndTable(const QString& tableName, int indexCount)
     add(QString());
 }
 
-void CodeGenerator::ShowLineCount()
-{
+void CodeGenerator::ShowLineCount() {
     m_text.setTitle(lang::fixed::linesGenerated() + QString::number(m_text.lineCount()));
 }
 

@@ -2,8 +2,7 @@
 
 namespace capture {
 
-QString CodeLines::toCrLfText() const
-{
+QString CodeLines::toCrLfText() const {
     QString text;
     for (const QString& line : m_lines) {
         text += line;
@@ -12,8 +11,7 @@ QString CodeLines::toCrLfText() const
     return text;
 }
 
-void CodeLines::moveTo(CodeText& target)
-{
+void CodeLines::moveTo(CodeText& target) {
     for (const QString& line : std::as_const(m_lines))
         target.appendLine(line);
     m_lines.clear();

@@ -11,22 +11,19 @@ namespace {
 // I in "ftSmallInt", "ftBLOB" in capitals) are the ones the dictionaries and
 // the generated code have always carried.
 constexpr std::array<const char*, 22> kTypeNames = {
-    "ftUnknow",   "ftString",   "ftSmallInt",   "ftInteger",    "ftWord",
-    "ftBoolean",  "ftFloat",    "ftCurrency",   "ftBCD",        "ftDate",
-    "ftTime",     "ftDateTime", "ftBytes",      "ftVarBytes",   "ftAutoInc",
-    "ftBLOB",     "ftMemo",     "ftGraphic",    "ftFmtMemo",    "ftParadoxOle",
-    "ftDBaseOle", "ftTypedBinary"};
+    "ftUnknow",  "ftString",     "ftSmallInt", "ftInteger",    "ftWord", "ftBoolean",
+    "ftFloat",   "ftCurrency",   "ftBCD",      "ftDate",       "ftTime", "ftDateTime",
+    "ftBytes",   "ftVarBytes",   "ftAutoInc",  "ftBLOB",       "ftMemo", "ftGraphic",
+    "ftFmtMemo", "ftParadoxOle", "ftDBaseOle", "ftTypedBinary"};
 } // namespace
 
-QString FieldTypeName(int typeCode)
-{
+QString FieldTypeName(int typeCode) {
     if (typeCode < 0 || typeCode >= int(kTypeNames.size()))
         typeCode = 0;
     return QLatin1String(kTypeNames[size_t(typeCode)]);
 }
 
-int RecordedFieldSize(const QString& typeName, int displayWidth)
-{
+int RecordedFieldSize(const QString& typeName, int displayWidth) {
     static const QStringList zeroSized = {
         QStringLiteral("ftInteger"), QStringLiteral("ftSmallInt"), QStringLiteral("ftCurrency"),
         QStringLiteral("ftDate"),    QStringLiteral("ftAutoInc"),  QStringLiteral("ftFloat"),
@@ -34,8 +31,7 @@ int RecordedFieldSize(const QString& typeName, int displayWidth)
     return zeroSized.contains(typeName) ? 0 : displayWidth;
 }
 
-QString FieldTypeText(const QString& typeName)
-{
+QString FieldTypeText(const QString& typeName) {
     return typeName.mid(2);
 }
 

@@ -2,8 +2,7 @@
 
 namespace capture {
 
-QString OwnOptionName(unsigned options)
-{
+QString OwnOptionName(unsigned options) {
     if (options & ixExpression)
         return QStringLiteral("ixExpression");
     if (options & ixCaseInsensitive)
@@ -17,8 +16,7 @@ QString OwnOptionName(unsigned options)
     return QString();
 }
 
-QString OptionLabel(unsigned options, const QString& previousLabel)
-{
+QString OptionLabel(unsigned options, const QString& previousLabel) {
     const QString own = OwnOptionName(options);
     return own.isEmpty() ? previousLabel : own;
 }

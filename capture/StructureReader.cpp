@@ -8,15 +8,14 @@
 
 namespace capture {
 
-static_assert(unsigned(ixPrimary) == unsigned(engine::ixPrimary)
-                  && unsigned(ixUnique) == unsigned(engine::ixUnique)
-                  && unsigned(ixDescending) == unsigned(engine::ixDescending)
-                  && unsigned(ixCaseInsensitive) == unsigned(engine::ixCaseInsensitive)
-                  && unsigned(ixExpression) == unsigned(engine::ixExpression),
+static_assert(unsigned(ixPrimary) == unsigned(engine::ixPrimary) &&
+                  unsigned(ixUnique) == unsigned(engine::ixUnique) &&
+                  unsigned(ixDescending) == unsigned(engine::ixDescending) &&
+                  unsigned(ixCaseInsensitive) == unsigned(engine::ixCaseInsensitive) &&
+                  unsigned(ixExpression) == unsigned(engine::ixExpression),
               "index options pass from the engine unchanged");
 
-TableStructure ReadTableStructure(const QString& path)
-{
+TableStructure ReadTableStructure(const QString& path) {
     const auto table = engine::TableFile::open(dataset::toNativePath(path));
     TableStructure structure;
     structure.tableName = RecordedTableName(SourceFileName(path));

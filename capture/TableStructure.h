@@ -14,8 +14,8 @@ struct SourceField {
 
 // One index of a source table, in the engine's order (primary first).
 struct SourceIndex {
-    QString name;      // may be empty
-    QString fieldList; // key field names joined by ";", empty for an expression
+    QString name;         // may be empty
+    QString fieldList;    // key field names joined by ";", empty for an expression
     unsigned options = 0; // IndexOption bits
 };
 

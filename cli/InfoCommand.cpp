@@ -20,93 +20,96 @@ namespace cli {
 namespace {
 
 // The type name capture records for a type code ("ftString", "ftBLOB", ...).
-std::string fieldTypeName(int typeCode)
-{
+std::string fieldTypeName(int typeCode) {
     return capture::FieldTypeName(typeCode).toStdString();
 }
 
-std::vector<std::string> optionNames(unsigned options)
-{
-    static const std::pair<unsigned, const char *> names[] = {
-        {engine::ixPrimary, "ixPrimary"},
-        {engine::ixUnique, "ixUnique"},
-        {engine::ixDescending, "ixDescending"},
-        {engine::ixCaseInsensitive, "ixCaseInsensitive"},
+std::vector<std::string> optionNames(unsigned options) {
+    static const std::pair<unsigned, const char*> names[] = {
+        {engine::ixPrimary, "ixPrimary"},       {engine::ixUnique, "ixUnique"},
+        {engine::ixDescending, "ixDescending"}, {engine::ixCaseInsensitive, "ixCaseInsensitive"},
         {engine::ixExpression, "ixExpression"},
     };
     std::vector<std::string> out;
-    for (const auto &[bit, name] : names)
-        if (options & bit) out.emplace_back(name);
+    for (const auto& [bit, name] : names)
+        if (options & bit)
+            out.emplace_back(name);
     return out;
 }
 
-void writeJson(const std::string &path, const engine::TableFile &t, std::ostream &out)
-{
+void writeJson(const std::string& path, const engine::TableFile& t, std::ostream& out) {
     out << "{\"path\":" << jsonString(path) << ",\"versionByte\":" << t.versionByte()
         << ",\"codePage\":" << t.codePage() << ",\"sortOrder\":" << jsonString(t.sortOrder())
         << ",\"records\":" << t.recordCount() << ",\"fields\":[";
-    const auto &fields = t.fields();
+    const auto& fields = t.fields();
     for (size_t i = 0; i < fields.size(); ++i) {
-        const auto &f = fields[i];
-        out << (i ? "," : "") << "{\"name\":" << jsonString(f.name) << ",\"typeCode\":" << f.typeCode()
+        const auto& f = fields[i];
+        out << (i ? "," : "") << "{\"name\":" << jsonString(f.name)
+            << ",\"typeCode\":" << f.typeCode()
             << ",\"typeName\":" << jsonString(fieldTypeName(f.typeCode()))
             << ",\"displayWidth\":" << f.displayWidth() << '}';
     }
     out << "],\"indexes\":[";
     const auto indexes = t.indexes();
     for (size_t i = 0; i < indexes.size(); ++i) {
-        const auto &ix = indexes[i];
+        const auto& ix = indexes[i];
         out << (i ? "," : "") << "{\"name\":" << jsonString(ix.name)
             << ",\"fields\":" << jsonString(ix.fields) << ",\"options\":[";
         const auto opts = optionNames(ix.options);
-        for (size_t k = 0; k < opts.size(); ++k) out << (k ? "," : "") << jsonString(opts[k]);
+        for (size_t k = 0; k < opts.size(); ++k)
+            out << (k ? "," : "") << jsonString(opts[k]);
         out << "]}";
     }
     out << "]}\n";
 }
 
-void writeText(const std::string &path, const engine::TableFile &t, std::ostream &out)
-{
+void writeText(const std::string& path, const engine::TableFile& t, std::ostream& out) {
     char version[8];
     std::snprintf(version, sizeof version, "0x%02X", t.versionByte());
     out << path << "\n  version byte: " << version << " (level " << t.level() << ")"
         << "\n  code page: " << t.codePage() << "\n  sort order: " << t.sortOrder()
         << "\n  records: " << t.recordCount() << "\n  fields: " << t.fields().size() << '\n';
     int n = 0;
-    for (const auto &f : t.fields())
+    for (const auto& f : t.fields())
         out << "    " << ++n << '\t' << f.name << '\t' << f.typeCode() << '\t'
             << fieldTypeName(f.typeCode()) << '\t' << f.displayWidth() << '\n';
     const auto indexes = t.indexes();
     out << "  indexes: " << indexes.size() << '\n';
-    for (const auto &ix : indexes) {
+    for (const auto& ix : indexes) {
         out << "    \"" << ix.name << "\"\t" << ix.fields << '\t';
         const auto opts = optionNames(ix.options);
-        for (size_t k = 0; k < opts.size(); ++k) out << (k ? "," : "") << opts[k];
+        for (size_t k = 0; k < opts.size(); ++k)
+            out << (k ? "," : "") << opts[k];
         out << '\n';
     }
 }
 
 } // namespace
 
-int runInfo(const std::vector<std::string> &args, std::ostream &out, std::ostream &err)
-{
+int runInfo(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::vector<std::string> options, tables;
-    if (!splitOptions(args, {"--json"}, options, tables, err)) return kExitUsage;
+    if (!splitOptions(args, {"--json"}, options, tables, err))
+        return kExitUsage;
     if (tables.empty()) {
         err << "korvanta-cli info: no table given\nUsage: korvanta-cli info [--json] TABLE.db...\n";
         return kExitUsage;
     }
     const bool json = !options.empty();
     int status = kExitOk;
-    for (const auto &path : tables) {
+    for (const auto& path : tables) {
         try {
             auto table = engine::TableFile::open(path);
-            if (json) writeJson(path, *table, out);
-            else writeText(path, *table, out);
-        } catch (const std::exception &e) {
+            if (json)
+                writeJson(path, *table, out);
+            else
+                writeText(path, *table, out);
+        } catch (const std::exception& e) {
             status = kExitFailed;
-            if (json) out << "{\"path\":" << jsonString(path) << ",\"error\":" << jsonString(e.what()) << "}\n";
-            else err << path << ": " << e.what() << '\n';
+            if (json)
+                out << "{\"path\":" << jsonString(path) << ",\"error\":" << jsonString(e.what())
+                    << "}\n";
+            else
+                err << path << ": " << e.what() << '\n';
         }
     }
     out.flush();

@@ -8,32 +8,41 @@ namespace cli {
 namespace {
 
 // Length of the valid UTF-8 sequence at s[i], or 0 when it is not valid.
-size_t utf8SequenceLength(std::string_view s, size_t i)
-{
+size_t utf8SequenceLength(std::string_view s, size_t i) {
     const auto c = static_cast<unsigned char>(s[i]);
     size_t n = 0;
     uint32_t cp = 0;
-    if (c < 0x80) return 1;
-    if ((c & 0xE0) == 0xC0) { n = 2; cp = c & 0x1F; }
-    else if ((c & 0xF0) == 0xE0) { n = 3; cp = c & 0x0F; }
-    else if ((c & 0xF8) == 0xF0) { n = 4; cp = c & 0x07; }
-    else return 0;
-    if (i + n > s.size()) return 0;
+    if (c < 0x80)
+        return 1;
+    if ((c & 0xE0) == 0xC0) {
+        n = 2;
+        cp = c & 0x1F;
+    } else if ((c & 0xF0) == 0xE0) {
+        n = 3;
+        cp = c & 0x0F;
+    } else if ((c & 0xF8) == 0xF0) {
+        n = 4;
+        cp = c & 0x07;
+    } else
+        return 0;
+    if (i + n > s.size())
+        return 0;
     for (size_t k = 1; k < n; ++k) {
         const auto cc = static_cast<unsigned char>(s[i + k]);
-        if ((cc & 0xC0) != 0x80) return 0;
+        if ((cc & 0xC0) != 0x80)
+            return 0;
         cp = (cp << 6) | (cc & 0x3F);
     }
     // Overlong forms, surrogates and values past U+10FFFF are not valid UTF-8.
     static const uint32_t minimum[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (cp < minimum[n] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+    if (cp < minimum[n] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return 0;
     return n;
 }
 
 } // namespace
 
-std::string jsonString(std::string_view s)
-{
+std::string jsonString(std::string_view s) {
     std::string out = "\"";
     for (size_t i = 0; i < s.size();) {
         const auto c = static_cast<unsigned char>(s[i]);
@@ -67,16 +76,17 @@ std::string jsonString(std::string_view s)
     return out;
 }
 
-std::string base64(std::string_view raw)
-{
+std::string base64(std::string_view raw) {
     static const char alphabet[] =
         "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     std::string out;
     out.reserve((raw.size() + 2) / 3 * 4);
     for (size_t i = 0; i < raw.size(); i += 3) {
         uint32_t v = uint32_t(static_cast<unsigned char>(raw[i])) << 16;
-        if (i + 1 < raw.size()) v |= uint32_t(static_cast<unsigned char>(raw[i + 1])) << 8;
-        if (i + 2 < raw.size()) v |= static_cast<unsigned char>(raw[i + 2]);
+        if (i + 1 < raw.size())
+            v |= uint32_t(static_cast<unsigned char>(raw[i + 1])) << 8;
+        if (i + 2 < raw.size())
+            v |= static_cast<unsigned char>(raw[i + 2]);
         out += alphabet[(v >> 18) & 63];
         out += alphabet[(v >> 12) & 63];
         out += i + 1 < raw.size() ? alphabet[(v >> 6) & 63] : '=';
@@ -85,17 +95,25 @@ std::string base64(std::string_view raw)
     return out;
 }
 
-std::string tabEscaped(std::string_view text)
-{
+std::string tabEscaped(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (char c : text) {
         switch (c) {
-        case '\\': out += "\\\\"; break;
-        case '\t': out += "\\t"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        default: out += c;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        default:
+            out += c;
         }
     }
     return out;

@@ -5,12 +5,11 @@
 
 namespace cli {
 
-bool splitOptions(const std::vector<std::string> &args, const std::vector<std::string> &known,
-                  std::vector<std::string> &options, std::vector<std::string> &operands,
-                  std::ostream &err)
-{
+bool splitOptions(const std::vector<std::string>& args, const std::vector<std::string>& known,
+                  std::vector<std::string>& options, std::vector<std::string>& operands,
+                  std::ostream& err) {
     bool optionsEnded = false;
-    for (const auto &a : args) {
+    for (const auto& a : args) {
         if (!optionsEnded && a == "--") {
             optionsEnded = true;
         } else if (!optionsEnded && a.size() > 1 && a[0] == '-') {

@@ -9,21 +9,20 @@
 namespace cli {
 
 namespace {
-bool contains(const std::vector<std::string> &list, const std::string &s)
-{
+bool contains(const std::vector<std::string>& list, const std::string& s) {
     return std::find(list.begin(), list.end(), s) != list.end();
 }
 } // namespace
 
-bool splitValueOptions(const std::vector<std::string> &args,
-                       const std::vector<std::string> &valueOptions,
-                       const std::vector<std::string> &flags, std::vector<std::string> &operands,
-                       std::string &value, std::ostream &err, std::vector<std::string> *givenFlags)
-{
+bool splitValueOptions(const std::vector<std::string>& args,
+                       const std::vector<std::string>& valueOptions,
+                       const std::vector<std::string>& flags, std::vector<std::string>& operands,
+                       std::string& value, std::ostream& err,
+                       std::vector<std::string>* givenFlags) {
     bool optionsEnded = false;
     bool haveValue = false;
     for (size_t i = 0; i < args.size(); ++i) {
-        const std::string &a = args[i];
+        const std::string& a = args[i];
         if (optionsEnded || a.size() < 2 || a[0] != '-') {
             operands.push_back(a);
         } else if (a == "--") {
@@ -40,7 +39,8 @@ bool splitValueOptions(const std::vector<std::string> &args,
             value = args[++i];
             haveValue = true;
         } else if (contains(flags, a)) {
-            if (givenFlags) givenFlags->push_back(a);
+            if (givenFlags)
+                givenFlags->push_back(a);
         } else {
             err << "korvanta-cli: unknown option '" << a << "'\n";
             return false;
@@ -49,17 +49,18 @@ bool splitValueOptions(const std::vector<std::string> &args,
     return true;
 }
 
-bool writeOutput(const std::string &text, const std::string &file, std::ostream &out,
-                 std::ostream &err)
-{
+bool writeOutput(const std::string& text, const std::string& file, std::ostream& out,
+                 std::ostream& err) {
     if (file.empty()) {
         out << text;
         out.flush();
         return bool(out);
     }
     std::ofstream stream(file, std::ios::binary | std::ios::trunc);
-    if (stream) stream << text;
-    if (stream) stream.close();
+    if (stream)
+        stream << text;
+    if (stream)
+        stream.close();
     if (!stream) {
         err << file << ": " << std::strerror(errno) << '\n';
         return false;

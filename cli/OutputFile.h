@@ -12,15 +12,15 @@ namespace cli {
 // option with a value (any of `valueOptions`, followed by its value). Writes the
 // reason to err and returns false on an unknown option, a missing value or a
 // repeated value option.
-bool splitValueOptions(const std::vector<std::string> &args,
-                       const std::vector<std::string> &valueOptions,
-                       const std::vector<std::string> &flags, std::vector<std::string> &operands,
-                       std::string &value, std::ostream &err,
-                       std::vector<std::string> *givenFlags = nullptr);
+bool splitValueOptions(const std::vector<std::string>& args,
+                       const std::vector<std::string>& valueOptions,
+                       const std::vector<std::string>& flags, std::vector<std::string>& operands,
+                       std::string& value, std::ostream& err,
+                       std::vector<std::string>* givenFlags = nullptr);
 
 // Writes `text` to `file`, or to `out` when file is empty. False (and the
 // reason on err) when the file cannot be written.
-bool writeOutput(const std::string &text, const std::string &file, std::ostream &out,
-                 std::ostream &err);
+bool writeOutput(const std::string& text, const std::string& file, std::ostream& out,
+                 std::ostream& err);
 
 } // namespace cli

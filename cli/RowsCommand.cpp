@@ -20,50 +20,52 @@ namespace {
 
 // Formatted memos come from the engine as raw bytes; they are shown as text in the
 // table's code page, like plain memos.
-engine::Value shown(const engine::Value &v, engine::FieldType type, const engine::CodePage *page)
-{
+engine::Value shown(const engine::Value& v, engine::FieldType type, const engine::CodePage* page) {
     if (type == engine::FieldType::FmtMemo && v.kind == engine::Value::Kind::Bytes && page)
         return engine::Value::fromText(page->decode(v.text));
     return v;
 }
 
-const engine::CodePage *codePageOf(const engine::TableFile &t)
-{
+const engine::CodePage* codePageOf(const engine::TableFile& t) {
     try {
         return &engine::CodePage::get(t.codePage());
-    } catch (const engine::EngineError &) {
+    } catch (const engine::EngineError&) {
         return nullptr; // formatted memos then stay base64
     }
 }
 
 } // namespace
 
-int runRows(const std::vector<std::string> &args, std::ostream &out, std::ostream &err)
-{
+int runRows(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::vector<std::string> options, tables;
-    if (!splitOptions(args, {"--json"}, options, tables, err)) return kExitUsage;
+    if (!splitOptions(args, {"--json"}, options, tables, err))
+        return kExitUsage;
     if (tables.size() != 1) {
-        err << "korvanta-cli rows: give exactly one table\nUsage: korvanta-cli rows [--json] TABLE.db\n";
+        err << "korvanta-cli rows: give exactly one table\nUsage: korvanta-cli rows [--json] "
+               "TABLE.db\n";
         return kExitUsage;
     }
     const bool json = !options.empty();
     try {
         auto table = engine::TableFile::open(tables[0]);
-        const auto &fields = table->fields();
+        const auto& fields = table->fields();
         std::vector<std::string> keys; // field names, already as JSON strings
-        for (const auto &f : fields) keys.push_back(jsonString(f.name));
+        for (const auto& f : fields)
+            keys.push_back(jsonString(f.name));
         if (!json) {
-            for (size_t i = 0; i < fields.size(); ++i) out << (i ? "\t" : "") << tabEscaped(fields[i].name);
+            for (size_t i = 0; i < fields.size(); ++i)
+                out << (i ? "\t" : "") << tabEscaped(fields[i].name);
             out << '\n';
         }
-        const engine::CodePage *page = codePageOf(*table);
+        const engine::CodePage* page = codePageOf(*table);
         std::string line;
-        table->forEachRow([&](const engine::Row &row) {
+        table->forEachRow([&](const engine::Row& row) {
             line.clear();
             if (json) {
                 line += '{';
                 for (size_t i = 0; i < row.size() && i < keys.size(); ++i) {
-                    if (i) line += ',';
+                    if (i)
+                        line += ',';
                     line += keys[i];
                     line += ':';
                     line += valueJson(shown(row[i], fields[i].type, page));
@@ -71,7 +73,8 @@ int runRows(const std::vector<std::string> &args, std::ostream &out, std::ostrea
                 line += "}\n";
             } else {
                 for (size_t i = 0; i < row.size() && i < fields.size(); ++i) {
-                    if (i) line += '\t';
+                    if (i)
+                        line += '\t';
                     line += valueText(shown(row[i], fields[i].type, page));
                 }
                 line += '\n';
@@ -79,7 +82,7 @@ int runRows(const std::vector<std::string> &args, std::ostream &out, std::ostrea
             out << line;
             return true;
         });
-    } catch (const std::exception &e) {
+    } catch (const std::exception& e) {
         out.flush();
         err << tables[0] << ": " << e.what() << '\n';
         return kExitFailed;

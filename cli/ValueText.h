@@ -18,8 +18,8 @@
 
 namespace cli {
 
-std::string valueJson(const engine::Value &v);
-std::string valueText(const engine::Value &v);
+std::string valueJson(const engine::Value& v);
+std::string valueText(const engine::Value& v);
 
 // Calendar renderings shared by both forms.
 std::string dateText(int64_t days);

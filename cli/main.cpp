@@ -58,8 +58,7 @@ int runHelp(const cli::Usage& usage, const std::vector<std::string>& args) {
 
 } // namespace
 
-int main(int argc, char **argv)
-{
+int main(int argc, char** argv) {
     const cli::Usage usage(kCommands);
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty())

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything, and runs the whole test suite
-# headless; then rebuilds the engine and the dataset layer under
+# Installs what is missing, checks that every C++ source follows the house style
+# (.clang-format), builds everything, and runs the whole test suite headless; then rebuilds the engine and the dataset layer under
 # AddressSanitizer + UBSan and runs their tests (the fuzz corpus replay among them).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
+scripts/check-format.sh
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir build --output-on-failure -j "$jobs"

@@ -10,8 +10,7 @@
 // The customer table used throughout the capture tests: an autoincrement key,
 // two strings, money and memo; a unique primary index with no name, a
 // case-insensitive index and one without options.
-inline capture::TableStructure clientsTable()
-{
+inline capture::TableStructure clientsTable() {
     using namespace capture;
     TableStructure t;
     t.tableName = QStringLiteral("CLIENTS.DB");
@@ -26,8 +25,7 @@ inline capture::TableStructure clientsTable()
     return t;
 }
 
-inline QStringList clientsBlock()
-{
+inline QStringList clientsBlock() {
     return {
         "with TableCreate do  // Beginning generation CLIENTS.DB",
         "begin",
@@ -63,8 +61,7 @@ inline QStringList clientsBlock()
 
 // The rows a capture of the customer table writes when the highest number in
 // the dictionary is first - 1.
-inline QList<store::DicoRow> clientsRows(int first)
-{
+inline QList<store::DicoRow> clientsRows(int first) {
     const QString t = QStringLiteral("CLIENTS.DB");
     auto row = [&](int no, const char* champ, const char* type) {
         store::DicoRow r;
@@ -92,13 +89,9 @@ inline QList<store::DicoRow> clientsRows(int first)
     entry.type = QString();
     entry.longueur = 0;
     entry.ct = true;
-    return {entry,
-            field(first + 1, "Code", "AutoInc", 0),
-            field(first + 2, "Nom", "String", 30),
-            field(first + 3, "Ville", "String", 20),
-            field(first + 4, "Solde", "Currency", 0),
-            field(first + 5, "Notes", "Memo", 10),
-            index(first + 6, "", "ixUnique", "Code"),
+    return {entry, field(first + 1, "Code", "AutoInc", 0), field(first + 2, "Nom", "String", 30),
+            field(first + 3, "Ville", "String", 20), field(first + 4, "Solde", "Currency", 0),
+            field(first + 5, "Notes", "Memo", 10), index(first + 6, "", "ixUnique", "Code"),
             index(first + 7, "ParNom", "ixCaseInsensitive", "Nom"),
             // no option of its own: carries the label of the index before it
             index(first + 8, "ParVille", "ixCaseInsensitive", "Ville;Nom")};

@@ -12,8 +12,7 @@ using engine::FieldType;
 
 // The customer table: autoincrement key, two strings, money, memo; the key
 // index, a case-insensitive index on Nom and an index on Ville;Nom.
-inline QString writeClients(const QString& path)
-{
+inline QString writeClients(const QString& path) {
     const std::string file = path.toStdString();
     engine::createTable(file,
                         {{"Code", FieldType::AutoInc, 0, false},
@@ -33,8 +32,7 @@ inline const std::string kLongName = "UnNomDeChampTresLongXXXXX"; // 25 characte
 // kind of index: composite primary key, single-field index named after its
 // field, named indexes with each option, and one whose field list passes 80
 // characters.
-inline QString writeEveryKind(const QString& path)
-{
+inline QString writeEveryKind(const QString& path) {
     const std::string file = path.toStdString();
     engine::createTable(file,
                         {{"Id", FieldType::Long, 0, false},
@@ -62,8 +60,10 @@ inline QString writeEveryKind(const QString& path)
     engine::addIndex(file, {"ParNomCI", {"Nom"}, engine::ixCaseInsensitive});
     engine::addIndex(file, {"ParJour", {"Jour", "Nom"}, engine::ixUnique | engine::ixDescending});
     engine::addIndex(file, {"ParTaux", {"Taux"}, 0});
-    engine::addIndex(file, {"Longue", {kLongName, "UnAutreNomDeChampTresLong",
-                                       "EncoreUnNomDeChampTresLon", "Nom"}, 0});
+    engine::addIndex(file,
+                     {"Longue",
+                      {kLongName, "UnAutreNomDeChampTresLong", "EncoreUnNomDeChampTresLon", "Nom"},
+                      0});
     return path;
 }
 

@@ -11,16 +11,15 @@ class TestCapturePlan : public QObject {
     Q_OBJECT
 private slots:
     // Names, type texts and recorded sizes of every type code.
-    void typeTable_data()
-    {
+    void typeTable_data() {
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("size"); // recorded for a display width of 10 (30 for strings)
-        const char* names[] = {"ftUnknow", "ftString", "ftSmallInt", "ftInteger", "ftWord",
-                               "ftBoolean", "ftFloat", "ftCurrency", "ftBCD", "ftDate",
-                               "ftTime", "ftDateTime", "ftBytes", "ftVarBytes", "ftAutoInc",
-                               "ftBLOB", "ftMemo", "ftGraphic", "ftFmtMemo", "ftParadoxOle",
-                               "ftDBaseOle", "ftTypedBinary"};
+        const char* names[] = {
+            "ftUnknow",  "ftString",     "ftSmallInt", "ftInteger",    "ftWord", "ftBoolean",
+            "ftFloat",   "ftCurrency",   "ftBCD",      "ftDate",       "ftTime", "ftDateTime",
+            "ftBytes",   "ftVarBytes",   "ftAutoInc",  "ftBLOB",       "ftMemo", "ftGraphic",
+            "ftFmtMemo", "ftParadoxOle", "ftDBaseOle", "ftTypedBinary"};
         const QList<int> zeroSized = {2, 3, 5, 6, 7, 9, 14};
         for (int code = 0; code < 22; ++code) {
             const int size = zeroSized.contains(code) ? 0 : (code == 1 ? 30 : 10);
@@ -29,8 +28,7 @@ private slots:
         QTest::newRow("out of range") << 99 << QStringLiteral("ftUnknow") << 10;
     }
 
-    void typeTable()
-    {
+    void typeTable() {
         QFETCH(int, code);
         QFETCH(QString, name);
         QFETCH(int, size);
@@ -43,8 +41,7 @@ private slots:
         QCOMPARE(row.longueur, std::optional<int>(size));
     }
 
-    void optionLabels_data()
-    {
+    void optionLabels_data() {
         QTest::addColumn<QList<unsigned>>("options");
         QTest::addColumn<QStringList>("labels");
         QTest::newRow("first without option is empty, the next one carries nothing")
@@ -56,8 +53,7 @@ private slots:
             << QStringList{"ixPrimary", "ixUnique", "ixDescending", "ixExpression"};
     }
 
-    void optionLabels()
-    {
+    void optionLabels() {
         QFETCH(QList<unsigned>, options);
         QFETCH(QStringList, labels);
         TableStructure t;
@@ -71,23 +67,24 @@ private slots:
         QCOMPARE(got, labels);
     }
 
-    void sourceFileName_data()
-    {
+    void sourceFileName_data() {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("name");
-        QTest::newRow("backslash") << "C:\\a\\b\\CLIENTS.DB" << "CLIENTS.DB";
-        QTest::newRow("drive only") << "D:CLIENTS.DB" << "CLIENTS.DB";
-        QTest::newRow("slash") << "/tmp/x/clients.db" << "clients.db";
-        QTest::newRow("bare") << "clients.db" << "clients.db";
+        QTest::newRow("backslash") << "C:\\a\\b\\CLIENTS.DB"
+                                   << "CLIENTS.DB";
+        QTest::newRow("drive only") << "D:CLIENTS.DB"
+                                    << "CLIENTS.DB";
+        QTest::newRow("slash") << "/tmp/x/clients.db"
+                               << "clients.db";
+        QTest::newRow("bare") << "clients.db"
+                              << "clients.db";
     }
 
-    void sourceFileName()
-    {
+    void sourceFileName() {
         QFETCH(QString, path);
         QFETCH(QString, name);
         QCOMPARE(SourceFileName(path), name);
     }
-
 };
 
 QTEST_GUILESS_MAIN(TestCapturePlan)

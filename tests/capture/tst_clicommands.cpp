@@ -17,8 +17,7 @@ struct Run {
     QString err;
 };
 
-Run cli(const QStringList& args, const QString& dir)
-{
+Run cli(const QStringList& args, const QString& dir) {
     QProcess process;
     process.setWorkingDirectory(dir);
     process.start(QStringLiteral(KV_CLI_PATH), args);
@@ -31,16 +30,14 @@ Run cli(const QStringList& args, const QString& dir)
     return run;
 }
 
-QString crlf(const QStringList& lines)
-{
+QString crlf(const QStringList& lines) {
     QString text;
     for (const QString& line : lines)
         text += line + QStringLiteral("\r\n");
     return text;
 }
 
-QString readAll(const QString& path)
-{
+QString readAll(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
@@ -52,8 +49,7 @@ class TestCliCommands : public QObject {
     QTemporaryDir m_dir;
 
 private slots:
-    void initTestCase()
-    {
+    void initTestCase() {
         QVERIFY(m_dir.isValid());
         QDir(m_dir.path()).mkpath("a");
         QDir(m_dir.path()).mkpath("b");
@@ -66,8 +62,7 @@ private slots:
 
     // The code of two tables, one block after the other, lines ended by CR LF;
     // a table that cannot be read gives no block and exit status 1.
-    void code()
-    {
+    void code() {
         Run run = cli({"code", "a/CLIENTS.DB", "a/CLIENTS.DB", "-o", "code.txt"}, m_dir.path());
         QCOMPARE(run.status, 0);
         QCOMPARE(readAll(m_dir.filePath("code.txt")), crlf(clientsBlock() + clientsBlock()));
@@ -80,8 +75,7 @@ private slots:
 
     // Refused and unreadable tables are reported and the others still go in;
     // list shows what the capture wrote.
-    void captureThenList()
-    {
+    void captureThenList() {
         Run run = cli({"capture", "nothere.db", "a/CLIENTS.DB"}, m_dir.path());
         QCOMPARE(run.status, 1);
         QVERIFY(!QFile::exists(m_dir.filePath("nothere.db")));
@@ -98,17 +92,20 @@ private slots:
         QCOMPARE(run.status, 0);
         const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 10);
-        QCOMPARE(lines[0], QStringLiteral("NoEnreg\tTable\tDescription\tChamp\tType\tLongueur\tCT\tCC"));
+        QCOMPARE(lines[0],
+                 QStringLiteral("NoEnreg\tTable\tDescription\tChamp\tType\tLongueur\tCT\tCC"));
         QCOMPARE(lines[1], QStringLiteral("1\tCLIENTS.DB\t\t\t\t0\ttrue\t"));
         QCOMPARE(lines[3], QStringLiteral("3\tCLIENTS.DB\t\tNom\tString\t30\t\ttrue"));
-        QCOMPARE(lines[9], QStringLiteral("9\tCLIENTS.DB\tVille;Nom\tParVille\tixCaseInsensitive\t\t\ttrue"));
+        QCOMPARE(lines[9],
+                 QStringLiteral("9\tCLIENTS.DB\tVille;Nom\tParVille\tixCaseInsensitive\t\t\ttrue"));
 
         run = cli({"list", "--json", "dico.db"}, m_dir.path());
         QCOMPARE(run.status, 0);
-        QCOMPARE(run.out.split('\n', Qt::SkipEmptyParts).at(6),
-                 QStringLiteral("{\"NoEnreg\":7,\"Table\":\"CLIENTS.DB\",\"Description\":\"Code\","
-                                "\"Champ\":null,\"Type\":\"ixUnique\",\"Longueur\":null,\"CT\":null,"
-                                "\"CC\":true}"));
+        QCOMPARE(
+            run.out.split('\n', Qt::SkipEmptyParts).at(6),
+            QStringLiteral("{\"NoEnreg\":7,\"Table\":\"CLIENTS.DB\",\"Description\":\"Code\","
+                           "\"Champ\":null,\"Type\":\"ixUnique\",\"Longueur\":null,\"CT\":null,"
+                           "\"CC\":true}"));
 
         // A second run continues the numbering of the existing dictionary.
         run = cli({"capture", "--create", "dico.db", "b/clients.db"}, m_dir.path());
@@ -119,8 +116,7 @@ private slots:
         QVERIFY(cli({"list", "dico.db"}, m_dir.path()).out.contains("\n10\tTOUT.DB\t"));
     }
 
-    void listRefusesOtherTables()
-    {
+    void listRefusesOtherTables() {
         const Run run = cli({"list", "a/CLIENTS.DB"}, m_dir.path());
         QCOMPARE(run.status, 1);
         QVERIFY(run.err.contains("NoEnreg"));

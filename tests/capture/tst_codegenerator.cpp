@@ -8,16 +8,14 @@ using namespace capture;
 
 namespace {
 
-QStringList generate(const TableStructure& table)
-{
+QStringList generate(const TableStructure& table) {
     CodeLines text;
     CodeGenerator generator(text);
     GenerateTableCode(table, generator);
     return text.lines();
 }
 
-TableStructure tableWith(const QList<SourceIndex>& indexes)
-{
+TableStructure tableWith(const QList<SourceIndex>& indexes) {
     TableStructure t;
     t.tableName = QStringLiteral("T.DB");
     t.fields = {{QStringLiteral("Id"), 3, 10}, {QStringLiteral("Nom"), 1, 25}};
@@ -26,8 +24,7 @@ TableStructure tableWith(const QList<SourceIndex>& indexes)
 }
 
 // The lines of a two-field block after its field definitions (9 + 2 + 2 lines).
-QStringList afterFields(const QStringList& block)
-{
+QStringList afterFields(const QStringList& block) {
     return block.mid(13);
 }
 
@@ -37,8 +34,7 @@ const QStringList kHeader = {QString(), QStringLiteral("  With IndexDefs do  // 
                              QStringLiteral("  Begin")};
 const QStringList kClosing = {QStringLiteral("end; // End of creation T.DB"), QString(), QString()};
 
-QString primaryLine(const QString& fields)
-{
+QString primaryLine(const QString& fields) {
     return QStringLiteral("  TableCreate.IndexDefs.Add('','%1',[ixPrimary]);  // Primary Index ")
         .arg(fields);
 }
@@ -48,8 +44,7 @@ QString primaryLine(const QString& fields)
 class TestCodeGenerator : public QObject {
     Q_OBJECT
 private slots:
-    void customerTableGivesTheReferenceBlock()
-    {
+    void customerTableGivesTheReferenceBlock() {
         CodeLines text;
         CodeGenerator generator(text);
         GenerateTableCode(clientsTable(), generator);
@@ -61,8 +56,7 @@ private slots:
         QCOMPARE(text.toCrLfText().count(QStringLiteral("\r\n")), 29);
     }
 
-    void indexPartOfTheBlock_data()
-    {
+    void indexPartOfTheBlock_data() {
         QTest::addColumn<QList<SourceIndex>>("indexes");
         QTest::addColumn<QStringList>("expected");
         const QString id = QStringLiteral("Id");
@@ -75,46 +69,46 @@ private slots:
         QTest::newRow("second index on the key fields: header but no AddIndex")
             << QList<SourceIndex>{{QString(), id, ixPrimary},
                                   {QStringLiteral("ParId"), id, ixCaseInsensitive}}
-            << (QStringList{kPrimaryClear, primaryLine(id), QString(), kCreate} + kHeader
-                + QStringList{QStringLiteral("  end; {IndexDefs}")} + kClosing);
+            << (QStringList{kPrimaryClear, primaryLine(id), QString(), kCreate} + kHeader +
+                QStringList{QStringLiteral("  end; {IndexDefs}")} + kClosing);
         QTest::newRow("own options only: none gives [], unique+descending gives the last")
             << QList<SourceIndex>{{QString(), id, ixPrimary},
                                   {QStringLiteral("A"), QStringLiteral("Nom"), 0},
                                   {QStringLiteral("B"), QStringLiteral("Nom;Id"),
                                    ixUnique | ixDescending}}
-            << (QStringList{kPrimaryClear, primaryLine(id), QString(), kCreate} + kHeader
-                + QStringList{QStringLiteral("   TableCreate.AddIndex('A','Nom',[]);"),
-                              QStringLiteral("   TableCreate.AddIndex('B','Nom;Id',[ixDescending]);"),
-                              QStringLiteral("  end; {IndexDefs}")}
-                + kClosing);
+            << (QStringList{kPrimaryClear, primaryLine(id), QString(), kCreate} + kHeader +
+                QStringList{QStringLiteral("   TableCreate.AddIndex('A','Nom',[]);"),
+                            QStringLiteral("   TableCreate.AddIndex('B','Nom;Id',[ixDescending]);"),
+                            QStringLiteral("  end; {IndexDefs}")} +
+                kClosing);
         QTest::newRow("field list compared with case: id differs from Id")
             << QList<SourceIndex>{{QString(), id, ixPrimary},
                                   {QStringLiteral("Low"), QStringLiteral("id"), 0}}
-            << (QStringList{kPrimaryClear, primaryLine(id), QString(), kCreate} + kHeader
-                + QStringList{QStringLiteral("   TableCreate.AddIndex('Low','id',[]);"),
-                              QStringLiteral("  end; {IndexDefs}")}
-                + kClosing);
+            << (QStringList{kPrimaryClear, primaryLine(id), QString(), kCreate} + kHeader +
+                QStringList{QStringLiteral("   TableCreate.AddIndex('Low','id',[]);"),
+                            QStringLiteral("  end; {IndexDefs}")} +
+                kClosing);
         QTest::newRow("expression index: empty field list")
             << QList<SourceIndex>{{QString(), id, ixPrimary},
                                   {QStringLiteral("Ex"), QString(), ixExpression | ixUnique}}
-            << (QStringList{kPrimaryClear, primaryLine(id), QString(), kCreate} + kHeader
-                + QStringList{QStringLiteral("   TableCreate.AddIndex('Ex','',[ixExpression]);"),
-                              QStringLiteral("  end; {IndexDefs}")}
-                + kClosing);
+            << (QStringList{kPrimaryClear, primaryLine(id), QString(), kCreate} + kHeader +
+                QStringList{QStringLiteral("   TableCreate.AddIndex('Ex','',[ixExpression]);"),
+                            QStringLiteral("  end; {IndexDefs}")} +
+                kClosing);
         QTest::newRow("no primary: creation after the first, CLear in the header")
             << QList<SourceIndex>{{QStringLiteral("A"), QStringLiteral("Nom"), ixCaseInsensitive},
                                   {QStringLiteral("B"), id, 0}}
-            << (QStringList{QString(), kCreate,
-                            QStringLiteral("   TableCreate.AddIndex('A','Nom',[ixCaseInsensitive]);")}
-                + kHeader
-                + QStringList{QStringLiteral("   CLear;"),
-                              QStringLiteral("   TableCreate.AddIndex('B','Id',[]);"),
-                              QStringLiteral("  end; {IndexDefs}")}
-                + kClosing);
+            << (QStringList{
+                    QString(), kCreate,
+                    QStringLiteral("   TableCreate.AddIndex('A','Nom',[ixCaseInsensitive]);")} +
+                kHeader +
+                QStringList{QStringLiteral("   CLear;"),
+                            QStringLiteral("   TableCreate.AddIndex('B','Id',[]);"),
+                            QStringLiteral("  end; {IndexDefs}")} +
+                kClosing);
     }
 
-    void indexPartOfTheBlock()
-    {
+    void indexPartOfTheBlock() {
         QFETCH(QList<SourceIndex>, indexes);
         QFETCH(QStringList, expected);
         const QStringList block = generate(tableWith(indexes));
@@ -129,15 +123,15 @@ private slots:
 
     // Apostrophes are doubled inside the Pascal literals only, so the code
     // compiles; the comments keep the table name as it is.
-    void apostrophesAreDoubledInLiterals()
-    {
+    void apostrophesAreDoubledInLiterals() {
         TableStructure t;
         t.tableName = QStringLiteral("L'ETE.DB");
         t.fields = {{QStringLiteral("l'adresse"), 1, 40}};
         t.indexes = {{QStringLiteral("c'est"), QStringLiteral("l'adresse"), ixPrimary},
                      {QStringLiteral("d'ici"), QStringLiteral("l'adresse;x'y"), 0}};
         const QStringList block = generate(t);
-        QCOMPARE(block.first(), QStringLiteral("with TableCreate do  // Beginning generation L'ETE.DB"));
+        QCOMPARE(block.first(),
+                 QStringLiteral("with TableCreate do  // Beginning generation L'ETE.DB"));
         QCOMPARE(block.at(3), QStringLiteral("  TableName := 'L''ETE.DB';"));
         QCOMPARE(block.at(9), QStringLiteral("   Add('l''adresse',ftString,40,False);"));
         QVERIFY(block.contains(QStringLiteral(
@@ -149,8 +143,7 @@ private slots:
 
     // Blocks follow one another; the state of one table does not leak into
     // the next, and the title counts every line of the text.
-    void blocksAccumulate()
-    {
+    void blocksAccumulate() {
         CodeLines text;
         CodeGenerator generator(text);
         GenerateTableCode(clientsTable(), generator);
@@ -161,7 +154,8 @@ private slots:
                           generator);
         generator.ShowLineCount();
         QCOMPARE(text.lines().mid(0, 29), clientsBlock());
-        QCOMPARE(text.lines().at(29), QStringLiteral("with TableCreate do  // Beginning generation T.DB"));
+        QCOMPARE(text.lines().at(29),
+                 QStringLiteral("with TableCreate do  // Beginning generation T.DB"));
         QVERIFY(text.lines().contains(QStringLiteral("   TableCreate.AddIndex('A','Code',[]);")));
         QCOMPARE(text.lines().mid(text.lineCount() - 2), (QStringList{QString(), QString()}));
         QCOMPARE(text.title(),

@@ -6,25 +6,22 @@
 
 using namespace dataset;
 
-DictionaryFixture::DictionaryFixture(const QString &alias)
-{
+DictionaryFixture::DictionaryFixture(const QString& alias) {
     m_db = new Database(&m_owner, alias);
     m_db->setPath(m_dir.path());
 }
 
-DictionaryFixture::~DictionaryFixture()
-{
+DictionaryFixture::~DictionaryFixture() {
     // Views first (they hold the files), then the alias. The tests' handlers refer to
     // locals that are gone by now: no event may reach them.
-    for (DataSource *ds : m_owner.findChildren<DataSource *>())
+    for (DataSource* ds : m_owner.findChildren<DataSource*>())
         ds->blockSignals(true);
-    const QList<Table *> tables = m_owner.findChildren<Table *>();
-    for (Table *t : tables)
+    const QList<Table*> tables = m_owner.findChildren<Table*>();
+    for (Table* t : tables)
         t->Close();
 }
 
-void DictionaryFixture::createDictionary(const QString &fileName)
-{
+void DictionaryFixture::createDictionary(const QString& fileName) {
     Table t;
     t.setDatabaseName(m_db->DatabaseName());
     t.setTableName(fileName);
@@ -44,19 +41,17 @@ void DictionaryFixture::createDictionary(const QString &fileName)
     t.AddIndex(QStringLiteral("IndTable"), QStringLiteral("Table"), ixCaseInsensitive);
 }
 
-void DictionaryFixture::addRows(const QString &fileName, const QList<DicoRowSpec> &rows)
-{
+void DictionaryFixture::addRows(const QString& fileName, const QList<DicoRowSpec>& rows) {
     Table t;
     t.setDatabaseName(m_db->DatabaseName());
     t.setTableName(fileName);
     t.Open();
-    for (const DicoRowSpec &r : rows)
+    for (const DicoRowSpec& r : rows)
         appendDicoRow(&t, r);
     t.Close();
 }
 
-void DictionaryFixture::createSample(const QString &fileName)
-{
+void DictionaryFixture::createSample(const QString& fileName) {
     createDictionary(fileName);
     addRows(fileName, {{1, "CLIENTS.DB", true, {}},
                        {2, "CLIENTS.DB", false, "Code"},
@@ -76,10 +71,9 @@ void DictionaryFixture::createSample(const QString &fileName)
     t.Post();
 }
 
-Table *DictionaryFixture::view(const QString &fileName, const QString &filter,
-                               const QString &indexFieldNames, const QString &name)
-{
-    auto *t = new Table(&m_owner, name);
+Table* DictionaryFixture::view(const QString& fileName, const QString& filter,
+                               const QString& indexFieldNames, const QString& name) {
+    auto* t = new Table(&m_owner, name);
     t->setDatabaseName(m_db->DatabaseName());
     t->setTableName(fileName);
     if (!filter.isEmpty()) {
@@ -90,15 +84,13 @@ Table *DictionaryFixture::view(const QString &fileName, const QString &filter,
     return t;
 }
 
-DataSource *DictionaryFixture::source(Table *table, const QString &name)
-{
-    auto *ds = new DataSource(&m_owner, name);
+DataSource* DictionaryFixture::source(Table* table, const QString& name) {
+    auto* ds = new DataSource(&m_owner, name);
     ds->setDataSet(table);
     return ds;
 }
 
-void DictionaryFixture::declareDictionaryFields(Table *table)
-{
+void DictionaryFixture::declareDictionaryFields(Table* table) {
     table->AddField("NoEnreg", ftInteger);
     table->AddField("Table", ftString);
     table->AddField("Description", ftString);
@@ -109,8 +101,7 @@ void DictionaryFixture::declareDictionaryFields(Table *table)
     table->AddField("CC", ftBoolean);
 }
 
-void appendDicoRow(Table *t, const DicoRowSpec &row)
-{
+void appendDicoRow(Table* t, const DicoRowSpec& row) {
     t->Append();
     t->FieldByName("NoEnreg")->setAsInteger(row.no);
     t->FieldByName("Table")->setAsString(row.table);
@@ -125,8 +116,7 @@ void appendDicoRow(Table *t, const DicoRowSpec &row)
     t->Post();
 }
 
-QStringList columnValues(Table *t, const QString &field)
-{
+QStringList columnValues(Table* t, const QString& field) {
     QStringList out;
     t->First();
     while (!t->Eof()) {

@@ -11,13 +11,16 @@ using namespace dataset;
 namespace {
 const QString kDico = QStringLiteral("PAYE.DB");
 
-QString stateName(DataSetState s)
-{
+QString stateName(DataSetState s) {
     switch (s) {
-    case DataSetState::Inactive: return "Inactive";
-    case DataSetState::Browse: return "Browse";
-    case DataSetState::Edit: return "Edit";
-    case DataSetState::Insert: return "Insert";
+    case DataSetState::Inactive:
+        return "Inactive";
+    case DataSetState::Browse:
+        return "Browse";
+    case DataSetState::Edit:
+        return "Edit";
+    case DataSetState::Insert:
+        return "Insert";
     }
     return {};
 }
@@ -26,16 +29,14 @@ QString stateName(DataSetState s)
 struct EventLog {
     QStringList events;
     QObject context; // disconnects the recording when the log goes
-    explicit EventLog(DataSource *ds)
-    {
+    explicit EventLog(DataSource* ds) {
         QObject::connect(ds, &DataSource::stateChanged, &context,
                          [this, ds] { events << "state:" + stateName(ds->State()); });
-        QObject::connect(ds, &DataSource::dataChanged, &context, [this](Field *f) {
+        QObject::connect(ds, &DataSource::dataChanged, &context, [this](Field* f) {
             events << (f ? "field:" + f->FieldName() : QStringLiteral("data"));
         });
     }
-    QStringList take()
-    {
+    QStringList take() {
         QStringList out = events;
         events.clear();
         return out;
@@ -48,11 +49,10 @@ class TestDataEvents : public QObject {
 private slots:
     // Each operation raises its events in this order: the state change first, then the data
     // change; moves that do not move raise nothing; a closed view raises no data change.
-    void eventsOfEachOperation()
-    {
+    void eventsOfEachOperation() {
         DictionaryFixture fx;
         fx.createSample(kDico);
-        Table *t = fx.view(kDico, "CT=True");
+        Table* t = fx.view(kDico, "CT=True");
         EventLog log(fx.source(t));
         t->Open();
         QCOMPARE(log.take(), (QStringList{"state:Browse", "data"}));
@@ -85,14 +85,13 @@ private slots:
 
     // A data-change handler called after Post already counts the posted row; one called
     // while a row is being inserted does not count it yet.
-    void countSeenByHandlers()
-    {
+    void countSeenByHandlers() {
         DictionaryFixture fx;
         fx.createDictionary(kDico);
-        Table *t = fx.view(kDico, "CT=True");
-        DataSource *ds = fx.source(t);
+        Table* t = fx.view(kDico, "CT=True");
+        DataSource* ds = fx.source(t);
         QList<int> countsAfterRowChange, countsAfterFieldChange;
-        QObject::connect(ds, &DataSource::dataChanged, ds, [&](Field *f) {
+        QObject::connect(ds, &DataSource::dataChanged, ds, [&](Field* f) {
             (f ? countsAfterFieldChange : countsAfterRowChange) << t->RecordCount();
         });
         t->Open();
@@ -106,17 +105,16 @@ private slots:
     }
 
     // The detail has already followed the master when the master's data-change handler runs.
-    void detailFollowsBeforeMasterHandler()
-    {
+    void detailFollowsBeforeMasterHandler() {
         DictionaryFixture fx;
         fx.createSample(kDico);
-        Table *master = fx.view(kDico, "CT=True", "Table");
-        DataSource *ds = fx.source(master);
-        Table *detail = fx.view(kDico, "CC=True", "Table");
+        Table* master = fx.view(kDico, "CT=True", "Table");
+        DataSource* ds = fx.source(master);
+        Table* detail = fx.view(kDico, "CC=True", "Table");
         detail->setMasterSource(ds);
         detail->setMasterFields("Table");
         QStringList seen;
-        QObject::connect(ds, &DataSource::dataChanged, ds, [&](Field *f) {
+        QObject::connect(ds, &DataSource::dataChanged, ds, [&](Field* f) {
             if (!f && detail->Active() && !detail->IsEmpty())
                 seen << master->FieldByName("Table")->AsString().toUpper() + "=" +
                             detail->FieldByName("Table")->AsString().toUpper();
@@ -131,34 +129,33 @@ private slots:
 
     // The detail's state changes reach its own data source as the master opens and closes
     // it (the main window shows the fields grid from that event).
-    void detailStateChanges()
-    {
+    void detailStateChanges() {
         DictionaryFixture fx;
         fx.createSample(kDico);
-        Table *detail = fx.view(kDico, "CC=True");
+        Table* detail = fx.view(kDico, "CC=True");
         EventLog log(fx.source(detail));
         detail->Open();
         detail->Close();
         detail->Open();
-        QCOMPARE(log.take(), (QStringList{"state:Browse", "data", "state:Inactive", "state:Browse", "data"}));
+        QCOMPARE(log.take(),
+                 (QStringList{"state:Browse", "data", "state:Inactive", "state:Browse", "data"}));
     }
 
     // The way a new dictionary gets its fields view tied: the tables view's data-change
     // handler, as soon as the tables view reports more than one row, closes both views,
     // ties the fields view and reopens both — between two posts of a capture. The capture
     // then goes on appending through the reopened tables view.
-    void tieBetweenTwoPosts()
-    {
+    void tieBetweenTwoPosts() {
         DictionaryFixture fx;
         fx.createDictionary(kDico);
-        Table *taDico = fx.view(kDico, "CT=True", {}, "taDico");
-        DataSource *dsDico = fx.source(taDico, "dsDico");
-        Table *taChamps = fx.view(kDico, "CC=True", {}, "taChamps");
+        Table* taDico = fx.view(kDico, "CT=True", {}, "taDico");
+        DataSource* dsDico = fx.source(taDico, "dsDico");
+        Table* taChamps = fx.view(kDico, "CC=True", {}, "taChamps");
         DictionaryFixture::declareDictionaryFields(taDico);
         DictionaryFixture::declareDictionaryFields(taChamps);
         int ties = 0;
         QList<int> countsAtTie;
-        QObject::connect(dsDico, &DataSource::dataChanged, dsDico, [&](Field *) {
+        QObject::connect(dsDico, &DataSource::dataChanged, dsDico, [&](Field*) {
             if (!taDico->Active() || !taChamps->Active() || taChamps->MasterSource() ||
                 taDico->RecordCount() <= 1)
                 return;
@@ -179,7 +176,7 @@ private slots:
                                          {2, "CLIENTS.DB", false, "Code"},
                                          {3, "CLIENTS.DB", false, "Nom"},
                                          {4, "CLIENTS.DB", false, "Ville"}};
-        for (const DicoRowSpec &row : capture)
+        for (const DicoRowSpec& row : capture)
             appendDicoRow(taDico, row);
         QCOMPARE(ties, 1);
         QCOMPARE(countsAtTie, QList<int>{2});
@@ -194,18 +191,17 @@ private slots:
 
     // A handler that closes the view during an operation stops the events of that operation
     // there, and nothing else breaks.
-    void handlerClosingTheView()
-    {
+    void handlerClosingTheView() {
         DictionaryFixture fx;
         fx.createSample(kDico);
-        Table *t = fx.view(kDico, "CT=True");
-        DataSource *ds = fx.source(t);
+        Table* t = fx.view(kDico, "CT=True");
+        DataSource* ds = fx.source(t);
         int dataEvents = 0;
         QObject::connect(ds, &DataSource::stateChanged, ds, [&] {
             if (t->State() == DataSetState::Browse && t->Modified() == false && dataEvents > 0)
                 t->Close();
         });
-        QObject::connect(ds, &DataSource::dataChanged, ds, [&](Field *) { ++dataEvents; });
+        QObject::connect(ds, &DataSource::dataChanged, ds, [&](Field*) { ++dataEvents; });
         t->Open();
         QCOMPARE(dataEvents, 1);
         t->Edit();
@@ -214,7 +210,7 @@ private slots:
         t->Post(); // the state handler closes the view: no data change follows
         QVERIFY(!t->Active());
         QCOMPARE(dataEvents, before);
-        Table *check = fx.view(kDico);
+        Table* check = fx.view(kDico);
         check->Open();
         QVERIFY(check->FindKey({1}));
         QCOMPARE(check->FieldByName("Description")->AsString(), QString("y"));

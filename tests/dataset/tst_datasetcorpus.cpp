@@ -14,8 +14,7 @@
 using namespace dataset;
 
 namespace {
-QString corpus()
-{
+QString corpus() {
     return QStringLiteral(KV_SHARED_DIR "/corpus");
 }
 } // namespace
@@ -23,14 +22,12 @@ QString corpus()
 class TestDatasetCorpus : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase()
-    {
+    void initTestCase() {
         if (!QDir(corpus()).exists())
             QSKIP("the shared table corpus is not present");
     }
 
-    void readThroughAlias_data()
-    {
+    void readThroughAlias_data() {
         QTest::addColumn<QString>("path");
         QTest::addColumn<int>("fields");
         QTest::addColumn<bool>("keyed");
@@ -43,13 +40,13 @@ private slots:
         QTest::newRow("TelephNum") << "dpa-database-samples/DataBase_Samples/_my_data/TelephNum.DB"
                                    << 3 << true << 23 << 1;
         QTest::newRow("lazarus Test") << "lazarus-paradox/Release/Test.DB" << 13 << true << 18 << 0;
-        QTest::newRow("empty Ouvrages") << "dpa-db-librarian/data/Ouvrages.db" << 11 << false << 0 << 0;
+        QTest::newRow("empty Ouvrages")
+            << "dpa-db-librarian/data/Ouvrages.db" << 11 << false << 0 << 0;
         QTest::newRow("ZIPCODES") << "paradoxdriver/areas/ZIPCODES.DB" << 3 << true << 43185 << 0;
     }
     // Opened by bare name through an alias whose PATH is the table's folder: the count is
     // the file's, a walk from First to Eof meets every row, definitions match the file.
-    void readThroughAlias()
-    {
+    void readThroughAlias() {
         QFETCH(QString, path);
         QFETCH(int, fields);
         QFETCH(bool, keyed);
@@ -57,7 +54,7 @@ private slots:
         QFETCH(int, secondary);
         const QFileInfo file(corpus() + "/" + path);
         QObject owner;
-        auto *db = new Database(&owner, "dbLitTable");
+        auto* db = new Database(&owner, "dbLitTable");
         db->setPath(file.absolutePath());
         Table t(&owner);
         t.setDatabaseName("dbLitTable");
@@ -75,7 +72,7 @@ private slots:
         QCOMPARE(t.FieldCount(), fields);
         QCOMPARE(t.FieldDefs().Count(), fields);
         for (int i = 0; i < fields; ++i) {
-            const FieldDef &def = t.FieldDefs()[i];
+            const FieldDef& def = t.FieldDefs()[i];
             QCOMPARE(t.Fields(i)->FieldName(), def.Name);
             QCOMPARE(t.Fields(i)->DisplayWidth(), def.DataType == ftString ? def.Size : 10);
         }
@@ -88,8 +85,7 @@ private slots:
 
     // A real table is not a dictionary: a view with the dictionary's fixed field list
     // refuses it and stays closed.
-    void dictionaryViewRefusesForeignTable()
-    {
+    void dictionaryViewRefusesForeignTable() {
         Table t;
         t.setTableName(corpus() + "/dpa-database-samples/DataBase_Samples/_my_data/TelephNum.DB");
         DictionaryFixture::declareDictionaryFields(&t);
@@ -98,14 +94,13 @@ private slots:
     }
 
     // A table whose rows cannot be read is refused with the engine's message.
-    void encryptedTableRefused()
-    {
+    void encryptedTableRefused() {
         Table t;
         t.setTableName(corpus() + "/paradoxdriver/encrypt/encrypted35.db");
         try {
             t.Open();
             QFAIL("an encrypted table opened");
-        } catch (const engine::EngineError &e) {
+        } catch (const engine::EngineError& e) {
             QCOMPARE(e.code(), engine::ErrorCode::Encrypted);
         }
         QVERIFY(!t.Active());

@@ -12,14 +12,13 @@ namespace {
 const QString kDico = QStringLiteral("PAYE.DB");
 
 struct Tied {
-    Table *master;
-    DataSource *masterSource;
-    Table *detail;
+    Table* master;
+    DataSource* masterSource;
+    Table* detail;
 };
 
 // The main window's pair of views: table entries in Table order, and their field entries.
-Tied makeTied(DictionaryFixture &fx)
-{
+Tied makeTied(DictionaryFixture& fx) {
     Tied v;
     v.master = fx.view(kDico, "CT=True", "Table", "taDico");
     v.masterSource = fx.source(v.master, "dsDico");
@@ -29,8 +28,7 @@ Tied makeTied(DictionaryFixture &fx)
     return v;
 }
 
-QStringList sorted(QStringList l)
-{
+QStringList sorted(QStringList l) {
     l.sort();
     return l;
 }
@@ -41,8 +39,7 @@ class TestMasterDetail : public QObject {
 private slots:
     // The detail shows the field entries of the master's current row, matched through the
     // case-insensitive index, follows every move, and counts the table entry too.
-    void detailFollowsMaster()
-    {
+    void detailFollowsMaster() {
         DictionaryFixture fx;
         fx.createSample(kDico);
         Tied v = makeTied(fx);
@@ -53,7 +50,7 @@ private slots:
             {"CLIENTS.DB", {"Code", "Nom"}, 3},
             {"zeta.db", {"Z1"}, 2}, // the field entry spells it ZETA.DB
         };
-        for (const auto &[table, fields, count] : expected) {
+        for (const auto& [table, fields, count] : expected) {
             QCOMPARE(v.master->FieldByName("Table")->AsString(), table);
             QCOMPARE(sorted(columnValues(v.detail, "Champ")), fields);
             QCOMPARE(v.detail->RecordCount(), count);
@@ -69,8 +66,7 @@ private slots:
 
     // Refreshing the master keeps the detail on its row (describing a field refreshes both
     // views and the selected field must stay selected).
-    void masterRefreshKeepsDetailRow()
-    {
+    void masterRefreshKeepsDetailRow() {
         DictionaryFixture fx;
         fx.createSample(kDico);
         Tied v = makeTied(fx);
@@ -91,8 +87,7 @@ private slots:
 
     // No master row means no detail rows: master closed, master empty, master being
     // inserted; the detail comes back when the master has a row again.
-    void noMasterRowNoDetailRows()
-    {
+    void noMasterRowNoDetailRows() {
         DictionaryFixture fx;
         fx.createSample(kDico);
         Tied v = makeTied(fx);
@@ -119,13 +114,12 @@ private slots:
 
     // Untied, the fields view shows every field entry in primary order; tying it while
     // open restricts it at once; untying shows them all again.
-    void tieAndUntieWhileOpen()
-    {
+    void tieAndUntieWhileOpen() {
         DictionaryFixture fx;
         fx.createSample(kDico);
-        Table *master = fx.view(kDico, "CT=True", "Table");
-        DataSource *ds = fx.source(master);
-        Table *detail = fx.view(kDico, "CC=True");
+        Table* master = fx.view(kDico, "CT=True", "Table");
+        DataSource* ds = fx.source(master);
+        Table* detail = fx.view(kDico, "CC=True");
         master->Open();
         detail->Open();
         QCOMPARE(columnValues(detail, "Champ"), (QStringList{"Code", "Nom", "Ref", "Z1"}));
@@ -139,8 +133,7 @@ private slots:
     }
 
     // A new row of a tied detail starts with the master's key.
-    void appendInDetailTakesMasterKey()
-    {
+    void appendInDetailTakesMasterKey() {
         DictionaryFixture fx;
         fx.createSample(kDico);
         Tied v = makeTied(fx);
@@ -159,8 +152,7 @@ private slots:
 
     // Removing a table: deleting the detail's rows from the first until Eof removes exactly
     // the field entries of that table, then the table entry goes through the master.
-    void deleteTableWithItsFields()
-    {
+    void deleteTableWithItsFields() {
         DictionaryFixture fx;
         fx.createSample(kDico);
         Tied v = makeTied(fx);
@@ -184,8 +176,7 @@ private slots:
     }
 
     // Only one master field can tie a detail; a master field the master lacks is refused.
-    void refusedTies()
-    {
+    void refusedTies() {
         DictionaryFixture fx;
         fx.createSample(kDico);
         Tied v = makeTied(fx);
@@ -195,7 +186,7 @@ private slots:
         v.detail->setMasterFields("Inconnu");
         QVERIFY_THROWS_EXCEPTION(DatasetError, v.detail->Open());
         QVERIFY(!v.detail->Active());
-        DataSource *own = fx.source(v.detail);
+        DataSource* own = fx.source(v.detail);
         QVERIFY_THROWS_EXCEPTION(DatasetError, v.detail->setMasterSource(own));
     }
 };

@@ -14,8 +14,7 @@ using namespace dataset;
 namespace {
 const QString kDico = QStringLiteral("PAYE.DB");
 
-QStringList column(const TableModel &m, int col)
-{
+QStringList column(const TableModel& m, int col) {
     QStringList out;
     for (int r = 0; r < m.rowCount(); ++r)
         out << m.data(m.index(r, col)).toString();
@@ -28,17 +27,17 @@ class TestTableModel : public QObject {
 private slots:
     // Rows are the visible rows, columns the visible fields with their labels and widths;
     // moves of the view move currentRow; hiding a field removes its column.
-    void rowsColumnsAndCurrentRow()
-    {
+    void rowsColumnsAndCurrentRow() {
         DictionaryFixture fx;
         fx.createSample(kDico);
-        Table *t = fx.view(kDico, "CT=True", "Table", "taDico");
+        Table* t = fx.view(kDico, "CT=True", "Table", "taDico");
         DictionaryFixture::declareDictionaryFields(t);
-        for (const char *hidden : {"NoEnreg", "Champ", "Type", "Longueur", "CT", "CC"})
+        for (const char* hidden : {"NoEnreg", "Champ", "Type", "Longueur", "CT", "CC"})
             t->FieldByName(hidden)->setVisible(false);
         t->FieldByName("Table")->setDisplayWidth(14);
         TableModel model;
-        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         model.setDataSource(fx.source(t));
         QCOMPARE(model.rowCount(), 0);
         t->Open();
@@ -63,13 +62,13 @@ private slots:
 
     // Editing through the model edits the view; an inserted row shows as an extra last row
     // until posted; removing a row deletes it.
-    void editingThroughTheModel()
-    {
+    void editingThroughTheModel() {
         DictionaryFixture fx;
         fx.createSample(kDico);
-        Table *t = fx.view(kDico, "CC=True");
+        Table* t = fx.view(kDico, "CC=True");
         TableModel model;
-        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         model.setDataSource(fx.source(t));
         t->Open();
         const int descr = t->FieldByName("Description")->Index();
@@ -99,17 +98,17 @@ private slots:
 
     // A detail grid follows its master: its rows change with the master row, and no master
     // row means no rows.
-    void detailModelFollowsMaster()
-    {
+    void detailModelFollowsMaster() {
         DictionaryFixture fx;
         fx.createSample(kDico);
-        Table *master = fx.view(kDico, "CT=True", "Table");
-        DataSource *dsMaster = fx.source(master);
-        Table *detail = fx.view(kDico, "CC=True", "Table");
+        Table* master = fx.view(kDico, "CT=True", "Table");
+        DataSource* dsMaster = fx.source(master);
+        Table* detail = fx.view(kDico, "CC=True", "Table");
         detail->setMasterSource(dsMaster);
         detail->setMasterFields("Table");
         TableModel model;
-        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         model.setDataSource(fx.source(detail));
         master->Open();
         detail->Open();

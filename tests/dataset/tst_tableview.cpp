@@ -16,15 +16,13 @@ using namespace dataset;
 namespace {
 const QString kDico = QStringLiteral("PAYE.DB");
 
-int no(Table *t)
-{
+int no(Table* t) {
     return t->FieldByName("NoEnreg")->AsInteger();
 }
 
-QList<int> numbers(Table *t)
-{
+QList<int> numbers(Table* t) {
     QList<int> out;
-    for (const QString &s : columnValues(t, "NoEnreg"))
+    for (const QString& s : columnValues(t, "NoEnreg"))
         out << s.toInt();
     return out;
 }
@@ -35,22 +33,20 @@ class TestTableView : public QObject {
 private slots:
     // Bof and Eof are both set on an empty view, whether it is empty because the file has
     // no rows or because the filter hides every row; moving does not clear them.
-    void emptyViewFlags_data()
-    {
+    void emptyViewFlags_data() {
         QTest::addColumn<bool>("sample");
         QTest::addColumn<QString>("filter");
         QTest::addColumn<int>("count");
         QTest::newRow("no rows") << false << QString() << 0;
         QTest::newRow("all rows hidden") << true << "CT=False" << 8;
     }
-    void emptyViewFlags()
-    {
+    void emptyViewFlags() {
         QFETCH(bool, sample);
         QFETCH(QString, filter);
         QFETCH(int, count);
         DictionaryFixture fx;
         sample ? fx.createSample(kDico) : fx.createDictionary(kDico);
-        Table *t = fx.view(kDico, filter);
+        Table* t = fx.view(kDico, filter);
         t->Open();
         for (int step = 0; step < 4; ++step) {
             QVERIFY(t->Bof());
@@ -60,20 +56,27 @@ private slots:
             QCOMPARE(t->FieldByName("NoEnreg")->AsInteger(), 0);
             QCOMPARE(t->RecordCount(), count);
             switch (step) {
-            case 0: t->Next(); break;
-            case 1: t->Prior(); break;
-            case 2: t->Last(); break;
-            default: t->First(); break;
+            case 0:
+                t->Next();
+                break;
+            case 1:
+                t->Prior();
+                break;
+            case 2:
+                t->Last();
+                break;
+            default:
+                t->First();
+                break;
             }
         }
     }
 
     // Navigation walks the visible rows only, and sets Bof/Eof only at the ends.
-    void navigationSkipsHiddenRows()
-    {
+    void navigationSkipsHiddenRows() {
         DictionaryFixture fx;
         fx.createSample(kDico);
-        Table *t = fx.view(kDico, "CT=True");
+        Table* t = fx.view(kDico, "CT=True");
         t->Open();
         QVERIFY(t->Bof() && !t->Eof());
         QCOMPARE(no(t), 1);
@@ -99,8 +102,7 @@ private slots:
     }
 
     // The filter hides rows from navigation but does not reduce the row count.
-    void filterDoesNotReduceCount_data()
-    {
+    void filterDoesNotReduceCount_data() {
         QTest::addColumn<QString>("filter");
         QTest::addColumn<QList<int>>("visible");
         QTest::newRow("none") << QString() << QList<int>{1, 2, 3, 4, 5, 6, 7, 8};
@@ -108,13 +110,12 @@ private slots:
         QTest::newRow("field entries") << "CC=True" << QList<int>{2, 3, 5, 7};
         QTest::newRow("lower-case field name") << "cc = true" << QList<int>{2, 3, 5, 7};
     }
-    void filterDoesNotReduceCount()
-    {
+    void filterDoesNotReduceCount() {
         QFETCH(QString, filter);
         QFETCH(QList<int>, visible);
         DictionaryFixture fx;
         fx.createSample(kDico);
-        Table *t = fx.view(kDico, filter);
+        Table* t = fx.view(kDico, filter);
         t->Open();
         QCOMPARE(numbers(t), visible);
         QCOMPARE(t->RecordCount(), 8);
@@ -122,29 +123,29 @@ private slots:
 
     // A filter on a field the file lacks, or on a field that is not Boolean, is refused when
     // it takes effect, and the view stays closed.
-    void filterOnUnsuitableField_data()
-    {
+    void filterOnUnsuitableField_data() {
         QTest::addColumn<QString>("filter");
         QTest::addColumn<QString>("message");
-        QTest::newRow("missing field") << "XX=True" << "introuvable";
-        QTest::newRow("text field") << "Table=True" << "n'est pas booléen";
+        QTest::newRow("missing field") << "XX=True"
+                                       << "introuvable";
+        QTest::newRow("text field") << "Table=True"
+                                    << "n'est pas booléen";
     }
-    void filterOnUnsuitableField()
-    {
+    void filterOnUnsuitableField() {
         QFETCH(QString, filter);
         QFETCH(QString, message);
         DictionaryFixture fx;
         fx.createSample(kDico);
-        Table *t = fx.view(kDico, filter);
+        Table* t = fx.view(kDico, filter);
         try {
             t->Open();
             QFAIL("the view opened");
-        } catch (const DatasetError &e) {
+        } catch (const DatasetError& e) {
             QVERIFY2(e.text().contains(message) && e.text().contains(kDico), qPrintable(e.text()));
         }
         QVERIFY(!t->Active());
         // Switched on while open: refused, and the view keeps showing what it showed.
-        Table *u = fx.view(kDico, "CT=True");
+        Table* u = fx.view(kDico, "CT=True");
         u->Open();
         QVERIFY_THROWS_EXCEPTION(DatasetError, u->setFilter(filter));
         QCOMPARE(u->Filter(), QString("CT=True"));
@@ -154,21 +155,25 @@ private slots:
     // FindKey: exact lookup through the current index; case is ignored through the
     // case-insensitive index; a key longer than the field is cut to the field's width; a
     // key that is not there leaves the current row as it was.
-    void findKey_data()
-    {
+    void findKey_data() {
         QTest::addColumn<QString>("index");
         QTest::addColumn<QString>("filter");
         QTest::addColumn<QVariant>("key");
         QTest::addColumn<int>("found"); // NoEnreg of the row found, 0 when not found
-        QTest::newRow("primary") << "NoEnreg" << "" << QVariant(5) << 5;
-        QTest::newRow("primary, missing") << "NoEnreg" << "" << QVariant(99) << 0;
-        QTest::newRow("by table, other case") << "Table" << "CT=True" << QVariant("articles.db") << 4;
-        QTest::newRow("hidden match skipped") << "Table" << "CC=True" << QVariant("Articles.DB") << 5;
-        QTest::newRow("long key cut to width") << "Table" << "" << QVariant("averylongnameX.db") << 9;
-        QTest::newRow("prefix is not a match") << "Table" << "" << QVariant("CLIENTS") << 0;
+        QTest::newRow("primary") << "NoEnreg"
+                                 << "" << QVariant(5) << 5;
+        QTest::newRow("primary, missing") << "NoEnreg"
+                                          << "" << QVariant(99) << 0;
+        QTest::newRow("by table, other case") << "Table"
+                                              << "CT=True" << QVariant("articles.db") << 4;
+        QTest::newRow("hidden match skipped") << "Table"
+                                              << "CC=True" << QVariant("Articles.DB") << 5;
+        QTest::newRow("long key cut to width") << "Table"
+                                               << "" << QVariant("averylongnameX.db") << 9;
+        QTest::newRow("prefix is not a match") << "Table"
+                                               << "" << QVariant("CLIENTS") << 0;
     }
-    void findKey()
-    {
+    void findKey() {
         QFETCH(QString, index);
         QFETCH(QString, filter);
         QFETCH(QVariant, key);
@@ -176,7 +181,7 @@ private slots:
         DictionaryFixture fx;
         fx.createSample(kDico);
         fx.addRows(kDico, {{9, "averylongnam", true, {}}});
-        Table *t = fx.view(kDico, filter, index);
+        Table* t = fx.view(kDico, filter, index);
         t->Open();
         t->Last();
         const int before = no(t);
@@ -184,13 +189,12 @@ private slots:
         QCOMPARE(no(t), found ? found : before);
     }
 
-    void editPostCancel()
-    {
+    void editPostCancel() {
         DictionaryFixture fx;
         fx.createSample(kDico);
-        Table *t = fx.view(kDico, "CT=True");
+        Table* t = fx.view(kDico, "CT=True");
         t->Open();
-        Field *descr = t->FieldByName("Description");
+        Field* descr = t->FieldByName("Description");
         // Writing needs Edit or Insert state.
         QVERIFY_THROWS_EXCEPTION(DatasetError, descr->setAsString("x"));
         t->Edit();
@@ -202,7 +206,7 @@ private slots:
         descr->setAsString("Fichier des clients");
         t->Post();
         QCOMPARE(t->State(), DataSetState::Browse);
-        Table *other = fx.view(kDico);
+        Table* other = fx.view(kDico);
         other->Open();
         QVERIFY(other->FindKey({1}));
         QCOMPARE(other->FieldByName("Description")->AsString(), QString("Fichier des clients"));
@@ -215,11 +219,10 @@ private slots:
 
     // A duplicate primary key is refused by the engine; the view stays in Insert state with
     // what was typed, so the row can be corrected or cancelled.
-    void keyViolationKeepsInsertState()
-    {
+    void keyViolationKeepsInsertState() {
         DictionaryFixture fx;
         fx.createSample(kDico);
-        Table *t = fx.view(kDico);
+        Table* t = fx.view(kDico);
         t->Open();
         t->Append();
         t->FieldByName("NoEnreg")->setAsInteger(3);
@@ -233,11 +236,10 @@ private slots:
 
     // Moving away from a row being edited posts it when a field was set; a new row nobody
     // touched is dropped.
-    void movingPostsOrDrops()
-    {
+    void movingPostsOrDrops() {
         DictionaryFixture fx;
         fx.createSample(kDico);
-        Table *t = fx.view(kDico);
+        Table* t = fx.view(kDico);
         t->Open();
         t->Edit();
         t->FieldByName("Description")->setAsString("changée");
@@ -251,11 +253,10 @@ private slots:
     }
 
     // Edit needs a row: an empty view refuses it rather than starting a new one.
-    void editOnEmptyViewRefused()
-    {
+    void editOnEmptyViewRefused() {
         DictionaryFixture fx;
         fx.createDictionary(kDico);
-        Table *t = fx.view(kDico);
+        Table* t = fx.view(kDico);
         t->Open();
         QVERIFY_THROWS_EXCEPTION(DatasetError, t->Edit());
         QVERIFY_THROWS_EXCEPTION(DatasetError, t->Delete());
@@ -264,8 +265,7 @@ private slots:
 
     // After Delete the next row becomes current; when the last row goes, the previous one
     // does and Eof is set.
-    void deleteMakesNextCurrent_data()
-    {
+    void deleteMakesNextCurrent_data() {
         QTest::addColumn<QString>("filter");
         QTest::addColumn<int>("at");
         QTest::addColumn<int>("then");
@@ -276,15 +276,14 @@ private slots:
         QTest::newRow("filtered, skips hidden") << "CT=True" << 4 << 6 << false;
         QTest::newRow("filtered, last") << "CT=True" << 6 << 4 << true;
     }
-    void deleteMakesNextCurrent()
-    {
+    void deleteMakesNextCurrent() {
         QFETCH(QString, filter);
         QFETCH(int, at);
         QFETCH(int, then);
         QFETCH(bool, eof);
         DictionaryFixture fx;
         fx.createSample(kDico);
-        Table *t = fx.view(kDico, filter);
+        Table* t = fx.view(kDico, filter);
         t->Open();
         while (no(t) != at)
             t->Next();
@@ -295,11 +294,10 @@ private slots:
     }
 
     // Deleting every row one by one from the first ends on an empty view.
-    void deleteUntilEmpty()
-    {
+    void deleteUntilEmpty() {
         DictionaryFixture fx;
         fx.createSample(kDico);
-        Table *t = fx.view(kDico, "CC=True");
+        Table* t = fx.view(kDico, "CC=True");
         t->Open();
         int deleted = 0;
         while (!t->Eof()) {
@@ -313,12 +311,11 @@ private slots:
 
     // Two views on one file share it: what one posts, the other sees after its next move
     // or a Refresh, which keeps its current row.
-    void sharedViewsAndRefresh()
-    {
+    void sharedViewsAndRefresh() {
         DictionaryFixture fx;
         fx.createSample(kDico);
-        Table *a = fx.view(kDico, "CT=True");
-        Table *b = fx.view(kDico);
+        Table* a = fx.view(kDico, "CT=True");
+        Table* b = fx.view(kDico);
         a->Open();
         b->Open();
         a->Next();
@@ -346,19 +343,17 @@ private slots:
 
     // A row another view deleted meanwhile is never written over nor deleted in its place:
     // the operation is refused and the row that followed it is left as it was.
-    void rowDeletedElsewhereIsNotReplaced_data()
-    {
+    void rowDeletedElsewhereIsNotReplaced_data() {
         QTest::addColumn<bool>("editing");
         QTest::newRow("post of an edit") << true;
         QTest::newRow("delete") << false;
     }
-    void rowDeletedElsewhereIsNotReplaced()
-    {
+    void rowDeletedElsewhereIsNotReplaced() {
         QFETCH(bool, editing);
         DictionaryFixture fx;
         fx.createSample(kDico);
-        Table *a = fx.view(kDico);
-        Table *b = fx.view(kDico);
+        Table* a = fx.view(kDico);
+        Table* b = fx.view(kDico);
         a->Open();
         b->Open();
         QVERIFY(a->FindKey({4}));
@@ -379,11 +374,10 @@ private slots:
     }
 
     // Changing the order of an open view keeps its current row.
-    void orderChangeKeepsRow()
-    {
+    void orderChangeKeepsRow() {
         DictionaryFixture fx;
         fx.createSample(kDico);
-        Table *t = fx.view(kDico, "CT=True");
+        Table* t = fx.view(kDico, "CT=True");
         t->Open();
         t->Next();
         QCOMPARE(t->FieldByName("Table")->AsString(), QString("ARTICLES.DB"));
@@ -396,8 +390,7 @@ private slots:
 
     // A fixed field list refuses a file lacking any of its fields, naming the field; its
     // fields keep their display settings across closing and reopening.
-    void fixedFieldList()
-    {
+    void fixedFieldList() {
         DictionaryFixture fx;
         fx.createSample(kDico);
         Table foreign;
@@ -408,9 +401,9 @@ private slots:
         foreign.FieldDefs().Add("Nom", ftString, 30);
         foreign.CreateTable();
 
-        Table *t = fx.view(kDico, {}, {}, "taDico");
+        Table* t = fx.view(kDico, {}, {}, "taDico");
         DictionaryFixture::declareDictionaryFields(t);
-        Field *label = t->FieldByName("Table");
+        Field* label = t->FieldByName("Table");
         QCOMPARE(label->objectName(), QString("taDicoTable"));
         label->setDisplayWidth(14);
         label->setDisplayLabel("Table");
@@ -423,7 +416,7 @@ private slots:
         try {
             t->Open();
             QFAIL("a file without the dictionary's fields opened");
-        } catch (const DatasetError &e) {
+        } catch (const DatasetError& e) {
             QVERIFY2(e.text().contains("« Description »") && e.text().contains("CLIENTS.DB"),
                      qPrintable(e.text()));
         }
@@ -432,17 +425,16 @@ private slots:
         QCOMPARE(label->DisplayWidth(), 14);
         QVERIFY(!t->FieldByName("Champ")->Visible());
         // A declared type must match too.
-        Table *typed = fx.view(kDico);
+        Table* typed = fx.view(kDico);
         typed->AddField("Table", ftInteger);
         QVERIFY_THROWS_EXCEPTION(DatasetError, typed->Open());
     }
 
     // Without a fixed list, the fields are those of the file, for as long as it is open.
-    void fieldsAndDefinitionsOfTheFile()
-    {
+    void fieldsAndDefinitionsOfTheFile() {
         DictionaryFixture fx;
         fx.createSample(kDico);
-        Table *t = fx.view(kDico);
+        Table* t = fx.view(kDico);
         t->FieldDefs().Update(); // readable while closed
         QCOMPARE(t->FieldDefs().Count(), 8);
         t->Open();
@@ -466,11 +458,10 @@ private slots:
         QCOMPARE(t->FieldCount(), 0);
     }
 
-    void fieldValues()
-    {
+    void fieldValues() {
         DictionaryFixture fx;
         fx.createSample(kDico);
-        Table *t = fx.view(kDico, "CT=True");
+        Table* t = fx.view(kDico, "CT=True");
         t->Open();
         QVERIFY(t->FieldByName("Longueur")->AsInteger() == 0);
         QVERIFY(t->FieldByName("CC")->IsNull());
@@ -487,12 +478,11 @@ private slots:
     }
 
     // Creating, indexing and deleting need the view closed; deleting removes the files.
-    void createAndDelete()
-    {
+    void createAndDelete() {
         DictionaryFixture fx;
         fx.createDictionary(kDico);
         QVERIFY(QFile::exists(fx.dir() + "/" + kDico));
-        Table *t = fx.view(kDico);
+        Table* t = fx.view(kDico);
         t->Open();
         QVERIFY_THROWS_EXCEPTION(DatasetError, t->DeleteTable());
         QVERIFY_THROWS_EXCEPTION(DatasetError, t->CreateTable());
@@ -509,12 +499,11 @@ private slots:
 
     // The alias: a view connects it; disconnecting closes its views; its path cannot change
     // under open views; an unknown alias is refused in French.
-    void databaseAlias()
-    {
+    void databaseAlias() {
         DictionaryFixture fx("dbAlias");
         fx.createSample(kDico);
         fx.db()->Close();
-        Table *t = fx.view(kDico);
+        Table* t = fx.view(kDico);
         t->Open();
         QVERIFY(fx.db()->Connected());
         QVERIFY_THROWS_EXCEPTION(DatasetError, fx.db()->setPath("/tmp"));
@@ -522,7 +511,7 @@ private slots:
         QVERIFY(!t->Active());
         QCOMPARE(Database::find("DBALIAS"), fx.db());
         // A full path names the file whatever the alias says.
-        Table *byPath = fx.view(fx.dir() + "/" + kDico);
+        Table* byPath = fx.view(fx.dir() + "/" + kDico);
         fx.db()->setPath(QDir::tempPath() + "/nowhere");
         byPath->Open();
         QCOMPARE(byPath->RecordCount(), 8);
@@ -532,7 +521,7 @@ private slots:
         try {
             stray.Open();
             QFAIL("opened through an unknown alias");
-        } catch (const DatasetError &e) {
+        } catch (const DatasetError& e) {
             QVERIFY2(e.text().contains("« dbInconnu »"), qPrintable(e.text()));
         }
         // Reads back as set.

@@ -11,8 +11,7 @@ Q_DECLARE_METATYPE(engine::Value)
 
 namespace {
 
-engine::FieldInfo info(engine::FieldType type, int size = 0, const char *name = "F")
-{
+engine::FieldInfo info(engine::FieldType type, int size = 0, const char* name = "F") {
     engine::FieldInfo i;
     i.name = name;
     i.type = type;
@@ -25,8 +24,7 @@ engine::FieldInfo info(engine::FieldType type, int size = 0, const char *name = 
 class TestValueConvert : public QObject {
     Q_OBJECT
 private slots:
-    void reading_data()
-    {
+    void reading_data() {
         QTest::addColumn<Value>("value");
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("integer");
@@ -42,8 +40,7 @@ private slots:
         QTest::newRow("timestamp") << Value::fromTimestamp(737456LL * 86400000 + 3601000)
                                    << "01/02/2020 01:00:01" << 0 << false;
     }
-    void reading()
-    {
+    void reading() {
         QFETCH(Value, value);
         QFETCH(QString, text);
         QFETCH(bool, boolean);
@@ -55,8 +52,7 @@ private slots:
         }
     }
 
-    void writingText_data()
-    {
+    void writingText_data() {
         QTest::addColumn<int>("type");
         QTest::addColumn<int>("size");
         QTest::addColumn<QString>("text");
@@ -64,9 +60,10 @@ private slots:
         const int alpha = int(engine::FieldType::Alpha);
         const int lng = int(engine::FieldType::Long);
         const int logical = int(engine::FieldType::Logical);
-        QTest::newRow("string fits") << alpha << 12 << "CLIENTS.DB" << Value::fromText("CLIENTS.DB");
-        QTest::newRow("string cut to width") << alpha << 12 << "averylongnameX.db"
-                                             << Value::fromText("averylongnam");
+        QTest::newRow("string fits")
+            << alpha << 12 << "CLIENTS.DB" << Value::fromText("CLIENTS.DB");
+        QTest::newRow("string cut to width")
+            << alpha << 12 << "averylongnameX.db" << Value::fromText("averylongnam");
         QTest::newRow("empty string is null") << alpha << 12 << "" << Value::null();
         QTest::newRow("integer") << lng << 0 << " 17 " << Value::fromInt(17);
         QTest::newRow("empty integer is null") << lng << 0 << "" << Value::null();
@@ -75,8 +72,7 @@ private slots:
         QTest::newRow("date") << int(engine::FieldType::Date) << 0 << "04/05/1996"
                               << Value::fromDate(728783);
     }
-    void writingText()
-    {
+    void writingText() {
         QFETCH(int, type);
         QFETCH(int, size);
         QFETCH(QString, text);
@@ -86,8 +82,7 @@ private slots:
     }
 
     // A value the field cannot hold is refused in French, naming the field and the table.
-    void refusedValues_data()
-    {
+    void refusedValues_data() {
         QTest::addColumn<int>("type");
         QTest::addColumn<QString>("text");
         QTest::newRow("letters in an integer") << int(engine::FieldType::Long) << "douze";
@@ -95,22 +90,20 @@ private slots:
         QTest::newRow("not a Boolean") << int(engine::FieldType::Logical) << "peut-être";
         QTest::newRow("not a date") << int(engine::FieldType::Date) << "31/02/2020";
     }
-    void refusedValues()
-    {
+    void refusedValues() {
         QFETCH(int, type);
         QFETCH(QString, text);
         const engine::FieldInfo fi = info(engine::FieldType(type), 0, "Longueur");
         try {
             convert::fromText(text, {fi, "paye.DB"});
             QFAIL("the value was accepted");
-        } catch (const DatasetError &e) {
+        } catch (const DatasetError& e) {
             QVERIFY2(e.text().contains("« Longueur »") && e.text().contains("« paye.DB »"),
                      qPrintable(e.text()));
         }
     }
 
-    void creationTypes()
-    {
+    void creationTypes() {
         QCOMPARE(convert::engineType(ftInteger, "NoEnreg", "T"), engine::FieldType::Long);
         QCOMPARE(convert::engineType(ftString, "Table", "T"), engine::FieldType::Alpha);
         QCOMPARE(convert::engineType(ftBoolean, "CT", "T"), engine::FieldType::Logical);

@@ -13,8 +13,7 @@ class TestCodePage : public QObject {
     Q_OBJECT
 
 private slots:
-    void decode_data()
-    {
+    void decode_data() {
         QTest::addColumn<int>("page");
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("text");
@@ -35,24 +34,25 @@ private slots:
         QTest::newRow("1256 ع") << 1256 << QByteArray("\xDA") << QStringLiteral("ع");
         QTest::newRow("1257 ą") << 1257 << QByteArray("\xE0") << QStringLiteral("ą");
         QTest::newRow("1258 ₫") << 1258 << QByteArray("\xFE") << QStringLiteral("₫");
-        QTest::newRow("936 中文") << 936 << QByteArray("\xD6\xD0\xCE\xC4") << QStringLiteral("中文");
-        QTest::newRow("1252 undefined byte kept") << 1252 << QByteArray("\x81") << QString(QChar(0x81));
+        QTest::newRow("936 中文") << 936 << QByteArray("\xD6\xD0\xCE\xC4")
+                                  << QStringLiteral("中文");
+        QTest::newRow("1252 undefined byte kept")
+            << 1252 << QByteArray("\x81") << QString(QChar(0x81));
     }
-    void decode()
-    {
+    void decode() {
         QFETCH(int, page);
         QFETCH(QByteArray, bytes);
         QFETCH(QString, text);
-        const CodePage &cp = CodePage::get(page);
-        const std::string utf8 = cp.decode(std::string_view(bytes.constData(), size_t(bytes.size())));
+        const CodePage& cp = CodePage::get(page);
+        const std::string utf8 =
+            cp.decode(std::string_view(bytes.constData(), size_t(bytes.size())));
         QCOMPARE(QString::fromStdString(utf8), text);
         std::string back;
         QVERIFY(cp.encode(utf8, back));
         QCOMPARE(QByteArray::fromStdString(back), bytes);
     }
 
-    void unencodable_data()
-    {
+    void unencodable_data() {
         QTest::addColumn<int>("page");
         QTest::addColumn<QString>("text");
         QTest::newRow("Cyrillic in 1252") << 1252 << QStringLiteral("Я");
@@ -60,42 +60,47 @@ private slots:
         QTest::newRow("CJK in 1251") << 1251 << QStringLiteral("中");
         QTest::newRow("emoji in 936") << 936 << QStringLiteral("😀");
     }
-    void unencodable()
-    {
+    void unencodable() {
         QFETCH(int, page);
         QFETCH(QString, text);
         std::string out;
         QVERIFY(!CodePage::get(page).encode(text.toStdString(), out));
     }
 
-    void malformedUtf8Refused()
-    {
+    void malformedUtf8Refused() {
         std::string out;
         QVERIFY(!CodePage::get(1252).encode("a\xC3", out));
         QVERIFY(!CodePage::get(1252).encode("\xC0\xAF", out)); // overlong
     }
 
-    void folding_data()
-    {
+    void folding_data() {
         QTest::addColumn<int>("page");
         QTest::addColumn<QString>("lower");
         QTest::addColumn<QString>("upper");
-        QTest::newRow("ASCII") << 1252 << "abcxyz" << "ABCXYZ";
-        QTest::newRow("1252 accents") << 1252 << "éèàçœšÿ" << "ÉÈÀÇŒŠŸ";
-        QTest::newRow("850 accents") << 850 << "éåø" << "ÉÅØ";
-        QTest::newRow("437 é has no capital É? it does") << 437 << "é" << "É";
-        QTest::newRow("437 à has none: unchanged") << 437 << "à" << "à";
-        QTest::newRow("1251 Cyrillic") << 1251 << "жёя" << "ЖЁЯ";
-        QTest::newRow("866 Cyrillic") << 866 << "жя" << "ЖЯ";
-        QTest::newRow("1253 Greek") << 1253 << "αβω" << "ΑΒΩ";
-        QTest::newRow("digits and signs unchanged") << 1252 << "12-_ ." << "12-_ .";
+        QTest::newRow("ASCII") << 1252 << "abcxyz"
+                               << "ABCXYZ";
+        QTest::newRow("1252 accents") << 1252 << "éèàçœšÿ"
+                                      << "ÉÈÀÇŒŠŸ";
+        QTest::newRow("850 accents") << 850 << "éåø"
+                                     << "ÉÅØ";
+        QTest::newRow("437 é has no capital É? it does") << 437 << "é"
+                                                         << "É";
+        QTest::newRow("437 à has none: unchanged") << 437 << "à"
+                                                   << "à";
+        QTest::newRow("1251 Cyrillic") << 1251 << "жёя"
+                                       << "ЖЁЯ";
+        QTest::newRow("866 Cyrillic") << 866 << "жя"
+                                      << "ЖЯ";
+        QTest::newRow("1253 Greek") << 1253 << "αβω"
+                                    << "ΑΒΩ";
+        QTest::newRow("digits and signs unchanged") << 1252 << "12-_ ."
+                                                    << "12-_ .";
     }
-    void folding()
-    {
+    void folding() {
         QFETCH(int, page);
         QFETCH(QString, lower);
         QFETCH(QString, upper);
-        const CodePage &cp = CodePage::get(page);
+        const CodePage& cp = CodePage::get(page);
         std::string bytes, expected;
         QVERIFY(cp.encode(lower.toStdString(), bytes));
         QVERIFY(cp.encode(upper.toStdString(), expected));
@@ -103,12 +108,11 @@ private slots:
         QCOMPARE(QString::fromStdString(cp.decode(bytes)), upper);
     }
 
-    void unknownPage()
-    {
+    void unknownPage() {
         try {
             CodePage::get(4242);
             QFAIL("an unknown code page was accepted");
-        } catch (const EngineError &e) {
+        } catch (const EngineError& e) {
             QCOMPARE(e.code(), ErrorCode::NotSupported);
         }
     }

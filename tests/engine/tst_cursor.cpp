@@ -12,18 +12,18 @@ class TestCursor : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
+    void initTestCase() {
         QVERIFY(m_dir.isValid());
         m_file = std::filesystem::path(m_dir.path().toStdString()) / "ORDERS.DB";
         createTable(m_file,
-                    {{"Client", FieldType::Alpha, 6}, {"Line", FieldType::Short}, {"Item", FieldType::Alpha, 10}},
+                    {{"Client", FieldType::Alpha, 6},
+                     {"Line", FieldType::Short},
+                     {"Item", FieldType::Alpha, 10}},
                     {{"", {"Client", "Line"}, ixPrimary}});
         addIndex(m_file, {"ByItem", {"Item"}, ixCaseInsensitive});
     }
 
-    void emptyView()
-    {
+    void emptyView() {
         auto t = TableFile::open(m_file);
         Cursor c(t);
         QVERIFY(!c.first());
@@ -36,13 +36,13 @@ private slots:
         QVERIFY(!c.findKey({Value::fromText("X")}));
     }
 
-    void compositeKeyRanges()
-    {
+    void compositeKeyRanges() {
         auto t = TableFile::open(m_file);
         Cursor c(t);
-        for (const char *client : {"BETA", "ALPHA", "GAMMA"})
+        for (const char* client : {"BETA", "ALPHA", "GAMMA"})
             for (int line = 3; line >= 1; --line)
-                c.insert({Value::fromText(client), Value::fromInt(line), Value::fromText(std::string("item") + char('0' + line))});
+                c.insert({Value::fromText(client), Value::fromInt(line),
+                          Value::fromText(std::string("item") + char('0' + line))});
         QCOMPARE(c.count(), int64_t(9));
         QCOMPARE(c.index().fields, std::string("Client;Line"));
 
@@ -77,13 +77,12 @@ private slots:
         try {
             Cursor bad(t, {"Line"});
             QFAIL("an order without an index was accepted");
-        } catch (const EngineError &e) {
+        } catch (const EngineError& e) {
             QCOMPARE(e.code(), ErrorCode::IndexNotFound);
         }
     }
 
-    void removeLastRowMovesBack()
-    {
+    void removeLastRowMovesBack() {
         auto t = TableFile::open(m_file);
         Cursor c(t);
         QVERIFY(c.last());

@@ -27,15 +27,13 @@ struct Reference {
     std::vector<std::string> indexFiles; // "XG0", "X02"...
 };
 
-std::string unquote(const std::string &s)
-{
+std::string unquote(const std::string& s) {
     if (s.size() >= 2 && s.front() == '"' && s.back() == '"')
         return s.substr(1, s.size() - 2);
     return s;
 }
 
-Reference parseReference(const std::string &file)
-{
+Reference parseReference(const std::string& file) {
     Reference ref;
     std::ifstream in(file, std::ios::binary);
     std::string line;
@@ -47,7 +45,8 @@ Reference parseReference(const std::string &file)
             inFields = true;
             continue;
         }
-        if (inFields && line.rfind("  ", 0) == 0 && line.size() > 2 && std::isdigit(uint8_t(line[2]))) {
+        if (inFields && line.rfind("  ", 0) == 0 && line.size() > 2 &&
+            std::isdigit(uint8_t(line[2]))) {
             // '  3: "Name" type=0x06 N (number) size=8 key'
             RefField f;
             const size_t q1 = line.find('"'), q2 = line.find("\" type=0x");
@@ -76,9 +75,8 @@ Reference parseReference(const std::string &file)
     return ref;
 }
 
-std::string upper(std::string s)
-{
-    for (char &c : s)
+std::string upper(std::string s) {
+    for (char& c : s)
         c = char(std::toupper(uint8_t(c)));
     return s;
 }
@@ -96,8 +94,7 @@ private:
     void checkTable();
 };
 
-void TestStructure::corpusTables_data()
-{
+void TestStructure::corpusTables_data() {
     QTest::addColumn<QString>("table");
     QTest::addColumn<QString>("reference");
     const QString refRoot = QStringLiteral(KV_SHARED_DIR "/corpus/reference");
@@ -108,21 +105,20 @@ void TestStructure::corpusTables_data()
         const QString ref = it.next();
         QString rel = QDir(refRoot).relativeFilePath(ref);
         rel.chop(4);
-        QTest::newRow(rel.toUtf8().constData()) << QStringLiteral(KV_SHARED_DIR "/corpus/") + rel << ref;
+        QTest::newRow(rel.toUtf8().constData())
+            << QStringLiteral(KV_SHARED_DIR "/corpus/") + rel << ref;
     }
 }
 
-void TestStructure::corpusTables()
-{
+void TestStructure::corpusTables() {
     try {
         checkTable();
-    } catch (const engine::EngineError &e) {
+    } catch (const engine::EngineError& e) {
         QFAIL(e.what());
     }
 }
 
-void TestStructure::checkTable()
-{
+void TestStructure::checkTable() {
     QFETCH(QString, table);
     QFETCH(QString, reference);
     const Reference ref = parseReference(reference.toStdString());
@@ -142,10 +138,11 @@ void TestStructure::checkTable()
         QCOMPARE(t->sortOrder(), ref.values.at("sort_order"));
     }
 
-    const engine::CodePage &cp = engine::CodePage::get(t->codePage() == 0 && t->versionByte() >= 5 ? 0 : t->codePage());
+    const engine::CodePage& cp =
+        engine::CodePage::get(t->codePage() == 0 && t->versionByte() >= 5 ? 0 : t->codePage());
     QCOMPARE(t->fields().size(), ref.fields.size());
     for (size_t i = 0; i < ref.fields.size(); ++i) {
-        const engine::FieldInfo &f = t->fields()[i];
+        const engine::FieldInfo& f = t->fields()[i];
         QCOMPARE(f.name, cp.decode(ref.fields[i].name));
         QCOMPARE(int(f.type), ref.fields[i].type);
         QCOMPARE(f.size, ref.fields[i].size);
@@ -155,13 +152,13 @@ void TestStructure::checkTable()
 
     // Index files: every one the reference decoded is reported, in file order.
     std::vector<std::string> reported;
-    for (const engine::IndexInfo &ix : t->indexes())
+    for (const engine::IndexInfo& ix : t->indexes())
         if (ix.fileName != "PX")
             reported.push_back(upper(ix.fileName));
     std::vector<std::string> expected;
-    for (const std::string &x : ref.indexFiles)
+    for (const std::string& x : ref.indexFiles)
         expected.push_back(upper(x));
-    std::sort(expected.begin(), expected.end(), [](const std::string &a, const std::string &b) {
+    std::sort(expected.begin(), expected.end(), [](const std::string& a, const std::string& b) {
         const bool ga = a[1] == 'G', gb = b[1] == 'G';
         return ga != gb ? !ga : a < b;
     });
@@ -170,18 +167,20 @@ void TestStructure::checkTable()
     // The rows the chain holds match the count, and a cursor on each index sees them all.
     // A table whose BLOB file is missing keeps its structure but cannot give its rows.
     std::ifstream whole(reference.toStdString(), std::ios::binary);
-    const std::string refText((std::istreambuf_iterator<char>(whole)), std::istreambuf_iterator<char>());
+    const std::string refText((std::istreambuf_iterator<char>(whole)),
+                              std::istreambuf_iterator<char>());
     if (t->isEncrypted() || refText.find(",nomb)") != std::string::npos) {
-        QVERIFY_THROWS_EXCEPTION(engine::EngineError, t->forEachRow([](const engine::Row &) { return true; }));
+        QVERIFY_THROWS_EXCEPTION(engine::EngineError,
+                                 t->forEachRow([](const engine::Row&) { return true; }));
         return;
     }
     int rows = 0;
-    t->forEachRow([&](const engine::Row &r) {
+    t->forEachRow([&](const engine::Row& r) {
         ++rows;
         return r.size() == t->fields().size();
     });
     QCOMPARE(rows, std::stoi(ref.values.at("num_records")));
-    for (const engine::IndexInfo &ix : t->indexes()) {
+    for (const engine::IndexInfo& ix : t->indexes()) {
         std::vector<std::string> names;
         std::string fields = ix.fields;
         for (size_t p; (p = fields.find(';')) != std::string::npos; fields.erase(0, p + 1))

@@ -13,8 +13,7 @@
 
 namespace dicofiles {
 
-inline std::optional<QString> textOf(const engine::Value& v)
-{
+inline std::optional<QString> textOf(const engine::Value& v) {
     if (v.isNull() || v.text.empty())
         return std::nullopt;
     return QString::fromStdString(v.text);
@@ -22,8 +21,7 @@ inline std::optional<QString> textOf(const engine::Value& v)
 
 // Every row of the dictionary at `path` in number order. Empty texts read as
 // null, as a Paradox file stores them.
-inline QList<store::DicoRow> readRows(const QString& path)
-{
+inline QList<store::DicoRow> readRows(const QString& path) {
     QList<store::DicoRow> rows;
     engine::Cursor cursor(engine::TableFile::open(path.toStdString()));
     for (bool more = cursor.first(); more; more = cursor.next()) {
@@ -44,8 +42,7 @@ inline QList<store::DicoRow> readRows(const QString& path)
 }
 
 // The same row as a file gives it back: empty texts become null.
-inline store::DicoRow asStored(store::DicoRow row)
-{
+inline store::DicoRow asStored(store::DicoRow row) {
     for (std::optional<QString>* text : {&row.description, &row.champ, &row.type}) {
         if (*text && (*text)->isEmpty())
             text->reset();
@@ -53,14 +50,12 @@ inline store::DicoRow asStored(store::DicoRow row)
     return row;
 }
 
-inline engine::Value textValue(const std::optional<QString>& text)
-{
+inline engine::Value textValue(const std::optional<QString>& text) {
     return text ? engine::Value::fromText(text->toStdString()) : engine::Value::null();
 }
 
 // Appends rows through the engine alone (no view sees them happen).
-inline void appendRows(const QString& path, const QList<store::DicoRow>& rows)
-{
+inline void appendRows(const QString& path, const QList<store::DicoRow>& rows) {
     engine::Cursor cursor(engine::TableFile::open(path.toStdString()));
     for (const store::DicoRow& row : rows) {
         engine::Row r = {engine::Value::fromInt(row.noEnreg),
@@ -68,15 +63,15 @@ inline void appendRows(const QString& path, const QList<store::DicoRow>& rows)
                          textValue(row.description),
                          textValue(row.champ),
                          textValue(row.type),
-                         row.longueur ? engine::Value::fromInt(*row.longueur) : engine::Value::null(),
+                         row.longueur ? engine::Value::fromInt(*row.longueur)
+                                      : engine::Value::null(),
                          row.ct ? engine::Value::fromBool(true) : engine::Value::null(),
                          row.cc ? engine::Value::fromBool(true) : engine::Value::null()};
         cursor.insert(r);
     }
 }
 
-inline store::DicoRow tableEntry(int no, const QString& table)
-{
+inline store::DicoRow tableEntry(int no, const QString& table) {
     store::DicoRow row;
     row.noEnreg = no;
     row.table = table;
@@ -85,8 +80,7 @@ inline store::DicoRow tableEntry(int no, const QString& table)
     return row;
 }
 
-inline store::DicoRow fieldEntry(int no, const QString& table, const QString& champ)
-{
+inline store::DicoRow fieldEntry(int no, const QString& table, const QString& champ) {
     store::DicoRow row;
     row.noEnreg = no;
     row.table = table;

@@ -17,8 +17,7 @@
 
 class StoreTestHost : public store::StoreHost, public capture::CaptureHost {
 public:
-    explicit StoreTestHost(int language = 1)
-    {
+    explicit StoreTestHost(int language = 1) {
         lang::Vocabulary::applyDesign(ml, QStringLiteral("Tf_Main"));
         ml.setActiveLanguage(quint8(language));
     }
@@ -45,14 +44,12 @@ public:
 // by the seam: a box nobody expected fails the test instead of waiting.
 class TempAppDir {
 public:
-    TempAppDir()
-    {
+    TempAppDir() {
         store::setAppDirOverride(dir.path());
         widgets::MessageSeam::clear();
         widgets::MessageSeam::setStrict(true);
     }
-    ~TempAppDir()
-    {
+    ~TempAppDir() {
         store::setAppDirOverride(QString());
         widgets::MessageSeam::clear();
     }

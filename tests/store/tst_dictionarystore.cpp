@@ -22,8 +22,7 @@ using namespace dicofiles;
 namespace {
 
 // The values of one field over the rows a view shows, in its order.
-QStringList column(dataset::Table& view, const QString& field)
-{
+QStringList column(dataset::Table& view, const QString& field) {
     QStringList values;
     for (view.First(); !view.Eof(); view.Next())
         values.append(view.FieldByName(field)->AsString());
@@ -32,11 +31,11 @@ QStringList column(dataset::Table& view, const QString& field)
 
 // A dictionary file outside any store, with table entries Zeta (1) and
 // Alpha (4) and their field entries, in that number order.
-QString writeDictionary(const QString& path)
-{
+QString writeDictionary(const QString& path) {
     store::CreateDicoFile(path);
-    appendRows(path, {tableEntry(1, "Zeta"), fieldEntry(2, "Zeta", "z1"), fieldEntry(3, "ZETA", "z2"),
-                      tableEntry(4, "Alpha"), fieldEntry(5, "Alpha", "a1")});
+    appendRows(path,
+               {tableEntry(1, "Zeta"), fieldEntry(2, "Zeta", "z1"), fieldEntry(3, "ZETA", "z2"),
+                tableEntry(4, "Alpha"), fieldEntry(5, "Alpha", "a1")});
     return path;
 }
 
@@ -45,8 +44,7 @@ QString writeDictionary(const QString& path)
 class TestDictionaryStore : public QObject {
     Q_OBJECT
 private slots:
-    void components()
-    {
+    void components() {
         TempAppDir app;
         StoreTestHost host;
         DictionaryStore store(&host.window, host);
@@ -58,14 +56,14 @@ private slots:
             QVERIFY2(host.window.findChild<dataset::DataSource*>(name), name);
         for (const QString& view : {QStringLiteral("taDico"), QStringLiteral("taChamps")}) {
             for (const QString& field : store::DicoFieldNames())
-                QVERIFY2(host.window.findChild<dataset::Field*>(view + field), qPrintable(view + field));
+                QVERIFY2(host.window.findChild<dataset::Field*>(view + field),
+                         qPrintable(view + field));
         }
         QCOMPARE(store.taDico().Filter(), QStringLiteral("CT=True"));
         QCOMPARE(store.taChamps().Filter(), QStringLiteral("CC=True"));
     }
 
-    void prepareDataDir()
-    {
+    void prepareDataDir() {
         PreparedStore prepared;
         auto& [app, host, store] = prepared;
         QCOMPARE(store.AppDir(), app.dir.path() + "/");
@@ -81,8 +79,7 @@ private slots:
 
     // The data directory cannot be made (a file is in its way): an engine error,
     // and the alias keeps its path.
-    void prepareDataDirFailure()
-    {
+    void prepareDataDirFailure() {
         TempAppDir app;
         QFile blocker(app.dataDir());
         QVERIFY(blocker.open(QIODevice::WriteOnly));
@@ -127,24 +124,26 @@ private slots:
         QVERIFY(!QFileInfo::exists(appDir + QStringLiteral("/Datas")));
     }
 
-    void createRefusals_data()
-    {
+    void createRefusals_data() {
         QTest::addColumn<int>("language");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("message");
-        QTest::newRow("empty, French") << 0 << "" << "Nom de dictionnaire non défini...";
-        QTest::newRow("empty, English") << 1 << "" << "The name of the dictionary must be specified...";
+        QTest::newRow("empty, French") << 0 << ""
+                                       << "Nom de dictionnaire non défini...";
+        QTest::newRow("empty, English") << 1 << ""
+                                        << "The name of the dictionary must be specified...";
         QTest::newRow("same 8 characters, French")
-            << 0 << "ABCDEFGHIJK" << "Création impossible, dictionnaire déjà existant !";
-        QTest::newRow("same 8 characters, English")
-            << 1 << "ABCDEFGHIJK" << "A dictionary exists with the same name";
-        QTest::newRow("other letter case") << 1 << "abcdefgh" << "A dictionary exists with the same name";
+            << 0 << "ABCDEFGHIJK"
+            << "Création impossible, dictionnaire déjà existant !";
+        QTest::newRow("same 8 characters, English") << 1 << "ABCDEFGHIJK"
+                                                    << "A dictionary exists with the same name";
+        QTest::newRow("other letter case") << 1 << "abcdefgh"
+                                           << "A dictionary exists with the same name";
     }
 
     // A refused creation shows the warning in the window's language and touches
     // nothing: the open dictionary, its rows, NomDico.
-    void createRefusals()
-    {
+    void createRefusals() {
         QFETCH(int, language);
         QFETCH(QString, name);
         QFETCH(QString, message);
@@ -168,8 +167,7 @@ private slots:
 
     // The file is the name's first 8 characters + ".DB" in the data directory;
     // NomDico names that file. The new dictionary is empty and untied.
-    void createDictionary()
-    {
+    void createDictionary() {
         PreparedStore prepared;
         auto& [app, host, store] = prepared;
         QVERIFY(store.CreateDico(QStringLiteral("ABCDEFGHIJ")));
@@ -195,8 +193,7 @@ private slots:
     }
 
     // A name the engine refuses: its error, nothing open, NomDico kept.
-    void createWithInvalidName()
-    {
+    void createWithInvalidName() {
         PreparedStore prepared;
         auto& [app, host, store] = prepared;
         QVERIFY_THROWS_EXCEPTION(std::exception, store.CreateDico(QStringLiteral("../x")));
@@ -207,15 +204,14 @@ private slots:
 
     // Untied, the fields view lists every field entry in number order; tied,
     // only those of the current table entry, whatever their letter case.
-    void tyingTheFieldsView()
-    {
+    void tyingTheFieldsView() {
         PreparedStore prepared;
         auto& [app, host, store] = prepared;
         QVERIFY(store.CreateDico(QStringLiteral("paye")));
         // Written behind the views' backs, so that nothing ties the view yet.
-        appendRows(store.NomDico(), {tableEntry(1, "Zeta"), fieldEntry(2, "Zeta", "z1"),
-                                     tableEntry(3, "Alpha"), fieldEntry(4, "Alpha", "a1"),
-                                     fieldEntry(5, "zeta", "z2")});
+        appendRows(store.NomDico(),
+                   {tableEntry(1, "Zeta"), fieldEntry(2, "Zeta", "z1"), tableEntry(3, "Alpha"),
+                    fieldEntry(4, "Alpha", "a1"), fieldEntry(5, "zeta", "z2")});
         store.taChamps().Refresh();
         QCOMPARE(column(store.taChamps(), "Champ"), (QStringList{"z1", "a1", "z2"}));
         QCOMPARE(store.taDico().RecordCount(), 5); // the filter does not reduce it
@@ -231,8 +227,7 @@ private slots:
 
     // A new dictionary gets tied by the tables view's data-change event as soon
     // as it holds more than one row, and the caption then names it.
-    void newDictionaryTiesItselfOnTheSecondRow()
-    {
+    void newDictionaryTiesItselfOnTheSecondRow() {
         PreparedStore prepared;
         auto& [app, host, store] = prepared;
         QVERIFY(store.CreateDico(QStringLiteral("paye")));
@@ -257,16 +252,14 @@ private slots:
 
     // The tables view lists in number order until the first creation or tie
     // of the run; from then on in table-name order, across later opens.
-    void tablesViewOrder_data()
-    {
+    void tablesViewOrder_data() {
         QTest::addColumn<QString>("before");
         QTest::newRow("nothing") << "";
         QTest::newRow("a creation") << "create";
         QTest::newRow("a tie") << "tie";
     }
 
-    void tablesViewOrder()
-    {
+    void tablesViewOrder() {
         QFETCH(QString, before);
         PreparedStore prepared;
         auto& [app, host, store] = prepared;
@@ -278,17 +271,17 @@ private slots:
             store.LinkChampsToDico();
         }
         store.OpenDico(path);
-        const QStringList expected = before.isEmpty() ? QStringList{"Zeta", "Alpha"}
-                                                      : QStringList{"Alpha", "Zeta"};
+        const QStringList expected =
+            before.isEmpty() ? QStringList{"Zeta", "Alpha"} : QStringList{"Alpha", "Zeta"};
         QCOMPARE(column(store.taDico(), "Table"), expected);
         // Opening ties at once: the fields of the first listed table only.
         store.taDico().First();
-        const QStringList firstFields = before.isEmpty() ? QStringList{"z1", "z2"} : QStringList{"a1"};
+        const QStringList firstFields =
+            before.isEmpty() ? QStringList{"z1", "z2"} : QStringList{"a1"};
         QCOMPARE(column(store.taChamps(), "Champ"), firstFields);
     }
 
-    void openDictionary()
-    {
+    void openDictionary() {
         PreparedStore prepared;
         auto& [app, host, store] = prepared;
         store.OpenDico(QString()); // nothing happens
@@ -319,14 +312,14 @@ private slots:
 
     // A table lacking a dictionary field: the dataset layer's error, the
     // previous dictionary closed, NomDico already the new path.
-    void openSomethingElse()
-    {
+    void openSomethingElse() {
         PreparedStore prepared;
         auto& [app, host, store] = prepared;
         store.OpenDico(writeDictionary(app.path("bon.db")));
         const QString other = app.path("autre.db");
-        engine::createTable(other.toStdString(), {{"NoEnreg", engine::FieldType::Long, 0, false},
-                                                  {"Table", engine::FieldType::Alpha, 12, false}},
+        engine::createTable(other.toStdString(),
+                            {{"NoEnreg", engine::FieldType::Long, 0, false},
+                             {"Table", engine::FieldType::Alpha, 12, false}},
                             {});
         const int updates = host.updates;
         QVERIFY_THROWS_EXCEPTION(std::exception, store.OpenDico(other));
@@ -342,8 +335,7 @@ private slots:
         QCOMPARE(host.updates, updates + 1);
     }
 
-    void deleteDictionaries()
-    {
+    void deleteDictionaries() {
         PreparedStore prepared;
         auto& [app, host, store] = prepared;
         const QString other = writeDictionary(app.dataDir() + "/autre.DB");
@@ -373,8 +365,7 @@ private slots:
         QVERIFY(host.captions.isEmpty());
     }
 
-    void discardDictionary()
-    {
+    void discardDictionary() {
         PreparedStore prepared;
         auto& [app, host, store] = prepared;
         QVERIFY(store.CreateDico(QStringLiteral("vide")));
@@ -383,7 +374,6 @@ private slots:
         QCOMPARE(QDir(app.dataDir()).entryList(QDir::Files), QStringList());
         QCOMPARE(host.updates, 1);
     }
-
 };
 
 QTEST_MAIN(TestDictionaryStore)
