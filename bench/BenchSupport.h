@@ -21,6 +21,12 @@
 
 namespace bench {
 
+// Where a benchmark keeps its fixtures: under the build folder (KV_BENCH_FIXTURES), so
+// that two build trees never share or overwrite each other's files.
+inline std::string fixtureDir(const std::string& name) {
+    return std::string(KV_BENCH_FIXTURES) + "/" + name;
+}
+
 // One measurement; ratio = value / denominatorValue (0 when there is no denominator).
 inline void report(const std::string& benchName, long long n, const std::string& variant,
                    const std::string& metric, double value, const std::string& denominator = "",

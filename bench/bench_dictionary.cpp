@@ -148,7 +148,7 @@ double percentile(std::vector<double> v, double p) {
 }
 
 void benchAppend(int n, bool callgrind) {
-    const fs::path dir = "/tmp/kv-bench/append-" + std::to_string(n);
+    const fs::path dir = bench::fixtureDir("append-") + std::to_string(n);
     fs::path table = createDictionary(dir);
     auto io0 = bench::IoCounters::now();
     const AppendStats e = appendEngine(table, n, false);
@@ -184,7 +184,7 @@ void benchAppend(int n, bool callgrind) {
 // ---- B3: open and position on the first tied rows ----------------------------------
 fs::path indexedFixture(int n) {
     using namespace tableimage;
-    const fs::path dir = "/tmp/kv-bench/tied-" + std::to_string(n);
+    const fs::path dir = bench::fixtureDir("tied-") + std::to_string(n);
     if (fs::exists(dir / ".complete"))
         return dir / "DICT.DB";
     fs::remove_all(dir);
@@ -271,7 +271,7 @@ int lookupSqlite(const fs::path& dir, const std::vector<std::string>& names) {
 }
 
 void benchLookup(int n, bool callgrind) {
-    const fs::path dir = "/tmp/kv-bench/append-" + std::to_string(n); // made by B2
+    const fs::path dir = bench::fixtureDir("append-") + std::to_string(n); // made by B2
     const auto names = lookupNames(n, 10000);
     int fe = 0, fsq = 0;
     const double ce = bench::bestCpuSeconds(3, [&] { fe = lookupEngine(dir / "DICO.DB", names); });
@@ -293,7 +293,7 @@ void benchLookup(int n, bool callgrind) {
 
 // ---- B5: delete one table entry's rows, then append them again ----------------------
 void benchDelete(int n) {
-    const fs::path dir = "/tmp/kv-bench/append-" + std::to_string(n); // made by B2
+    const fs::path dir = bench::fixtureDir("append-") + std::to_string(n); // made by B2
     const fs::path table = dir / "DICO.DB";
     bench::DictionaryRows gen;
     const bench::DictRow middle = gen.row((n / 2) / 11 * 11);

@@ -95,7 +95,7 @@ using bench::dictionaryFields;
 using bench::engineRow;
 
 fs::path freshDictionary(const std::string& name) {
-    const fs::path dir = "/tmp/kv-bench/journal-" + name;
+    const fs::path dir = bench::fixtureDir("journal-") + name;
     fs::remove_all(dir);
     fs::create_directories(dir);
     const fs::path table = dir / "DICO.DB";
@@ -142,7 +142,7 @@ double engineCaptures(int n, bool durable, engine::FileSystem& files) {
 }
 
 double sqliteCaptures(int n, const char* synchronous) {
-    const fs::path dir = "/tmp/kv-bench/journal-sqlite";
+    const fs::path dir = bench::fixtureDir("journal-sqlite");
     fs::create_directories(dir);
     bench::SqliteDictionary db(dir / "dico.sqlite",
                                std::string("PRAGMA journal_mode=DELETE; PRAGMA synchronous=") +

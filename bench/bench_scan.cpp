@@ -156,7 +156,7 @@ int main(int argc, char** argv) {
     std::map<int, double> engineSeconds, engineInstr;
     for (int n : sizes) {
         const std::string file =
-            bench::writeDictionary("/tmp/kv-bench/scan-" + std::to_string(n), n).string();
+            bench::writeDictionary(bench::fixtureDir("scan-") + std::to_string(n), n).string();
         int64_t rowsE = 0, rowsP = 0;
         const uint64_t sumE = scanEngine(file, rowsE), sumP = scanPxlib(file, rowsP);
         if (sumE != sumP || rowsE != n || rowsP != n) {

@@ -45,7 +45,7 @@ FieldSpec fieldAt(int f) {
 }
 
 std::string familyDir(const Shape& s) {
-    return "/tmp/kv-bench/structure/F" + std::to_string(s.fields) + "_I" +
+    return bench::fixtureDir("structure/F") + std::to_string(s.fields) + "_I" +
            std::to_string(s.indexes) + "_R" + std::to_string(s.rows);
 }
 
