@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, checks that every C++ source follows the house style
-# (.clang-format), builds everything, and runs the whole test suite headless; then rebuilds the engine and the dataset layer under
-# AddressSanitizer + UBSan and runs their tests (the fuzz corpus replay among them).
+# (.clang-format), builds everything, and runs the whole test suite headless; then rebuilds
+# everything under AddressSanitizer + UBSan (engine, dataset layer, store, capture, the CLI
+# and the windows) and runs those tests again (the fuzz corpus replay among them).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -10,6 +11,6 @@ jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir build --output-on-failure -j "$jobs"
 
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKV_SANITIZE=ON -DKV_CORE_ONLY=ON >/dev/null
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKV_SANITIZE=ON -DKV_CORE_ONLY=OFF >/dev/null
 cmake --build build-asan -j "$jobs"
 ctest --test-dir build-asan --output-on-failure -j "$jobs"
