@@ -6,8 +6,10 @@
 
 #include "engine/TableFile.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 
 namespace cli {
 
@@ -60,6 +62,27 @@ void appendDouble(std::string& out, double d) {
     }
 }
 
+// PostgreSQL counts years before year 1 as "BC" (year 0 is 1 BC) and reads no sign.
+void appendDate(std::string& out, int64_t days, const std::string& timeOfDay) {
+    int year = 0, month = 0, day = 0;
+    engine::Value::civilFromDays(days, year, month, day);
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", year > 0 ? year : 1 - year, month, day);
+    out += buf;
+    if (!timeOfDay.empty())
+        out += ' ' + timeOfDay;
+    if (year <= 0)
+        out += " BC";
+}
+
+void appendTimestamp(std::string& out, int64_t ms) {
+    constexpr int64_t msPerDay = 86400000;
+    int64_t days = ms / msPerDay;
+    if (ms % msPerDay < 0)
+        --days;
+    appendDate(out, days, timeText(ms - days * msPerDay));
+}
+
 void appendValue(std::string& out, const engine::Value& v) {
     using K = engine::Value::Kind;
     switch (v.kind) {
@@ -82,13 +105,13 @@ void appendValue(std::string& out, const engine::Value& v) {
         out += v.boolean ? 't' : 'f';
         break;
     case K::Date:
-        out += dateText(v.integer);
+        appendDate(out, v.integer, {});
         break;
     case K::Time:
         out += timeText(v.integer);
         break;
     case K::Timestamp:
-        out += timestampText(v.integer);
+        appendTimestamp(out, v.integer);
         break;
     case K::Bytes:
         appendHex(out, v.text);
@@ -111,11 +134,31 @@ std::string identityCounters(const SqlTable& table, const SqlDialect& dialect) {
         if (c.type != engine::FieldType::AutoInc)
             continue;
         const std::string column = dialect.identifier(c.name);
+        // The function parses the table's name as SQL but takes the column's as it is.
         sql += "SELECT setval(pg_get_serial_sequence(" + SqlDialect::literal(name) + ", " +
-               SqlDialect::literal(column) + "), COALESCE(MAX(" + column +
+               SqlDialect::literal(c.name) + "), COALESCE(MAX(" + column +
                "), 0) + 1, false) FROM " + name + ";\n";
     }
     return sql;
+}
+
+// Paradox lets a key field or a counter be blank; PostgreSQL's primary keys and
+// identity columns refuse NULL. Such a key stays a unique index (which admits NULLs)
+// and such a counter a plain integer, so that every row still goes in.
+void admitNulls(SqlTable& schema, const std::vector<bool>& holdsNull) {
+    auto blank = [&](const std::string& field) {
+        for (size_t i = 0; i < schema.columns.size(); ++i)
+            if (holdsNull[i] && schema.columns[i].name == field)
+                return true;
+        return false;
+    };
+    for (size_t i = 0; i < schema.columns.size(); ++i)
+        if (holdsNull[i] && schema.columns[i].type == engine::FieldType::AutoInc)
+            schema.columns[i].type = engine::FieldType::Long;
+    for (SqlIndex& index : schema.indexes)
+        if (index.has(engine::ixPrimary) &&
+            std::any_of(index.fields.begin(), index.fields.end(), blank))
+            index.options &= ~unsigned(engine::ixPrimary);
 }
 
 } // namespace
@@ -126,21 +169,20 @@ std::string CopyScriptWriter::preamble() {
 
 std::string CopyScriptWriter::tableBlock(const engine::TableFile& table, ProgressBar& progress,
                                          uint64_t& rows) {
-    const SqlTable schema = SqlTable::fromTable(table);
-    const DdlWriter ddl(SqlDialect(SqlDialect::Kind::Postgresql));
-    const std::string name = ddl.dialect().identifier(schema.name);
-    std::string out = "BEGIN;\nDROP TABLE IF EXISTS " + name + ";\n" + ddl.createTable(schema);
-    out += "COPY " + name + " (" + columnList(schema, ddl.dialect()) + ") FROM stdin;\n";
+    SqlTable schema = SqlTable::fromTable(table);
+    std::vector<bool> holdsNull(schema.columns.size(), false);
+    std::string data;
     rows = 0;
     progress.start(schema.name, table.recordCount());
     try {
         table.forEachRow([&](const engine::Row& row) {
             for (size_t i = 0; i < row.size(); ++i) {
                 if (i)
-                    out += '\t';
-                appendValue(out, row[i]);
+                    data += '\t';
+                appendValue(data, row[i]);
+                holdsNull[i] = holdsNull[i] || row[i].isNull();
             }
-            out += '\n';
+            data += '\n';
             progress.advance(++rows);
             return true;
         });
@@ -149,9 +191,12 @@ std::string CopyScriptWriter::tableBlock(const engine::TableFile& table, Progres
         throw;
     }
     progress.finish();
-    out += "\\.\n" + ddl.createIndexes(schema) + identityCounters(schema, ddl.dialect()) +
-           "COMMIT;\n\n";
-    return out;
+    admitNulls(schema, holdsNull);
+    const DdlWriter ddl(SqlDialect(SqlDialect::Kind::Postgresql));
+    const std::string name = ddl.dialect().identifier(schema.name);
+    return "BEGIN;\nDROP TABLE IF EXISTS " + name + ";\n" + ddl.createTable(schema) + "COPY " +
+           name + " (" + columnList(schema, ddl.dialect()) + ") FROM stdin;\n" + data + "\\.\n" +
+           ddl.createIndexes(schema) + identityCounters(schema, ddl.dialect()) + "COMMIT;\n\n";
 }
 
 } // namespace cli

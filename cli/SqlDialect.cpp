@@ -77,7 +77,9 @@ std::string sqliteType(const SqlColumn& c) {
         return "SMALLINT";
     case FieldType::Long:
     case FieldType::AutoInc:
-        return "INTEGER";
+        // Not "INTEGER": as a primary key that would make the column the row number,
+        // which turns a blank key into a made-up number.
+        return "INT";
     case FieldType::Number:
     case FieldType::Money:
         return "REAL";
