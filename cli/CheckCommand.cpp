@@ -22,12 +22,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The tables of a folder: its .db files in any letter case, in name order.
-std::vector<std::string> tablesIn(const fs::path& dir) {
+// The tables of a folder: its .db files in any letter case, in name order, but the
+// dictionary itself when it lives there.
+std::vector<std::string> tablesIn(const fs::path& dir, const fs::path& dictionary) {
     std::vector<std::string> out;
     for (const fs::directory_entry& e : fs::directory_iterator(dir)) {
         const std::string ext = e.path().extension().string();
-        if (e.is_regular_file() && strcasecmp(ext.c_str(), ".db") == 0)
+        std::error_code ec;
+        if (e.is_regular_file() && strcasecmp(ext.c_str(), ".db") == 0 &&
+            !fs::equivalent(e.path(), dictionary, ec))
             out.push_back(e.path().string());
     }
     std::sort(out.begin(), out.end());
@@ -118,7 +121,7 @@ int runCheck(const std::vector<std::string>& args, std::ostream& out, std::ostre
         return kExitFailed;
     }
     try {
-        paths = folder ? tablesIn(operands[1])
+        paths = folder ? tablesIn(operands[1], operands[0])
                        : std::vector<std::string>(operands.begin() + 1, operands.end());
     } catch (const std::exception& e) {
         err << operands[1] << ": " << e.what() << '\n';
