@@ -95,6 +95,10 @@ int exportToScript(const ExportRequest& request, const CodePageOption& page, std
                    std::ostream& err) {
     const std::string aside = request.file + ".part-" + std::to_string(getpid());
     std::ofstream script(aside, std::ios::binary | std::ios::trunc);
+    if (!script) { // before any table is read: nothing could be kept
+        err << request.file << ": " << std::strerror(errno) << '\n';
+        return kExitFailed;
+    }
     script << CopyScriptWriter::preamble();
     ProgressBar progress(err, ProgressBar::stderrIsTerminal());
     int status = kExitOk;
