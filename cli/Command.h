@@ -34,5 +34,9 @@ int runCode(const std::vector<std::string>& args, std::ostream& out, std::ostrea
 int runCapture(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int runList(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int runReport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int runDdl(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int runExport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int runCheck(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int runDoc(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 } // namespace cli

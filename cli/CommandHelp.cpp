@@ -16,10 +16,13 @@ const std::map<std::string, HelpText>& helpTexts() {
         {"info",
          {"Prints, for each table, its file level, code page, sort order, row count, fields\n"
           "and indexes. A table that cannot be read is reported and the others still are.\n",
-          "  --json        one JSON object per table, one per line\n"}},
+          "  --json        one JSON object per table, one per line\n"
+          "  --code-page N read the text in code page N instead of the header's\n"}},
         {"rows",
-         {"Prints every row of one table in the order its data blocks chain them.\n",
-          "  --json        one JSON object per row, one per line\n"}},
+         {"Prints every row of one table in the order its data blocks chain them.\n"
+          "BLOBs, bytes and formatted memos are given in base64.\n",
+          "  --json        one JSON object per row, one per line\n"
+          "  --code-page N read the text in code page N instead of the header's\n"}},
         {"code",
          {"Writes the code that recreates each table: its fields, primary index and\n"
           "secondary indexes. Lines end with CR LF.\n",
@@ -39,6 +42,31 @@ const std::map<std::string, HelpText>& helpTexts() {
           "PDF file with its fonts embedded. Needs no display.\n",
           "  -o FILE       the PDF file to write (written aside, then renamed into place)\n"
           "  --lang fr|en  the language of the page footer (French when not given)\n"}},
+        {"ddl",
+         {"Writes CREATE TABLE statements (primary key included) and CREATE INDEX\n"
+          "statements for every table a dictionary recorded, with its descriptions\n"
+          "(COMMENT ON in PostgreSQL, SQL comments in SQLite), or for live tables with\n"
+          "their exact types. A single operand holding the dictionary's fields is read as\n"
+          "a dictionary.\n",
+          "  --dialect D   sqlite or postgresql\n"}},
+        {"export",
+         {"Copies every row of each table, memos and BLOBs included, into an SQLite\n"
+          "database (one transaction per table; a table of the same name is replaced) or\n"
+          "into a script of COPY blocks that psql loads. A table that cannot be read is\n"
+          "named and the others still go. A progress bar shows on a terminal.\n",
+          "  --sqlite FILE      the SQLite database to fill (created when missing)\n"
+          "  --postgresql FILE the SQL script to write (written aside, then renamed)\n"
+          "  --code-page N     read the text in code page N instead of the header's\n"}},
+        {"check",
+         {"Compares what the dictionary recorded with the tables now: tables added or\n"
+          "missing, fields added, removed, retyped or resized, indexes added, removed or\n"
+          "changed. Given a folder, a recorded table absent from it is missing. The exit\n"
+          "status is 1 on any difference.\n",
+          "  --json        one JSON object per difference, one per line\n"}},
+        {"doc",
+         {"Writes the dictionary as a document: a table of contents, then each table with\n"
+          "its description, fields (type, size, description) and indexes.\n",
+          "  -o FILE       the document: HTML for .html, Markdown for .md\n"}},
     };
     return texts;
 }

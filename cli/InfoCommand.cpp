@@ -2,10 +2,14 @@
 // The structure of each table as capture sees it: level, code page, sort order,
 // record count, fields (name, type code, type name, display width) and indexes
 // (name, fields, options), primary index first. One unreadable table does not stop
-// the others; the exit status is 1 when any failed.
+// the others; the exit status is 1 when any failed. The text of the rows is read
+// (in the header's page, or the one --code-page names) to say whether it decodes
+// cleanly: a header may name the wrong page.
 
+#include "cli/CodePageOption.h"
 #include "cli/Command.h"
 #include "cli/JsonText.h"
+#include "cli/TextDecodeCheck.h"
 
 #include "capture/FieldTypes.h"
 
@@ -13,6 +17,7 @@
 #include "engine/TableFile.h"
 
 #include <cstdio>
+#include <optional>
 #include <ostream>
 
 namespace cli {
@@ -35,6 +40,18 @@ std::vector<std::string> optionNames(unsigned options) {
         if (options & bit)
             out.emplace_back(name);
     return out;
+}
+
+// Whether the text decodes cleanly; nothing when the rows cannot be read (an
+// encrypted or damaged table still has its structure shown).
+std::optional<TextDecodeCheck::Result> textCheck(const engine::TableFile& t) {
+    if (!TextDecodeCheck::hasText(t))
+        return std::nullopt;
+    try {
+        return TextDecodeCheck::scan(t);
+    } catch (const engine::EngineError&) {
+        return std::nullopt;
+    }
 }
 
 void writeJson(const std::string& path, const engine::TableFile& t, std::ostream& out) {
@@ -60,7 +77,13 @@ void writeJson(const std::string& path, const engine::TableFile& t, std::ostream
             out << (k ? "," : "") << jsonString(opts[k]);
         out << "]}";
     }
-    out << "]}\n";
+    out << "]";
+    if (t.textCodePage() != t.codePage())
+        out << ",\"textCodePage\":" << t.textCodePage();
+    if (const auto text = textCheck(t))
+        out << ",\"textClean\":" << (text->clean() ? "true" : "false")
+            << ",\"uncleanValues\":" << text->unclean;
+    out << "}\n";
 }
 
 void writeText(const std::string& path, const engine::TableFile& t, std::ostream& out) {
@@ -82,16 +105,27 @@ void writeText(const std::string& path, const engine::TableFile& t, std::ostream
             out << (k ? "," : "") << opts[k];
         out << '\n';
     }
+    if (t.textCodePage() != t.codePage())
+        out << "  text read in code page: " << t.textCodePage() << '\n';
+    if (const auto text = textCheck(t)) {
+        if (text->clean())
+            out << "  text: decodes cleanly in code page " << t.textCodePage() << '\n';
+        else
+            out << "  text: " << text->unclean << " of " << text->textValues
+                << " values do not decode cleanly in code page " << t.textCodePage() << '\n';
+    }
 }
 
 } // namespace
 
 int runInfo(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    std::vector<std::string> options, tables;
-    if (!splitOptions(args, {"--json"}, options, tables, err))
+    std::vector<std::string> rest = args, options, tables;
+    CodePageOption page;
+    if (!page.take(rest, err) || !splitOptions(rest, {"--json"}, options, tables, err))
         return kExitUsage;
     if (tables.empty()) {
-        err << "korvanta-cli info: no table given\nUsage: korvanta-cli info [--json] TABLE.db...\n";
+        err << "korvanta-cli info: no table given\nUsage: korvanta-cli info [--json] "
+               "[--code-page N] TABLE.db...\n";
         return kExitUsage;
     }
     const bool json = !options.empty();
@@ -99,6 +133,7 @@ int runInfo(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     for (const auto& path : tables) {
         try {
             auto table = engine::TableFile::open(path);
+            page.applyTo(*table);
             if (json)
                 writeJson(path, *table, out);
             else

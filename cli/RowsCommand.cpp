@@ -2,13 +2,15 @@
 // Every row in the order the table's blocks chain them: tab-separated text with a
 // header line, or one JSON object per row mapping field names to values. Rows are
 // written as they are read; when the table turns out to be damaged part way, the
-// error goes to standard error and the exit status is 1.
+// error goes to standard error and the exit status is 1. --code-page N reads the
+// text in page N when the header names the wrong one. Formatted memos are bytes
+// (their formatting is binary) and come out in base64, like the other BLOBs.
 
+#include "cli/CodePageOption.h"
 #include "cli/Command.h"
 #include "cli/JsonText.h"
 #include "cli/ValueText.h"
 
-#include "engine/CodePage.h"
 #include "engine/EngineError.h"
 #include "engine/TableFile.h"
 
@@ -16,38 +18,20 @@
 
 namespace cli {
 
-namespace {
-
-// Formatted memos come from the engine as raw bytes; they are shown as text in the
-// table's code page, like plain memos.
-engine::Value shown(const engine::Value& v, engine::FieldType type, const engine::CodePage* page) {
-    if (type == engine::FieldType::FmtMemo && v.kind == engine::Value::Kind::Bytes && page)
-        return engine::Value::fromText(page->decode(v.text));
-    return v;
-}
-
-const engine::CodePage* codePageOf(const engine::TableFile& t) {
-    try {
-        return &engine::CodePage::get(t.codePage());
-    } catch (const engine::EngineError&) {
-        return nullptr; // formatted memos then stay base64
-    }
-}
-
-} // namespace
-
 int runRows(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    std::vector<std::string> options, tables;
-    if (!splitOptions(args, {"--json"}, options, tables, err))
+    std::vector<std::string> rest = args, options, tables;
+    CodePageOption page;
+    if (!page.take(rest, err) || !splitOptions(rest, {"--json"}, options, tables, err))
         return kExitUsage;
     if (tables.size() != 1) {
         err << "korvanta-cli rows: give exactly one table\nUsage: korvanta-cli rows [--json] "
-               "TABLE.db\n";
+               "[--code-page N] TABLE.db\n";
         return kExitUsage;
     }
     const bool json = !options.empty();
     try {
         auto table = engine::TableFile::open(tables[0]);
+        page.applyTo(*table);
         const auto& fields = table->fields();
         std::vector<std::string> keys; // field names, already as JSON strings
         for (const auto& f : fields)
@@ -57,7 +41,6 @@ int runRows(const std::vector<std::string>& args, std::ostream& out, std::ostrea
                 out << (i ? "\t" : "") << tabEscaped(fields[i].name);
             out << '\n';
         }
-        const engine::CodePage* page = codePageOf(*table);
         std::string line;
         table->forEachRow([&](const engine::Row& row) {
             line.clear();
@@ -68,14 +51,14 @@ int runRows(const std::vector<std::string>& args, std::ostream& out, std::ostrea
                         line += ',';
                     line += keys[i];
                     line += ':';
-                    line += valueJson(shown(row[i], fields[i].type, page));
+                    line += valueJson(row[i]);
                 }
                 line += "}\n";
             } else {
                 for (size_t i = 0; i < row.size() && i < fields.size(); ++i) {
                     if (i)
                         line += '\t';
-                    line += valueText(shown(row[i], fields[i].type, page));
+                    line += valueText(row[i]);
                 }
                 line += '\n';
             }

@@ -24,6 +24,14 @@ const cli::Command kCommands[] = {
     {"list", "[--json] DICT.db", "every row of a dictionary in number order", cli::runList},
     {"report", "DICT.db -o FILE.pdf [--lang fr|en]",
      "the printed dictionary as a PDF file, as the print command lays it out", cli::runReport},
+    {"ddl", "--dialect sqlite|postgresql (DICT.db | TABLE.db...)",
+     "SQL statements that create the tables", cli::runDdl},
+    {"export", "(--sqlite OUT.db | --postgresql OUT.sql) [--code-page N] TABLE.db...",
+     "every row of each table into SQLite or a PostgreSQL COPY script", cli::runExport},
+    {"check", "[--json] DICT.db (DIR | TABLE.db...)",
+     "differences between a dictionary and the tables as they are now", cli::runCheck},
+    {"doc", "DICT.db -o FILE.html|FILE.md", "the dictionary as an HTML or Markdown document",
+     cli::runDoc},
 };
 
 // True when the command's own arguments ask for its help ("--" ends the options).

@@ -94,6 +94,14 @@ int TableFile::recordSize() const {
 const std::vector<FieldInfo>& TableFile::fields() const {
     return m_data->header.fields;
 }
+void TableFile::useCodePage(int codePage) {
+    const CodePage& page = CodePage::get(codePage);
+    m_data->cp = &page;
+    m_data->codec = std::make_unique<ValueCodec>(page, m_data->blobs.get());
+}
+int TableFile::textCodePage() const {
+    return m_data->cp->number();
+}
 uint64_t TableFile::generation() const {
     return m_data->generation;
 }

@@ -54,6 +54,13 @@ public:
 
     uint64_t generation() const;
 
+    // Reads (and writes) the text of this table in `codePage` instead of the page its
+    // header names: some headers name the wrong page. Field names keep the header's
+    // page. Throws NotSupported for a page the system cannot convert.
+    void useCodePage(int codePage);
+    // The page the text is read in: the header's, or the one given to useCodePage.
+    int textCodePage() const;
+
     // Every row in physical order (the block chain: key order for keyed tables,
     // insertion order for unkeyed ones). Stop early by returning false.
     void forEachRow(const std::function<bool(const Row&)>& visit) const;

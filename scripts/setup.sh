@@ -9,7 +9,8 @@ packages=(build-essential cmake ninja-build pkg-config
           qt6-base-dev qt6-base-dev-tools libgl-dev qt6-qpa-plugins
           pxlib-dev libsqlite3-dev sqlite3 clang clang-format libclang-rt-14-dev
           xvfb xauth x11vnc iproute2 imagemagick file
-          appstream desktop-file-utils lintian fonts-dejavu-core fonts-liberation2 strace)
+          appstream desktop-file-utils lintian fonts-dejavu-core fonts-liberation2 strace
+          postgresql)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

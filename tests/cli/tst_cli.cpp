@@ -209,7 +209,7 @@ private slots:
         add(1, "Notes", QString(100, 'm')); // suballocated .MB block
         add(0, "Data", b64(QByteArray(17, char(0xA0))));
         add(1, "Data", b64(QByteArray(2500, char(0xA1)))); // single .MB block
-        add(0, "Rich", QString(30, 'f'));
+        add(0, "Rich", b64(QByteArray(30, 'f')));          // formatted memos are bytes
         add(0, "Obj", b64(QByteArray("\x01\x00\x00\x02", 4) + QByteArray(50, 'o')));
         add(0, "Pic", b64(QByteArray(40, 'P'))); // picture prefix removed
         add(1, "Pic", b64(QByteArray(3000, 'Q')));

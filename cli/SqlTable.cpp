@@ -1,0 +1,150 @@
+#include "cli/SqlTable.h"
+
+#include "cli/RecordedTable.h"
+
+#include "engine/TableFile.h"
+
+#include <map>
+#include <sstream>
+#include <strings.h>
+
+namespace cli {
+
+namespace {
+
+using engine::FieldType;
+
+std::vector<std::string> splitFields(const std::string& list) {
+    std::vector<std::string> out;
+    std::stringstream in(list);
+    std::string name;
+    while (std::getline(in, name, ';'))
+        if (!name.empty())
+            out.push_back(name);
+    return out;
+}
+
+// The type texts a capture records ("ft" names without their prefix) back to the
+// Paradox types they come from. Types a Paradox table cannot hold fall back to bytes.
+FieldType typeOfRecordedText(const QString& text) {
+    static const std::map<QString, FieldType> types = {
+        {QStringLiteral("String"), FieldType::Alpha},
+        {QStringLiteral("SmallInt"), FieldType::Short},
+        {QStringLiteral("Integer"), FieldType::Long},
+        {QStringLiteral("Word"), FieldType::Long},
+        {QStringLiteral("Boolean"), FieldType::Logical},
+        {QStringLiteral("Float"), FieldType::Number},
+        {QStringLiteral("Currency"), FieldType::Money},
+        {QStringLiteral("BCD"), FieldType::Bcd},
+        {QStringLiteral("Date"), FieldType::Date},
+        {QStringLiteral("Time"), FieldType::Time},
+        {QStringLiteral("DateTime"), FieldType::Timestamp},
+        {QStringLiteral("Bytes"), FieldType::Bytes},
+        {QStringLiteral("VarBytes"), FieldType::Bytes},
+        {QStringLiteral("AutoInc"), FieldType::AutoInc},
+        {QStringLiteral("BLOB"), FieldType::Blob},
+        {QStringLiteral("Memo"), FieldType::Memo},
+        {QStringLiteral("Graphic"), FieldType::Graphic},
+        {QStringLiteral("FmtMemo"), FieldType::FmtMemo},
+        {QStringLiteral("ParadoxOle"), FieldType::Ole},
+        {QStringLiteral("DBaseOle"), FieldType::Ole},
+    };
+    auto it = types.find(text);
+    return it == types.end() ? FieldType::Blob : it->second;
+}
+
+// A dictionary keeps one option name per index (see capture's OptionLabel).
+unsigned optionsOfLabel(const QString& label, bool primary) {
+    if (primary)
+        return engine::ixPrimary | engine::ixUnique;
+    if (label == QLatin1String("ixUnique"))
+        return engine::ixUnique;
+    if (label == QLatin1String("ixDescending"))
+        return engine::ixDescending;
+    if (label == QLatin1String("ixCaseInsensitive"))
+        return engine::ixCaseInsensitive;
+    if (label == QLatin1String("ixExpression"))
+        return engine::ixExpression;
+    return 0;
+}
+
+int columnSize(const engine::FieldInfo& f) {
+    switch (f.type) {
+    case FieldType::Alpha:
+    case FieldType::Bytes:
+    case FieldType::Bcd:
+        return f.size;
+    default:
+        return -1;
+    }
+}
+
+std::string text(const std::optional<QString>& s) {
+    return s ? s->toStdString() : std::string();
+}
+
+SqlColumn recordedColumn(const store::DicoRow& row) {
+    SqlColumn c;
+    c.name = text(row.champ);
+    c.type = typeOfRecordedText(row.type.value_or(QString()));
+    // Only a string's length survives in a dictionary: other types record 10 or 0.
+    if (c.type == FieldType::Alpha && row.longueur && *row.longueur > 0)
+        c.size = *row.longueur;
+    c.description = text(row.description);
+    return c;
+}
+
+} // namespace
+
+std::string SqlTable::nameOfFile(const std::string& fileName) {
+    std::string name = fileName;
+    const size_t dot = name.rfind('.');
+    if (dot != std::string::npos && dot > 0 &&
+        strncasecmp(name.c_str() + dot, ".db", name.size() - dot) == 0)
+        name.erase(dot);
+    return name;
+}
+
+SqlTable SqlTable::fromTable(const engine::TableFile& table) {
+    SqlTable t;
+    t.name = nameOfFile(table.path().filename().string());
+    for (const engine::FieldInfo& f : table.fields())
+        t.columns.push_back({f.name, f.type, columnSize(f), {}});
+    for (const engine::IndexInfo& ix : table.indexes())
+        t.indexes.push_back({(ix.options & engine::ixPrimary) ? std::string() : ix.name,
+                             splitFields(ix.fields), ix.options});
+    return t;
+}
+
+SqlTable SqlTable::fromRecorded(const RecordedTable& recorded) {
+    SqlTable t;
+    t.name = nameOfFile(recorded.entry.table.toStdString());
+    t.description = text(recorded.entry.description);
+    for (const store::DicoRow& row : recorded.fields)
+        t.columns.push_back(recordedColumn(row));
+    for (const store::DicoRow& row : recorded.indexes) {
+        const std::string name = text(row.champ);
+        // The primary index is the one without a name (secondary indexes are named
+        // after their field or by their creator).
+        const bool primary = name.empty() && t.indexes.empty();
+        t.indexes.push_back({name, splitFields(text(row.description)),
+                             optionsOfLabel(row.type.value_or(QString()), primary)});
+    }
+    return t;
+}
+
+const SqlIndex* SqlTable::primaryKey() const {
+    for (const SqlIndex& ix : indexes)
+        if (ix.has(engine::ixPrimary))
+            return &ix;
+    return nullptr;
+}
+
+const SqlColumn* SqlTable::column(const std::string& wanted) const {
+    for (const SqlColumn& c : columns)
+        if (strcasecmp(c.name.c_str(), wanted.c_str()) == 0)
+            return &c;
+    return nullptr;
+}
+
+} // namespace cli

@@ -1,0 +1,51 @@
+#pragma once
+// A table as the SQL writers see it, whether it comes from a live table (exact types:
+// Alpha length, BCD decimals) or from what a dictionary recorded (type names and
+// lengths, one option label per index, descriptions).
+
+#include "engine/FieldInfo.h"
+#include "engine/IndexInfo.h"
+
+#include <string>
+#include <vector>
+
+namespace engine {
+class TableFile;
+}
+
+namespace cli {
+
+struct RecordedTable;
+
+struct SqlColumn {
+    std::string name;
+    engine::FieldType type = engine::FieldType::Alpha;
+    int size = -1; // Alpha and Bytes length, BCD decimals; -1 when not known
+    std::string description;
+};
+
+struct SqlIndex {
+    std::string name; // empty for the primary key
+    std::vector<std::string> fields;
+    unsigned options = 0; // engine::IndexOption bits
+
+    bool has(unsigned option) const { return (options & option) != 0; }
+};
+
+struct SqlTable {
+    std::string name; // the file name without its extension
+    std::string description;
+    std::vector<SqlColumn> columns;
+    std::vector<SqlIndex> indexes; // the primary key first, when there is one
+
+    static SqlTable fromTable(const engine::TableFile& table);
+    static SqlTable fromRecorded(const RecordedTable& recorded);
+    // "ORDERS.DB" -> "ORDERS"; a name the dictionary cut inside its extension loses the
+    // part of the extension that is left ("SearchIndex." -> "SearchIndex").
+    static std::string nameOfFile(const std::string& fileName);
+
+    const SqlIndex* primaryKey() const;
+    const SqlColumn* column(const std::string& name) const; // case-insensitive
+};
+
+} // namespace cli

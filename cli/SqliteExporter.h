@@ -1,0 +1,39 @@
+#pragma once
+// Copies tables into an SQLite database file: each table in one transaction, made
+// again from its structure (an existing table of the same name is replaced), every
+// row, then its indexes. A table that fails leaves the database as it was before it.
+
+#include <cstdint>
+#include <string>
+
+struct sqlite3;
+
+namespace engine {
+class TableFile;
+}
+
+namespace cli {
+
+class ProgressBar;
+
+class SqliteExporter {
+public:
+    // Opens the database, creating the file when it is missing. Throws
+    // std::runtime_error when it cannot be opened.
+    explicit SqliteExporter(const std::string& file);
+    ~SqliteExporter();
+    SqliteExporter(const SqliteExporter&) = delete;
+    SqliteExporter& operator=(const SqliteExporter&) = delete;
+
+    // The rows written. Throws (after rolling the table back) when the table cannot
+    // be read to its end or SQLite refuses a row.
+    uint64_t exportTable(const engine::TableFile& table, ProgressBar& progress);
+
+private:
+    void execute(const std::string& sql);
+    [[noreturn]] void fail(const std::string& what);
+
+    sqlite3* m_db = nullptr;
+};
+
+} // namespace cli

@@ -1,0 +1,53 @@
+#include "cli/TextDecodeCheck.h"
+
+#include "engine/CodePage.h"
+#include "engine/TableFile.h"
+
+namespace cli {
+
+namespace {
+bool isTextField(engine::FieldType t) {
+    return t == engine::FieldType::Alpha || t == engine::FieldType::Memo;
+}
+} // namespace
+
+bool TextDecodeCheck::isUnclean(std::string_view utf8) {
+    for (size_t i = 0; i < utf8.size();) {
+        char32_t c = 0;
+        if (!engine::nextUtf8(utf8, i, c))
+            return true;
+        if (c == 0xFFFD || (c >= 0x80 && c <= 0x9F))
+            return true;
+    }
+    return false;
+}
+
+bool TextDecodeCheck::hasText(const engine::TableFile& table) {
+    for (const engine::FieldInfo& f : table.fields())
+        if (isTextField(f.type))
+            return true;
+    return false;
+}
+
+TextDecodeCheck::Result TextDecodeCheck::scan(const engine::TableFile& table) {
+    std::vector<size_t> textFields;
+    for (size_t i = 0; i < table.fields().size(); ++i)
+        if (isTextField(table.fields()[i].type))
+            textFields.push_back(i);
+    Result result;
+    if (textFields.empty())
+        return result;
+    table.forEachRow([&](const engine::Row& row) {
+        for (size_t i : textFields) {
+            if (row[i].kind != engine::Value::Kind::Text)
+                continue;
+            ++result.textValues;
+            if (isUnclean(row[i].text))
+                ++result.unclean;
+        }
+        return true;
+    });
+    return result;
+}
+
+} // namespace cli

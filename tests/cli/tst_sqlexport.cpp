@@ -1,0 +1,372 @@
+// korvanta-cli export and ddl against real tables: a table of every type built by
+// the test, and every table of the shared corpus (skipped with a message when it is
+// absent). What SQLite holds after an export is read back through the sqlite3 library
+// and compared, value by value, with what rows --json gives; the DDL of a dictionary
+// of the corpus is loaded into SQLite and into a PostgreSQL server the test starts
+// (skipped with a message when Debian's postgresql package is not installed).
+
+#include "CliRun.h"
+
+#include "tests/support/SeedTables.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QDirIterator>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMap>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sqlite3.h>
+#include <unistd.h>
+
+using clirun::cli;
+using clirun::Run;
+
+namespace {
+
+const QString kCorpus = QStringLiteral(KV_SHARED_DIR "/corpus");
+
+// Row count and an order-free checksum of every value, in one canonical spelling
+// whichever side it comes from: numbers as %.17g, BLOBs in base64, NULL as "~".
+struct Digest {
+    qsizetype rows = 0;
+    QByteArray sum;
+    bool operator==(const Digest&) const = default;
+};
+
+QByteArray number(double d) {
+    return QByteArray::number(d, 'g', 17);
+}
+
+Digest digestOf(QList<QByteArray> rows) {
+    std::sort(rows.begin(), rows.end());
+    return {rows.size(), QCryptographicHash::hash(rows.join('\n'), QCryptographicHash::Sha1)};
+}
+
+QByteArray canonicalRow(const QMap<QString, QByteArray>& values) {
+    QByteArray row;
+    for (auto it = values.begin(); it != values.end(); ++it)
+        row += it.key().toUtf8() + '=' + it.value() + '\x1f';
+    return row;
+}
+
+QByteArray canonical(const QJsonValue& v) {
+    if (v.isNull())
+        return "~";
+    if (v.isBool())
+        return v.toBool() ? "1" : "0";
+    if (v.isDouble())
+        return number(v.toDouble());
+    return v.toString().toUtf8();
+}
+
+Digest digestOfRows(const QString& table, const QStringList& options = {}) {
+    Run r = cli(QStringList{"rows", "--json"} + options + QStringList{table});
+    if (r.status != 0)
+        return {-1, r.err};
+    QList<QByteArray> rows;
+    for (const QByteArray& line : r.lines()) {
+        const QJsonObject o = QJsonDocument::fromJson(line).object();
+        QMap<QString, QByteArray> values;
+        for (auto it = o.begin(); it != o.end(); ++it)
+            values[it.key()] = canonical(it.value());
+        rows.append(canonicalRow(values));
+    }
+    return digestOf(rows);
+}
+
+QByteArray canonical(sqlite3_stmt* s, int column) {
+    switch (sqlite3_column_type(s, column)) {
+    case SQLITE_NULL:
+        return "~";
+    case SQLITE_INTEGER:
+        return number(double(sqlite3_column_int64(s, column)));
+    case SQLITE_FLOAT:
+        return number(sqlite3_column_double(s, column));
+    case SQLITE_BLOB:
+        return QByteArray(static_cast<const char*>(sqlite3_column_blob(s, column)),
+                          sqlite3_column_bytes(s, column))
+            .toBase64();
+    default:
+        return QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(s, column)),
+                          sqlite3_column_bytes(s, column));
+    }
+}
+
+class Sqlite {
+public:
+    explicit Sqlite(const QString& file) {
+        sqlite3_open_v2(file.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr);
+    }
+    ~Sqlite() { sqlite3_close(m_db); }
+
+    Digest digestOf(const QString& table) const {
+        sqlite3_stmt* s = nullptr;
+        const QByteArray sql = "SELECT * FROM \"" + table.toUtf8() + "\"";
+        if (sqlite3_prepare_v2(m_db, sql.constData(), -1, &s, nullptr) != SQLITE_OK)
+            return {-1, sqlite3_errmsg(m_db)};
+        QList<QByteArray> rows;
+        while (sqlite3_step(s) == SQLITE_ROW) {
+            QMap<QString, QByteArray> values;
+            for (int c = 0; c < sqlite3_column_count(s); ++c)
+                values[QString::fromUtf8(sqlite3_column_name(s, c))] = canonical(s, c);
+            rows.append(canonicalRow(values));
+        }
+        sqlite3_finalize(s);
+        return ::digestOf(rows);
+    }
+    QString exec(const QByteArray& sql) const {
+        char* message = nullptr;
+        sqlite3_exec(m_db, sql.constData(), nullptr, nullptr, &message);
+        const QString why = message ? QString::fromUtf8(message) : QString();
+        sqlite3_free(message);
+        return why;
+    }
+    int scalar(const char* sql) const {
+        sqlite3_stmt* s = nullptr;
+        int value = -1;
+        if (sqlite3_prepare_v2(m_db, sql, -1, &s, nullptr) == SQLITE_OK &&
+            sqlite3_step(s) == SQLITE_ROW)
+            value = sqlite3_column_int(s, 0);
+        sqlite3_finalize(s);
+        return value;
+    }
+    QByteArray declaredType(const QString& table, const QString& column) const {
+        const char* type = nullptr;
+        sqlite3_table_column_metadata(m_db, nullptr, table.toUtf8().constData(),
+                                      column.toUtf8().constData(), &type, nullptr, nullptr, nullptr,
+                                      nullptr);
+        return type ? QByteArray(type) : QByteArray();
+    }
+
+private:
+    sqlite3* m_db = nullptr;
+};
+
+// The corpus tables of one source folder: names are unique inside a source, not
+// across them, and an export replaces a table of the same name.
+QMap<QString, QStringList> corpusTablesBySource() {
+    QMap<QString, QStringList> tables;
+    QDirIterator it(kCorpus, {QStringLiteral("*.db"), QStringLiteral("*.DB")}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        if (!path.contains(QLatin1String("/reference/")))
+            tables[QDir(kCorpus).relativeFilePath(path).section('/', 0, 0)].append(path);
+    }
+    return tables;
+}
+
+QString sqlName(const QString& path) {
+    return QFileInfo(path).completeBaseName();
+}
+
+// A PostgreSQL server of Debian's package in a folder of the test, reached through a
+// Unix socket there only. As root it runs as the postgres user, which it requires.
+class Postgres {
+public:
+    bool start(const QString& dir, QString& why) {
+        const QStringList versions = QDir(QStringLiteral("/usr/lib/postgresql"))
+                                         .entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        if (versions.isEmpty()) {
+            why =
+                QStringLiteral("no PostgreSQL server in /usr/lib/postgresql (package postgresql)");
+            return false;
+        }
+        m_bin = QStringLiteral("/usr/lib/postgresql/") + versions.last() + QStringLiteral("/bin/");
+        m_dir = dir;
+        m_port = QString::number(20000 + getpid() % 20000);
+        if (geteuid() == 0 && !run({QStringLiteral("chown"), QStringLiteral("postgres"), dir})) {
+            why = QStringLiteral("cannot give the folder to the postgres user");
+            return false;
+        }
+        const QString data = dir + QStringLiteral("/data");
+        if (!server({m_bin + "initdb", "-D", data, "-A", "trust", "-U", "postgres", "--no-sync",
+                     "-E", "UTF8", "--locale=C"}) ||
+            !server({m_bin + "pg_ctl", "-D", data, "-w", "-l", dir + "/log", "-o",
+                     "-p " + m_port + " -k " + dir + " -c listen_addresses='' -c fsync=off",
+                     "start"})) {
+            why = QStringLiteral("the server did not start: ") + m_lastError;
+            return false;
+        }
+        m_started = true;
+        return true;
+    }
+    ~Postgres() {
+        if (m_started)
+            server({m_bin + "pg_ctl", "-D", m_dir + "/data", "-m", "immediate", "stop"});
+    }
+    // psql on a script or a command; false with psql's message on the first error.
+    bool psql(const QStringList& what, QByteArray& out) {
+        QProcess p;
+        p.start(m_bin + "psql", QStringList{"-X", "-q", "-tA", "-v", "ON_ERROR_STOP=1", "-h", m_dir,
+                                            "-p", m_port, "-U", "postgres", "-d", "postgres"} +
+                                    what);
+        p.waitForFinished(120000);
+        out = p.readAllStandardOutput() + p.readAllStandardError();
+        return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    }
+
+private:
+    bool run(const QStringList& command) {
+        QProcess p;
+        p.start(command.first(), command.mid(1));
+        p.waitForFinished(120000);
+        m_lastError = QString::fromUtf8(p.readAllStandardError());
+        return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    }
+    bool server(const QStringList& command) {
+        if (geteuid() != 0)
+            return run(command);
+        return run(QStringList{"runuser", "-u", "postgres", "--"} + command);
+    }
+
+    QString m_bin, m_dir, m_port, m_lastError;
+    bool m_started = false;
+};
+
+} // namespace
+
+class TstSqlExport : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_every; // every field type, three rows, primary and secondary indexes
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_dir.isValid());
+        using namespace testsupport::seeds;
+        tableimage::writeFamily(
+            m_dir.path().toStdString(), "EVERY",
+            everyType(true, {{"ByName", {1}, 0x01, true}, {"Mix", {2, 1}, 0x21, true}}, "x")
+                .family);
+        m_every = m_dir.filePath(QStringLiteral("EVERY.DB"));
+    }
+
+    void everyTypeReadsBackFromSqlite() {
+        const QString out = m_dir.filePath(QStringLiteral("every.sqlite"));
+        Run r = cli({"export", "--sqlite", out, m_every});
+        QCOMPARE(r.status, 0);
+        Sqlite db(out);
+        QCOMPARE(db.digestOf("EVERY"), digestOfRows(m_every));
+        // Formatted memos are bytes, BCD keeps its exact decimal text.
+        QCOMPARE(db.declaredType("EVERY", "Rich"), QByteArray("BLOB"));
+        QCOMPARE(db.declaredType("EVERY", "Amount"), QByteArray("TEXT"));
+        QVERIFY(db.exec("INSERT INTO EVERY (Id) VALUES (1)").contains("UNIQUE"));
+        // The case-insensitive secondary index came along.
+        QCOMPARE(db.scalar("SELECT count(*) FROM sqlite_master WHERE name='EVERY_ByName' AND "
+                           "sql LIKE '%COLLATE NOCASE%'"),
+                 1);
+        // A second export replaces the table instead of adding its rows again.
+        QCOMPARE(cli({"export", "--sqlite", out, m_every}).status, 0);
+        QCOMPARE(Sqlite(out).digestOf("EVERY"), digestOfRows(m_every));
+    }
+
+    void refusedTableIsNamedAndOthersGo() {
+        const QString broken = m_dir.filePath(QStringLiteral("BROKEN.DB"));
+        QFile f(broken);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(300, 'x'));
+        f.close();
+        const QString out = m_dir.filePath(QStringLiteral("partial.sqlite"));
+        Run r = cli({"export", "--sqlite", out, broken, m_every});
+        QCOMPARE(r.status, 1);
+        QVERIFY(r.err.contains("BROKEN.DB"));
+        QCOMPARE(Sqlite(out).digestOf("EVERY").rows, 3);
+        QCOMPARE(cli({"export", m_every}).status, 2);
+        QCOMPARE(cli({"export", "--sqlite", out, "--code-page", "x", m_every}).status, 2);
+    }
+
+    void corpusExportMatchesRows() {
+        if (!QDir(kCorpus).exists())
+            QSKIP("the shared corpus is absent (" KV_SHARED_DIR "/corpus): nothing to export");
+        const auto sources = corpusTablesBySource();
+        int compared = 0;
+        for (auto it = sources.begin(); it != sources.end(); ++it) {
+            const QString out = m_dir.filePath(it.key() + QStringLiteral(".sqlite"));
+            Run r = cli(QStringList{"export", "--sqlite", out} + it.value());
+            Sqlite db(out);
+            for (const QString& table : it.value()) {
+                const Digest expected = digestOfRows(table);
+                if (expected.rows < 0) { // rows refuses it (encrypted, .MB missing)
+                    QVERIFY2(r.status == 1 && r.err.contains(table.toUtf8()), qPrintable(table));
+                    continue;
+                }
+                QVERIFY2(db.digestOf(sqlName(table)) == expected, qPrintable(table));
+                ++compared;
+            }
+        }
+        QVERIFY(compared >= 50);
+    }
+
+    void codePageNamedByTheUser() {
+        const QString note = kCorpus + QStringLiteral("/paradoxdriver/db/NOTE1251.DB");
+        if (!QFile::exists(note))
+            QSKIP("the shared corpus is absent: no table with a wrong code page");
+        QVERIFY(cli({"info", note}).out.contains("do not decode cleanly in code page 936"));
+        Run fixed = cli({"info", "--json", "--code-page", "1251", note});
+        QVERIFY(fixed.out.contains("\"textCodePage\":1251,\"textClean\":true"));
+        Run rows = cli({"rows", "--json", "--code-page", "1251", note});
+        QVERIFY(QString::fromUtf8(rows.out).contains(QStringLiteral("Удивительное устройство")));
+        const QString out = m_dir.filePath(QStringLiteral("note.sqlite"));
+        QCOMPARE(cli({"export", "--code-page", "1251", "--sqlite", out, note}).status, 0);
+        QCOMPARE(Sqlite(out).digestOf("NOTE1251"), digestOfRows(note, {"--code-page", "1251"}));
+    }
+
+    void dictionaryDdlLoadsInSqliteAndPostgresql() {
+        if (!QDir(kCorpus).exists())
+            QSKIP("the shared corpus is absent (" KV_SHARED_DIR "/corpus): no dictionary to load");
+        QStringList all;
+        for (const QStringList& tables : corpusTablesBySource())
+            all += tables;
+        const QString dict = m_dir.filePath(QStringLiteral("CORPUS.DB"));
+        cli(QStringList{"capture", "--create", dict} + all); // duplicates and unreadable refused
+        const int recorded = int(cli({"list", "--json", dict}).out.count("\"CT\":true"));
+        QVERIFY(recorded >= 45);
+
+        Run lite = cli({"ddl", "--dialect", "sqlite", dict});
+        QCOMPARE(lite.status, 0);
+        const QString liteFile = m_dir.filePath(QStringLiteral("ddl.sqlite"));
+        QFile(liteFile).open(QIODevice::WriteOnly);
+        Sqlite db(liteFile);
+        QCOMPARE(db.exec(lite.out), QString());
+        QCOMPARE(db.scalar("SELECT count(*) FROM sqlite_master WHERE type='table'"), recorded);
+
+        QTemporaryDir pgDir(QDir::tempPath() + QStringLiteral("/kv-pg-XXXXXX"));
+        Postgres pg;
+        QString why;
+        if (!pg.start(pgDir.path(), why))
+            QSKIP(qPrintable("PostgreSQL not tested: " + why));
+        Run ddl = cli({"ddl", "--dialect", "postgresql", dict});
+        QCOMPARE(ddl.status, 0);
+        const QString ddlFile = pgDir.filePath(QStringLiteral("ddl.sql"));
+        QFile f(ddlFile);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(ddl.out);
+        f.close();
+        QByteArray out;
+        QVERIFY2(pg.psql({"-1", "-f", ddlFile}, out), out.constData());
+        QVERIFY(pg.psql({"-c", "SELECT count(*) FROM pg_tables WHERE schemaname='public'"}, out));
+        QCOMPARE(out.trimmed().toInt(), recorded);
+
+        // Every corpus table's rows through a COPY script, counted by the server.
+        for (const QStringList& tables : corpusTablesBySource()) {
+            const QString script = pgDir.filePath(QStringLiteral("rows.sql"));
+            cli(QStringList{"export", "--postgresql", script} + tables);
+            QVERIFY2(pg.psql({"-f", script}, out), out.constData());
+            for (const QString& table : tables) {
+                const Digest expected = digestOfRows(table);
+                if (expected.rows < 0)
+                    continue;
+                QVERIFY(pg.psql({"-c", "SELECT count(*) FROM \"" + sqlName(table) + "\""}, out));
+                QVERIFY2(out.trimmed().toInt() == expected.rows, qPrintable(table));
+            }
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TstSqlExport)
+#include "tst_sqlexport.moc"
