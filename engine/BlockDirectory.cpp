@@ -137,10 +137,9 @@ IndexTreeReader* TableData::primaryTree() {
         rows.file = file.get();
         rows.header = header;
         rows.path = path;
-        const size_t width = keyWidth;
-        m_primaryTree = std::make_shared<IndexTreeReader>(
-            std::move(px), std::move(rows), width,
-            [width](const char* raw, std::string& key) { key.assign(raw, width); });
+        // Primary keys compare as stored: no transform.
+        m_primaryTree = std::make_shared<IndexTreeReader>(std::move(px), std::move(rows), keyWidth,
+                                                          IndexTreeReader::KeyTransform());
     } catch (const EngineError&) {
         m_primaryTree.reset();
     }

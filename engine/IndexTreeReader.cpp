@@ -4,6 +4,9 @@
 #include "engine/EngineError.h"
 #include "engine/ValueCodec.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace engine {
 
 using namespace bytes;
@@ -50,39 +53,62 @@ IndexTreeReader::readBlock(const Source& from, uint16_t number, size_t recordSiz
     if (number == 0 || number >= cache.size())
         damaged(from, blockText(number) + " est hors du fichier");
     const size_t size = size_t(from.header.blockSize());
-    std::string image(size, '\0');
+    auto b = std::make_unique<Block>();
+    b->image.reset(new char[size]);
     const uint64_t off = from.header.headerSize + uint64_t(number - 1) * size;
-    const size_t got = from.file->readAt(off, image.data(), size);
-    const int lastOffset = got >= 6 ? s16(image.data(), 4) : -1;
+    const size_t got = from.file->readAt(off, b->image.get(), size);
+    const int lastOffset = got >= 6 ? s16(b->image.get(), 4) : -1;
     if (lastOffset < 0 || size_t(lastOffset) % recordSize != 0 ||
         size_t(lastOffset) + recordSize + 6 > got)
         damaged(from, blockText(number) + " est vide ou mal formé");
-    auto b = std::make_unique<Block>();
-    b->next = u16(image.data(), 0);
-    b->prev = u16(image.data(), 2);
+    b->next = u16(b->image.get(), 0);
+    b->prev = u16(b->image.get(), 2);
     b->count = uint32_t(size_t(lastOffset) / recordSize + 1);
-    b->records.assign(image.data() + 6, size_t(b->count) * recordSize);
-    for (uint32_t i = 0; i < b->count; ++i) {
-        m_transform(b->records.data() + size_t(i) * recordSize, m_scratch);
-        if (i == 0)
-            b->keys.reset(m_scratch.size());
-        if (m_scratch.size() != b->keys.width() || (i > 0 && b->keys[i - 1] >= m_scratch))
-            damaged(from, "les clés du bloc " + std::to_string(number) + " ne sont pas en ordre");
-        b->keys.append(m_scratch);
-    }
+    b->recordSize = recordSize;
+    b->records = b->image.get() + 6;
     return b;
 }
 
-const IndexTreeReader::Block& IndexTreeReader::indexBlock(uint16_t number) {
+std::string_view IndexTreeReader::key(Block& b, uint32_t i) {
+    const char* raw = b.records + size_t(i) * b.recordSize;
+    if (!m_transform)
+        return std::string_view(raw, m_keyBytes);
+    if (!b.keys) {
+        b.keys.reset(new char[size_t(b.count) * m_keyBytes]);
+        b.made.assign(b.count, 0);
+    }
+    char* made = b.keys.get() + size_t(i) * m_keyBytes;
+    if (!b.made[i]) {
+        m_transform(raw, made);
+        b.made[i] = 1;
+    }
+    return std::string_view(made, m_keyBytes);
+}
+
+uint32_t IndexTreeReader::search(Block& b, std::string_view wanted, bool upper) {
+    const size_t n = std::min(wanted.size(), m_keyBytes);
+    uint32_t lo = 0, hi = b.count;
+    while (lo < hi) {
+        const uint32_t mid = lo + (hi - lo) / 2;
+        const int c = std::memcmp(key(b, mid).data(), wanted.data(), n);
+        if (upper ? c <= 0 : c < 0)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return lo;
+}
+
+IndexTreeReader::Block& IndexTreeReader::indexBlock(uint16_t number) {
     if (number < m_indexBlocks.size() && m_indexBlocks[number])
         return *m_indexBlocks[number];
     auto b = readBlock(m_tree, number, m_keyBytes + 6, m_indexBlocks);
     for (uint32_t i = 0; i < b->count; ++i) {
-        const char* entry = b->records.data() + size_t(i) * (m_keyBytes + 6);
+        const char* entry = b->records + size_t(i) * b->recordSize;
         int64_t child = 0, count = 0;
         if (!codec::decodeInt(entry + m_keyBytes, 2, child) ||
             !codec::decodeInt(entry + m_keyBytes + 2, 2, count) || child <= 0 || child > 0xFFFF ||
-            count < 0)
+            count < 0 || (i > 0 && key(*b, i - 1) >= key(*b, i)))
             damaged(m_tree, "une entrée du bloc " + std::to_string(number) + " est illisible");
         b->children.push_back(uint16_t(child));
         b->counts.push_back(uint32_t(count));
@@ -91,7 +117,7 @@ const IndexTreeReader::Block& IndexTreeReader::indexBlock(uint16_t number) {
     return *m_indexBlocks[number];
 }
 
-const IndexTreeReader::Block& IndexTreeReader::sortedBlock(uint16_t number) {
+IndexTreeReader::Block& IndexTreeReader::sortedBlock(uint16_t number) {
     if (number < m_sortedBlocks.size() && m_sortedBlocks[number])
         return *m_sortedBlocks[number];
     auto b = readBlock(m_sorted, number, size_t(m_sorted.header.recordSize), m_sortedBlocks);
@@ -102,33 +128,36 @@ const IndexTreeReader::Block& IndexTreeReader::sortedBlock(uint16_t number) {
 // The block of the sorted file where a search for key starts: in each index block the
 // last entry whose key is below key (not above it for an upper bound), or the last
 // entry for the rightmost leaf. The block must match the entry that names it.
-uint16_t IndexTreeReader::leafUnder(std::string_view key, bool upper, bool rightmost) {
+uint16_t IndexTreeReader::leafUnder(std::string_view wanted, bool upper, bool rightmost) {
     uint16_t number = m_tree.header.indexRoot;
     for (int level = m_tree.header.indexLevels; level >= 1; --level) {
-        const Block& b = indexBlock(number);
-        size_t i = b.count - 1;
+        Block& b = indexBlock(number);
+        uint32_t i = b.count - 1;
         if (!rightmost) {
-            i = upper ? b.keys.upperBound(key) : b.keys.lowerBound(key);
+            i = search(b, wanted, upper);
             i = i > 0 ? i - 1 : 0;
         }
         number = b.children[i];
         if (level == 1) {
-            const Block& leaf = sortedBlock(number);
-            if (leaf.count != b.counts[i] || leaf.keys[0] != b.keys[i])
+            Block& leaf = sortedBlock(number);
+            if (leaf.count != b.counts[i] || key(leaf, 0) != key(b, i))
                 damaged(m_tree, blockText(number) + " ne correspond pas à son entrée");
         }
     }
     return number;
 }
 
-bool IndexTreeReader::descend(std::string_view key, bool upper, TreeSpot& at) {
+bool IndexTreeReader::descend(std::string_view wanted, bool upper, TreeSpot& at) {
     if (m_tree.header.indexLevels == 0)
         return false;
-    const uint16_t number = leafUnder(key, upper, false);
-    const Block& leaf = sortedBlock(number);
-    const size_t slot = upper ? leaf.keys.upperBound(key) : leaf.keys.lowerBound(key);
+    const uint16_t number = leafUnder(wanted, upper, false);
+    Block& leaf = sortedBlock(number);
+    const uint32_t slot = search(leaf, wanted, upper);
     if (slot < leaf.count) {
-        at = {number, uint32_t(slot)};
+        if (slot > 0 && key(leaf, slot - 1) >= key(leaf, slot))
+            damaged(m_sorted,
+                    "les clés du bloc " + std::to_string(number) + " ne sont pas en ordre");
+        at = {number, slot};
         return true;
     }
     at = {number, leaf.count - 1};
@@ -143,57 +172,61 @@ bool IndexTreeReader::last(TreeSpot& at) {
     return true;
 }
 
-// Along the chain of the sorted file; keys must keep ascending from block to block,
-// which also rules out a chain that loops.
+// Along the chain of the sorted file; each step checks that keys ascend, which also
+// rules out a chain that loops.
 bool IndexTreeReader::next(TreeSpot& at) {
-    const Block& b = sortedBlock(at.block);
-    if (at.slot + 1 < b.count) {
-        ++at.slot;
-        return true;
+    Block& b = sortedBlock(at.block);
+    if (at.slot >= b.count)
+        damaged(m_sorted, blockText(at.block) + " a moins de lignes qu'attendu");
+    TreeSpot to{at.block, at.slot + 1};
+    if (to.slot == b.count) {
+        if (b.next == 0)
+            return false;
+        to = {b.next, 0};
     }
-    if (b.next == 0)
-        return false;
-    const Block& n = sortedBlock(b.next);
-    if (n.keys[0] <= b.keys[b.count - 1])
-        damaged(m_sorted, "la chaîne des blocs n'est pas en ordre après " + blockText(at.block));
-    at = {b.next, 0};
+    Block& n = sortedBlock(to.block);
+    if (key(n, to.slot) <= key(b, at.slot))
+        damaged(m_sorted, "les clés ne sont pas en ordre après " + blockText(at.block));
+    at = to;
     return true;
 }
 
 bool IndexTreeReader::prior(TreeSpot& at) {
-    const Block& b = sortedBlock(at.block);
-    if (at.slot > 0) {
-        --at.slot;
-        return true;
+    Block& b = sortedBlock(at.block);
+    if (at.slot >= b.count)
+        damaged(m_sorted, blockText(at.block) + " a moins de lignes qu'attendu");
+    TreeSpot to{at.block, at.slot - 1};
+    if (at.slot == 0) {
+        if (b.prev == 0)
+            return false;
+        to = {b.prev, sortedBlock(b.prev).count - 1};
     }
-    if (b.prev == 0)
-        return false;
-    const Block& p = sortedBlock(b.prev);
-    if (p.keys[p.count - 1] >= b.keys[0])
-        damaged(m_sorted, "la chaîne des blocs n'est pas en ordre avant " + blockText(at.block));
-    at = {b.prev, p.count - 1};
+    Block& p = sortedBlock(to.block);
+    if (key(p, to.slot) >= key(b, at.slot))
+        damaged(m_sorted, "les clés ne sont pas en ordre avant " + blockText(at.block));
+    at = to;
     return true;
 }
 
 std::string_view IndexTreeReader::keyAt(const TreeSpot& at) {
-    const Block& b = sortedBlock(at.block);
+    Block& b = sortedBlock(at.block);
     if (at.slot >= b.count)
         damaged(m_sorted, blockText(at.block) + " a moins de lignes qu'attendu");
-    return b.keys[at.slot];
+    return key(b, at.slot);
 }
 
 const char* IndexTreeReader::recordAt(const TreeSpot& at) {
-    const Block& b = sortedBlock(at.block);
+    Block& b = sortedBlock(at.block);
     if (at.slot >= b.count)
         damaged(m_sorted, blockText(at.block) + " a moins de lignes qu'attendu");
-    return b.records.data() + size_t(at.slot) * size_t(m_sorted.header.recordSize);
+    return b.records + size_t(at.slot) * b.recordSize;
 }
 
 uint64_t IndexTreeReader::countWithPrefix(TreeSpot from, std::string_view prefix) {
     uint64_t n = 0;
     for (TreeSpot at = from;;) {
-        const Block& b = sortedBlock(at.block);
-        const size_t end = b.keys.upperBound(prefix);
+        Block& b = sortedBlock(at.block);
+        const uint32_t end = search(b, prefix, true);
         if (end <= at.slot)
             return n;
         n += end - at.slot;

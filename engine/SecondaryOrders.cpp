@@ -304,9 +304,10 @@ bool TableData::secondaryHeaderFits(const SecondaryOrder& order, const TableHead
 }
 
 // Uses the .X* records when the file is known to match the rows (indexFilesCurrent,
-// secondaryHeaderFits). Any doubt, and the order is built from the rows instead.
+// secondaryHeaderFits) and was not found damaged. Any doubt, and the order is built
+// from the rows instead.
 bool TableData::buildOrderFromIndexFile(SecondaryOrder& order) {
-    if (!order.maintained || order.xPath.empty() || !indexFilesCurrent())
+    if (!order.maintained || order.xPath.empty() || order.treeUntrusted || !indexFilesCurrent())
         return false;
     try {
         auto f = fileSystem().open(order.xPath, OpenMode::Read);
@@ -394,20 +395,17 @@ std::shared_ptr<IndexTreeReader> TableData::openSecondaryTree(const SecondaryOrd
                          bool(order.descending[i])});
     }
     const CodePage* codePage = cp;
-    const size_t primaryWidth = keyWidth;
-    auto transform = [parts, codePage, primaryWidth](const char* raw, std::string& key) {
-        key.clear();
+    auto transform = [parts, codePage, rawKey](const char* raw, char* key) {
+        std::memcpy(key, raw, rawKey); // the primary key after the index fields stays as is
         size_t at = 0;
         for (const Part& p : parts) {
-            key.append(raw + at, p.width);
             if (p.fold)
-                codePage->foldInPlace(key.data() + at, p.width);
+                codePage->foldInPlace(key + at, p.width);
             if (p.descending)
                 for (size_t k = at; k < at + p.width; ++k)
                     key[k] = char(~uint8_t(key[k]));
             at += p.width;
         }
-        key.append(raw + at, primaryWidth);
     };
     return std::make_shared<IndexTreeReader>(std::move(y), std::move(x), rawKey, transform);
 }
