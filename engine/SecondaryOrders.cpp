@@ -433,9 +433,11 @@ void TableData::distrustTree(SecondaryOrder& order) {
     order.treeLooked = false;
 }
 
+// An order walked in its files would otherwise be built from every row after the write
+// (the files no longer match then); loaded now, noteEntries keeps it in step.
 void TableData::loadWalkedOrders() {
     for (SecondaryOrder& o : m_secondary)
-        if (!o.built && o.tree && o.treeGeneration == generation)
+        if (!o.built && o.tree && treeFor(o))
             ensureBuilt(o);
 }
 
