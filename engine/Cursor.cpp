@@ -53,7 +53,7 @@ public:
     void setSpot(const TreeSpot& at);
     void reseekTree();
     bool treeFind(const std::string& image);
-    int64_t treeCount();
+    int64_t treeCount(IndexTreeReader& files);
     void bounds(uint64_t& lo, uint64_t& hi);
     void setPosition(uint64_t p);
     void reseek();
@@ -135,13 +135,13 @@ IndexTreeReader* CursorState::currentTree() {
     return order && !order->built ? d->treeFor(*order) : nullptr;
 }
 
-// Runs a positioning on the order's files; when they turn out damaged, the order is
-// built from the rows and the positioning runs again on it.
+// Runs a positioning on a secondary order; when its files turn out damaged, the order
+// is built from the rows and the positioning runs again on it.
 template <class Op> auto CursorState::withTreeFallback(Op op) {
     try {
         return op();
     } catch (const EngineError& e) {
-        if (!tree || e.code() != ErrorCode::IndexOutOfDate)
+        if (!order || e.code() != ErrorCode::IndexOutOfDate)
             throw;
         d->distrustTree(*order);
         return op();
@@ -222,11 +222,14 @@ bool CursorState::treeFind(const std::string& image) {
     return true;
 }
 
-int64_t CursorState::treeCount() {
+// Counting leaves the position alone: it works on the reader of the moment.
+int64_t CursorState::treeCount(IndexTreeReader& files) {
     if (!hasRange)
         return int64_t(d->header.numRecords); // the .X* header says the same (treeFor)
     TreeSpot at;
-    return treeFirst(at) ? int64_t(tree->countWithPrefix(at, rangeImage)) : 0;
+    if (!files.lowerBound(rangeImage, at) || !inRange(files.keyAt(at)))
+        return 0;
+    return int64_t(files.countWithPrefix(at, rangeImage));
 }
 
 void CursorState::setPosition(uint64_t p) {
@@ -507,9 +510,8 @@ int64_t Cursor::count() const {
 // The view's rows; through the order's files, a range costs the blocks it spans.
 int64_t CursorState::count() {
     CursorState& s = *this;
-    sync();
-    if (tree)
-        return treeCount();
+    if (IndexTreeReader* files = currentTree())
+        return treeCount(*files);
     uint64_t lo, hi;
     s.bounds(lo, hi);
     return int64_t(hi - lo);

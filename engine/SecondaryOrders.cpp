@@ -359,6 +359,39 @@ std::filesystem::path treePathOf(const std::filesystem::path& xPath) {
     return y;
 }
 
+// X records hold the index fields as stored: they are folded and complemented the way
+// the in-memory order does it (sortKeyInto), so that sort keys compare alike in both.
+IndexTreeReader::KeyTransform sortKeyTransform(const SecondaryOrder& order,
+                                               const TableHeader& table, const CodePage& cp,
+                                               size_t primaryKeyWidth) {
+    struct Part {
+        size_t width;
+        bool fold;
+        bool descending;
+    };
+    std::vector<Part> parts;
+    size_t width = primaryKeyWidth;
+    for (size_t i = 0; i < order.fields.size(); ++i) {
+        const FieldInfo& f = table.fields[size_t(order.fields[i])];
+        parts.push_back({size_t(f.width), order.caseInsensitive && f.type == FieldType::Alpha,
+                         bool(order.descending[i])});
+        width += size_t(f.width);
+    }
+    const CodePage* codePage = &cp;
+    return [parts, codePage, width](const char* raw, char* key) {
+        std::memcpy(key, raw, width); // the primary key after the index fields stays as is
+        size_t at = 0;
+        for (const Part& p : parts) {
+            if (p.fold)
+                codePage->foldInPlace(key + at, p.width);
+            if (p.descending)
+                for (size_t k = at; k < at + p.width; ++k)
+                    key[k] = char(~uint8_t(key[k]));
+            at += p.width;
+        }
+    };
+}
+
 } // namespace
 
 // Opens the .X*/.Y* pair of a maintained order; nullptr when either file is missing or
@@ -381,33 +414,8 @@ std::shared_ptr<IndexTreeReader> TableData::openSecondaryTree(const SecondaryOrd
         size_t(y.header.recordSize) != rawKey + 6 ||
         (x.header.numRecords > 0) != (y.header.indexLevels > 0))
         return nullptr;
-    // X records hold the index fields as stored: fold and complement them the way the
-    // in-memory order does, so that sort keys compare alike in both.
-    struct Part {
-        size_t width;
-        bool fold;
-        bool descending;
-    };
-    std::vector<Part> parts;
-    for (size_t i = 0; i < order.fields.size(); ++i) {
-        const FieldInfo& f = header.fields[size_t(order.fields[i])];
-        parts.push_back({size_t(f.width), order.caseInsensitive && f.type == FieldType::Alpha,
-                         bool(order.descending[i])});
-    }
-    const CodePage* codePage = cp;
-    auto transform = [parts, codePage, rawKey](const char* raw, char* key) {
-        std::memcpy(key, raw, rawKey); // the primary key after the index fields stays as is
-        size_t at = 0;
-        for (const Part& p : parts) {
-            if (p.fold)
-                codePage->foldInPlace(key + at, p.width);
-            if (p.descending)
-                for (size_t k = at; k < at + p.width; ++k)
-                    key[k] = char(~uint8_t(key[k]));
-            at += p.width;
-        }
-    };
-    return std::make_shared<IndexTreeReader>(std::move(y), std::move(x), rawKey, transform);
+    return std::make_shared<IndexTreeReader>(std::move(y), std::move(x), rawKey,
+                                             sortKeyTransform(order, header, *cp, keyWidth));
 }
 
 IndexTreeReader* TableData::treeFor(SecondaryOrder& order) {

@@ -80,10 +80,10 @@ struct RowPos {
     size_t slot = 0;
 };
 
-// One ordering other than the primary one (a secondary index, or an order built in
-// memory for an index file that is stale).
 class IndexTreeReader;
 
+// One ordering other than the primary one (a secondary index, or an order built in
+// memory for an index file that is stale).
 struct SecondaryOrder {
     IndexInfo info;
     std::vector<int> fields;      // table field indexes, in index order
@@ -293,11 +293,13 @@ private:
     bool m_writable = false;
     bool m_durable = true;
     bool m_explicitTxn = false;
-    bool m_modifiedAtBegin = false;                 // m_modified when the transaction began
-    bool m_needsRecovery = false;                   // a failed commit left its journal hot
-    bool m_directoryFromIndex = false;              // the directory came from the .PX
-    bool m_primaryIndexUntrusted = false;           // the .PX was found wrong: walk the chain
-    std::shared_ptr<IndexTreeReader> m_primaryTree; // the .PX over the .DB, for one generation
+    bool m_modifiedAtBegin = false;       // m_modified when the transaction began
+    bool m_needsRecovery = false;         // a failed commit left its journal hot
+    bool m_directoryFromIndex = false;    // the directory came from the .PX
+    bool m_primaryIndexUntrusted = false; // the .PX was found wrong: walk the chain
+
+    // The .PX over the .DB read in place (primaryTree), for one generation.
+    std::shared_ptr<IndexTreeReader> m_primaryTree;
     uint64_t m_primaryTreeGeneration = 0;
     bool m_primaryTreeLooked = false;
 
