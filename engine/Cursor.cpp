@@ -56,6 +56,7 @@ public:
     int64_t treeCount(IndexTreeReader& files);
     void bounds(uint64_t& lo, uint64_t& hi);
     void setPosition(uint64_t p);
+    const char* entryRecord(size_t p);
     void reseek();
     uint64_t currentOrdinal();
     void remember(uint64_t ordinal);
@@ -234,34 +235,44 @@ int64_t CursorState::treeCount(IndexTreeReader& files) {
 
 void CursorState::setPosition(uint64_t p) {
     for (int attempt = 0;; ++attempt) {
-        uint64_t ordinal = p;
-        if (order) {
-            ordinal = d->ordinalOfEntry(*order, order->entries[size_t(p)]);
-            if (ordinal == UINT64_MAX) {
-                // The index file named a row that does not exist: build the order from the rows.
-                if (attempt > 0)
-                    throwCorrupt(d->path, "index secondaire incohérent");
-                order->xPath.clear();
-                order->built = false;
-                d->ensureBuilt(*order);
-                uint64_t lo, hi;
-                bounds(lo, hi);
-                if (lo >= hi) {
-                    positioned = false;
-                    return;
-                }
-                p = std::clamp(p, lo, hi - 1);
-                continue;
+        const char* rec = order ? entryRecord(size_t(p)) : d->record(d->locate(p));
+        if (!rec) {
+            // The index file the order came from does not describe the rows: build the
+            // order from the rows (and write the file again at the next flush).
+            if (attempt > 0)
+                throwCorrupt(d->path, "index secondaire incohérent");
+            d->distrustTree(*order);
+            order->built = false;
+            d->ensureBuilt(*order);
+            uint64_t lo, hi;
+            bounds(lo, hi);
+            if (lo >= hi) {
+                positioned = false;
+                return;
             }
+            p = std::clamp(p, lo, hi - 1);
+            continue;
         }
-        const char* rec = d->record(d->locate(ordinal));
         d->decodeRow(rec, row);
         pos = p;
         positioned = true;
         generation = d->generation;
-        remember(ordinal);
+        if (order)
+            savedKey = std::string(order->entries[size_t(p)]);
+        else
+            remember(p);
         return;
     }
+}
+
+// The row an entry of the order names, when it exists and carries the entry's key.
+const char* CursorState::entryRecord(size_t p) {
+    const std::string_view entry = order->entries[p];
+    const uint64_t ordinal = d->ordinalOfEntry(*order, entry);
+    if (ordinal == UINT64_MAX)
+        return nullptr;
+    const char* rec = d->record(d->locate(ordinal));
+    return d->sortKey(*order, rec, ordinal) == entry ? rec : nullptr;
 }
 
 // Before a change of the current row: after a write elsewhere (another cursor, or

@@ -338,9 +338,10 @@ bool TableData::buildOrderFromIndexFile(SecondaryOrder& order) {
             }
             return entries.size() <= x.numRecords;
         });
-        if (entries.size() != header.numRecords)
+        // The file is sorted on these keys when it says what the rows say; out of order,
+        // it is damaged or sorted by another rule, and the rows decide.
+        if (entries.size() != header.numRecords || !entries.isSorted())
             return false;
-        entries.sort();
         order.entries = std::move(entries);
         return true;
     } catch (const EngineError&) {
