@@ -114,14 +114,18 @@ bool TableData::primaryHeaderFits(const TableHeader& px) const {
     return true;
 }
 
-// The .PX over the .DB, for the current generation; nullptr while the index files lag
-// behind the rows, or when the .PX is missing, foreign or was found wrong.
+// The .PX over the .DB, for the current generation and descriptor (it reads the rows
+// through the table's own descriptor: a second one would cost the process its locks
+// when closed); nullptr while the index files lag behind the rows, or when the .PX is
+// missing, foreign or was found wrong.
 IndexTreeReader* TableData::primaryTree() {
-    if (m_primaryTreeLooked && m_primaryTreeGeneration == generation)
+    if (m_primaryTreeLooked && m_primaryTreeGeneration == generation &&
+        m_primaryTreeFile == file.get())
         return m_primaryTree.get();
     m_primaryTree.reset();
     m_primaryTreeLooked = true;
     m_primaryTreeGeneration = generation;
+    m_primaryTreeFile = file.get();
     if (m_primaryIndexUntrusted || !indexFilesCurrent())
         return nullptr;
     checkReadable();

@@ -298,9 +298,11 @@ private:
     bool m_directoryFromIndex = false;    // the directory came from the .PX
     bool m_primaryIndexUntrusted = false; // the .PX was found wrong: walk the chain
 
-    // The .PX over the .DB read in place (primaryTree), for one generation.
+    // The .PX over the .DB read in place (primaryTree), for one generation and one
+    // descriptor of the .DB (the first write replaces it by one that may write).
     std::shared_ptr<IndexTreeReader> m_primaryTree;
     uint64_t m_primaryTreeGeneration = 0;
+    const File* m_primaryTreeFile = nullptr;
     bool m_primaryTreeLooked = false;
 
     TableLock m_lock;

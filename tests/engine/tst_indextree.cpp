@@ -124,6 +124,13 @@ private slots:
         QVERIFY(byName.first());
         const int64_t kept = byName.row()[0].integer;
         Cursor writer(t);
+        // A first write refused (another program's lock file) still switches the table to
+        // a descriptor that may write; what was read through the first one must follow.
+        std::ofstream(file.parent_path() / "PDOXUSRS.LCK") << "x";
+        QVERIFY_THROWS_EXCEPTION(EngineError, writer.insert({Value::fromInt(1)}));
+        fs::remove(file.parent_path() / "PDOXUSRS.LCK");
+        Cursor byTown(t, {"Town", "Name"});
+        QVERIFY(byTown.findKey({Value::fromText("Town3")}));
         writer.insert({Value::fromInt(9001), Value::fromText("NAME17X"), Value::fromText("T")});
         QVERIFY(writer.findKey({Value::fromInt(kept + 7)}));
         writer.remove();
