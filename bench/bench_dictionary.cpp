@@ -4,12 +4,17 @@
 //       the case-insensitive index, read the last key, insert) with the primary and
 //       the case-insensitive index maintained; rate, syscalls and latency per post.
 //   B3  open a dictionary and position on the first table entry in name order, then
-//       on its tied field rows: bytes and blocks read must not grow with N.
+//       on its tied field rows: bytes and blocks read must not grow with N; SQLite's
+//       same queries on a fresh connection beside it (instructions, bytes read).
 //   B4  case-insensitive lookups of existing (random case) and missing names.
-//   B5  delete every row of one table entry through the tied view, then re-append.
+//   B5  delete every row of one table entry through the tied view, then re-append;
+//       SQLite's delete of the same rows beside it.
 //
-//   bench_dictionary [--manual] [--no-callgrind]
-//   bench_dictionary --measure append|lookup engine|sqlite DIR N   (internal)
+//   B3 and B4 run on a dictionary written whole (10k and 100k rows, 1M with --manual)
+//   with its SQLite twin in the same folder; B2 and B5 on the one B2 appends.
+//
+//   bench_dictionary [--manual] [--no-callgrind] [--only B2,B3,...]
+//   bench_dictionary --measure append|lookup|tied engine|sqlite PATH N   (internal)
 
 #include "bench/BenchSupport.h"
 #include "bench/DictionaryFixture.h"
@@ -202,30 +207,101 @@ fs::path indexedFixture(int n) {
     return dir / "DICT.DB";
 }
 
-void benchTied(int n) {
+// The same rows in SQLite, beside the fixture (dico.sqlite), made once.
+void sqliteTwin(const fs::path& dir, int n) {
+    if (fs::exists(dir / ".sqlite-complete"))
+        return;
+    {
+        bench::SqliteDictionary db(dir / "dico.sqlite");
+        bench::DictionaryRows gen;
+        db.exec("BEGIN");
+        for (int i = 0; i < n; ++i)
+            db.captureRow(gen.row(i));
+        db.exec("COMMIT");
+    }
+    std::ofstream(dir / ".sqlite-complete") << n;
+}
+
+// Open, the first table entry in name order, then its tied rows: the first and the count.
+int64_t tiedEngine(const fs::path& table) {
+    auto t = engine::TableFile::open(table);
+    engine::Cursor master(t, {"Table"});
+    bool found = master.first();
+    while (found && !master.row()[6].boolean)
+        found = master.next(); // the first table entry (CT)
+    engine::Cursor fields(t, {"Table"});
+    fields.setRange(master.row()[1]);
+    (void)fields.first();
+    return fields.count();
+}
+
+int64_t sqliteScalar(sqlite3* db, const char* sql, const std::string& bound = {}) {
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db, sql, -1, &st, nullptr);
+    if (!bound.empty())
+        sqlite3_bind_text(st, 1, bound.c_str(), -1, SQLITE_TRANSIENT);
+    const int64_t v = sqlite3_step(st) == SQLITE_ROW ? sqlite3_column_int64(st, 0) : -1;
+    sqlite3_finalize(st);
+    return v;
+}
+
+std::string sqliteText(sqlite3* db, const char* sql) {
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db, sql, -1, &st, nullptr);
+    std::string v;
+    if (sqlite3_step(st) == SQLITE_ROW && sqlite3_column_text(st, 1))
+        v = reinterpret_cast<const char*>(sqlite3_column_text(st, 1));
+    sqlite3_finalize(st);
+    return v;
+}
+
+// SQLite's twin of tiedEngine on a fresh connection (nothing cached).
+int64_t tiedSqlite(const fs::path& file) {
+    sqlite3* db = nullptr;
+    sqlite3_open(file.c_str(), &db);
+    const std::string name =
+        sqliteText(db, "SELECT * FROM d WHERE CT ORDER BY Tbl COLLATE NOCASE LIMIT 1");
+    (void)sqliteScalar(
+        db, "SELECT * FROM d WHERE Tbl=?1 COLLATE NOCASE ORDER BY Tbl COLLATE NOCASE LIMIT 1",
+        name);
+    const int64_t count =
+        sqliteScalar(db, "SELECT count(*) FROM d WHERE Tbl=?1 COLLATE NOCASE", name);
+    sqlite3_close(db);
+    return count;
+}
+
+void benchTied(int n, bool callgrind) {
     const fs::path table = indexedFixture(n);
+    const fs::path twin = table.parent_path() / "dico.sqlite";
+    sqliteTwin(table.parent_path(), n);
     bench::CountingFileSystem counting(engine::fileSystem());
-    int64_t detail = 0;
+    int64_t detail = 0, sqliteDetail = 0;
     double cpu = 0;
     {
         const testsupport::ScopedFileSystem mounted(counting);
-        cpu = bench::bestCpuSeconds(1, [&] {
-            auto t = engine::TableFile::open(table);
-            engine::Cursor master(t, {"Table"});
-            bool found = master.first();
-            while (found && !master.row()[6].boolean)
-                found = master.next(); // the first table entry (CT)
-            engine::Cursor fields(t, {"Table"});
-            fields.setRange(master.row()[1]);
-            (void)fields.first();
-            detail = fields.count();
-        });
+        cpu = bench::bestCpuSeconds(1, [&] { detail = tiedEngine(table); });
     }
-    bench::report("B3", n, "engine", "bytes_read", double(counting.bytesRead));
+    const auto io0 = bench::IoCounters::now();
+    const double sqliteCpu = bench::bestCpuSeconds(1, [&] { sqliteDetail = tiedSqlite(twin); });
+    const auto io1 = bench::IoCounters::now();
+    if (detail != sqliteDetail)
+        std::fprintf(stderr, "B3: engine counted %lld tied rows, SQLite %lld\n", (long long)detail,
+                     (long long)sqliteDetail);
+    bench::report("B3", n, "engine", "bytes_read", double(counting.bytesRead), "sqlite_fresh",
+                  double(io1.bytesRead - io0.bytesRead));
     bench::report("B3", n, "engine", "reads", double(counting.reads));
     bench::report("B3", n, "engine", "blocks_read_16k", double(counting.bytesRead) / 16384.0);
-    bench::report("B3", n, "engine", "ms_cpu_warm", cpu * 1e3);
-    bench::report("B3", n, "engine", "tied_rows", double(detail));
+    bench::report("B3", n, "engine", "ms_cpu_warm", cpu * 1e3, "sqlite_fresh", sqliteCpu * 1e3);
+    bench::report("B3", n, "engine", "tied_rows", double(detail), "sqlite_fresh",
+                  double(sqliteDetail));
+    if (callgrind) {
+        const std::string args = table.string() + " " + std::to_string(n);
+        const double ie =
+            bench::callgrindInstructions(bench::selfPath(), "--measure tied engine " + args);
+        const double is =
+            bench::callgrindInstructions(bench::selfPath(), "--measure tied sqlite " + args);
+        bench::report("B3", n, "engine", "instructions", ie, "sqlite_fresh", is);
+    }
 }
 
 // ---- B4: case-insensitive lookups -----------------------------------------------------
@@ -253,9 +329,9 @@ int lookupEngine(const fs::path& table, const std::vector<std::string>& names) {
     return found;
 }
 
-int lookupSqlite(const fs::path& dir, const std::vector<std::string>& names) {
+int lookupSqlite(const fs::path& file, const std::vector<std::string>& names) {
     sqlite3* db = nullptr;
-    sqlite3_open((dir / "dico.sqlite").c_str(), &db);
+    sqlite3_open(file.c_str(), &db);
     sqlite3_stmt* find;
     sqlite3_prepare_v2(db, "SELECT 1 FROM d WHERE Tbl=?1 COLLATE NOCASE LIMIT 1", -1, &find,
                        nullptr);
@@ -270,28 +346,58 @@ int lookupSqlite(const fs::path& dir, const std::vector<std::string>& names) {
     return found;
 }
 
+// On the B3 fixture (and its SQLite twin): the dictionary as a capture finds it.
 void benchLookup(int n, bool callgrind) {
-    const fs::path dir = bench::fixtureDir("append-") + std::to_string(n); // made by B2
+    const fs::path table = indexedFixture(n);
+    const fs::path twin = table.parent_path() / "dico.sqlite";
+    sqliteTwin(table.parent_path(), n);
     const auto names = lookupNames(n, 10000);
     int fe = 0, fsq = 0;
-    const double ce = bench::bestCpuSeconds(3, [&] { fe = lookupEngine(dir / "DICO.DB", names); });
-    const double cs = bench::bestCpuSeconds(3, [&] { fsq = lookupSqlite(dir, names); });
+    bench::CountingFileSystem counting(engine::fileSystem());
+    {
+        const testsupport::ScopedFileSystem mounted(counting);
+        fe = lookupEngine(table, names);
+    }
+    const double ce = bench::bestCpuSeconds(3, [&] { fe = lookupEngine(table, names); });
+    const double cs = bench::bestCpuSeconds(3, [&] { fsq = lookupSqlite(twin, names); });
     if (fe != fsq)
         std::fprintf(stderr, "B4: engine found %d names, SQLite %d\n", fe, fsq);
     bench::report("B4", n, "engine", "us_cpu_per_lookup", ce * 1e6 / double(names.size()),
                   "sqlite_nocase", cs * 1e6 / double(names.size()));
     bench::report("B4", n, "engine", "found", fe, "sqlite_nocase", fsq);
+    bench::report("B4", n, "engine", "bytes_read_first_10k_lookups", double(counting.bytesRead));
     if (callgrind) {
-        const double ie = bench::callgrindInstructions(
-            bench::selfPath(), "--measure lookup engine " + dir.string() + " " + std::to_string(n));
-        const double is = bench::callgrindInstructions(
-            bench::selfPath(), "--measure lookup sqlite " + dir.string() + " " + std::to_string(n));
+        const std::string args = table.string() + " " + std::to_string(n);
+        const double ie =
+            bench::callgrindInstructions(bench::selfPath(), "--measure lookup engine " + args);
+        const double is =
+            bench::callgrindInstructions(bench::selfPath(), "--measure lookup sqlite " + args);
         bench::report("B4", n, "engine", "instructions_per_lookup", ie / double(names.size()),
                       "sqlite_nocase", is / double(names.size()));
     }
 }
 
 // ---- B5: delete one table entry's rows, then append them again ----------------------
+// SQLite's delete of the same table entry in one transaction, rolled back so that its
+// twin stays as B2 left it; CPU seconds.
+double deleteSqlite(const fs::path& file, const std::string& name, int64_t& deleted) {
+    sqlite3* db = nullptr;
+    sqlite3_open(file.c_str(), &db);
+    (void)sqliteScalar(db, "SELECT count(*) FROM d WHERE Tbl=?1 COLLATE NOCASE", name); // warm
+    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+    const double cpu = bench::bestCpuSeconds(1, [&] {
+        sqlite3_stmt* del = nullptr;
+        sqlite3_prepare_v2(db, "DELETE FROM d WHERE Tbl=?1 COLLATE NOCASE", -1, &del, nullptr);
+        sqlite3_bind_text(del, 1, name.c_str(), -1, SQLITE_STATIC);
+        sqlite3_step(del);
+        sqlite3_finalize(del);
+    });
+    deleted = sqlite3_changes(db);
+    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    return cpu;
+}
+
 void benchDelete(int n) {
     const fs::path dir = bench::fixtureDir("append-") + std::to_string(n); // made by B2
     const fs::path table = dir / "DICO.DB";
@@ -319,8 +425,11 @@ void benchDelete(int n) {
                       bench::bestCpuSeconds(1, [&] { t->flush(); }) * 1e3);
     }
     auto io1 = bench::IoCounters::now();
+    int64_t sqliteDeleted = 0;
+    const double sqliteCpu = deleteSqlite(dir / "dico.sqlite", middle.table, sqliteDeleted);
     bench::report("B5", n, "engine", "us_cpu_per_deleted_row",
-                  cpu * 1e6 / double(std::max<int64_t>(deleted, 1)));
+                  cpu * 1e6 / double(std::max<int64_t>(deleted, 1)), "sqlite_one_transaction",
+                  sqliteCpu * 1e6 / double(std::max<int64_t>(sqliteDeleted, 1)));
     bench::report("B5", n, "engine", "write_syscalls_per_delete",
                   double(io1.writeCalls - io0.writeCalls) / double(std::max<int64_t>(deleted, 1)));
     bench::report("B5", n, "engine", "rows_deleted", double(deleted));
@@ -344,19 +453,24 @@ void benchDelete(int n) {
 
 int measureOnly(const std::vector<std::string>& a) {
     const std::string what = a[1], who = a[2];
-    const fs::path dir = a[3];
+    const fs::path where = a[3]; // the folder (append), else the table
     const int n = std::stoi(a[4]);
     if (what == "append") {
         if (who == "engine") {
-            const fs::path table = createDictionary(dir / "measure");
+            const fs::path table = createDictionary(where / "measure");
             bench::measured([&] { appendEngine(table, n, false); });
         } else {
-            bench::measured([&] { appendSqlite(dir / "measure", n); });
+            bench::measured([&] { appendSqlite(where / "measure", n); });
         }
+    } else if (what == "tied") {
+        if (who == "engine")
+            bench::measured([&] { (void)tiedEngine(where); });
+        else
+            bench::measured([&] { (void)tiedSqlite(where.parent_path() / "dico.sqlite"); });
     } else {
         const auto names = lookupNames(n, 10000);
         if (who == "engine") {
-            auto t = engine::TableFile::open(dir / "DICO.DB"); // warm: the directory is read once
+            auto t = engine::TableFile::open(where); // warm: the directory is read once
             engine::Cursor byName(t, {"Table"});
             (void)byName.first();
             bench::measured([&] {
@@ -365,7 +479,7 @@ int measureOnly(const std::vector<std::string>& a) {
             });
         } else {
             sqlite3* db = nullptr;
-            sqlite3_open((dir / "dico.sqlite").c_str(), &db);
+            sqlite3_open((where.parent_path() / "dico.sqlite").c_str(), &db);
             sqlite3_stmt* find;
             sqlite3_prepare_v2(db, "SELECT 1 FROM d WHERE Tbl=?1 COLLATE NOCASE LIMIT 1", -1, &find,
                                nullptr);
@@ -393,16 +507,26 @@ int main(int argc, char** argv) {
         return measureOnly(args);
     const bool manual = std::find(args.begin(), args.end(), "--manual") != args.end();
     const bool callgrind = std::find(args.begin(), args.end(), "--no-callgrind") == args.end();
+    auto only = std::find(args.begin(), args.end(), "--only");
+    const std::string selected = only != args.end() && only + 1 != args.end() ? *(only + 1) : "";
+    const auto wanted = [&](const char* name) {
+        return selected.empty() || selected.find(name) != std::string::npos;
+    };
     std::vector<int> sizes = {10000};
     if (manual)
         sizes.push_back(100000);
     for (int n : sizes) {
-        benchAppend(n, callgrind && n <= 10000);
-        benchLookup(n, callgrind && n <= 10000);
-        benchDelete(n);
+        if (wanted("B2") || wanted("B5"))
+            benchAppend(n, wanted("B2") && callgrind && n <= 10000);
+        if (wanted("B5"))
+            benchDelete(n);
     }
     for (int n :
-         manual ? std::vector<int>{10000, 100000, 1000000} : std::vector<int>{10000, 100000})
-        benchTied(n);
+         manual ? std::vector<int>{10000, 100000, 1000000} : std::vector<int>{10000, 100000}) {
+        if (wanted("B3"))
+            benchTied(n, callgrind);
+        if (wanted("B4"))
+            benchLookup(n, callgrind && (manual || n <= 10000));
+    }
     return 0;
 }

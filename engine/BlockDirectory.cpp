@@ -1,11 +1,15 @@
 // The block directory of a table: the chained blocks with their row counts and first
 // keys, built from a fresh .PX (no data read) or by walking the chain, and the
 // positioning on it (ordinal to block and slot, key bounds, exact lookups).
+//
+// A row reached by its key alone (from a secondary index entry) does not need the
+// directory: while the .PX matches the rows, its tree leads to the one data block.
 
 #include "engine/TableData.h"
 
 #include "engine/Bytes.h"
 #include "engine/EngineError.h"
+#include "engine/IndexTreeReader.h"
 #include "engine/ValueCodec.h"
 
 #include <algorithm>
@@ -66,14 +70,8 @@ bool TableData::directoryFromPrimaryIndex() {
             return false;
         auto f = fileSystem().open(pxPath, OpenMode::Read);
         const TableHeader px = TableHeader::read(*f, header.codePage);
-        if (px.fileType != ftPrimaryIndex || px.version != header.version ||
-            size_t(px.recordSize) != keyWidth + 6 || px.numFields != header.keyFields ||
-            px.indexLevels > 8)
+        if (!primaryHeaderFits(px))
             return false;
-        for (int i = 0; i < header.keyFields; ++i)
-            if (px.fields[size_t(i)].type != header.fields[size_t(i)].type ||
-                px.fields[size_t(i)].size != header.fields[size_t(i)].size)
-                return false;
         std::vector<BlockRef> leaves;
         if (px.indexLevels > 0 && !readIndexLevel(*f, px, px.indexRoot, px.indexLevels, leaves))
             return false;
@@ -101,6 +99,79 @@ bool TableData::directoryFromPrimaryIndex() {
     } catch (const EngineError&) {
         return false;
     }
+}
+
+// A .PX header for this table's key: same level, key fields and entry width.
+bool TableData::primaryHeaderFits(const TableHeader& px) const {
+    if (px.fileType != ftPrimaryIndex || px.version != header.version ||
+        size_t(px.recordSize) != keyWidth + 6 || px.numFields != header.keyFields ||
+        px.fields.size() < size_t(header.keyFields) || px.indexLevels > 8)
+        return false;
+    for (int i = 0; i < header.keyFields; ++i)
+        if (px.fields[size_t(i)].type != header.fields[size_t(i)].type ||
+            px.fields[size_t(i)].size != header.fields[size_t(i)].size)
+            return false;
+    return true;
+}
+
+// The .PX over the .DB, for the current generation and descriptor (it reads the rows
+// through the table's own descriptor: a second one would cost the process its locks
+// when closed); nullptr while the index files lag behind the rows, or when the .PX is
+// missing, foreign or was found wrong.
+IndexTreeReader* TableData::primaryTree() {
+    if (m_primaryTreeLooked && m_primaryTreeGeneration == generation &&
+        m_primaryTreeFile == file.get())
+        return m_primaryTree.get();
+    m_primaryTree.reset();
+    m_primaryTreeLooked = true;
+    m_primaryTreeGeneration = generation;
+    m_primaryTreeFile = file.get();
+    if (m_primaryIndexUntrusted || !indexFilesCurrent())
+        return nullptr;
+    checkReadable();
+    try {
+        IndexTreeReader::Source px, rows;
+        px.path = companionPath(path, ".PX");
+        if (!fileSystem().exists(px.path))
+            return nullptr;
+        px.owned = fileSystem().open(px.path, OpenMode::Read);
+        px.header = TableHeader::read(*px.owned, header.codePage);
+        if (!primaryHeaderFits(px.header) || (header.numRecords > 0) != (px.header.indexLevels > 0))
+            return nullptr;
+        rows.file = file.get();
+        rows.header = header;
+        rows.path = path;
+        // Primary keys compare as stored: no transform.
+        m_primaryTree = std::make_shared<IndexTreeReader>(std::move(px), std::move(rows), keyWidth,
+                                                          IndexTreeReader::KeyTransform());
+    } catch (const EngineError&) {
+        m_primaryTree.reset();
+    }
+    return m_primaryTree.get();
+}
+
+const char* TableData::recordByKey(std::string_view key) {
+    settle();
+    if (!m_haveDirectory) {
+        if (IndexTreeReader* px = primaryTree()) {
+            try {
+                TreeSpot at;
+                if (!px->lowerBound(key, at) || px->keyAt(at) != key)
+                    return nullptr;
+                return px->recordAt(at);
+            } catch (const EngineError& e) {
+                if (e.code() != ErrorCode::IndexOutOfDate)
+                    throw;
+                m_primaryIndexUntrusted = true; // the directory walks the chain instead
+                m_primaryTree.reset();
+                m_primaryTreeLooked = false;
+            }
+        }
+    }
+    uint64_t ordinal;
+    if (!find(std::string(key), ordinal))
+        return nullptr;
+    return record(locate(ordinal));
 }
 
 // Collects the level-1 entries under an index block, in order. False on any doubt.

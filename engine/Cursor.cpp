@@ -1,6 +1,7 @@
 #include "engine/Cursor.h"
 
 #include "engine/EngineError.h"
+#include "engine/IndexTreeReader.h"
 #include "engine/TableData.h"
 #include "engine/TableFile.h"
 
@@ -15,6 +16,12 @@ namespace engine {
 // of its row (primary key image, secondary entry, or ordinal for an unkeyed table);
 // when the table's generation moved it looks that key up again, which lands on the
 // row itself or, when the row went away, on the row that followed it.
+//
+// A secondary order that is not loaded is walked in its index files while they match
+// the rows (TableData::treeFor): the position is then a spot in the .X* file, each move
+// reads at most the next block, and the row comes from its primary key. When the
+// files stop matching (a write, another program's commit) or turn out damaged, the
+// cursor finds its row again by key in the in-memory order.
 class CursorState {
 public:
     std::shared_ptr<TableFile> table;
@@ -28,10 +35,28 @@ public:
     std::string savedKey;
     uint64_t generation = 0;
     Row row;
+    IndexTreeReader* tree = nullptr; // the order's files being walked, or nullptr
+    TreeSpot spot;                   // the position when tree is set
 
     void sync();
+    bool first();
+    bool last();
+    bool next();
+    bool prior();
+    bool findKey(const std::vector<Value>& key);
+    int64_t count();
+    IndexTreeReader* currentTree();
+    template <class Op> auto withTreeFallback(Op op);
+    bool inRange(std::string_view key) const;
+    bool treeFirst(TreeSpot& at);
+    bool treeLast(TreeSpot& at);
+    void setSpot(const TreeSpot& at);
+    void reseekTree();
+    bool treeFind(const std::string& image);
+    int64_t treeCount(IndexTreeReader& files);
     void bounds(uint64_t& lo, uint64_t& hi);
     void setPosition(uint64_t p);
+    const char* entryRecord(size_t p);
     void reseek();
     uint64_t currentOrdinal();
     void remember(uint64_t ordinal);
@@ -87,6 +112,9 @@ void CursorState::remember(uint64_t ordinal) {
 }
 
 void CursorState::reseek() {
+    tree = currentTree();
+    if (tree)
+        return reseekTree();
     uint64_t lo, hi;
     bounds(lo, hi);
     if (!positioned || lo >= hi) {
@@ -100,40 +128,151 @@ void CursorState::reseek() {
 }
 
 void CursorState::sync() {
-    if (generation != d->generation)
+    if (generation != d->generation || currentTree() != tree)
         reseek();
+}
+
+IndexTreeReader* CursorState::currentTree() {
+    return order && !order->built ? d->treeFor(*order) : nullptr;
+}
+
+// Runs a positioning on a secondary order; when its files turn out damaged, the order
+// is built from the rows and the positioning runs again on it.
+template <class Op> auto CursorState::withTreeFallback(Op op) {
+    try {
+        return op();
+    } catch (const EngineError& e) {
+        if (!order || e.code() != ErrorCode::IndexOutOfDate)
+            throw;
+        d->distrustTree(*order);
+        return op();
+    }
+}
+
+bool CursorState::inRange(std::string_view key) const {
+    return !hasRange || key.substr(0, rangeImage.size()) == rangeImage;
+}
+
+bool CursorState::treeFirst(TreeSpot& at) {
+    return tree->lowerBound(hasRange ? rangeImage : std::string(), at) && inRange(tree->keyAt(at));
+}
+
+bool CursorState::treeLast(TreeSpot& at) {
+    if (!hasRange)
+        return tree->last(at);
+    TreeSpot after;
+    if (tree->upperBound(rangeImage, after)) {
+        at = after;
+        if (!tree->prior(at))
+            return false;
+    } else if (!tree->last(at)) {
+        return false;
+    }
+    return inRange(tree->keyAt(at));
+}
+
+// Reads the row an entry names, which must carry the entry's own sort key (else the
+// file does not describe the rows).
+void CursorState::setSpot(const TreeSpot& at) {
+    const std::string key(tree->keyAt(at));
+    const char* rec = d->recordByKey(std::string_view(key).substr(key.size() - d->keyWidth));
+    std::string rowKey = rec ? d->sortKey(*order, rec, 0) : std::string();
+    if (rowKey != key)
+        throw EngineError(ErrorCode::IndexOutOfDate, "Index " + quoted(order->xPath) +
+                                                         " : une entrée ne correspond à "
+                                                         "aucune ligne de la table");
+    d->decodeRow(rec, row);
+    spot = at;
+    positioned = true;
+    generation = d->generation;
+    savedKey = std::move(rowKey);
+}
+
+// As reseek: the row with the saved key, else the one that followed it, kept inside
+// the view.
+void CursorState::reseekTree() {
+    generation = d->generation;
+    if (!positioned)
+        return;
+    TreeSpot at;
+    const bool found = tree->lowerBound(savedKey, at);
+    const std::string_view key = found ? tree->keyAt(at) : std::string_view();
+    if (found && inRange(key))
+        return setSpot(at);
+    const bool beforeView = found && key.substr(0, rangeImage.size()) < rangeImage;
+    if (beforeView ? treeFirst(at) : treeLast(at))
+        return setSpot(at);
+    positioned = false;
+}
+
+bool CursorState::treeFind(const std::string& image) {
+    std::string seek = image;
+    if (hasRange) {
+        if (rangeImage.compare(0, image.size(), image) == 0)
+            seek = rangeImage; // the first match is the first row of the view
+        else if (image.compare(0, rangeImage.size(), rangeImage) != 0)
+            return false;
+    }
+    TreeSpot at;
+    if (!tree->lowerBound(seek, at))
+        return false;
+    const std::string_view key = tree->keyAt(at);
+    if (key.substr(0, image.size()) != image || !inRange(key))
+        return false;
+    setSpot(at);
+    return true;
+}
+
+// Counting leaves the position alone: it works on the reader of the moment.
+int64_t CursorState::treeCount(IndexTreeReader& files) {
+    if (!hasRange)
+        return int64_t(d->header.numRecords); // the .X* header says the same (treeFor)
+    TreeSpot at;
+    if (!files.lowerBound(rangeImage, at) || !inRange(files.keyAt(at)))
+        return 0;
+    return int64_t(files.countWithPrefix(at, rangeImage));
 }
 
 void CursorState::setPosition(uint64_t p) {
     for (int attempt = 0;; ++attempt) {
-        uint64_t ordinal = p;
-        if (order) {
-            ordinal = d->ordinalOfEntry(*order, order->entries[size_t(p)]);
-            if (ordinal == UINT64_MAX) {
-                // The index file named a row that does not exist: build the order from the rows.
-                if (attempt > 0)
-                    throwCorrupt(d->path, "index secondaire incohérent");
-                order->xPath.clear();
-                order->built = false;
-                d->ensureBuilt(*order);
-                uint64_t lo, hi;
-                bounds(lo, hi);
-                if (lo >= hi) {
-                    positioned = false;
-                    return;
-                }
-                p = std::clamp(p, lo, hi - 1);
-                continue;
+        const char* rec = order ? entryRecord(size_t(p)) : d->record(d->locate(p));
+        if (!rec) {
+            // The index file the order came from does not describe the rows: build the
+            // order from the rows (and write the file again at the next flush).
+            if (attempt > 0)
+                throwCorrupt(d->path, "index secondaire incohérent");
+            d->distrustTree(*order);
+            order->built = false;
+            d->ensureBuilt(*order);
+            uint64_t lo, hi;
+            bounds(lo, hi);
+            if (lo >= hi) {
+                positioned = false;
+                return;
             }
+            p = std::clamp(p, lo, hi - 1);
+            continue;
         }
-        const char* rec = d->record(d->locate(ordinal));
         d->decodeRow(rec, row);
         pos = p;
         positioned = true;
         generation = d->generation;
-        remember(ordinal);
+        if (order)
+            savedKey = std::string(order->entries[size_t(p)]);
+        else
+            remember(p);
         return;
     }
+}
+
+// The row an entry of the order names, when it exists and carries the entry's key.
+const char* CursorState::entryRecord(size_t p) {
+    const std::string_view entry = order->entries[p];
+    const uint64_t ordinal = d->ordinalOfEntry(*order, entry);
+    if (ordinal == UINT64_MAX)
+        return nullptr;
+    const char* rec = d->record(d->locate(ordinal));
+    return d->sortKey(*order, rec, ordinal) == entry ? rec : nullptr;
 }
 
 // Before a change of the current row: after a write elsewhere (another cursor, or
@@ -160,6 +299,8 @@ uint64_t CursorState::currentOrdinal() {
         throw EngineError(ErrorCode::NoCurrentRow, "Aucune ligne courante dans " + quoted(d->path));
     if (!order)
         return pos;
+    if (tree)
+        return d->ordinalOfEntry(*order, savedKey);
     return d->ordinalOfEntry(*order, order->entries[size_t(pos)]);
 }
 
@@ -215,7 +356,22 @@ void Cursor::clearRange() {
 bool Cursor::first() {
     ReadAccess access(*m_state->d);
     CursorState& s = *m_state;
-    s.generation = s.d->generation;
+    return s.withTreeFallback([&] { return s.first(); });
+}
+
+bool CursorState::first() {
+    generation = d->generation;
+    tree = currentTree();
+    if (tree) {
+        TreeSpot at;
+        if (!treeFirst(at)) {
+            positioned = false;
+            return false;
+        }
+        setSpot(at);
+        return true;
+    }
+    CursorState& s = *this;
     uint64_t lo, hi;
     s.bounds(lo, hi);
     if (lo >= hi) {
@@ -229,7 +385,22 @@ bool Cursor::first() {
 bool Cursor::last() {
     ReadAccess access(*m_state->d);
     CursorState& s = *m_state;
-    s.generation = s.d->generation;
+    return s.withTreeFallback([&] { return s.last(); });
+}
+
+bool CursorState::last() {
+    generation = d->generation;
+    tree = currentTree();
+    if (tree) {
+        TreeSpot at;
+        if (!treeLast(at)) {
+            positioned = false;
+            return false;
+        }
+        setSpot(at);
+        return true;
+    }
+    CursorState& s = *this;
     uint64_t lo, hi;
     s.bounds(lo, hi);
     if (lo >= hi) {
@@ -243,9 +414,21 @@ bool Cursor::last() {
 bool Cursor::next() {
     ReadAccess access(*m_state->d);
     CursorState& s = *m_state;
+    return s.withTreeFallback([&] { return s.next(); });
+}
+
+bool CursorState::next() {
+    CursorState& s = *this;
     s.sync();
     if (!s.positioned)
         return first();
+    if (tree) {
+        TreeSpot at = spot;
+        if (!tree->next(at) || !inRange(tree->keyAt(at)))
+            return false;
+        setSpot(at);
+        return true;
+    }
     uint64_t lo, hi;
     s.bounds(lo, hi);
     if (s.pos + 1 >= hi)
@@ -257,9 +440,21 @@ bool Cursor::next() {
 bool Cursor::prior() {
     ReadAccess access(*m_state->d);
     CursorState& s = *m_state;
+    return s.withTreeFallback([&] { return s.prior(); });
+}
+
+bool CursorState::prior() {
+    CursorState& s = *this;
     s.sync();
     if (!s.positioned)
         return last();
+    if (tree) {
+        TreeSpot at = spot;
+        if (!tree->prior(at) || !inRange(tree->keyAt(at)))
+            return false;
+        setSpot(at);
+        return true;
+    }
     uint64_t lo, hi;
     s.bounds(lo, hi);
     if (s.pos <= lo)
@@ -278,6 +473,11 @@ const Row& Cursor::row() const {
 bool Cursor::findKey(const std::vector<Value>& key) {
     ReadAccess access(*m_state->d);
     CursorState& s = *m_state;
+    return s.withTreeFallback([&] { return s.findKey(key); });
+}
+
+bool CursorState::findKey(const std::vector<Value>& key) {
+    CursorState& s = *this;
     s.sync();
     std::string image;
     if (!s.order) {
@@ -293,6 +493,8 @@ bool Cursor::findKey(const std::vector<Value>& key) {
         for (size_t i = 0; i < n; ++i)
             image += s.d->orderImage(*s.order, i, key[i]);
     }
+    if (tree)
+        return treeFind(image);
     uint64_t lo, hi;
     s.bounds(lo, hi);
     uint64_t p;
@@ -313,6 +515,14 @@ bool Cursor::findKey(const std::vector<Value>& key) {
 int64_t Cursor::count() const {
     ReadAccess access(*m_state->d);
     CursorState& s = *m_state;
+    return s.withTreeFallback([&] { return s.count(); });
+}
+
+// The view's rows; through the order's files, a range costs the blocks it spans.
+int64_t CursorState::count() {
+    CursorState& s = *this;
+    if (IndexTreeReader* files = currentTree())
+        return treeCount(*files);
     uint64_t lo, hi;
     s.bounds(lo, hi);
     return int64_t(hi - lo);
@@ -321,6 +531,7 @@ int64_t Cursor::count() const {
 void Cursor::insert(const Row& row) {
     WriteAccess access(*m_state->d);
     CursorState& s = *m_state;
+    s.d->loadWalkedOrders();
     const uint64_t ordinal = s.d->insertRow(row);
     s.remember(ordinal);
     s.positioned = true;
@@ -330,6 +541,7 @@ void Cursor::insert(const Row& row) {
 void Cursor::update(const Row& row) {
     WriteAccess access(*m_state->d);
     CursorState& s = *m_state;
+    s.d->loadWalkedOrders();
     s.requireSameRow();
     const uint64_t ordinal = s.d->updateRow(s.currentOrdinal(), row);
     s.remember(ordinal);
@@ -339,6 +551,7 @@ void Cursor::update(const Row& row) {
 void Cursor::remove() {
     WriteAccess access(*m_state->d);
     CursorState& s = *m_state;
+    s.d->loadWalkedOrders();
     s.requireSameRow();
     s.d->removeRow(s.currentOrdinal());
     s.reseek();

@@ -12,13 +12,17 @@
 //   0x55  0x01 case-insensitive, 0x10 descending, 0x20 unique
 //   field-number array: table field numbers of the index fields, bit 15 = descending
 //   (.XGn) the index name after the sort-order name
-// The .Y* file is a tree over the .X* blocks, like the .PX over the table; this engine
-// reads the .X* records directly and never needs the .Y*.
+// The .Y* file is a tree over the .X* blocks, like the .PX over the table, keyed on the
+// X records' sort fields. While both files match the rows, lookups and short walks read
+// them in place (IndexTreeReader); an order is loaded in memory only when a walk cannot
+// trust them (the rows were changed since), or just before a write, which keeps it in
+// step from then on.
 
 #include "engine/TableData.h"
 
 #include "engine/Database.h"
 #include "engine/EngineError.h"
+#include "engine/IndexTreeReader.h"
 
 #include <algorithm>
 #include <cstring>
@@ -276,26 +280,40 @@ void TableData::buildOrderFromData(SecondaryOrder& order) {
     order.entries.sort();
 }
 
-// Uses the .X* records when the file is known to match the rows: maintained, written
-// with the table's current row count and stamp, and no pending index update in the
-// table header. Any doubt, and the order is built from the rows instead.
+// Index files can stand for the rows only while nothing is pending: no index update
+// announced in the header, and no row written by this process since they were written.
+bool TableData::indexFilesCurrent() const {
+    return keyed && header.indexUpdateRequired == 0 && !m_modified;
+}
+
+// An .X* header written for the table's current rows with this order's layout: same
+// row count, stamp and level, index fields then primary-key fields then "Blk Num".
+bool TableData::secondaryHeaderFits(const SecondaryOrder& order, const TableHeader& x) const {
+    const size_t expectWidth = order.indexWidth + keyWidth + 2;
+    if (x.numRecords != header.numRecords || x.familyStamp != header.familyStamp ||
+        size_t(x.recordSize) != expectWidth || x.version != header.version ||
+        x.numFields != order.fields.size() + size_t(header.keyFields) + 1 ||
+        x.fields.size() != size_t(x.numFields))
+        return false;
+    for (int i = 0; i < header.keyFields; ++i) {
+        const FieldInfo& xf = x.fields[order.fields.size() + size_t(i)];
+        if (xf.type != header.fields[size_t(i)].type || xf.size != header.fields[size_t(i)].size)
+            return false;
+    }
+    return true;
+}
+
+// Uses the .X* records when the file is known to match the rows (indexFilesCurrent,
+// secondaryHeaderFits) and was not found damaged. Any doubt, and the order is built
+// from the rows instead.
 bool TableData::buildOrderFromIndexFile(SecondaryOrder& order) {
-    if (!keyed || !order.maintained || order.xPath.empty() || header.indexUpdateRequired != 0)
+    if (!order.maintained || order.xPath.empty() || order.treeUntrusted || !indexFilesCurrent())
         return false;
     try {
         auto f = fileSystem().open(order.xPath, OpenMode::Read);
         TableHeader x = TableHeader::read(*f, header.codePage);
-        const size_t expectWidth = order.indexWidth + keyWidth + 2;
-        if (x.numRecords != header.numRecords || x.familyStamp != header.familyStamp ||
-            size_t(x.recordSize) != expectWidth || x.version != header.version ||
-            x.numFields != order.fields.size() + size_t(header.keyFields) + 1)
+        if (!secondaryHeaderFits(order, x))
             return false;
-        for (int i = 0; i < header.keyFields; ++i) {
-            const FieldInfo& xf = x.fields[order.fields.size() + size_t(i)];
-            if (xf.type != header.fields[size_t(i)].type ||
-                xf.size != header.fields[size_t(i)].size)
-                return false;
-        }
         KeyList entries;
         entries.reset(order.entryWidth(keyWidth, keyed));
         entries.reserve(
@@ -320,14 +338,116 @@ bool TableData::buildOrderFromIndexFile(SecondaryOrder& order) {
             }
             return entries.size() <= x.numRecords;
         });
-        if (entries.size() != header.numRecords)
+        // The file is sorted on these keys when it says what the rows say; out of order,
+        // it is damaged or sorted by another rule, and the rows decide.
+        if (entries.size() != header.numRecords || !entries.isSorted())
             return false;
-        entries.sort();
         order.entries = std::move(entries);
         return true;
     } catch (const EngineError&) {
         return false;
     }
+}
+
+namespace {
+
+// The .Y* beside an .X*: the same name with Y for X, in the letter case of the X.
+std::filesystem::path treePathOf(const std::filesystem::path& xPath) {
+    std::string ext = xPath.extension().string();
+    ext[1] = ext[1] == 'x' ? 'y' : 'Y';
+    std::filesystem::path y = xPath;
+    y.replace_extension(ext);
+    return y;
+}
+
+// X records hold the index fields as stored: they are folded and complemented the way
+// the in-memory order does it (sortKeyInto), so that sort keys compare alike in both.
+IndexTreeReader::KeyTransform sortKeyTransform(const SecondaryOrder& order,
+                                               const TableHeader& table, const CodePage& cp,
+                                               size_t primaryKeyWidth) {
+    struct Part {
+        size_t width;
+        bool fold;
+        bool descending;
+    };
+    std::vector<Part> parts;
+    size_t width = primaryKeyWidth;
+    for (size_t i = 0; i < order.fields.size(); ++i) {
+        const FieldInfo& f = table.fields[size_t(order.fields[i])];
+        parts.push_back({size_t(f.width), order.caseInsensitive && f.type == FieldType::Alpha,
+                         bool(order.descending[i])});
+        width += size_t(f.width);
+    }
+    const CodePage* codePage = &cp;
+    return [parts, codePage, width](const char* raw, char* key) {
+        std::memcpy(key, raw, width); // the primary key after the index fields stays as is
+        size_t at = 0;
+        for (const Part& p : parts) {
+            if (p.fold)
+                codePage->foldInPlace(key + at, p.width);
+            if (p.descending)
+                for (size_t k = at; k < at + p.width; ++k)
+                    key[k] = char(~uint8_t(key[k]));
+            at += p.width;
+        }
+    };
+}
+
+} // namespace
+
+// Opens the .X*/.Y* pair of a maintained order; nullptr when either file is missing or
+// was written for other rows or another layout.
+std::shared_ptr<IndexTreeReader> TableData::openSecondaryTree(const SecondaryOrder& order) {
+    const std::filesystem::path yPath = treePathOf(order.xPath);
+    if (!fileSystem().exists(yPath))
+        return nullptr;
+    IndexTreeReader::Source x, y;
+    x.owned = fileSystem().open(order.xPath, OpenMode::Read);
+    x.header = TableHeader::read(*x.owned, header.codePage);
+    x.path = order.xPath;
+    y.owned = fileSystem().open(yPath, OpenMode::Read);
+    y.header = TableHeader::read(*y.owned, header.codePage);
+    y.path = yPath;
+    const size_t rawKey = order.indexWidth + keyWidth;
+    if (!secondaryHeaderFits(order, x.header) ||
+        y.header.fileType != (order.composite ? ftYGn : ftYnn) ||
+        y.header.version != header.version || y.header.familyStamp != header.familyStamp ||
+        size_t(y.header.recordSize) != rawKey + 6 ||
+        (x.header.numRecords > 0) != (y.header.indexLevels > 0))
+        return nullptr;
+    return std::make_shared<IndexTreeReader>(std::move(y), std::move(x), rawKey,
+                                             sortKeyTransform(order, header, *cp, keyWidth));
+}
+
+IndexTreeReader* TableData::treeFor(SecondaryOrder& order) {
+    if (order.treeLooked && order.treeGeneration == generation)
+        return order.tree.get();
+    order.tree.reset();
+    order.treeLooked = true;
+    order.treeGeneration = generation;
+    if (order.treeUntrusted || !order.maintained || order.xPath.empty() || !indexFilesCurrent())
+        return nullptr;
+    checkReadable();
+    try {
+        order.tree = openSecondaryTree(order);
+    } catch (const EngineError&) {
+        order.tree.reset(); // unreadable files: the rows are read instead
+    }
+    return order.tree.get();
+}
+
+void TableData::distrustTree(SecondaryOrder& order) {
+    order.treeUntrusted = true;
+    order.tree.reset();
+    order.treeLooked = false;
+}
+
+// An order walked in its files would otherwise be built from every row after the write
+// (the files no longer match then); loaded now, noteEntries keeps it in step.
+void TableData::loadWalkedOrders() {
+    for (SecondaryOrder& o : m_secondary)
+        if (!o.built && o.tree && treeFor(o))
+            ensureBuilt(o);
 }
 
 void TableData::ensureBuilt(SecondaryOrder& order) {

@@ -80,6 +80,8 @@ struct RowPos {
     size_t slot = 0;
 };
 
+class IndexTreeReader;
+
 // One ordering other than the primary one (a secondary index, or an order built in
 // memory for an index file that is stale).
 struct SecondaryOrder {
@@ -97,6 +99,12 @@ struct SecondaryOrder {
     // (keyed table) or its 8-byte ordinal (unkeyed table). Sorted by bytes.
     KeyList entries;
     size_t indexWidth = 0; // bytes of the index field images at the start of an entry
+    // Walking the .X*/.Y* files themselves while they match the rows (TableData::treeFor):
+    // a reader serves one generation of the table and is replaced after any change.
+    std::shared_ptr<IndexTreeReader> tree;
+    uint64_t treeGeneration = 0;
+    bool treeLooked = false;    // tree (or the lack of one) is known for treeGeneration
+    bool treeUntrusted = false; // the files were found damaged: in-memory order only
     size_t entryWidth(size_t keyWidth, bool keyed) const {
         return indexWidth + (keyed ? keyWidth : 8);
     }
@@ -169,6 +177,19 @@ public:
     // The row an entry of the order refers to.
     uint64_t ordinalOfEntry(const SecondaryOrder& order, std::string_view entry);
 
+    // ---- walking index files without loading them (IndexTreeReader) -------------
+    // The reader of the order's .X*/.Y* while they are known to match the rows, else
+    // nullptr; it is valid until the generation moves.
+    IndexTreeReader* treeFor(SecondaryOrder& order);
+    // The order's files were found damaged: it is built from the rows from now on.
+    void distrustTree(SecondaryOrder& order);
+    // The record with this primary key (descending the .PX while the block directory
+    // is not built); nullptr when no row has it. Valid until the next table access.
+    const char* recordByKey(std::string_view key);
+    // Before a write: the orders walked through their files are loaded from them while
+    // they still match, and from then on kept up to date with the rows.
+    void loadWalkedOrders();
+
     // ---- writing ---------------------------------------------------------------
     // All return the ordinal of the affected row (insert, update) and bump generation.
     // Outside an explicit transaction each is committed on its own.
@@ -215,6 +236,12 @@ private:
     void buildOrderFromData(SecondaryOrder& order);
     bool buildOrderFromIndexFile(SecondaryOrder& order);
     void addSecondary(const std::filesystem::path& xPath);
+    // index files read in place (SecondaryOrders.cpp, BlockDirectory.cpp)
+    bool indexFilesCurrent() const;
+    bool secondaryHeaderFits(const SecondaryOrder& order, const TableHeader& x) const;
+    bool primaryHeaderFits(const TableHeader& px) const;
+    std::shared_ptr<IndexTreeReader> openSecondaryTree(const SecondaryOrder& order);
+    IndexTreeReader* primaryTree();
 
     // transactions (TableTransaction.cpp)
     template <class Op> auto autocommit(Op op);
@@ -270,6 +297,13 @@ private:
     bool m_needsRecovery = false;         // a failed commit left its journal hot
     bool m_directoryFromIndex = false;    // the directory came from the .PX
     bool m_primaryIndexUntrusted = false; // the .PX was found wrong: walk the chain
+
+    // The .PX over the .DB read in place (primaryTree), for one generation and one
+    // descriptor of the .DB (the first write replaces it by one that may write).
+    std::shared_ptr<IndexTreeReader> m_primaryTree;
+    uint64_t m_primaryTreeGeneration = 0;
+    const File* m_primaryTreeFile = nullptr;
+    bool m_primaryTreeLooked = false;
 
     TableLock m_lock;
     int m_readers = 0;   // read operations in progress (nested)

@@ -1,0 +1,240 @@
+#include "engine/IndexTreeReader.h"
+
+#include "engine/Bytes.h"
+#include "engine/EngineError.h"
+#include "engine/ValueCodec.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace engine {
+
+using namespace bytes;
+
+namespace {
+
+constexpr int kMaxLevels = 8;
+
+std::string blockText(uint16_t number) {
+    return "le bloc " + std::to_string(number);
+}
+
+} // namespace
+
+IndexTreeReader::IndexTreeReader(Source tree, Source sorted, size_t keyBytes,
+                                 KeyTransform transform)
+    : m_tree(std::move(tree)), m_sorted(std::move(sorted)), m_keyBytes(keyBytes),
+      m_transform(std::move(transform)) {
+    if (m_tree.owned)
+        m_tree.file = m_tree.owned.get();
+    if (m_sorted.owned)
+        m_sorted.file = m_sorted.owned.get();
+    for (const Source* s : {&m_tree, &m_sorted}) {
+        const int recordSize = s == &m_tree ? int(m_keyBytes) + 6 : s->header.recordSize;
+        if (s->header.recordSize != recordSize || size_t(recordSize) < m_keyBytes ||
+            s->header.blockSize() < recordSize + 6)
+            damaged(*s, "en-tête incohérent");
+    }
+    if (m_tree.header.indexLevels > kMaxLevels)
+        damaged(m_tree, "arbre trop profond");
+    m_indexBlocks.resize(size_t(m_tree.header.availableBlocks(m_tree.file->size())) + 1);
+    m_sortedBlocks.resize(size_t(m_sorted.header.availableBlocks(m_sorted.file->size())) + 1);
+}
+
+void IndexTreeReader::damaged(const Source& where, const std::string& why) const {
+    throw EngineError(ErrorCode::IndexOutOfDate, "Index " + quoted(where.path) +
+                                                     " inutilisable : " + why +
+                                                     " ; les lignes sont relues à la place");
+}
+
+std::unique_ptr<IndexTreeReader::Block>
+IndexTreeReader::readBlock(const Source& from, uint16_t number, size_t recordSize,
+                           std::vector<std::unique_ptr<Block>>& cache) {
+    if (number == 0 || number >= cache.size())
+        damaged(from, blockText(number) + " est hors du fichier");
+    const size_t size = size_t(from.header.blockSize());
+    auto b = std::make_unique<Block>();
+    b->image.reset(new char[size]);
+    const uint64_t off = from.header.headerSize + uint64_t(number - 1) * size;
+    const size_t got = from.file->readAt(off, b->image.get(), size);
+    const int lastOffset = got >= 6 ? s16(b->image.get(), 4) : -1;
+    if (lastOffset < 0 || size_t(lastOffset) % recordSize != 0 ||
+        size_t(lastOffset) + recordSize + 6 > got)
+        damaged(from, blockText(number) + " est vide ou mal formé");
+    b->next = u16(b->image.get(), 0);
+    b->prev = u16(b->image.get(), 2);
+    b->count = uint32_t(size_t(lastOffset) / recordSize + 1);
+    b->recordSize = recordSize;
+    b->records = b->image.get() + 6;
+    return b;
+}
+
+std::string_view IndexTreeReader::key(Block& b, uint32_t i) {
+    const char* raw = b.records + size_t(i) * b.recordSize;
+    if (!m_transform)
+        return std::string_view(raw, m_keyBytes);
+    if (!b.keys) {
+        b.keys.reset(new char[size_t(b.count) * m_keyBytes]);
+        b.made.assign(b.count, 0);
+    }
+    char* made = b.keys.get() + size_t(i) * m_keyBytes;
+    if (!b.made[i]) {
+        m_transform(raw, made);
+        b.made[i] = 1;
+    }
+    return std::string_view(made, m_keyBytes);
+}
+
+uint32_t IndexTreeReader::search(Block& b, std::string_view wanted, bool upper) {
+    const size_t n = std::min(wanted.size(), m_keyBytes);
+    uint32_t lo = 0, hi = b.count;
+    while (lo < hi) {
+        const uint32_t mid = lo + (hi - lo) / 2;
+        const int c = std::memcmp(key(b, mid).data(), wanted.data(), n);
+        if (upper ? c <= 0 : c < 0)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return lo;
+}
+
+IndexTreeReader::Block& IndexTreeReader::indexBlock(uint16_t number) {
+    if (number < m_indexBlocks.size() && m_indexBlocks[number])
+        return *m_indexBlocks[number];
+    auto b = readBlock(m_tree, number, m_keyBytes + 6, m_indexBlocks);
+    for (uint32_t i = 0; i < b->count; ++i) {
+        const char* entry = b->records + size_t(i) * b->recordSize;
+        int64_t child = 0, count = 0;
+        if (!codec::decodeInt(entry + m_keyBytes, 2, child) ||
+            !codec::decodeInt(entry + m_keyBytes + 2, 2, count) || child <= 0 || child > 0xFFFF ||
+            count < 0 || (i > 0 && key(*b, i - 1) >= key(*b, i)))
+            damaged(m_tree, "une entrée du bloc " + std::to_string(number) + " est illisible");
+        b->children.push_back(uint16_t(child));
+        b->counts.push_back(uint32_t(count));
+    }
+    m_indexBlocks[number] = std::move(b);
+    return *m_indexBlocks[number];
+}
+
+IndexTreeReader::Block& IndexTreeReader::sortedBlock(uint16_t number) {
+    if (number < m_sortedBlocks.size() && m_sortedBlocks[number])
+        return *m_sortedBlocks[number];
+    auto b = readBlock(m_sorted, number, size_t(m_sorted.header.recordSize), m_sortedBlocks);
+    m_sortedBlocks[number] = std::move(b);
+    return *m_sortedBlocks[number];
+}
+
+// The block of the sorted file where a search for key starts: in each index block the
+// last entry whose key is below key (not above it for an upper bound), or the last
+// entry for the rightmost leaf. The block must match the entry that names it.
+uint16_t IndexTreeReader::leafUnder(std::string_view wanted, bool upper, bool rightmost) {
+    uint16_t number = m_tree.header.indexRoot;
+    for (int level = m_tree.header.indexLevels; level >= 1; --level) {
+        Block& b = indexBlock(number);
+        uint32_t i = b.count - 1;
+        if (!rightmost) {
+            i = search(b, wanted, upper);
+            i = i > 0 ? i - 1 : 0;
+        }
+        number = b.children[i];
+        if (level == 1) {
+            Block& leaf = sortedBlock(number);
+            if (leaf.count != b.counts[i] || key(leaf, 0) != key(b, i))
+                damaged(m_tree, blockText(number) + " ne correspond pas à son entrée");
+        }
+    }
+    return number;
+}
+
+bool IndexTreeReader::descend(std::string_view wanted, bool upper, TreeSpot& at) {
+    if (m_tree.header.indexLevels == 0)
+        return false;
+    const uint16_t number = leafUnder(wanted, upper, false);
+    Block& leaf = sortedBlock(number);
+    const uint32_t slot = search(leaf, wanted, upper);
+    if (slot < leaf.count) {
+        if (slot > 0 && key(leaf, slot - 1) >= key(leaf, slot))
+            damaged(m_sorted,
+                    "les clés du bloc " + std::to_string(number) + " ne sont pas en ordre");
+        at = {number, slot};
+        return true;
+    }
+    at = {number, leaf.count - 1};
+    return next(at);
+}
+
+bool IndexTreeReader::last(TreeSpot& at) {
+    if (m_tree.header.indexLevels == 0)
+        return false;
+    const uint16_t number = leafUnder({}, false, true);
+    at = {number, sortedBlock(number).count - 1};
+    return true;
+}
+
+// Along the chain of the sorted file; each step checks that keys ascend, which also
+// rules out a chain that loops.
+bool IndexTreeReader::next(TreeSpot& at) {
+    Block& b = sortedBlock(at.block);
+    if (at.slot >= b.count)
+        damaged(m_sorted, blockText(at.block) + " a moins de lignes qu'attendu");
+    TreeSpot to{at.block, at.slot + 1};
+    if (to.slot == b.count) {
+        if (b.next == 0)
+            return false;
+        to = {b.next, 0};
+    }
+    Block& n = sortedBlock(to.block);
+    if (key(n, to.slot) <= key(b, at.slot))
+        damaged(m_sorted, "les clés ne sont pas en ordre après " + blockText(at.block));
+    at = to;
+    return true;
+}
+
+bool IndexTreeReader::prior(TreeSpot& at) {
+    Block& b = sortedBlock(at.block);
+    if (at.slot >= b.count)
+        damaged(m_sorted, blockText(at.block) + " a moins de lignes qu'attendu");
+    TreeSpot to{at.block, at.slot - 1};
+    if (at.slot == 0) {
+        if (b.prev == 0)
+            return false;
+        to = {b.prev, sortedBlock(b.prev).count - 1};
+    }
+    Block& p = sortedBlock(to.block);
+    if (key(p, to.slot) >= key(b, at.slot))
+        damaged(m_sorted, "les clés ne sont pas en ordre avant " + blockText(at.block));
+    at = to;
+    return true;
+}
+
+std::string_view IndexTreeReader::keyAt(const TreeSpot& at) {
+    Block& b = sortedBlock(at.block);
+    if (at.slot >= b.count)
+        damaged(m_sorted, blockText(at.block) + " a moins de lignes qu'attendu");
+    return key(b, at.slot);
+}
+
+const char* IndexTreeReader::recordAt(const TreeSpot& at) {
+    Block& b = sortedBlock(at.block);
+    if (at.slot >= b.count)
+        damaged(m_sorted, blockText(at.block) + " a moins de lignes qu'attendu");
+    return b.records + size_t(at.slot) * b.recordSize;
+}
+
+uint64_t IndexTreeReader::countWithPrefix(TreeSpot from, std::string_view prefix) {
+    uint64_t n = 0;
+    for (TreeSpot at = from;;) {
+        Block& b = sortedBlock(at.block);
+        const uint32_t end = search(b, prefix, true);
+        if (end <= at.slot)
+            return n;
+        n += end - at.slot;
+        TreeSpot tail{at.block, b.count - 1};
+        if (end < b.count || !next(tail))
+            return n;
+        at = tail;
+    }
+}
+
+} // namespace engine
