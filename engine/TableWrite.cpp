@@ -20,6 +20,9 @@ using namespace bytes;
 
 namespace {
 
+// Block numbers are 16-bit in the header and in every chain link.
+constexpr uint16_t kMaxBlocks = 0xFFFF;
+
 std::string makeBlock(int blockSize, int recordSize, uint16_t next, uint16_t prev,
                       const std::string& records) {
     std::string b(size_t(blockSize), '\0');
@@ -170,9 +173,12 @@ uint16_t TableData::allocateBlock(std::string& undo, bool& canUndo) {
         }
     }
     header.firstFreeBlock = 0;
-    if (header.totalBlocks == 0xFFFF)
-        throw EngineError(ErrorCode::InvalidArgument,
-                          "La table " + quoted(path) + " est pleine (65535 blocs)");
+    if (header.totalBlocks == kMaxBlocks)
+        throw EngineError(
+            ErrorCode::InvalidArgument,
+            "La table " + quoted(path) + " est pleine : elle a atteint la limite de " +
+                std::to_string(kMaxBlocks) + " blocs de " + std::to_string(blockSize / 1024) +
+                " Ko ; la ligne n'a pas été écrite");
     return ++header.totalBlocks;
 }
 
