@@ -293,8 +293,14 @@ RowPos TableData::insertEncoded(const std::string& rec, WriteTxn& txn) {
     txn.writeHeader();
     const uint16_t next = bi + 1 < m_chain.size() ? m_chain[bi + 1].number : 0;
     const uint16_t prev = bi > 0 ? m_chain[bi - 1].number : 0;
-    txn.write(headerOffsetOf(b.number), makeBlock(blockSize, recordSize, next, prev, merged),
-              oldImage, true);
+    // Only what changes is written (and journaled): the block's 6-byte header and
+    // the records from the new row's slot on, the new row alone when it is
+    // appended. So a row costs the same whatever the block size.
+    const std::string image = makeBlock(blockSize, recordSize, next, prev, merged);
+    const size_t from = 6 + slot * size_t(recordSize), end = 6 + merged.size();
+    txn.write(headerOffsetOf(b.number), image.substr(0, 6), oldImage.substr(0, 6), true);
+    txn.write(headerOffsetOf(b.number) + from, image.substr(from, end - from),
+              oldImage.substr(from, end - from), true);
     b.records = std::move(merged);
     ++b.count;
     b.firstKey.assign(b.records.data(), keyWidth);
