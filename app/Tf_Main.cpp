@@ -257,3 +257,7 @@ void Tf_Main::repaintNow() {
 QString Tf_Main::GetWord(const QString& key) {
     return ML->GetWord(key);
 }
+
+void Tf_Main::showWarning(const QString& text) {
+    widgets::MessageDlg(text, widgets::mtWarning, widgets::mbOK);
+}

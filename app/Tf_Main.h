@@ -135,6 +135,7 @@ public:
     void setCaption(const QString& caption) override;
     void repaintNow() override;
     QString GetWord(const QString& key) override;
+    void showWarning(const QString& text) override;
 
     // Posts what is being edited in the grids; every command that closes or
     // replaces the open dictionary calls it first.

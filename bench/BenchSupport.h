@@ -167,6 +167,10 @@ public:
         return m_inner.list(dir);
     }
     // Forwarded so that a measured run does the same directory work as a real one.
+    std::optional<engine::DirectoryStamp>
+    directoryStamp(const std::filesystem::path& dir) override {
+        return m_inner.directoryStamp(dir);
+    }
     void syncDirectory(const std::filesystem::path& dir) override { m_inner.syncDirectory(dir); }
     void makeDirectory(const std::filesystem::path& dir) override { m_inner.makeDirectory(dir); }
     void removeDirectory(const std::filesystem::path& dir) override {

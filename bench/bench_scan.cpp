@@ -1,13 +1,15 @@
 // Full scan of the dictionary-shaped table: every row read and decoded, by the
 // engine and by pxlib, on the same file in the same run, with `cat`-like reading
 // of the file as the physical floor. Both readers' checksums must agree before any
-// figure is printed.
+// figure is printed. SQLite scans its twin of the same rows (SELECT of every
+// column) in the same run: the embedded-engine bar.
 //
 //   bench_scan [--manual] [--no-callgrind]     10k and 100k rows (+1M with --manual)
-//   bench_scan --measure engine|pxlib FILE N   one scan, for callgrind (internal)
+//   bench_scan --measure engine|pxlib|sqlite FILE   one scan, for callgrind (internal)
 
 #include "bench/BenchSupport.h"
 #include "bench/DictionaryFixture.h"
+#include "bench/SqliteDictionary.h"
 
 #include "engine/TableFile.h"
 
@@ -125,6 +127,59 @@ uint64_t scanPxlib(const std::string& file, int64_t& rows) {
     return c.h;
 }
 
+// The SQLite twin of the dictionary with the same n rows (reused when complete).
+std::string writeSqliteTwin(const std::filesystem::path& dir, int n) {
+    const std::filesystem::path file = dir / "dict.sqlite", done = dir / ".sqlite-complete";
+    if (std::filesystem::exists(file) && std::filesystem::exists(done))
+        return file.string();
+    {
+        bench::SqliteDictionary twin(file, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF;");
+        bench::DictionaryRows gen;
+        twin.exec("BEGIN");
+        for (int i = 0; i < n; ++i)
+            twin.captureRow(gen.row(i));
+        twin.exec("COMMIT");
+    }
+    std::ofstream(done) << n;
+    return file.string();
+}
+
+// Every column of every row, as an application reads a query's result.
+uint64_t scanSqlite(const std::string& file, int64_t& rows) {
+    Checksum c;
+    rows = 0;
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
+        return 0;
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db, "SELECT * FROM d", -1, &st, nullptr);
+    while (st && sqlite3_step(st) == SQLITE_ROW) {
+        for (int col = 0, n = sqlite3_column_count(st); col < n; ++col) {
+            switch (sqlite3_column_type(st, col)) {
+            case SQLITE_TEXT:
+                c.addText(reinterpret_cast<const char*>(sqlite3_column_text(st, col)),
+                          size_t(sqlite3_column_bytes(st, col)));
+                break;
+            case SQLITE_NULL:
+                c.addInt(-1);
+                break;
+            default:
+                c.addInt(sqlite3_column_int64(st, col));
+            }
+        }
+        ++rows;
+    }
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    return c.h;
+}
+
+uint64_t scanWith(const std::string& variant, const std::string& file, int64_t& rows) {
+    if (variant == "engine")
+        return scanEngine(file, rows);
+    return variant == "sqlite" ? scanSqlite(file, rows) : scanPxlib(file, rows);
+}
+
 // The physical floor: read the whole file in 1 MiB chunks.
 void catFile(const std::string& file) {
     int fd = ::open(file.c_str(), O_RDONLY);
@@ -137,7 +192,7 @@ void catFile(const std::string& file) {
 int measureOnly(const std::string& variant, const std::string& file) {
     g_light = true;
     int64_t rows = 0;
-    bench::measured([&] { variant == "engine" ? scanEngine(file, rows) : scanPxlib(file, rows); });
+    bench::measured([&] { scanWith(variant, file, rows); });
     return rows > 0 ? 0 : 1;
 }
 
@@ -167,6 +222,14 @@ int main(int argc, char** argv) {
                 (unsigned long long)sumP);
             return 1;
         }
+        const std::string twin = writeSqliteTwin(std::filesystem::path(file).parent_path(), n);
+        int64_t rowsS = 0;
+        scanSqlite(twin, rowsS);
+        if (rowsS != n) {
+            std::fprintf(stderr, "the SQLite twin has %lld rows instead of %d\n", (long long)rowsS,
+                         n);
+            return 1;
+        }
         const int runs = n >= 1000000 ? 1 : 3;
         int64_t dummy = 0;
         g_light = true;
@@ -179,6 +242,8 @@ int main(int argc, char** argv) {
         const double ce = bench::bestCpuSeconds(runs, [&] { scanEngine(file, dummy); });
         const double cp = bench::bestCpuSeconds(runs, [&] { scanPxlib(file, dummy); });
         const double cc = bench::bestCpuSeconds(3, [&] { catFile(file); });
+        const double ts = bench::bestSeconds(runs, [&] { scanSqlite(twin, dummy); });
+        const double cs = bench::bestCpuSeconds(runs, [&] { scanSqlite(twin, dummy); });
         g_light = false;
         engineSeconds[n] = ce;
         const double blocks = double(n) / double((16384 - 6) / 142);
@@ -186,6 +251,8 @@ int main(int argc, char** argv) {
         bench::report("B6", n, "engine", "rows_per_cpu_s", n / ce, "pxlib", n / cp);
         bench::report("B6", n, "engine", "rows_per_cpu_s_vs_cat", n / ce, "cat", n / cc);
         bench::report("B6", n, "engine", "rows_per_s_vs_cat", n / te, "cat", n / tc);
+        bench::report("B6", n, "engine", "rows_per_s_vs_sqlite", n / te, "sqlite", n / ts);
+        bench::report("B6", n, "engine", "rows_per_cpu_s_vs_sqlite", n / ce, "sqlite", n / cs);
         bench::report("B6", n, "pxlib", "rows_per_s", n / tp);
         bench::report("B6", n, "pxlib", "rows_per_cpu_s", n / cp);
         bench::report("B6", n, "engine", "read_syscalls_per_block",
@@ -195,8 +262,12 @@ int main(int argc, char** argv) {
                 bench::callgrindInstructions(bench::selfPath(), "--measure engine " + file);
             const double ip =
                 bench::callgrindInstructions(bench::selfPath(), "--measure pxlib " + file);
+            const double is =
+                bench::callgrindInstructions(bench::selfPath(), "--measure sqlite " + twin);
             engineInstr[n] = ie / n;
             bench::report("B6", n, "engine", "instructions_per_row", ie / n, "pxlib", ip / n);
+            bench::report("B6", n, "engine", "instructions_per_row_vs_sqlite", ie / n, "sqlite",
+                          is / n);
         }
     }
     if (engineSeconds.count(100000) && engineSeconds.count(1000000))

@@ -3,6 +3,12 @@
 // Table, Description, Champ, Type, Longueur, CT, CC: tab-separated text under a
 // header line (a null is an empty cell), or one JSON object per row and line
 // (a null is null). A table lacking one of the eight fields is no dictionary.
+//
+// The rows are written as they are read, so that memory does not grow with the
+// dictionary: a dictionary keyed on NoEnreg (as the program makes them) or whose
+// rows happen to be in number order is read once. Only rows out of order cost
+// more: their numbers are sorted (16 bytes a row), then the rows are read back a
+// window at a time.
 
 #include "cli/Command.h"
 #include "cli/JsonText.h"
@@ -13,6 +19,7 @@
 #include "store/DicoFormat.h"
 
 #include <algorithm>
+#include <functional>
 #include <ostream>
 #include <stdexcept>
 
@@ -20,9 +27,24 @@ namespace cli {
 
 namespace {
 
+// Rows written per pass when the file's order is not the number order.
+constexpr size_t kWindowRows = 4096;
+
 struct Column {
     std::string name;
     int index; // position in the file's rows
+};
+
+// Where a row goes in number order: its number (a null first) and its place in the file.
+struct RowPlace {
+    bool null = true;
+    int64_t number = 0;
+    uint64_t ordinal = 0;
+    bool operator<(const RowPlace& other) const {
+        if (null || other.null)
+            return null && !other.null;
+        return number < other.number;
+    }
 };
 
 std::vector<Column> dictionaryColumns(const engine::TableFile& table) {
@@ -38,6 +60,115 @@ std::vector<Column> dictionaryColumns(const engine::TableFile& table) {
     return columns;
 }
 
+RowPlace placeOf(const engine::Row& row, int numberColumn, uint64_t ordinal) {
+    const engine::Value& v = row[size_t(numberColumn)];
+    return {v.isNull(), v.isNull() ? 0 : v.integer, ordinal};
+}
+
+class RowWriter {
+public:
+    RowWriter(std::ostream& out, const std::vector<Column>& columns, bool json)
+        : m_out(out), m_columns(columns), m_json(json) {}
+
+    void header() {
+        if (m_json)
+            return;
+        m_line.clear();
+        for (size_t i = 0; i < m_columns.size(); ++i)
+            m_line += (i ? "\t" : "") + m_columns[i].name;
+        m_out << m_line << '\n';
+    }
+
+    void row(const engine::Row& row) {
+        m_line.clear();
+        for (size_t i = 0; i < m_columns.size(); ++i) {
+            const engine::Value& v = row[size_t(m_columns[i].index)];
+            if (m_json)
+                m_line += (i ? "," : "{") + jsonString(m_columns[i].name) + ":" + valueJson(v);
+            else
+                m_line += (i ? "\t" : "") + valueText(v);
+        }
+        m_out << m_line << (m_json ? "}\n" : "\n");
+    }
+
+private:
+    std::ostream& m_out;
+    const std::vector<Column>& m_columns;
+    bool m_json;
+    std::string m_line;
+};
+
+// Reads every row it can; damage found part way is kept to be reported after
+// the rows that could be read.
+void readRows(const engine::TableFile& table, std::exception_ptr& damage,
+              const std::function<bool(const engine::Row&)>& visit) {
+    try {
+        table.forEachRow(visit);
+    } catch (const engine::EngineError&) {
+        if (!damage)
+            damage = std::current_exception();
+    }
+}
+
+// True when the file's order is already the number order: a table keyed first on
+// the number keeps it by construction; any other is checked by reading it once.
+bool inNumberOrder(const engine::TableFile& table, int numberColumn) {
+    if (table.isKeyed() && table.keyFieldCount() >= 1 && numberColumn == 0)
+        return true;
+    std::exception_ptr damage;
+    bool ordered = true, first = true;
+    RowPlace last;
+    readRows(table, damage, [&](const engine::Row& row) {
+        const RowPlace place = placeOf(row, numberColumn, 0);
+        ordered = first || !(place < last);
+        first = false;
+        last = place;
+        return ordered;
+    });
+    return ordered && !damage;
+}
+
+void writeInFileOrder(const engine::TableFile& table, RowWriter& writer,
+                      std::exception_ptr& damage) {
+    readRows(table, damage, [&](const engine::Row& row) {
+        writer.row(row);
+        return true;
+    });
+}
+
+// Rows out of number order: the places sorted, then each window of them read back.
+void writeSorted(const engine::TableFile& table, int numberColumn, RowWriter& writer,
+                 std::exception_ptr& damage) {
+    std::vector<RowPlace> places;
+    readRows(table, damage, [&](const engine::Row& row) {
+        places.push_back(placeOf(row, numberColumn, places.size()));
+        return true;
+    });
+    std::stable_sort(places.begin(), places.end());
+    std::vector<std::pair<uint64_t, size_t>> wanted; // ordinal, slot in the window
+    std::vector<engine::Row> window;
+    for (size_t start = 0; start < places.size(); start += kWindowRows) {
+        const size_t count = std::min(kWindowRows, places.size() - start);
+        wanted.clear();
+        for (size_t i = 0; i < count; ++i)
+            wanted.emplace_back(places[start + i].ordinal, i);
+        std::sort(wanted.begin(), wanted.end());
+        window.assign(count, engine::Row());
+        uint64_t ordinal = 0;
+        size_t next = 0;
+        readRows(table, damage, [&](const engine::Row& row) {
+            if (wanted[next].first == ordinal++)
+                window[wanted[next++].second] = row;
+            return next < wanted.size();
+        });
+        // A row missing from a window was lost to a change made meanwhile by
+        // another program, or to damage: the damage is reported at the end.
+        for (const engine::Row& row : window)
+            if (!row.empty())
+                writer.row(row);
+    }
+}
+
 } // namespace
 
 int runList(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -49,47 +180,16 @@ int runList(const std::vector<std::string>& args, std::ostream& out, std::ostrea
                "Usage: korvanta-cli list [--json] DICT.db\n";
         return kExitUsage;
     }
-    const bool json = !options.empty();
     try {
         const auto table = engine::TableFile::open(operands[0]);
         const std::vector<Column> columns = dictionaryColumns(*table);
-        std::vector<engine::Row> rows;
-        // Damage found part way is reported after the rows that could be read.
+        RowWriter writer(out, columns, !options.empty());
+        writer.header();
         std::exception_ptr damage;
-        try {
-            table->forEachRow([&](const engine::Row& row) {
-                rows.push_back(row);
-                return true;
-            });
-        } catch (const engine::EngineError&) {
-            damage = std::current_exception();
-        }
-        // Number order whatever the file's own order (a row without number first).
-        const int no = columns[0].index;
-        std::stable_sort(rows.begin(), rows.end(),
-                         [no](const engine::Row& a, const engine::Row& b) {
-                             const bool an = a[size_t(no)].isNull(), bn = b[size_t(no)].isNull();
-                             if (an || bn)
-                                 return an && !bn;
-                             return a[size_t(no)].integer < b[size_t(no)].integer;
-                         });
-        std::string line;
-        if (!json) {
-            for (size_t i = 0; i < columns.size(); ++i)
-                line += (i ? "\t" : "") + columns[i].name;
-            out << line << '\n';
-        }
-        for (const engine::Row& row : rows) {
-            line.clear();
-            for (size_t i = 0; i < columns.size(); ++i) {
-                const engine::Value& v = row[size_t(columns[i].index)];
-                if (json)
-                    line += (i ? "," : "{") + jsonString(columns[i].name) + ":" + valueJson(v);
-                else
-                    line += (i ? "\t" : "") + valueText(v);
-            }
-            out << line << (json ? "}\n" : "\n");
-        }
+        if (inNumberOrder(*table, columns[0].index))
+            writeInFileOrder(*table, writer, damage);
+        else
+            writeSorted(*table, columns[0].index, writer, damage);
         if (damage)
             std::rethrow_exception(damage);
     } catch (const std::exception& e) {

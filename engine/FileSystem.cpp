@@ -205,6 +205,14 @@ std::vector<std::filesystem::path> PosixFileSystem::list(const std::filesystem::
     return out;
 }
 
+std::optional<DirectoryStamp> PosixFileSystem::directoryStamp(const std::filesystem::path& dir) {
+    struct stat st;
+    if (::stat(dir.empty() ? "." : dir.c_str(), &st) != 0)
+        return std::nullopt;
+    return DirectoryStamp{uint64_t(st.st_dev), uint64_t(st.st_ino),
+                          int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
 void PosixFileSystem::syncDirectory(const std::filesystem::path& dir) {
     const int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)

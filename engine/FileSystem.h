@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace engine {
@@ -61,6 +62,15 @@ private:
     std::filesystem::path m_path;
 };
 
+// What tells whether a directory changed: any file created, renamed or removed in it
+// moves its modification time (or replaces the directory: another inode).
+struct DirectoryStamp {
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    int64_t modifiedNs = 0; // since the epoch
+    bool operator==(const DirectoryStamp&) const = default;
+};
+
 // An exclusive lock on a directory, held for the object's life.
 class DirectoryLock {
 public:
@@ -80,6 +90,12 @@ public:
     virtual void rename(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
     // Plain files of a directory (full paths); empty when the directory is missing.
     virtual std::vector<std::filesystem::path> list(const std::filesystem::path& dir) = 0;
+    // The directory's stamp; nullopt when it cannot be told (then what was listed
+    // of it is never reused).
+    virtual std::optional<DirectoryStamp> directoryStamp(const std::filesystem::path& dir) {
+        (void)dir;
+        return std::nullopt;
+    }
     // Makes the names created, renamed or removed in dir durable.
     virtual void syncDirectory(const std::filesystem::path& dir) { (void)dir; }
     // Creates a directory (its parent must exist); an existing one is no error.
@@ -110,6 +126,7 @@ public:
     void remove(const std::filesystem::path& p) override;
     void rename(const std::filesystem::path& from, const std::filesystem::path& to) override;
     std::vector<std::filesystem::path> list(const std::filesystem::path& dir) override;
+    std::optional<DirectoryStamp> directoryStamp(const std::filesystem::path& dir) override;
     void syncDirectory(const std::filesystem::path& dir) override;
     void makeDirectory(const std::filesystem::path& dir) override;
     void removeDirectory(const std::filesystem::path& dir) override;

@@ -21,6 +21,7 @@
 #include "engine/TableData.h"
 
 #include "engine/Database.h"
+#include "engine/DirectoryListing.h"
 #include "engine/EngineError.h"
 #include "engine/IndexTreeReader.h"
 
@@ -76,11 +77,10 @@ void TableData::discoverIndexes() {
     m_indexesDiscovered = true;
     const std::string stem = path.stem().string();
     std::vector<std::filesystem::path> found;
-    for (const auto& p : fileSystem().list(path.parent_path())) {
+    for (const auto& p : DirectoryListing::filesOfStem(path.parent_path(), stem)) {
         bool composite;
         int number;
-        if (equalNoCase(p.stem().string(), stem) &&
-            indexFileKind(p.extension().string(), composite, number))
+        if (indexFileKind(p.extension().string(), composite, number))
             found.push_back(p);
     }
     for (const auto& p : found)

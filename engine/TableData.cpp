@@ -2,6 +2,7 @@
 
 #include "engine/Bytes.h"
 #include "engine/Database.h"
+#include "engine/DirectoryListing.h"
 #include "engine/EngineError.h"
 #include "engine/ValueCodec.h"
 
@@ -13,7 +14,9 @@ namespace engine {
 using namespace bytes;
 
 std::filesystem::path companionPath(const std::filesystem::path& table, const char* ext) {
-    // Companion files may use any letter case: prefer an existing one.
+    // Companion files may use any letter case. The two usual spellings cost one
+    // look each; any other is found in the directory's listing, which is shared by
+    // every table of the directory (DirectoryListing).
     const std::string stem = table.stem().string();
     const std::filesystem::path dir = table.parent_path();
     std::string lower = ext;
@@ -24,14 +27,9 @@ std::filesystem::path companionPath(const std::filesystem::path& table, const ch
         if (fileSystem().exists(p))
             return p;
     }
-    for (const auto& p : fileSystem().list(dir)) {
-        std::string name = p.filename().string(), want = stem + ext;
-        if (name.size() == want.size() &&
-            std::equal(name.begin(), name.end(), want.begin(), [](char a, char b) {
-                return std::tolower(uint8_t(a)) == std::tolower(uint8_t(b));
-            }))
-            return p;
-    }
+    std::filesystem::path odd = DirectoryListing::findNoCase(dir, stem + ext);
+    if (!odd.empty())
+        return odd;
     const std::string tableExt = table.extension().string();
     if (!tableExt.empty() && std::islower(uint8_t(tableExt.back())))
         return dir / (stem + lower);

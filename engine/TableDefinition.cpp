@@ -21,6 +21,10 @@ namespace engine {
 
 namespace {
 
+// Blocks of 32 KB, the largest the format gives level 5 and 7 tables (the level
+// createTable writes).
+constexpr uint8_t kLargestBlockCode = 32;
+
 std::string upperAscii(std::string s) {
     for (char& c : s)
         c = char(std::toupper(uint8_t(c)));
@@ -254,12 +258,11 @@ void createTable(const std::filesystem::path& named, const std::vector<FieldDef>
                 refuseDefinition(file, "le champ « " + fields[size_t(i)].name +
                                            " » ne peut pas faire partie de la clé");
     }
-    // Smallest block that holds three rows of a keyed table (one of an unkeyed one).
-    uint8_t code = 0;
-    for (uint8_t c : {2, 4, 8, 16, 32})
-        if (code == 0 && (c * 1024 - 6) / recordSize >= (keyFields ? 3 : 1))
-            code = c;
-    if (code == 0)
+    // A file holds at most 65,535 blocks: with 2 KB blocks a table stopped at 134 MB.
+    // The largest block the level accepts lets it grow to the 2 GB a file can hold;
+    // a keyed table still needs three rows in a block for its splits.
+    const uint8_t code = kLargestBlockCode;
+    if ((code * 1024 - 6) / recordSize < (keyFields ? 3 : 1))
         refuseDefinition(file,
                          "enregistrement trop grand (" + std::to_string(recordSize) + " octets)");
 

@@ -20,6 +20,9 @@ using namespace bytes;
 
 namespace {
 
+// Block numbers are 16-bit in the header and in every chain link.
+constexpr uint16_t kMaxBlocks = 0xFFFF;
+
 std::string makeBlock(int blockSize, int recordSize, uint16_t next, uint16_t prev,
                       const std::string& records) {
     std::string b(size_t(blockSize), '\0');
@@ -170,9 +173,12 @@ uint16_t TableData::allocateBlock(std::string& undo, bool& canUndo) {
         }
     }
     header.firstFreeBlock = 0;
-    if (header.totalBlocks == 0xFFFF)
-        throw EngineError(ErrorCode::InvalidArgument,
-                          "La table " + quoted(path) + " est pleine (65535 blocs)");
+    if (header.totalBlocks == kMaxBlocks)
+        throw EngineError(
+            ErrorCode::InvalidArgument,
+            "La table " + quoted(path) + " est pleine : elle a atteint la limite de " +
+                std::to_string(kMaxBlocks) + " blocs de " + std::to_string(blockSize / 1024) +
+                " Ko ; la ligne n'a pas été écrite");
     return ++header.totalBlocks;
 }
 
@@ -287,8 +293,14 @@ RowPos TableData::insertEncoded(const std::string& rec, WriteTxn& txn) {
     txn.writeHeader();
     const uint16_t next = bi + 1 < m_chain.size() ? m_chain[bi + 1].number : 0;
     const uint16_t prev = bi > 0 ? m_chain[bi - 1].number : 0;
-    txn.write(headerOffsetOf(b.number), makeBlock(blockSize, recordSize, next, prev, merged),
-              oldImage, true);
+    // Only what changes is written (and journaled): the block's 6-byte header and
+    // the records from the new row's slot on, the new row alone when it is
+    // appended. So a row costs the same whatever the block size.
+    const std::string image = makeBlock(blockSize, recordSize, next, prev, merged);
+    const size_t from = 6 + slot * size_t(recordSize), end = 6 + merged.size();
+    txn.write(headerOffsetOf(b.number), image.substr(0, 6), oldImage.substr(0, 6), true);
+    txn.write(headerOffsetOf(b.number) + from, image.substr(from, end - from),
+              oldImage.substr(from, end - from), true);
     b.records = std::move(merged);
     ++b.count;
     b.firstKey.assign(b.records.data(), keyWidth);
@@ -400,8 +412,14 @@ std::function<void()> TableData::removeAt(RowPos pos, WriteTxn& txn) {
     txn.writeHeader();
     const uint16_t next = pos.block + 1 < m_chain.size() ? m_chain[pos.block + 1].number : 0;
     const uint16_t prev = pos.block > 0 ? m_chain[pos.block - 1].number : 0;
-    txn.write(headerOffsetOf(b.number), makeBlock(blockSize, recordSize, next, prev, recs),
-              oldImage, true);
+    // As for an insert: the block's header and the records that move down; the
+    // last slot, now past the block's end, is left as it was.
+    const std::string image = makeBlock(blockSize, recordSize, next, prev, recs);
+    const size_t from = 6 + pos.slot * size_t(recordSize), end = 6 + recs.size();
+    txn.write(headerOffsetOf(b.number), image.substr(0, 6), oldImage.substr(0, 6), true);
+    if (end > from)
+        txn.write(headerOffsetOf(b.number) + from, image.substr(from, end - from),
+                  oldImage.substr(from, end - from), true);
     b.records = std::move(recs);
     --b.count;
     b.firstKey.assign(b.records.data(), keyWidth);
@@ -481,19 +499,13 @@ uint64_t TableData::doUpdate(uint64_t ordinal, const Row& row) {
         if (keyChanged && find(rec.substr(0, keyWidth), existing))
             throw EngineError(ErrorCode::KeyViolation, keyViolationText(path));
         if (!keyChanged) {
+            // The row keeps its place: its record alone is written.
             BlockRef& b = m_chain[pos.block];
-            std::string recs = b.records;
-            std::memcpy(recs.data() + pos.slot * size_t(recordSize), rec.data(),
-                        size_t(recordSize));
-            const std::string oldImage = blockImage(pos.block);
+            const size_t at = pos.slot * size_t(recordSize);
             header.indexUpdateRequired = 1;
             txn.writeHeader();
-            const uint16_t next =
-                pos.block + 1 < m_chain.size() ? m_chain[pos.block + 1].number : 0;
-            const uint16_t prev = pos.block > 0 ? m_chain[pos.block - 1].number : 0;
-            txn.write(headerOffsetOf(b.number), makeBlock(blockSize, recordSize, next, prev, recs),
-                      oldImage, true);
-            b.records = std::move(recs);
+            txn.write(headerOffsetOf(b.number) + 6 + at, rec, old, true);
+            std::memcpy(b.records.data() + at, rec.data(), size_t(recordSize));
         }
     } catch (...) {
         txn.rollback();

@@ -19,8 +19,9 @@ public:
     // The text of a message key in the main window's word table, in its
     // active language.
     virtual QString GetWord(const QString& key) = 0;
-    // A refusal: by default the standard warning box with one OK button.
-    virtual void showWarning(const QString& text);
+    // A refusal: the window shows it in a warning box with one OK button; the
+    // store itself stays free of any window code.
+    virtual void showWarning(const QString& text) = 0;
 };
 
 } // namespace store

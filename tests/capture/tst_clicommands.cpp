@@ -3,6 +3,9 @@
 #include "ClientsExample.h"
 #include "SourceTables.h"
 
+#include "engine/Cursor.h"
+#include "engine/TableFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -40,6 +43,40 @@ QString crlf(const QStringList& lines) {
 QString readAll(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+// Rows numbered 0..count-1 in a scattered order, plus a second row 42 and a row
+// without number, in a table without key.
+void writeUnkeyedDictionary(const std::filesystem::path& file, int count) {
+    using engine::FieldType;
+    engine::createTable(file,
+                        {{"NoEnreg", FieldType::Long},
+                         {"Table", FieldType::Alpha, 12},
+                         {"Description", FieldType::Alpha, 80},
+                         {"Champ", FieldType::Alpha, 20},
+                         {"Type", FieldType::Alpha, 20},
+                         {"Longueur", FieldType::Long},
+                         {"CT", FieldType::Logical},
+                         {"CC", FieldType::Logical}},
+                        {});
+    auto table = engine::TableFile::open(file);
+    engine::Cursor cursor(table);
+    auto row = [&](engine::Value number, const std::string& name) {
+        engine::Row r = table->emptyRow();
+        r[0] = number;
+        r[1] = engine::Value::fromText(name);
+        cursor.insert(r);
+    };
+    table->beginTransaction();
+    for (int i = 0; i < count; ++i) {
+        const int number = int((int64_t(i) * 7919) % count);
+        row(engine::Value::fromInt(number), number == 42 ? "SECOND" : "T" + std::to_string(i));
+        if (i == count / 2) {
+            row(engine::Value::null(), "NONE");
+            row(engine::Value::fromInt(42), "FIRST");
+        }
+    }
+    table->commit();
 }
 
 } // namespace
@@ -114,6 +151,30 @@ private slots:
         sourcetables::writeEveryKind(m_dir.filePath("c/TOUT.DB"));
         QCOMPARE(cli({"capture", "dico.db", "c/TOUT.DB"}, m_dir.path()).status, 0);
         QVERIFY(cli({"list", "dico.db"}, m_dir.path()).out.contains("\n10\tTOUT.DB\t"));
+    }
+
+    // A dictionary whose file order is not the number order (unkeyed, rows added
+    // in any order, a number given twice, a row without number) is listed in
+    // number order, equal numbers in file order, across several windows of rows.
+    void listSortsRowsOutOfOrder() {
+        const std::filesystem::path file = m_dir.filePath("heap.db").toStdString();
+        const int count = 9000;
+        writeUnkeyedDictionary(file, count);
+        const Run run = cli({"list", "heap.db"}, m_dir.path());
+        QCOMPARE(run.status, 0);
+        QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), count + 3);
+        lines.removeFirst();
+        QVERIFY(lines[0].startsWith("\tNONE\t"));
+        QVERIFY(lines[43].startsWith("42\tFIRST\t"));
+        QVERIFY(lines[44].startsWith("42\tSECOND\t"));
+        int previous = -1;
+        for (qsizetype i = 1; i < lines.size(); ++i) {
+            const int number = lines[i].section('\t', 0, 0).toInt();
+            QVERIFY2(number >= previous, qPrintable(lines[i]));
+            previous = number;
+        }
+        QCOMPARE(previous, count - 1);
     }
 
     void listRefusesOtherTables() {

@@ -81,6 +81,22 @@ private slots:
         QCOMPARE(cli({"rows", m_table, m_unkeyed}).status, 2);
     }
 
+    // The start of every command but report loads Qt Core alone: the dynamic
+    // loader's own trace names each library it maps.
+    void startLoadsNoDrawingLibrary() {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("LD_DEBUG"), QStringLiteral("libs"));
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(KV_CLI_PATH), {QStringLiteral("info"), m_table});
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitCode(), 0);
+        const QByteArray trace = p.readAllStandardError();
+        QVERIFY(trace.contains("libQt6Core.so"));
+        QVERIFY(!trace.contains("libQt6Gui.so"));
+        QVERIFY(!trace.contains("libQt6Widgets.so"));
+    }
+
     void infoJsonShape() {
         Run r = cli({"info", "--json", m_table});
         QCOMPARE(r.status, 0);

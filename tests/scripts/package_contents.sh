@@ -14,7 +14,7 @@ cpack --config "$build_dir/CPackConfig.cmake" -G DEB -B "$work" >"$work/cpack.lo
 deb=$(ls "$work"/*.deb)
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
 failed=0
-for path in ./usr/bin/korvanta ./usr/bin/korvanta-cli \
+for path in ./usr/bin/korvanta ./usr/bin/korvanta-cli ./usr/libexec/korvanta/korvanta-report \
             ./usr/share/applications/org.korvanta.Korvanta.desktop \
             ./usr/share/metainfo/org.korvanta.Korvanta.metainfo.xml \
             ./usr/share/icons/hicolor/32x32/apps/org.korvanta.Korvanta.png \
@@ -34,6 +34,12 @@ for size in 32 48 64 128; do
   actual=$(file -b "$png" | grep -o '[0-9]* x [0-9]*' || true)
   [ "$actual" = "$size x $size" ] || { echo "FAIL: icon $size is '$actual'"; failed=1; }
 done
+
+# The installed korvanta-cli finds its report program: the refusal of a missing
+# dictionary comes from korvanta-report, so reaching it proves the path.
+report_err=$("$work/root/usr/bin/korvanta-cli" report "$work/none.db" -o "$work/none.pdf" 2>&1 || true)
+grep -q 'no such dictionary file' <<<"$report_err" ||
+  { echo "FAIL: korvanta-cli report from the package: $report_err"; failed=1; }
 
 desktop-file-validate "$work/root/usr/share/applications/org.korvanta.Korvanta.desktop" ||
   { echo "FAIL: desktop-file-validate"; failed=1; }

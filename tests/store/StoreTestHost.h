@@ -4,6 +4,7 @@
 
 #include "capture/CaptureHost.h"
 #include "capture/CodeText.h"
+#include "framework/widgets/MessageDlg.h"
 #include "framework/widgets/MessageSeam.h"
 #include "lang/TMultiLang.h"
 #include "lang/Vocabulary.h"
@@ -26,6 +27,10 @@ public:
     void setCaption(const QString& caption) override { captions.append(caption); }
     void repaintNow() override { ++repaints; }
     QString GetWord(const QString& key) override { return ml.GetWord(key); }
+    // As the main window does, so that the seam sees each warning box.
+    void showWarning(const QString& text) override {
+        widgets::MessageDlg(text, widgets::mtWarning, widgets::mbOK);
+    }
     bool codeGenerationOn() const override { return generating; }
     capture::CodeText& codeText() override { return code; }
 

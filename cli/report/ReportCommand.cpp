@@ -2,8 +2,11 @@
 // The dictionary report as a PDF file: the report form and the report engine
 // the window prints with, without a window. The pages are drawn with Qt Gui,
 // so this command alone starts a GUI application, on the offscreen platform
-// when there is no display.
+// when there is no display. It lives in its own program (korvanta-report),
+// which korvanta-cli starts for this command only: the other commands never
+// load the drawing libraries.
 
+#include "cli/report/ReportCommand.h"
 #include "cli/Command.h"
 
 #include "framework/dataset/NativePath.h"
@@ -40,6 +43,8 @@ public:
     void setCaption(const QString&) override {}
     void repaintNow() override {}
     QString GetWord(const QString&) override { return {}; }
+    // Only creating a dictionary warns, and this command never creates one.
+    void showWarning(const QString&) override {}
 };
 
 bool takeValue(const std::vector<std::string>& args, size_t& i, std::string& value,
@@ -115,7 +120,7 @@ reporting::PreparedReport prepare(const QString& dictionary, quint8 language) {
 
 } // namespace
 
-int runReport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int writeReport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     ReportArguments parsed;
     if (!parseArguments(args, parsed, err)) {
         err << kUsage;
