@@ -98,7 +98,7 @@ void TableModel::reload() {
     m_insertRow = insertRow;
     m_generation = t ? t->contentGeneration() : 0;
     if (!sameShape) {
-        endResetModel();
+        announceReset();
     } else if (rowCount() > 0 && columnCount() > 0) {
         emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
     }
@@ -176,19 +176,22 @@ bool TableModel::followOwnWrite(const Table& view) {
     return true;
 }
 
+// A reset, not a row inserted or removed: the grid would otherwise move its current cell
+// to a neighbour of the row removed, and with it the view.
 void TableModel::showInsertRow(bool on) {
     if (on == m_insertRow)
         return;
-    const int row = int(m_rows.size());
-    if (on) {
-        beginInsertRows({}, row, row);
-        m_insertRow = true;
-        endInsertRows();
-    } else {
-        beginRemoveRows({}, row, row);
-        m_insertRow = false;
-        endRemoveRows();
-    }
+    beginResetModel();
+    m_insertRow = on;
+    announceReset();
+}
+
+// Views and checkers ask for more rows from their reset handlers; rows inserted then would
+// nest inside the reset, so none are read until it is announced.
+void TableModel::announceReset() {
+    m_announcingReset = true;
+    endResetModel();
+    m_announcingReset = false;
 }
 
 // The current row's place: next to where it was after a step, else among the rows read,
@@ -232,7 +235,8 @@ void TableModel::rowValuesChanged(int row) {
 
 // Rows are read on while no row is being inserted, so that the new row stays last.
 bool TableModel::canFetchMore(const QModelIndex& parent) const {
-    return !parent.isValid() && !m_insertRow && readsCurrentView() && !m_reader->atEnd();
+    return !parent.isValid() && !m_insertRow && !m_announcingReset && readsCurrentView() &&
+           !m_reader->atEnd();
 }
 
 void TableModel::fetchMore(const QModelIndex& parent) {

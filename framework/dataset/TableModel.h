@@ -86,6 +86,7 @@ private:
     bool followOwnWrite(const Table& view);
     void readMore(int count);
     void showInsertRow(bool on);
+    void announceReset();
     int locateCurrent(const Table& view);
     int findCurrentFrom(const Table& view, int first) const;
     void setCurrent(int row);
@@ -100,6 +101,7 @@ private:
     std::unique_ptr<VisibleRowReader> m_reader; // reads the rows after them
     QPointer<Table> m_readView;                 // the view m_reader reads
     bool m_insertRow = false;                   // a row being inserted shows after m_rows
+    bool m_announcingReset = false;
     int m_current = -1;
     quint64 m_generation = 0;
     bool m_readOnly = false;
