@@ -12,6 +12,8 @@
 //     when there is none). The filter does not reduce it.
 //  3. Navigation skips the rows the filter hides.
 //  4. After Delete the next row becomes current (the previous one when the last row went).
+//     After Post the posted row becomes current when it shows, else the nearest row that
+//     does, following rows first.
 //  5. Refresh re-reads the file and keeps the current row (the next one if it went away).
 //  6. Moving, refreshing or changing the order while a row is being edited or inserted posts
 //     it when a field was set, and drops it otherwise.
