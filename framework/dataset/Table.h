@@ -248,6 +248,7 @@ private:
     bool relocate(const engine::Row& target);
     bool seekThroughIndex(engine::Cursor& cursor, const engine::Row& target) const;
     bool walkTo(engine::Cursor& cursor, const engine::Row& target) const;
+    bool findRow(engine::Cursor& cursor, const engine::Row& target) const;
     bool samePlace(const engine::Row& before, const engine::Row& after) const;
     void recordWrite(quint64 before, bool inserted, const engine::Row& previous,
                      const engine::Row& written);

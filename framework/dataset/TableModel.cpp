@@ -68,13 +68,13 @@ void TableModel::reload() {
     int current = -1;
     if (t && t->Active()) {
         reader = std::make_unique<VisibleRowReader>(*t);
-        engine::Row row;
-        while ((int(rows.size()) < kRowsPerRead || (current < 0 && !t->IsEmpty())) &&
-               reader->next(row)) {
-            if (current < 0 && t->isCurrentRow(row))
-                current = int(rows.size());
-            rows.push_back(std::move(row));
-        }
+        do {
+            const size_t first = rows.size();
+            reader->readInto(rows, kRowsPerRead);
+            for (size_t r = first; current < 0 && r < rows.size(); ++r)
+                if (t->isCurrentRow(rows[r]))
+                    current = int(r);
+        } while (current < 0 && !t->IsEmpty() && !reader->atEnd());
     }
     const bool insertRow = t && t->State() == DataSetState::Insert;
     if (insertRow)
@@ -246,9 +246,7 @@ void TableModel::fetchMore(const QModelIndex& parent) {
 
 void TableModel::readMore(int count) {
     std::vector<engine::Row> more;
-    engine::Row row;
-    while (int(more.size()) < count && m_reader->next(row))
-        more.push_back(std::move(row));
+    m_reader->readInto(more, count);
     if (more.empty())
         return;
     const int first = int(m_rows.size());
@@ -286,7 +284,12 @@ bool TableModel::setCurrentRow(int row) {
         return false;
     // A copy: posting the row being left may read the view again.
     const engine::Row target = m_rows[size_t(row)];
-    return t->moveToRow(target);
+    if (t->moveToRow(target))
+        return true;
+    // The row went away through another view: show what the view holds now.
+    if (table() == t && t->Active())
+        reload();
+    return false;
 }
 
 int TableModel::rowCount(const QModelIndex& parent) const {

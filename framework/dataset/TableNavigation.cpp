@@ -240,6 +240,12 @@ bool Table::relocate(const engine::Row& target) {
     return seekThroughIndex(*m_cursor, target) || walkTo(*m_cursor, target);
 }
 
+// Puts `cursor` on `target` through the index, or by walking when the view has none (a
+// table without key in its file order).
+bool Table::findRow(engine::Cursor& cursor, const engine::Row& target) const {
+    return m_indexColumns.empty() ? walkTo(cursor, target) : seekThroughIndex(cursor, target);
+}
+
 bool Table::walkTo(engine::Cursor& cursor, const engine::Row& target) const {
     if (!cursor.first())
         return false;
@@ -315,9 +321,7 @@ bool Table::moveToRow(const engine::Row& row) {
         return false;
     // A fresh cursor searches, so that a row gone meanwhile leaves the view where it was.
     std::unique_ptr<engine::Cursor> cursor = makeViewCursor();
-    const bool found =
-        m_indexColumns.empty() ? walkTo(*cursor, row) : seekThroughIndex(*cursor, row);
-    if (!found || !visible(cursor->row()))
+    if (!findRow(*cursor, row) || !visible(cursor->row()))
         return false;
     m_cursor = std::move(cursor);
     setCurrentFromCursor();

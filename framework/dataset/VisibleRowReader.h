@@ -1,20 +1,18 @@
 #pragma once
-// Reads the rows a view shows, in its order, from the first one on, without moving the
-// view: its own cursor walks the view's order within its master–detail range and skips
-// the rows the filter hides. Item models read a view this way a batch at a time, so that
-// showing a view costs the rows shown, not the rows of the file.
+// Reads the rows a view shows, in its order, a batch at a time from the first one on,
+// without moving the view: each batch starts after the last row read, found again through
+// the view's index, and skips the rows the filter hides. Item models read a view this way
+// as the grid needs rows, so that showing a view costs the rows shown, not the rows of the
+// file. No cursor is kept between batches: a reader never keeps the file open (the last
+// view of a file to close writes its index files).
 //
 // The reader belongs to one state of the view: once the view's contentGeneration() moved,
 // what it reads next may not follow what it read before (a model then starts a new one).
-// It must not outlive the view's current opening.
+// It must not be used after the view is destroyed.
 
 #include "engine/Value.h"
 
-#include <memory>
-
-namespace engine {
-class Cursor;
-}
+#include <vector>
 
 namespace dataset {
 
@@ -24,19 +22,17 @@ class VisibleRowReader {
 public:
     // Nothing to read when the view is closed or is a detail without master row.
     explicit VisibleRowReader(const Table& view);
-    ~VisibleRowReader();
-    VisibleRowReader(const VisibleRowReader&) = delete;
-    VisibleRowReader& operator=(const VisibleRowReader&) = delete;
 
-    // The next visible row into `row`; false once the view is read to its end.
-    bool next(engine::Row& row);
+    // Appends up to `count` further visible rows to `rows`.
+    void readInto(std::vector<engine::Row>& rows, int count);
+    // True once a batch reached the end of the view.
     bool atEnd() const { return m_atEnd; }
 
 private:
     const Table& m_view;
-    std::unique_ptr<engine::Cursor> m_cursor;
     bool m_started = false;
     bool m_atEnd = false;
+    engine::Row m_last; // the last row read, visible or not
 };
 
 } // namespace dataset

@@ -5,7 +5,10 @@
 #include "framework/dataset/Field.h"
 #include "framework/dataset/TableModel.h"
 
+#include <sys/stat.h>
+
 #include <QAbstractItemModelTester>
+#include <QFile>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -13,6 +16,11 @@ using namespace dataset;
 
 namespace {
 const QString kDico = QStringLiteral("PAYE.DB");
+
+ino_t inodeOf(const QString& path) {
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
+}
 
 QStringList column(const TableModel& m, int col) {
     QStringList out;
@@ -147,6 +155,12 @@ private slots:
         QCOMPARE(model.currentRow(), 11);
         QCOMPARE(model.data(model.index(11, table)).toString(), QString("T010A.DB"));
         QCOMPARE(model.data(model.index(12, table)).toString(), QString("T011.DB"));
+        // The model holds nothing open: the view, last to close, writes the index files
+        // (each is written aside and renamed into place).
+        const QString index = fx.dir() + "/PAYE.PX";
+        const ino_t before = inodeOf(index);
+        t->Close();
+        QVERIFY(inodeOf(index) != before);
     }
 
     // A detail grid follows its master: its rows change with the master row, and no master
