@@ -142,6 +142,14 @@ std::unique_ptr<engine::Cursor> Table::makeCursor(const std::vector<std::string>
     return std::make_unique<engine::Cursor>(m_file, fields);
 }
 
+// A cursor walking what the view shows: its order, within its master–detail range.
+std::unique_ptr<engine::Cursor> Table::makeViewCursor() const {
+    std::unique_ptr<engine::Cursor> cursor = makeCursor(currentIndexFields());
+    if (m_haveRangeKey)
+        cursor->setRange(m_rangeKey);
+    return cursor;
+}
+
 void Table::computeIndexColumns() {
     m_indexColumns.clear();
     const engine::IndexInfo& ix = m_cursor->index();

@@ -12,6 +12,8 @@
 //     when there is none). The filter does not reduce it.
 //  3. Navigation skips the rows the filter hides.
 //  4. After Delete the next row becomes current (the previous one when the last row went).
+//     After Post the posted row becomes current when it shows, else the nearest row that
+//     does, following rows first.
 //  5. Refresh re-reads the file and keeps the current row (the next one if it went away).
 //  6. Moving, refreshing or changing the order while a row is being edited or inserted posts
 //     it when a field was set, and drops it otherwise.
@@ -54,6 +56,7 @@ class DataSource;
 class Database;
 class Field;
 class FilterExpression;
+class VisibleRowReader;
 
 class Table : public QObject {
     Q_OBJECT
@@ -162,13 +165,15 @@ public:
     void DeleteTable();
 
     // ---- For item models -------------------------------------------------------------
-    // Every visible row of the view, in its order, read without moving the view.
-    // currentIndex, when given, receives the position of the current row (-1 if none).
-    std::vector<engine::Row> visibleRows(int* currentIndex = nullptr) const;
-    // Position of the current row among visibleRows(), -1 when there is none.
-    int currentRowIndex() const;
-    // Makes the row at that position current (as a move would). False when out of range.
-    bool moveToRowIndex(int index);
+    // Whether `row` is the view's current row (the same row by primary key, or by all its
+    // values in a table without key).
+    bool isCurrentRow(const engine::Row& row) const;
+    // Whether two rows read from this view are the same row, in the sense above.
+    bool isSameRow(const engine::Row& a, const engine::Row& b) const { return sameRow(a, b); }
+    // Makes `row`, read from the view, current (as a move would): found through the current
+    // index, so it costs a lookup, not a walk. False when it is no longer visible (the
+    // current row then stays).
+    bool moveToRow(const engine::Row& row);
     // Where a field's value sits in the rows above (-1 while closed or for another table).
     int fieldColumn(const Field* field) const;
     // The row the fields read (the edit buffer in Edit or Insert state).
@@ -177,10 +182,24 @@ public:
     // file, a new order, filter or master row, open/close).
     quint64 contentGeneration() const;
 
+    // The last row this view posted, so that an item model can follow the view's own
+    // writes instead of reading the view again: valid for a model that had seen the view
+    // at `before` when the view is now at `after` (contentGeneration values).
+    struct OwnWrite {
+        quint64 before = 0;
+        quint64 after = 0;
+        bool inserted = false;  // a new row (else an update of the current row)
+        bool shows = false;     // the row as written passes the filter
+        bool samePlace = false; // an update that left the row visible at its place in the order
+        engine::Row written;    // the row as the file holds it now
+    };
+    const OwnWrite& lastWrite() const { return m_lastWrite; }
+
 private:
     friend class Database;
     friend class DataSource;
     friend class Field;
+    friend class VisibleRowReader;
     friend class dataset::FieldDefs;
     friend class dataset::IndexDefs;
 
@@ -199,6 +218,7 @@ private:
     void changeOrder(const QString& fieldNames, const QString& indexName);
     std::vector<std::string> currentIndexFields() const;
     std::unique_ptr<engine::Cursor> makeCursor(const std::vector<std::string>& fields) const;
+    std::unique_ptr<engine::Cursor> makeViewCursor() const;
     void computeIndexColumns();
     void refilter();
     void checkFilterField();
@@ -221,10 +241,17 @@ private:
     void setNoRow();
     void positionFirst();
     void positionLast();
-    bool landNearCursor();
+    bool landNearCursor(bool tailKnown = false);
+    bool landOnTailAnchor();
     bool checkBrowseMode();
     void resync();
     bool relocate(const engine::Row& target);
+    bool seekThroughIndex(engine::Cursor& cursor, const engine::Row& target) const;
+    bool walkTo(engine::Cursor& cursor, const engine::Row& target) const;
+    bool findRow(engine::Cursor& cursor, const engine::Row& target) const;
+    bool samePlace(const engine::Row& before, const engine::Row& after) const;
+    void recordWrite(quint64 before, bool inserted, const engine::Row& previous,
+                     const engine::Row& written);
     bool sameRow(const engine::Row& a, const engine::Row& b) const;
     bool keyMatches(const engine::Row& row, const std::vector<engine::Value>& key) const;
 
@@ -271,6 +298,15 @@ private:
     engine::Row m_current;    // the current row as last read
     engine::Row m_buffer;     // the row being edited or inserted
     quint64 m_viewGeneration = 0;
+    // What the last landing after a post learned: every row of the view after `anchor`
+    // (a visible row) is hidden. Holds only while contentGeneration() is `generation`;
+    // posting more hidden rows after it keeps it true, anything else drops it.
+    struct HiddenTail {
+        bool known = false;
+        quint64 generation = 0;
+        engine::Row anchor;
+    } m_hiddenTail;
+    OwnWrite m_lastWrite;
 
     QList<Field*> m_fields;
     bool m_persistentFields = false;

@@ -64,7 +64,11 @@ void Table::Post() {
     // A refused row (key violation, disk full) leaves the view in Edit or Insert state with
     // the values typed, as it was before Post.
     enlistInTransaction();
-    if (m_state == DataSetState::Insert) {
+    const quint64 before = contentGeneration();
+    const bool tailKnown = m_hiddenTail.known && m_hiddenTail.generation == before;
+    const bool inserting = m_state == DataSetState::Insert;
+    const engine::Row previous = inserting ? engine::Row() : m_current;
+    if (inserting) {
         m_cursor->insert(m_buffer);
     } else {
         // The engine replaces the row its cursor stands on: make sure it is still ours, so
@@ -73,15 +77,41 @@ void Table::Post() {
         requireCurrentRowPresent("enregistrer");
         m_cursor->update(m_buffer);
     }
+    const engine::Row written = m_cursor->row();
     m_modified = false;
     m_buffer.clear();
     setState(DataSetState::Browse);
-    if (landNearCursor())
+    if (landNearCursor(tailKnown))
         m_bof = m_eof = false;
     else
         setNoRow();
     ++m_viewGeneration;
+    m_hiddenTail.generation = contentGeneration();
+    recordWrite(before, inserting, previous, written);
     notifyStateAndData();
+}
+
+void Table::recordWrite(quint64 before, bool inserted, const engine::Row& previous,
+                        const engine::Row& written) {
+    m_lastWrite.before = before;
+    m_lastWrite.after = contentGeneration();
+    m_lastWrite.inserted = inserted;
+    m_lastWrite.shows = visible(written);
+    m_lastWrite.samePlace = !inserted && samePlace(previous, written);
+    m_lastWrite.written = written;
+}
+
+// Whether an updated row kept its place among the visible rows: still visible, same
+// primary key, same values in the current index's fields. A table without key orders
+// equal rows by their place in the file, which an update may change.
+bool Table::samePlace(const engine::Row& before, const engine::Row& after) const {
+    if (!m_file->isKeyed() || before.size() != after.size() || !visible(before) ||
+        !visible(after) || !sameRow(before, after))
+        return false;
+    for (int col : m_indexColumns)
+        if (!(before[col] == after[col]))
+            return false;
+    return true;
 }
 
 // A write inside its database's transaction makes the file part of it.

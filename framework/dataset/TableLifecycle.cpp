@@ -104,6 +104,8 @@ void Table::shutdown() {
     m_haveRangeKey = false;
     m_filterColumn = -1;
     m_indexColumns.clear();
+    m_hiddenTail = {};
+    m_lastWrite = {};
 }
 
 // ---- Fields -----------------------------------------------------------------------------

@@ -4,10 +4,19 @@
 #include "framework/dataset/Field.h"
 #include "framework/dataset/Table.h"
 #include "framework/dataset/ValueConvert.h"
+#include "framework/dataset/VisibleRowReader.h"
 
 namespace dataset {
 
+namespace {
+// Rows read at a time: a screenful or two, so that opening a view of any size reads about
+// the same number of rows.
+constexpr int kRowsPerRead = 64;
+} // namespace
+
 TableModel::TableModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+TableModel::~TableModel() = default;
 
 DataSource* TableModel::dataSource() const {
     return m_source;
@@ -48,23 +57,31 @@ QList<Field*> TableModel::visibleFields() const {
     return out;
 }
 
-// Reads the view again. A reload that keeps the shape (same columns, same number of rows)
-// is announced as a change of every cell, so that selections and editors survive it.
+// Reads the view again from its first row: at least a batch of rows, and on until the
+// current row shows. A reload that keeps the shape (same columns, same number of rows) is
+// announced as a change of every cell, so that selections and editors survive it.
 void TableModel::reload() {
     Table* t = table();
     const QList<Field*> fields = visibleFields();
+    std::vector<engine::Row> rows;
+    std::unique_ptr<VisibleRowReader> reader;
     int current = -1;
-    std::vector<engine::Row> rows =
-        t && t->Active() ? t->visibleRows(&current) : std::vector<engine::Row>();
+    if (t && t->Active()) {
+        reader = std::make_unique<VisibleRowReader>(*t);
+        do {
+            const size_t first = rows.size();
+            reader->readInto(rows, kRowsPerRead);
+            for (size_t r = first; current < 0 && r < rows.size(); ++r)
+                if (t->isCurrentRow(rows[r]))
+                    current = int(r);
+        } while (current < 0 && !t->IsEmpty() && !reader->atEnd());
+    }
     const bool insertRow = t && t->State() == DataSetState::Insert;
     if (insertRow)
         current = int(rows.size());
 
-    bool sameColumns = fields.size() == m_columns.size();
-    for (qsizetype i = 0; sameColumns && i < fields.size(); ++i)
-        sameColumns = m_columns.at(i) == fields.at(i);
-    const bool sameShape = sameColumns && rows.size() == m_rows.size() && insertRow == m_insertRow;
-
+    const bool sameShape =
+        sameColumns(fields) && rows.size() == m_rows.size() && insertRow == m_insertRow;
     if (!sameShape)
         beginResetModel();
     m_columns.clear();
@@ -76,44 +93,167 @@ void TableModel::reload() {
             connect(f, &Field::displayChanged, this, &TableModel::reload, Qt::UniqueConnection);
     }
     m_rows = std::move(rows);
+    m_reader = std::move(reader);
+    m_readView = t;
     m_insertRow = insertRow;
     m_generation = t ? t->contentGeneration() : 0;
     if (!sameShape) {
-        endResetModel();
+        announceReset();
     } else if (rowCount() > 0 && columnCount() > 0) {
         emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
     }
-    if (current != m_current) {
-        m_current = current;
-        emit currentRowChanged(current);
-    }
+    setCurrent(current);
+}
+
+bool TableModel::sameColumns(const QList<Field*>& fields) const {
+    if (fields.size() != m_columns.size())
+        return false;
+    for (qsizetype i = 0; i < fields.size(); ++i)
+        if (m_columns.at(i) != fields.at(i))
+            return false;
+    return true;
 }
 
 void TableModel::onStateChanged() {
-    reload();
+    sync(true);
 }
 
 void TableModel::onDataChanged(Field* field) {
-    Table* t = table();
-    if (!t)
-        return;
-    if (field) {
-        const int col = columnOf(field);
-        if (col >= 0 && m_current >= 0 && m_current < rowCount())
-            emit dataChanged(index(m_current, col), index(m_current, col));
+    if (!field) {
+        sync(false);
         return;
     }
-    if (t->contentGeneration() != m_generation || visibleFields().size() != m_columns.size()) {
+    const int col = columnOf(field);
+    if (col >= 0 && m_current >= 0 && m_current < rowCount())
+        emit dataChanged(index(m_current, col), index(m_current, col));
+}
+
+// Whether the rows read so far still are what the view shows, and the reader may go on.
+bool TableModel::readsCurrentView() const {
+    const Table* t = table();
+    return t && t == m_readView && t->Active() && m_reader &&
+           t->contentGeneration() == m_generation;
+}
+
+// Catches up with the view after one of its events: a plain move only moves the current
+// row; a change of state shows or drops the insert row and repaints the current row.
+void TableModel::sync(bool stateChanged) {
+    Table* t = table();
+    if (!t || !t->Active() || t != m_readView || !sameColumns(visibleFields())) {
         reload();
         return;
     }
-    // A plain move: only the current row changes.
-    const int current =
-        t->State() == DataSetState::Insert ? int(m_rows.size()) : t->currentRowIndex();
-    if (current != m_current) {
-        m_current = current;
-        emit currentRowChanged(current);
+    bool followed = false;
+    if (t->contentGeneration() != m_generation) {
+        if (!followOwnWrite(*t)) {
+            reload();
+            return;
+        }
+        m_generation = t->contentGeneration();
+        followed = true;
     }
+    showInsertRow(t->State() == DataSetState::Insert);
+    const int before = m_current;
+    setCurrent(locateCurrent(*t));
+    if (stateChanged || followed) {
+        rowValuesChanged(before);
+        rowValuesChanged(m_current);
+    }
+}
+
+// A write the view itself made since the model last read it, when it leaves the rows read
+// in place: a new row the filter hides, or the current row updated where it stands.
+bool TableModel::followOwnWrite(const Table& view) {
+    const Table::OwnWrite& w = view.lastWrite();
+    if (w.before != m_generation || w.after != view.contentGeneration())
+        return false;
+    if (w.inserted)
+        return !w.shows;
+    if (!w.samePlace || m_current < 0 || m_current >= int(m_rows.size()) ||
+        !view.isSameRow(m_rows[size_t(m_current)], w.written))
+        return false;
+    m_rows[size_t(m_current)] = w.written;
+    return true;
+}
+
+// A reset, not a row inserted or removed: the grid would otherwise move its current cell
+// to a neighbour of the row removed, and with it the view.
+void TableModel::showInsertRow(bool on) {
+    if (on == m_insertRow)
+        return;
+    beginResetModel();
+    m_insertRow = on;
+    announceReset();
+}
+
+// Views and checkers ask for more rows from their reset handlers; rows inserted then would
+// nest inside the reset, so none are read until it is announced.
+void TableModel::announceReset() {
+    m_announcingReset = true;
+    endResetModel();
+    m_announcingReset = false;
+}
+
+// The current row's place: next to where it was after a step, else among the rows read,
+// else further on, read until it shows.
+int TableModel::locateCurrent(const Table& view) {
+    if (m_insertRow)
+        return int(m_rows.size());
+    if (view.IsEmpty())
+        return -1;
+    const int size = int(m_rows.size());
+    for (int row : {m_current, m_current + 1, m_current - 1, 0, size - 1})
+        if (row >= 0 && row < size && view.isCurrentRow(m_rows[size_t(row)]))
+            return row;
+    int found = findCurrentFrom(view, 0);
+    while (found < 0 && readsCurrentView() && !m_reader->atEnd()) {
+        const int first = int(m_rows.size());
+        readMore(kRowsPerRead);
+        found = findCurrentFrom(view, first);
+    }
+    return found;
+}
+
+int TableModel::findCurrentFrom(const Table& view, int first) const {
+    for (int row = first; row < int(m_rows.size()); ++row)
+        if (view.isCurrentRow(m_rows[size_t(row)]))
+            return row;
+    return -1;
+}
+
+void TableModel::setCurrent(int row) {
+    if (row == m_current)
+        return;
+    m_current = row;
+    emit currentRowChanged(row);
+}
+
+void TableModel::rowValuesChanged(int row) {
+    if (row >= 0 && row < rowCount() && columnCount() > 0)
+        emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+}
+
+// Rows are read on while no row is being inserted, so that the new row stays last.
+bool TableModel::canFetchMore(const QModelIndex& parent) const {
+    return !parent.isValid() && !m_insertRow && !m_announcingReset && readsCurrentView() &&
+           !m_reader->atEnd();
+}
+
+void TableModel::fetchMore(const QModelIndex& parent) {
+    if (canFetchMore(parent))
+        readMore(kRowsPerRead);
+}
+
+void TableModel::readMore(int count) {
+    std::vector<engine::Row> more;
+    m_reader->readInto(more, count);
+    if (more.empty())
+        return;
+    const int first = int(m_rows.size());
+    beginInsertRows({}, first, first + int(more.size()) - 1);
+    for (engine::Row& r : more)
+        m_rows.push_back(std::move(r));
+    endInsertRows();
 }
 
 Field* TableModel::fieldAt(int column) const {
@@ -142,7 +282,14 @@ bool TableModel::setCurrentRow(int row) {
         return true;
     if (m_insertRow && row == int(m_rows.size()))
         return false;
-    return t->moveToRowIndex(row);
+    // A copy: posting the row being left may read the view again.
+    const engine::Row target = m_rows[size_t(row)];
+    if (t->moveToRow(target))
+        return true;
+    // The row went away through another view: show what the view holds now.
+    if (table() == t && t->Active())
+        reload();
+    return false;
 }
 
 int TableModel::rowCount(const QModelIndex& parent) const {

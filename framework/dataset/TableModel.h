@@ -3,10 +3,17 @@
 // view (in its order, within its master–detail restriction and filter), one column per
 // visible field (in field order), headers from the fields' display labels.
 //
-// The model follows the view through its DataSource: the rows are read again when the
-// file, the order, the filter or the master row changed; a plain move only changes
-// currentRow(). While a row is being inserted it shows as an extra last row; while a row is
-// being edited it shows the values typed so far.
+// The model follows the view through its DataSource. It reads the view a batch of rows at
+// a time (canFetchMore/fetchMore, which the grid calls as it scrolls down), so that opening
+// costs the rows shown. The engine offers no positions and the filter no count, so a full
+// row count would mean reading every row; reading ahead only when needed keeps a move, an
+// edit or a repaint independent of the size of the file. A move finds the new current row
+// next to the old one (or reads on until it shows); a row the view itself posted that
+// stays in place, or a new row its filter hides, is followed without reading the view
+// again; anything else that changed the rows (the file, the order, the filter, the master
+// row) reads the view again from its first row. While a row is being inserted it shows as
+// an extra last row (after the rows read so far); while a row is being edited it shows the
+// values typed so far.
 //
 // Editing through the model edits the view: setData moves the view to that row, puts it in
 // Edit state and sets the field; the change is posted by submit() or by the view's next
@@ -20,6 +27,7 @@
 
 #include "engine/Value.h"
 
+#include <memory>
 #include <vector>
 
 namespace dataset {
@@ -27,6 +35,7 @@ namespace dataset {
 class DataSource;
 class Field;
 class Table;
+class VisibleRowReader;
 
 class TableModel : public QAbstractTableModel {
     Q_OBJECT
@@ -36,6 +45,7 @@ public:
     enum Roles { DisplayWidthRole = Qt::UserRole + 1, FieldNameRole, IsNullRole };
 
     explicit TableModel(QObject* parent = nullptr);
+    ~TableModel() override;
 
     DataSource* dataSource() const;
     void setDataSource(DataSource* source);
@@ -51,6 +61,8 @@ public:
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
+    bool canFetchMore(const QModelIndex& parent) const override;
+    void fetchMore(const QModelIndex& parent) override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
@@ -68,14 +80,28 @@ private:
     Table* table() const;
     void onDataChanged(dataset::Field* field);
     void onStateChanged();
+    void sync(bool stateChanged);
     void reload();
+    bool readsCurrentView() const;
+    bool followOwnWrite(const Table& view);
+    void readMore(int count);
+    void showInsertRow(bool on);
+    void announceReset();
+    int locateCurrent(const Table& view);
+    int findCurrentFrom(const Table& view, int first) const;
+    void setCurrent(int row);
+    void rowValuesChanged(int row);
     QList<Field*> visibleFields() const;
+    bool sameColumns(const QList<Field*>& fields) const;
     bool isBufferRow(int row) const;
 
     QPointer<DataSource> m_source;
     QList<QPointer<Field>> m_columns;
-    std::vector<engine::Row> m_rows;
-    bool m_insertRow = false; // a row being inserted shows after m_rows
+    std::vector<engine::Row> m_rows;            // the visible rows read so far, in order
+    std::unique_ptr<VisibleRowReader> m_reader; // reads the rows after them
+    QPointer<Table> m_readView;                 // the view m_reader reads
+    bool m_insertRow = false;                   // a row being inserted shows after m_rows
+    bool m_announcingReset = false;
     int m_current = -1;
     quint64 m_generation = 0;
     bool m_readOnly = false;

@@ -81,15 +81,35 @@ void Table::positionLast() {
 }
 
 // After a write or a re-read: the cursor's row when it shows, else the nearest one that
-// does, following rows first.
-bool Table::landNearCursor() {
+// does, following rows first. `tailKnown`: the hidden tail learned by an earlier landing
+// still holds, so that when nothing visible follows, its anchor is the row to land on
+// without stepping back over every hidden row (a capture posts hundreds of field rows that
+// the tables view hides after the table row it shows).
+bool Table::landNearCursor(bool tailKnown) {
+    m_hiddenTail.known = false;
     if (m_detailEmpty || !m_cursor->atRow())
         return false;
-    if (visible(m_cursor->row()) || stepVisible(true) || stepVisible(false)) {
+    if (visible(m_cursor->row()) || stepVisible(true)) {
         setCurrentFromCursor();
         return true;
     }
+    if ((tailKnown && landOnTailAnchor()) || stepVisible(false)) {
+        setCurrentFromCursor();
+        m_hiddenTail.known = true;
+        m_hiddenTail.anchor = m_current;
+        return true;
+    }
     return false;
+}
+
+// Moves the view's cursor onto the anchor of the hidden tail, through the index. A fresh
+// cursor does the search, so that a failed one leaves the view's cursor where it was.
+bool Table::landOnTailAnchor() {
+    std::unique_ptr<engine::Cursor> cursor = makeViewCursor();
+    if (!seekThroughIndex(*cursor, m_hiddenTail.anchor) || !visible(cursor->row()))
+        return false;
+    m_cursor = std::move(cursor);
+    return true;
 }
 
 bool Table::checkBrowseMode() {
@@ -197,26 +217,42 @@ bool Table::keyMatches(const engine::Row& row, const std::vector<engine::Value>&
     return true;
 }
 
+// Puts the cursor on `target` through the current index: a lookup, then a walk over the
+// rows that share its index key. False when the index cannot find it.
+bool Table::seekThroughIndex(engine::Cursor& cursor, const engine::Row& target) const {
+    if (m_indexColumns.empty())
+        return false;
+    std::vector<engine::Value> key;
+    for (int col : m_indexColumns)
+        key.push_back(target[col]);
+    if (!cursor.findKey(key))
+        return false;
+    do {
+        if (sameRow(cursor.row(), target))
+            return true;
+    } while (cursor.next() && keyMatches(cursor.row(), key));
+    return false;
+}
+
 // Puts the cursor back on `target` (the same row by primary key, or by all its values in
 // a table without key): first through the current index, then by walking the view.
 bool Table::relocate(const engine::Row& target) {
-    if (!m_indexColumns.empty()) {
-        std::vector<engine::Value> key;
-        for (int col : m_indexColumns)
-            key.push_back(target[col]);
-        if (m_cursor->findKey(key)) {
-            do {
-                if (sameRow(m_cursor->row(), target))
-                    return true;
-            } while (m_cursor->next() && keyMatches(m_cursor->row(), key));
-        }
-    }
-    if (!m_cursor->first())
+    return seekThroughIndex(*m_cursor, target) || walkTo(*m_cursor, target);
+}
+
+// Puts `cursor` on `target` through the index, or by walking when the view has none (a
+// table without key in its file order).
+bool Table::findRow(engine::Cursor& cursor, const engine::Row& target) const {
+    return m_indexColumns.empty() ? walkTo(cursor, target) : seekThroughIndex(cursor, target);
+}
+
+bool Table::walkTo(engine::Cursor& cursor, const engine::Row& target) const {
+    if (!cursor.first())
         return false;
     do {
-        if (sameRow(m_cursor->row(), target))
+        if (sameRow(cursor.row(), target))
             return true;
-    } while (m_cursor->next());
+    } while (cursor.next());
     return false;
 }
 
@@ -275,54 +311,23 @@ void Table::Refresh() {
 
 // ---- For item models --------------------------------------------------------------------
 
-std::vector<engine::Row> Table::visibleRows(int* currentIndex) const {
-    std::vector<engine::Row> rows;
-    if (currentIndex)
-        *currentIndex = -1;
-    if (!Active() || m_detailEmpty)
-        return rows;
-    std::unique_ptr<engine::Cursor> c = makeCursor(currentIndexFields());
-    if (m_haveRangeKey)
-        c->setRange(m_rangeKey);
-    if (!c->first())
-        return rows;
-    do {
-        const engine::Row& row = c->row();
-        if (!visible(row))
-            continue;
-        if (currentIndex && *currentIndex < 0 && m_hasRow && sameRow(row, m_current))
-            *currentIndex = int(rows.size());
-        rows.push_back(row);
-    } while (c->next());
-    return rows;
+bool Table::isCurrentRow(const engine::Row& row) const {
+    return Active() && m_hasRow && sameRow(row, m_current);
 }
 
-int Table::currentRowIndex() const {
-    int index = -1;
-    if (m_hasRow)
-        visibleRows(&index);
-    return index;
-}
-
-bool Table::moveToRowIndex(int index) {
+bool Table::moveToRow(const engine::Row& row) {
     requireActive("changer de ligne");
-    if (!checkBrowseMode() || index < 0)
+    if (!checkBrowseMode() || m_detailEmpty)
         return false;
-    int cur = currentRowIndex();
-    if (cur < 0) {
-        positionFirst();
-        if (!m_hasRow)
-            return false;
-        cur = 0;
-    }
-    while (cur < index && stepVisible(true))
-        ++cur;
-    while (cur > index && stepVisible(false))
-        --cur;
+    // A fresh cursor searches, so that a row gone meanwhile leaves the view where it was.
+    std::unique_ptr<engine::Cursor> cursor = makeViewCursor();
+    if (!findRow(*cursor, row) || !visible(cursor->row()))
+        return false;
+    m_cursor = std::move(cursor);
     setCurrentFromCursor();
     m_bof = m_eof = false;
     notifyData();
-    return cur == index;
+    return true;
 }
 
 quint64 Table::contentGeneration() const {

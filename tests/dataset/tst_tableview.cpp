@@ -309,6 +309,33 @@ private slots:
         QCOMPARE(t->RecordCount(), 4);
     }
 
+    // A posted row the filter hides makes the nearest visible row current, the following
+    // ones first: after any number of hidden rows posted in a row, and also once another
+    // view added a visible row in between (what the view had learned no longer holds).
+    void hiddenPostLandsOnNearestVisibleRow() {
+        DictionaryFixture fx;
+        fx.createDictionary(kDico);
+        Table* t = fx.view(kDico, "CT=True", "Table");
+        Table* other = fx.view(kDico, {}, "Table");
+        t->Open();
+        other->Open();
+        auto current = [t] { return t->FieldByName("Table")->AsString(); };
+        appendDicoRow(t, {1, "B.DB", true, {}});
+        for (int i = 0; i < 20; ++i) {
+            appendDicoRow(t, {2 + i, "B.DB", false, QString("F%1").arg(i)});
+            QCOMPARE(current(), QString("B.DB"));
+        }
+        appendDicoRow(other, {50, "C.DB", true, {}});
+        appendDicoRow(t, {51, "D.DB", false, "X"});
+        QCOMPARE(current(), QString("C.DB"));
+        appendDicoRow(t, {52, "D.DB", false, "Y"});
+        QCOMPARE(current(), QString("C.DB"));
+        appendDicoRow(t, {53, "A.DB", false, "Z"});
+        QCOMPARE(current(), QString("B.DB"));
+        QVERIFY(!t->Bof() && !t->Eof());
+        QCOMPARE(columnValues(t, "Table"), (QStringList{"B.DB", "C.DB"}));
+    }
+
     // Two views on one file share it: what one posts, the other sees after its next move
     // or a Refresh, which keeps its current row.
     void sharedViewsAndRefresh() {

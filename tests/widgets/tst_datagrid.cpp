@@ -24,6 +24,7 @@ private slots:
     void columnsFollowTheShownFields();
     void currentRowFollowsBothWays();
     void relabelledFieldRetitlesItsColumn();
+    void longViewIsReadAsTheGridNeedsIt();
 
 private:
     QTemporaryDir dir_;
@@ -110,6 +111,52 @@ void TestDataGrid::relabelledFieldRetitlesItsColumn() {
     QVERIFY(retitled > 0);
     view_->FieldByName(QStringLiteral("Description"))->setDisplayWidth(16);
     QCOMPARE(grid_->columnWidth(1), grid_->columnPixels(16, QStringLiteral("Description")));
+}
+
+// A view longer than one read: the grid shows its first rows, reads on as it is scrolled
+// down, and a row clicked far down or a jump of the view to its last row are followed.
+void TestDataGrid::longViewIsReadAsTheGridNeedsIt() {
+    constexpr int kRows = 150;
+    Table file;
+    file.setDatabaseName(QStringLiteral("dbGrid"));
+    file.setTableName(QStringLiteral("LONG.DB"));
+    file.FieldDefs().Add(QStringLiteral("Numero"), ftInteger);
+    file.IndexDefs().Add(QStringLiteral("ParNumero"), QStringLiteral("Numero"), ixPrimary);
+    file.CreateTable();
+    file.Open();
+    for (int i = 0; i < kRows; ++i) {
+        file.Append();
+        file.FieldByName(QStringLiteral("Numero"))->setAsInteger(i);
+        file.Post();
+    }
+    file.Close();
+    Table view;
+    view.setDatabaseName(QStringLiteral("dbGrid"));
+    view.setTableName(QStringLiteral("LONG.DB"));
+    DataSource source;
+    source.setDataSet(&view);
+    view.Open();
+    widgets::DataGrid grid(nullptr, QStringLiteral("grLong"));
+    grid.resize(200, 150);
+    grid.setDataSource(&source);
+    grid.show();
+    QAbstractItemModel* m = grid.model();
+    QVERIFY(m->rowCount() < kRows);
+    for (int i = 0; i < kRows && m->rowCount() < kRows; ++i) {
+        grid.scrollToBottom();
+        QCoreApplication::processEvents();
+    }
+    QCOMPARE(m->rowCount(), kRows);
+    grid.setCurrentIndex(m->index(140, 0));
+    QCOMPARE(view.FieldByName(QStringLiteral("Numero"))->AsInteger(), 140);
+
+    view.First();
+    widgets::DataGrid fresh(nullptr, QStringLiteral("grFresh"));
+    fresh.setDataSource(&source);
+    QVERIFY(fresh.model()->rowCount() < kRows);
+    view.Last();
+    QCOMPARE(fresh.currentIndex().row(), kRows - 1);
+    QCOMPARE(fresh.model()->data(fresh.currentIndex()).toInt(), kRows - 1);
 }
 
 QTEST_MAIN(TestDataGrid)
