@@ -18,8 +18,8 @@ bool splitValueOptions(const std::vector<std::string>& args,
                        std::string& value, std::ostream& err,
                        std::vector<std::string>* givenFlags = nullptr);
 
-// Writes `text` to `file`, or to `out` when file is empty. False (and the
-// reason on err) when the file cannot be written.
+// Writes `text` to `file`, or to `out` when file is empty. A file is replaced
+// whole or not at all. False (and the reason on err) when it cannot be written.
 bool writeOutput(const std::string& text, const std::string& file, std::ostream& out,
                  std::ostream& err);
 

@@ -412,14 +412,15 @@ std::function<void()> TableData::removeAt(RowPos pos, WriteTxn& txn) {
     txn.writeHeader();
     const uint16_t next = pos.block + 1 < m_chain.size() ? m_chain[pos.block + 1].number : 0;
     const uint16_t prev = pos.block > 0 ? m_chain[pos.block - 1].number : 0;
-    // As for an insert: the block's header and the records that move down; the
-    // last slot, now past the block's end, is left as it was.
+    // As for an insert: the block's header and the records that move down, plus the
+    // slot they leave at the end, written as zeros so that a deleted row's bytes do
+    // not stay readable on disk.
     const std::string image = makeBlock(blockSize, recordSize, next, prev, recs);
-    const size_t from = 6 + pos.slot * size_t(recordSize), end = 6 + recs.size();
+    const size_t from = 6 + pos.slot * size_t(recordSize);
+    const size_t end = 6 + recs.size() + size_t(recordSize);
     txn.write(headerOffsetOf(b.number), image.substr(0, 6), oldImage.substr(0, 6), true);
-    if (end > from)
-        txn.write(headerOffsetOf(b.number) + from, image.substr(from, end - from),
-                  oldImage.substr(from, end - from), true);
+    txn.write(headerOffsetOf(b.number) + from, image.substr(from, end - from),
+              oldImage.substr(from, end - from), true);
     b.records = std::move(recs);
     --b.count;
     b.firstKey.assign(b.records.data(), keyWidth);

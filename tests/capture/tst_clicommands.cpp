@@ -12,6 +12,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+#include <sys/resource.h>
+
 namespace {
 
 struct Run {
@@ -103,6 +106,20 @@ private slots:
         Run run = cli({"code", "a/CLIENTS.DB", "a/CLIENTS.DB", "-o", "code.txt"}, m_dir.path());
         QCOMPARE(run.status, 0);
         QCOMPARE(readAll(m_dir.filePath("code.txt")), crlf(clientsBlock() + clientsBlock()));
+
+        // A disk that fills up half way: the old file stays whole, nothing is left beside it.
+        QProcess full;
+        full.setWorkingDirectory(m_dir.path());
+        full.setChildProcessModifier([] {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{100, 100};
+            setrlimit(RLIMIT_FSIZE, &limit);
+        });
+        full.start(QStringLiteral(KV_CLI_PATH), {"code", "a/CLIENTS.DB", "-o", "code.txt"});
+        QVERIFY(full.waitForFinished(60000));
+        QCOMPARE(full.exitCode(), 1);
+        QCOMPARE(readAll(m_dir.filePath("code.txt")), crlf(clientsBlock() + clientsBlock()));
+        QCOMPARE(QDir(m_dir.path()).entryList({"code.txt?*"}, QDir::Files), QStringList());
 
         run = cli({"code", "JUNK.DB", "a/CLIENTS.DB"}, m_dir.path());
         QCOMPARE(run.status, 1);

@@ -168,6 +168,15 @@ private slots:
         QCOMPARE(u8at(yg, 0x04), 7u);
         QCOMPARE(yg.substr(0x806 + 24, 8),
                  std::string("\x80\x01\x80\x03\x80\x00", 6) + std::string("\0\0", 2));
+
+        // A deleted row's bytes leave the file: the slot freed at the block's end is zeroed.
+        {
+            auto t = TableFile::open(file);
+            Cursor c(t);
+            QVERIFY(c.findKey({Value::fromInt(3)}));
+            c.remove();
+        }
+        QVERIFY(readFile(file).find("SMITH") == std::string::npos);
     }
 
     void keyViolationAndAutoInc() {
