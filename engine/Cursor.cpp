@@ -541,8 +541,7 @@ void Cursor::insert(const Row& row) {
 void Cursor::update(const Row& row) {
     WriteAccess access(*m_state->d);
     CursorState& s = *m_state;
-    s.d->loadWalkedOrders();
-    s.requireSameRow();
+    s.requireSameRow(); // the update itself loads the orders whose entries it changes
     const uint64_t ordinal = s.d->updateRow(s.currentOrdinal(), row);
     s.remember(ordinal);
     s.reseek();

@@ -281,9 +281,10 @@ void TableData::buildOrderFromData(SecondaryOrder& order) {
 }
 
 // Index files can stand for the rows only while nothing is pending: no index update
-// announced in the header, and no row written by this process since they were written.
+// announced in the header (unless this process announced it for rows it rewrote in
+// place), and no index entry moved by this process since they were written.
 bool TableData::indexFilesCurrent() const {
-    return keyed && header.indexUpdateRequired == 0 && !m_modified;
+    return keyed && !m_entriesMoved && (header.indexUpdateRequired == 0 || m_ownLag);
 }
 
 // An .X* header written for the table's current rows with this order's layout: same

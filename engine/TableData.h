@@ -268,6 +268,7 @@ private:
     uint64_t finishInsert(const std::string& rec, RowPos pos);
     std::function<void()> removeAt(RowPos pos, WriteTxn& txn);
     std::function<void()> unlinkBlock(size_t chainIndex, WriteTxn& txn);
+    bool changesIndexFields(const char* oldRecord, const char* newRecord);
     void noteEntries(const char* oldRecord, uint64_t oldOrdinal, const char* newRecord);
     void releaseBlobs(const char* record);
     void recoverIfNeeded();
@@ -290,6 +291,12 @@ private:
     std::vector<SecondaryOrder> m_secondary;
     bool m_indexesDiscovered = false;
     bool m_modified = false; // rows written since the index files were last written
+    // Index entries added, removed or changed since the index files were written (a row
+    // rewritten in place without touching any indexed field leaves the files true).
+    bool m_entriesMoved = false;
+    // Header byte 0x4F was set by this process's in-place rewrites alone, while the
+    // index files still stood for the rows.
+    bool m_ownLag = false;
     bool m_writable = false;
     bool m_durable = true;
     bool m_explicitTxn = false;

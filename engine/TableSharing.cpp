@@ -235,6 +235,8 @@ void TableData::dropCaches() {
     }
     // The index files lag behind (0x4F) for whoever writes next, not for us alone.
     m_modified = false;
+    m_entriesMoved = false;
+    m_ownLag = false;
     ++generation;
 }
 

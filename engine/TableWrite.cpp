@@ -137,6 +137,18 @@ void TableData::releaseBlobs(const char* rec) {
 }
 
 // Keeps the in-memory secondary orders in step with a row change.
+// Whether rewriting a row in place changes an entry of a secondary index.
+bool TableData::changesIndexFields(const char* oldRec, const char* newRec) {
+    discoverIndexes();
+    for (const SecondaryOrder& o : m_secondary)
+        for (int fi : o.fields) {
+            const FieldInfo& f = header.fields[size_t(fi)];
+            if (std::memcmp(oldRec + f.offset, newRec + f.offset, size_t(f.width)) != 0)
+                return true;
+        }
+    return false;
+}
+
 void TableData::noteEntries(const char* oldRec, uint64_t oldOrdinal, const char* newRec) {
     for (SecondaryOrder& o : m_secondary) {
         if (!o.built)
@@ -372,6 +384,7 @@ RowPos TableData::locateRecord(const std::string& rec, size_t bi) {
 
 uint64_t TableData::finishInsert(const std::string& rec, RowPos pos) {
     m_modified = true;
+    m_entriesMoved = true;
     ++generation;
     const uint64_t ordinal = ordinalOf(pos);
     noteEntries(nullptr, ordinal, rec.data());
@@ -393,6 +406,7 @@ void TableData::doRemove(uint64_t ordinal) {
     if (afterCommit)
         afterCommit();
     m_modified = true;
+    m_entriesMoved = true;
     ++generation;
     noteEntries(old.data(), ordinal, nullptr);
     releaseBlobs(old.data());
@@ -492,13 +506,18 @@ uint64_t TableData::doUpdate(uint64_t ordinal, const Row& row) {
     WriteTxn txn(*this);
     std::string rec;
     bool keyChanged = false;
+    bool inPlaceKeepsEntries = false;
+    const bool filesWereTrue = indexFilesCurrent();
     try {
         rec = encodeRecord(filled, false);
         checkUnique(rec, old.data());
         keyChanged = keyed && std::memcmp(rec.data(), old.data(), keyWidth) != 0;
+        inPlaceKeepsEntries = !keyChanged && !changesIndexFields(old.data(), rec.data());
         uint64_t existing;
         if (keyChanged && find(rec.substr(0, keyWidth), existing))
             throw EngineError(ErrorCode::KeyViolation, keyViolationText(path));
+        if (keyChanged || !inPlaceKeepsEntries)
+            loadWalkedOrders(); // kept in step by noteEntries from now on
         if (!keyChanged) {
             // The row keeps its place: its record alone is written.
             BlockRef& b = m_chain[pos.block];
@@ -513,6 +532,11 @@ uint64_t TableData::doUpdate(uint64_t ordinal, const Row& row) {
         throw;
     }
     if (!keyChanged) {
+        // The index files still hold every entry when no indexed field changed.
+        if (filesWereTrue && inPlaceKeepsEntries)
+            m_ownLag = true;
+        else
+            m_entriesMoved = true;
         m_modified = true;
         ++generation;
         noteEntries(old.data(), ordinal, rec.data());
@@ -576,6 +600,8 @@ void TableData::flush() {
         return 0;
     });
     m_modified = false;
+    m_entriesMoved = false;
+    m_ownLag = false;
 }
 
 } // namespace engine
