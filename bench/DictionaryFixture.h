@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -117,6 +118,28 @@ inline engine::Row engineRow(const DictRow& r) {
             engine::Value::fromInt(r.length),
             engine::Value::fromBool(r.ct),
             engine::Value::fromBool(r.cc)};
+}
+
+// n generated rows with the case-insensitive name index IndTable, as the windows open
+// them, written once into dir (DICT.DB and its family); the path of DICT.DB.
+inline std::filesystem::path indexedDictionary(const std::filesystem::path& dir, int n) {
+    namespace fs = std::filesystem;
+    using namespace tableimage;
+    if (fs::exists(dir / ".complete"))
+        return dir / "DICT.DB";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    Builder b(dictionarySpec());
+    DictionaryRows gen;
+    for (int i = 0; i < n; ++i) {
+        const DictRow r = gen.row(i);
+        b.addRow({encInt(r.key, 4), encAlpha(r.table, 12), encAlpha(r.description, 80),
+                  encAlpha(r.field, 20), encAlpha(r.type, 20), encInt(r.length, 4),
+                  encLogical(r.ct), encLogical(r.cc)});
+    }
+    writeFamily(dir, "DICT", b.build({{"IndTable", {1}, 0x01, true}}));
+    std::ofstream(dir / ".complete") << n;
+    return dir / "DICT.DB";
 }
 
 } // namespace bench

@@ -188,23 +188,7 @@ void benchAppend(int n, bool callgrind) {
 
 // ---- B3: open and position on the first tied rows ----------------------------------
 fs::path indexedFixture(int n) {
-    using namespace tableimage;
-    const fs::path dir = bench::fixtureDir("tied-") + std::to_string(n);
-    if (fs::exists(dir / ".complete"))
-        return dir / "DICT.DB";
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    Builder b(bench::dictionarySpec());
-    bench::DictionaryRows gen;
-    for (int i = 0; i < n; ++i) {
-        bench::DictRow r = gen.row(i);
-        b.addRow({encInt(r.key, 4), encAlpha(r.table, 12), encAlpha(r.description, 80),
-                  encAlpha(r.field, 20), encAlpha(r.type, 20), encInt(r.length, 4),
-                  encLogical(r.ct), encLogical(r.cc)});
-    }
-    writeFamily(dir, "DICT", b.build({{"IndTable", {1}, 0x01, true}}));
-    std::ofstream(dir / ".complete") << n;
-    return dir / "DICT.DB";
+    return bench::indexedDictionary(bench::fixtureDir("tied-") + std::to_string(n), n);
 }
 
 // The same rows in SQLite, beside the fixture (dico.sqlite), made once.

@@ -1,6 +1,7 @@
 // korvanta-cli info and rows on tables whose bytes the test builds itself: the
 // JSON shapes, every type's value rendering, text output, and failures.
 
+#include "CliRun.h"
 #include "tests/support/SeedTables.h"
 
 #include <QJsonArray>
@@ -12,23 +13,8 @@
 
 namespace {
 
-struct Run {
-    int status = -1;
-    QByteArray out, err;
-    QList<QByteArray> lines() const {
-        QList<QByteArray> l = out.split('\n');
-        if (!l.isEmpty() && l.last().isEmpty())
-            l.removeLast();
-        return l;
-    }
-};
-
-Run cli(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(KV_CLI_PATH), args);
-    p.waitForFinished(30000);
-    return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
-}
+using clirun::cli;
+using clirun::Run;
 
 QJsonObject object(const QByteArray& line) {
     QJsonParseError e;
