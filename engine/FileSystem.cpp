@@ -5,11 +5,21 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <string>
 #include <sys/file.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace engine {
+
+bool opensForWriting(OpenMode mode) {
+    return mode != OpenMode::Read && mode != OpenMode::ReadNoFollow;
+}
+
+bool opensToCreate(OpenMode mode) {
+    return mode == OpenMode::CreateTruncate || mode == OpenMode::CreateExclusive;
+}
 
 File::~File() = default;
 DirectoryLock::~DirectoryLock() = default;
@@ -149,25 +159,60 @@ void refuseIfNotRegular(const std::filesystem::path& p, mode_t mode) {
 
 } // namespace
 
-std::unique_ptr<File> PosixFileSystem::open(const std::filesystem::path& p, OpenMode mode) {
-    struct stat st;
-    if (::stat(p.c_str(), &st) == 0)
-        refuseIfNotRegular(p, st.st_mode);
+namespace {
+
+bool followsLinks(OpenMode mode) {
+    return mode == OpenMode::Read || mode == OpenMode::ReadWrite ||
+           mode == OpenMode::CreateTruncate;
+}
+
+int openFlags(OpenMode mode) {
     int flags = O_CLOEXEC | O_NONBLOCK;
     switch (mode) {
     case OpenMode::Read:
+    case OpenMode::ReadNoFollow:
         flags |= O_RDONLY;
         break;
     case OpenMode::ReadWrite:
+    case OpenMode::ReadWriteNoFollow:
         flags |= O_RDWR;
         break;
     case OpenMode::CreateTruncate:
         flags |= O_RDWR | O_CREAT | O_TRUNC;
         break;
+    case OpenMode::CreateExclusive:
+        flags |= O_RDWR | O_CREAT | O_EXCL;
+        break;
     }
-    const int fd = ::open(p.c_str(), flags, 0666);
-    if (fd < 0)
+    if (!followsLinks(mode))
+        flags |= O_NOFOLLOW;
+    return flags;
+}
+
+[[noreturn]] void refuseLink(const std::filesystem::path& p) {
+    throw EngineError(ErrorCode::NotParadox,
+                      quoted(p) + " est un lien symbolique : il n'est pas suivi");
+}
+
+std::unique_ptr<File> openPosix(const std::filesystem::path& p, OpenMode mode,
+                                unsigned permissions) {
+    struct stat st;
+    const bool follow = followsLinks(mode);
+    if ((follow ? ::stat(p.c_str(), &st) : ::lstat(p.c_str(), &st)) == 0) {
+        if (S_ISLNK(st.st_mode))
+            refuseLink(p);
+        if (mode == OpenMode::CreateExclusive)
+            throw EngineError(ErrorCode::AlreadyExists, quoted(p) + " existe déjà", EEXIST);
+        refuseIfNotRegular(p, st.st_mode);
+    }
+    const int fd = ::open(p.c_str(), openFlags(mode), permissions);
+    if (fd < 0) {
+        if (errno == ELOOP && !follow)
+            refuseLink(p);
+        if (errno == EEXIST)
+            throw EngineError(ErrorCode::AlreadyExists, quoted(p) + " existe déjà", EEXIST);
         refuseOpen(p, errno);
+    }
     try {
         if (::fstat(fd, &st) != 0)
             throwIo(p, "ouverture", errno);
@@ -177,7 +222,17 @@ std::unique_ptr<File> PosixFileSystem::open(const std::filesystem::path& p, Open
         throw;
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    return std::make_unique<PosixFile>(p, fd, mode != OpenMode::Read);
+    return std::make_unique<PosixFile>(p, fd, opensForWriting(mode));
+}
+
+} // namespace
+
+std::unique_ptr<File> PosixFileSystem::open(const std::filesystem::path& p, OpenMode mode) {
+    return openPosix(p, mode, 0666);
+}
+
+std::unique_ptr<File> PosixFileSystem::openNew(const std::filesystem::path& p, unsigned mode) {
+    return openPosix(p, OpenMode::CreateExclusive, mode);
 }
 
 bool PosixFileSystem::exists(const std::filesystem::path& p) {
@@ -283,6 +338,47 @@ std::unique_ptr<DirectoryLock> PosixFileSystem::tryLockDirectory(const std::file
         return nullptr;
     }
     return std::make_unique<PosixDirectoryLock>(fd);
+}
+
+namespace {
+
+// Twelve letters and digits from the kernel's random source: 62^12 names, so that
+// nobody can plant the name before it is made.
+std::string unpredictableSuffix() {
+    static constexpr char kAlphabet[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    unsigned char raw[12];
+    size_t got = 0;
+    while (got < sizeof raw) {
+        const ssize_t n = ::getrandom(raw + got, sizeof raw - got, 0);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            throw EngineError(ErrorCode::Io, "Source d'aléa indisponible", errno);
+        got += size_t(n);
+    }
+    std::string out;
+    for (unsigned char c : raw)
+        out += kAlphabet[c % (sizeof kAlphabet - 1)];
+    return out;
+}
+
+} // namespace
+
+std::unique_ptr<File> FileSystem::createTemporary(const std::filesystem::path& target,
+                                                  unsigned mode) {
+    for (int attempt = 0;; ++attempt) {
+        const std::filesystem::path name =
+            target.parent_path() /
+            ("." + target.filename().string() + "." + unpredictableSuffix() + ".tmp");
+        try {
+            return openNew(name, mode);
+        } catch (const EngineError& e) {
+            // Someone made that very name first: try another; never take theirs.
+            if (e.code() != ErrorCode::AlreadyExists || attempt >= 16)
+                throw;
+        }
+    }
 }
 
 FileSystem& fileSystem() {

@@ -14,10 +14,18 @@
 namespace engine {
 
 enum class OpenMode {
-    Read,           // existing file, read only
-    ReadWrite,      // existing file, read and write
-    CreateTruncate, // create or empty, read and write
+    Read,              // existing file, read only
+    ReadWrite,         // existing file, read and write
+    CreateTruncate,    // create or empty, read and write
+    ReadNoFollow,      // as Read, but a symbolic link is refused, never followed
+    ReadWriteNoFollow, // as ReadWrite, but a symbolic link is refused, never followed
+    CreateExclusive,   // a new file only: refused when the name exists, even as a link
 };
+
+// True for the modes whose File may write.
+bool opensForWriting(OpenMode mode);
+// True for the modes that may create the file.
+bool opensToCreate(OpenMode mode);
 
 // A lock on one byte of a file, shared between programs (see TableLock.h).
 enum class LockKind {
@@ -84,7 +92,21 @@ public:
     // ReadOnly when write access is refused, Io otherwise).
     // Anything but a regular file (a directory, a FIFO, a device) is refused with
     // NotParadox before it is opened, so that opening never blocks.
+    // The NoFollow modes and CreateExclusive refuse a symbolic link (ErrorCode::NotParadox)
+    // and CreateExclusive an existing name (ErrorCode::AlreadyExists).
     virtual std::unique_ptr<File> open(const std::filesystem::path& p, OpenMode mode) = 0;
+    // A new, empty file beside `target` under a hidden name no one can guess in advance
+    // (".NAME.XXXXXXXXXXXX.tmp"), created exclusively: a name planted there beforehand,
+    // as a file or as a link, is never opened. The file is made with `mode` (less the
+    // umask), the mode its content will have once renamed over the target.
+    std::unique_ptr<File> createTemporary(const std::filesystem::path& target,
+                                          unsigned mode = 0666);
+    // open(p, CreateExclusive), the new file made with `mode` less the umask where the
+    // file system keeps modes.
+    virtual std::unique_ptr<File> openNew(const std::filesystem::path& p, unsigned mode) {
+        (void)mode;
+        return open(p, OpenMode::CreateExclusive);
+    }
     virtual bool exists(const std::filesystem::path& p) = 0;
     virtual void remove(const std::filesystem::path& p) = 0;
     virtual void rename(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
@@ -122,6 +144,7 @@ public:
 class PosixFileSystem : public FileSystem {
 public:
     std::unique_ptr<File> open(const std::filesystem::path& p, OpenMode mode) override;
+    std::unique_ptr<File> openNew(const std::filesystem::path& p, unsigned mode) override;
     bool exists(const std::filesystem::path& p) override;
     void remove(const std::filesystem::path& p) override;
     void rename(const std::filesystem::path& from, const std::filesystem::path& to) override;

@@ -84,9 +84,8 @@ void FaultFileSystem::step(const std::filesystem::path& p, bool isWrite) {
 
 std::unique_ptr<engine::File> FaultFileSystem::open(const std::filesystem::path& p,
                                                     engine::OpenMode mode) {
-    step(p, mode == engine::OpenMode::CreateTruncate);
-    return std::make_unique<FaultFile>(*this, m_inner.open(p, mode),
-                                       mode != engine::OpenMode::Read);
+    step(p, engine::opensToCreate(mode));
+    return std::make_unique<FaultFile>(*this, m_inner.open(p, mode), engine::opensForWriting(mode));
 }
 
 bool FaultFileSystem::exists(const std::filesystem::path& p) {

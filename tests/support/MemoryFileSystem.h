@@ -28,7 +28,10 @@ public:
                                        engine::OpenMode mode) override {
         const std::string key = p.lexically_normal().string();
         auto it = m_files.find(key);
-        if (mode == engine::OpenMode::CreateTruncate) {
+        if (mode == engine::OpenMode::CreateExclusive && it != m_files.end())
+            throw engine::EngineError(engine::ErrorCode::AlreadyExists,
+                                      engine::quoted(p) + " existe déjà");
+        if (engine::opensToCreate(mode)) {
             auto fresh = std::make_shared<Contents>();
             m_files[key] = fresh;
             return std::make_unique<MemoryFile>(p, fresh);
