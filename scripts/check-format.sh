@@ -4,8 +4,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 files=$(git ls-files '*.cpp' '*.h' 2>/dev/null || find . -path ./build\* -prune -o \( -name '*.cpp' -o -name '*.h' \) -print)
-if ! clang-format --dry-run -Werror $files 2>/tmp/kv-format.log; then
-  grep -o '^[^:]*' /tmp/kv-format.log | sort -u | sed 's/^/  not in the house style: /'
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+if ! clang-format --dry-run -Werror $files 2>"$log"; then
+  grep -o '^[^:]*' "$log" | sort -u | sed 's/^/  not in the house style: /'
   echo "Run 'cmake --build build --target format' (clang-format -i) and commit." >&2
   exit 1
 fi
