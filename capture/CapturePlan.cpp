@@ -72,7 +72,10 @@ QList<store::DicoRow> PlanCaptureRows(const TableStructure& table, int firstNo) 
 }
 
 void GenerateTableCode(const TableStructure& table, CodeGenerator& generator) {
-    generator.GenBeginTable(table.tableName);
+    // The dictionary keeps a cut name (its column's width); code that recreates the
+    // table must name the file itself, or it would make a table nobody asked for.
+    const QString& name = table.fileName.isEmpty() ? table.tableName : table.fileName;
+    generator.GenBeginTable(name);
     for (const SourceField& field : table.fields) {
         const QString typeName = FieldTypeName(field.typeCode);
         generator.GenField(field.name, typeName, RecordedFieldSize(typeName, field.displayWidth));
@@ -83,7 +86,7 @@ void GenerateTableCode(const TableStructure& table, CodeGenerator& generator) {
         const SourceIndex& index = table.indexes[i];
         generator.GenIndex(i + 1, count, index.name, index.fieldList, index.options);
     }
-    generator.GenEndTable(table.tableName, count);
+    generator.GenEndTable(name, count);
 }
 
 } // namespace capture

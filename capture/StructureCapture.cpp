@@ -95,6 +95,7 @@ TableStructure StructureCapture::readSource(const QString& path, const QString& 
 
     TableStructure structure;
     structure.tableName = RecordedTableName(fileName);
+    structure.fileName = fileName;
     for (const dataset::FieldDef& field : source.FieldDefs())
         structure.fields.append({field.Name, int(field.DataType), field.DisplayWidth});
     for (const dataset::IndexDef& index : source.IndexDefs())

@@ -18,7 +18,8 @@ static_assert(unsigned(ixPrimary) == unsigned(engine::ixPrimary) &&
 TableStructure ReadTableStructure(const QString& path) {
     const auto table = engine::TableFile::open(dataset::toNativePath(path));
     TableStructure structure;
-    structure.tableName = RecordedTableName(SourceFileName(path));
+    structure.fileName = SourceFileName(path);
+    structure.tableName = RecordedTableName(structure.fileName);
     for (const engine::FieldInfo& field : table->fields()) {
         structure.fields.append(
             {QString::fromStdString(field.name), field.typeCode(), field.displayWidth()});

@@ -23,6 +23,7 @@ struct SourceIndex {
 // written so that a capture can be all or nothing.
 struct TableStructure {
     QString tableName; // the file name cut to the dictionary's table width
+    QString fileName;  // the whole file name: the generated code must open the real table
     QList<SourceField> fields;
     QList<SourceIndex> indexes;
 };

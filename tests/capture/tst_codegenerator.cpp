@@ -121,6 +121,22 @@ private slots:
         }
     }
 
+    // A long file name is cut in the dictionary's row but whole in the code, which
+    // must open the real table; the block keeps its number of lines.
+    void codeNamesTheWholeFileWhileTheRowKeepsItsCut() {
+        for (const QString name : {QStringLiteral("Fornecedores.DB"),
+                                   QStringLiteral("réintégration.db"), QStringLiteral("A.DB")}) {
+            TableStructure t = tableWith({});
+            t.fileName = name;
+            t.tableName = RecordedTableName(name);
+            const QStringList block = generate(t);
+            QCOMPARE(block.at(3), QStringLiteral("  TableName := '%1';").arg(name));
+            QCOMPARE(block.at(block.size() - 3), QStringLiteral("end; // End of creation ") + name);
+            QCOMPARE(block.size(), generate(tableWith({})).size());
+            QCOMPARE(PlanCaptureRows(t, 1).first().table, name.left(12));
+        }
+    }
+
     // Apostrophes are doubled inside the Pascal literals only, so the code
     // compiles; the comments keep the table name as it is.
     void apostrophesAreDoubledInLiterals() {
