@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds Korvanta and starts it. With no display, serves the window over VNC on
-# 127.0.0.1 only (scripts/serve-vnc.sh).
+# 127.0.0.1 only, behind a password it prints once (scripts/serve-vnc.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
