@@ -44,7 +44,7 @@ bool parseRequest(const std::vector<std::string>& args, ExportRequest& request, 
             request.target = a;
             request.file = args[++i];
         } else if (!optionsEnded && a.size() > 1 && a[0] == '-') {
-            err << "korvanta-cli: unknown option '" << a << "'\n";
+            err << "korvanta-cli: unknown option '" << visibleText(a) << "'\n";
             return false;
         } else {
             request.tables.push_back(a);
