@@ -34,7 +34,18 @@ void appendByteEscapes(std::string& out, std::string_view bytes) {
 // shows it. PostgreSQL text cannot hold a NUL, which a damaged memo may carry: it is
 // left out; a byte that is not UTF-8 becomes U+FFFD, as the server would refuse the
 // whole line.
+bool isPlainAscii(const std::string& text) {
+    return std::all_of(text.begin(), text.end(), [](char ch) {
+        const auto c = static_cast<unsigned char>(ch);
+        return c >= 0x20 && c < 0x7F && c != '\\';
+    });
+}
+
 void appendEscaped(std::string& out, const std::string& text) {
+    if (isPlainAscii(text)) { // most values: nothing to look at character by character
+        out += text;
+        return;
+    }
     const std::string utf8 = validUtf8(text);
     for (size_t i = 0; i < utf8.size();) {
         const size_t start = i;
