@@ -200,8 +200,8 @@ std::string SqlDialect::identifier(const std::string& name) const {
         return quotedWith(utf8, '"');
     if (!isPostgresql())
         throw std::runtime_error("le nom « " + visibleText(utf8) +
-                                 " » contient un caractère de contrôle, qu'un script SQLite ne "
-                                 "peut pas écrire");
+                                 " » contient un caractère de contrôle, que SQLite ne permet "
+                                 "d'écrire dans aucun nom");
     return unicodeQuoted(utf8, '"');
 }
 
