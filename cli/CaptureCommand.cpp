@@ -8,6 +8,7 @@
 
 #include "cli/Command.h"
 #include "cli/OutputFile.h"
+#include "cli/VisibleText.h"
 
 #include "capture/CaptureHost.h"
 #include "capture/CodeText.h"
@@ -93,18 +94,19 @@ int runCapture(const std::vector<std::string>& args, std::ostream& out, std::ost
         // detail has to follow each value the capture sets.
         store.taChamps().Close();
     } catch (const std::exception& e) {
-        err << operands[0] << ": " << e.what() << '\n';
+        err << visibleText(operands[0]) << ": " << visibleText(e.what()) << '\n';
         return kExitFailed;
     }
     int status = kExitOk;
     for (size_t i = 1; i < operands.size(); ++i) {
         try {
             if (capture.CaptureTable(absolute(operands[i])) == capture::CaptureResult::NameInUse) {
-                err << operands[i] << ": " << host.warning.toStdString() << '\n';
+                err << visibleText(operands[i]) << ": " << visibleText(host.warning.toStdString())
+                    << '\n';
                 status = kExitFailed;
             }
         } catch (const std::exception& e) {
-            err << operands[i] << ": " << e.what() << '\n';
+            err << visibleText(operands[i]) << ": " << visibleText(e.what()) << '\n';
             status = kExitFailed;
         }
         // Views drop the fields of a closed table later, from the event loop;
@@ -115,7 +117,7 @@ int runCapture(const std::vector<std::string>& args, std::ostream& out, std::ost
     try {
         store.CloseDico();
     } catch (const std::exception& e) {
-        err << operands[0] << ": " << e.what() << '\n';
+        err << visibleText(operands[0]) << ": " << visibleText(e.what()) << '\n';
         status = kExitFailed;
     }
     if (!codeFile.empty() && !writeOutput(host.code.toCrLfText().toStdString(), codeFile, out, err))

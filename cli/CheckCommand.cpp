@@ -10,6 +10,7 @@
 #include "cli/DictionaryReader.h"
 #include "cli/DriftChecker.h"
 #include "cli/JsonText.h"
+#include "cli/VisibleText.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -44,11 +45,12 @@ void print(const Drift& d, bool json, std::ostream& out) {
             << ",\"now\":" << jsonString(d.now) << "}\n";
         return;
     }
-    out << d.table << '\t' << d.change;
+    out << visibleText(d.table) << '\t' << d.change;
     if (!d.name.empty())
-        out << '\t' << d.name;
+        out << '\t' << visibleText(d.name);
     if (!d.was.empty() || !d.now.empty())
-        out << '\t' << (d.was.empty() ? "-" : d.was) << " -> " << (d.now.empty() ? "-" : d.now);
+        out << '\t' << (d.was.empty() ? "-" : visibleText(d.was)) << " -> "
+            << (d.now.empty() ? "-" : visibleText(d.now));
     out << '\n';
 }
 
@@ -66,7 +68,7 @@ std::vector<LiveTable> readLive(const std::vector<std::string>& paths, std::ostr
             live.push_back({path, DriftChecker::captureNow(path)});
         } catch (const std::exception& e) {
             status = kExitFailed;
-            err << path << ": " << e.what() << '\n';
+            err << visibleText(path) << ": " << visibleText(e.what()) << '\n';
         }
     }
     return live;
@@ -117,14 +119,14 @@ int runCheck(const std::vector<std::string>& args, std::ostream& out, std::ostre
     try {
         dictionary = DictionaryReader::read(operands[0]);
     } catch (const std::exception& e) {
-        err << operands[0] << ": " << e.what() << '\n';
+        err << visibleText(operands[0]) << ": " << visibleText(e.what()) << '\n';
         return kExitFailed;
     }
     try {
         paths = folder ? tablesIn(operands[1], operands[0])
                        : std::vector<std::string>(operands.begin() + 1, operands.end());
     } catch (const std::exception& e) {
-        err << operands[1] << ": " << e.what() << '\n';
+        err << visibleText(operands[1]) << ": " << visibleText(e.what()) << '\n';
         return kExitFailed;
     }
     int status = kExitOk;

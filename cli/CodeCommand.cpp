@@ -6,6 +6,7 @@
 
 #include "cli/Command.h"
 #include "cli/OutputFile.h"
+#include "cli/VisibleText.h"
 
 #include "capture/CapturePlan.h"
 #include "capture/StructureReader.h"
@@ -33,7 +34,7 @@ int runCode(const std::vector<std::string>& args, std::ostream& out, std::ostrea
             capture::GenerateTableCode(capture::ReadTableStructure(dataset::fromNativeBytes(table)),
                                        generator);
         } catch (const std::exception& e) {
-            err << table << ": " << e.what() << '\n';
+            err << visibleText(table) << ": " << visibleText(e.what()) << '\n';
             status = kExitFailed;
         }
     }

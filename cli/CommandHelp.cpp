@@ -52,8 +52,9 @@ const std::map<std::string, HelpText>& helpTexts() {
         {"export",
          {"Copies every row of each table, memos and BLOBs included, into an SQLite\n"
           "database (one transaction per table; a table of the same name is replaced) or\n"
-          "into a script of COPY blocks that psql loads. A table that cannot be read is\n"
-          "named and the others still go. A progress bar shows on a terminal.\n",
+          "into a script of COPY blocks that psql loads in one transaction, stopping at\n"
+          "the first error. A table that cannot be read is named and the others still\n"
+          "go. A progress bar shows on a terminal.\n",
           "  --sqlite FILE      the SQLite database to fill (created when missing)\n"
           "  --postgresql FILE the SQL script to write (written aside, then renamed)\n"
           "  --code-page N     read the text in code page N instead of the header's\n"}},

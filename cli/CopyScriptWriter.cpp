@@ -3,7 +3,9 @@
 #include "cli/DdlWriter.h"
 #include "cli/ProgressBar.h"
 #include "cli/ValueText.h"
+#include "cli/VisibleText.h"
 
+#include "engine/CodePage.h"
 #include "engine/TableFile.h"
 
 #include <algorithm>
@@ -15,28 +17,57 @@ namespace cli {
 
 namespace {
 
+void appendByteEscapes(std::string& out, std::string_view bytes) {
+    static const char digits[] = "0123456789abcdef";
+    for (char ch : bytes) {
+        const auto b = static_cast<unsigned char>(ch);
+        out += "\\x";
+        out += digits[b >> 4];
+        out += digits[b & 15];
+    }
+}
+
 // COPY's text format: backslash escapes for the characters that end a value or a
-// line. PostgreSQL text cannot hold a NUL, which a damaged memo may carry: it is left out.
+// line. As every backslash of the data is doubled, no data line can read as the
+// "\." that ends the block. The other control characters (C1 included, byte by
+// byte) go as \xHH too, so that nothing in the script can drive a terminal that
+// shows it. PostgreSQL text cannot hold a NUL, which a damaged memo may carry: it is
+// left out; a byte that is not UTF-8 becomes U+FFFD, as the server would refuse the
+// whole line.
+bool isPlainAscii(const std::string& text) {
+    return std::all_of(text.begin(), text.end(), [](char ch) {
+        const auto c = static_cast<unsigned char>(ch);
+        return c >= 0x20 && c < 0x7F && c != '\\';
+    });
+}
+
 void appendEscaped(std::string& out, const std::string& text) {
-    for (char c : text) {
-        switch (c) {
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        case '\0':
-            break;
-        default:
-            out += c;
+    if (isPlainAscii(text)) { // most values: nothing to look at character by character
+        out += text;
+        return;
+    }
+    const std::string utf8 = validUtf8(text);
+    for (size_t i = 0; i < utf8.size();) {
+        const size_t start = i;
+        char32_t c = 0;
+        if (!engine::nextUtf8(utf8, i, c)) { // not expected: made valid above
+            ++i;
+            continue;
         }
+        if (c == 0)
+            continue;
+        if (c == '\\')
+            out += "\\\\";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else if (c == '\t')
+            out += "\\t";
+        else if (isControl(c))
+            appendByteEscapes(out, std::string_view(utf8).substr(start, i - start));
+        else
+            out.append(utf8, start, i - start);
     }
 }
 
@@ -134,10 +165,11 @@ std::string identityCounters(const SqlTable& table, const SqlDialect& dialect) {
         if (c.type != engine::FieldType::AutoInc)
             continue;
         const std::string column = dialect.identifier(c.name);
-        // The function parses the table's name as SQL but takes the column's as it is.
-        sql += "SELECT setval(pg_get_serial_sequence(" + SqlDialect::literal(name) + ", " +
-               SqlDialect::literal(c.name) + "), COALESCE(MAX(" + column +
-               "), 0) + 1, false) FROM " + name + ";\n";
+        // The function parses the table's name as SQL (quote_ident makes it one name,
+        // whatever it holds) but takes the column's as it is.
+        sql += "SELECT setval(pg_get_serial_sequence(quote_ident(" +
+               SqlDialect::literal(table.name) + "), " + SqlDialect::literal(c.name) +
+               "), COALESCE(MAX(" + column + "), 0) + 1, false) FROM " + name + ";\n";
     }
     return sql;
 }
@@ -163,8 +195,17 @@ void admitNulls(SqlTable& schema, const std::vector<bool>& holdsNull) {
 
 } // namespace
 
+// psql must stop at the first error, whatever its command line says: a statement
+// that failed would otherwise let the lines after it, COPY data included, be read
+// as SQL. And one transaction for the whole script, so that a failure leaves the
+// database as it was.
 std::string CopyScriptWriter::preamble() {
-    return "SET client_encoding = 'UTF8';\nSET standard_conforming_strings = on;\n\n";
+    return "\\set ON_ERROR_STOP on\nSET client_encoding = 'UTF8';\n"
+           "SET standard_conforming_strings = on;\nBEGIN;\n\n";
+}
+
+std::string CopyScriptWriter::epilogue() {
+    return "COMMIT;\n";
 }
 
 std::string CopyScriptWriter::tableBlock(const engine::TableFile& table, ProgressBar& progress,
@@ -194,9 +235,9 @@ std::string CopyScriptWriter::tableBlock(const engine::TableFile& table, Progres
     admitNulls(schema, holdsNull);
     const DdlWriter ddl(SqlDialect(SqlDialect::Kind::Postgresql));
     const std::string name = ddl.dialect().identifier(schema.name);
-    return "BEGIN;\nDROP TABLE IF EXISTS " + name + ";\n" + ddl.createTable(schema) + "COPY " +
-           name + " (" + columnList(schema, ddl.dialect()) + ") FROM stdin;\n" + data + "\\.\n" +
-           ddl.createIndexes(schema) + identityCounters(schema, ddl.dialect()) + "COMMIT;\n\n";
+    return "DROP TABLE IF EXISTS " + name + ";\n" + ddl.createTable(schema) + "COPY " + name +
+           " (" + columnList(schema, ddl.dialect()) + ") FROM stdin;\n" + data + "\\.\n" +
+           ddl.createIndexes(schema) + identityCounters(schema, ddl.dialect()) + "\n";
 }
 
 } // namespace cli

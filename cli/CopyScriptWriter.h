@@ -1,7 +1,8 @@
 #pragma once
-// Writes tables as a PostgreSQL script that psql loads: per table a transaction that
-// makes the table again, a COPY ... FROM stdin block of its rows in COPY's text
-// format, its indexes, and the identity counter moved past the highest number.
+// Writes tables as a PostgreSQL script that psql loads in one transaction, stopping
+// at the first error: per table the statements that make it again, a COPY ... FROM
+// stdin block of its rows in COPY's text format, its indexes, and the identity
+// counter moved past the highest number. The script is valid UTF-8 throughout.
 
 #include <cstdint>
 #include <string>
@@ -16,8 +17,9 @@ class ProgressBar;
 
 class CopyScriptWriter {
 public:
-    // The lines that go once at the top of the script.
+    // The lines that go once at the top of the script, and once at its end.
     static std::string preamble();
+    static std::string epilogue();
 
     // The whole block of one table. Throws when the table cannot be read to its end,
     // so that a damaged table leaves nothing half written in the script.

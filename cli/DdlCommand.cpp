@@ -9,6 +9,7 @@
 #include "cli/DdlWriter.h"
 #include "cli/DictionaryReader.h"
 #include "cli/OutputFile.h"
+#include "cli/VisibleText.h"
 
 #include "engine/TableFile.h"
 
@@ -25,7 +26,7 @@ int writeDictionary(const std::string& path, const DdlWriter& ddl, std::ostream&
             out << ddl.schema(SqlTable::fromRecorded(recorded)) << '\n';
     } catch (const std::exception& e) {
         out.flush();
-        err << path << ": " << e.what() << '\n';
+        err << visibleText(path) << ": " << visibleText(e.what()) << '\n';
         return kExitFailed;
     }
     out.flush();
@@ -40,7 +41,7 @@ int writeTables(const std::vector<std::string>& paths, const DdlWriter& ddl, std
             out << ddl.schema(SqlTable::fromTable(*engine::TableFile::open(path))) << '\n';
         } catch (const std::exception& e) {
             status = kExitFailed;
-            err << path << ": " << e.what() << '\n';
+            err << visibleText(path) << ": " << visibleText(e.what()) << '\n';
         }
     }
     out.flush();

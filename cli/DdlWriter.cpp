@@ -1,18 +1,21 @@
 #include "cli/DdlWriter.h"
 
+#include "cli/VisibleText.h"
+
 #include <set>
 
 namespace cli {
 
 namespace {
 
-// A description on one line: a comment ends at the end of its line.
+// A description on one line, as a comment ends at the end of its line; the other
+// control characters spelled out, as a script is also read on a terminal.
 std::string oneLine(const std::string& text) {
     std::string out = text;
     for (char& c : out)
         if (c == '\n' || c == '\r' || c == '\t')
             c = ' ';
-    return out;
+    return visibleText(out);
 }
 
 std::string joined(const std::vector<std::string>& names, const char* separator) {

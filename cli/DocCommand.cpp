@@ -7,6 +7,7 @@
 #include "cli/DictionaryReader.h"
 #include "cli/DocumentWriter.h"
 #include "cli/OutputFile.h"
+#include "cli/VisibleText.h"
 
 #include <filesystem>
 #include <ostream>
@@ -31,7 +32,7 @@ int runDoc(const std::vector<std::string>& args, std::ostream& out, std::ostream
         const std::string title = std::filesystem::path(operands[0]).filename().string();
         document = DocumentWriter(*format, title).write(DictionaryReader::read(operands[0]));
     } catch (const std::exception& e) {
-        err << operands[0] << ": " << e.what() << '\n';
+        err << visibleText(operands[0]) << ": " << visibleText(e.what()) << '\n';
         return kExitFailed;
     }
     return writeOutput(document, file, out, err) ? kExitOk : kExitFailed;

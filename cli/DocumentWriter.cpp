@@ -1,5 +1,7 @@
 #include "cli/DocumentWriter.h"
 
+#include "cli/VisibleText.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -36,6 +38,23 @@ const char* kHtmlStyle =
     "table{border-collapse:collapse;margin-bottom:1em}\n"
     "th,td{border:1px solid #999;padding:2px 8px;text-align:left}\n</style>\n</head>\n<body>\n";
 
+std::string htmlEscaped(char c) {
+    switch (c) {
+    case '&':
+        return "&amp;";
+    case '<':
+        return "&lt;";
+    case '>':
+        return "&gt;";
+    case '"':
+        return "&quot;";
+    case '\'':
+        return "&#39;";
+    default:
+        return std::string(1, c);
+    }
+}
+
 } // namespace
 
 std::optional<DocumentWriter::Format> DocumentWriter::formatOfFile(const std::string& file) {
@@ -47,22 +66,20 @@ std::optional<DocumentWriter::Format> DocumentWriter::formatOfFile(const std::st
     return std::nullopt;
 }
 
+// A cell stays on one line; control characters are spelled out (a browser would
+// drop them silently, a terminal showing the Markdown would obey them), then the
+// format's own specials are escaped.
 std::string DocumentWriter::escaped(const std::string& s) const {
+    std::string oneLine = s;
+    for (char& c : oneLine)
+        if (c == '\n' || c == '\r')
+            c = ' ';
     std::string out;
-    for (char c : s) {
-        if (m_format == Format::Html && c == '&')
-            out += "&amp;";
-        else if (m_format == Format::Html && c == '<')
-            out += "&lt;";
-        else if (m_format == Format::Html && c == '>')
-            out += "&gt;";
-        else if (m_format == Format::Html && c == '"')
-            out += "&quot;";
-        else if (m_format == Format::Markdown &&
-                 std::string_view("|\\*_`[]<>#").find(c) != std::string_view::npos)
+    for (char c : visibleText(oneLine)) {
+        if (m_format == Format::Html)
+            out += htmlEscaped(c);
+        else if (std::string_view("|\\*_`[]<>#").find(c) != std::string_view::npos)
             out += std::string("\\") + c;
-        else if (c == '\n' || c == '\r')
-            out += ' '; // one cell, one line
         else
             out += c;
     }

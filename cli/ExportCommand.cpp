@@ -9,6 +9,7 @@
 #include "cli/CopyScriptWriter.h"
 #include "cli/ProgressBar.h"
 #include "cli/SqliteExporter.h"
+#include "cli/VisibleText.h"
 
 #include "engine/TableFile.h"
 
@@ -43,7 +44,7 @@ bool parseRequest(const std::vector<std::string>& args, ExportRequest& request, 
             request.target = a;
             request.file = args[++i];
         } else if (!optionsEnded && a.size() > 1 && a[0] == '-') {
-            err << "korvanta-cli: unknown option '" << a << "'\n";
+            err << "korvanta-cli: unknown option '" << visibleText(a) << "'\n";
             return false;
         } else {
             request.tables.push_back(a);
@@ -79,10 +80,10 @@ int exportToSqlite(const ExportRequest& request, const CodePageOption& page, std
     for (const std::string& path : request.tables) {
         try {
             const uint64_t rows = exporter->exportTable(*openTable(path, page), progress);
-            out << path << '\t' << rows << " rows\n";
+            out << visibleText(path) << '\t' << rows << " rows\n";
         } catch (const std::exception& e) {
             status = kExitFailed;
-            err << path << ": " << e.what() << '\n';
+            err << visibleText(path) << ": " << visibleText(e.what()) << '\n';
         }
     }
     out.flush();
@@ -106,12 +107,13 @@ int exportToScript(const ExportRequest& request, const CodePageOption& page, std
         try {
             uint64_t rows = 0;
             script << CopyScriptWriter::tableBlock(*openTable(path, page), progress, rows);
-            out << path << '\t' << rows << " rows\n";
+            out << visibleText(path) << '\t' << rows << " rows\n";
         } catch (const std::exception& e) {
             status = kExitFailed;
-            err << path << ": " << e.what() << '\n';
+            err << visibleText(path) << ": " << visibleText(e.what()) << '\n';
         }
     }
+    script << CopyScriptWriter::epilogue();
     script.close();
     std::error_code ec;
     if (script)

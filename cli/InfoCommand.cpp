@@ -10,6 +10,7 @@
 #include "cli/Command.h"
 #include "cli/JsonText.h"
 #include "cli/TextDecodeCheck.h"
+#include "cli/VisibleText.h"
 
 #include "capture/FieldTypes.h"
 
@@ -89,17 +90,17 @@ void writeJson(const std::string& path, const engine::TableFile& t, std::ostream
 void writeText(const std::string& path, const engine::TableFile& t, std::ostream& out) {
     char version[8];
     std::snprintf(version, sizeof version, "0x%02X", t.versionByte());
-    out << path << "\n  version byte: " << version << " (level " << t.level() << ")"
-        << "\n  code page: " << t.codePage() << "\n  sort order: " << t.sortOrder()
+    out << visibleText(path) << "\n  version byte: " << version << " (level " << t.level() << ")"
+        << "\n  code page: " << t.codePage() << "\n  sort order: " << visibleText(t.sortOrder())
         << "\n  records: " << t.recordCount() << "\n  fields: " << t.fields().size() << '\n';
     int n = 0;
     for (const auto& f : t.fields())
-        out << "    " << ++n << '\t' << f.name << '\t' << f.typeCode() << '\t'
+        out << "    " << ++n << '\t' << visibleText(f.name) << '\t' << f.typeCode() << '\t'
             << fieldTypeName(f.typeCode()) << '\t' << f.displayWidth() << '\n';
     const auto indexes = t.indexes();
     out << "  indexes: " << indexes.size() << '\n';
     for (const auto& ix : indexes) {
-        out << "    \"" << ix.name << "\"\t" << ix.fields << '\t';
+        out << "    \"" << visibleText(ix.name) << "\"\t" << visibleText(ix.fields) << '\t';
         const auto opts = optionNames(ix.options);
         for (size_t k = 0; k < opts.size(); ++k)
             out << (k ? "," : "") << opts[k];
@@ -144,7 +145,7 @@ int runInfo(const std::vector<std::string>& args, std::ostream& out, std::ostrea
                 out << "{\"path\":" << jsonString(path) << ",\"error\":" << jsonString(e.what())
                     << "}\n";
             else
-                err << path << ": " << e.what() << '\n';
+                err << visibleText(path) << ": " << visibleText(e.what()) << '\n';
         }
     }
     out.flush();

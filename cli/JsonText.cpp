@@ -52,8 +52,14 @@ std::string jsonString(std::string_view s) {
             ++i;
             continue;
         }
-        if (n > 1) {
+        const bool c1Control = n == 2 && c == 0xC2 && static_cast<unsigned char>(s[i + 1]) < 0xA0;
+        if (n > 1 && !c1Control) {
             out.append(s.substr(i, n));
+        } else if (c1Control) {
+            // Valid JSON either way, but a terminal showing the line would obey it.
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", static_cast<unsigned char>(s[i + 1]));
+            out += buf;
         } else if (c == '"' || c == '\\') {
             out += '\\';
             out += char(c);
@@ -91,30 +97,6 @@ std::string base64(std::string_view raw) {
         out += alphabet[(v >> 12) & 63];
         out += i + 1 < raw.size() ? alphabet[(v >> 6) & 63] : '=';
         out += i + 2 < raw.size() ? alphabet[v & 63] : '=';
-    }
-    return out;
-}
-
-std::string tabEscaped(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        default:
-            out += c;
-        }
     }
     return out;
 }

@@ -7,14 +7,11 @@
 namespace cli {
 
 // A JSON string literal (with its quotes). Bytes that are not valid UTF-8 become
-// U+FFFD, so the output is always valid JSON whatever a damaged file holds.
+// U+FFFD, so the output is always valid JSON whatever a damaged file holds;
+// control characters, C1 included, are \u escapes.
 std::string jsonString(std::string_view utf8);
 
 // Standard base64 with padding.
 std::string base64(std::string_view raw);
-
-// For the tab-separated text output: backslash, tab, line feed and carriage return
-// written as \\, \t, \n, \r so that one row stays on one line.
-std::string tabEscaped(std::string_view text);
 
 } // namespace cli

@@ -13,6 +13,7 @@
 #include "cli/Command.h"
 #include "cli/JsonText.h"
 #include "cli/ValueText.h"
+#include "cli/VisibleText.h"
 
 #include "engine/EngineError.h"
 #include "engine/TableFile.h"
@@ -194,7 +195,7 @@ int runList(const std::vector<std::string>& args, std::ostream& out, std::ostrea
             std::rethrow_exception(damage);
     } catch (const std::exception& e) {
         out.flush();
-        err << operands[0] << ": " << e.what() << '\n';
+        err << visibleText(operands[0]) << ": " << visibleText(e.what()) << '\n';
         return kExitFailed;
     }
     out.flush();

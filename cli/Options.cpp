@@ -1,4 +1,5 @@
 #include "cli/Command.h"
+#include "cli/VisibleText.h"
 
 #include <algorithm>
 #include <ostream>
@@ -14,7 +15,7 @@ bool splitOptions(const std::vector<std::string>& args, const std::vector<std::s
             optionsEnded = true;
         } else if (!optionsEnded && a.size() > 1 && a[0] == '-') {
             if (std::find(known.begin(), known.end(), a) == known.end()) {
-                err << "korvanta-cli: unknown option '" << a << "'\n";
+                err << "korvanta-cli: unknown option '" << visibleText(a) << "'\n";
                 return false;
             }
             options.push_back(a);

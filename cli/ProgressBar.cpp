@@ -1,5 +1,7 @@
 #include "cli/ProgressBar.h"
 
+#include "cli/VisibleText.h"
+
 #include <algorithm>
 #include <ostream>
 #include <unistd.h>
@@ -17,7 +19,7 @@ bool ProgressBar::stderrIsTerminal() {
 }
 
 void ProgressBar::start(const std::string& label, uint64_t total) {
-    m_label = label;
+    m_label = visibleText(label); // drawn on a terminal
     m_total = total;
     m_shownPercent = -1;
     draw(0);

@@ -10,6 +10,7 @@
 #include "cli/Command.h"
 #include "cli/JsonText.h"
 #include "cli/ValueText.h"
+#include "cli/VisibleText.h"
 
 #include "engine/EngineError.h"
 #include "engine/TableFile.h"
@@ -38,7 +39,7 @@ int runRows(const std::vector<std::string>& args, std::ostream& out, std::ostrea
             keys.push_back(jsonString(f.name));
         if (!json) {
             for (size_t i = 0; i < fields.size(); ++i)
-                out << (i ? "\t" : "") << tabEscaped(fields[i].name);
+                out << (i ? "\t" : "") << visibleText(fields[i].name);
             out << '\n';
         }
         std::string line;
@@ -67,7 +68,7 @@ int runRows(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         });
     } catch (const std::exception& e) {
         out.flush();
-        err << tables[0] << ": " << e.what() << '\n';
+        err << visibleText(tables[0]) << ": " << visibleText(e.what()) << '\n';
         return kExitFailed;
     }
     out.flush();

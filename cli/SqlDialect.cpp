@@ -1,8 +1,14 @@
 #include "cli/SqlDialect.h"
 
+#include "cli/VisibleText.h"
+
+#include "engine/CodePage.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cstdio>
+#include <stdexcept>
 #include <string_view>
 
 namespace cli {
@@ -61,6 +67,52 @@ std::string lowered(std::string s) {
     for (char& c : s)
         c = char(std::tolower(static_cast<unsigned char>(c)));
     return s;
+}
+
+// The text is valid UTF-8 (see validUtf8).
+bool holdsControl(const std::string& utf8) {
+    size_t i = 0;
+    char32_t c = 0;
+    while (i < utf8.size())
+        if (!engine::nextUtf8(utf8, i, c) || isControl(c))
+            return true;
+    return false;
+}
+
+std::string quotedWith(const std::string& text, char quote) {
+    std::string out(1, quote);
+    for (char c : text) {
+        if (c == quote)
+            out += quote;
+        out += c;
+    }
+    return out + quote;
+}
+
+// PostgreSQL's U&"..." and U&'...' forms: each control character as \XXXX, so that
+// no line break or escape sequence stands raw in the script, and the backslash
+// itself doubled. The name or text reads back exactly.
+std::string unicodeQuoted(const std::string& utf8, char quote) {
+    std::string out = std::string("U&") + quote;
+    for (size_t i = 0; i < utf8.size();) {
+        const size_t start = i;
+        char32_t c = 0;
+        if (!engine::nextUtf8(utf8, i, c)) { // not expected: the caller made it valid
+            out += "\xEF\xBF\xBD";
+            ++i;
+        } else if (c == '\\') {
+            out += "\\\\";
+        } else if (isControl(c)) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\%04X", unsigned(c));
+            out += buf;
+        } else {
+            if (c == char32_t(quote))
+                out += quote;
+            out.append(utf8, start, i - start);
+        }
+    }
+    return out + quote;
 }
 
 bool isText(const SqlColumn* c) {
@@ -138,25 +190,25 @@ std::optional<SqlDialect> SqlDialect::named(const std::string& name) {
 }
 
 std::string SqlDialect::identifier(const std::string& name) const {
-    if (isPlainName(name, isPostgresql()) && !isReserved(lowered(name)))
-        return name;
-    std::string out = "\"";
-    for (char c : name) {
-        if (c == '"')
-            out += '"';
-        out += c;
-    }
-    return out + '"';
+    const std::string utf8 = validUtf8(name);
+    if (utf8.find('\0') != std::string::npos)
+        throw std::runtime_error("le nom « " + visibleText(utf8) +
+                                 " » contient un caractère nul, qu'aucun nom SQL ne peut porter");
+    if (isPlainName(utf8, isPostgresql()) && !isReserved(lowered(utf8)))
+        return utf8;
+    if (!holdsControl(utf8))
+        return quotedWith(utf8, '"');
+    if (!isPostgresql())
+        throw std::runtime_error("le nom « " + visibleText(utf8) +
+                                 " » contient un caractère de contrôle, que SQLite ne permet "
+                                 "d'écrire dans aucun nom");
+    return unicodeQuoted(utf8, '"');
 }
 
 std::string SqlDialect::literal(const std::string& text) {
-    std::string out = "'";
-    for (char c : text) {
-        if (c == '\'')
-            out += '\'';
-        out += c;
-    }
-    return out + '\'';
+    std::string utf8 = validUtf8(text);
+    std::erase(utf8, '\0'); // PostgreSQL text cannot hold it
+    return holdsControl(utf8) ? unicodeQuoted(utf8, '\'') : quotedWith(utf8, '\'');
 }
 
 std::string SqlDialect::columnType(const SqlColumn& column) const {

@@ -37,9 +37,13 @@ public:
     bool isPostgresql() const { return m_kind == Kind::Postgresql; }
 
     // The name as written in a statement: bare when the dialect reads it back
-    // unchanged, else between double quotes.
+    // unchanged, else between double quotes with inner quotes doubled. Always valid
+    // UTF-8 (a stray byte becomes U+FFFD). A control character never stands raw in a
+    // script: PostgreSQL gets the U&"..." form with \XXXX escapes, SQLite (which has
+    // no escape for names) refuses it, as both refuse a NUL: std::runtime_error.
     std::string identifier(const std::string& name) const;
-    // A string literal: single quotes, inner quotes doubled.
+    // A PostgreSQL string literal: single quotes, inner quotes doubled; the U&'...'
+    // form when the text holds control characters. NULs are left out.
     static std::string literal(const std::string& text);
     std::string columnType(const SqlColumn& column) const;
     // One column of an index, with its direction and its letter-case rule.

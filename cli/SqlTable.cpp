@@ -3,6 +3,7 @@
 #include "cli/RecordedTable.h"
 
 #include "engine/TableFile.h"
+#include "framework/dataset/NativePath.h"
 
 #include <map>
 #include <sstream>
@@ -105,9 +106,13 @@ std::string SqlTable::nameOfFile(const std::string& fileName) {
     return name;
 }
 
+std::string SqlTable::readableFileName(const std::filesystem::path& file) {
+    return dataset::readableName(dataset::fromNativePath(file.filename())).toStdString();
+}
+
 SqlTable SqlTable::fromTable(const engine::TableFile& table) {
     SqlTable t;
-    t.name = nameOfFile(table.path().filename().string());
+    t.name = nameOfFile(readableFileName(table.path()));
     for (const engine::FieldInfo& f : table.fields())
         t.columns.push_back({f.name, f.type, columnSize(f), {}});
     for (const engine::IndexInfo& ix : table.indexes())

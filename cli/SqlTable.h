@@ -6,6 +6,7 @@
 #include "engine/FieldInfo.h"
 #include "engine/IndexInfo.h"
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -33,7 +34,7 @@ struct SqlIndex {
 };
 
 struct SqlTable {
-    std::string name; // the file name without its extension
+    std::string name; // the file name without its extension, in UTF-8
     std::string description;
     std::vector<SqlColumn> columns;
     std::vector<SqlIndex> indexes; // the primary key first, when there is one
@@ -43,6 +44,10 @@ struct SqlTable {
     // "ORDERS.DB" -> "ORDERS"; a name the dictionary cut inside its extension loses the
     // part of the extension that is left ("SearchIndex." -> "SearchIndex").
     static std::string nameOfFile(const std::string& fileName);
+    // A file name as text: valid UTF-8 stays, every other byte is read as the
+    // Windows-1252 letter it most likely was (as capture records names), so that a
+    // script or a DDL never carries a byte that is not UTF-8.
+    static std::string readableFileName(const std::filesystem::path& file);
 
     const SqlIndex* primaryKey() const;
     const SqlColumn* column(const std::string& name) const; // case-insensitive

@@ -1,6 +1,7 @@
 #include "cli/ValueText.h"
 
 #include "cli/JsonText.h"
+#include "cli/VisibleText.h"
 
 #include <charconv>
 #include <cmath>
@@ -88,7 +89,7 @@ std::string valueText(const engine::Value& v) {
     case K::Null:
         return {};
     case K::Text:
-        return tabEscaped(v.text);
+        return visibleText(v.text);
     case K::Float: {
         std::string s = floatText(v.real);
         return s[0] == '"' ? s.substr(1, s.size() - 2) : s;

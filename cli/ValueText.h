@@ -1,7 +1,7 @@
 #pragma once
 // How korvanta-cli writes one field value.
 //
-//   Text (Alpha, Memo)          JSON string / the text itself
+//   Text (Alpha, Memo)          JSON string / the text, controls spelled out (VisibleText.h)
 //   Integer                     integer
 //   Float (Number, Money)       shortest decimal that reads back to the same double
 //   Boolean                     true / false

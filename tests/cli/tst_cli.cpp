@@ -2,7 +2,10 @@
 // JSON shapes, every type's value rendering, text output, and failures.
 
 #include "CliRun.h"
+#include "EngineTables.h"
 #include "tests/support/SeedTables.h"
+
+#include "engine/Database.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -14,7 +17,10 @@
 namespace {
 
 using clirun::cli;
+using clirun::rawControls;
 using clirun::Run;
+using engine::FieldType;
+using engine::Value;
 
 QJsonObject object(const QByteArray& line) {
     QJsonParseError e;
@@ -27,6 +33,22 @@ QJsonObject object(const QByteArray& line) {
 QString b64(const QByteArray& raw) {
     return QString::fromLatin1(raw.toBase64());
 }
+
+QByteArray contentsOf(const QString& file) {
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// What a command must show, and where: on standard output, in the file it wrote,
+// or (for a failure) on standard error.
+struct TerminalCase {
+    const char* name;
+    QStringList args;
+    int status;
+    QString file;         // empty: standard output
+    bool tabSeparated;    // the output's own tabs are allowed
+    QByteArrayList shown; // the escaped forms that must be there
+};
 
 } // namespace
 
@@ -272,6 +294,79 @@ private slots:
         Run missing = cli({"rows", m_dir.filePath("ABSENT.DB")});
         QCOMPARE(missing.status, 1);
         QVERIFY(!missing.err.isEmpty());
+    }
+
+    // Table names, field names, values and descriptions holding ESC, BEL, escape
+    // sequences, C1 controls, CR, DEL and HTML specials: no command writes one of
+    // them raw, whatever its format, and each shows the escaped form instead.
+    void controlCharactersAreSpelledOut() {
+        engine::initialise();
+        const QString dir = m_dir.filePath(QStringLiteral("hostile"));
+        QVERIFY(QDir().mkpath(dir));
+        const QString table = dir + QString::fromUtf8("/T\x1b[1m\x07\r\xc2\x81<&>.db");
+        const QString field = QString::fromUtf8("F\x1b]0;pwn\x07");
+        enginetables::writeTable(table.toStdString(),
+                                 {{"Id", FieldType::Long},
+                                  {field.toStdString(), FieldType::Alpha, 40},
+                                  {"<b>&\"'\xc2\x9d\r\x7f", FieldType::Memo, 10}},
+                                 {{"", {"Id"}, engine::ixPrimary}},
+                                 {{Value::fromInt(1), Value::fromText("\x1b[2J\x07\xc2\x90\r<i>&"),
+                                   Value::fromText("\x1b[2J\xc2\x8d\x7f")}});
+        const QString dict = dir + QStringLiteral("/DICT.DB");
+        QCOMPARE(cli({"capture", "--create", dict, table}).status, 0);
+        const QString recorded =
+            object(cli({"list", "--json", dict}).lines().value(0))["Table"].toString();
+        const QString description = QString::fromUtf8("D\x1b[1m\x07\xc2\x8d\r<script>&'\"");
+        enginetables::describe(dict, recorded, QString(), description);
+        enginetables::describe(dict, recorded, field, description);
+        // Not in the dictionary: check names it as added.
+        enginetables::writeTable(dir.toStdString() + "/U\x1b[5m.db",
+                                 {{"X\x1b[7m", FieldType::Alpha, 5}}, {}, {});
+
+        const QString html = dir + QStringLiteral("/doc.html"),
+                      md = dir + QStringLiteral("/doc.md");
+        const QString missing = dir + QString::fromUtf8("/Z\x1b[2J.db");
+        const TerminalCase cases[] = {
+            {"list", {"list", dict}, 0, {}, true, {"\\x1b[1m\\x07\\r\\u0081", "\\u008d"}},
+            {"list json", {"list", "--json", dict}, 0, {}, false, {"\\u001b", "\\u0081"}},
+            {"info", {"info", table}, 0, {}, true, {"F\\x1b]0;pwn\\x07", "\\u009d\\r\\x7f"}},
+            {"info json", {"info", "--json", table}, 0, {}, false, {"\\u001b", "\\u007f"}},
+            {"rows", {"rows", table}, 0, {}, true, {"\\x1b[2J\\x07\\u0090\\r<i>&"}},
+            {"rows json", {"rows", "--json", table}, 0, {}, false, {"\\u0090", "\\u008d"}},
+            {"check", {"check", dict, dir}, 1, {}, true, {"U\\x1b[5m.db\ttableAdded"}},
+            {"check json", {"check", "--json", dict, dir}, 1, {}, false, {"U\\u001b[5m.db"}},
+            {"doc html",
+             {"doc", dict, "-o", html},
+             0,
+             html,
+             false,
+             {"\\x1b[1m\\x07\\u008d &lt;script&gt;&amp;&#39;&quot;"}},
+            {"doc markdown",
+             {"doc", dict, "-o", md},
+             0,
+             md,
+             false,
+             {"\\\\x1b\\[1m\\\\x07\\\\u008d \\<script\\>&'\""}},
+            {"ddl",
+             {"ddl", "--dialect", "postgresql", dict},
+             0,
+             {},
+             false,
+             {"U&\"F\\001B]0;pwn\\0007\""}},
+            {"failure", {"info", missing}, 1, {}, false, {"Z\\x1b[2J.db: "}},
+        };
+        for (const TerminalCase& c : cases) {
+            const Run r = cli(c.args);
+            QVERIFY2(r.status == c.status, c.name);
+            const QByteArray shown = c.file.isEmpty()
+                                         ? (c.status && r.out.isEmpty() ? r.err : r.out)
+                                         : contentsOf(c.file);
+            QVERIFY2(rawControls(shown, c.tabSeparated).isEmpty(),
+                     qPrintable(QString(c.name) + ": " + rawControls(shown, c.tabSeparated)));
+            QVERIFY2(rawControls(r.err, false).isEmpty(), c.name);
+            for (const QByteArray& escaped : c.shown)
+                QVERIFY2(shown.contains(escaped), qPrintable(QString(c.name) + ": " + shown));
+        }
     }
 };
 

@@ -5,6 +5,7 @@
 // and as comments in the DDL.
 
 #include "CliRun.h"
+#include "EngineTables.h"
 
 #include "engine/Cursor.h"
 #include "engine/Database.h"
@@ -21,31 +22,12 @@
 using clirun::cli;
 using clirun::Run;
 using engine::FieldType;
+using enginetables::describe;
 
 namespace {
 
 std::string utf8(const QString& s) {
     return s.toStdString();
-}
-
-// Sets the description of the dictionary rows of `table` whose Champ is `champ`
-// (empty for the table entry), through the engine as the window's grid would.
-void describe(const QString& dict, const QString& table, const QString& champ,
-              const QString& text) {
-    auto file = engine::TableFile::open(utf8(dict));
-    const size_t tableAt = size_t(file->fieldIndex("Table"));
-    const size_t champAt = size_t(file->fieldIndex("Champ"));
-    const size_t descriptionAt = size_t(file->fieldIndex("Description"));
-    engine::Cursor cursor(file);
-    for (bool more = cursor.first(); more; more = cursor.next()) {
-        engine::Row row = cursor.row();
-        if (QString::fromStdString(row[tableAt].text) != table ||
-            QString::fromStdString(row[champAt].text) != champ)
-            continue;
-        row[descriptionAt] = engine::Value::fromText(utf8(text));
-        cursor.update(row);
-    }
-    file->flush();
 }
 
 QSet<QString> changes(const Run& r) {
@@ -113,7 +95,7 @@ private slots:
         QVERIFY(page.contains("<a href=\"#table-1\">PEOPLE.DB</a>"));
         QVERIFY(page.contains("<h2 id=\"table-1\">PEOPLE.DB</h2>"));
         QVERIFY(page.contains("Les &lt;gens&gt; &amp; co"));
-        QVERIFY(page.contains("<td>Name</td><td>String</td><td>20</td><td>nom d'usage</td>"));
+        QVERIFY(page.contains("<td>Name</td><td>String</td><td>20</td><td>nom d&#39;usage</td>"));
         const QString md = m_dir.filePath(QStringLiteral("dict.md"));
         QCOMPARE(cli({"doc", m_dict, "-o", md}).status, 0);
         QFile m(md);

@@ -6,12 +6,16 @@
 // (skipped with a message when Debian's postgresql package is not installed).
 
 #include "CliRun.h"
+#include "EngineTables.h"
+
+#include "engine/Database.h"
 
 #include "tests/support/SeedTables.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMap>
@@ -19,10 +23,17 @@
 #include <QtTest>
 
 #include <sqlite3.h>
+
+#include <filesystem>
+#include <memory>
 #include <unistd.h>
 
 using clirun::cli;
+using clirun::isUtf8;
+using clirun::rawControls;
 using clirun::Run;
+using engine::FieldType;
+using engine::Value;
 
 namespace {
 
@@ -163,6 +174,19 @@ QString sqlName(const QString& path) {
     return QFileInfo(path).completeBaseName();
 }
 
+// korvanta-cli run in `dir` with a last argument given as bytes that need not be
+// UTF-8 (QProcess passes text): `printfBytes` spells them with printf's \0NNN.
+Run cliWithRawName(const QString& dir, const QStringList& args, const QString& printfBytes) {
+    QProcess p;
+    p.setWorkingDirectory(dir);
+    p.start(QStringLiteral("sh"),
+            QStringList{"-c", "last=$(printf %b \"$1\"); shift; exec \"$@\" \"$last\"", "sh",
+                        printfBytes, QStringLiteral(KV_CLI_PATH)} +
+                args);
+    p.waitForFinished(120000);
+    return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
+}
+
 // A PostgreSQL server of Debian's package in a folder of the test, reached through a
 // Unix socket there only. As root it runs as the postgres user, which it requires.
 class Postgres {
@@ -199,11 +223,15 @@ public:
             server({m_bin + "pg_ctl", "-D", m_dir + "/data", "-m", "immediate", "stop"});
     }
     // psql on a script or a command; false with psql's message on the first error.
-    bool psql(const QStringList& what, QByteArray& out) {
+    // Without stopOnError, psql goes on after a failed statement unless the script
+    // itself says otherwise.
+    bool psql(const QStringList& what, QByteArray& out, bool stopOnError = true) {
         QProcess p;
-        p.start(m_bin + "psql", QStringList{"-X", "-q", "-tA", "-v", "ON_ERROR_STOP=1", "-h", m_dir,
-                                            "-p", m_port, "-U", "postgres", "-d", "postgres"} +
-                                    what);
+        const QStringList stop{"-v", "ON_ERROR_STOP=1"};
+        p.start(m_bin + "psql",
+                QStringList{"-X", "-q", "-tA"} + (stopOnError ? stop : QStringList{}) +
+                    QStringList{"-h", m_dir, "-p", m_port, "-U", "postgres", "-d", "postgres"} +
+                    what);
         p.waitForFinished(120000);
         out = p.readAllStandardOutput() + p.readAllStandardError();
         return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
@@ -227,6 +255,65 @@ private:
     bool m_started = false;
 };
 
+// Values made to leave a COPY block and be read as SQL, or to end it early.
+const std::vector<std::string> kHostileValues = {
+    "a; COMMIT; CREATE TABLE pwned(x int); --",
+    "\\.",
+    "x\n\\.\nCREATE TABLE pwned(x int);",
+    "back\\slash \\N \\\\",
+    "tab\there\r\nCR LF\r",
+    "\xc3\xa9t\xc3\xa9 \x1b[2J\x07 \xc2\x81",
+};
+
+// Names that need quoting, doubled quotes and escapes to stay one name.
+const std::vector<engine::FieldDef> kHostileFields = {
+    {"Id", FieldType::Long},
+    {"say \"hi\"; --", FieldType::Alpha, 120},
+    {"back\\slash", FieldType::Memo, 10},
+    {"new\nline", FieldType::Alpha, 10},
+    {"esc\x1b[31m\x07\xc2\x81", FieldType::Short},
+};
+
+std::vector<engine::Row> hostileRows() {
+    std::vector<engine::Row> rows;
+    for (size_t i = 0; i < kHostileValues.size(); ++i)
+        rows.push_back({Value::fromInt(int64_t(i) + 1), Value::fromText(kHostileValues[i]),
+                        Value::fromText(kHostileValues[i]),
+                        i % 2 ? Value::null() : Value::fromText("\xc3\xa9"),
+                        Value::fromInt(int64_t(i))});
+    return rows;
+}
+
+// The rows as PostgreSQL's json_agg gives them back, in Id order.
+QJsonArray hostileRowsAsJson() {
+    QJsonArray rows;
+    for (const engine::Row& row : hostileRows()) {
+        QJsonObject o;
+        for (size_t i = 0; i < row.size(); ++i) {
+            const QString name = QString::fromStdString(kHostileFields[i].name);
+            if (row[i].isNull())
+                o[name] = QJsonValue::Null;
+            else if (row[i].kind == Value::Kind::Integer)
+                o[name] = double(row[i].integer);
+            else
+                o[name] = QString::fromStdString(row[i].text);
+        }
+        rows.append(o);
+    }
+    return rows;
+}
+
+// Every table and view outside PostgreSQL's own schemas, as "name:kind".
+QByteArray userRelations(Postgres& pg) {
+    QByteArray out;
+    pg.psql({"-c", "SELECT string_agg(c.relname || ':' || c.relkind::text, ',' ORDER BY c.relname) "
+                   "FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace WHERE "
+                   "n.nspname NOT IN ('pg_catalog', 'information_schema') AND n.nspname NOT "
+                   "LIKE 'pg_toast%' AND c.relkind IN ('r', 'v', 'm', 'p', 'f')"},
+            out);
+    return out.trimmed();
+}
+
 } // namespace
 
 class TstSqlExport : public QObject {
@@ -238,6 +325,7 @@ class TstSqlExport : public QObject {
 private slots:
     void initTestCase() {
         QVERIFY(m_dir.isValid());
+        engine::initialise();
         using namespace testsupport::seeds;
         tableimage::writeFamily(
             m_dir.path().toStdString(), "EVERY",
@@ -314,6 +402,71 @@ private slots:
         const QString out = m_dir.filePath(QStringLiteral("note.sqlite"));
         QCOMPARE(cli({"export", "--code-page", "1251", "--sqlite", out, note}).status, 0);
         QCOMPARE(Sqlite(out).digestOf("NOTE1251"), digestOfRows(note, {"--code-page", "1251"}));
+    }
+
+    // A table named in Latin-1 bytes, with names and values made to break out of
+    // their quotes or of the COPY block: the script is UTF-8 without a raw control
+    // character, loads with or without psql's ON_ERROR_STOP on the command line, makes
+    // that table alone and gives every value back exactly. A script that fails part
+    // way leaves no table of its own behind.
+    void hostileNamesAndValuesStayData() {
+        const QString dir = m_dir.filePath(QStringLiteral("hostile"));
+        QVERIFY(QDir().mkpath(dir));
+        // QTemporaryDir cannot remove a name that is not UTF-8.
+        const std::unique_ptr<const QString, void (*)(const QString*)> removal(
+            &dir, [](const QString* d) { std::filesystem::remove_all(d->toStdString()); });
+        enginetables::writeTable(dir.toStdString() + "/x\xe9.db", kHostileFields,
+                                 {{"", {"Id"}, engine::ixPrimary},
+                                  {"By\"quote", {"new\nline"}, engine::ixCaseInsensitive}},
+                                 hostileRows());
+        const QString latinName = QStringLiteral("x\\0351.db");
+        const QByteArray tableName = "x\xc3\xa9"; // 0xE9 read as Windows-1252
+
+        Run pgDdl = cliWithRawName(dir, {"ddl", "--dialect", "postgresql"}, latinName);
+        QCOMPARE(pgDdl.status, 0);
+        QVERIFY(isUtf8(pgDdl.out));
+        QCOMPARE(rawControls(pgDdl.out), QByteArray());
+        QVERIFY(pgDdl.out.contains("CREATE TABLE \"" + tableName + "\" ("));
+        Run liteDdl = cliWithRawName(dir, {"ddl", "--dialect", "sqlite"}, latinName);
+        QCOMPARE(liteDdl.status, 1);
+        QVERIFY2(liteDdl.err.contains("contient un caractère de contrôle"), liteDdl.err);
+        QCOMPARE(rawControls(liteDdl.err), QByteArray());
+
+        QTemporaryDir pgDir(QDir::tempPath() + QStringLiteral("/kv-pg-XXXXXX"));
+        const QString script = pgDir.filePath(QStringLiteral("hostile.sql"));
+        QCOMPARE(cliWithRawName(dir, {"export", "--postgresql", script}, latinName).status, 0);
+        QFile f(script);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray text = f.readAll();
+        QVERIFY(isUtf8(text));
+        QCOMPARE(rawControls(text), QByteArray());
+        QVERIFY(text.startsWith("\\set ON_ERROR_STOP on\n"));
+
+        Postgres pg;
+        QString why;
+        if (!pg.start(pgDir.path(), why))
+            QSKIP(qPrintable("PostgreSQL not tested: " + why));
+        QByteArray out;
+        for (bool stopOnError : {false, true}) {
+            QVERIFY2(pg.psql({"-f", script}, out, stopOnError), out.constData());
+            QCOMPARE(userRelations(pg), tableName + ":r");
+            QVERIFY(pg.psql({"-c", "SELECT json_agg(t ORDER BY t.\"Id\") FROM \"" +
+                                       QString::fromUtf8(tableName) + "\" t"},
+                            out));
+            QCOMPARE(QJsonDocument::fromJson(out).array(), hostileRowsAsJson());
+        }
+
+        const std::vector<engine::FieldDef> one = {{"N", FieldType::Long}};
+        enginetables::writeTable(dir.toStdString() + "/fresh.db", one, {}, {{Value::fromInt(1)}});
+        enginetables::writeTable(dir.toStdString() + "/blocked.db", one, {}, {{Value::fromInt(2)}});
+        const QString failing = pgDir.filePath(QStringLiteral("failing.sql"));
+        QCOMPARE(
+            cli({"export", "--postgresql", failing, dir + "/fresh.db", dir + "/blocked.db"}).status,
+            0);
+        QVERIFY(pg.psql({"-c", "CREATE VIEW blocked AS SELECT 1 AS n"}, out));
+        QVERIFY(!pg.psql({"-f", failing}, out, false));
+        QVERIFY2(out.contains("blocked"), out.constData());
+        QCOMPARE(userRelations(pg), "blocked:v," + tableName + ":r");
     }
 
     void dictionaryDdlLoadsInSqliteAndPostgresql() {
