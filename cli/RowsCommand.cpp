@@ -39,7 +39,7 @@ int runRows(const std::vector<std::string>& args, std::ostream& out, std::ostrea
             keys.push_back(jsonString(f.name));
         if (!json) {
             for (size_t i = 0; i < fields.size(); ++i)
-                out << (i ? "\t" : "") << visibleText(fields[i].name);
+                out << (i ? "\t" : "") << visibleText(fields[i].name, Backslash::Doubled);
             out << '\n';
         }
         std::string line;

@@ -89,7 +89,7 @@ std::string valueText(const engine::Value& v) {
     case K::Null:
         return {};
     case K::Text:
-        return visibleText(v.text);
+        return visibleText(v.text, Backslash::Doubled);
     case K::Float: {
         std::string s = floatText(v.real);
         return s[0] == '"' ? s.substr(1, s.size() - 2) : s;

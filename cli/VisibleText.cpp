@@ -36,7 +36,7 @@ bool isControl(char32_t c) {
     return c < 0x20 || (c >= 0x7F && c <= 0x9F);
 }
 
-std::string visibleText(std::string_view text) {
+std::string visibleText(std::string_view text, Backslash backslash) {
     std::string out;
     out.reserve(text.size());
     for (size_t i = 0; i < text.size();) {
@@ -44,7 +44,7 @@ std::string visibleText(std::string_view text) {
         char32_t c = 0;
         if (!engine::nextUtf8(text, i, c)) {
             appendCode(out, "\\x%02x", static_cast<unsigned char>(text[i++]));
-        } else if (c == '\\') {
+        } else if (c == '\\' && backslash == Backslash::Doubled) {
             out += "\\\\";
         } else if (isControl(c)) {
             appendVisibleControl(out, c);

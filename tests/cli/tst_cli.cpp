@@ -316,7 +316,7 @@ private slots:
         QCOMPARE(cli({"capture", "--create", dict, table}).status, 0);
         const QString recorded =
             object(cli({"list", "--json", dict}).lines().value(0))["Table"].toString();
-        const QString description = QString::fromUtf8("D\x1b[1m\x07\xc2\x8d\r<script>&'\"");
+        const QString description = QString::fromUtf8("D\x1b[1m\x07\xc2\x8d\r<script>&'\" C:\\dir");
         enginetables::describe(dict, recorded, QString(), description);
         enginetables::describe(dict, recorded, field, description);
         // Not in the dictionary: check names it as added.
@@ -340,7 +340,7 @@ private slots:
              0,
              html,
              false,
-             {"\\x1b[1m\\x07\\u008d &lt;script&gt;&amp;&#39;&quot;"}},
+             {"\\x1b[1m\\x07\\u008d &lt;script&gt;&amp;&#39;&quot; C:\\dir"}},
             {"doc markdown",
              {"doc", dict, "-o", md},
              0,
