@@ -134,6 +134,13 @@ void Tf_Main::postPendingRows() {
     }
 }
 
+bool Tf_Main::holdsTypedText() const {
+    for (const widgets::DataGrid* grid : {grTables, grChamps})
+        if (grid->indexWidget(grid->currentIndex()))
+            return true;
+    return false;
+}
+
 void Tf_Main::FormCloseQuery(bool& CanClose) {
     if (!Store->TablesViewOpen())
         return;

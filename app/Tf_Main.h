@@ -136,6 +136,7 @@ public:
     void repaintNow() override;
     QString GetWord(const QString& key) override;
     void showWarning(const QString& text) override;
+    bool holdsTypedText() const override;
 
     // Posts what is being edited in the grids; every command that closes or
     // replaces the open dictionary calls it first.

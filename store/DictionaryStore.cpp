@@ -27,6 +27,8 @@ using namespace dataset;
 namespace {
 const QString kTable = QStringLiteral("Table");
 const QString kCaptionPrefix = QStringLiteral("Korvanta - ");
+// How often a reading put off by the user's editing looks whether it is over.
+constexpr int kEditingOverCheckMs = 250;
 
 struct Display {
     const char* field;
@@ -63,6 +65,7 @@ DictionaryStore::DictionaryStore(QObject* componentParent, StoreHost& host)
 // views show its tables as soon as it commits, not at the user's next command.
 // Our own commits change the file too; the engine tells them apart.
 void DictionaryStore::watchDictionary() {
+    m_editingOver.stop();
     // Without an event loop (the command-line tool) nobody would hear it.
     if (!QCoreApplication::instance())
         return;
@@ -70,6 +73,9 @@ void DictionaryStore::watchDictionary() {
         m_watcher = std::make_unique<QFileSystemWatcher>();
         connect(m_watcher.get(), &QFileSystemWatcher::fileChanged, this,
                 &DictionaryStore::dictionaryFileChanged);
+        m_editingOver.setInterval(kEditingOverCheckMs);
+        m_editingOver.setSingleShot(true);
+        connect(&m_editingOver, &QTimer::timeout, this, &DictionaryStore::refreshAfterEditing);
     }
     if (!m_watcher->files().isEmpty())
         m_watcher->removePaths(m_watcher->files());
@@ -78,17 +84,51 @@ void DictionaryStore::watchDictionary() {
 }
 
 void DictionaryStore::dictionaryFileChanged() {
+    if (!m_taDico->Active() || m_editingOver.isActive())
+        return;
+    // Reading the views again now would drop a row being edited or the text
+    // of a cell being typed: that waits until the user is done.
+    if (userIsEditing()) {
+        m_editingOver.start();
+        return;
+    }
     try {
-        if (!m_taDico->Active() || m_taDico->State() != DataSetState::Browse ||
-            !m_taDico->ChangedElsewhere())
-            return;
-        m_taDico->Refresh();
-        if (m_taChamps->Active() && m_taChamps->State() == DataSetState::Browse)
-            m_taChamps->Refresh();
-        m_host.UpdateCommands();
+        if (m_taDico->ChangedElsewhere())
+            refreshViews();
     } catch (const std::exception&) {
         // Busy or unreadable this instant: the next change, or command, looks again.
     }
+}
+
+bool DictionaryStore::userIsEditing() const {
+    for (const dataset::Table* view : {m_taDico, m_taChamps})
+        if (view->Active() && view->State() != DataSetState::Browse)
+            return true;
+    return m_host.holdsTypedText();
+}
+
+// Our own posts since the change also read the file, so the engine may no
+// longer tell that another program wrote it: the views are read regardless.
+void DictionaryStore::refreshAfterEditing() {
+    if (!m_taDico->Active())
+        return;
+    if (userIsEditing()) {
+        m_editingOver.start();
+        return;
+    }
+    try {
+        m_taDico->ChangedElsewhere();
+        refreshViews();
+    } catch (const std::exception&) {
+        // Busy or unreadable this instant: the next change, or command, looks again.
+    }
+}
+
+void DictionaryStore::refreshViews() {
+    m_taDico->Refresh();
+    if (m_taChamps->Active())
+        m_taChamps->Refresh();
+    m_host.UpdateCommands();
 }
 
 DictionaryStore::~DictionaryStore() = default;

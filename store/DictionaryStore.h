@@ -3,6 +3,7 @@
 #include <QFileSystemWatcher>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <memory>
 
@@ -105,9 +106,15 @@ private:
     void untieFieldsView();
     void watchDictionary();
     void dictionaryFileChanged();
+    bool userIsEditing() const;
+    void refreshAfterEditing();
+    void refreshViews();
 
     StoreHost& m_host;
     std::unique_ptr<QFileSystemWatcher> m_watcher; // the open dictionary's file
+    // Another program changed the dictionary while the user was editing:
+    // the views are read again once the editing is over.
+    QTimer m_editingOver;
     QString m_appDir;
     QString m_dataDir;
     QString m_nomDico;

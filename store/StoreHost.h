@@ -22,6 +22,10 @@ public:
     // A refusal: the window shows it in a warning box with one OK button; the
     // store itself stays free of any window code.
     virtual void showWarning(const QString& text) = 0;
+    // True while the window holds text being typed that the views have not
+    // received yet (a cell's editor open): reading the views again would
+    // throw it away. No window, nothing held.
+    virtual bool holdsTypedText() const { return false; }
 };
 
 } // namespace store

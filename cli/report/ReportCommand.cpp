@@ -147,7 +147,11 @@ int writeReport(const std::vector<std::string>& args, std::ostream& out, std::os
         err << parsed.output << ": " << error.toStdString() << '\n';
         return kExitFailed;
     }
-    out << parsed.output << ": " << pages.pages.size() << " pages\n";
+    out << parsed.output << ": " << pages.pages.size() << " pages\n" << std::flush;
+    if (!out) {
+        err << "the standard output could not be written\n";
+        return kExitFailed;
+    }
     return kExitOk;
 }
 

@@ -1,8 +1,9 @@
 #include "framework/reporting/PreparedReportFile.h"
 
+#include "framework/reporting/WholeFileWriter.h"
+
 #include <QDataStream>
 #include <QFile>
-#include <QSaveFile>
 
 namespace reporting {
 
@@ -67,12 +68,8 @@ QString readPages(QDataStream& in, PreparedReport& report) {
 } // namespace
 
 bool PreparedReportFile::save(const PreparedReport& report, const QString& path, QString& error) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        error = file.errorString();
-        return false;
-    }
-    QDataStream out(&file);
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
     out.setVersion(QDataStream::Qt_6_0);
     out.writeRawData(kMagic, sizeof kMagic);
     out << kVersion << report.title << report.pageSize.width() << report.pageSize.height()
@@ -82,11 +79,11 @@ bool PreparedReportFile::save(const PreparedReport& report, const QString& path,
         for (const PageItem& item : page.items)
             writeItem(out, item);
     }
-    if (out.status() != QDataStream::Ok || !file.commit()) {
-        error = file.errorString();
+    if (out.status() != QDataStream::Ok) {
+        error = QStringLiteral("the report is too large to be saved");
         return false;
     }
-    return true;
+    return WholeFileWriter::replace(path, bytes, error);
 }
 
 std::optional<PreparedReport> PreparedReportFile::load(const QString& path, QString& error) {

@@ -2,13 +2,13 @@
 
 #include "framework/reporting/LayoutProgress.h"
 #include "framework/reporting/PagePainter.h"
+#include "framework/reporting/WholeFileWriter.h"
 
-#include <QFileInfo>
+#include <QBuffer>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
-#include <QSaveFile>
 
 namespace reporting {
 
@@ -51,27 +51,22 @@ void preparePrinter(const PreparedReport& report, QPrinter& printer) {
 }
 
 bool writePdf(const PreparedReport& report, const QString& path, QString& error) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        error = file.errorString();
-        return false;
-    }
+    // Drawn in memory first: the PDF writer does not report a refused write,
+    // so the file is written afterwards, where every write is checked.
+    QByteArray pdf;
     {
-        QPdfWriter writer(&file);
+        QBuffer buffer(&pdf);
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&buffer);
         writer.setTitle(report.title);
         writer.setCreator(QStringLiteral("Korvanta"));
         writer.setResolution(600);
         if (!printPages(report, writer)) {
             error = QStringLiteral("the PDF could not be drawn");
-            file.cancelWriting();
             return false;
         }
     }
-    if (!file.commit()) {
-        error = file.errorString();
-        return false;
-    }
-    return true;
+    return WholeFileWriter::replace(path, pdf, error);
 }
 
 } // namespace reporting

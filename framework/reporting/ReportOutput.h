@@ -19,8 +19,8 @@ bool printPages(const PreparedReport& report, QPagedPaintDevice& device,
                 LayoutProgress* progress = nullptr);
 // Sets a printer up for the report: paper size, no margins, job name.
 void preparePrinter(const PreparedReport& report, QPrinter& printer);
-// Writes the pages as a PDF file (fonts embedded) under a temporary name
-// beside `path`, then renames it, so a failure leaves no half file.
+// Writes the pages as a PDF file (fonts embedded) in place of `path` the way
+// WholeFileWriter does, so a failure leaves any old file whole.
 // On failure returns false and sets `error`.
 bool writePdf(const PreparedReport& report, const QString& path, QString& error);
 

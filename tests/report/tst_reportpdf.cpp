@@ -18,7 +18,7 @@ struct Run {
     QString err;
 };
 
-Run runCli(const QStringList& args, bool withDisplay = false) {
+Run runCli(const QStringList& args, bool withDisplay = false, const QString& outputFile = {}) {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     // The command must find its way without a display and without being told.
@@ -28,6 +28,8 @@ Run runCli(const QStringList& args, bool withDisplay = false) {
         env.remove(QStringLiteral("WAYLAND_DISPLAY"));
     }
     process.setProcessEnvironment(env);
+    if (!outputFile.isEmpty())
+        process.setStandardOutputFile(outputFile);
     process.start(QStringLiteral(KV_CLI_PATH), QStringList{"report"} + args);
     if (!process.waitForFinished(120000))
         return {};
@@ -48,6 +50,32 @@ QString pdfText(const QString& pdf, const QString& tool) {
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
+QByteArray contents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A small file system of its own (tmpfs), unmounted when done; needs the
+// right to mount.
+class SmallDisk {
+public:
+    SmallDisk(const QString& dir, qint64 bytes) : m_dir(dir) {
+        QDir().mkpath(dir);
+        m_mounted = QProcess::execute(QStringLiteral("mount"),
+                                      {"-t", "tmpfs", "-o", QStringLiteral("size=%1").arg(bytes),
+                                       "tmpfs", dir}) == 0;
+    }
+    ~SmallDisk() {
+        if (m_mounted)
+            QProcess::execute(QStringLiteral("umount"), {m_dir});
+    }
+    bool mounted() const { return m_mounted; }
+
+private:
+    QString m_dir;
+    bool m_mounted = false;
+};
+
 } // namespace
 
 class TestReportPdf : public QObject {
@@ -58,6 +86,7 @@ private slots:
     void pdfHoldsTheDictionary();
     void badInputLeavesNoFile_data();
     void badInputLeavesNoFile();
+    void fullDiskKeepsTheOldPdf();
 
 private:
     QTemporaryDir m_dir;
@@ -146,6 +175,50 @@ void TestReportPdf::badInputLeavesNoFile() {
     QVERIFY(!run.err.isEmpty());
     QVERIFY(!QFile::exists(pdf));
     QCOMPARE(QDir(m_dir.path()).entryList({"bad.pdf*"}, QDir::Files), QStringList{});
+}
+
+// The report does not fit on the disk left: the command says so and fails,
+// and the PDF written before is still there, byte for byte.
+void TestReportPdf::fullDiskKeepsTheOldPdf() {
+    const QString smallDico = m_dir.filePath("SMALL.DB");
+    const QString bigDico = m_dir.filePath("BIG.DB");
+    DictionaryFile(smallDico).addTable("A.DB", {{"Code", {}, "ftInteger", {}}});
+    {
+        DictionaryFile dico(bigDico);
+        for (int t = 0; t < 20; ++t) {
+            QList<FieldEntry> fields;
+            for (int i = 1; i <= 40; ++i)
+                fields << FieldEntry{QStringLiteral("CHAMP%1").arg(i), "a described field",
+                                     "ftString", 20};
+            dico.addTable(QStringLiteral("T%1.DB").arg(t), fields);
+        }
+    }
+    const QString oldPdf = m_dir.filePath("old.pdf");
+    const QString bigPdf = m_dir.filePath("big.pdf");
+    QCOMPARE(runCli({smallDico, "-o", oldPdf}).exitCode, 0);
+    QCOMPARE(runCli({bigDico, "-o", bigPdf}).exitCode, 0);
+    const QByteArray old = contents(oldPdf);
+    const qint64 bigSize = QFileInfo(bigPdf).size();
+    QVERIFY2(bigSize > 8 * 4096, qPrintable(QString::number(bigSize)));
+
+    // Room for the old file and half the new one.
+    const QString mountPoint = m_dir.filePath("disk");
+    SmallDisk disk(mountPoint, old.size() + bigSize / 2);
+    if (!disk.mounted())
+        QSKIP("no right to mount a small file system here");
+    const QString target = mountPoint + "/report.pdf";
+    QVERIFY(QFile::copy(oldPdf, target));
+    const Run run = runCli({bigDico, "-o", target});
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.err.contains("report.pdf") && run.err.contains(strerror(ENOSPC)),
+             qPrintable(run.err));
+    QVERIFY(!run.out.contains("pages"));
+    QCOMPARE(contents(target), old);
+    QCOMPARE(QDir(mountPoint).entryList(QDir::Files | QDir::Hidden), QStringList{"report.pdf"});
+
+    // Standard output that cannot be written is not a success either.
+    const Run full = runCli({smallDico, "-o", m_dir.filePath("again.pdf")}, false, "/dev/full");
+    QCOMPARE(full.exitCode, 1);
 }
 
 QTEST_GUILESS_MAIN(TestReportPdf)

@@ -1,16 +1,20 @@
 // The windows around the report: the progress window and its cancel, the
 // preview with its tool bar, printing through the print dialog's seam, and
-// the prepared-report file saved, loaded and refused when damaged.
+// the prepared-report file saved, loaded and refused when damaged, and both
+// files written so that a failing disk leaves the old one whole.
 
 #include "DictionaryFile.h"
 
 #include "framework/dataset/Database.h"
 #include "framework/reporting/PreparedReportFile.h"
 #include "framework/reporting/PreviewDialogs.h"
+#include "framework/reporting/ReportOutput.h"
 #include "framework/reporting/ReportPreviewWindow.h"
 #include "framework/reporting/ReportProgressWindow.h"
 #include "lang/TMultiLang.h"
 #include "report/Tr_Korvanta.h"
+#include "tests/support/FaultFileSystem.h"
+#include "tests/support/ScopedFileSystem.h"
 
 #include "framework/reporting/PageView.h"
 #include <QAction>
@@ -73,6 +77,8 @@ private slots:
     void printNamesTheJobAndSavedReportLoadsBack();
     void damagedReportFileIsRefused_data();
     void damagedReportFileIsRefused();
+    void failedWriteKeepsTheOldFile_data();
+    void failedWriteKeepsTheOldFile();
 
 private:
     ReportPreviewWindow* preview();
@@ -249,6 +255,63 @@ void TestReportWindows::damagedReportFileIsRefused() {
     error.clear();
     QVERIFY(!reporting::PreparedReportFile::load(path, error));
     QVERIFY(error.contains(path));
+}
+
+using WriteReport = std::function<bool(const reporting::PreparedReport&, const QString&, QString&)>;
+Q_DECLARE_METATYPE(WriteReport)
+
+void TestReportWindows::failedWriteKeepsTheOldFile_data() {
+    QTest::addColumn<WriteReport>("write");
+    QTest::newRow("PDF") << WriteReport(reporting::writePdf);
+    QTest::newRow("prepared report") << WriteReport(reporting::PreparedReportFile::save);
+}
+
+// Each disk operation of the write fails in turn (the temporary file's
+// creation, every write, the sync, the close, the rename, the folder's sync),
+// with a full disk or an I/O error: the write says so and the old file stays
+// as it was, with nothing left beside it. Past the last operation it succeeds.
+void TestReportWindows::failedWriteKeepsTheOldFile() {
+    QFETCH(WriteReport, write);
+    std::optional<reporting::PreparedReport> pages = m_form->preparePages();
+    QVERIFY(pages);
+    reporting::PreparedReport old = *pages;
+    old.pages.resize(1);
+    QTemporaryDir dir;
+    const QString target = dir.filePath("out");
+    QString error;
+    QVERIFY(write(old, target, error));
+    const auto contents = [](const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+    };
+    const QByteArray oldBytes = contents(target);
+    QVERIFY(write(*pages, dir.filePath("expected"), error));
+    const qint64 newSize = QFileInfo(dir.filePath("expected")).size();
+    QVERIFY(QFile::remove(dir.filePath("expected")));
+
+    engine::PosixFileSystem posix;
+    testsupport::FaultFileSystem faults(posix);
+    testsupport::ScopedFileSystem installed(faults);
+    uint64_t failAt = 1;
+    for (bool written = false; !written; ++failAt) {
+        for (const int err : {ENOSPC, EIO}) {
+            faults.reset();
+            faults.failAt(failAt, err, false);
+            error.clear();
+            written = write(*pages, target, error);
+            QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"out"});
+            if (written)
+                break;
+            QVERIFY2(error.contains(QString::fromLocal8Bit(strerror(err))), qPrintable(error));
+            // Only the folder's sync comes after the rename: the new file is then whole.
+            const bool last = failAt == faults.operations();
+            QVERIFY2(contents(target) == oldBytes || (last && QFileInfo(target).size() == newSize),
+                     qPrintable(QStringLiteral("operation %1: %2").arg(failAt).arg(error)));
+        }
+    }
+    QCOMPARE(QFileInfo(target).size(), newSize);
+    // Created, written in pieces, synced, closed, renamed, folder synced.
+    QVERIFY2(failAt > 7, qPrintable(QString::number(failAt)));
 }
 
 QTEST_MAIN(TestReportWindows)
