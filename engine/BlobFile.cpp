@@ -105,7 +105,7 @@ void BlobFile::create(const std::filesystem::path& mbPath) {
     put16(head.data(), 0x11, 0x0040);
     put16(head.data(), 0x13, 0x0800);
     put16(head.data(), 0x29, 0x02A1);
-    auto f = fileSystem().open(mbPath, OpenMode::CreateTruncate);
+    auto f = fileSystem().open(mbPath, OpenMode::CreateExclusive);
     f->writeAt(0, head.data(), head.size());
     f->sync();
     f->close();
