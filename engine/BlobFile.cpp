@@ -29,7 +29,9 @@ File& BlobFile::file(bool forWrite) const {
     if (!m_file || (forWrite && !m_writable)) {
         m_file.reset();
         try {
-            auto f = fileSystem().open(m_path, forWrite ? OpenMode::ReadWrite : OpenMode::Read);
+            // Written only where it is: a link planted in its name is refused, not followed.
+            auto f =
+                fileSystem().open(m_path, forWrite ? OpenMode::ReadWriteNoFollow : OpenMode::Read);
             // Written blocks wait for the table's commit, which journals them with the rows.
             m_file = forWrite ? std::make_unique<BufferedFile>(std::move(f)) : std::move(f);
         } catch (const EngineError& e) {
