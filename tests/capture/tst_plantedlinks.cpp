@@ -9,10 +9,18 @@
 //    the names used aside are hidden, new at each run, and gone at the end.
 // Whatever the plants lead to stays byte for byte as it was.
 //
+// The companions the engine writes beside a table are never written through a
+// link either: the memo file, written in place, is refused; an index file, made
+// anew, replaces the link.
+//
 // Run as root, the plants belong to "nobody", so that the engine, as root, would
 // be able to follow them; otherwise they are the user's own.
 
 #include "SourceTables.h"
+
+#include "engine/Cursor.h"
+#include "engine/EngineError.h"
+#include "engine/TableFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -345,6 +353,50 @@ private slots:
             QVERIFY2(!clean.temporaries.count(name), qPrintable(name + " used twice"));
             QVERIFY2(!QFileInfo::exists(m_shared + "/" + name), qPrintable(name + " left"));
         }
+    }
+
+    void companionLinks_data() {
+        QTest::addColumn<QString>("companion");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("memo file") << "CLIENTS.MB" << true;
+        QTest::newRow("primary index") << "CLIENTS.PX" << false;
+        QTest::newRow("named index") << "CLIENTS.XG0" << false;
+        QTest::newRow("named index's tree") << "CLIENTS.YG1" << false;
+    }
+
+    // A copy of the companion, elsewhere, that the planted link leads to: the table
+    // reads as before, and a row with a long memo is added.
+    void companionLinks() {
+        QFETCH(QString, companion);
+        QFETCH(bool, refused);
+        freshVictim();
+        freshSharedFolder();
+        const QString table = sourcetables::writeClients(m_shared + "/CLIENTS.DB");
+        QVERIFY(QFile::copy(m_shared + "/" + companion, m_victim + "/" + companion));
+        QVERIFY(QFile::remove(m_shared + "/" + companion));
+        m_planter.link(m_victim + "/" + companion, m_shared + "/" + companion);
+        const auto victimBefore = snapshot(m_victim);
+
+        QString error;
+        try {
+            auto file = engine::TableFile::open(table.toStdString());
+            engine::Cursor cursor(file);
+            engine::Row row = file->emptyRow();
+            row[1] = engine::Value::fromText("Durand");
+            row[4] = engine::Value::fromText(std::string(300, 'm'));
+            cursor.insert(row);
+            file->flush(); // the index files, as a program writes them when it closes
+        } catch (const engine::EngineError& e) {
+            error = QString::fromUtf8(e.what());
+        }
+
+        QCOMPARE(snapshot(m_victim), victimBefore);
+        QCOMPARE(error.contains(companion) && error.contains("lien symbolique"), refused);
+        if (!refused)
+            QVERIFY(!QFileInfo(m_shared + "/" + companion).isSymLink());
+        // The refused row is not half there: no row without its memo.
+        QCOMPARE(engine::Cursor(engine::TableFile::open(table.toStdString())).count(),
+                 refused ? 0 : 1);
     }
 };
 
