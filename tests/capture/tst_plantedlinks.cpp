@@ -340,7 +340,25 @@ private slots:
             QCOMPARE(cli(setup, m_shared).status, 0);
         const auto victimBefore = snapshot(m_victim);
         const QStringList planted = plantOldNames(oldNames);
+        // Files replaced keep their permissions exactly, wider than the umask allows.
+        QStringList replaced = outputs;
+        if (needsDictionary)
+            replaced << "D.px"
+                     << "D.xg0"
+                     << "D.yg0";
+        for (const QString& name : replaced) {
+            if (!QFileInfo::exists(m_shared + "/" + name))
+                writeBytes(m_shared + "/" + name, "old");
+            QVERIFY(::chmod(QFile::encodeName(m_shared + "/" + name), 0664) == 0);
+        }
+        const mode_t umaskWas = ::umask(022);
         const Outcome attacked = runWatched(command, outputs);
+        ::umask(umaskWas);
+        for (const QString& name : replaced) {
+            struct stat st = {};
+            QVERIFY(::stat(QFile::encodeName(m_shared + "/" + name), &st) == 0);
+            QCOMPARE(st.st_mode & 0777, mode_t(0664));
+        }
 
         QVERIFY2(attacked.run.status == 0, attacked.run.err.constData());
         QCOMPARE(snapshot(m_victim), victimBefore);
