@@ -4,6 +4,7 @@
 // cannot be read is named on standard error and the others still go; the exit
 // status is then 1. One line per exported table gives its row count.
 
+#include "cli/AsideFile.h"
 #include "cli/CodePageOption.h"
 #include "cli/Command.h"
 #include "cli/CopyScriptWriter.h"
@@ -13,12 +14,8 @@
 
 #include "engine/TableFile.h"
 
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
+#include <memory>
 #include <ostream>
-#include <unistd.h>
 
 namespace cli {
 
@@ -60,6 +57,17 @@ bool parseRequest(const std::vector<std::string>& args, ExportRequest& request, 
     return true;
 }
 
+bool appendOrReport(AsideFile& script, const std::string& text, const std::string& file,
+                    std::ostream& err) {
+    try {
+        script.append(text);
+        return true;
+    } catch (const std::exception& e) { // the disk, not a table: the script cannot be whole
+        err << visibleText(file) << ": " << visibleText(e.what()) << '\n';
+        return false;
+    }
+}
+
 std::shared_ptr<engine::TableFile> openTable(const std::string& path, const CodePageOption& page) {
     auto table = engine::TableFile::open(path);
     page.applyTo(*table);
@@ -72,7 +80,7 @@ int exportToSqlite(const ExportRequest& request, const CodePageOption& page, std
     try {
         exporter = std::make_unique<SqliteExporter>(request.file);
     } catch (const std::exception& e) {
-        err << request.file << ": " << e.what() << '\n';
+        err << visibleText(request.file) << ": " << visibleText(e.what()) << '\n';
         return kExitFailed;
     }
     ProgressBar progress(err, ProgressBar::stderrIsTerminal());
@@ -94,33 +102,35 @@ int exportToSqlite(const ExportRequest& request, const CodePageOption& page, std
 // interrupted export never leaves a script that loads half the tables.
 int exportToScript(const ExportRequest& request, const CodePageOption& page, std::ostream& out,
                    std::ostream& err) {
-    const std::string aside = request.file + ".part-" + std::to_string(getpid());
-    std::ofstream script(aside, std::ios::binary | std::ios::trunc);
-    if (!script) { // before any table is read: nothing could be kept
-        err << request.file << ": " << std::strerror(errno) << '\n';
+    std::unique_ptr<AsideFile> script;
+    try {
+        script = std::make_unique<AsideFile>(request.file);
+        script->append(CopyScriptWriter::preamble());
+    } catch (const std::exception& e) { // before any table is read: nothing could be kept
+        err << visibleText(request.file) << ": " << visibleText(e.what()) << '\n';
         return kExitFailed;
     }
-    script << CopyScriptWriter::preamble();
     ProgressBar progress(err, ProgressBar::stderrIsTerminal());
     int status = kExitOk;
     for (const std::string& path : request.tables) {
+        std::string block;
+        uint64_t rows = 0;
         try {
-            uint64_t rows = 0;
-            script << CopyScriptWriter::tableBlock(*openTable(path, page), progress, rows);
-            out << visibleText(path) << '\t' << rows << " rows\n";
+            block = CopyScriptWriter::tableBlock(*openTable(path, page), progress, rows);
         } catch (const std::exception& e) {
             status = kExitFailed;
             err << visibleText(path) << ": " << visibleText(e.what()) << '\n';
+            continue;
         }
+        if (!appendOrReport(*script, block, request.file, err))
+            return kExitFailed;
+        out << visibleText(path) << '\t' << rows << " rows\n";
     }
-    script << CopyScriptWriter::epilogue();
-    script.close();
-    std::error_code ec;
-    if (script)
-        std::filesystem::rename(aside, request.file, ec);
-    if (!script || ec) {
-        err << request.file << ": " << (ec ? ec.message() : std::strerror(errno)) << '\n';
-        std::filesystem::remove(aside, ec);
+    try {
+        script->append(CopyScriptWriter::epilogue());
+        script->commit();
+    } catch (const std::exception& e) {
+        err << visibleText(request.file) << ": " << visibleText(e.what()) << '\n';
         return kExitFailed;
     }
     out.flush();

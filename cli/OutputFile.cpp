@@ -1,11 +1,9 @@
 #include "cli/OutputFile.h"
 
+#include "cli/AsideFile.h"
+
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
 #include <ostream>
-#include <unistd.h>
 
 namespace cli {
 
@@ -50,49 +48,6 @@ bool splitValueOptions(const std::vector<std::string>& args,
     return true;
 }
 
-namespace {
-
-bool writeAll(int fd, const std::string& text) {
-    size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += size_t(n);
-    }
-    return true;
-}
-
-// The text goes to a file beside the target, is synced, then renamed over it: the
-// target is always either the old file or the whole new one, even if the program
-// is killed or the disk fills up half way.
-bool replaceFile(const std::string& text, const std::string& file, std::string& reason) {
-    const std::string aside = file + ".part-" + std::to_string(getpid());
-    const int fd = ::open(aside.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        reason = std::strerror(errno);
-        return false;
-    }
-    bool ok = writeAll(fd, text) && ::fsync(fd) == 0;
-    if (!ok)
-        reason = std::strerror(errno);
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        reason = std::strerror(errno);
-    }
-    if (ok && ::rename(aside.c_str(), file.c_str()) != 0) {
-        ok = false;
-        reason = std::strerror(errno);
-    }
-    if (!ok)
-        ::unlink(aside.c_str());
-    return ok;
-}
-
-} // namespace
-
 bool writeOutput(const std::string& text, const std::string& file, std::ostream& out,
                  std::ostream& err) {
     if (file.empty()) {
@@ -100,9 +55,12 @@ bool writeOutput(const std::string& text, const std::string& file, std::ostream&
         out.flush();
         return bool(out);
     }
-    std::string reason;
-    if (!replaceFile(text, file, reason)) {
-        err << file << ": " << reason << '\n';
+    try {
+        AsideFile aside(file);
+        aside.append(text);
+        aside.commit();
+    } catch (const std::exception& e) {
+        err << file << ": " << e.what() << '\n';
         return false;
     }
     return true;

@@ -29,7 +29,9 @@ File& BlobFile::file(bool forWrite) const {
     if (!m_file || (forWrite && !m_writable)) {
         m_file.reset();
         try {
-            auto f = fileSystem().open(m_path, forWrite ? OpenMode::ReadWrite : OpenMode::Read);
+            // Written only where it is: a link planted in its name is refused, not followed.
+            auto f =
+                fileSystem().open(m_path, forWrite ? OpenMode::ReadWriteNoFollow : OpenMode::Read);
             // Written blocks wait for the table's commit, which journals them with the rows.
             m_file = forWrite ? std::make_unique<BufferedFile>(std::move(f)) : std::move(f);
         } catch (const EngineError& e) {
@@ -105,7 +107,7 @@ void BlobFile::create(const std::filesystem::path& mbPath) {
     put16(head.data(), 0x11, 0x0040);
     put16(head.data(), 0x13, 0x0800);
     put16(head.data(), 0x29, 0x02A1);
-    auto f = fileSystem().open(mbPath, OpenMode::CreateTruncate);
+    auto f = fileSystem().open(mbPath, OpenMode::CreateExclusive);
     f->writeAt(0, head.data(), head.size());
     f->sync();
     f->close();

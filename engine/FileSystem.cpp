@@ -118,6 +118,11 @@ public:
             throwIo(path(), "troncature", errno);
     }
 
+    void setPermissions(unsigned mode) override {
+        if (::fchmod(m_fd, mode_t(mode & 0777)) != 0)
+            throwIo(path(), "changement des droits", errno);
+    }
+
     void sync() override {
         if (::fdatasync(m_fd) != 0 && errno != EINVAL)
             throwIo(path(), "synchronisation", errno);
@@ -279,7 +284,7 @@ void PosixFileSystem::syncDirectory(const std::filesystem::path& dir) {
 }
 
 void PosixFileSystem::makeDirectory(const std::filesystem::path& dir) {
-    if (::mkdir(dir.c_str(), 0777) != 0 && errno != EEXIST)
+    if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST)
         throwIo(dir, "création du dossier", errno);
 }
 
@@ -325,15 +330,17 @@ private:
 } // namespace
 
 std::unique_ptr<DirectoryLock> PosixFileSystem::tryLockDirectory(const std::filesystem::path& dir) {
-    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) {
-        if (errno == ENOENT)
+        // A link (ELOOP) or anything but a folder (ENOTDIR) is not locked: the
+        // caller looks at what the name is before trying again.
+        if (errno == ENOENT || errno == ELOOP || errno == ENOTDIR)
             return nullptr;
         throwIo(dir, "ouverture du dossier", errno);
     }
     struct stat held, now;
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::fstat(fd, &held) != 0 ||
-        ::stat(dir.c_str(), &now) != 0 || held.st_ino != now.st_ino || held.st_dev != now.st_dev) {
+        ::lstat(dir.c_str(), &now) != 0 || held.st_ino != now.st_ino || held.st_dev != now.st_dev) {
         ::close(fd);
         return nullptr;
     }
@@ -379,6 +386,37 @@ std::unique_ptr<File> FileSystem::createTemporary(const std::filesystem::path& t
                 throw;
         }
     }
+}
+
+std::unique_ptr<File> FileSystem::createReplacement(const std::filesystem::path& target) {
+    const EntryStatus now = status(target);
+    if (now.kind != EntryKind::Regular)
+        return createTemporary(target, 0666);
+    auto made = createTemporary(target, now.permissions);
+    made->setPermissions(now.permissions);
+    return made;
+}
+
+std::vector<std::filesystem::path> FileSystem::listAll(const std::filesystem::path& dir) {
+    std::vector<std::filesystem::path> out;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
+        out.push_back(it->path());
+    return out;
+}
+
+EntryStatus FileSystem::status(const std::filesystem::path& p) {
+    struct stat st;
+    if (::lstat(p.c_str(), &st) != 0)
+        return {};
+    EntryStatus out;
+    out.kind = S_ISREG(st.st_mode)   ? EntryKind::Regular
+               : S_ISDIR(st.st_mode) ? EntryKind::Directory
+               : S_ISLNK(st.st_mode) ? EntryKind::Link
+                                     : EntryKind::Other;
+    out.ownedByUser = st.st_uid == ::geteuid();
+    out.permissions = unsigned(st.st_mode & 0777);
+    return out;
 }
 
 FileSystem& fileSystem() {

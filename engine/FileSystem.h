@@ -47,6 +47,8 @@ public:
     // Closes the descriptor and reports a failure (a write the system could only
     // refuse at close). Later calls do nothing; the destructor closes silently.
     virtual void close() {}
+    // Gives the file these permission bits exactly, the umask aside.
+    virtual void setPermissions(unsigned mode) { (void)mode; }
     // Takes a lock on the whole file for this File's life, without waiting: exclusive
     // when the file is open for writing, shared otherwise; false when another open
     // file description holds a conflicting one. The journal uses it to tell a
@@ -79,6 +81,16 @@ struct DirectoryStamp {
     bool operator==(const DirectoryStamp&) const = default;
 };
 
+// What a name is, seen without following a link: a link is a Link, whatever it
+// leads to.
+enum class EntryKind { Missing, Regular, Directory, Link, Other };
+
+struct EntryStatus {
+    EntryKind kind = EntryKind::Missing;
+    bool ownedByUser = false; // owned by the user this program runs as
+    unsigned permissions = 0; // rwx for owner, group and others (0777 at most)
+};
+
 // An exclusive lock on a directory, held for the object's life.
 class DirectoryLock {
 public:
@@ -101,6 +113,10 @@ public:
     // umask), the mode its content will have once renamed over the target.
     std::unique_ptr<File> createTemporary(const std::filesystem::path& target,
                                           unsigned mode = 0666);
+    // createTemporary() for a file that will be renamed over `target`: it gets the
+    // permissions the target has now (a plain file; otherwise 0666 less the umask),
+    // so that replacing a file never changes who may read or write it.
+    std::unique_ptr<File> createReplacement(const std::filesystem::path& target);
     // open(p, CreateExclusive), the new file made with `mode` less the umask where the
     // file system keeps modes.
     virtual std::unique_ptr<File> openNew(const std::filesystem::path& p, unsigned mode) {
@@ -110,8 +126,17 @@ public:
     virtual bool exists(const std::filesystem::path& p) = 0;
     virtual void remove(const std::filesystem::path& p) = 0;
     virtual void rename(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
-    // Plain files of a directory (full paths); empty when the directory is missing.
+    // Plain files of a directory (full paths), links to plain files included; empty
+    // when the directory is missing.
     virtual std::vector<std::filesystem::path> list(const std::filesystem::path& dir) = 0;
+    // Every name of a directory (full paths) whatever it is: links, folders, devices;
+    // none is followed. Empty when the directory is missing.
+    // The defaults of status() and listAll() look at the disk itself: every file
+    // system but the in-memory one of the fuzz tests wraps it, and that one never
+    // creates a table.
+    virtual std::vector<std::filesystem::path> listAll(const std::filesystem::path& dir);
+    // What p is, without following it when it is a link.
+    virtual EntryStatus status(const std::filesystem::path& p);
     // The directory's stamp; nullopt when it cannot be told (then what was listed
     // of it is never reused).
     virtual std::optional<DirectoryStamp> directoryStamp(const std::filesystem::path& dir) {
@@ -120,7 +145,8 @@ public:
     }
     // Makes the names created, renamed or removed in dir durable.
     virtual void syncDirectory(const std::filesystem::path& dir) { (void)dir; }
-    // Creates a directory (its parent must exist); an existing one is no error.
+    // Creates a directory (its parent must exist), open to its owner only; an
+    // existing name is no error (the caller checks what it is with status()).
     virtual void makeDirectory(const std::filesystem::path& dir) { (void)dir; }
     // Removes an empty directory; a missing one is no error.
     virtual void removeDirectory(const std::filesystem::path& dir) { (void)dir; }
@@ -132,8 +158,9 @@ public:
         return false;
     }
     // Locks the existing directory dir without waiting; nullptr when another holds
-    // it, or when dir was removed or replaced meanwhile (so that the caller, which
-    // makes it again, never holds a lock on a directory that is gone).
+    // it, or when dir was removed or replaced meanwhile, or is a link (so that the
+    // caller, which makes it again, never holds a lock on a directory that is gone,
+    // nor on one a link leads to).
     virtual std::unique_ptr<DirectoryLock> tryLockDirectory(const std::filesystem::path& dir) {
         (void)dir;
         return std::make_unique<DirectoryLock>();

@@ -122,20 +122,24 @@ namespace {
 
 // The file is made whole under a temporary name, then renamed over the old one: a
 // reader sees the old index or the new one, never an empty or half-written file.
+// The temporary name is new each time and cannot be guessed, so nothing planted
+// beside the table (a link, a file) is ever opened or written in its place.
 void writeWhole(const std::filesystem::path& file, const std::string& header,
                 const std::string& blocks) {
-    const std::filesystem::path tmp = file.string() + ".tmp";
+    auto f = fileSystem().createReplacement(file);
+    const std::filesystem::path tmp = f->path();
     try {
-        auto f = fileSystem().open(tmp, OpenMode::CreateTruncate);
         f->writeAt(0, (header + blocks).data(), header.size() + blocks.size());
         f->sync();
         f->close();
         fileSystem().rename(tmp, file);
     } catch (...) {
+        f.reset();
         try {
             fileSystem().remove(tmp);
         } catch (...) {
-            // The error being reported is the first one; a leftover .tmp is never read.
+            // The error being reported is the first one; a leftover temporary file is
+            // never read, and goes with the table's family.
         }
         throw;
     }

@@ -3,19 +3,19 @@
 #include "engine/TableDefinition.h"
 
 #include "engine/CodePage.h"
+#include "engine/CreationFolder.h"
 #include "engine/EngineError.h"
 #include "engine/HeaderBuilder.h"
 #include "engine/IndexInfo.h"
 #include "engine/IndexWriter.h"
 #include "engine/TableData.h"
+#include "engine/TableFamily.h"
 #include "engine/TableFile.h"
 
 #include <algorithm>
-#include <chrono>
 #include <ctime>
 #include <random>
 #include <set>
-#include <thread>
 
 namespace engine {
 
@@ -24,29 +24,6 @@ namespace {
 // Blocks of 32 KB, the largest the format gives level 5 and 7 tables (the level
 // createTable writes).
 constexpr uint8_t kLargestBlockCode = 32;
-
-std::string upperAscii(std::string s) {
-    for (char& c : s)
-        c = char(std::toupper(uint8_t(c)));
-    return s;
-}
-
-bool isHex(char c) {
-    return std::isxdigit(uint8_t(c)) != 0;
-}
-
-// Extensions of the files that make up a table: .DB .PX .MB .VAL .TV .Xnn .Ynn .XGn .YGn.
-bool isFamilyExtension(const std::string& extUpper) {
-    static const std::set<std::string> fixed = {".DB", ".PX", ".MB", ".VAL", ".TV"};
-    if (fixed.count(extUpper))
-        return true;
-    if (extUpper.size() == 4 && (extUpper[1] == 'X' || extUpper[1] == 'Y')) {
-        if (extUpper[2] == 'G')
-            return std::isalnum(uint8_t(extUpper[3])) != 0;
-        return isHex(extUpper[2]) && isHex(extUpper[3]);
-    }
-    return false;
-}
 
 void refuseDefinition(const std::filesystem::path& file, const std::string& why) {
     throw EngineError(ErrorCode::InvalidArgument,
@@ -59,54 +36,19 @@ void refuseIfOpen(const std::filesystem::path& file) {
                           "La table " + quoted(file) + " est en cours d'utilisation");
 }
 
-// A file of the table's family, or one the engine leaves beside it while writing
-// (an index file's .tmp, the journal and its .tmp).
-bool isFamilyFile(const std::filesystem::path& p, const std::string& upperStem) {
-    std::string name = upperAscii(p.filename().string());
-    for (const char* suffix : {"-JOURNAL.TMP", "-JOURNAL", ".TMP"}) {
-        const std::string sfx = suffix;
-        if (name.size() > sfx.size() &&
-            name.compare(name.size() - sfx.size(), sfx.size(), sfx) == 0) {
-            name.resize(name.size() - sfx.size());
-            break;
-        }
-    }
-    const std::filesystem::path base(name);
-    return base.stem().string() == upperStem && isFamilyExtension(base.extension().string());
-}
-
+// The table's files, links to them included (the link goes, not what it leads
+// to), and the temporary files of a write cut short; a temporary name held by
+// anything but a plain file is not ours, and stays.
 void removeFamily(const std::filesystem::path& file) {
     const std::string stem = upperAscii(file.stem().string());
-    for (const auto& p : fileSystem().list(file.parent_path()))
-        if (isFamilyFile(p, stem))
+    for (const auto& p : fileSystem().listAll(file.parent_path())) {
+        if (!isFamilyFile(p, stem))
+            continue;
+        const EntryKind kind = fileSystem().status(p).kind;
+        const bool temporary = isHiddenTemporary(p.filename().string());
+        if (kind == EntryKind::Regular || (kind == EntryKind::Link && !temporary))
             fileSystem().remove(p);
-}
-
-// Where a new table is made before it is moved into place: a hidden folder beside
-// it, named after it, locked for the whole creation so that two programs creating
-// the same table take turns. Leftovers of an interrupted creation are cleared.
-struct WorkFolder {
-    std::filesystem::path path;
-    std::unique_ptr<DirectoryLock> lock;
-};
-
-WorkFolder claimWorkFolder(const std::filesystem::path& file) {
-    WorkFolder w{file.parent_path() / ("." + file.filename().string() + ".new"), nullptr};
-    const auto deadline = std::chrono::steady_clock::now() + TableLock::writerWait();
-    for (;;) {
-        fileSystem().makeDirectory(w.path);
-        w.lock = fileSystem().tryLockDirectory(w.path);
-        if (w.lock)
-            break;
-        if (std::chrono::steady_clock::now() >= deadline)
-            throw EngineError(ErrorCode::Locked, "La table " + quoted(file) +
-                                                     " est en cours de création par un autre "
-                                                     "programme");
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    for (const auto& p : fileSystem().list(w.path))
-        fileSystem().remove(p);
-    return w;
 }
 
 bool tableExistsInAnyCase(const std::filesystem::path& file) {
@@ -127,34 +69,11 @@ void clearTheWay(const std::filesystem::path& file, ExistingTable existing) {
         TableData::requireSoleUser(file);
 }
 
-void clearWorkFolder(const std::filesystem::path& work) noexcept {
-    try {
-        for (const auto& p : fileSystem().list(work))
-            fileSystem().remove(p);
-        fileSystem().removeDirectory(work);
-    } catch (...) {
-        // A leftover folder is cleared by the next creation of the same table.
-    }
-}
-
 void writeNewFile(const std::filesystem::path& file, const std::string& bytes) {
-    auto f = fileSystem().open(file, OpenMode::CreateTruncate);
+    auto f = fileSystem().open(file, OpenMode::CreateExclusive);
     f->writeAt(0, bytes.data(), bytes.size());
     f->sync();
     f->close();
-}
-
-// Moves the staged family over the table's name: the old family goes, then the
-// companions come in, the table file last. Until that last rename there is no
-// table of this name (leftover companions are cleared by the next creation).
-void moveIntoPlace(const std::filesystem::path& work, const std::filesystem::path& staged,
-                   const std::filesystem::path& file) {
-    removeFamily(file);
-    for (const auto& p : fileSystem().list(work))
-        if (p.filename() != staged.filename())
-            fileSystem().rename(p, file.parent_path() / p.filename());
-    fileSystem().rename(staged, file);
-    fileSystem().syncDirectory(file.parent_path());
 }
 
 FieldInfo checkedField(const std::filesystem::path& file, const FieldDef& d) {
@@ -283,27 +202,20 @@ void createTable(const std::filesystem::path& named, const std::vector<FieldDef>
         hasBlobs = hasBlobs || isBlobType(f.type);
     // The whole family is made aside, then moved in: after a crash at any point
     // there is either no table of this name or a whole one.
-    const WorkFolder folder = claimWorkFolder(file);
-    const std::filesystem::path& work = folder.path;
-    const std::filesystem::path staged = work / file.filename();
-    try {
-        clearTheWay(file, existing);
-        writeNewFile(staged, headerBytes);
-        if (hasBlobs)
-            BlobFile::create(companionPath(staged, ".MB"));
-        if (keyFields) {
-            auto t = TableFile::open(staged);
-            writePrimaryIndex(t->data());
-        }
-        for (const IndexDef& ix : secondary)
-            addIndex(staged, ix);
-        clearTheWay(file, existing); // again: someone may have opened it meanwhile
-        moveIntoPlace(work, staged, file);
-    } catch (...) {
-        clearWorkFolder(work);
-        throw;
+    CreationFolder folder(file);
+    const std::filesystem::path staged = folder.staged();
+    clearTheWay(file, existing);
+    writeNewFile(staged, headerBytes);
+    if (hasBlobs)
+        BlobFile::create(companionPath(staged, ".MB"));
+    if (keyFields) {
+        auto t = TableFile::open(staged);
+        writePrimaryIndex(t->data());
     }
-    clearWorkFolder(work);
+    for (const IndexDef& ix : secondary)
+        addIndex(staged, ix);
+    clearTheWay(file, existing); // again: someone may have opened it meanwhile
+    folder.moveIntoPlace(removeFamily);
 }
 
 void addIndex(const std::filesystem::path& tableFile, const IndexDef& def) {

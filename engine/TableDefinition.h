@@ -34,7 +34,8 @@ enum class ExistingTable {
 // as by addIndex. A symbolic link named as the table is followed: the family is
 // made beside the file it points to. Creations of one name are serialised between
 // programs. Throws Locked when the table to replace is open here or in another
-// program.
+// program, NotParadox when the hidden folder the family is made in is held by
+// something no creation of this table left (see CreationFolder.h).
 void createTable(const std::filesystem::path& file, const std::vector<FieldDef>& fields,
                  const std::vector<IndexDef>& indexes,
                  ExistingTable existing = ExistingTable::Replace);

@@ -41,6 +41,7 @@ public:
         m_inner->close();
     }
     bool tryLockExclusive() override { return m_inner->tryLockExclusive(); }
+    void setPermissions(unsigned mode) override { m_inner->setPermissions(mode); }
     bool lockByte(uint64_t offset, engine::LockKind kind) override {
         return m_inner->lockByte(offset, kind);
     }

@@ -19,6 +19,7 @@ public:
     void truncate(uint64_t size) override { m_inner->truncate(size); }
     void sync() override {}
     void close() override { m_inner->close(); }
+    void setPermissions(unsigned mode) override { m_inner->setPermissions(mode); }
     bool tryLockExclusive() override { return m_inner->tryLockExclusive(); }
     bool lockByte(uint64_t offset, engine::LockKind kind) override {
         return m_inner->lockByte(offset, kind);
