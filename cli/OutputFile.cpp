@@ -1,5 +1,7 @@
 #include "cli/OutputFile.h"
 
+#include "cli/VisibleText.h"
+
 #include "cli/AsideFile.h"
 
 #include <algorithm>
@@ -28,11 +30,11 @@ bool splitValueOptions(const std::vector<std::string>& args,
             optionsEnded = true;
         } else if (contains(valueOptions, a)) {
             if (i + 1 >= args.size()) {
-                err << "korvanta-cli: option '" << a << "' needs a file name\n";
+                err << "korvanta-cli: option '" << visibleText(a) << "' needs a file name\n";
                 return false;
             }
             if (haveValue) {
-                err << "korvanta-cli: option '" << a << "' given twice\n";
+                err << "korvanta-cli: option '" << visibleText(a) << "' given twice\n";
                 return false;
             }
             value = args[++i];
@@ -41,7 +43,7 @@ bool splitValueOptions(const std::vector<std::string>& args,
             if (givenFlags)
                 givenFlags->push_back(a);
         } else {
-            err << "korvanta-cli: unknown option '" << a << "'\n";
+            err << "korvanta-cli: unknown option '" << visibleText(a) << "'\n";
             return false;
         }
     }
@@ -60,7 +62,7 @@ bool writeOutput(const std::string& text, const std::string& file, std::ostream&
         aside.append(text);
         aside.commit();
     } catch (const std::exception& e) {
-        err << file << ": " << e.what() << '\n';
+        err << visibleText(file) << ": " << visibleText(e.what()) << '\n';
         return false;
     }
     return true;
