@@ -1,8 +1,7 @@
 #include "cli/OutputFile.h"
 
-#include "cli/VisibleText.h"
-
 #include "cli/AsideFile.h"
+#include "cli/VisibleText.h"
 
 #include <algorithm>
 #include <ostream>
