@@ -41,6 +41,7 @@ public:
         m_inner->close();
     }
     bool tryLockExclusive() override { return m_inner->tryLockExclusive(); }
+    std::optional<uint64_t> persistentInode() override { return m_inner->persistentInode(); }
     bool lockByte(uint64_t offset, engine::LockKind kind) override {
         return m_inner->lockByte(offset, kind);
     }
