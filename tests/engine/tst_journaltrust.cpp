@@ -11,6 +11,7 @@
 #include "engine/Cursor.h"
 #include "engine/EngineError.h"
 #include "engine/EngineNotice.h"
+#include "engine/FileSystem.h"
 #include "engine/Journal.h"
 #include "engine/JournalImage.h"
 #include "engine/TableDefinition.h"
@@ -22,6 +23,7 @@
 
 #include <fstream>
 #include <map>
+#include <set>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -355,6 +357,41 @@ private slots:
             }
         }
         QVERIFY(after == before);
+    }
+
+    // The hidden temporaries a writer killed before naming its journal leaves: the
+    // next change removes those that are unlocked and start as a journal (or are
+    // empty), and nothing else of the folder.
+    void killedWritersTemporariesGo() {
+        const fs::path dir = root() / "sweep";
+        fs::copy(pristine(), dir, fs::copy_options::recursive);
+        const std::string magic(JournalImage::kMagic, 8), prefix = ".DICO.DB-journal.";
+        const std::map<std::string, std::string> planted = {
+            {prefix + "AAAAAAAAAAAA.tmp", magic + "left by a killed writer"},
+            {prefix + "BBBBBBBBBBBB.tmp", ""},
+            {prefix + "CCCCCCCCCCCC.tmp", magic + "being written"},
+            {prefix + "DDDDDDDDDDDD.tmp", "not a journal"},
+            {prefix + "short.tmp", magic},
+            {"victim.txt", magic + "no one's"}};
+        for (const auto& [name, bytes] : planted)
+            writeFile(dir / name, bytes);
+        fs::create_symlink(dir / "victim.txt", dir / (prefix + "EEEEEEEEEEEE.tmp"));
+        auto live = fileSystem().open(dir / (prefix + "CCCCCCCCCCCC.tmp"), OpenMode::ReadNoFollow);
+        QVERIFY(live->tryLockExclusive());
+
+        insertRows(dir / "DICO.DB", 500, 1);
+
+        std::set<std::string> left;
+        for (const auto& e : fs::directory_iterator(dir))
+            if (e.path().filename().string().rfind(prefix, 0) == 0)
+                left.insert(e.path().filename().string());
+        const std::set<std::string> expected = {prefix + "CCCCCCCCCCCC.tmp",
+                                                prefix + "DDDDDDDDDDDD.tmp", prefix + "short.tmp",
+                                                prefix + "EEEEEEEEEEEE.tmp"};
+        QVERIFY(left == expected);
+        for (const auto& [name, bytes] : planted)
+            if (fs::exists(dir / name))
+                QCOMPARE(readFile(dir / name), bytes);
     }
 };
 
