@@ -359,6 +359,15 @@ private slots:
         QVERIFY(after == before);
     }
 
+    // The CRC every journal relies on: the standard check value, whatever the
+    // alignment and length around the eight-byte steps.
+    void crcIsTheStandardOne() {
+        const std::string text = "..123456789";
+        QCOMPARE(Journal::crc32(text.data() + 2, 9), 0xCBF43926u);
+        QCOMPARE(Journal::crc32(text.data() + 6, 5, Journal::crc32(text.data() + 2, 4)),
+                 0xCBF43926u);
+    }
+
     // The hidden temporaries a writer killed before naming its journal leaves: the
     // next change removes those that are unlocked and start as a journal (or are
     // empty), and nothing else of the folder.
