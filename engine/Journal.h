@@ -45,8 +45,10 @@
 //      file, and has the recorded inode where both sides know it (another copy of
 //      the table, even under the same name, has another inode).
 //   4. Each size before the commit is at most the file's size now (a commit only
-//      grows files), and for block files (the table, its index files) is
-//      headerSize + k x blockSize with k <= 65535; a .MB is at most 4 GiB.
+//      grows files); for block files (the table, its index files) it lies between
+//      headerSize and headerSize + 65536 x blockSize (65535 blocks, and the part of
+//      one that tables of other programs may end with: a whole number of blocks is
+//      not required); a .MB is at most 4 GiB.
 //   5. The table's current header [0, L) holds, at each byte, the byte before or the
 //      byte after: the state this commit left, whole or cut short. A journal of
 //      another table, another copy or an earlier commit fails here (the change
@@ -59,6 +61,12 @@
 //      byte the commit changes. A journal torn at its end (the first record that is
 //      short or fails its CRC) is the commit's own only while the table's header is
 //      still the one before: the table was not touched yet.
+//
+// Limits, by choice: where inodes are not kept (check 3), a journal of an identical
+// copy of the table passes, and describes that same state. A journal saved aside
+// from a commit that was then rolled back, put back after a later commit that wrote
+// exactly the same header bytes, passes check 5; a commit stamp that differs each
+// time (the u32 at 0x30 drawn at random rather than counted) would close that too.
 //
 // A journal shorter than its fixed 44 bytes, starting as ours, died being written:
 // it is removed without touching anything. Hidden temporaries of a killed writer

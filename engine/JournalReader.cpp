@@ -145,8 +145,9 @@ bool JournalReader::checkSize(size_t i, File& f) {
     const uint64_t headerSize = u16(head, 2), blockSize = uint64_t(u8(head, 5)) * 1024;
     if (headerSize < JournalImage::kMinTableHeader || blockSize < 1024 || blockSize > 32768)
         return foreign("en-tête de " + name + " invalide");
-    if (was < headerSize || (was - headerSize) % blockSize != 0 ||
-        was > headerSize + 0xFFFF * blockSize)
+    // Not a whole number of blocks is no proof of foreignness: tables of other
+    // programs may end with part of a block, and a commit journals them as they are.
+    if (was < headerSize || was > headerSize + 0x10000 * blockSize)
         return foreign("taille d'origine de " + name + " impossible (" + number(was) + ")");
     return true;
 }
