@@ -9,6 +9,7 @@
 #include <sys/file.h>
 #include <sys/random.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 namespace engine {
@@ -126,6 +127,18 @@ public:
     void sync() override {
         if (::fdatasync(m_fd) != 0 && errno != EINVAL)
             throwIo(path(), "synchronisation", errno);
+    }
+
+    std::optional<uint64_t> persistentInode() override {
+        // File systems that number inodes afresh at each mount.
+        constexpr long kMsdos = 0x4d44, kExfat = 0x2011BAB0, kFuse = 0x65735546;
+        struct statfs fs;
+        struct stat st;
+        if (::fstatfs(m_fd, &fs) != 0 || ::fstat(m_fd, &st) != 0)
+            return std::nullopt;
+        if (fs.f_type == kMsdos || fs.f_type == kExfat || fs.f_type == kFuse)
+            return std::nullopt;
+        return uint64_t(st.st_ino);
     }
 
 private:

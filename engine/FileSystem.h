@@ -63,6 +63,10 @@ public:
         (void)kind;
         return true;
     }
+    // The inode of the open file, when the file system keeps inode numbers across
+    // mounts (not FAT, exFAT or FUSE ones, whose numbers are made up at each mount);
+    // nullopt when it cannot be told.
+    virtual std::optional<uint64_t> persistentInode() { return std::nullopt; }
     const std::filesystem::path& path() const { return m_path; }
 
 protected:

@@ -302,6 +302,7 @@ private:
     bool m_explicitTxn = false;
     bool m_modifiedAtBegin = false;       // m_modified when the transaction began
     bool m_needsRecovery = false;         // a failed commit left its journal hot
+    bool m_journalSwept = false;          // leftover journal temporaries removed once
     bool m_directoryFromIndex = false;    // the directory came from the .PX
     bool m_primaryIndexUntrusted = false; // the .PX was found wrong: walk the chain
 

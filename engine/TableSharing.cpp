@@ -22,12 +22,12 @@ constexpr size_t kCounterOffset = 0x30; // u32, a run-time pointer slot readers 
 constexpr size_t kCounterByte = 0x2D;   // the format's own change count, one byte
 
 bool journalPresent(const std::filesystem::path& table) {
-    const std::filesystem::path j = Journal::pathFor(table);
-    return fileSystem().exists(j) || fileSystem().exists(j.string() + ".tmp");
+    return fileSystem().exists(Journal::pathFor(table));
 }
 
 // Rolls back the journal a crashed writer left, taking the locks a writer takes,
-// on a descriptor of its own (the caller holds no lock but OPEN).
+// on a descriptor of its own (the caller holds no lock but OPEN). A journal that is
+// not the table's own is told and left: the caller only reads.
 void rollBackAsWriter(const std::filesystem::path& table) {
     std::unique_ptr<File> rw;
     try {
@@ -35,7 +35,7 @@ void rollBackAsWriter(const std::filesystem::path& table) {
     } catch (const EngineError& e) {
         if (e.code() != ErrorCode::ReadOnly)
             throw;
-        Journal::recover(table); // says why it cannot be restored
+        Journal::recover(table, false); // says why it cannot be restored
         return;
     }
     TableLock writer(table);
@@ -43,7 +43,7 @@ void rollBackAsWriter(const std::filesystem::path& table) {
     writer.holdOpen();
     writer.lockWriter();
     writer.setRead(TableLock::Read::Exclusive);
-    Journal::recover(table);
+    Journal::recover(table, false);
 }
 
 } // namespace
@@ -124,6 +124,10 @@ void TableData::beginWrite() {
         // crashed writer's, and the header read now stays true until we commit.
         if (journalPresent(path))
             recoverHotJournal();
+        if (!m_journalSwept) {
+            Journal::sweepTemporaries(path); // a writer killed before naming its journal
+            m_journalSwept = true;
+        }
         refreshIfChanged();
     } catch (...) {
         --m_writers;
@@ -183,7 +187,7 @@ void TableData::recoverHotJournal() {
     }
     m_lock.setRead(TableLock::Read::Exclusive);
     try {
-        Journal::recover(path);
+        Journal::recover(path, true); // a journal not ours refuses the change
     } catch (...) {
         m_lock.setRead(before);
         throw;

@@ -5,6 +5,7 @@
 // regression shows.
 
 #include "tests/support/FamilyExercise.h"
+#include "tests/support/JournalExercise.h"
 
 #include <QDir>
 #include <QFile>
@@ -69,9 +70,35 @@ private slots:
         }
     }
 
+    // The journal inputs: whatever they say, nothing outside the family changes and
+    // no family file grows; a real hot journal (a seed) is rolled back, silently.
+    void replayJournals_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("seed");
+        addFiles("journal-corpus", true);
+        addFiles("journal-regressions", false);
+    }
+    void replayJournals() {
+        QFETCH(QString, file);
+        QFETCH(bool, seed);
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray bytes = f.readAll();
+        const auto r = testsupport::exerciseJournal(
+            reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size()));
+        QVERIFY2(r.harmless, r.violation.c_str());
+        if (seed && QFileInfo(file).fileName().startsWith("seed-")) {
+            QVERIFY2(r.applied, r.message.c_str());
+            QVERIFY2(r.message.empty(), r.message.c_str());
+        }
+    }
+
     void corpusIsPresent() {
         QVERIFY(QDir(QStringLiteral(KV_SOURCE_DIR "/fuzz/corpus")).entryList(QDir::Files).size() >=
                 5);
+        QVERIFY(QDir(QStringLiteral(KV_SOURCE_DIR "/fuzz/journal-corpus"))
+                    .entryList(QDir::Files)
+                    .size() >= 3);
     }
 };
 

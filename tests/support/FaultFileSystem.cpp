@@ -42,6 +42,7 @@ public:
     }
     bool tryLockExclusive() override { return m_inner->tryLockExclusive(); }
     void setPermissions(unsigned mode) override { m_inner->setPermissions(mode); }
+    std::optional<uint64_t> persistentInode() override { return m_inner->persistentInode(); }
     bool lockByte(uint64_t offset, engine::LockKind kind) override {
         return m_inner->lockByte(offset, kind);
     }
