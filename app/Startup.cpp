@@ -5,12 +5,15 @@
 #include "app/Tf_Main.h"
 #include "codewin/Tf_CodeG.h"
 #include "describe/Tf_Descrip.h"
+#include "engine/EngineNotice.h"
 #include "framework/widgets/ErrorGuard.h"
+#include "framework/widgets/MessageDlg.h"
 #include "lang/FixedTexts.h"
 #include "report/Tr_Korvanta.h"
 
 #include <QApplication>
 #include <QFont>
+#include <QMetaObject>
 
 void Startup::setApplicationTitle() {
     QApplication::setApplicationName(lang::fixed::applicationTitle());
@@ -18,6 +21,19 @@ void Startup::setApplicationTitle() {
 
 void Startup::setProgramIcon() {
     QApplication::setWindowIcon(ProgramIcon::icon());
+}
+
+void Startup::showEngineNotices() {
+    engine::setNoticeHandler([](const std::string& message) {
+        // Queued: the notice comes from inside a read, which a modal box must not
+        // interrupt.
+        QMetaObject::invokeMethod(
+            qApp,
+            [text = QString::fromStdString(message)] {
+                widgets::MessageDlg(text, widgets::mtWarning, widgets::mbOK);
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 void Startup::substituteFonts() {

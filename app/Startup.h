@@ -12,6 +12,9 @@ public:
     // Arial itself is not installed, so that texts fit their boxes.
     static void substituteFonts();
     static void createWindows();
+    // What the engine chose not to use (a rollback journal that is not its table's
+    // own) is told in a message box, after the event that found it.
+    static void showEngineNotices();
     // The code window, hidden, beside the main window that exists already.
     static void createCodeWindow();
     // The description dialog and the about box, hidden.

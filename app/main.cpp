@@ -44,6 +44,7 @@ int main(int argc, char** argv) {
     Startup::setApplicationTitle();
     Startup::setProgramIcon();
     Startup::substituteFonts();
+    Startup::showEngineNotices();
     Startup::createWindows();
     f_Main->StartLanguage = options.language;
     f_Main->show();
