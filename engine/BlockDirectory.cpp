@@ -28,6 +28,8 @@ constexpr uint64_t kKeepImagesUpTo = 64u << 20;
 
 void TableData::walkChain() {
     checkReadable();
+    // A walk stopped by damage leaves no half directory behind.
+    m_haveDirectory = false;
     m_chain.clear();
     m_linksChecked.clear();
     m_directoryFromIndex = false;
