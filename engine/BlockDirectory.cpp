@@ -229,19 +229,17 @@ void TableData::loadBlock(BlockRef& b) {
     if (count != b.count ||
         (keyed && std::memcmp(image.data() + 6, b.firstKey.data(), keyWidth) != 0)) {
         const uint16_t number = b.number;
-        const bool fromIndex = m_directoryFromIndex;
+        // The chain on disk decides between a stale .PX and damaged rows.
+        if (m_directoryFromIndex)
+            rewalkAfterMismatch(number, "le bloc " + std::to_string(number) +
+                                            " ne correspond pas à son entrée");
         // Forget the directory: the next access walks the chain itself.
-        m_primaryIndexUntrusted = m_primaryIndexUntrusted || fromIndex;
-        m_haveDirectory = m_directoryFromIndex = false;
+        m_haveDirectory = false;
         m_chain.clear();
         m_prefixDirty = true;
         for (SecondaryOrder& o : m_secondary)
             o.built = false;
         ++generation;
-        if (fromIndex)
-            throw EngineError(ErrorCode::IndexOutOfDate,
-                              "Index primaire périmé pour " + quoted(path) + " : le bloc " +
-                                  std::to_string(number) + " ne correspond pas à son entrée");
         throwCorrupt(path, "le bloc " + std::to_string(number) + " a changé sur le disque");
     }
     b.records.assign(image.data() + 6, size_t(count) * size_t(recordSize));

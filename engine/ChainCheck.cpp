@@ -133,9 +133,7 @@ void TableData::checkAppendPoint() {
 // link, record count); otherwise the .PX alone was stale, and the write is refused
 // this once, the next one going by the chain.
 void TableData::rewalkAfterMismatch(uint16_t number, const std::string& damage) {
-    m_primaryIndexUntrusted = true;
-    m_primaryTree.reset();
-    m_primaryTreeLooked = false;
+    m_primaryIndexUntrusted = true; // the .PX tree goes with the generation
     for (SecondaryOrder& o : m_secondary)
         o.built = false;
     ++generation;
