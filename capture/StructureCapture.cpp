@@ -5,6 +5,7 @@
 #include "capture/CaptureHost.h"
 #include "capture/CapturePlan.h"
 #include "capture/CodeGenerator.h"
+#include "engine/TableFile.h"
 #include "framework/dataset/Database.h"
 #include "framework/dataset/Field.h"
 #include "framework/dataset/Table.h"
@@ -43,6 +44,11 @@ bool StructureCapture::CheckTableName(const QString& fileName) {
     return !found;
 }
 
+void StructureCapture::CheckDictionary() {
+    // The same object as the dictionary's views: it sees their pending writes.
+    engine::TableFile::open(dataset::toNativePath(m_store.NomDico()))->checkAppendPoint();
+}
+
 CaptureResult StructureCapture::CaptureTable(const QString& path) {
     // A name that is not UTF-8 is recorded as the letters its bytes were written in.
     const QString fileName = dataset::readableName(SourceFileName(path));
@@ -55,6 +61,7 @@ CaptureResult StructureCapture::CaptureTable(const QString& path) {
     CodeLines code;
     const bool generating = m_host.codeGenerationOn();
     try {
+        CheckDictionary();
         if (!CheckTableName(fileName)) {
             dico.Rollback();
             m_store.host().showWarning(lang::fixed::tableNameUsed());

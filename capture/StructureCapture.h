@@ -43,6 +43,11 @@ public:
     // The add command's capture of one file, given by its full path. A table
     // name already in the dictionary is refused with a warning.
     CaptureResult CaptureTable(const QString& path);
+    // Throws the engine's error when the open dictionary is damaged where captured
+    // rows go (its header's counters, its file size, the links around its last
+    // block). Each capture checks it first; a command capturing several tables
+    // checks it before the first, so that damage refuses all of them.
+    void CheckDictionary();
     // True when no row of the open dictionary carries this table name (only
     // its first 12 characters count, letter case is ignored).
     bool CheckTableName(const QString& fileName);

@@ -4,7 +4,8 @@
 // --create first makes an empty dictionary when DICT.db does not exist; --code
 // also writes the generated code text (lines ended by CR LF). A refused or
 // unreadable table is reported on standard error and the others still go in;
-// the exit status is then 1.
+// the exit status is then 1. A dictionary found damaged where the rows would go
+// refuses every table, and nothing is written.
 
 #include "cli/Command.h"
 #include "cli/OutputFile.h"
@@ -67,6 +68,14 @@ void createUnlessPresent(const QString& dico) {
     }
 }
 
+// After a refusal: nothing was written, so closing has nothing to add to the error.
+void closeQuietly(store::DictionaryStore& store) {
+    try {
+        store.CloseDico();
+    } catch (const std::exception&) {
+    }
+}
+
 const char* const kUsage =
     "Usage: korvanta-cli capture DICT.db TABLE.db... [--create] [--code FILE]\n";
 
@@ -93,8 +102,11 @@ int runCapture(const std::vector<std::string>& args, std::ostream& out, std::ost
         // Nothing shows the field entries here: without the fields view, no
         // detail has to follow each value the capture sets.
         store.taChamps().Close();
+        // Each table goes in its own transaction: damage is refused before the first.
+        capture.CheckDictionary();
     } catch (const std::exception& e) {
         err << visibleText(operands[0]) << ": " << visibleText(e.what()) << '\n';
+        closeQuietly(store);
         return kExitFailed;
     }
     int status = kExitOk;

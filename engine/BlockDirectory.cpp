@@ -28,7 +28,10 @@ constexpr uint64_t kKeepImagesUpTo = 64u << 20;
 
 void TableData::walkChain() {
     checkReadable();
+    // A walk stopped by damage leaves no half directory behind.
+    m_haveDirectory = false;
     m_chain.clear();
+    m_linksChecked.clear();
     m_directoryFromIndex = false;
     const bool keep = file->size() <= kKeepImagesUpTo;
     walkBlocks(*file, header, [&](uint16_t number, const char* recs, uint32_t count) {
@@ -92,6 +95,7 @@ bool TableData::directoryFromPrimaryIndex() {
                                   leaves.back().number != header.lastBlock))
             return false;
         m_chain = std::move(leaves);
+        m_linksChecked.clear();
         m_haveDirectory = true;
         m_directoryFromIndex = true;
         m_prefixDirty = true;
@@ -214,22 +218,28 @@ void TableData::loadBlock(BlockRef& b) {
     readBlock(b.number, image);
     const int lastOffset = s16(image.data(), 4);
     const uint32_t count = lastOffset < 0 ? 0 : uint32_t(lastOffset / recordSize) + 1;
+    if (m_directoryFromIndex) {
+        // The .PX gave the chain's order: a next link that says otherwise means the
+        // chain on disk is not the one the index describes.
+        const size_t i = size_t(&b - m_chain.data());
+        const uint16_t wantNext = i + 1 < m_chain.size() ? m_chain[i + 1].number : 0;
+        if (u16(image.data(), 0) != wantNext)
+            rewalkAfterMismatch(b.number, linkDamage(i, image.data()));
+    }
     if (count != b.count ||
         (keyed && std::memcmp(image.data() + 6, b.firstKey.data(), keyWidth) != 0)) {
         const uint16_t number = b.number;
-        const bool fromIndex = m_directoryFromIndex;
+        // The chain on disk decides between a stale .PX and damaged rows.
+        if (m_directoryFromIndex)
+            rewalkAfterMismatch(number, "le bloc " + std::to_string(number) +
+                                            " ne correspond pas à son entrée");
         // Forget the directory: the next access walks the chain itself.
-        m_primaryIndexUntrusted = m_primaryIndexUntrusted || fromIndex;
-        m_haveDirectory = m_directoryFromIndex = false;
+        m_haveDirectory = false;
         m_chain.clear();
         m_prefixDirty = true;
         for (SecondaryOrder& o : m_secondary)
             o.built = false;
         ++generation;
-        if (fromIndex)
-            throw EngineError(ErrorCode::IndexOutOfDate,
-                              "Index primaire périmé pour " + quoted(path) + " : le bloc " +
-                                  std::to_string(number) + " ne correspond pas à son entrée");
         throwCorrupt(path, "le bloc " + std::to_string(number) + " a changé sur le disque");
     }
     b.records.assign(image.data() + 6, size_t(count) * size_t(recordSize));

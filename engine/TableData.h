@@ -190,6 +190,12 @@ public:
     // they still match, and from then on kept up to date with the rows.
     void loadWalkedOrders();
 
+    // ---- checks before a write (ChainCheck.cpp) ----------------------------------
+    // The header's counters and the file's size against the block directory, and the
+    // links of the chain's last block and its neighbour: where appended rows go.
+    // Throws Corrupt naming the damage.
+    void checkAppendPoint();
+
     // ---- writing ---------------------------------------------------------------
     // All return the ordinal of the affected row (insert, update) and bump generation.
     // Outside an explicit transaction each is committed on its own.
@@ -243,6 +249,14 @@ private:
     std::shared_ptr<IndexTreeReader> openSecondaryTree(const SecondaryOrder& order);
     IndexTreeReader* primaryTree();
 
+    // checks before a write (ChainCheck.cpp)
+    void checkHeaderAgainstChain();
+    void checkFileSizeAgainstHeader();
+    void checkNeighbourhood(size_t chainIndex);
+    void checkLinksOnDisk(size_t chainIndex);
+    std::string linkDamage(size_t chainIndex, const char* blockHeader);
+    [[noreturn]] void rewalkAfterMismatch(uint16_t number, const std::string& damage);
+
     // transactions (TableTransaction.cpp)
     template <class Op> auto autocommit(Op op);
     void commitPending();
@@ -288,6 +302,9 @@ private:
     bool m_haveDirectory = false;
     std::vector<uint64_t> m_prefix; // m_prefix[i] = rows before chain block i
     bool m_prefixDirty = true;
+    // Blocks whose on-disk links were found to agree with the directory (by block
+    // number); forgotten whenever the directory is built again.
+    std::vector<bool> m_linksChecked;
     std::vector<SecondaryOrder> m_secondary;
     bool m_indexesDiscovered = false;
     bool m_modified = false; // rows written since the index files were last written

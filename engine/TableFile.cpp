@@ -157,6 +157,11 @@ void TableFile::forEachRow(const std::function<bool(const Row&)>& visit) const {
     m_data->streamRows(visit);
 }
 
+void TableFile::checkAppendPoint() const {
+    ReadAccess access(*m_data);
+    m_data->checkAppendPoint();
+}
+
 Row TableFile::emptyRow() const {
     return Row(m_data->header.fields.size());
 }

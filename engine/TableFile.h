@@ -65,6 +65,12 @@ public:
     // insertion order for unkeyed ones). Stop early by returning false.
     void forEachRow(const std::function<bool(const Row&)>& visit) const;
 
+    // Before rows are appended: throws Corrupt when the header's counters, the file's
+    // size or the links around the chain's last block disagree, so that a caller that
+    // writes in several steps can refuse them all before the first. Reads a few
+    // block headers, not the rows.
+    void checkAppendPoint() const;
+
     // A row of NULLs with the table's field count.
     Row emptyRow() const;
 

@@ -251,8 +251,9 @@ uint64_t TableData::doInsert(const Row& row) {
 // write (the caller rolls back), never after it.
 RowPos TableData::insertEncoded(const std::string& rec, WriteTxn& txn) {
     const std::string key = rec.substr(0, keyWidth);
-    header.indexUpdateRequired = 1;
+    checkHeaderAgainstChain();
     if (m_chain.empty()) {
+        header.indexUpdateRequired = 1;
         std::string undo;
         bool canUndo;
         const uint16_t n = allocateBlock(undo, canUndo);
@@ -275,7 +276,6 @@ RowPos TableData::insertEncoded(const std::string& rec, WriteTxn& txn) {
         return {0, 0};
     }
 
-    ++header.numRecords;
     // Where the row goes: after its predecessor, so that the first key of a block
     // changes only when the row is the smallest of the table.
     size_t bi, slot;
@@ -293,6 +293,10 @@ RowPos TableData::insertEncoded(const std::string& rec, WriteTxn& txn) {
             slot = m_chain[bi].count;
         }
     }
+    // The block and both its neighbours may be rewritten (a split relinks them).
+    checkNeighbourhood(bi);
+    header.indexUpdateRequired = 1;
+    ++header.numRecords;
     BlockRef& b = m_chain[bi];
     loadBlock(b);
     std::string merged = b.records;
@@ -414,6 +418,8 @@ void TableData::doRemove(uint64_t ordinal) {
 
 // Deletes a record (up to its commit write); returns the repairs to do after it.
 std::function<void()> TableData::removeAt(RowPos pos, WriteTxn& txn) {
+    checkHeaderAgainstChain();
+    checkNeighbourhood(pos.block); // an emptied block's neighbours are linked together
     BlockRef& b = m_chain[pos.block];
     loadBlock(b);
     if (b.count == 1)
@@ -520,6 +526,8 @@ uint64_t TableData::doUpdate(uint64_t ordinal, const Row& row) {
             loadWalkedOrders(); // kept in step by noteEntries from now on
         if (!keyChanged) {
             // The row keeps its place: its record alone is written.
+            checkHeaderAgainstChain();
+            checkNeighbourhood(pos.block);
             BlockRef& b = m_chain[pos.block];
             const size_t at = pos.slot * size_t(recordSize);
             header.indexUpdateRequired = 1;
