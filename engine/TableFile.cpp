@@ -102,6 +102,13 @@ void TableFile::useCodePage(int codePage) {
 int TableFile::textCodePage() const {
     return m_data->cp->number();
 }
+void TableFile::readMissingBlobsAsNull() {
+    if (m_data->blobs)
+        m_data->blobs->readMissingFileAsEmpty();
+}
+uint64_t TableFile::blobValuesLost() const {
+    return m_data->blobs ? m_data->blobs->valuesLostToMissingFile() : 0;
+}
 uint64_t TableFile::generation() const {
     return m_data->generation;
 }

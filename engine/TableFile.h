@@ -61,6 +61,14 @@ public:
     // The page the text is read in: the header's, or the one given to useCodePage.
     int textCodePage() const;
 
+    // For a reader that tells its user what it could not read: when the table's BLOB
+    // file (.MB) is missing, its memo and BLOB values stored there read as NULL instead
+    // of the rows being refused. Values kept whole in the row still read. From then on
+    // no write that touches a BLOB can go through this table object.
+    void readMissingBlobsAsNull();
+    // Values read as NULL so far because the BLOB file is missing.
+    uint64_t blobValuesLost() const;
+
     // Every row in physical order (the block chain: key order for keyed tables,
     // insertion order for unkeyed ones). Stop early by returning false.
     void forEachRow(const std::function<bool(const Row&)>& visit) const;
