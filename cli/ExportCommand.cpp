@@ -8,6 +8,7 @@
 #include "cli/Command.h"
 #include "cli/CopyScriptWriter.h"
 #include "cli/ProgressBar.h"
+#include "cli/ReadingLoss.h"
 #include "cli/SqliteExporter.h"
 #include "cli/VisibleText.h"
 
@@ -63,7 +64,18 @@ bool parseRequest(const std::vector<std::string>& args, ExportRequest& request, 
 std::shared_ptr<engine::TableFile> openTable(const std::string& path, const CodePageOption& page) {
     auto table = engine::TableFile::open(path);
     page.applyTo(*table);
+    table->readMissingBlobsAsNull();
     return table;
+}
+
+// What the export of a table just written lost, on err; true when anything. The text
+// is read once more for it: the writers see rows, not their decoding.
+bool reportLoss(const std::string& path, const engine::TableFile& table, std::ostream& err) {
+    ReadingLoss loss;
+    loss.blobValuesLost = table.blobValuesLost();
+    loss.textCodePage = table.textCodePage();
+    loss.text = TextDecodeCheck::scan(table);
+    return loss.report(path, err);
 }
 
 int exportToSqlite(const ExportRequest& request, const CodePageOption& page, std::ostream& out,
@@ -79,8 +91,11 @@ int exportToSqlite(const ExportRequest& request, const CodePageOption& page, std
     int status = kExitOk;
     for (const std::string& path : request.tables) {
         try {
-            const uint64_t rows = exporter->exportTable(*openTable(path, page), progress);
+            const auto table = openTable(path, page);
+            const uint64_t rows = exporter->exportTable(*table, progress);
             out << visibleText(path) << '\t' << rows << " rows\n";
+            if (reportLoss(path, *table, err))
+                status = kExitFailed;
         } catch (const std::exception& e) {
             status = kExitFailed;
             err << visibleText(path) << ": " << visibleText(e.what()) << '\n';
@@ -106,8 +121,11 @@ int exportToScript(const ExportRequest& request, const CodePageOption& page, std
     for (const std::string& path : request.tables) {
         try {
             uint64_t rows = 0;
-            script << CopyScriptWriter::tableBlock(*openTable(path, page), progress, rows);
+            const auto table = openTable(path, page);
+            script << CopyScriptWriter::tableBlock(*table, progress, rows);
             out << visibleText(path) << '\t' << rows << " rows\n";
+            if (reportLoss(path, *table, err))
+                status = kExitFailed;
         } catch (const std::exception& e) {
             status = kExitFailed;
             err << visibleText(path) << ": " << visibleText(e.what()) << '\n';

@@ -5,10 +5,14 @@
 // error goes to standard error and the exit status is 1. --code-page N reads the
 // text in page N when the header names the wrong one. Formatted memos are bytes
 // (their formatting is binary) and come out in base64, like the other BLOBs.
+// Rows that could not be read faithfully (text that does not decode, memos lost with
+// a missing .MB file) are still written, and told about on standard error with
+// status 1.
 
 #include "cli/CodePageOption.h"
 #include "cli/Command.h"
 #include "cli/JsonText.h"
+#include "cli/ReadingLoss.h"
 #include "cli/ValueText.h"
 #include "cli/VisibleText.h"
 
@@ -30,9 +34,13 @@ int runRows(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         return kExitUsage;
     }
     const bool json = !options.empty();
+    ReadingLoss loss;
+    int status = kExitOk;
     try {
         auto table = engine::TableFile::open(tables[0]);
         page.applyTo(*table);
+        table->readMissingBlobsAsNull();
+        TextDecodeCheck text(*table);
         const auto& fields = table->fields();
         std::vector<std::string> keys; // field names, already as JSON strings
         for (const auto& f : fields)
@@ -64,15 +72,19 @@ int runRows(const std::vector<std::string>& args, std::ostream& out, std::ostrea
                 line += '\n';
             }
             out << line;
-            return true;
+            text.add(row);
+            return bool(out);
         });
+        loss = {text.result(), table->textCodePage(), table->blobValuesLost()};
     } catch (const std::exception& e) {
         out.flush();
         err << visibleText(tables[0]) << ": " << visibleText(e.what()) << '\n';
-        return kExitFailed;
+        status = kExitFailed;
     }
     out.flush();
-    return kExitOk;
+    if (loss.report(tables[0], err))
+        status = kExitFailed;
+    return status;
 }
 
 } // namespace cli
