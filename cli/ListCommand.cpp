@@ -92,6 +92,9 @@ public:
         m_out << m_line << (m_json ? "}\n" : "\n");
     }
 
+    // False once standard output failed: the rest would be lost too.
+    bool writing() const { return bool(m_out); }
+
 private:
     std::ostream& m_out;
     const std::vector<Column>& m_columns;
@@ -133,7 +136,7 @@ void writeInFileOrder(const engine::TableFile& table, RowWriter& writer,
                       std::exception_ptr& damage) {
     readRows(table, damage, [&](const engine::Row& row) {
         writer.row(row);
-        return true;
+        return writer.writing();
     });
 }
 
@@ -148,7 +151,7 @@ void writeSorted(const engine::TableFile& table, int numberColumn, RowWriter& wr
     std::stable_sort(places.begin(), places.end());
     std::vector<std::pair<uint64_t, size_t>> wanted; // ordinal, slot in the window
     std::vector<engine::Row> window;
-    for (size_t start = 0; start < places.size(); start += kWindowRows) {
+    for (size_t start = 0; start < places.size() && writer.writing(); start += kWindowRows) {
         const size_t count = std::min(kWindowRows, places.size() - start);
         wanted.clear();
         for (size_t i = 0; i < count; ++i)
