@@ -12,6 +12,7 @@
 
 #include "cli/Command.h"
 #include "cli/JsonText.h"
+#include "cli/RowBatches.h"
 #include "cli/ValueText.h"
 #include "cli/VisibleText.h"
 
@@ -132,12 +133,19 @@ bool inNumberOrder(const engine::TableFile& table, int numberColumn) {
     return ordered && !damage;
 }
 
-void writeInFileOrder(const engine::TableFile& table, RowWriter& writer,
+// A batch at a time, no lock held while writing: see RowBatches.
+void writeInFileOrder(const std::shared_ptr<engine::TableFile>& table, RowWriter& writer,
                       std::exception_ptr& damage) {
-    readRows(table, damage, [&](const engine::Row& row) {
-        writer.row(row);
-        return writer.writing();
-    });
+    RowBatches batches(table);
+    try {
+        for (auto* batch = &batches.next(); !batch->empty() && writer.writing();
+             batch = &batches.next())
+            for (const engine::Row& row : *batch)
+                writer.row(row);
+    } catch (const engine::EngineError&) {
+        if (!damage)
+            damage = std::current_exception();
+    }
 }
 
 // Rows out of number order: the places sorted, then each window of them read back.
@@ -191,7 +199,7 @@ int runList(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         writer.header();
         std::exception_ptr damage;
         if (inNumberOrder(*table, columns[0].index))
-            writeInFileOrder(*table, writer, damage);
+            writeInFileOrder(table, writer, damage);
         else
             writeSorted(*table, columns[0].index, writer, damage);
         if (damage)

@@ -164,6 +164,29 @@ void TableFile::forEachRow(const std::function<bool(const Row&)>& visit) const {
     m_data->streamRows(visit);
 }
 
+void TableFile::forEachRowFrom(Resume& at, const std::function<bool(const Row&)>& visit) const {
+    if (at.finished)
+        return;
+    ReadAccess access(*m_data);
+    TableData& d = *m_data;
+    d.checkReadable();
+    const uint64_t count = d.rowCount();
+    uint64_t p = d.keyed && !at.key.empty() ? d.lowerBound(at.key) : at.ordinal;
+    Row row;
+    for (; p < count; ++p) {
+        d.decodeRow(d.record(d.locate(p)), row);
+        if (visit(row))
+            continue;
+        if (p + 1 >= count)
+            break;
+        at.ordinal = p + 1;
+        if (d.keyed)
+            at.key = d.keyOf(d.locate(p + 1));
+        return;
+    }
+    at.finished = true;
+}
+
 Row TableFile::emptyRow() const {
     return Row(m_data->header.fields.size());
 }

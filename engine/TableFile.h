@@ -73,6 +73,20 @@ public:
     // insertion order for unkeyed ones). Stop early by returning false.
     void forEachRow(const std::function<bool(const Row&)>& visit) const;
 
+    // Where a walk in several reads goes on (see forEachRowFrom).
+    struct Resume {
+        bool finished = false;
+        uint64_t ordinal = 0; // unkeyed tables: the next row's place in the chain
+        std::string key;      // keyed tables: the next row's key image; "" from the first
+    };
+    // As forEachRow, from `at` on, under one read lock taken and let go by this call,
+    // so that a caller may stop, do something slow (write out what it read) and come
+    // back without holding up writers meanwhile. When visit returns false, `at` names
+    // the row after the one visited: by key on a keyed table, so that the walk goes on
+    // at the right row whatever was written in between (a row added behind it is not
+    // seen), by place on an unkeyed one. `at.finished` is set once the last row went by.
+    void forEachRowFrom(Resume& at, const std::function<bool(const Row&)>& visit) const;
+
     // A row of NULLs with the table's field count.
     Row emptyRow() const;
 
