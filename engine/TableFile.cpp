@@ -169,7 +169,10 @@ void TableFile::forEachRowFrom(Resume& at, const std::function<bool(const Row&)>
         return;
     ReadAccess access(*m_data);
     TableData& d = *m_data;
-    d.checkReadable();
+    // A walk read at once from the chain fails where the chain is broken; one read in
+    // parts goes through the directory, so its chain is checked first.
+    if (at.ordinal == 0 && at.key.empty())
+        d.checkChain();
     const uint64_t count = d.rowCount();
     uint64_t p = d.keyed && !at.key.empty() ? d.lowerBound(at.key) : at.ordinal;
     Row row;
