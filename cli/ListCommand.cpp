@@ -6,10 +6,10 @@
 //
 // The rows are written a bounded batch at a time, each read under the read lock and
 // written after it is let go, so that a slow reader of the output never makes another
-// program wait: a dictionary keyed on NoEnreg (as the
-// program makes them) or whose rows happen to be in number order is read once. Only
-// rows out of order cost more: their numbers are sorted (16 bytes a row), then the
-// rows are read back a window at a time, each window written once read.
+// program wait: a dictionary keyed on NoEnreg (as the program makes them) or whose
+// rows happen to be in number order is read once. Only rows out of order cost more:
+// their numbers are sorted (16 bytes a row), then the rows are read back a window at
+// a time, each window written once read.
 
 #include "cli/Command.h"
 #include "cli/JsonText.h"
