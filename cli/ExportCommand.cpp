@@ -9,6 +9,7 @@
 #include "cli/Command.h"
 #include "cli/CopyScriptWriter.h"
 #include "cli/ProgressBar.h"
+#include "cli/ReadingLoss.h"
 #include "cli/SqliteExporter.h"
 #include "cli/VisibleText.h"
 
@@ -71,7 +72,18 @@ bool appendOrReport(AsideFile& script, const std::string& text, const std::strin
 std::shared_ptr<engine::TableFile> openTable(const std::string& path, const CodePageOption& page) {
     auto table = engine::TableFile::open(path);
     page.applyTo(*table);
+    table->readMissingBlobsAsNull();
     return table;
+}
+
+// What the export of a table just written lost, on err; true when anything. The text
+// is read once more for it: the writers see rows, not their decoding.
+bool reportLoss(const std::string& path, const engine::TableFile& table, std::ostream& err) {
+    ReadingLoss loss;
+    loss.blobValuesLost = table.blobValuesLost();
+    loss.textCodePage = table.textCodePage();
+    loss.text = TextDecodeCheck::scan(table);
+    return loss.report(path, err);
 }
 
 int exportToSqlite(const ExportRequest& request, const CodePageOption& page, std::ostream& out,
@@ -87,8 +99,11 @@ int exportToSqlite(const ExportRequest& request, const CodePageOption& page, std
     int status = kExitOk;
     for (const std::string& path : request.tables) {
         try {
-            const uint64_t rows = exporter->exportTable(*openTable(path, page), progress);
+            const auto table = openTable(path, page);
+            const uint64_t rows = exporter->exportTable(*table, progress);
             out << visibleText(path) << '\t' << rows << " rows\n";
+            if (reportLoss(path, *table, err))
+                status = kExitFailed;
         } catch (const std::exception& e) {
             status = kExitFailed;
             err << visibleText(path) << ": " << visibleText(e.what()) << '\n';
@@ -116,7 +131,10 @@ int exportToScript(const ExportRequest& request, const CodePageOption& page, std
         std::string block;
         uint64_t rows = 0;
         try {
-            block = CopyScriptWriter::tableBlock(*openTable(path, page), progress, rows);
+            const auto table = openTable(path, page);
+            block = CopyScriptWriter::tableBlock(*table, progress, rows);
+            if (reportLoss(path, *table, err))
+                status = kExitFailed;
         } catch (const std::exception& e) {
             status = kExitFailed;
             err << visibleText(path) << ": " << visibleText(e.what()) << '\n';

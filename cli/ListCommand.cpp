@@ -4,14 +4,16 @@
 // header line (a null is an empty cell), or one JSON object per row and line
 // (a null is null). A table lacking one of the eight fields is no dictionary.
 //
-// The rows are written as they are read, so that memory does not grow with the
-// dictionary: a dictionary keyed on NoEnreg (as the program makes them) or whose
-// rows happen to be in number order is read once. Only rows out of order cost
-// more: their numbers are sorted (16 bytes a row), then the rows are read back a
-// window at a time.
+// The rows are written a bounded batch at a time, each read under the read lock and
+// written after it is let go, so that a slow reader of the output never makes another
+// program wait: a dictionary keyed on NoEnreg (as the program makes them) or whose
+// rows happen to be in number order is read once. Only rows out of order cost more:
+// their numbers are sorted (16 bytes a row), then the rows are read back a window at
+// a time, each window written once read.
 
 #include "cli/Command.h"
 #include "cli/JsonText.h"
+#include "cli/RowBatches.h"
 #include "cli/ValueText.h"
 #include "cli/VisibleText.h"
 
@@ -92,6 +94,9 @@ public:
         m_out << m_line << (m_json ? "}\n" : "\n");
     }
 
+    // False once standard output failed: the rest would be lost too.
+    bool writing() const { return bool(m_out); }
+
 private:
     std::ostream& m_out;
     const std::vector<Column>& m_columns;
@@ -129,12 +134,19 @@ bool inNumberOrder(const engine::TableFile& table, int numberColumn) {
     return ordered && !damage;
 }
 
-void writeInFileOrder(const engine::TableFile& table, RowWriter& writer,
+// A batch at a time, no lock held while writing: see RowBatches.
+void writeInFileOrder(const std::shared_ptr<engine::TableFile>& table, RowWriter& writer,
                       std::exception_ptr& damage) {
-    readRows(table, damage, [&](const engine::Row& row) {
-        writer.row(row);
-        return true;
-    });
+    RowBatches batches(table);
+    try {
+        for (auto* batch = &batches.next(); !batch->empty() && writer.writing();
+             batch = &batches.next())
+            for (const engine::Row& row : *batch)
+                writer.row(row);
+    } catch (const engine::EngineError&) {
+        if (!damage)
+            damage = std::current_exception();
+    }
 }
 
 // Rows out of number order: the places sorted, then each window of them read back.
@@ -148,7 +160,7 @@ void writeSorted(const engine::TableFile& table, int numberColumn, RowWriter& wr
     std::stable_sort(places.begin(), places.end());
     std::vector<std::pair<uint64_t, size_t>> wanted; // ordinal, slot in the window
     std::vector<engine::Row> window;
-    for (size_t start = 0; start < places.size(); start += kWindowRows) {
+    for (size_t start = 0; start < places.size() && writer.writing(); start += kWindowRows) {
         const size_t count = std::min(kWindowRows, places.size() - start);
         wanted.clear();
         for (size_t i = 0; i < count; ++i)
@@ -188,7 +200,7 @@ int runList(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         writer.header();
         std::exception_ptr damage;
         if (inNumberOrder(*table, columns[0].index))
-            writeInFileOrder(*table, writer, damage);
+            writeInFileOrder(table, writer, damage);
         else
             writeSorted(*table, columns[0].index, writer, damage);
         if (damage)

@@ -29,25 +29,31 @@ bool TextDecodeCheck::hasText(const engine::TableFile& table) {
     return false;
 }
 
-TextDecodeCheck::Result TextDecodeCheck::scan(const engine::TableFile& table) {
-    std::vector<size_t> textFields;
+TextDecodeCheck::TextDecodeCheck(const engine::TableFile& table) {
     for (size_t i = 0; i < table.fields().size(); ++i)
         if (isTextField(table.fields()[i].type))
-            textFields.push_back(i);
-    Result result;
-    if (textFields.empty())
-        return result;
+            m_textFields.push_back(i);
+}
+
+void TextDecodeCheck::add(const engine::Row& row) {
+    for (size_t i : m_textFields) {
+        if (i >= row.size() || row[i].kind != engine::Value::Kind::Text)
+            continue;
+        ++m_result.textValues;
+        if (isUnclean(row[i].text))
+            ++m_result.unclean;
+    }
+}
+
+TextDecodeCheck::Result TextDecodeCheck::scan(const engine::TableFile& table) {
+    TextDecodeCheck check(table);
+    if (check.m_textFields.empty())
+        return check.m_result;
     table.forEachRow([&](const engine::Row& row) {
-        for (size_t i : textFields) {
-            if (row[i].kind != engine::Value::Kind::Text)
-                continue;
-            ++result.textValues;
-            if (isUnclean(row[i].text))
-                ++result.unclean;
-        }
+        check.add(row);
         return true;
     });
-    return result;
+    return check.m_result;
 }
 
 } // namespace cli

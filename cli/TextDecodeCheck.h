@@ -4,6 +4,8 @@
 // as the C1 control character of the same number (single-byte pages); real text
 // holds neither, so a value with one is a sign the header names the wrong page.
 
+#include "engine/Value.h"
+
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -22,11 +24,20 @@ public:
         bool clean() const { return unclean == 0; }
     };
 
+    // Counts the text values of rows read elsewhere (rows, export) as they go by.
+    explicit TextDecodeCheck(const engine::TableFile& table);
+    void add(const engine::Row& row);
+    const Result& result() const { return m_result; }
+
     static bool isUnclean(std::string_view utf8);
     // Reads every row. Throws what reading the rows throws (Encrypted, Corrupt...).
     static Result scan(const engine::TableFile& table);
     // True when the table has text fields to look at.
     static bool hasText(const engine::TableFile& table);
+
+private:
+    std::vector<size_t> m_textFields;
+    Result m_result;
 };
 
 } // namespace cli

@@ -2,8 +2,10 @@
 // Usage: korvanta-cli COMMAND [OPTIONS] ARGS...; --help lists the commands.
 
 #include "cli/Command.h"
+#include "cli/StandardOutput.h"
 #include "cli/Usage.h"
 
+#include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -52,29 +54,27 @@ int usageError(const std::string& message) {
 }
 
 // "help" alone is the overview; "help COMMAND" is that command's help.
-int runHelp(const cli::Usage& usage, const std::vector<std::string>& args) {
+int runHelp(const cli::Usage& usage, const std::vector<std::string>& args, std::ostream& out) {
     if (args.size() < 2) {
-        usage.printOverview(std::cout);
+        usage.printOverview(out);
         return cli::kExitOk;
     }
     const cli::Command* command = usage.find(args[1]);
     if (!command)
         return usageError("unknown command '" + args[1] + "'");
-    usage.printCommand(std::cout, *command);
+    usage.printCommand(out, *command);
     return cli::kExitOk;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
+// What the command line asks, written to `out`; the status before output is checked.
+int dispatch(const std::vector<std::string>& args, std::ostream& out) {
     const cli::Usage usage(kCommands);
-    std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty())
         return usageError("no command given");
     if (args[0] == "--help" || args[0] == "-h" || args[0] == "help")
-        return runHelp(usage, args);
+        return runHelp(usage, args, out);
     if (args[0] == "--version") {
-        cli::Usage::printVersion(std::cout);
+        cli::Usage::printVersion(out);
         return cli::kExitOk;
     }
     const cli::Command* command = usage.find(args[0]);
@@ -82,8 +82,24 @@ int main(int argc, char** argv) {
         return usageError("unknown command '" + args[0] + "'");
     std::vector<std::string> rest(args.begin() + 1, args.end());
     if (asksForHelp(rest)) {
-        usage.printCommand(std::cout, *command);
+        usage.printCommand(out, *command);
         return cli::kExitOk;
     }
-    return command->run(rest, std::cout, std::cerr);
+    return command->run(rest, out, std::cerr);
+}
+
+} // namespace
+
+// Every command's output goes through one checked buffer: a listing cut short by a
+// full disk or a failing device is said so, whatever the command.
+int main(int argc, char** argv) {
+    cli::StandardOutput standardOutput;
+    std::ostream out(&standardOutput);
+    int status = dispatch(std::vector<std::string>(argv + 1, argv + argc), out);
+    if (!standardOutput.finish()) {
+        std::cerr << "korvanta-cli: standard output: " << std::strerror(standardOutput.failure())
+                  << '\n';
+        status = cli::kExitFailed;
+    }
+    return status;
 }

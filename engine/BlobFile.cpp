@@ -25,26 +25,60 @@ BufferedFile* BlobFile::pendingFile() const {
     return m_writable ? static_cast<BufferedFile*>(m_file.get()) : nullptr;
 }
 
+std::unique_ptr<File> BlobFile::openFile(bool forWrite) const {
+    try {
+        // Written only where it is: a link planted in its name is refused, not followed.
+        auto f =
+            fileSystem().open(m_path, forWrite ? OpenMode::ReadWriteNoFollow : OpenMode::Read);
+        // Written blocks wait for the table's commit, which journals them with the rows.
+        if (forWrite)
+            return std::make_unique<BufferedFile>(std::move(f));
+        return f;
+    } catch (const EngineError& e) {
+        if (e.code() == ErrorCode::NotFound)
+            return nullptr;
+        throw;
+    }
+}
+
 File& BlobFile::file(bool forWrite) const {
     if (!m_file || (forWrite && !m_writable)) {
         m_file.reset();
-        try {
-            // Written only where it is: a link planted in its name is refused, not followed.
-            auto f =
-                fileSystem().open(m_path, forWrite ? OpenMode::ReadWriteNoFollow : OpenMode::Read);
-            // Written blocks wait for the table's commit, which journals them with the rows.
-            m_file = forWrite ? std::make_unique<BufferedFile>(std::move(f)) : std::move(f);
-        } catch (const EngineError& e) {
-            if (e.code() == ErrorCode::NotFound)
-                throwCorrupt(m_table, "le fichier des BLOB " + quoted(m_path) + " est introuvable");
-            throw;
-        }
+        m_file = openFile(forWrite);
+        if (!m_file)
+            throwCorrupt(m_table, "le fichier des BLOB " + quoted(m_path) + " est introuvable");
         m_writable = forWrite;
     }
     return *m_file;
 }
 
+void BlobFile::readMissingFileAsEmpty() {
+    m_missingReadsEmpty = true;
+}
+
+// Once seen missing, the file is taken as missing for good: a reader that lets values
+// go must not mix them with values of a file that appeared meanwhile.
+bool BlobFile::fileIsMissing() const {
+    if (m_knownMissing || m_file)
+        return m_knownMissing;
+    m_file = openFile(false);
+    m_writable = false;
+    m_knownMissing = !m_file;
+    return m_knownMissing;
+}
+
+void BlobFile::refuseWriteWhenTolerant() const {
+    if (m_missingReadsEmpty)
+        throw EngineError(ErrorCode::ReadOnly,
+                          "La table " + quoted(m_table) +
+                              " est ouverte en lecture seule, sans son fichier des BLOB");
+}
+
 std::string BlobFile::read(uint32_t mbRef, uint32_t length) const {
+    if (m_missingReadsEmpty && fileIsMissing()) {
+        ++m_valuesLost;
+        return {};
+    }
     File& f = file(false);
     const uint64_t size = f.size();
     const uint64_t block = mbRef & ~0xFFu;
@@ -114,6 +148,7 @@ void BlobFile::create(const std::filesystem::path& mbPath) {
 }
 
 uint32_t BlobFile::write(std::string_view data) {
+    refuseWriteWhenTolerant();
     if (!fileSystem().exists(m_path))
         create(m_path);
     File& f = file(true);
@@ -134,6 +169,7 @@ uint32_t BlobFile::write(std::string_view data) {
 }
 
 void BlobFile::release(uint32_t mbRef) {
+    refuseWriteWhenTolerant();
     if ((mbRef & 0xFF) != 0xFF)
         return;
     File& f = file(true);

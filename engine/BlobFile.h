@@ -46,6 +46,14 @@ public:
     // Marks the block of a single BLOB free (small BLOBs are left in place).
     void release(uint32_t mbRef);
 
+    // For a reader that tells its user: while the file is missing, read() gives an empty
+    // value (the field reads as NULL) and counts it instead of refusing the row. The
+    // table can no longer be written through this object: write() and release() throw
+    // ReadOnly, so that no fresh .MB is made under references to the lost one.
+    void readMissingFileAsEmpty();
+    // Values read as empty so far because the file is missing.
+    uint64_t valuesLostToMissingFile() const { return m_valuesLost; }
+
     // The file holding this table's unwritten BLOB blocks (nullptr until one is written).
     BufferedFile* pendingFile() const;
 
@@ -54,11 +62,17 @@ public:
 
 private:
     File& file(bool forWrite) const;
+    std::unique_ptr<File> openFile(bool forWrite) const; // nullptr when the file is missing
+    bool fileIsMissing() const;
+    void refuseWriteWhenTolerant() const;
 
     std::filesystem::path m_path;
     std::filesystem::path m_table;
     mutable std::unique_ptr<File> m_file;
     mutable bool m_writable = false;
+    bool m_missingReadsEmpty = false;
+    mutable bool m_knownMissing = false;
+    mutable uint64_t m_valuesLost = 0;
 };
 
 } // namespace engine

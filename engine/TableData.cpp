@@ -189,4 +189,10 @@ void TableData::streamRows(const std::function<bool(const Row&)>& visit) {
     });
 }
 
+void TableData::checkChain() {
+    settle();
+    checkReadable();
+    walkBlocks(*file, header, [](uint16_t, const char*, uint32_t) { return true; });
+}
+
 } // namespace engine

@@ -158,6 +158,9 @@ public:
     bool find(const std::string& key, uint64_t& ordinal);
     void decodeRow(const char* record, Row& out) const;
     void streamRows(const std::function<bool(const Row&)>& visit);
+    // Follows the block chain from the header without decoding a row: throws Corrupt
+    // where a link or a count is wrong, which a directory read from the .PX never sees.
+    void checkChain();
 
     // ---- secondary orders ------------------------------------------------------
     void discoverIndexes();

@@ -102,6 +102,13 @@ void TableFile::useCodePage(int codePage) {
 int TableFile::textCodePage() const {
     return m_data->cp->number();
 }
+void TableFile::readMissingBlobsAsNull() {
+    if (m_data->blobs)
+        m_data->blobs->readMissingFileAsEmpty();
+}
+uint64_t TableFile::blobValuesLost() const {
+    return m_data->blobs ? m_data->blobs->valuesLostToMissingFile() : 0;
+}
 uint64_t TableFile::generation() const {
     return m_data->generation;
 }
@@ -160,6 +167,32 @@ void TableFile::forEachRow(const std::function<bool(const Row&)>& visit) const {
 void TableFile::checkAppendPoint() const {
     ReadAccess access(*m_data);
     m_data->checkAppendPoint();
+}
+
+void TableFile::forEachRowFrom(Resume& at, const std::function<bool(const Row&)>& visit) const {
+    if (at.finished)
+        return;
+    ReadAccess access(*m_data);
+    TableData& d = *m_data;
+    // A walk read at once from the chain fails where the chain is broken; one read in
+    // parts goes through the directory, so its chain is checked first.
+    if (at.ordinal == 0 && at.key.empty())
+        d.checkChain();
+    const uint64_t count = d.rowCount();
+    uint64_t p = d.keyed && !at.key.empty() ? d.lowerBound(at.key) : at.ordinal;
+    Row row;
+    for (; p < count; ++p) {
+        d.decodeRow(d.record(d.locate(p)), row);
+        if (visit(row))
+            continue;
+        if (p + 1 >= count)
+            break;
+        at.ordinal = p + 1;
+        if (d.keyed)
+            at.key = d.keyOf(d.locate(p + 1));
+        return;
+    }
+    at.finished = true;
 }
 
 Row TableFile::emptyRow() const {

@@ -61,6 +61,14 @@ public:
     // The page the text is read in: the header's, or the one given to useCodePage.
     int textCodePage() const;
 
+    // For a reader that tells its user what it could not read: when the table's BLOB
+    // file (.MB) is missing, its memo and BLOB values stored there read as NULL instead
+    // of the rows being refused. Values kept whole in the row still read. From then on
+    // no write that touches a BLOB can go through this table object.
+    void readMissingBlobsAsNull();
+    // Values read as NULL so far because the BLOB file is missing.
+    uint64_t blobValuesLost() const;
+
     // Every row in physical order (the block chain: key order for keyed tables,
     // insertion order for unkeyed ones). Stop early by returning false.
     void forEachRow(const std::function<bool(const Row&)>& visit) const;
@@ -70,6 +78,19 @@ public:
     // writes in several steps can refuse them all before the first. Reads a few
     // block headers, not the rows.
     void checkAppendPoint() const;
+    // Where a walk in several reads goes on (see forEachRowFrom).
+    struct Resume {
+        bool finished = false;
+        uint64_t ordinal = 0; // unkeyed tables: the next row's place in the chain
+        std::string key;      // keyed tables: the next row's key image; "" from the first
+    };
+    // As forEachRow, from `at` on, under one read lock taken and let go by this call,
+    // so that a caller may stop, do something slow (write out what it read) and come
+    // back without holding up writers meanwhile. When visit returns false, `at` names
+    // the row after the one visited: by key on a keyed table, so that the walk goes on
+    // at the right row whatever was written in between (a row added behind it is not
+    // seen), by place on an unkeyed one. `at.finished` is set once the last row went by.
+    void forEachRowFrom(Resume& at, const std::function<bool(const Row&)>& visit) const;
 
     // A row of NULLs with the table's field count.
     Row emptyRow() const;

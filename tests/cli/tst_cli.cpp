@@ -331,8 +331,9 @@ private slots:
             {"list json", {"list", "--json", dict}, 0, {}, false, {"\\u001b", "\\u0081"}},
             {"info", {"info", table}, 0, {}, true, {"F\\x1b]0;pwn\\x07", "\\u009d\\r\\x7f"}},
             {"info json", {"info", "--json", table}, 0, {}, false, {"\\u001b", "\\u007f"}},
-            {"rows", {"rows", table}, 0, {}, true, {"\\x1b[2J\\x07\\u0090\\r<i>&"}},
-            {"rows json", {"rows", "--json", table}, 0, {}, false, {"\\u0090", "\\u008d"}},
+            // C1 controls are bytes the table's page leaves undefined: rows says so (status 1).
+            {"rows", {"rows", table}, 1, {}, true, {"\\x1b[2J\\x07\\u0090\\r<i>&"}},
+            {"rows json", {"rows", "--json", table}, 1, {}, false, {"\\u0090", "\\u008d"}},
             {"check", {"check", dict, dir}, 1, {}, true, {"U\\x1b[5m.db\ttableAdded"}},
             {"check json", {"check", "--json", dict, dir}, 1, {}, false, {"U\\u001b[5m.db"}},
             {"doc html",

@@ -434,7 +434,8 @@ private slots:
 
         QTemporaryDir pgDir(QDir::tempPath() + QStringLiteral("/kv-pg-XXXXXX"));
         const QString script = pgDir.filePath(QStringLiteral("hostile.sql"));
-        QCOMPARE(cliWithRawName(dir, {"export", "--postgresql", script}, latinName).status, 0);
+        // Its C1 controls are bytes undefined in the table's page: told, status 1, all written.
+        QCOMPARE(cliWithRawName(dir, {"export", "--postgresql", script}, latinName).status, 1);
         QFile f(script);
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray text = f.readAll();
