@@ -208,9 +208,9 @@ std::string CopyScriptWriter::epilogue() {
     return "COMMIT;\n";
 }
 
-std::string CopyScriptWriter::tableBlock(const engine::TableFile& table, ProgressBar& progress,
-                                         uint64_t& rows) {
-    SqlTable schema = SqlTable::fromTable(table);
+std::string CopyScriptWriter::tableBlock(const engine::TableFile& table, const SqlTable& named,
+                                         ProgressBar& progress, uint64_t& rows) {
+    SqlTable schema = named;
     std::vector<bool> holdsNull(schema.columns.size(), false);
     std::string data;
     rows = 0;

@@ -14,6 +14,7 @@ class TableFile;
 namespace cli {
 
 class ProgressBar;
+struct SqlTable;
 
 class CopyScriptWriter {
 public:
@@ -23,8 +24,9 @@ public:
 
     // The whole block of one table. Throws when the table cannot be read to its end,
     // so that a damaged table leaves nothing half written in the script.
-    static std::string tableBlock(const engine::TableFile& table, ProgressBar& progress,
-                                  uint64_t& rows);
+    // `schema` is the table's structure as named in the target.
+    static std::string tableBlock(const engine::TableFile& table, const SqlTable& schema,
+                                  ProgressBar& progress, uint64_t& rows);
 };
 
 } // namespace cli

@@ -67,6 +67,12 @@ std::string DdlWriter::createIndex(const SqlTable& table, const SqlIndex& index,
            joined(columns, ", ") + ");\n";
 }
 
+std::string DdlWriter::indexBaseName(const SqlTable& table, const SqlIndex& index) {
+    if (!index.sqlName.empty())
+        return index.sqlName;
+    return table.name + '_' + (index.name.empty() ? joined(index.fields, "_") : index.name);
+}
+
 std::string DdlWriter::createIndexes(const SqlTable& table) const {
     std::string sql;
     std::set<std::string> used; // index names are per schema: prefixed by the table
@@ -74,8 +80,7 @@ std::string DdlWriter::createIndexes(const SqlTable& table) const {
         // The primary key is in the table; an expression index has no fields to give.
         if (index.has(engine::ixPrimary) || index.fields.empty())
             continue;
-        const std::string base =
-            table.name + '_' + (index.name.empty() ? joined(index.fields, "_") : index.name);
+        const std::string base = indexBaseName(table, index);
         std::string name = base;
         for (int n = 2; !used.insert(name).second; ++n)
             name = base + '_' + std::to_string(n);

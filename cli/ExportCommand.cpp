@@ -1,14 +1,19 @@
-// korvanta-cli export (--sqlite OUT.db | --postgresql OUT.sql) [--code-page N] TABLE.db...
+// korvanta-cli export (--sqlite OUT.db | --postgresql OUT.sql) [--rename-clashes]
+//                     [--code-page N] TABLE.db...
 // Every row of every table, memos and BLOBs included, into an SQLite database (one
-// transaction per table) or into a script of COPY blocks for psql. A table that
-// cannot be read is named on standard error and the others still go; the exit
-// status is then 1. One line per exported table gives its row count.
+// transaction per table) or into a script of COPY blocks for psql. Every table's
+// structure is read first: two tables (or two columns) that the target would take
+// for one refuse the run before anything is written, unless the user lets the later
+// ones be renamed. A table that cannot be read is named on standard error and the
+// others still go; the exit status is then 1. One line per exported table gives its
+// row count.
 
 #include "cli/CodePageOption.h"
 #include "cli/Command.h"
 #include "cli/CopyScriptWriter.h"
 #include "cli/ProgressBar.h"
 #include "cli/SqliteExporter.h"
+#include "cli/TablePlan.h"
 #include "cli/VisibleText.h"
 
 #include "engine/TableFile.h"
@@ -28,7 +33,16 @@ struct ExportRequest {
     std::string target; // "--sqlite" or "--postgresql"
     std::string file;
     std::vector<std::string> tables;
+    bool renameClashes = false;
+
+    TargetNames::Rule nameRule() const {
+        return target == "--postgresql" ? TargetNames::Rule::First63Bytes
+                                        : TargetNames::Rule::IgnoreAsciiCase;
+    }
 };
+
+const char* const kUsage = "Usage: korvanta-cli export (--sqlite OUT.db | --postgresql OUT.sql) "
+                           "[--rename-clashes] [--code-page N] TABLE.db...\n";
 
 bool parseRequest(const std::vector<std::string>& args, ExportRequest& request, std::ostream& err) {
     bool optionsEnded = false;
@@ -43,6 +57,8 @@ bool parseRequest(const std::vector<std::string>& args, ExportRequest& request, 
             }
             request.target = a;
             request.file = args[++i];
+        } else if (!optionsEnded && a == "--rename-clashes") {
+            request.renameClashes = true;
         } else if (!optionsEnded && a.size() > 1 && a[0] == '-') {
             err << "korvanta-cli: unknown option '" << visibleText(a) << "'\n";
             return false;
@@ -52,9 +68,8 @@ bool parseRequest(const std::vector<std::string>& args, ExportRequest& request, 
     }
     if (request.target.empty() || request.tables.empty()) {
         err << "korvanta-cli export: "
-            << (request.target.empty() ? "no output given" : "no table given")
-            << "\nUsage: korvanta-cli export (--sqlite OUT.db | --postgresql OUT.sql) "
-               "[--code-page N] TABLE.db...\n";
+            << (request.target.empty() ? "no output given" : "no table given") << '\n'
+            << kUsage;
         return false;
     }
     return true;
@@ -66,8 +81,8 @@ std::shared_ptr<engine::TableFile> openTable(const std::string& path, const Code
     return table;
 }
 
-int exportToSqlite(const ExportRequest& request, const CodePageOption& page, std::ostream& out,
-                   std::ostream& err) {
+int exportToSqlite(const ExportRequest& request, TablePlan& plan, const CodePageOption& page,
+                   std::ostream& out, std::ostream& err) {
     std::unique_ptr<SqliteExporter> exporter;
     try {
         exporter = std::make_unique<SqliteExporter>(request.file);
@@ -76,14 +91,15 @@ int exportToSqlite(const ExportRequest& request, const CodePageOption& page, std
         return kExitFailed;
     }
     ProgressBar progress(err, ProgressBar::stderrIsTerminal());
-    int status = kExitOk;
-    for (const std::string& path : request.tables) {
+    int status = plan.complete() ? kExitOk : kExitFailed;
+    for (const PlannedTable& table : plan.tables()) {
         try {
-            const uint64_t rows = exporter->exportTable(*openTable(path, page), progress);
-            out << visibleText(path) << '\t' << rows << " rows\n";
+            const uint64_t rows =
+                exporter->exportTable(*openTable(table.path, page), table.schema, progress);
+            out << visibleText(table.path) << '\t' << rows << " rows\n";
         } catch (const std::exception& e) {
             status = kExitFailed;
-            err << visibleText(path) << ": " << visibleText(e.what()) << '\n';
+            err << visibleText(table.path) << ": " << visibleText(e.what()) << '\n';
         }
     }
     out.flush();
@@ -92,8 +108,8 @@ int exportToSqlite(const ExportRequest& request, const CodePageOption& page, std
 
 // The script is written aside and renamed into place once complete, so that an
 // interrupted export never leaves a script that loads half the tables.
-int exportToScript(const ExportRequest& request, const CodePageOption& page, std::ostream& out,
-                   std::ostream& err) {
+int exportToScript(const ExportRequest& request, TablePlan& plan, const CodePageOption& page,
+                   std::ostream& out, std::ostream& err) {
     const std::string aside = request.file + ".part-" + std::to_string(getpid());
     std::ofstream script(aside, std::ios::binary | std::ios::trunc);
     if (!script) { // before any table is read: nothing could be kept
@@ -102,15 +118,16 @@ int exportToScript(const ExportRequest& request, const CodePageOption& page, std
     }
     script << CopyScriptWriter::preamble();
     ProgressBar progress(err, ProgressBar::stderrIsTerminal());
-    int status = kExitOk;
-    for (const std::string& path : request.tables) {
+    int status = plan.complete() ? kExitOk : kExitFailed;
+    for (const PlannedTable& table : plan.tables()) {
         try {
             uint64_t rows = 0;
-            script << CopyScriptWriter::tableBlock(*openTable(path, page), progress, rows);
-            out << visibleText(path) << '\t' << rows << " rows\n";
+            script << CopyScriptWriter::tableBlock(*openTable(table.path, page), table.schema,
+                                                   progress, rows);
+            out << visibleText(table.path) << '\t' << rows << " rows\n";
         } catch (const std::exception& e) {
             status = kExitFailed;
-            err << visibleText(path) << ": " << visibleText(e.what()) << '\n';
+            err << visibleText(table.path) << ": " << visibleText(e.what()) << '\n';
         }
     }
     script << CopyScriptWriter::epilogue();
@@ -135,9 +152,15 @@ int runExport(const std::vector<std::string>& args, std::ostream& out, std::ostr
     ExportRequest request;
     if (!page.take(rest, err) || !parseRequest(rest, request, err))
         return kExitUsage;
+    TablePlan plan(request.tables, err);
+    if (!plan.assignNames(request.nameRule(), request.renameClashes, err)) {
+        err << "korvanta-cli export: nothing written; give --rename-clashes to name the later "
+               "tables or columns NAME_2, NAME_3...\n";
+        return kExitFailed;
+    }
     if (request.target == "--sqlite")
-        return exportToSqlite(request, page, out, err);
-    return exportToScript(request, page, out, err);
+        return exportToSqlite(request, plan, page, out, err);
+    return exportToScript(request, plan, page, out, err);
 }
 
 } // namespace cli

@@ -117,7 +117,9 @@ SqlTable SqlTable::fromTable(const engine::TableFile& table) {
         t.columns.push_back({f.name, f.type, columnSize(f), {}});
     for (const engine::IndexInfo& ix : table.indexes())
         t.indexes.push_back({(ix.options & engine::ixPrimary) ? std::string() : ix.name,
-                             splitFields(ix.fields), ix.options});
+                             splitFields(ix.fields),
+                             ix.options,
+                             {}});
     return t;
 }
 
@@ -132,8 +134,10 @@ SqlTable SqlTable::fromRecorded(const RecordedTable& recorded) {
         // The primary index is the one without a name (secondary indexes are named
         // after their field or by their creator).
         const bool primary = name.empty() && t.indexes.empty();
-        t.indexes.push_back({name, splitFields(text(row.description)),
-                             optionsOfLabel(row.type.value_or(QString()), primary)});
+        t.indexes.push_back({name,
+                             splitFields(text(row.description)),
+                             optionsOfLabel(row.type.value_or(QString()), primary),
+                             {}});
     }
     return t;
 }

@@ -29,6 +29,7 @@ struct SqlIndex {
     std::string name; // empty for the primary key
     std::vector<std::string> fields;
     unsigned options = 0; // engine::IndexOption bits
+    std::string sqlName;  // the name given in the target; empty: made from the table's
 
     bool has(unsigned option) const { return (options & option) != 0; }
 };

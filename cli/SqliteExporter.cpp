@@ -106,8 +106,8 @@ void SqliteExporter::fail(const std::string& what) {
     throw std::runtime_error("SQLite refuse la table : " + what);
 }
 
-uint64_t SqliteExporter::exportTable(const engine::TableFile& table, ProgressBar& progress) {
-    const SqlTable schema = SqlTable::fromTable(table);
+uint64_t SqliteExporter::exportTable(const engine::TableFile& table, const SqlTable& schema,
+                                     ProgressBar& progress) {
     const DdlWriter ddl(SqlDialect(SqlDialect::Kind::Sqlite));
     uint64_t rows = 0;
     execute("BEGIN IMMEDIATE");

@@ -15,6 +15,7 @@ class TableFile;
 namespace cli {
 
 class ProgressBar;
+struct SqlTable;
 
 class SqliteExporter {
 public:
@@ -25,9 +26,11 @@ public:
     SqliteExporter(const SqliteExporter&) = delete;
     SqliteExporter& operator=(const SqliteExporter&) = delete;
 
-    // The rows written. Throws (after rolling the table back) when the table cannot
-    // be read to its end or SQLite refuses a row.
-    uint64_t exportTable(const engine::TableFile& table, ProgressBar& progress);
+    // The rows written into the table `schema` describes (its name as chosen for this
+    // database). Throws (after rolling the table back) when the table cannot be read
+    // to its end or SQLite refuses a row.
+    uint64_t exportTable(const engine::TableFile& table, const SqlTable& schema,
+                         ProgressBar& progress);
 
 private:
     void execute(const std::string& sql);
