@@ -209,7 +209,7 @@ std::string CopyScriptWriter::epilogue() {
 }
 
 std::string CopyScriptWriter::tableBlock(const engine::TableFile& table, const SqlTable& named,
-                                         ProgressBar& progress, uint64_t& rows) {
+                                         bool replacing, ProgressBar& progress, uint64_t& rows) {
     SqlTable schema = named;
     std::vector<bool> holdsNull(schema.columns.size(), false);
     std::string data;
@@ -235,9 +235,10 @@ std::string CopyScriptWriter::tableBlock(const engine::TableFile& table, const S
     admitNulls(schema, holdsNull);
     const DdlWriter ddl(SqlDialect(SqlDialect::Kind::Postgresql));
     const std::string name = ddl.dialect().identifier(schema.name);
-    return "DROP TABLE IF EXISTS " + name + ";\n" + ddl.createTable(schema) + "COPY " + name +
-           " (" + columnList(schema, ddl.dialect()) + ") FROM stdin;\n" + data + "\\.\n" +
-           ddl.createIndexes(schema) + identityCounters(schema, ddl.dialect()) + "\n";
+    return (replacing ? "DROP TABLE IF EXISTS " + name + ";\n" : std::string()) +
+           ddl.createTable(schema) + "COPY " + name + " (" + columnList(schema, ddl.dialect()) +
+           ") FROM stdin;\n" + data + "\\.\n" + ddl.createIndexes(schema) +
+           identityCounters(schema, ddl.dialect()) + "\n";
 }
 
 } // namespace cli

@@ -24,9 +24,10 @@ public:
 
     // The whole block of one table. Throws when the table cannot be read to its end,
     // so that a damaged table leaves nothing half written in the script.
-    // `schema` is the table's structure as named in the target.
+    // `schema` is the table's structure as named in the target. When `replacing`, a
+    // table of the same name is dropped first; otherwise the script stops on it.
     static std::string tableBlock(const engine::TableFile& table, const SqlTable& schema,
-                                  ProgressBar& progress, uint64_t& rows);
+                                  bool replacing, ProgressBar& progress, uint64_t& rows);
 };
 
 } // namespace cli

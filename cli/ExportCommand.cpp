@@ -1,12 +1,13 @@
 // korvanta-cli export (--sqlite OUT.db | --postgresql OUT.sql) [--rename-clashes]
-//                     [--code-page N] TABLE.db...
+//                     [--replace] [--code-page N] TABLE.db...
 // Every row of every table, memos and BLOBs included, into an SQLite database (one
 // transaction per table) or into a script of COPY blocks for psql. Every table's
 // structure is read first: two tables (or two columns) that the target would take
 // for one refuse the run before anything is written, unless the user lets the later
-// ones be renamed. A table that cannot be read is named on standard error and the
-// others still go; the exit status is then 1. One line per exported table gives its
-// row count.
+// ones be renamed. A table the user already has is never replaced unless asked: the
+// SQLite run is refused before writing, the script stops at its CREATE TABLE. A table that cannot
+// be read is named on standard error and the others still go; the exit status is then 1. One line
+// per exported table gives its row count.
 
 #include "cli/CodePageOption.h"
 #include "cli/Command.h"
@@ -34,6 +35,7 @@ struct ExportRequest {
     std::string file;
     std::vector<std::string> tables;
     bool renameClashes = false;
+    bool replace = false;
 
     TargetNames::Rule nameRule() const {
         return target == "--postgresql" ? TargetNames::Rule::First63Bytes
@@ -42,7 +44,7 @@ struct ExportRequest {
 };
 
 const char* const kUsage = "Usage: korvanta-cli export (--sqlite OUT.db | --postgresql OUT.sql) "
-                           "[--rename-clashes] [--code-page N] TABLE.db...\n";
+                           "[--rename-clashes] [--replace] [--code-page N] TABLE.db...\n";
 
 bool parseRequest(const std::vector<std::string>& args, ExportRequest& request, std::ostream& err) {
     bool optionsEnded = false;
@@ -59,6 +61,8 @@ bool parseRequest(const std::vector<std::string>& args, ExportRequest& request, 
             request.file = args[++i];
         } else if (!optionsEnded && a == "--rename-clashes") {
             request.renameClashes = true;
+        } else if (!optionsEnded && a == "--replace") {
+            request.replace = true;
         } else if (!optionsEnded && a.size() > 1 && a[0] == '-') {
             err << "korvanta-cli: unknown option '" << visibleText(a) << "'\n";
             return false;
@@ -81,6 +85,22 @@ std::shared_ptr<engine::TableFile> openTable(const std::string& path, const Code
     return table;
 }
 
+// Refused whole, before the first table is written, rather than stopping half way.
+bool keepsUsersTables(const SqliteExporter& exporter, TablePlan& plan, std::ostream& err) {
+    bool kept = true;
+    for (const PlannedTable& table : plan.tables()) {
+        const std::string found = exporter.existing(table.schema.name);
+        if (found.empty())
+            continue;
+        kept = false;
+        err << visibleText(table.path) << ": la base contient déjà la table « "
+            << visibleText(found) << " »\n";
+    }
+    if (!kept)
+        err << "korvanta-cli export: nothing written; give --replace to drop those tables\n";
+    return kept;
+}
+
 int exportToSqlite(const ExportRequest& request, TablePlan& plan, const CodePageOption& page,
                    std::ostream& out, std::ostream& err) {
     std::unique_ptr<SqliteExporter> exporter;
@@ -90,6 +110,9 @@ int exportToSqlite(const ExportRequest& request, TablePlan& plan, const CodePage
         err << request.file << ": " << e.what() << '\n';
         return kExitFailed;
     }
+    exporter->setReplacing(request.replace);
+    if (!request.replace && !keepsUsersTables(*exporter, plan, err))
+        return kExitFailed;
     ProgressBar progress(err, ProgressBar::stderrIsTerminal());
     int status = plan.complete() ? kExitOk : kExitFailed;
     for (const PlannedTable& table : plan.tables()) {
@@ -123,7 +146,7 @@ int exportToScript(const ExportRequest& request, TablePlan& plan, const CodePage
         try {
             uint64_t rows = 0;
             script << CopyScriptWriter::tableBlock(*openTable(table.path, page), table.schema,
-                                                   progress, rows);
+                                                   request.replace, progress, rows);
             out << visibleText(table.path) << '\t' << rows << " rows\n";
         } catch (const std::exception& e) {
             status = kExitFailed;

@@ -93,6 +93,15 @@ SqliteExporter::~SqliteExporter() {
     sqlite3_close(m_db);
 }
 
+std::string SqliteExporter::existing(const std::string& name) const {
+    Statement find(m_db, "SELECT name FROM sqlite_master WHERE type IN ('table', 'view') AND "
+                         "name = ?1 COLLATE NOCASE");
+    bindText(find.get(), 1, name);
+    if (sqlite3_step(find.get()) != SQLITE_ROW)
+        return {};
+    return reinterpret_cast<const char*>(sqlite3_column_text(find.get(), 0));
+}
+
 void SqliteExporter::execute(const std::string& sql) {
     char* message = nullptr;
     if (sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
@@ -112,7 +121,8 @@ uint64_t SqliteExporter::exportTable(const engine::TableFile& table, const SqlTa
     uint64_t rows = 0;
     execute("BEGIN IMMEDIATE");
     try {
-        execute("DROP TABLE IF EXISTS " + ddl.dialect().identifier(schema.name));
+        if (m_replacing)
+            execute("DROP TABLE IF EXISTS " + ddl.dialect().identifier(schema.name));
         execute(ddl.createTable(schema));
         Statement insert(m_db, insertStatement(schema, ddl.dialect()));
         progress.start(schema.name, table.recordCount());

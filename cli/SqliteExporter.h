@@ -1,7 +1,8 @@
 #pragma once
 // Copies tables into an SQLite database file: each table in one transaction, made
-// again from its structure (an existing table of the same name is replaced), every
-// row, then its indexes. A table that fails leaves the database as it was before it.
+// from its structure (an existing table of the same name is dropped in that same
+// transaction, when the user asked for it), every row, then its indexes. A table
+// that fails leaves the database as it was before it.
 
 #include <cstdint>
 #include <string>
@@ -26,6 +27,13 @@ public:
     SqliteExporter(const SqliteExporter&) = delete;
     SqliteExporter& operator=(const SqliteExporter&) = delete;
 
+    // The name of the table or view already in the database that SQLite would take
+    // for `name` (letter case aside); empty when there is none.
+    std::string existing(const std::string& name) const;
+
+    // Drop a table of the same name first; otherwise CREATE TABLE fails on it.
+    void setReplacing(bool replacing) { m_replacing = replacing; }
+
     // The rows written into the table `schema` describes (its name as chosen for this
     // database). Throws (after rolling the table back) when the table cannot be read
     // to its end or SQLite refuses a row.
@@ -37,6 +45,7 @@ private:
     [[noreturn]] void fail(const std::string& what);
 
     sqlite3* m_db = nullptr;
+    bool m_replacing = false;
 };
 
 } // namespace cli

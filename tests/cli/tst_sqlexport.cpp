@@ -418,8 +418,8 @@ private slots:
         QCOMPARE(db.scalar("SELECT count(*) FROM sqlite_master WHERE name='EVERY_ByName' AND "
                            "sql LIKE '%COLLATE NOCASE%'"),
                  1);
-        // A second export replaces the table instead of adding its rows again.
-        QCOMPARE(cli({"export", "--sqlite", out, m_every}).status, 0);
+        // A second export, asked to, replaces the table instead of adding its rows again.
+        QCOMPARE(cli({"export", "--sqlite", out, "--replace", m_every}).status, 0);
         QCOMPARE(Sqlite(out).digestOf("EVERY"), digestOfRows(m_every));
     }
 
@@ -504,7 +504,9 @@ private slots:
 
         QTemporaryDir pgDir(QDir::tempPath() + QStringLiteral("/kv-pg-XXXXXX"));
         const QString script = pgDir.filePath(QStringLiteral("hostile.sql"));
-        QCOMPARE(cliWithRawName(dir, {"export", "--postgresql", script}, latinName).status, 0);
+        QCOMPARE(
+            cliWithRawName(dir, {"export", "--postgresql", script, "--replace"}, latinName).status,
+            0);
         QFile f(script);
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray text = f.readAll();
@@ -600,6 +602,53 @@ private slots:
         QCOMPARE(tablesIn(pg, loaded), int(tables.size()));
     }
 
+    // A table the user already has in the target: without --replace, SQLite refuses
+    // the whole run before writing and the script stops at CREATE TABLE, his rows
+    // kept; with it, the table holds the exported rows and his other tables stay.
+    void usersTableKeptUnlessReplaced_data() {
+        QTest::addColumn<QString>("dialect");
+        QTest::newRow("sqlite") << "sqlite";
+        QTest::newRow("postgresql") << "postgresql";
+    }
+    void usersTableKeptUnlessReplaced() {
+        QFETCH(QString, dialect);
+        Postgres* pg = dialect == "postgresql" ? freshPostgres() : nullptr;
+        if (dialect == "postgresql" && !pg)
+            QSKIP(qPrintable("PostgreSQL not tested: " + m_pgMissing));
+        const QString dir = m_dir.filePath("mine-" + dialect);
+        const QStringList tables = {dir + "/Fresh.db", dir + "/Prets.db"};
+        writeCounted(tables[0], 2);
+        writeCounted(tables[1], 3);
+        const QString db = dir + "/mine.sqlite";
+        // SQLite takes prets for Prets; PostgreSQL only "Prets".
+        const QByteArray prets = pg ? "\"Prets\"" : "prets";
+        const QByteArray users = "CREATE TABLE " + prets + " (n int); INSERT INTO " + prets +
+                                 " VALUES (7); CREATE TABLE keep (n int); INSERT INTO keep "
+                                 "VALUES (8);";
+        QCOMPARE(load(pg, db, users), QByteArray());
+        auto exportRun = [&](const QStringList& options) {
+            const QString out = pg ? dir + "/out.sql" : db;
+            Run r = cli(QStringList{"export", "--" + dialect, out} + options + tables);
+            QByteArray said;
+            if (pg && r.status == 0 && !pg->psql({"-f", out}, said))
+                return Run{1, r.out, said};
+            return r;
+        };
+        Run kept = exportRun({});
+        QCOMPARE(kept.status, 1);
+        QVERIFY2(kept.err.contains(pg ? "\"Prets\" already exists"
+                                      : "Prets.db: la base contient "
+                                        "déjà la table « prets »"),
+                 kept.err);
+        QCOMPARE(scalarIn(pg, db, "SELECT sum(n) FROM " + prets), 7);
+        QCOMPARE(tablesIn(pg, db), 2); // Fresh, before Prets, was not kept either
+
+        QCOMPARE(exportRun({"--replace"}).status, 0);
+        QCOMPARE(rowsIn(pg, db, "Prets"), 3);
+        QCOMPARE(rowsIn(pg, db, "Fresh"), 2);
+        QCOMPARE(scalarIn(pg, db, "SELECT sum(n) FROM keep"), 8);
+    }
+
     void dictionaryDdlLoadsInSqliteAndPostgresql() {
         if (!QDir(kCorpus).exists())
             QSKIP("the shared corpus is absent (" KV_SHARED_DIR "/corpus): no dictionary to load");
@@ -639,7 +688,7 @@ private slots:
         // Every corpus table's rows through a COPY script, counted by the server.
         for (const QStringList& tables : corpusTablesBySource()) {
             const QString script = pgDir.filePath(QStringLiteral("rows.sql"));
-            cli(QStringList{"export", "--postgresql", script} + tables);
+            cli(QStringList{"export", "--postgresql", script, "--replace"} + tables);
             QVERIFY2(pg.psql({"-f", script}, out), out.constData());
             for (const QString& table : tables) {
                 const Digest expected = digestOfRows(table);
