@@ -649,6 +649,61 @@ private slots:
         QCOMPARE(scalarIn(pg, db, "SELECT sum(n) FROM keep"), 8);
     }
 
+    // Fields named after every keyword of both engines (SQLite's from its library,
+    // PostgreSQL's from the server), in tables named after keywords, with a primary
+    // and a secondary index: the export loads into both and gives every value back.
+    void everyKeywordIsAName() {
+        QStringList words;
+        for (int i = 0; i < sqlite3_keyword_count(); ++i) {
+            const char* word = nullptr;
+            int size = 0;
+            sqlite3_keyword_name(i, &word, &size);
+            words += QString::fromLatin1(word, size).toLower();
+        }
+        Postgres* pg = freshPostgres();
+        QByteArray said;
+        if (pg && pg->psql({"-c", "SELECT string_agg(word, ',') FROM pg_get_keywords()"}, said))
+            words += QString::fromUtf8(said.trimmed()).split(',');
+        words.removeDuplicates();
+        QVERIFY(words.size() > (pg ? 400 : 140));
+
+        const QString dir = m_dir.filePath(QStringLiteral("keywords"));
+        const QStringList names = {"select", "table", "order", "group", "where"};
+        QStringList tables;
+        constexpr qsizetype kFieldsPerTable = 150;
+        for (qsizetype from = 0; from < words.size(); from += kFieldsPerTable) {
+            std::vector<engine::FieldDef> fields;
+            engine::Row row;
+            for (const QString& word : words.mid(from, kFieldsPerTable)) {
+                fields.push_back({word.toStdString(), FieldType::Long});
+                row.push_back(Value::fromInt(fields.size()));
+            }
+            tables += dir + '/' + names[tables.size()] + ".db";
+            QDir().mkpath(dir);
+            enginetables::writeTable(
+                tables.last().toStdString(), fields,
+                {{"", {fields[0].name}, engine::ixPrimary}, {fields[1].name, {fields[1].name}, 0}},
+                {row});
+        }
+
+        const QString lite = dir + "/keywords.sqlite";
+        Run r = cli(QStringList{"export", "--sqlite", lite} + tables);
+        QVERIFY2(r.status == 0, r.err);
+        for (const QString& table : tables)
+            QCOMPARE(Sqlite(lite).digestOf(sqlName(table)), digestOfRows(table));
+        if (!pg)
+            QSKIP(qPrintable("PostgreSQL not tested: " + m_pgMissing));
+        const QString script = dir + "/keywords.sql";
+        QCOMPARE(cli(QStringList{"export", "--postgresql", script} + tables).status, 0);
+        QVERIFY2(pg->psql({"-f", script}, said), said.constData());
+        for (const QString& table : tables)
+            QCOMPARE(rowsIn(pg, script, sqlName(table)), 1);
+        QCOMPARE(scalarIn(pg, script,
+                          "SELECT count(*) FROM information_schema.columns WHERE "
+                          "table_schema='public'"),
+                 int(words.size()));
+    }
+
     void dictionaryDdlLoadsInSqliteAndPostgresql() {
         if (!QDir(kCorpus).exists())
             QSKIP("the shared corpus is absent (" KV_SHARED_DIR "/corpus): no dictionary to load");
