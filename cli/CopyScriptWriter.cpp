@@ -157,7 +157,9 @@ std::string columnList(const SqlTable& table, const SqlDialect& dialect) {
     return out;
 }
 
-// COPY gives identity columns their values; the counter must then start after them.
+// COPY gives identity columns their values; the counter must then start after them,
+// and after the last number the table itself handed out (rows deleted at the end
+// of a table must not see their numbers given again).
 std::string identityCounters(const SqlTable& table, const SqlDialect& dialect) {
     std::string sql;
     const std::string name = dialect.identifier(table.name);
@@ -169,7 +171,8 @@ std::string identityCounters(const SqlTable& table, const SqlDialect& dialect) {
         // whatever it holds) but takes the column's as it is.
         sql += "SELECT setval(pg_get_serial_sequence(quote_ident(" +
                SqlDialect::literal(table.name) + "), " + SqlDialect::literal(c.name) +
-               "), COALESCE(MAX(" + column + "), 0) + 1, false) FROM " + name + ";\n";
+               "), GREATEST(MAX(" + column + "), " + std::to_string(table.lastCounter) +
+               ") + 1, false) FROM " + name + ";\n";
     }
     return sql;
 }

@@ -113,6 +113,7 @@ std::string SqlTable::readableFileName(const std::filesystem::path& file) {
 SqlTable SqlTable::fromTable(const engine::TableFile& table) {
     SqlTable t;
     t.name = nameOfFile(readableFileName(table.path()));
+    t.lastCounter = table.lastAutoIncrement();
     for (const engine::FieldInfo& f : table.fields())
         t.columns.push_back({f.name, f.type, columnSize(f), {}});
     for (const engine::IndexInfo& ix : table.indexes())

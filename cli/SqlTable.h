@@ -39,6 +39,7 @@ struct SqlTable {
     std::string description;
     std::vector<SqlColumn> columns;
     std::vector<SqlIndex> indexes; // the primary key first, when there is one
+    int64_t lastCounter = 0;       // the last number the table's counter gave (0: none known)
 
     static SqlTable fromTable(const engine::TableFile& table);
     static SqlTable fromRecorded(const RecordedTable& recorded);
