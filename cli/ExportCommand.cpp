@@ -1,22 +1,25 @@
-// korvanta-cli export (--sqlite OUT.db | --postgresql OUT.sql) [--rename-clashes]
-//                     [--replace] [--code-page N] TABLE.db...
+// korvanta-cli export (--sqlite OUT.db | --postgresql OUT.sql | --csv DIR)
+//     [--rename-clashes] [--replace] [--data-only | --schema-only] [--code-page N] TABLE.db...
 // Every row of every table, memos and BLOBs included, into an SQLite database (one
-// transaction per table) or into a script of COPY blocks for psql. Every table's
-// structure is read first: two tables (or two columns) that the target would take
-// for one refuse the run before anything is written, unless the user lets the later
-// ones be renamed. A table the user already has is never replaced unless asked: the
-// SQLite run is refused before writing, the script stops at its CREATE TABLE. A table that cannot
-// be read is named on standard error and the others still go; the exit status is then 1. One line
-// per exported table gives its row count.
+// transaction per table), into a script of COPY blocks for psql, or into one CSV
+// file per table. Every table's structure is read first: two tables (or two
+// columns) that the target would take for one refuse the run before anything is
+// written, unless the user lets the later ones be renamed. A table (or a CSV file)
+// the user already has is never replaced unless asked: the SQLite and CSV runs are
+// refused before writing, the script stops at its CREATE TABLE. A table that cannot
+// be read is named on standard error and the others still go; the exit status is
+// then 1. One line per exported table gives its row count.
 
 #include "cli/CodePageOption.h"
 #include "cli/Command.h"
 #include "cli/CopyScriptWriter.h"
+#include "cli/CsvTableWriter.h"
 #include "cli/ProgressBar.h"
 #include "cli/SqliteExporter.h"
 #include "cli/TablePlan.h"
 #include "cli/VisibleText.h"
 
+#include "engine/FileSystem.h"
 #include "engine/TableFile.h"
 
 #include <cerrno>
@@ -31,20 +34,59 @@ namespace cli {
 namespace {
 
 struct ExportRequest {
-    std::string target; // "--sqlite" or "--postgresql"
-    std::string file;
+    std::string target; // "--sqlite", "--postgresql" or "--csv"
+    std::string file;   // the database, the script, or the folder of CSV files
     std::vector<std::string> tables;
     bool renameClashes = false;
     bool replace = false;
+    bool dataOnly = false;
+    bool schemaOnly = false;
 
     TargetNames::Rule nameRule() const {
         return target == "--postgresql" ? TargetNames::Rule::First63Bytes
                                         : TargetNames::Rule::IgnoreAsciiCase;
     }
+    ExportPart part() const {
+        return dataOnly     ? ExportPart::DataOnly
+               : schemaOnly ? ExportPart::SchemaOnly
+                            : ExportPart::Everything;
+    }
 };
 
-const char* const kUsage = "Usage: korvanta-cli export (--sqlite OUT.db | --postgresql OUT.sql) "
-                           "[--rename-clashes] [--replace] [--code-page N] TABLE.db...\n";
+const char* const kUsage =
+    "Usage: korvanta-cli export (--sqlite OUT.db | --postgresql OUT.sql | --csv DIR)\n"
+    "         [--rename-clashes] [--replace] [--data-only | --schema-only] [--code-page N] "
+    "TABLE.db...\n";
+
+bool takeFlag(const std::string& a, ExportRequest& request) {
+    if (a == "--rename-clashes")
+        request.renameClashes = true;
+    else if (a == "--replace")
+        request.replace = true;
+    else if (a == "--data-only")
+        request.dataOnly = true;
+    else if (a == "--schema-only")
+        request.schemaOnly = true;
+    else
+        return false;
+    return true;
+}
+
+// The reason the options cannot go together; empty when they can.
+std::string conflictOf(const ExportRequest& request) {
+    if (request.target.empty())
+        return "no output given";
+    if (request.tables.empty())
+        return "no table given";
+    if (request.dataOnly && request.schemaOnly)
+        return "give at most one of --data-only and --schema-only";
+    if (request.dataOnly && request.replace)
+        return "--data-only adds rows to the tables already there: --replace does not apply";
+    if (request.target == "--csv" && (request.dataOnly || request.schemaOnly))
+        return "--csv writes the field names and the rows: --data-only and --schema-only do "
+               "not apply";
+    return {};
+}
 
 bool parseRequest(const std::vector<std::string>& args, ExportRequest& request, std::ostream& err) {
     bool optionsEnded = false;
@@ -52,17 +94,15 @@ bool parseRequest(const std::vector<std::string>& args, ExportRequest& request, 
         const std::string& a = args[i];
         if (!optionsEnded && a == "--") {
             optionsEnded = true;
-        } else if (!optionsEnded && (a == "--sqlite" || a == "--postgresql")) {
+        } else if (!optionsEnded && (a == "--sqlite" || a == "--postgresql" || a == "--csv")) {
             if (!request.target.empty() || i + 1 >= args.size()) {
-                err << "korvanta-cli export: give one --sqlite OUT.db or --postgresql OUT.sql\n";
+                err << "korvanta-cli export: give one --sqlite OUT.db, --postgresql OUT.sql or "
+                       "--csv DIR\n";
                 return false;
             }
             request.target = a;
             request.file = args[++i];
-        } else if (!optionsEnded && a == "--rename-clashes") {
-            request.renameClashes = true;
-        } else if (!optionsEnded && a == "--replace") {
-            request.replace = true;
+        } else if (!optionsEnded && takeFlag(a, request)) {
         } else if (!optionsEnded && a.size() > 1 && a[0] == '-') {
             err << "korvanta-cli: unknown option '" << visibleText(a) << "'\n";
             return false;
@@ -70,13 +110,10 @@ bool parseRequest(const std::vector<std::string>& args, ExportRequest& request, 
             request.tables.push_back(a);
         }
     }
-    if (request.target.empty() || request.tables.empty()) {
-        err << "korvanta-cli export: "
-            << (request.target.empty() ? "no output given" : "no table given") << '\n'
-            << kUsage;
-        return false;
-    }
-    return true;
+    const std::string conflict = conflictOf(request);
+    if (!conflict.empty())
+        err << "korvanta-cli export: " << conflict << '\n' << kUsage;
+    return conflict.empty();
 }
 
 std::shared_ptr<engine::TableFile> openTable(const std::string& path, const CodePageOption& page) {
@@ -85,33 +122,42 @@ std::shared_ptr<engine::TableFile> openTable(const std::string& path, const Code
     return table;
 }
 
-// Refused whole, before the first table is written, rather than stopping half way.
-bool keepsUsersTables(const SqliteExporter& exporter, TablePlan& plan, std::ostream& err) {
-    bool kept = true;
+// Refused whole, before the first table is written, rather than stopping half way:
+// a table the user has is kept unless he asked to replace it; rows only go into a
+// table that can take them.
+bool sqliteReady(const SqliteExporter& exporter, const ExportRequest& request, TablePlan& plan,
+                 std::ostream& err) {
+    bool ready = true;
     for (const PlannedTable& table : plan.tables()) {
-        const std::string found = exporter.existing(table.schema.name);
-        if (found.empty())
+        const std::string why = request.dataOnly  ? exporter.cannotReceive(table.schema)
+                                : request.replace ? std::string()
+                                                  : exporter.existing(table.schema.name);
+        if (why.empty())
             continue;
-        kept = false;
-        err << visibleText(table.path) << ": la base contient déjà la table « "
-            << visibleText(found) << " »\n";
+        ready = false;
+        err << visibleText(table.path) << ": "
+            << (request.dataOnly ? "" : "la base contient déjà la table « ") << visibleText(why)
+            << (request.dataOnly ? "" : " »") << '\n';
     }
-    if (!kept)
-        err << "korvanta-cli export: nothing written; give --replace to drop those tables\n";
-    return kept;
+    if (!ready)
+        err << "korvanta-cli export: nothing written"
+            << (request.dataOnly ? "\n" : "; give --replace to drop those tables\n");
+    return ready;
 }
 
 int exportToSqlite(const ExportRequest& request, TablePlan& plan, const CodePageOption& page,
                    std::ostream& out, std::ostream& err) {
     std::unique_ptr<SqliteExporter> exporter;
     try {
-        exporter = std::make_unique<SqliteExporter>(request.file);
+        // Rows only go into tables already there: a missing file is no database to fill.
+        exporter = std::make_unique<SqliteExporter>(request.file, !request.dataOnly);
     } catch (const std::exception& e) {
         err << request.file << ": " << e.what() << '\n';
         return kExitFailed;
     }
     exporter->setReplacing(request.replace);
-    if (!request.replace && !keepsUsersTables(*exporter, plan, err))
+    exporter->setPart(request.part());
+    if (!sqliteReady(*exporter, request, plan, err))
         return kExitFailed;
     ProgressBar progress(err, ProgressBar::stderrIsTerminal());
     int status = plan.complete() ? kExitOk : kExitFailed;
@@ -146,7 +192,7 @@ int exportToScript(const ExportRequest& request, TablePlan& plan, const CodePage
         try {
             uint64_t rows = 0;
             script << CopyScriptWriter::tableBlock(*openTable(table.path, page), table.schema,
-                                                   request.replace, progress, rows);
+                                                   request.replace, request.part(), progress, rows);
             out << visibleText(table.path) << '\t' << rows << " rows\n";
         } catch (const std::exception& e) {
             status = kExitFailed;
@@ -162,6 +208,56 @@ int exportToScript(const ExportRequest& request, TablePlan& plan, const CodePage
         err << request.file << ": " << (ec ? ec.message() : std::strerror(errno)) << '\n';
         std::filesystem::remove(aside, ec);
         return kExitFailed;
+    }
+    out.flush();
+    return status;
+}
+
+std::filesystem::path csvFile(const ExportRequest& request, const PlannedTable& table) {
+    return std::filesystem::path(request.file) / (table.schema.name + ".csv");
+}
+
+// The folder is made when missing; a file already there (or a link of that name) is
+// only replaced when asked, and the run refused before writing otherwise.
+bool csvReady(const ExportRequest& request, TablePlan& plan, std::ostream& err) {
+    std::error_code ec;
+    if (!std::filesystem::is_directory(request.file, ec)) {
+        try {
+            engine::fileSystem().makeDirectory(request.file);
+        } catch (const std::exception& e) {
+            err << visibleText(request.file) << ": " << visibleText(e.what()) << '\n';
+            return false;
+        }
+    }
+    bool ready = true;
+    for (const PlannedTable& table : plan.tables()) {
+        const std::filesystem::path file = csvFile(request, table);
+        if (request.replace || !std::filesystem::exists(std::filesystem::symlink_status(file, ec)))
+            continue;
+        ready = false;
+        err << visibleText(table.path) << ": le fichier « " << visibleText(file.string())
+            << " » existe déjà\n";
+    }
+    if (!ready)
+        err << "korvanta-cli export: nothing written; give --replace to replace those files\n";
+    return ready;
+}
+
+int exportToCsv(const ExportRequest& request, TablePlan& plan, const CodePageOption& page,
+                std::ostream& out, std::ostream& err) {
+    if (!csvReady(request, plan, err))
+        return kExitFailed;
+    ProgressBar progress(err, ProgressBar::stderrIsTerminal());
+    int status = plan.complete() ? kExitOk : kExitFailed;
+    for (const PlannedTable& table : plan.tables()) {
+        try {
+            const uint64_t rows = CsvTableWriter::write(*openTable(table.path, page), table.schema,
+                                                        csvFile(request, table), progress);
+            out << visibleText(table.path) << '\t' << rows << " rows\n";
+        } catch (const std::exception& e) {
+            status = kExitFailed;
+            err << visibleText(table.path) << ": " << visibleText(e.what()) << '\n';
+        }
     }
     out.flush();
     return status;
@@ -183,6 +279,8 @@ int runExport(const std::vector<std::string>& args, std::ostream& out, std::ostr
     }
     if (request.target == "--sqlite")
         return exportToSqlite(request, plan, page, out, err);
+    if (request.target == "--csv")
+        return exportToCsv(request, plan, page, out, err);
     return exportToScript(request, plan, page, out, err);
 }
 

@@ -337,6 +337,31 @@ QString targetNameOf(const Run& r, const QString& table) {
     return sqlName(table);
 }
 
+// A CSV file as python3's csv module reads it: its lines of fields. Empty when
+// python3 is missing or refuses the file.
+QJsonArray csvByPython(const QString& file) {
+    QProcess p;
+    p.start(QStringLiteral("python3"),
+            {"-c",
+             "import csv, json, sys\n"
+             "with open(sys.argv[1], newline='', encoding='utf-8') as f:\n"
+             "    print(json.dumps(list(csv.reader(f, strict=True))))\n",
+             file});
+    p.waitForFinished(60000);
+    return QJsonDocument::fromJson(p.readAllStandardOutput()).array();
+}
+
+// A value of rows --json as the CSV file must spell it; numbers compared as doubles.
+QByteArray csvSpelling(const QJsonValue& v) {
+    if (v.isNull())
+        return "";
+    if (v.isBool())
+        return v.toBool() ? "true" : "false";
+    if (v.isDouble())
+        return number(v.toDouble());
+    return v.toString().toUtf8();
+}
+
 } // namespace
 
 class TstSqlExport : public QObject {
@@ -743,6 +768,89 @@ private slots:
                           "INSERT INTO \"Counted\" (\"Name\") VALUES ('new') "
                           "RETURNING \"Id\""),
                  numbered + 1);
+    }
+
+    // --schema-only makes the tables without their rows; --data-only then adds the
+    // rows to them, every value back; rows only into a table that is not there are
+    // refused before anything is written (SQLite) or stop the script (PostgreSQL).
+    void schemaThenRowsIntoIt_data() {
+        QTest::addColumn<QString>("dialect");
+        QTest::newRow("sqlite") << "sqlite";
+        QTest::newRow("postgresql") << "postgresql";
+    }
+    void schemaThenRowsIntoIt() {
+        QFETCH(QString, dialect);
+        Postgres* pg = dialect == "postgresql" ? freshPostgres() : nullptr;
+        if (dialect == "postgresql" && !pg)
+            QSKIP(qPrintable("PostgreSQL not tested: " + m_pgMissing));
+        const QString dir = m_dir.filePath("split-" + dialect);
+        const QString extra = dir + "/Extra.db";
+        writeCounted(extra, 4);
+        const QString db = dir + "/split.sqlite";
+        auto exportRun = [&](const QString& part) {
+            const QString out = pg ? dir + "/out.sql" : db;
+            Run r = cli({"export", "--" + dialect, out, part, m_every, extra});
+            QByteArray said;
+            if (pg && r.status == 0 && !pg->psql({"-f", out}, said))
+                return Run{1, r.out, said};
+            return r;
+        };
+        Run missing = exportRun("--data-only");
+        QCOMPARE(missing.status, 1);
+        QVERIFY2(missing.err.contains(pg ? "\"EVERY\" does not exist" : "unable to open"),
+                 missing.err);
+        QVERIFY(pg || !QFile::exists(db));
+
+        QCOMPARE(exportRun("--schema-only").status, 0);
+        QCOMPARE(tablesIn(pg, db), 2);
+        QCOMPARE(rowsIn(pg, db, "EVERY") + rowsIn(pg, db, "Extra"), 0);
+        QCOMPARE(cli({"export", "--" + dialect, db, "--data-only", "--replace", extra}).status, 2);
+
+        QCOMPARE(exportRun("--data-only").status, 0);
+        QCOMPARE(rowsIn(pg, db, "Extra"), 4);
+        if (pg)
+            QCOMPARE(rowsIn(pg, db, "EVERY"), 3);
+        else
+            QCOMPARE(Sqlite(db).digestOf("EVERY"), digestOfRows(m_every));
+    }
+
+    // CSV files read back by python3's csv module give every value of rows --json,
+    // quotes, commas, line breaks and UTF-8 included; a file already there is only
+    // replaced when asked.
+    void csvReadBackByPython() {
+        const QString dir = m_dir.filePath(QStringLiteral("csv"));
+        const QString hostile = dir + "/Hostile.db";
+        QDir().mkpath(dir);
+        enginetables::writeTable(hostile.toStdString(), kHostileFields, {}, hostileRows());
+        const QString out = dir + "/out";
+        Run r = cli({"export", "--csv", out, m_every, hostile});
+        QVERIFY2(r.status == 0, r.err);
+        if (csvByPython(out + "/EVERY.csv").isEmpty())
+            QSKIP("python3 cannot read the CSV files (missing?)");
+        for (const QString& table : {m_every, hostile}) {
+            const QString csvPath = out + '/' + sqlName(table) + ".csv";
+            const QJsonArray lines = csvByPython(csvPath);
+            const QList<QByteArray> expected = cli({"rows", "--json", table}).lines();
+            QCOMPARE(lines.size(), expected.size() + 1);
+            const QJsonArray header = lines[0].toArray();
+            for (qsizetype row = 0; row < expected.size(); ++row) {
+                const QJsonObject values = QJsonDocument::fromJson(expected[row]).object();
+                const QJsonArray fields = lines[row + 1].toArray();
+                QCOMPARE(fields.size(), header.size());
+                for (qsizetype i = 0; i < header.size(); ++i) {
+                    const QJsonValue want = values[header[i].toString()];
+                    const QByteArray got = fields[i].toString().toUtf8();
+                    QCOMPARE(want.isDouble() ? number(got.toDouble()) : got, csvSpelling(want));
+                }
+            }
+            QFile f(csvPath);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QVERIFY(f.readAll().endsWith("\r\n"));
+        }
+        QCOMPARE(cli({"export", "--csv", out, hostile}).status, 1);
+        QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden).size(), 2);
+        QCOMPARE(cli({"export", "--csv", out, "--replace", hostile}).status, 0);
+        QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden).size(), 2);
     }
 
     void dictionaryDdlLoadsInSqliteAndPostgresql() {
