@@ -1,11 +1,14 @@
-// korvanta-cli ddl --dialect sqlite|postgresql [--rename-clashes] (DICT.db | TABLE.db...)
+// korvanta-cli ddl --dialect sqlite|postgresql
+//                 (DICT.db | [--rename-clashes] [--dictionary DICT.db] TABLE.db...)
 // The CREATE TABLE and CREATE INDEX statements of every table a dictionary recorded,
 // with its descriptions, or of live tables (then with their exact types: string
 // lengths, BCD decimals). A single operand holding the eight dictionary fields is
 // read as a dictionary. Live tables that the dialect would take for one (or columns,
 // or indexes) are refused, nothing written, unless the later ones may be renamed. An
 // unreadable table is named on standard error and the others are still written; the
-// exit status is then 1.
+// exit status is then 1. Live tables take their descriptions from --dictionary. From a
+// dictionary alone, an index is only declared with the options its label surely
+// gives it (a label may be inherited from the index before).
 
 #include "cli/Command.h"
 #include "cli/DdlWriter.h"
@@ -34,9 +37,12 @@ int writeDictionary(const std::string& path, const DdlWriter& ddl, std::ostream&
     return kExitOk;
 }
 
-int writeTables(const std::vector<std::string>& paths, bool renameClashes, const DdlWriter& ddl,
-                std::ostream& out, std::ostream& err) {
+int writeTables(const std::vector<std::string>& paths, bool renameClashes,
+                const std::string& dictionary, const DdlWriter& ddl, std::ostream& out,
+                std::ostream& err) {
     TablePlan plan(paths, err);
+    if (!dictionary.empty() && !describeFrom(dictionary, plan, err))
+        return kExitFailed;
     const auto rule = ddl.dialect().isPostgresql() ? TargetNames::Rule::First63Bytes
                                                    : TargetNames::Rule::IgnoreAsciiCase;
     if (!plan.assignNames(rule, renameClashes, err)) {
@@ -57,6 +63,23 @@ int writeTables(const std::vector<std::string>& paths, bool renameClashes, const
     return status;
 }
 
+// Takes "--dictionary DICT.db" out of args. False, with the reason on err, when its
+// value is missing or it is given twice.
+bool takeDictionary(std::vector<std::string>& args, std::string& dictionary, std::ostream& err) {
+    for (size_t i = 0; i < args.size() && args[i] != "--"; ++i) {
+        if (args[i] != "--dictionary")
+            continue;
+        if (!dictionary.empty() || i + 1 >= args.size()) {
+            err << "korvanta-cli ddl: give one --dictionary DICT.db\n";
+            return false;
+        }
+        dictionary = args[i + 1];
+        args.erase(args.begin() + long(i), args.begin() + long(i) + 2);
+        --i;
+    }
+    return true;
+}
+
 bool isDictionaryOperand(const std::vector<std::string>& operands) {
     if (operands.size() != 1)
         return false;
@@ -70,24 +93,26 @@ bool isDictionaryOperand(const std::vector<std::string>& operands) {
 } // namespace
 
 int runDdl(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::vector<std::string> rest = args;
     std::vector<std::string> operands;
-    std::string dialectName;
+    std::string dialectName, dictionary;
     std::vector<std::string> flags;
-    if (!splitValueOptions(args, {"--dialect"}, {"--rename-clashes"}, operands, dialectName, err,
+    if (!takeDictionary(rest, dictionary, err) ||
+        !splitValueOptions(rest, {"--dialect"}, {"--rename-clashes"}, operands, dialectName, err,
                            &flags))
         return kExitUsage;
     const auto dialect = SqlDialect::named(dialectName);
     if (!dialect || operands.empty()) {
         err << "korvanta-cli ddl: "
             << (dialect ? "no dictionary or table given" : "give --dialect sqlite or postgresql")
-            << "\nUsage: korvanta-cli ddl --dialect sqlite|postgresql [--rename-clashes] "
-               "(DICT.db | TABLE.db...)\n";
+            << "\nUsage: korvanta-cli ddl --dialect sqlite|postgresql (DICT.db | "
+               "[--rename-clashes] [--dictionary DICT.db] TABLE.db...)\n";
         return kExitUsage;
     }
     const DdlWriter ddl(*dialect);
-    if (isDictionaryOperand(operands))
+    if (dictionary.empty() && isDictionaryOperand(operands))
         return writeDictionary(operands[0], ddl, out, err);
-    return writeTables(operands, !flags.empty(), ddl, out, err);
+    return writeTables(operands, !flags.empty(), dictionary, ddl, out, err);
 }
 
 } // namespace cli

@@ -46,10 +46,11 @@ std::string DdlWriter::primaryKeyLine(const SqlTable& table) const {
 }
 
 std::string DdlWriter::createTable(const SqlTable& table) const {
-    std::string sql;
+    // Inside the statement, where SQLite keeps it (in sqlite_master) with the table.
+    std::string sql = "CREATE TABLE " + m_dialect.identifier(table.name) + " (";
     if (!m_dialect.isPostgresql() && !table.description.empty())
-        sql += "-- " + oneLine(table.description) + '\n';
-    sql += "CREATE TABLE " + m_dialect.identifier(table.name) + " (\n";
+        sql += " -- " + oneLine(table.description);
+    sql += '\n';
     const std::string key = primaryKeyLine(table);
     for (size_t i = 0; i < table.columns.size(); ++i)
         sql += columnLine(table.columns[i], key.empty() && i + 1 == table.columns.size());

@@ -1,5 +1,6 @@
 // korvanta-cli export (--sqlite OUT.db | --postgresql OUT.sql | --csv DIR)
-//     [--rename-clashes] [--replace] [--data-only | --schema-only] [--code-page N] TABLE.db...
+//     [--rename-clashes] [--replace] [--data-only | --schema-only] [--dictionary DICT.db]
+//     [--code-page N] TABLE.db...
 // Every row of every table, memos and BLOBs included, into an SQLite database (one
 // transaction per table), into a script of COPY blocks for psql, or into one CSV
 // file per table. Every table's structure is read first: two tables (or two
@@ -8,7 +9,9 @@
 // the user already has is never replaced unless asked: the SQLite and CSV runs are
 // refused before writing, the script stops at its CREATE TABLE. A table that cannot
 // be read is named on standard error and the others still go; the exit status is
-// then 1. One line per exported table gives its row count.
+// then 1. One line per exported table gives its row count. The descriptions a
+// dictionary recorded go along: COMMENT ON in PostgreSQL, SQL comments kept in the
+// CREATE TABLE text in SQLite.
 
 #include "cli/CodePageOption.h"
 #include "cli/Command.h"
@@ -41,6 +44,7 @@ struct ExportRequest {
     bool replace = false;
     bool dataOnly = false;
     bool schemaOnly = false;
+    std::string dictionary; // whose descriptions go along, when given
 
     TargetNames::Rule nameRule() const {
         return target == "--postgresql" ? TargetNames::Rule::First63Bytes
@@ -55,8 +59,8 @@ struct ExportRequest {
 
 const char* const kUsage =
     "Usage: korvanta-cli export (--sqlite OUT.db | --postgresql OUT.sql | --csv DIR)\n"
-    "         [--rename-clashes] [--replace] [--data-only | --schema-only] [--code-page N] "
-    "TABLE.db...\n";
+    "         [--rename-clashes] [--replace] [--data-only | --schema-only] [--dictionary DICT.db]\n"
+    "         [--code-page N] TABLE.db...\n";
 
 bool takeFlag(const std::string& a, ExportRequest& request) {
     if (a == "--rename-clashes")
@@ -102,6 +106,12 @@ bool parseRequest(const std::vector<std::string>& args, ExportRequest& request, 
             }
             request.target = a;
             request.file = args[++i];
+        } else if (!optionsEnded && a == "--dictionary") {
+            if (!request.dictionary.empty() || i + 1 >= args.size()) {
+                err << "korvanta-cli export: give one --dictionary DICT.db\n";
+                return false;
+            }
+            request.dictionary = args[++i];
         } else if (!optionsEnded && takeFlag(a, request)) {
         } else if (!optionsEnded && a.size() > 1 && a[0] == '-') {
             err << "korvanta-cli: unknown option '" << visibleText(a) << "'\n";
@@ -272,6 +282,8 @@ int runExport(const std::vector<std::string>& args, std::ostream& out, std::ostr
     if (!page.take(rest, err) || !parseRequest(rest, request, err))
         return kExitUsage;
     TablePlan plan(request.tables, err);
+    if (!request.dictionary.empty() && !describeFrom(request.dictionary, plan, err))
+        return kExitFailed;
     if (!plan.assignNames(request.nameRule(), request.renameClashes, err)) {
         err << "korvanta-cli export: nothing written; give --rename-clashes to name the later "
                "tables or columns NAME_2, NAME_3...\n";

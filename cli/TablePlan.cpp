@@ -1,12 +1,14 @@
 #include "cli/TablePlan.h"
 
 #include "cli/DdlWriter.h"
+#include "cli/DictionaryReader.h"
 #include "cli/VisibleText.h"
 
 #include "engine/TableFile.h"
 
 #include <map>
 #include <ostream>
+#include <strings.h>
 
 namespace cli {
 
@@ -24,7 +26,29 @@ void renameInIndexes(SqlTable& schema, const std::string& from, const std::strin
                 field = to;
 }
 
+bool sameName(const std::string& a, const std::string& b) {
+    return strcasecmp(a.c_str(), b.c_str()) == 0;
+}
+
+void takeDescriptions(SqlTable& schema, const RecordedTable& recorded) {
+    if (recorded.entry.description)
+        schema.description = recorded.entry.description->toStdString();
+    for (SqlColumn& column : schema.columns)
+        for (const store::DicoRow& field : recorded.fields)
+            if (field.champ && field.description &&
+                sameName(field.champ->toStdString(), column.name))
+                column.description = field.description->toStdString();
+}
+
 } // namespace
+
+void TablePlan::describe(const std::vector<RecordedTable>& dictionary) {
+    for (PlannedTable& table : m_tables)
+        for (const RecordedTable& recorded : dictionary)
+            if (sameName(SqlTable::nameOfFile(recorded.entry.table.toStdString()),
+                         table.schema.name))
+                takeDescriptions(table.schema, recorded);
+}
 
 TablePlan::TablePlan(const std::vector<std::string>& paths, std::ostream& err) {
     for (const std::string& path : paths) {
@@ -100,6 +124,16 @@ void TablePlan::nameIndexes(SqlTable& schema, TargetNames& names) {
     for (SqlIndex& index : schema.indexes)
         if (!index.has(engine::ixPrimary) && !index.fields.empty())
             index.sqlName = names.takeFree(DdlWriter::indexBaseName(schema, index));
+}
+
+bool describeFrom(const std::string& dictionary, TablePlan& plan, std::ostream& err) {
+    try {
+        plan.describe(DictionaryReader::read(dictionary));
+        return true;
+    } catch (const std::exception& e) {
+        err << visibleText(dictionary) << ": " << visibleText(e.what()) << '\n';
+        return false;
+    }
 }
 
 } // namespace cli

@@ -5,6 +5,7 @@
 // (Prets, Prets_2, Prets_3 ... in the order the files were given). The same for two
 // columns of one table, and for the indexes, which share the tables' names.
 
+#include "cli/RecordedTable.h"
 #include "cli/SqlTable.h"
 #include "cli/TargetNames.h"
 
@@ -29,6 +30,10 @@ public:
     bool complete() const { return m_complete; }
     std::vector<PlannedTable>& tables() { return m_tables; }
 
+    // Takes the descriptions a dictionary recorded for these tables (matched by file
+    // name, fields by name, letter case aside). Before assignNames.
+    void describe(const std::vector<RecordedTable>& dictionary);
+
     // Gives every table, column and index its name in the target. False, with every
     // clash named on err, when two would share one and renaming was not asked; else
     // each name changed is reported on err ("A/Prets.DB -> Prets_2").
@@ -43,5 +48,9 @@ private:
     std::vector<PlannedTable> m_tables;
     bool m_complete = true;
 };
+
+// Reads the dictionary and gives its descriptions to the plan's tables. False, with
+// the reason on err, when it cannot be read.
+bool describeFrom(const std::string& dictionary, TablePlan& plan, std::ostream& err);
 
 } // namespace cli

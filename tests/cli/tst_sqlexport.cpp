@@ -145,6 +145,15 @@ public:
         sqlite3_finalize(s);
         return value;
     }
+    QByteArray text(const char* sql) const {
+        sqlite3_stmt* s = nullptr;
+        QByteArray value;
+        if (sqlite3_prepare_v2(m_db, sql, -1, &s, nullptr) == SQLITE_OK &&
+            sqlite3_step(s) == SQLITE_ROW)
+            value = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
+        sqlite3_finalize(s);
+        return value;
+    }
     QByteArray declaredType(const QString& table, const QString& column) const {
         const char* type = nullptr;
         sqlite3_table_column_metadata(m_db, nullptr, table.toUtf8().constData(),
@@ -851,6 +860,89 @@ private slots:
         QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden).size(), 2);
         QCOMPARE(cli({"export", "--csv", out, "--replace", hostile}).status, 0);
         QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    }
+
+    // A dictionary's descriptions go along: COMMENT ON in PostgreSQL, read back
+    // exactly; comments in the CREATE TABLE text that SQLite keeps, where a line
+    // break cannot end the comment early and let the rest be read as SQL.
+    void descriptionsTravelWithTheData() {
+        const QString dir = m_dir.filePath(QStringLiteral("described"));
+        const QString table = dir + "/Described.db";
+        QDir().mkpath(dir);
+        enginetables::writeTable(
+            table.toStdString(), {{"Id", FieldType::Long}, {"Nom", FieldType::Alpha, 20}},
+            {{"", {"Id"}, engine::ixPrimary}},
+            {{Value::fromInt(1), Value::fromText("a")}, {Value::fromInt(2), Value::null()}});
+        const QString dict = dir + "/DICT.db";
+        QCOMPARE(cli({"capture", "--create", dict, table}).status, 0);
+        const QString tableText = QStringLiteral("Prêts\nDROP TABLE keep; -- 'x' \"y\"");
+        const QString fieldText = QStringLiteral("Nom\r\nCREATE TABLE pwned(x int);");
+        enginetables::describe(dict, "Described.db", "", tableText);
+        enginetables::describe(dict, "Described.db", "Nom", fieldText);
+
+        const QString lite = dir + "/described.sqlite";
+        QCOMPARE(Sqlite(lite, true).exec("CREATE TABLE keep (n int)"), QString());
+        QCOMPARE(cli({"export", "--sqlite", lite, "--dictionary", dict, table}).status, 0);
+        const QByteArray tableComment = "-- Prêts DROP TABLE keep; -- 'x' \"y\"\n";
+        const QByteArray fieldComment = "-- Nom  CREATE TABLE pwned(x int);\n";
+        const QByteArray kept =
+            Sqlite(lite).text("SELECT sql FROM sqlite_master WHERE name = 'Described'");
+        QVERIFY2(kept.contains(tableComment) && kept.contains(fieldComment), kept);
+        QCOMPARE(tablesIn(nullptr, lite), 2);
+        QCOMPARE(rowsIn(nullptr, lite, "Described"), 2);
+        Run ddl = cli({"ddl", "--dialect", "sqlite", "--dictionary", dict, table});
+        QVERIFY(ddl.out.contains(tableComment) && ddl.out.contains(fieldComment));
+
+        Postgres* pg = freshPostgres();
+        if (!pg)
+            QSKIP(qPrintable("PostgreSQL not tested: " + m_pgMissing));
+        const QString script = dir + "/described.sql";
+        QCOMPARE(cli({"export", "--postgresql", script, "--dictionary", dict, table}).status, 0);
+        QByteArray said;
+        QVERIFY2(pg->psql({"-f", script}, said), said.constData());
+        QVERIFY(pg->psql({"-c", "SELECT encode(convert_to(obj_description('\"Described\"'::"
+                                "regclass, 'pg_class') || '|' || col_description('\"Described\"'"
+                                "::regclass, 2), 'UTF8'), 'hex')"},
+                         said));
+        QCOMPARE(QString::fromUtf8(QByteArray::fromHex(said.trimmed())),
+                 tableText + '|' + fieldText);
+    }
+
+    // From a dictionary alone, an index whose option label may be inherited from the
+    // index before it is declared without options: the rows of the table, which it
+    // does not keep unique, still load.
+    void dictionaryDdlStatesOnlyWhatItKnows() {
+        const QString dir = m_dir.filePath(QStringLiteral("labels"));
+        const QString table = dir + "/Held.db";
+        QDir().mkpath(dir);
+        enginetables::writeTable(
+            table.toStdString(),
+            {{"Id", FieldType::Long},
+             {"Nom", FieldType::Alpha, 10},
+             {"Code", FieldType::Alpha, 10},
+             {"Ref", FieldType::Long}},
+            {{"", {"Id"}, engine::ixPrimary},
+             {"Nom", {"Nom"}, 0},
+             {"Code", {"Code"}, engine::ixCaseInsensitive},
+             {"Ref", {"Ref"}, engine::ixUnique}},
+            {{Value::fromInt(1), Value::fromText("a"), Value::fromText("x"), Value::fromInt(1)},
+             {Value::fromInt(2), Value::fromText("a"), Value::fromText("X"), Value::fromInt(2)}});
+        const QString dict = dir + "/DICT.db";
+        QCOMPARE(cli({"capture", "--create", dict, table}).status, 0);
+        QVERIFY(
+            cli({"list", "--json", dict}).out.contains("\"Champ\":\"Nom\",\"Type\":\"ixUnique\""));
+
+        Run ddl = cli({"ddl", "--dialect", "sqlite", dict});
+        QCOMPARE(ddl.status, 0);
+        QVERIFY2(ddl.out.contains("CREATE INDEX \"Held_Nom\" ON \"Held\" (\"Nom\");") &&
+                     ddl.out.contains("CREATE INDEX \"Held_Code\" ON \"Held\" (\"Code\" COLLATE "
+                                      "NOCASE);") &&
+                     ddl.out.contains("CREATE UNIQUE INDEX \"Held_Ref\""),
+                 ddl.out);
+        const QString lite = dir + "/held.sqlite";
+        QCOMPARE(load(nullptr, lite, ddl.out), QByteArray());
+        QCOMPARE(cli({"export", "--sqlite", lite, "--data-only", table}).status, 0);
+        QCOMPARE(rowsIn(nullptr, lite, "Held"), 2);
     }
 
     void dictionaryDdlLoadsInSqliteAndPostgresql() {
