@@ -167,8 +167,13 @@ int exportToSqlite(const ExportRequest& request, TablePlan& plan, const CodePage
     }
     exporter->setReplacing(request.replace);
     exporter->setPart(request.part());
-    if (!sqliteReady(*exporter, request, plan, err))
+    try {
+        if (!sqliteReady(*exporter, request, plan, err))
+            return kExitFailed;
+    } catch (const std::exception& e) { // not a database, or one SQLite cannot read
+        err << visibleText(request.file) << ": " << visibleText(e.what()) << '\n';
         return kExitFailed;
+    }
     ProgressBar progress(err, ProgressBar::stderrIsTerminal());
     int status = plan.complete() ? kExitOk : kExitFailed;
     for (const PlannedTable& table : plan.tables()) {

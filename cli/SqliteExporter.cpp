@@ -16,10 +16,10 @@ namespace {
 // Finalises the statement on every way out.
 class Statement {
 public:
-    Statement(sqlite3* db, const std::string& sql) {
+    Statement(sqlite3* db, const std::string& sql,
+              const char* refusal = "SQLite refuse l'insertion : ") {
         if (sqlite3_prepare_v2(db, sql.c_str(), int(sql.size()), &m_stmt, nullptr) != SQLITE_OK)
-            throw std::runtime_error(std::string("SQLite refuse l'insertion : ") +
-                                     sqlite3_errmsg(db));
+            throw std::runtime_error(refusal + std::string(sqlite3_errmsg(db)));
     }
     ~Statement() { sqlite3_finalize(m_stmt); }
     Statement(const Statement&) = delete;
@@ -99,8 +99,10 @@ SqliteExporter::~SqliteExporter() {
 }
 
 std::string SqliteExporter::existing(const std::string& name) const {
-    Statement find(m_db, "SELECT name FROM sqlite_master WHERE type IN ('table', 'view') AND "
-                         "name = ?1 COLLATE NOCASE");
+    Statement find(m_db,
+                   "SELECT name FROM sqlite_master WHERE type IN ('table', 'view') AND name = ?1 "
+                   "COLLATE NOCASE",
+                   "SQLite ne peut pas lire la base : ");
     bindText(find.get(), 1, name);
     if (sqlite3_step(find.get()) != SQLITE_ROW)
         return {};

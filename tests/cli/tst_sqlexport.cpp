@@ -468,6 +468,9 @@ private slots:
         QCOMPARE(r.status, 1);
         QVERIFY(r.err.contains("BROKEN.DB"));
         QCOMPARE(Sqlite(out).digestOf("EVERY").rows, 3);
+        // A file that is no database is named, and left as it was.
+        QCOMPARE(cli({"export", "--sqlite", broken, m_every}).status, 1);
+        QCOMPARE(QFileInfo(broken).size(), 300);
         QCOMPARE(cli({"export", m_every}).status, 2);
         QCOMPARE(cli({"export", "--sqlite", out, "--code-page", "x", m_every}).status, 2);
     }
