@@ -113,6 +113,7 @@ bool parseRequest(const std::vector<std::string>& args, ExportRequest& request, 
             }
             request.dictionary = args[++i];
         } else if (!optionsEnded && takeFlag(a, request)) {
+            continue; // a flag: nothing more to take
         } else if (!optionsEnded && a.size() > 1 && a[0] == '-') {
             err << "korvanta-cli: unknown option '" << visibleText(a) << "'\n";
             return false;
