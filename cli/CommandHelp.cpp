@@ -47,17 +47,32 @@ const std::map<std::string, HelpText>& helpTexts() {
           "statements for every table a dictionary recorded, with its descriptions\n"
           "(COMMENT ON in PostgreSQL, SQL comments in SQLite), or for live tables with\n"
           "their exact types. A single operand holding the dictionary's fields is read as\n"
-          "a dictionary.\n",
-          "  --dialect D   sqlite or postgresql\n"}},
+          "a dictionary. From a dictionary alone, an index is declared with the options\n"
+          "its label surely gives it (a label may be inherited from the index before).\n"
+          "Live tables or columns that the dialect would take for one are refused.\n",
+          "  --dialect D        sqlite or postgresql\n"
+          "  --rename-clashes   name the later ones NAME_2, NAME_3... (reported)\n"
+          "  --dictionary DICT  the descriptions this dictionary recorded for the tables\n"}},
         {"export",
          {"Copies every row of each table, memos and BLOBs included, into an SQLite\n"
-          "database (one transaction per table; a table of the same name is replaced) or\n"
-          "into a script of COPY blocks that psql loads in one transaction, stopping at\n"
-          "the first error. A table that cannot be read is named and the others still\n"
-          "go. A progress bar shows on a terminal.\n",
+          "database (one transaction per table), into a script of COPY blocks that psql\n"
+          "loads in one transaction, stopping at the first error, or into one CSV file per\n"
+          "table (RFC 4180, UTF-8, CR LF, a line of field names, BLOBs in base64, NULL as\n"
+          "an empty field). Tables or columns that the target would take for one (SQLite\n"
+          "ignores ASCII letter case, PostgreSQL keeps 63 bytes of a name) refuse the run\n"
+          "before anything is written; so does, for SQLite and CSV, a table or file already\n"
+          "there (the script then stops at its CREATE TABLE). A table that cannot be read\n"
+          "is named and the others still go. A progress bar shows on a terminal.\n",
           "  --sqlite FILE      the SQLite database to fill (created when missing)\n"
-          "  --postgresql FILE the SQL script to write (written aside, then renamed)\n"
-          "  --code-page N     read the text in code page N instead of the header's\n"}},
+          "  --postgresql FILE  the SQL script to write (written aside, then renamed)\n"
+          "  --csv DIR          the folder of the CSV files (made when missing)\n"
+          "  --rename-clashes   name the later tables or columns NAME_2, NAME_3...\n"
+          "  --replace          drop a table of the same name (in the same transaction),\n"
+          "                     or replace a CSV file of the same name\n"
+          "  --data-only        only the rows, into tables already there\n"
+          "  --schema-only      only the tables and their indexes, no rows\n"
+          "  --dictionary DICT  the descriptions this dictionary recorded, as comments\n"
+          "  --code-page N      read the text in code page N instead of the header's\n"}},
         {"check",
          {"Compares what the dictionary recorded with the tables now: tables added or\n"
           "missing, fields added, removed, retyped or resized, indexes added, removed or\n"

@@ -157,7 +157,9 @@ std::string columnList(const SqlTable& table, const SqlDialect& dialect) {
     return out;
 }
 
-// COPY gives identity columns their values; the counter must then start after them.
+// COPY gives identity columns their values; the counter must then start after them,
+// and after the last number the table itself handed out (rows deleted at the end
+// of a table must not see their numbers given again).
 std::string identityCounters(const SqlTable& table, const SqlDialect& dialect) {
     std::string sql;
     const std::string name = dialect.identifier(table.name);
@@ -169,7 +171,8 @@ std::string identityCounters(const SqlTable& table, const SqlDialect& dialect) {
         // whatever it holds) but takes the column's as it is.
         sql += "SELECT setval(pg_get_serial_sequence(quote_ident(" +
                SqlDialect::literal(table.name) + "), " + SqlDialect::literal(c.name) +
-               "), COALESCE(MAX(" + column + "), 0) + 1, false) FROM " + name + ";\n";
+               "), GREATEST(MAX(" + column + "), " + std::to_string(table.lastCounter) +
+               ") + 1, false) FROM " + name + ";\n";
     }
     return sql;
 }
@@ -193,28 +196,12 @@ void admitNulls(SqlTable& schema, const std::vector<bool>& holdsNull) {
             index.options &= ~unsigned(engine::ixPrimary);
 }
 
-} // namespace
-
-// psql must stop at the first error, whatever its command line says: a statement
-// that failed would otherwise let the lines after it, COPY data included, be read
-// as SQL. And one transaction for the whole script, so that a failure leaves the
-// database as it was.
-std::string CopyScriptWriter::preamble() {
-    return "\\set ON_ERROR_STOP on\nSET client_encoding = 'UTF8';\n"
-           "SET standard_conforming_strings = on;\nBEGIN;\n\n";
-}
-
-std::string CopyScriptWriter::epilogue() {
-    return "COMMIT;\n";
-}
-
-std::string CopyScriptWriter::tableBlock(const engine::TableFile& table, ProgressBar& progress,
-                                         uint64_t& rows) {
-    SqlTable schema = SqlTable::fromTable(table);
-    std::vector<bool> holdsNull(schema.columns.size(), false);
+// The rows in COPY's text format, each line ended by a line feed.
+std::string copyData(const engine::TableFile& table, const std::string& label,
+                     std::vector<bool>& holdsNull, ProgressBar& progress, uint64_t& rows) {
     std::string data;
     rows = 0;
-    progress.start(schema.name, table.recordCount());
+    progress.start(label, table.recordCount());
     try {
         table.forEachRow([&](const engine::Row& row) {
             for (size_t i = 0; i < row.size(); ++i) {
@@ -232,12 +219,47 @@ std::string CopyScriptWriter::tableBlock(const engine::TableFile& table, Progres
         throw;
     }
     progress.finish();
-    admitNulls(schema, holdsNull);
+    return data;
+}
+
+} // namespace
+
+// psql must stop at the first error, whatever its command line says: a statement
+// that failed would otherwise let the lines after it, COPY data included, be read
+// as SQL. And one transaction for the whole script, so that a failure leaves the
+// database as it was.
+std::string CopyScriptWriter::preamble() {
+    return "\\set ON_ERROR_STOP on\nSET client_encoding = 'UTF8';\n"
+           "SET standard_conforming_strings = on;\nBEGIN;\n\n";
+}
+
+std::string CopyScriptWriter::epilogue() {
+    return "COMMIT;\n";
+}
+
+std::string CopyScriptWriter::tableBlock(const engine::TableFile& table, const SqlTable& named,
+                                         bool replacing, ExportPart part, ProgressBar& progress,
+                                         uint64_t& rows) {
+    SqlTable schema = named;
+    std::vector<bool> holdsNull(schema.columns.size(), false);
+    rows = 0;
+    const std::string data = part == ExportPart::SchemaOnly
+                                 ? std::string()
+                                 : copyData(table, schema.name, holdsNull, progress, rows);
+    if (part == ExportPart::Everything)
+        admitNulls(schema, holdsNull);
     const DdlWriter ddl(SqlDialect(SqlDialect::Kind::Postgresql));
     const std::string name = ddl.dialect().identifier(schema.name);
-    return "DROP TABLE IF EXISTS " + name + ";\n" + ddl.createTable(schema) + "COPY " + name +
-           " (" + columnList(schema, ddl.dialect()) + ") FROM stdin;\n" + data + "\\.\n" +
-           ddl.createIndexes(schema) + identityCounters(schema, ddl.dialect()) + "\n";
+    std::string block;
+    if (part != ExportPart::DataOnly)
+        block += (replacing ? "DROP TABLE IF EXISTS " + name + ";\n" : std::string()) +
+                 ddl.createTable(schema);
+    if (part != ExportPart::SchemaOnly)
+        block += "COPY " + name + " (" + columnList(schema, ddl.dialect()) + ") FROM stdin;\n" +
+                 data + "\\.\n";
+    if (part != ExportPart::DataOnly)
+        block += ddl.createIndexes(schema) + ddl.comments(schema);
+    return block + identityCounters(schema, ddl.dialect()) + "\n";
 }
 
 } // namespace cli

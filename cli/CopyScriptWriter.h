@@ -4,6 +4,8 @@
 // stdin block of its rows in COPY's text format, its indexes, and the identity
 // counter moved past the highest number. The script is valid UTF-8 throughout.
 
+#include "cli/ExportPart.h"
+
 #include <cstdint>
 #include <string>
 
@@ -14,6 +16,7 @@ class TableFile;
 namespace cli {
 
 class ProgressBar;
+struct SqlTable;
 
 class CopyScriptWriter {
 public:
@@ -23,7 +26,11 @@ public:
 
     // The whole block of one table. Throws when the table cannot be read to its end,
     // so that a damaged table leaves nothing half written in the script.
-    static std::string tableBlock(const engine::TableFile& table, ProgressBar& progress,
+    // `schema` is the table's structure as named in the target. When `replacing`, a
+    // table of the same name is dropped first; otherwise the script stops on it. Only
+    // the structure, or only the rows (into a table the user made), as `part` says.
+    static std::string tableBlock(const engine::TableFile& table, const SqlTable& schema,
+                                  bool replacing, ExportPart part, ProgressBar& progress,
                                   uint64_t& rows);
 };
 

@@ -1,17 +1,21 @@
-// korvanta-cli ddl --dialect sqlite|postgresql (DICT.db | TABLE.db...)
+// korvanta-cli ddl --dialect sqlite|postgresql
+//                 (DICT.db | [--rename-clashes] [--dictionary DICT.db] TABLE.db...)
 // The CREATE TABLE and CREATE INDEX statements of every table a dictionary recorded,
 // with its descriptions, or of live tables (then with their exact types: string
 // lengths, BCD decimals). A single operand holding the eight dictionary fields is
-// read as a dictionary. An unreadable table is named on standard error and the
-// others are still written; the exit status is then 1.
+// read as a dictionary. Live tables that the dialect would take for one (or columns,
+// or indexes) are refused, nothing written, unless the later ones may be renamed. An
+// unreadable table is named on standard error and the others are still written; the
+// exit status is then 1. Live tables take their descriptions from --dictionary. From a
+// dictionary alone, an index is only declared with the options its label surely
+// gives it (a label may be inherited from the index before).
 
 #include "cli/Command.h"
 #include "cli/DdlWriter.h"
 #include "cli/DictionaryReader.h"
 #include "cli/OutputFile.h"
+#include "cli/TablePlan.h"
 #include "cli/VisibleText.h"
-
-#include "engine/TableFile.h"
 
 #include <ostream>
 
@@ -33,19 +37,47 @@ int writeDictionary(const std::string& path, const DdlWriter& ddl, std::ostream&
     return kExitOk;
 }
 
-int writeTables(const std::vector<std::string>& paths, const DdlWriter& ddl, std::ostream& out,
+int writeTables(const std::vector<std::string>& paths, bool renameClashes,
+                const std::string& dictionary, const DdlWriter& ddl, std::ostream& out,
                 std::ostream& err) {
-    int status = kExitOk;
-    for (const std::string& path : paths) {
+    TablePlan plan(paths, err);
+    if (!dictionary.empty() && !describeFrom(dictionary, plan, err))
+        return kExitFailed;
+    const auto rule = ddl.dialect().isPostgresql() ? TargetNames::Rule::First63Bytes
+                                                   : TargetNames::Rule::IgnoreAsciiCase;
+    if (!plan.assignNames(rule, renameClashes, err)) {
+        err << "korvanta-cli ddl: nothing written; give --rename-clashes to name the later "
+               "tables or columns NAME_2, NAME_3...\n";
+        return kExitFailed;
+    }
+    int status = plan.complete() ? kExitOk : kExitFailed;
+    for (const PlannedTable& table : plan.tables()) {
         try {
-            out << ddl.schema(SqlTable::fromTable(*engine::TableFile::open(path))) << '\n';
+            out << ddl.schema(table.schema) << '\n';
         } catch (const std::exception& e) {
             status = kExitFailed;
-            err << visibleText(path) << ": " << visibleText(e.what()) << '\n';
+            err << visibleText(table.path) << ": " << visibleText(e.what()) << '\n';
         }
     }
     out.flush();
     return status;
+}
+
+// Takes "--dictionary DICT.db" out of args. False, with the reason on err, when its
+// value is missing or it is given twice.
+bool takeDictionary(std::vector<std::string>& args, std::string& dictionary, std::ostream& err) {
+    for (size_t i = 0; i < args.size() && args[i] != "--"; ++i) {
+        if (args[i] != "--dictionary")
+            continue;
+        if (!dictionary.empty() || i + 1 >= args.size()) {
+            err << "korvanta-cli ddl: give one --dictionary DICT.db\n";
+            return false;
+        }
+        dictionary = args[i + 1];
+        args.erase(args.begin() + long(i), args.begin() + long(i) + 2);
+        --i;
+    }
+    return true;
 }
 
 bool isDictionaryOperand(const std::vector<std::string>& operands) {
@@ -61,21 +93,26 @@ bool isDictionaryOperand(const std::vector<std::string>& operands) {
 } // namespace
 
 int runDdl(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::vector<std::string> rest = args;
     std::vector<std::string> operands;
-    std::string dialectName;
-    if (!splitValueOptions(args, {"--dialect"}, {}, operands, dialectName, err))
+    std::string dialectName, dictionary;
+    std::vector<std::string> flags;
+    if (!takeDictionary(rest, dictionary, err) ||
+        !splitValueOptions(rest, {"--dialect"}, {"--rename-clashes"}, operands, dialectName, err,
+                           &flags))
         return kExitUsage;
     const auto dialect = SqlDialect::named(dialectName);
     if (!dialect || operands.empty()) {
         err << "korvanta-cli ddl: "
             << (dialect ? "no dictionary or table given" : "give --dialect sqlite or postgresql")
-            << "\nUsage: korvanta-cli ddl --dialect sqlite|postgresql (DICT.db | TABLE.db...)\n";
+            << "\nUsage: korvanta-cli ddl --dialect sqlite|postgresql (DICT.db | "
+               "[--rename-clashes] [--dictionary DICT.db] TABLE.db...)\n";
         return kExitUsage;
     }
     const DdlWriter ddl(*dialect);
-    if (isDictionaryOperand(operands))
+    if (dictionary.empty() && isDictionaryOperand(operands))
         return writeDictionary(operands[0], ddl, out, err);
-    return writeTables(operands, ddl, out, err);
+    return writeTables(operands, !flags.empty(), dictionary, ddl, out, err);
 }
 
 } // namespace cli

@@ -46,10 +46,11 @@ std::string DdlWriter::primaryKeyLine(const SqlTable& table) const {
 }
 
 std::string DdlWriter::createTable(const SqlTable& table) const {
-    std::string sql;
+    // Inside the statement, where SQLite keeps it (in sqlite_master) with the table.
+    std::string sql = "CREATE TABLE " + m_dialect.identifier(table.name) + " (";
     if (!m_dialect.isPostgresql() && !table.description.empty())
-        sql += "-- " + oneLine(table.description) + '\n';
-    sql += "CREATE TABLE " + m_dialect.identifier(table.name) + " (\n";
+        sql += " -- " + oneLine(table.description);
+    sql += '\n';
     const std::string key = primaryKeyLine(table);
     for (size_t i = 0; i < table.columns.size(); ++i)
         sql += columnLine(table.columns[i], key.empty() && i + 1 == table.columns.size());
@@ -67,6 +68,12 @@ std::string DdlWriter::createIndex(const SqlTable& table, const SqlIndex& index,
            joined(columns, ", ") + ");\n";
 }
 
+std::string DdlWriter::indexBaseName(const SqlTable& table, const SqlIndex& index) {
+    if (!index.sqlName.empty())
+        return index.sqlName;
+    return table.name + '_' + (index.name.empty() ? joined(index.fields, "_") : index.name);
+}
+
 std::string DdlWriter::createIndexes(const SqlTable& table) const {
     std::string sql;
     std::set<std::string> used; // index names are per schema: prefixed by the table
@@ -74,8 +81,7 @@ std::string DdlWriter::createIndexes(const SqlTable& table) const {
         // The primary key is in the table; an expression index has no fields to give.
         if (index.has(engine::ixPrimary) || index.fields.empty())
             continue;
-        const std::string base =
-            table.name + '_' + (index.name.empty() ? joined(index.fields, "_") : index.name);
+        const std::string base = indexBaseName(table, index);
         std::string name = base;
         for (int n = 2; !used.insert(name).second; ++n)
             name = base + '_' + std::to_string(n);

@@ -21,6 +21,9 @@ public:
     std::string comments(const SqlTable& table) const; // empty for SQLite
 
     const SqlDialect& dialect() const { return m_dialect; }
+    // The index's name in the target unless one was chosen: the table's name, '_' and
+    // the index's name (or its fields' names).
+    static std::string indexBaseName(const SqlTable& table, const SqlIndex& index);
 
 private:
     std::string columnLine(const SqlColumn& column, bool last) const;

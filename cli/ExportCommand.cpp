@@ -1,18 +1,30 @@
-// korvanta-cli export (--sqlite OUT.db | --postgresql OUT.sql) [--code-page N] TABLE.db...
+// korvanta-cli export (--sqlite OUT.db | --postgresql OUT.sql | --csv DIR)
+//     [--rename-clashes] [--replace] [--data-only | --schema-only] [--dictionary DICT.db]
+//     [--code-page N] TABLE.db...
 // Every row of every table, memos and BLOBs included, into an SQLite database (one
-// transaction per table) or into a script of COPY blocks for psql. A table that
-// cannot be read is named on standard error and the others still go; the exit
-// status is then 1. One line per exported table gives its row count.
+// transaction per table), into a script of COPY blocks for psql, or into one CSV
+// file per table. Every table's structure is read first: two tables (or two
+// columns) that the target would take for one refuse the run before anything is
+// written, unless the user lets the later ones be renamed. A table (or a CSV file)
+// the user already has is never replaced unless asked: the SQLite and CSV runs are
+// refused before writing, the script stops at its CREATE TABLE. A table that cannot
+// be read is named on standard error and the others still go; the exit status is
+// then 1. One line per exported table gives its row count. The descriptions a
+// dictionary recorded go along: COMMENT ON in PostgreSQL, SQL comments kept in the
+// CREATE TABLE text in SQLite.
 
 #include "cli/AsideFile.h"
 #include "cli/CodePageOption.h"
 #include "cli/Command.h"
 #include "cli/CopyScriptWriter.h"
+#include "cli/CsvTableWriter.h"
 #include "cli/ProgressBar.h"
 #include "cli/ReadingLoss.h"
 #include "cli/SqliteExporter.h"
+#include "cli/TablePlan.h"
 #include "cli/VisibleText.h"
 
+#include "engine/FileSystem.h"
 #include "engine/TableFile.h"
 
 #include <memory>
@@ -23,10 +35,60 @@ namespace cli {
 namespace {
 
 struct ExportRequest {
-    std::string target; // "--sqlite" or "--postgresql"
-    std::string file;
+    std::string target; // "--sqlite", "--postgresql" or "--csv"
+    std::string file;   // the database, the script, or the folder of CSV files
     std::vector<std::string> tables;
+    bool renameClashes = false;
+    bool replace = false;
+    bool dataOnly = false;
+    bool schemaOnly = false;
+    std::string dictionary; // whose descriptions go along, when given
+
+    TargetNames::Rule nameRule() const {
+        return target == "--postgresql" ? TargetNames::Rule::First63Bytes
+                                        : TargetNames::Rule::IgnoreAsciiCase;
+    }
+    ExportPart part() const {
+        return dataOnly     ? ExportPart::DataOnly
+               : schemaOnly ? ExportPart::SchemaOnly
+                            : ExportPart::Everything;
+    }
 };
+
+const char* const kUsage =
+    "Usage: korvanta-cli export (--sqlite OUT.db | --postgresql OUT.sql | --csv DIR)\n"
+    "         [--rename-clashes] [--replace] [--data-only | --schema-only] [--dictionary DICT.db]\n"
+    "         [--code-page N] TABLE.db...\n";
+
+bool takeFlag(const std::string& a, ExportRequest& request) {
+    if (a == "--rename-clashes")
+        request.renameClashes = true;
+    else if (a == "--replace")
+        request.replace = true;
+    else if (a == "--data-only")
+        request.dataOnly = true;
+    else if (a == "--schema-only")
+        request.schemaOnly = true;
+    else
+        return false;
+    return true;
+}
+
+// The reason the options cannot go together; empty when they can.
+std::string conflictOf(const ExportRequest& request) {
+    if (request.target.empty())
+        return "no output given";
+    if (request.tables.empty())
+        return "no table given";
+    if (request.dataOnly && request.schemaOnly)
+        return "give at most one of --data-only and --schema-only";
+    if (request.dataOnly && request.replace)
+        return "--data-only adds rows to the tables already there: --replace does not apply";
+    if (request.target == "--csv" && (request.dataOnly || request.schemaOnly))
+        return "--csv writes the field names and the rows: --data-only and --schema-only do "
+               "not apply";
+    return {};
+}
 
 bool parseRequest(const std::vector<std::string>& args, ExportRequest& request, std::ostream& err) {
     bool optionsEnded = false;
@@ -34,13 +96,22 @@ bool parseRequest(const std::vector<std::string>& args, ExportRequest& request, 
         const std::string& a = args[i];
         if (!optionsEnded && a == "--") {
             optionsEnded = true;
-        } else if (!optionsEnded && (a == "--sqlite" || a == "--postgresql")) {
+        } else if (!optionsEnded && (a == "--sqlite" || a == "--postgresql" || a == "--csv")) {
             if (!request.target.empty() || i + 1 >= args.size()) {
-                err << "korvanta-cli export: give one --sqlite OUT.db or --postgresql OUT.sql\n";
+                err << "korvanta-cli export: give one --sqlite OUT.db, --postgresql OUT.sql or "
+                       "--csv DIR\n";
                 return false;
             }
             request.target = a;
             request.file = args[++i];
+        } else if (!optionsEnded && a == "--dictionary") {
+            if (!request.dictionary.empty() || i + 1 >= args.size()) {
+                err << "korvanta-cli export: give one --dictionary DICT.db\n";
+                return false;
+            }
+            request.dictionary = args[++i];
+        } else if (!optionsEnded && takeFlag(a, request)) {
+            continue; // a flag: nothing more to take
         } else if (!optionsEnded && a.size() > 1 && a[0] == '-') {
             err << "korvanta-cli: unknown option '" << visibleText(a) << "'\n";
             return false;
@@ -48,14 +119,10 @@ bool parseRequest(const std::vector<std::string>& args, ExportRequest& request, 
             request.tables.push_back(a);
         }
     }
-    if (request.target.empty() || request.tables.empty()) {
-        err << "korvanta-cli export: "
-            << (request.target.empty() ? "no output given" : "no table given")
-            << "\nUsage: korvanta-cli export (--sqlite OUT.db | --postgresql OUT.sql) "
-               "[--code-page N] TABLE.db...\n";
-        return false;
-    }
-    return true;
+    const std::string conflict = conflictOf(request);
+    if (!conflict.empty())
+        err << "korvanta-cli export: " << conflict << '\n' << kUsage;
+    return conflict.empty();
 }
 
 bool appendOrReport(AsideFile& script, const std::string& text, const std::string& file,
@@ -86,27 +153,60 @@ bool reportLoss(const std::string& path, const engine::TableFile& table, std::os
     return loss.report(path, err);
 }
 
-int exportToSqlite(const ExportRequest& request, const CodePageOption& page, std::ostream& out,
-                   std::ostream& err) {
+// Refused whole, before the first table is written, rather than stopping half way:
+// a table the user has is kept unless he asked to replace it; rows only go into a
+// table that can take them.
+bool sqliteReady(const SqliteExporter& exporter, const ExportRequest& request, TablePlan& plan,
+                 std::ostream& err) {
+    bool ready = true;
+    for (const PlannedTable& table : plan.tables()) {
+        const std::string why = request.dataOnly  ? exporter.cannotReceive(table.schema)
+                                : request.replace ? std::string()
+                                                  : exporter.existing(table.schema.name);
+        if (why.empty())
+            continue;
+        ready = false;
+        err << visibleText(table.path) << ": "
+            << (request.dataOnly ? "" : "la base contient déjà la table « ") << visibleText(why)
+            << (request.dataOnly ? "" : " »") << '\n';
+    }
+    if (!ready)
+        err << "korvanta-cli export: nothing written"
+            << (request.dataOnly ? "\n" : "; give --replace to drop those tables\n");
+    return ready;
+}
+
+int exportToSqlite(const ExportRequest& request, TablePlan& plan, const CodePageOption& page,
+                   std::ostream& out, std::ostream& err) {
     std::unique_ptr<SqliteExporter> exporter;
     try {
-        exporter = std::make_unique<SqliteExporter>(request.file);
+        // Rows only go into tables already there: a missing file is no database to fill.
+        exporter = std::make_unique<SqliteExporter>(request.file, !request.dataOnly);
     } catch (const std::exception& e) {
         err << visibleText(request.file) << ": " << visibleText(e.what()) << '\n';
         return kExitFailed;
     }
+    exporter->setReplacing(request.replace);
+    exporter->setPart(request.part());
+    try {
+        if (!sqliteReady(*exporter, request, plan, err))
+            return kExitFailed;
+    } catch (const std::exception& e) { // not a database, or one SQLite cannot read
+        err << visibleText(request.file) << ": " << visibleText(e.what()) << '\n';
+        return kExitFailed;
+    }
     ProgressBar progress(err, ProgressBar::stderrIsTerminal());
-    int status = kExitOk;
-    for (const std::string& path : request.tables) {
+    int status = plan.complete() ? kExitOk : kExitFailed;
+    for (const PlannedTable& table : plan.tables()) {
         try {
-            const auto table = openTable(path, page);
-            const uint64_t rows = exporter->exportTable(*table, progress);
-            out << visibleText(path) << '\t' << rows << " rows\n";
-            if (reportLoss(path, *table, err))
+            const auto opened = openTable(table.path, page);
+            const uint64_t rows = exporter->exportTable(*opened, table.schema, progress);
+            out << visibleText(table.path) << '\t' << rows << " rows\n";
+            if (reportLoss(table.path, *opened, err))
                 status = kExitFailed;
         } catch (const std::exception& e) {
             status = kExitFailed;
-            err << visibleText(path) << ": " << visibleText(e.what()) << '\n';
+            err << visibleText(table.path) << ": " << visibleText(e.what()) << '\n';
         }
     }
     out.flush();
@@ -115,8 +215,8 @@ int exportToSqlite(const ExportRequest& request, const CodePageOption& page, std
 
 // The script is written aside and renamed into place once complete, so that an
 // interrupted export never leaves a script that loads half the tables.
-int exportToScript(const ExportRequest& request, const CodePageOption& page, std::ostream& out,
-                   std::ostream& err) {
+int exportToScript(const ExportRequest& request, TablePlan& plan, const CodePageOption& page,
+                   std::ostream& out, std::ostream& err) {
     std::unique_ptr<AsideFile> script;
     try {
         script = std::make_unique<AsideFile>(request.file);
@@ -126,23 +226,24 @@ int exportToScript(const ExportRequest& request, const CodePageOption& page, std
         return kExitFailed;
     }
     ProgressBar progress(err, ProgressBar::stderrIsTerminal());
-    int status = kExitOk;
-    for (const std::string& path : request.tables) {
+    int status = plan.complete() ? kExitOk : kExitFailed;
+    for (const PlannedTable& table : plan.tables()) {
         std::string block;
         uint64_t rows = 0;
         try {
-            const auto table = openTable(path, page);
-            block = CopyScriptWriter::tableBlock(*table, progress, rows);
-            if (reportLoss(path, *table, err))
+            const auto opened = openTable(table.path, page);
+            block = CopyScriptWriter::tableBlock(*opened, table.schema, request.replace,
+                                                 request.part(), progress, rows);
+            if (reportLoss(table.path, *opened, err))
                 status = kExitFailed;
         } catch (const std::exception& e) {
             status = kExitFailed;
-            err << visibleText(path) << ": " << visibleText(e.what()) << '\n';
+            err << visibleText(table.path) << ": " << visibleText(e.what()) << '\n';
             continue;
         }
         if (!appendOrReport(*script, block, request.file, err))
             return kExitFailed;
-        out << visibleText(path) << '\t' << rows << " rows\n";
+        out << visibleText(table.path) << '\t' << rows << " rows\n";
     }
     try {
         script->append(CopyScriptWriter::epilogue());
@@ -150,6 +251,56 @@ int exportToScript(const ExportRequest& request, const CodePageOption& page, std
     } catch (const std::exception& e) {
         err << visibleText(request.file) << ": " << visibleText(e.what()) << '\n';
         return kExitFailed;
+    }
+    out.flush();
+    return status;
+}
+
+std::filesystem::path csvFile(const ExportRequest& request, const PlannedTable& table) {
+    return std::filesystem::path(request.file) / (table.schema.name + ".csv");
+}
+
+// The folder is made when missing; a file already there (or a link of that name) is
+// only replaced when asked, and the run refused before writing otherwise.
+bool csvReady(const ExportRequest& request, TablePlan& plan, std::ostream& err) {
+    std::error_code ec;
+    if (!std::filesystem::is_directory(request.file, ec)) {
+        try {
+            engine::fileSystem().makeDirectory(request.file);
+        } catch (const std::exception& e) {
+            err << visibleText(request.file) << ": " << visibleText(e.what()) << '\n';
+            return false;
+        }
+    }
+    bool ready = true;
+    for (const PlannedTable& table : plan.tables()) {
+        const std::filesystem::path file = csvFile(request, table);
+        if (request.replace || !std::filesystem::exists(std::filesystem::symlink_status(file, ec)))
+            continue;
+        ready = false;
+        err << visibleText(table.path) << ": le fichier « " << visibleText(file.string())
+            << " » existe déjà\n";
+    }
+    if (!ready)
+        err << "korvanta-cli export: nothing written; give --replace to replace those files\n";
+    return ready;
+}
+
+int exportToCsv(const ExportRequest& request, TablePlan& plan, const CodePageOption& page,
+                std::ostream& out, std::ostream& err) {
+    if (!csvReady(request, plan, err))
+        return kExitFailed;
+    ProgressBar progress(err, ProgressBar::stderrIsTerminal());
+    int status = plan.complete() ? kExitOk : kExitFailed;
+    for (const PlannedTable& table : plan.tables()) {
+        try {
+            const uint64_t rows = CsvTableWriter::write(*openTable(table.path, page), table.schema,
+                                                        csvFile(request, table), progress);
+            out << visibleText(table.path) << '\t' << rows << " rows\n";
+        } catch (const std::exception& e) {
+            status = kExitFailed;
+            err << visibleText(table.path) << ": " << visibleText(e.what()) << '\n';
+        }
     }
     out.flush();
     return status;
@@ -163,9 +314,19 @@ int runExport(const std::vector<std::string>& args, std::ostream& out, std::ostr
     ExportRequest request;
     if (!page.take(rest, err) || !parseRequest(rest, request, err))
         return kExitUsage;
+    TablePlan plan(request.tables, err);
+    if (!request.dictionary.empty() && !describeFrom(request.dictionary, plan, err))
+        return kExitFailed;
+    if (!plan.assignNames(request.nameRule(), request.renameClashes, err)) {
+        err << "korvanta-cli export: nothing written; give --rename-clashes to name the later "
+               "tables or columns NAME_2, NAME_3...\n";
+        return kExitFailed;
+    }
     if (request.target == "--sqlite")
-        return exportToSqlite(request, page, out, err);
-    return exportToScript(request, page, out, err);
+        return exportToSqlite(request, plan, page, out, err);
+    if (request.target == "--csv")
+        return exportToCsv(request, plan, page, out, err);
+    return exportToScript(request, plan, page, out, err);
 }
 
 } // namespace cli

@@ -5,63 +5,15 @@
 #include "engine/CodePage.h"
 
 #include <algorithm>
-#include <array>
 #include <cctype>
 #include <cstdio>
 #include <stdexcept>
-#include <string_view>
 
 namespace cli {
 
 namespace {
 
 using engine::FieldType;
-
-// Words that cannot stand bare as a name in either dialect (the reserved words the
-// two share, plus the ones a Paradox field is likely to be called).
-bool isReserved(std::string lower) {
-    static constexpr std::array<std::string_view, 64> words = {
-        "abort",        "add",          "all",
-        "alter",        "and",          "as",
-        "asc",          "between",      "by",
-        "case",         "cast",         "check",
-        "collate",      "column",       "constraint",
-        "create",       "cross",        "current",
-        "current_date", "current_time", "current_timestamp",
-        "current_user", "default",      "delete",
-        "desc",         "distinct",     "do",
-        "drop",         "else",         "end",
-        "except",       "exists",       "false",
-        "for",          "foreign",      "from",
-        "full",         "group",        "having",
-        "in",           "index",        "inner",
-        "insert",       "intersect",    "into",
-        "is",           "join",         "key",
-        "left",         "like",         "limit",
-        "not",          "null",         "offset",
-        "on",           "or",           "order",
-        "primary",      "references",   "select",
-        "table",        "user",         "where"};
-    static constexpr std::array<std::string_view, 12> more = {
-        "then",  "to",     "true", "union", "unique", "update",
-        "using", "values", "when", "with",  "right",  "natural"};
-    return std::find(words.begin(), words.end(), lower) != words.end() ||
-           std::find(more.begin(), more.end(), lower) != more.end();
-}
-
-bool isPlainName(const std::string& name, bool lowerOnly) {
-    if (name.empty() || std::isdigit(static_cast<unsigned char>(name[0])))
-        return false;
-    for (char ch : name) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (!(std::isalnum(c) || c == '_') || c >= 0x80)
-            return false;
-        // PostgreSQL folds bare names to lower case: a capital letter needs quotes.
-        if (lowerOnly && std::isupper(c))
-            return false;
-    }
-    return true;
-}
 
 std::string lowered(std::string s) {
     for (char& c : s)
@@ -194,8 +146,6 @@ std::string SqlDialect::identifier(const std::string& name) const {
     if (utf8.find('\0') != std::string::npos)
         throw std::runtime_error("le nom « " + visibleText(utf8) +
                                  " » contient un caractère nul, qu'aucun nom SQL ne peut porter");
-    if (isPlainName(utf8, isPostgresql()) && !isReserved(lowered(utf8)))
-        return utf8;
     if (!holdsControl(utf8))
         return quotedWith(utf8, '"');
     if (!isPostgresql())

@@ -36,8 +36,9 @@ public:
     Kind kind() const { return m_kind; }
     bool isPostgresql() const { return m_kind == Kind::Postgresql; }
 
-    // The name as written in a statement: bare when the dialect reads it back
-    // unchanged, else between double quotes with inner quotes doubled. Always valid
+    // The name as written in a statement: always between double quotes, inner quotes
+    // doubled, as each engine's list of reserved words grows from one version to the
+    // next and a bare name would also be folded to lower case by PostgreSQL. Always valid
     // UTF-8 (a stray byte becomes U+FFFD). A control character never stands raw in a
     // script: PostgreSQL gets the U&"..." form with \XXXX escapes, SQLite (which has
     // no escape for names) refuses it, as both refuse a NUL: std::runtime_error.

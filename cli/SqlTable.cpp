@@ -113,11 +113,14 @@ std::string SqlTable::readableFileName(const std::filesystem::path& file) {
 SqlTable SqlTable::fromTable(const engine::TableFile& table) {
     SqlTable t;
     t.name = nameOfFile(readableFileName(table.path()));
+    t.lastCounter = table.lastAutoIncrement();
     for (const engine::FieldInfo& f : table.fields())
         t.columns.push_back({f.name, f.type, columnSize(f), {}});
     for (const engine::IndexInfo& ix : table.indexes())
         t.indexes.push_back({(ix.options & engine::ixPrimary) ? std::string() : ix.name,
-                             splitFields(ix.fields), ix.options});
+                             splitFields(ix.fields),
+                             ix.options,
+                             {}});
     return t;
 }
 
@@ -127,13 +130,22 @@ SqlTable SqlTable::fromRecorded(const RecordedTable& recorded) {
     t.description = text(recorded.entry.description);
     for (const store::DicoRow& row : recorded.fields)
         t.columns.push_back(recordedColumn(row));
+    // A label the index may have inherited from the index before it (from the last
+    // index of the table captured before, for the first one) says nothing of its own
+    // options: such an index is declared without any (never UNIQUE).
+    std::optional<QString> previousLabel;
     for (const store::DicoRow& row : recorded.indexes) {
         const std::string name = text(row.champ);
         // The primary index is the one without a name (secondary indexes are named
         // after their field or by their creator).
         const bool primary = name.empty() && t.indexes.empty();
-        t.indexes.push_back({name, splitFields(text(row.description)),
-                             optionsOfLabel(row.type.value_or(QString()), primary)});
+        const QString label = row.type.value_or(QString());
+        const bool own = primary || (previousLabel && label != *previousLabel);
+        t.indexes.push_back({name,
+                             splitFields(text(row.description)),
+                             own ? optionsOfLabel(label, primary) : 0u,
+                             {}});
+        previousLabel = label;
     }
     return t;
 }

@@ -29,6 +29,7 @@ struct SqlIndex {
     std::string name; // empty for the primary key
     std::vector<std::string> fields;
     unsigned options = 0; // engine::IndexOption bits
+    std::string sqlName;  // the name given in the target; empty: made from the table's
 
     bool has(unsigned option) const { return (options & option) != 0; }
 };
@@ -38,6 +39,7 @@ struct SqlTable {
     std::string description;
     std::vector<SqlColumn> columns;
     std::vector<SqlIndex> indexes; // the primary key first, when there is one
+    int64_t lastCounter = 0;       // the last number the table's counter gave (0: none known)
 
     static SqlTable fromTable(const engine::TableFile& table);
     static SqlTable fromRecorded(const RecordedTable& recorded);

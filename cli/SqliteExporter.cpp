@@ -16,10 +16,10 @@ namespace {
 // Finalises the statement on every way out.
 class Statement {
 public:
-    Statement(sqlite3* db, const std::string& sql) {
+    Statement(sqlite3* db, const std::string& sql,
+              const char* refusal = "SQLite refuse l'insertion : ") {
         if (sqlite3_prepare_v2(db, sql.c_str(), int(sql.size()), &m_stmt, nullptr) != SQLITE_OK)
-            throw std::runtime_error(std::string("SQLite refuse l'insertion : ") +
-                                     sqlite3_errmsg(db));
+            throw std::runtime_error(refusal + std::string(sqlite3_errmsg(db)));
     }
     ~Statement() { sqlite3_finalize(m_stmt); }
     Statement(const Statement&) = delete;
@@ -70,8 +70,13 @@ void bindValue(sqlite3_stmt* s, int at, const engine::Value& v) {
     }
 }
 
+// Columns named, so that rows also go into a table the user made, whatever the order
+// of its columns.
 std::string insertStatement(const SqlTable& table, const SqlDialect& dialect) {
-    std::string sql = "INSERT INTO " + dialect.identifier(table.name) + " VALUES (";
+    std::string sql = "INSERT INTO " + dialect.identifier(table.name) + " (";
+    for (size_t i = 0; i < table.columns.size(); ++i)
+        sql += (i ? ", " : "") + dialect.identifier(table.columns[i].name);
+    sql += ") VALUES (";
     for (size_t i = 0; i < table.columns.size(); ++i)
         sql += i ? ",?" : "?";
     return sql + ")";
@@ -79,9 +84,9 @@ std::string insertStatement(const SqlTable& table, const SqlDialect& dialect) {
 
 } // namespace
 
-SqliteExporter::SqliteExporter(const std::string& file) {
-    if (sqlite3_open_v2(file.c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
-        SQLITE_OK) {
+SqliteExporter::SqliteExporter(const std::string& file, bool create) {
+    const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+    if (sqlite3_open_v2(file.c_str(), &m_db, flags, nullptr) != SQLITE_OK) {
         const std::string why = m_db ? sqlite3_errmsg(m_db) : "mémoire insuffisante";
         sqlite3_close(m_db);
         throw std::runtime_error("la base SQLite " + file + " ne peut pas être ouverte : " + why);
@@ -91,6 +96,17 @@ SqliteExporter::SqliteExporter(const std::string& file) {
 
 SqliteExporter::~SqliteExporter() {
     sqlite3_close(m_db);
+}
+
+std::string SqliteExporter::existing(const std::string& name) const {
+    Statement find(m_db,
+                   "SELECT name FROM sqlite_master WHERE type IN ('table', 'view') AND name = ?1 "
+                   "COLLATE NOCASE",
+                   "SQLite ne peut pas lire la base : ");
+    bindText(find.get(), 1, name);
+    if (sqlite3_step(find.get()) != SQLITE_ROW)
+        return {};
+    return reinterpret_cast<const char*>(sqlite3_column_text(find.get(), 0));
 }
 
 void SqliteExporter::execute(const std::string& sql) {
@@ -106,27 +122,47 @@ void SqliteExporter::fail(const std::string& what) {
     throw std::runtime_error("SQLite refuse la table : " + what);
 }
 
-uint64_t SqliteExporter::exportTable(const engine::TableFile& table, ProgressBar& progress) {
-    const SqlTable schema = SqlTable::fromTable(table);
+std::string SqliteExporter::cannotReceive(const SqlTable& schema) const {
+    try {
+        Statement insert(m_db, insertStatement(schema, SqlDialect(SqlDialect::Kind::Sqlite)));
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return {};
+}
+
+uint64_t SqliteExporter::copyRows(const engine::TableFile& table, const SqlTable& schema,
+                                  ProgressBar& progress) {
+    Statement insert(m_db, insertStatement(schema, SqlDialect(SqlDialect::Kind::Sqlite)));
+    uint64_t rows = 0;
+    progress.start(schema.name, table.recordCount());
+    table.forEachRow([&](const engine::Row& row) {
+        for (size_t i = 0; i < row.size(); ++i)
+            bindValue(insert.get(), int(i + 1), row[i]);
+        if (sqlite3_step(insert.get()) != SQLITE_DONE)
+            fail(sqlite3_errmsg(m_db));
+        sqlite3_reset(insert.get());
+        progress.advance(++rows);
+        return true;
+    });
+    progress.finish();
+    return rows;
+}
+
+uint64_t SqliteExporter::exportTable(const engine::TableFile& table, const SqlTable& schema,
+                                     ProgressBar& progress) {
     const DdlWriter ddl(SqlDialect(SqlDialect::Kind::Sqlite));
     uint64_t rows = 0;
     execute("BEGIN IMMEDIATE");
     try {
-        execute("DROP TABLE IF EXISTS " + ddl.dialect().identifier(schema.name));
-        execute(ddl.createTable(schema));
-        Statement insert(m_db, insertStatement(schema, ddl.dialect()));
-        progress.start(schema.name, table.recordCount());
-        table.forEachRow([&](const engine::Row& row) {
-            for (size_t i = 0; i < row.size(); ++i)
-                bindValue(insert.get(), int(i + 1), row[i]);
-            if (sqlite3_step(insert.get()) != SQLITE_DONE)
-                fail(sqlite3_errmsg(m_db));
-            sqlite3_reset(insert.get());
-            progress.advance(++rows);
-            return true;
-        });
-        progress.finish();
-        execute(ddl.createIndexes(schema));
+        if (m_part != ExportPart::DataOnly && m_replacing)
+            execute("DROP TABLE IF EXISTS " + ddl.dialect().identifier(schema.name));
+        if (m_part != ExportPart::DataOnly)
+            execute(ddl.createTable(schema));
+        if (m_part != ExportPart::SchemaOnly)
+            rows = copyRows(table, schema, progress);
+        if (m_part != ExportPart::DataOnly)
+            execute(ddl.createIndexes(schema));
         execute("COMMIT");
     } catch (...) {
         progress.finish();

@@ -28,8 +28,7 @@ BufferedFile* BlobFile::pendingFile() const {
 std::unique_ptr<File> BlobFile::openFile(bool forWrite) const {
     try {
         // Written only where it is: a link planted in its name is refused, not followed.
-        auto f =
-            fileSystem().open(m_path, forWrite ? OpenMode::ReadWriteNoFollow : OpenMode::Read);
+        auto f = fileSystem().open(m_path, forWrite ? OpenMode::ReadWriteNoFollow : OpenMode::Read);
         // Written blocks wait for the table's commit, which journals them with the rows.
         if (forWrite)
             return std::make_unique<BufferedFile>(std::move(f));

@@ -85,6 +85,9 @@ bool TableFile::isEncrypted() const {
 int TableFile::keyFieldCount() const {
     return m_data->keyed ? m_data->header.keyFields : 0;
 }
+uint32_t TableFile::lastAutoIncrement() const {
+    return m_data->header.autoInc;
+}
 int TableFile::blockSize() const {
     return m_data->blockSize;
 }

@@ -44,6 +44,8 @@ public:
     bool isKeyed() const;
     bool isEncrypted() const;
     int keyFieldCount() const;
+    // Header 0x49: the last number an autoincrement field was given (0 when none).
+    uint32_t lastAutoIncrement() const;
     int blockSize() const;  // bytes
     int recordSize() const; // bytes
     uint32_t

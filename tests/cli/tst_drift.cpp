@@ -84,8 +84,8 @@ private slots:
         QVERIFY(pg.out.contains("CREATE INDEX \"PEOPLE_ByName\" ON \"PEOPLE\" (lower(\"Name\"));"));
         QVERIFY(pg.out.contains("PRIMARY KEY (\"Id\")"));
         Run lite = cli({"ddl", "--dialect", "sqlite", m_dict});
-        QVERIFY(lite.out.contains("Name TEXT, -- nom d'usage"));
-        QVERIFY(lite.out.contains("(Name COLLATE NOCASE)"));
+        QVERIFY(lite.out.contains("\"Name\" TEXT, -- nom d'usage"));
+        QVERIFY(lite.out.contains("(\"Name\" COLLATE NOCASE)"));
 
         const QString html = m_dir.filePath(QStringLiteral("dict.html"));
         QCOMPARE(cli({"doc", m_dict, "-o", html}).status, 0);
