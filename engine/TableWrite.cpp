@@ -214,7 +214,15 @@ void TableData::checkUnique(const std::string& rec, const char* replaced) {
 }
 
 uint64_t TableData::insertRow(const Row& row) {
-    return autocommit([&] { return doInsert(row); });
+    try {
+        return autocommit([&] { return doInsert(row); });
+    } catch (const EngineError& e) {
+        // Only the .PX was out of date: the chain on disk was walked and checked
+        // meanwhile, and an insert finds its place again from the row's key alone.
+        if (e.code() != ErrorCode::IndexOutOfDate)
+            throw;
+        return autocommit([&] { return doInsert(row); });
+    }
 }
 
 uint64_t TableData::updateRow(uint64_t ordinal, const Row& row) {
