@@ -18,6 +18,8 @@
 #include "lang/Vocabulary.h"
 #include "store/DictionaryStore.h"
 
+#include <QCloseEvent>
+
 Tf_Main* f_Main = nullptr;
 
 namespace {
@@ -33,6 +35,7 @@ constexpr int kShownDescriptionWidth = 16;
 
 Tf_Main::Tf_Main(QWidget* parent) : widgets::Form(parent, QStringLiteral("f_Main")) {
     resize(kDesignWidth, kDesignHeight);
+    moveToScreenCorner();
     createMenu();
     createToolbar();
     createGrids();
@@ -108,6 +111,15 @@ void Tf_Main::FormShow() {
         UpdateCommands();
 }
 
+// The corner is asked for before the window first appears, so that the window
+// manager receives it as a position the program chose: a move to where Qt
+// already thinks the window is (0,0 before the first showing) sends no
+// position at all, and the manager then places the window as it likes.
+void Tf_Main::moveToScreenCorner() {
+    move(0, 0);
+    setAttribute(Qt::WA_Moved);
+}
+
 void Tf_Main::FormResize() {
     if (width() < kMinWidth)
         resize(kMinWidth, height());
@@ -152,6 +164,20 @@ void Tf_Main::FormCloseQuery(bool& CanClose) {
         return;
     Store->DiscardDico();
     CanClose = true;
+}
+
+// The program ends with this window: the companions and a preview go with
+// it, each closed as its own close box would.
+void Tf_Main::closeEvent(QCloseEvent* event) {
+    widgets::Form::closeEvent(event);
+    if (event->isAccepted())
+        closeOwnedWindows();
+}
+
+void Tf_Main::closeOwnedWindows() {
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (child->isWindow() && child->isVisible())
+            child->close();
 }
 
 // ---- Commands ---------------------------------------------------------------------

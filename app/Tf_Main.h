@@ -154,10 +154,13 @@ protected:
     void onShow() override { FormShow(); }
     void onResize() override { FormResize(); }
     void onCloseQuery(bool& canClose) override { FormCloseQuery(canClose); }
+    void closeEvent(QCloseEvent* event) override;
 
 private:
+    void moveToScreenCorner();
     void createToolbar();
     void createMenu();
+    void assignShortcuts();
     void createGrids();
     void setGridEditing();
     bool fieldsCellEditable(const dataset::Field& field, bool newRow) const;
@@ -170,6 +173,7 @@ private:
     void createDictionary(const QString& name);
     void openFailed();
     void discardAddWindow();
+    void closeOwnedWindows();
 };
 
 // The main window, for the whole run.

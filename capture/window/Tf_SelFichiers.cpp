@@ -126,20 +126,25 @@ void Tf_SelFichiers::createBrowsingPanel() {
 
 // ---- Switching on -------------------------------------------------------------------
 
+// From the main window's frame as the window manager placed it, and never
+// beyond the part of the screen the desktop leaves to windows.
 void Tf_SelFichiers::placeFor(const QWidget& mainWindow) {
-    const QSize screen = widgets::Screen::current().size();
+    const widgets::Screen& screenSeam = widgets::Screen::current();
+    const QSize screen = screenSeam.size();
     const QRect main = widgets::outerRect(&mainWindow);
     const int roomBelow = screen.height() - main.height() - kScreenBottomMargin;
+    QRect outer;
     if (roomBelow > kDesignHeight) {
         // Edge to edge with the main window, down to the margin.
-        widgets::setOuterRect(
-            this, QRect(main.left(), main.top() + main.height() + 1, main.width(), roomBelow),
-            &mainWindow);
-        return;
+        outer = QRect(main.left(), main.top() + main.height() + 1, main.width(), roomBelow);
+    } else {
+        resize(kDesignWidth, height());
+        outer = widgets::outerRect(this, &mainWindow);
+        outer.moveTopLeft(
+            {(screen.width() - outer.width()) / 2, (screen.height() - outer.height()) / 2});
     }
-    resize(kDesignWidth, height());
-    const QRect outer = widgets::outerRect(this, &mainWindow);
-    move((screen.width() - outer.width()) / 2, (screen.height() - outer.height()) / 2);
+    widgets::setOuterRect(this, widgets::keptWithin(outer, screenSeam.availableGeometry()),
+                          &mainWindow);
 }
 
 void Tf_SelFichiers::prepare(const QString& directory) {
@@ -147,7 +152,8 @@ void Tf_SelFichiers::prepare(const QString& directory) {
     syRepertoire->setDirectory(directory);
     syFichiers->setMultiSelect(true);
     biAjouter->setVisible(true);
-    connect(syFichiers, &QListWidget::itemDoubleClicked, this,
+    // A double-click anywhere on the list, or Enter on it, is the add command.
+    connect(syFichiers, &widgets::FileListBox::commandGiven, this,
             widgets::guarded(this, &Tf_SelFichiers::biAjouterClick));
 }
 

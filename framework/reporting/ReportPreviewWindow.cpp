@@ -8,6 +8,7 @@
 #include "framework/reporting/ReportWindowTexts.h"
 #include "framework/widgets/MessageDlg.h"
 
+#include <QAction>
 #include <QActionGroup>
 #include <QPrinter>
 #include <QSpinBox>
@@ -101,6 +102,12 @@ void ReportPreviewWindow::createToolBar() {
     quit->setToolButtonStyle(Qt::ToolButtonTextOnly);
     m_bar->addWidget(quit);
     connect(quit, &QToolButton::clicked, this, &QWidget::close);
+    // Escape leaves the preview, as it leaves a dialog.
+    auto* leave = new QAction(this);
+    leave->setShortcut(QKeySequence(Qt::Key_Escape));
+    leave->setShortcutContext(Qt::WindowShortcut);
+    addAction(leave);
+    connect(leave, &QAction::triggered, this, &QWidget::close);
 }
 
 int ReportPreviewWindow::currentPage() const {

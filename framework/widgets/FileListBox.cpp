@@ -4,6 +4,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
+#include <QMetaMethod>
 
 namespace widgets {
 
@@ -73,6 +75,24 @@ bool FileListBox::selectFile(const QString& name) {
         }
     }
     return false;
+}
+
+void FileListBox::keyPressEvent(QKeyEvent* event) {
+    // Unless the list has a command of its own, Enter goes on to the window
+    // (its default button).
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && isSignalConnected(QMetaMethod::fromSignal(&FileListBox::commandGiven))) {
+        event->accept();
+        emit commandGiven();
+        return;
+    }
+    QListWidget::keyPressEvent(event);
+}
+
+void FileListBox::mouseDoubleClickEvent(QMouseEvent* event) {
+    QListWidget::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton)
+        emit commandGiven();
 }
 
 } // namespace widgets
