@@ -172,6 +172,9 @@ private:
     void showGrids(bool shown);
     void createDictionary(const QString& name);
     void openFailed();
+    void deleteDictionary(const QString& path);
+    void reopenOrForget(const QString& path);
+    void enterNoDictionaryState();
     void discardAddWindow();
     void closeOwnedWindows();
 };

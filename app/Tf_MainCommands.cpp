@@ -148,5 +148,41 @@ void Tf_Main::spSupprimerClick() {
         return;
     if (!ask(text(lang::Msg::DeleteDicoQuestion, dialog->ML) + path))
         return;
-    Store->DeleteDico(path);
+    deleteDictionary(path);
+}
+
+// The store closes the open dictionary's views before it deletes its file:
+// whether the views are closed afterwards tells that the open one was
+// deleted. A deletion that fails leaves that dictionary open again if its
+// file is still there, and the window in a state that matches the store.
+void Tf_Main::deleteDictionary(const QString& path) {
+    const bool wasOpen = Store->TablesViewOpen();
+    const QString openPath = Store->NomDico();
+    try {
+        Store->DeleteDico(path);
+    } catch (...) {
+        if (wasOpen && !Store->TablesViewOpen())
+            reopenOrForget(openPath);
+        UpdateCommands();
+        throw;
+    }
+    if (wasOpen && !Store->TablesViewOpen())
+        enterNoDictionaryState();
+}
+
+void Tf_Main::reopenOrForget(const QString& path) {
+    try {
+        Store->OpenDico(path);
+    } catch (...) {
+        enterNoDictionaryState();
+    }
+}
+
+// As at start-up with no dictionary: the window's own caption, the commands
+// that need a dictionary disabled, and no add window left to add into nothing.
+void Tf_Main::enterNoDictionaryState() {
+    Store->CloseDico();
+    setCaption(ML->GetWord(QStringLiteral("%Form%")));
+    if (AddWindowShown)
+        spAjTableClick();
 }

@@ -16,7 +16,10 @@
 #include "framework/widgets/StatusBar.h"
 #include "framework/widgets/WindowFrame.h"
 #include "lang/FixedTexts.h"
+#include "lang/Messages.h"
+#include "lang/TMultiLang.h"
 #include "lang/Vocabulary.h"
+#include "store/DictionaryStore.h"
 
 #include <QPainter>
 #include <QPixmap>
@@ -66,7 +69,7 @@ widgets::Panel* dockedPanel(QWidget* parent, const char* name, Align align, int 
 
 Tf_SelFichiers::Tf_SelFichiers(store::DictionaryStore& store, capture::CaptureHost& host,
                                QWidget* parent)
-    : widgets::Form(parent, QStringLiteral("f_SelFichiers")), host_(host) {
+    : widgets::Form(parent, QStringLiteral("f_SelFichiers")), store_(store), host_(host) {
     resize(kDesignWidth, kDesignHeight);
     // The window manager stops a drag at the size the window keeps anyway.
     setMinimumSize(kDesignWidth, kDesignHeight);
@@ -174,6 +177,13 @@ void Tf_SelFichiers::FormCloseQuery(bool& CanClose) {
 // ---- The add command --------------------------------------------------------------
 
 void Tf_SelFichiers::biAjouterClick() {
+    // Said in the user's words, before any component of ours could name
+    // itself in an engine message.
+    if (!store_.TablesViewOpen()) {
+        widgets::MessageDlg(lang::Messages::text(lang::Msg::NoDictionaryOpen, ML->ActiveLanguage()),
+                            widgets::mtWarning, widgets::mbOK);
+        return;
+    }
     if (syFichiers->selCount() == 0) {
         widgets::MessageDlg(lang::fixed::emptySelection(), widgets::mtWarning, widgets::mbOK);
         return;

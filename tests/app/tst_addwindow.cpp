@@ -10,6 +10,7 @@
 #include "framework/widgets/DriveComboBox.h"
 #include "framework/widgets/Panel.h"
 #include "lang/FixedTexts.h"
+#include "lang/Messages.h"
 
 #include <QPointer>
 
@@ -44,6 +45,7 @@ private slots:
     void addsOnlyTheFocusedFile();
     void emptySelectionIsRefused();
     void duplicateByDoubleClickIsRefused();
+    void withoutADictionaryTheRefusalNamesNoComponent();
 };
 
 // Placement is by the windows' outer edges, frame included (the offscreen
@@ -138,16 +140,24 @@ void TestAddWindow::closeBoxSwitchesOffAndOneClickReopens() {
 void TestAddWindow::switchFollowsTheDictionaryState() {
     CompanionFixture f;
     f.switchAddWindowOn();
-    // Deleting the open dictionary disables the switch but leaves the window
-    // on; its close box still switches it off.
+    // A dictionary that goes otherwise than by deletion disables the switch
+    // but leaves the window on; its close box still switches it off.
+    f.window->Store->CloseDico();
+    QVERIFY(!f.window->spAjTable->isEnabled());
+    checkSwitch(f.window, true);
+    QVERIFY(f_SelFichiers->close());
+    checkSwitch(f.window, false);
+    // Deleting the open dictionary switches the window off with it: there is
+    // nothing left to add into.
+    f.openDictionary(QStringLiteral("essai.DB"));
+    f.switchAddWindowOn();
     f.pickFile(QStringLiteral("essai.DB"));
     MessageSeam::pushAnswer(widgets::mrYes);
     f.click("spSupprimer");
     QCOMPARE(f.state(), store::DicoState::NoDictionary);
     QVERIFY(!f.window->spAjTable->isEnabled());
     QVERIFY(!f.window->itAjTable->isEnabled());
-    checkSwitch(f.window, true);
-    QVERIFY(f_SelFichiers->close());
+    settle();
     checkSwitch(f.window, false);
 }
 
@@ -203,6 +213,27 @@ void TestAddWindow::duplicateByDoubleClickIsRefused() {
     QCOMPARE(f.tables(), QStringList{QStringLiteral("CLIENTS.DB")});
     QCOMPARE(f.codeWindow->lineCount(), 29);
     QCOMPARE(f.codeWindow->caption(), QStringLiteral("Delphi code - Lines generated: 29"));
+}
+
+// The window stays on when the dictionary goes; its add command then says so
+// in the user's language instead of letting an engine message name a
+// component of ours, and writes nothing.
+void TestAddWindow::withoutADictionaryTheRefusalNamesNoComponent() {
+    CompanionFixture f;
+    f.writeClients();
+    f.switchAddWindowOn();
+    f.window->Store->CloseDico();
+    f.selectFiles({QStringLiteral("CLIENTS.DB")}, QStringLiteral("CLIENTS.DB"));
+    for (const bool byKey : {false, true}) {
+        MessageSeam::pushAnswer(widgets::mrOk);
+        if (byKey)
+            QTest::keyClick(f.files(), Qt::Key_Return);
+        else
+            f_SelFichiers->biAjouter->click();
+        QCOMPARE(MessageSeam::last().text, lang::Messages::text(lang::Msg::NoDictionaryOpen, 1));
+        QCOMPARE(MessageSeam::last().type, widgets::mtWarning);
+    }
+    QVERIFY(f.code().isEmpty());
 }
 
 QTEST_MAIN(TestAddWindow)
