@@ -69,7 +69,8 @@ void Tf_Main::spNouveauClick() {
     if (dialog->showModal() != widgets::mrOk)
         return;
     const QString name = dialog->chNomDico->text();
-    if (name.isEmpty()) {
+    // Blanks alone name nothing a user could find again.
+    if (name.trimmed().isEmpty()) {
         warn(text(lang::Msg::DicoNameRequired, dialog->ML));
         return;
     }

@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QFileInfo>
 #include <QPrinter>
 #include <QSpinBox>
 #include <QStyle>
@@ -150,7 +151,11 @@ void ReportPreviewWindow::printReport() {
 }
 
 void ReportPreviewWindow::saveReport() {
-    const QString path = PreviewDialogs::current().saveFileName(this);
+    QString path = PreviewDialogs::current().saveFileName(this);
+    // Load lists the prepared reports by their extension: a name given
+    // without one gets it, so that the file can be found again.
+    if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
+        path += QLatin1Char('.') + PreviewDialogs::kSuffix;
     QString error;
     if (!path.isEmpty() && !PreparedReportFile::save(m_report, path, error))
         widgets::MessageDlg(error, widgets::mtError, widgets::mbOK);

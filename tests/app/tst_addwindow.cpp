@@ -194,6 +194,15 @@ void TestAddWindow::emptySelectionIsRefused() {
     QCOMPARE(MessageSeam::last().type, widgets::mtWarning);
     QVERIFY(f.tables().isEmpty());
     QCOMPARE(f.codeWindow->caption(), title);
+    // A double-click on the empty part of the list is the add command too.
+    widgets::FileListBox* list = f.files();
+    const QPoint below(list->viewport()->width() / 2, list->viewport()->height() - 4);
+    QVERIFY(!list->itemAt(below));
+    MessageSeam::pushAnswer(widgets::mrOk);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, below);
+    QCOMPARE(MessageSeam::shownCount(), shown + 2);
+    QCOMPARE(MessageSeam::last().text, QStringLiteral("Impossible to add an empty selection !"));
+    QVERIFY(f.tables().isEmpty());
 }
 
 void TestAddWindow::duplicateByDoubleClickIsRefused() {

@@ -37,6 +37,7 @@ class TestCommands : public QObject {
 private slots:
     void newAsksThenCreates_data();
     void newAsksThenCreates();
+    void newRefusesABlankName();
     void newRefusesAnExistingName_data();
     void newRefusesAnExistingName();
     void newChangesNothingWithoutYes_data();
@@ -80,6 +81,17 @@ void TestCommands::newAsksThenCreates() {
     QCOMPARE(f.nomDico(), f.dataFile(QStringLiteral("stock.DB")));
     QVERIFY(!f.window->Store->FieldsViewTied());
     QVERIFY(!f_ajmsdico); // discarded after the command
+}
+
+void TestCommands::newRefusesABlankName() {
+    MainWindowFixture f;
+    MainWindowFixture::typeName(QStringLiteral("   "));
+    MessageSeam::pushAnswer(widgets::mrOk);
+    f.click("spNouveau");
+    QCOMPARE(f.lastMessage(), QStringLiteral("The name of the dictionary must be specified !"));
+    QCOMPARE(MessageSeam::last().type, widgets::mtWarning);
+    QVERIFY(f.dataFiles().isEmpty());
+    QCOMPARE(f.state(), store::DicoState::NoDictionary);
 }
 
 void TestCommands::newRefusesAnExistingName_data() {
