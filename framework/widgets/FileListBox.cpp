@@ -83,6 +83,9 @@ void FileListBox::keyPressEvent(QKeyEvent* event) {
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     if (enter && isSignalConnected(QMetaMethod::fromSignal(&FileListBox::commandGiven))) {
         event->accept();
+        // Enter acts on the file the keyboard is on, as a click on it would.
+        if (QListWidgetItem* focused = currentItem(); focused && !focused->isSelected())
+            focused->setSelected(true);
         emit commandGiven();
         return;
     }

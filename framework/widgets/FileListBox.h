@@ -10,7 +10,8 @@ namespace widgets {
 // ("*.db" lists CLIENTS.DB and notes.db). With multiple selection several
 // files can be selected; the focused file is the one last clicked.
 // Enter on the list and a double-click anywhere on it (on a name or on the
-// empty part below the names) are reported as the list's own command.
+// empty part below the names) are reported as the list's own command; Enter
+// first selects the file the keyboard is on.
 class FileListBox : public QListWidget {
     Q_OBJECT
     Q_PROPERTY(QString Hint READ hint WRITE setHint)
