@@ -2,6 +2,7 @@
 
 #include "framework/widgets/Component.h"
 #include "framework/widgets/FileListBox.h"
+#include "framework/widgets/FocusFrameDelegate.h"
 
 #include <QApplication>
 #include <QDir>
@@ -11,6 +12,7 @@ namespace widgets {
 
 DirectoryListBox::DirectoryListBox(QWidget* parent, const QString& name) : QListWidget(parent) {
     adopt(this, name, parent);
+    setItemDelegate(new FocusFrameDelegate(this));
     connect(this, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem* it) { setDirectory(directoryAt(row(it))); });
     setDirectory(QDir::currentPath());

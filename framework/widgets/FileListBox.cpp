@@ -1,6 +1,7 @@
 #include "framework/widgets/FileListBox.h"
 
 #include "framework/widgets/Component.h"
+#include "framework/widgets/FocusFrameDelegate.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -11,6 +12,7 @@ namespace widgets {
 
 FileListBox::FileListBox(QWidget* parent, const QString& name) : QListWidget(parent) {
     adopt(this, name, parent);
+    setItemDelegate(new FocusFrameDelegate(this));
     directory_ = QDir::currentPath();
     refresh();
 }

@@ -68,6 +68,7 @@ class TestKeyboard : public QObject {
 
 private slots:
     void fromStartUpToSavedCodeWithoutTheMouse();
+    void keyboardFocusShowsInEveryListAndGrid();
 };
 
 void TestKeyboard::fromStartUpToSavedCodeWithoutTheMouse() {
@@ -136,6 +137,35 @@ void TestKeyboard::fromStartUpToSavedCodeWithoutTheMouse() {
     widgets::FileDialogs::install(nullptr);
     delete r_Korvanta;
     r_Korvanta = nullptr;
+}
+
+// The item the keyboard is on looks different while its list or grid has the
+// focus, whether that item is selected (grids select whole rows) or not.
+void TestKeyboard::keyboardFocusShowsInEveryListAndGrid() {
+    MainWindowFixture f;
+    sourcetables::writeClients(f.dir.filePath(QStringLiteral("CLIENTS.DB")));
+    f.openFilledDictionary();
+    activate(f.window);
+    f.click("spAjTable");
+    QVERIFY(f_SelFichiers);
+    activate(f_SelFichiers);
+    const QList<QAbstractItemView*> views{f.window->grTables, f.window->grChamps,
+                                          f_SelFichiers->syRepertoire, f_SelFichiers->syFichiers};
+    for (QAbstractItemView* view : views) {
+        const QModelIndex first = view->model()->index(0, 0);
+        QVERIFY2(first.isValid(), qPrintable(view->objectName()));
+        activate(view->window());
+        view->selectionModel()->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
+        const QRect item = view->visualRect(first);
+        view->setFocus();
+        QTRY_VERIFY(view->hasFocus());
+        const QImage focused = view->viewport()->grab(item).toImage();
+        view->window()->setFocus(); // the focus elsewhere in the same window
+        view->clearFocus();
+        QTRY_VERIFY(!view->hasFocus());
+        const QImage unfocused = view->viewport()->grab(item).toImage();
+        QVERIFY2(focused != unfocused, qPrintable(view->objectName()));
+    }
 }
 
 QTEST_MAIN(TestKeyboard)
