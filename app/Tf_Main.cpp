@@ -47,6 +47,7 @@ Tf_Main::Tf_Main(QWidget* parent) : widgets::Form(parent, QStringLiteral("f_Main
     lang::Vocabulary::applyDesign(*ML, QStringLiteral("Tf_Main"));
     connectHandlers();
     finishLoading();
+    refreshRecentItems();
     widgets::runGuarded([this] { FormCreate(); });
 }
 
@@ -195,6 +196,8 @@ void Tf_Main::UpdateCommands() {
     };
     set(notEmpty, spNouveau, itNouvDico);
     set(notEmpty, spOuvrir, itOpenDico);
+    for (QAction* recent : recentItems_)
+        recent->setEnabled(notEmpty);
     set(true, spSupprimer, itSupDico);
     set(filled, spImprimer, itImpDico);
     set(open, spAjTable, itAjTable);

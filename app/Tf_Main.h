@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/RecentDictionaries.h"
 #include "capture/CaptureHost.h"
 #include "framework/widgets/Form.h"
 #include "store/StoreHost.h"
@@ -121,6 +122,8 @@ public:
     void spNouveauClick();
     void spOuvrirClick();
     void spSupprimerClick();
+    // One of the dictionaries opened last, from the Dictionary menu.
+    void openRecent(const QString& path);
     // Print command (Tf_MainPrint.cpp).
     void spImprimerClick();
 
@@ -173,10 +176,17 @@ private:
     void createDictionary(const QString& name);
     void openFailed();
     void deleteDictionary(const QString& path);
+    void openDictionaryFile(const QString& path);
+    void refreshRecentItems();
     void reopenOrForget(const QString& path);
     void enterNoDictionaryState();
     void discardAddWindow();
     void closeOwnedWindows();
+
+    RecentDictionaries recents_;
+    // The recent dictionaries' items, above "Quit", after a separator.
+    QList<QAction*> recentItems_;
+    QAction* recentSeparator_ = nullptr;
 };
 
 // The main window, for the whole run.

@@ -15,6 +15,12 @@
 #include "lang/TMultiLang.h"
 #include "store/DictionaryStore.h"
 
+#include "framework/widgets/ErrorGuard.h"
+#include "framework/widgets/MenuItem.h"
+
+#include <QFileInfo>
+#include <QMenu>
+
 #include <memory>
 
 namespace {
@@ -124,14 +130,52 @@ void Tf_Main::spOuvrirClick() {
     const QString path = chooseDictionary(*dialog, Store->DataDir());
     if (path.isEmpty())
         return;
+    openDictionaryFile(path);
+}
+
+void Tf_Main::openDictionaryFile(const QString& path) {
     try {
         Store->OpenDico(path);
     } catch (...) {
         openFailed();
         throw;
     }
+    recents_.remember(path);
+    refreshRecentItems();
     // The keyboard starts in the table entries, as the mouse would.
     grTables->setFocus();
+}
+
+// A dictionary deleted or moved since is said, then taken off the list.
+void Tf_Main::openRecent(const QString& path) {
+    postPendingRows();
+    if (!QFileInfo(path).isFile()) {
+        warn(text(lang::Msg::RecentDicoMissing, ML).arg(path));
+        recents_.forget(path);
+        refreshRecentItems();
+        return;
+    }
+    openDictionaryFile(path);
+}
+
+void Tf_Main::refreshRecentItems() {
+    QMenu* menu = mnDico->submenu();
+    qDeleteAll(recentItems_);
+    recentItems_.clear();
+    const QStringList paths = recents_.paths();
+    if (!recentSeparator_)
+        recentSeparator_ = menu->insertSeparator(itQuitter);
+    recentSeparator_->setVisible(!paths.isEmpty());
+    for (int k = 0; k < paths.size(); ++k) {
+        const QString path = paths[k];
+        auto* item = new QAction(QStringLiteral("&%1 %2").arg(k + 1).arg(path), menu);
+        item->setObjectName(QStringLiteral("itRecent%1").arg(k + 1));
+        item->setEnabled(itOpenDico->isEnabled());
+        connect(item, &QAction::triggered, this,
+                [this, path] { widgets::runGuarded([this, path] { openRecent(path); }); });
+        menu->insertAction(recentSeparator_, item);
+        recentItems_.append(item);
+    }
 }
 
 // A file that is not a dictionary leaves no dictionary open: the window says

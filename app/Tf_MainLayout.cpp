@@ -118,6 +118,7 @@ void Tf_Main::createGrids() {
     grTables = new widgets::DataGrid(this, QStringLiteral("grTables"));
     grTables->setGeometry(0, kToolbarHeight, kTablesGridWidth, 300);
     grTables->setFieldOrder({QStringLiteral("Table"), QStringLiteral("Description")});
+    grTables->setTypeAheadField(QStringLiteral("Table"));
     grTables->setVisible(false);
 
     RxSplitter1 = new widgets::Splitter(this, QStringLiteral("RxSplitter1"));

@@ -39,6 +39,8 @@ for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=":$(tr -d '\n' <"$work/display")"
 export QT_QPA_PLATFORM=xcb
+# The program keeps its recent dictionaries in the user's settings: here, not at home.
+export XDG_CONFIG_HOME="$work/config"
 openbox --sm-disable >"$work/openbox.log" 2>&1 &
 pids+=($!)
 for _ in $(seq 100); do

@@ -69,6 +69,7 @@ class TestKeyboard : public QObject {
 private slots:
     void fromStartUpToSavedCodeWithoutTheMouse();
     void keyboardFocusShowsInEveryListAndGrid();
+    void typingInTheTablesGridFindsATable();
 };
 
 void TestKeyboard::fromStartUpToSavedCodeWithoutTheMouse() {
@@ -166,6 +167,36 @@ void TestKeyboard::keyboardFocusShowsInEveryListAndGrid() {
         const QImage unfocused = view->viewport()->grab(item).toImage();
         QVERIFY2(focused != unfocused, qPrintable(view->objectName()));
     }
+}
+
+// Letters typed in the tables grid move to the first table whose name starts
+// with them; after a pause a new search starts.
+void TestKeyboard::typingInTheTablesGridFindsATable() {
+    MainWindowFixture f;
+    f.makeDictionaryFile(QStringLiteral("paye.DB"));
+    f.openDictionary(QStringLiteral("paye.DB"));
+    for (const char* table : {"ARTICLES.DB", "CLIENTS.DB", "COMMANDES.DB", "FOURNIS.DB"})
+        f.addTable(QLatin1String(table), {QStringLiteral("F")});
+    activate(f.window);
+    widgets::DataGrid* grid = f.window->grTables;
+    grid->setFocus();
+    grid->setCurrentIndex(grid->model()->index(0, 0));
+    const auto current = [&] {
+        return f.window->taDico->FieldByName(QStringLiteral("Table"))->AsString();
+    };
+    const auto typeAfterAPause = [&](const QString& letters) {
+        QTest::qWait(QApplication::keyboardInputInterval() + 50);
+        QTest::keyClicks(grid, letters);
+    };
+    typeAfterAPause(QStringLiteral("co"));
+    QCOMPARE(current(), QStringLiteral("COMMANDES.DB"));
+    typeAfterAPause(QStringLiteral("f"));
+    QCOMPARE(current(), QStringLiteral("FOURNIS.DB"));
+    typeAfterAPause(QStringLiteral("cl"));
+    QCOMPARE(current(), QStringLiteral("CLIENTS.DB"));
+    // Nothing starts with it: the grid stays where it is.
+    typeAfterAPause(QStringLiteral("z"));
+    QCOMPARE(current(), QStringLiteral("CLIENTS.DB"));
 }
 
 QTEST_MAIN(TestKeyboard)
