@@ -36,6 +36,7 @@ constexpr int kShownDescriptionWidth = 16;
 Tf_Main::Tf_Main(QWidget* parent) : widgets::Form(parent, QStringLiteral("f_Main")) {
     resize(kDesignWidth, kDesignHeight);
     moveToScreenCorner();
+    setAcceptDrops(true);
     createMenu();
     createToolbar();
     createGrids();

@@ -5,6 +5,9 @@
 #include "framework/widgets/Form.h"
 #include "store/StoreHost.h"
 
+namespace capture {
+class StructureCapture;
+}
 namespace dataset {
 class DataSource;
 class Database;
@@ -158,6 +161,9 @@ protected:
     void onResize() override { FormResize(); }
     void onCloseQuery(bool& canClose) override { FormCloseQuery(canClose); }
     void closeEvent(QCloseEvent* event) override;
+    // Table files dropped on the window are captured (Tf_MainDrop.cpp).
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void moveToScreenCorner();
@@ -183,7 +189,10 @@ private:
     void discardAddWindow();
     void closeOwnedWindows();
 
+    void captureDroppedTable(const QString& path);
+
     RecentDictionaries recents_;
+    capture::StructureCapture* dropCapture_ = nullptr;
     // The recent dictionaries' items, above "Quit", after a separator.
     QList<QAction*> recentItems_;
     QAction* recentSeparator_ = nullptr;

@@ -12,7 +12,11 @@
 #include "lang/FixedTexts.h"
 #include "lang/Messages.h"
 
+#include <QApplication>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QPointer>
+#include <QUrl>
 
 using widgets::MessageSeam;
 
@@ -46,6 +50,7 @@ private slots:
     void emptySelectionIsRefused();
     void duplicateByDoubleClickIsRefused();
     void withoutADictionaryTheRefusalNamesNoComponent();
+    void droppedTablesAreCapturedOneAfterAnother();
 };
 
 // Placement is by the windows' outer edges, frame included (the offscreen
@@ -243,6 +248,45 @@ void TestAddWindow::withoutADictionaryTheRefusalNamesNoComponent() {
         QCOMPARE(MessageSeam::last().type, widgets::mtWarning);
     }
     QVERIFY(f.code().isEmpty());
+}
+
+// Table files dropped on the main window go in as the add command puts one
+// file in: the same rows, code, title and duplicate warning; other files
+// are left out, and nothing is taken without an open dictionary.
+void TestAddWindow::droppedTablesAreCapturedOneAfterAnother() {
+    CompanionFixture f;
+    const QString clients = f.writeClients();
+    const QString copy = f.writeClients(QStringLiteral("COPIE.db"));
+    QFile notATable(f.appDir() + QStringLiteral("/notes.txt"));
+    QVERIFY(notATable.open(QIODevice::WriteOnly));
+    const auto drop = [&](const QStringList& paths) {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const QString& path : paths)
+            urls.append(QUrl::fromLocalFile(path));
+        data.setUrls(urls);
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(f.window, &enter);
+        if (!enter.isAccepted())
+            return false;
+        QDropEvent dropped(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(f.window, &dropped);
+        return true;
+    };
+    QVERIFY(drop({notATable.fileName(), clients, copy}));
+    QCOMPARE(f.tables(), (QStringList{QStringLiteral("CLIENTS.DB"), QStringLiteral("COPIE.db")}));
+    QCOMPARE(f.code().mid(0, clientsBlock().size()), clientsBlock());
+    QCOMPARE(f.codeWindow->lineCount(), 58);
+    QCOMPARE(f.codeWindow->caption(), QStringLiteral("Delphi code - Lines generated: 58"));
+
+    MessageSeam::pushAnswer(widgets::mrOk);
+    QVERIFY(drop({clients}));
+    QCOMPARE(MessageSeam::last().text,
+             QStringLiteral("Impossible operation... name of table yet used !"));
+    QCOMPARE(f.tables().size(), 2);
+
+    f.window->Store->CloseDico();
+    QVERIFY(!drop({clients}));
 }
 
 QTEST_MAIN(TestAddWindow)
