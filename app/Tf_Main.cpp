@@ -18,6 +18,8 @@
 #include "lang/Vocabulary.h"
 #include "store/DictionaryStore.h"
 
+#include <QCloseEvent>
+
 Tf_Main* f_Main = nullptr;
 
 namespace {
@@ -33,6 +35,8 @@ constexpr int kShownDescriptionWidth = 16;
 
 Tf_Main::Tf_Main(QWidget* parent) : widgets::Form(parent, QStringLiteral("f_Main")) {
     resize(kDesignWidth, kDesignHeight);
+    moveToScreenCorner();
+    setAcceptDrops(true);
     createMenu();
     createToolbar();
     createGrids();
@@ -44,6 +48,7 @@ Tf_Main::Tf_Main(QWidget* parent) : widgets::Form(parent, QStringLiteral("f_Main
     lang::Vocabulary::applyDesign(*ML, QStringLiteral("Tf_Main"));
     connectHandlers();
     finishLoading();
+    refreshRecentItems();
     widgets::runGuarded([this] { FormCreate(); });
 }
 
@@ -108,6 +113,15 @@ void Tf_Main::FormShow() {
         UpdateCommands();
 }
 
+// The corner is asked for before the window first appears, so that the window
+// manager receives it as a position the program chose: a move to where Qt
+// already thinks the window is (0,0 before the first showing) sends no
+// position at all, and the manager then places the window as it likes.
+void Tf_Main::moveToScreenCorner() {
+    move(0, 0);
+    setAttribute(Qt::WA_Moved);
+}
+
 void Tf_Main::FormResize() {
     if (width() < kMinWidth)
         resize(kMinWidth, height());
@@ -161,6 +175,20 @@ void Tf_Main::FormCloseQuery(bool& CanClose) {
     CanClose = true;
 }
 
+// The program ends with this window: the companions and a preview go with
+// it, each closed as its own close box would.
+void Tf_Main::closeEvent(QCloseEvent* event) {
+    widgets::Form::closeEvent(event);
+    if (event->isAccepted())
+        closeOwnedWindows();
+}
+
+void Tf_Main::closeOwnedWindows() {
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (child->isWindow() && child->isVisible())
+            child->close();
+}
+
 // ---- Commands ---------------------------------------------------------------------
 
 void Tf_Main::UpdateCommands() {
@@ -176,6 +204,8 @@ void Tf_Main::UpdateCommands() {
     };
     set(notEmpty, spNouveau, itNouvDico);
     set(notEmpty, spOuvrir, itOpenDico);
+    for (QAction* recent : recentItems_)
+        recent->setEnabled(notEmpty);
     set(true, spSupprimer, itSupDico);
     set(filled, spImprimer, itImpDico);
     set(open, spAjTable, itAjTable);

@@ -1,9 +1,13 @@
 #pragma once
 
+#include "app/RecentDictionaries.h"
 #include "capture/CaptureHost.h"
 #include "framework/widgets/Form.h"
 #include "store/StoreHost.h"
 
+namespace capture {
+class StructureCapture;
+}
 namespace dataset {
 class DataSource;
 class Database;
@@ -121,6 +125,8 @@ public:
     void spNouveauClick();
     void spOuvrirClick();
     void spSupprimerClick();
+    // One of the dictionaries opened last, from the Dictionary menu.
+    void openRecent(const QString& path);
     // Print command (Tf_MainPrint.cpp).
     void spImprimerClick();
 
@@ -155,10 +161,16 @@ protected:
     void onShow() override { FormShow(); }
     void onResize() override { FormResize(); }
     void onCloseQuery(bool& canClose) override { FormCloseQuery(canClose); }
+    void closeEvent(QCloseEvent* event) override;
+    // Table files dropped on the window are captured (Tf_MainDrop.cpp).
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
+    void moveToScreenCorner();
     void createToolbar();
     void createMenu();
+    void assignShortcuts();
     void createGrids();
     void setGridEditing();
     bool fieldsCellEditable(const dataset::Field& field, bool newRow) const;
@@ -170,7 +182,21 @@ private:
     void showGrids(bool shown);
     void createDictionary(const QString& name);
     void openFailed();
+    void deleteDictionary(const QString& path);
+    void openDictionaryFile(const QString& path);
+    void refreshRecentItems();
+    void reopenOrForget(const QString& path);
+    void enterNoDictionaryState();
     void discardAddWindow();
+    void closeOwnedWindows();
+
+    void captureDroppedTable(const QString& path);
+
+    RecentDictionaries recents_;
+    capture::StructureCapture* dropCapture_ = nullptr;
+    // The recent dictionaries' items, above "Quit", after a separator.
+    QList<QAction*> recentItems_;
+    QAction* recentSeparator_ = nullptr;
 };
 
 // The main window, for the whole run.

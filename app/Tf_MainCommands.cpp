@@ -15,6 +15,12 @@
 #include "lang/TMultiLang.h"
 #include "store/DictionaryStore.h"
 
+#include "framework/widgets/ErrorGuard.h"
+#include "framework/widgets/MenuItem.h"
+
+#include <QFileInfo>
+#include <QMenu>
+
 #include <memory>
 
 namespace {
@@ -69,7 +75,8 @@ void Tf_Main::spNouveauClick() {
     if (dialog->showModal() != widgets::mrOk)
         return;
     const QString name = dialog->chNomDico->text();
-    if (name.isEmpty()) {
+    // Blanks alone name nothing a user could find again.
+    if (name.trimmed().isEmpty()) {
         warn(text(lang::Msg::DicoNameRequired, dialog->ML));
         return;
     }
@@ -123,14 +130,52 @@ void Tf_Main::spOuvrirClick() {
     const QString path = chooseDictionary(*dialog, Store->DataDir());
     if (path.isEmpty())
         return;
+    openDictionaryFile(path);
+}
+
+void Tf_Main::openDictionaryFile(const QString& path) {
     try {
         Store->OpenDico(path);
     } catch (...) {
         openFailed();
         throw;
     }
+    recents_.remember(path);
+    refreshRecentItems();
     // The keyboard starts in the table entries, as the mouse would.
     grTables->setFocus();
+}
+
+// A dictionary deleted or moved since is said, then taken off the list.
+void Tf_Main::openRecent(const QString& path) {
+    postPendingRows();
+    if (!QFileInfo(path).isFile()) {
+        warn(text(lang::Msg::RecentDicoMissing, ML).arg(path));
+        recents_.forget(path);
+        refreshRecentItems();
+        return;
+    }
+    openDictionaryFile(path);
+}
+
+void Tf_Main::refreshRecentItems() {
+    QMenu* menu = mnDico->submenu();
+    qDeleteAll(recentItems_);
+    recentItems_.clear();
+    const QStringList paths = recents_.paths();
+    if (!recentSeparator_)
+        recentSeparator_ = menu->insertSeparator(itQuitter);
+    recentSeparator_->setVisible(!paths.isEmpty());
+    for (int k = 0; k < paths.size(); ++k) {
+        const QString path = paths[k];
+        auto* item = new QAction(QStringLiteral("&%1 %2").arg(k + 1).arg(path), menu);
+        item->setObjectName(QStringLiteral("itRecent%1").arg(k + 1));
+        item->setEnabled(itOpenDico->isEnabled());
+        connect(item, &QAction::triggered, this,
+                [this, path] { widgets::runGuarded([this, path] { openRecent(path); }); });
+        menu->insertAction(recentSeparator_, item);
+        recentItems_.append(item);
+    }
 }
 
 // A file that is not a dictionary leaves no dictionary open: the window says
@@ -148,5 +193,41 @@ void Tf_Main::spSupprimerClick() {
         return;
     if (!ask(text(lang::Msg::DeleteDicoQuestion, dialog->ML) + path))
         return;
-    Store->DeleteDico(path);
+    deleteDictionary(path);
+}
+
+// The store closes the open dictionary's views before it deletes its file:
+// whether the views are closed afterwards tells that the open one was
+// deleted. A deletion that fails leaves that dictionary open again if its
+// file is still there, and the window in a state that matches the store.
+void Tf_Main::deleteDictionary(const QString& path) {
+    const bool wasOpen = Store->TablesViewOpen();
+    const QString openPath = Store->NomDico();
+    try {
+        Store->DeleteDico(path);
+    } catch (...) {
+        if (wasOpen && !Store->TablesViewOpen())
+            reopenOrForget(openPath);
+        UpdateCommands();
+        throw;
+    }
+    if (wasOpen && !Store->TablesViewOpen())
+        enterNoDictionaryState();
+}
+
+void Tf_Main::reopenOrForget(const QString& path) {
+    try {
+        Store->OpenDico(path);
+    } catch (...) {
+        enterNoDictionaryState();
+    }
+}
+
+// As at start-up with no dictionary: the window's own caption, the commands
+// that need a dictionary disabled, and no add window left to add into nothing.
+void Tf_Main::enterNoDictionaryState() {
+    Store->CloseDico();
+    setCaption(ML->GetWord(QStringLiteral("%Form%")));
+    if (AddWindowShown)
+        spAjTableClick();
 }

@@ -98,7 +98,18 @@ void Tf_Main::createMenu() {
     mnAide = item(mnuPrinc, "mnAide", "&?");
     itApropos = item(mnAide, "itApropos", "&A propos de...");
 
+    assignShortcuts();
     setMenuBar(mnuPrinc);
+}
+
+// The keys users expect from any desktop program; the menus show them beside
+// the items' texts, in either language.
+void Tf_Main::assignShortcuts() {
+    itNouvDico->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    itOpenDico->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    itImpDico->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    itQuitter->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    itApropos->setShortcut(QKeySequence(Qt::Key_F1));
 }
 
 void Tf_Main::createGrids() {
@@ -107,6 +118,7 @@ void Tf_Main::createGrids() {
     grTables = new widgets::DataGrid(this, QStringLiteral("grTables"));
     grTables->setGeometry(0, kToolbarHeight, kTablesGridWidth, 300);
     grTables->setFieldOrder({QStringLiteral("Table"), QStringLiteral("Description")});
+    grTables->setTypeAheadField(QStringLiteral("Table"));
     grTables->setVisible(false);
 
     RxSplitter1 = new widgets::Splitter(this, QStringLiteral("RxSplitter1"));

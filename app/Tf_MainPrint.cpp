@@ -7,8 +7,15 @@
 #include "store/DictionaryStore.h"
 
 // Lays the open dictionary out on the report form, through views of its own
-// on the same files as the main window's, and previews it.
+// on the same files as the main window's, and previews it. The preview
+// belongs to this window: it never outlives the program, and the report's
+// views are closed with it.
 void Tf_Main::spImprimerClick() {
-    r_Korvanta->setUpForPrinting(Store->NomDico(), taDico->TableName(), taChamps->TableName());
-    r_Korvanta->previewReport();
+    try {
+        r_Korvanta->setUpForPrinting(Store->NomDico(), taDico->TableName(), taChamps->TableName());
+    } catch (...) {
+        r_Korvanta->closeViews();
+        throw;
+    }
+    r_Korvanta->previewReport(this);
 }

@@ -15,6 +15,7 @@
 #include "framework/widgets/WindowFrame.h"
 #include "lang/Vocabulary.h"
 
+#include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QTextBlock>
@@ -76,6 +77,7 @@ Tf_CodeG::Tf_CodeG(QWidget* parent) : widgets::Form(parent, QStringLiteral("f_Co
             widgets::guarded(this, &Tf_CodeG::spCopierClick));
     connect(meCodeCreat, &QPlainTextEdit::textChanged, this,
             widgets::guarded(this, &Tf_CodeG::meCodeCreatChange));
+    createKeyboardCommands();
     finishLoading();
     meCodeCreatChange();
 }
@@ -97,6 +99,30 @@ void Tf_CodeG::createButtonBar() {
     widgets::setTextColor(chkSelectAll, Qt::darkBlue);
 }
 
+// Save and copy from the keyboard: the buttons take the focus with Tab (Space
+// presses them), and two keys work from anywhere in the window.
+void Tf_CodeG::createKeyboardCommands() {
+    for (widgets::SpeedButton* button : {spEnreg, spCopier})
+        button->setFocusPolicy(Qt::TabFocus);
+    setTabOrder(spEnreg, spCopier);
+    setTabOrder(spCopier, chkSelectAll);
+    setTabOrder(chkSelectAll, meCodeCreat);
+    const auto command = [this](QKeySequence keys, auto handler) {
+        auto* action = new QAction(this);
+        action->setShortcut(keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        addAction(action);
+        connect(action, &QAction::triggered, this, widgets::guarded(this, handler));
+    };
+    command(QKeySequence(Qt::CTRL | Qt::Key_S), &Tf_CodeG::spEnregClick);
+    command(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), &Tf_CodeG::copyAll);
+}
+
+void Tf_CodeG::copyAll() {
+    meCodeCreat->selectAll();
+    spCopierClick();
+}
+
 void Tf_CodeG::createMemo() {
     Panel1 = new widgets::Panel(this, QStringLiteral("Panel1"));
     Panel1->setBevels(widgets::Panel::bvLowered, widgets::Panel::bvRaised);
@@ -112,14 +138,17 @@ void Tf_CodeG::createMemo() {
 
 // ---- Placement ----------------------------------------------------------------------
 
+// From the main window's frame as the window manager placed it, and never
+// beyond the part of the screen the desktop leaves to windows.
 void Tf_CodeG::placeBeside(const QWidget& mainWindow) {
-    const int screenWidth = widgets::Screen::current().size().width();
+    const widgets::Screen& screen = widgets::Screen::current();
+    const int screenWidth = screen.size().width();
     const QRect main = widgets::outerRect(&mainWindow);
     int width = widgets::outerRect(this, &mainWindow).width();
     if (screenWidth - main.width() > width)
         width = screenWidth - main.width() - kScreenRightMargin;
-    widgets::setOuterRect(this,
-                          QRect(screenWidth - width - kScreenRightMargin, 0, width, main.height()),
+    const QRect outer(screenWidth - width - kScreenRightMargin, 0, width, main.height());
+    widgets::setOuterRect(this, widgets::keptWithin(outer, screen.availableGeometry()),
                           &mainWindow);
 }
 

@@ -46,6 +46,8 @@ public:
     void meCodeCreatChange();
     void spEnregClick();
     void spCopierClick();
+    // The whole text to the clipboard, whatever is selected.
+    void copyAll();
 
     // At the top right of the screen, as high as `mainWindow`, widened to
     // fill the room right of it (never narrowed).
@@ -70,6 +72,7 @@ protected:
 private:
     void createButtonBar();
     void createMemo();
+    void createKeyboardCommands();
     bool hasText() const;
 };
 

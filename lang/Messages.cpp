@@ -53,6 +53,10 @@ QString Messages::key(Msg message) {
         return QStringLiteral("DeleteDicoQuestion");
     case Msg::OpenDicoCaption:
         return QStringLiteral("OpenDicoCaption");
+    case Msg::NoDictionaryOpen:
+        return QStringLiteral("NoDictionaryOpen");
+    case Msg::RecentDicoMissing:
+        return QStringLiteral("RecentDicoMissing");
     }
     return {};
 }
@@ -60,7 +64,8 @@ QString Messages::key(Msg message) {
 QList<Msg> Messages::all() {
     return {Msg::DeleteTableQuestion,    Msg::DeleteFieldQuestion, Msg::IndexDescriptionRefused,
             Msg::CancelCreationQuestion, Msg::DicoNameRequired,    Msg::DicoNameInUse,
-            Msg::CreateDicoQuestion,     Msg::DeleteDicoQuestion,  Msg::OpenDicoCaption};
+            Msg::CreateDicoQuestion,     Msg::DeleteDicoQuestion,  Msg::OpenDicoCaption,
+            Msg::NoDictionaryOpen,       Msg::RecentDicoMissing};
 }
 
 QString Messages::text(Msg message, int language) {

@@ -17,6 +17,8 @@ enum class Msg {
     CreateDicoQuestion, // then the dictionary name and " ?"
     DeleteDicoQuestion, // then the full path of the file
     OpenDicoCaption,    // caption of the select-dictionary dialog for Open
+    NoDictionaryOpen,   // the add command without an open dictionary
+    RecentDicoMissing,  // "%1" is the dictionary's path
 };
 
 class Messages {

@@ -10,6 +10,7 @@
 #include "framework/reporting/ReportLabel.h"
 #include "framework/reporting/ReportLayout.h"
 #include "framework/reporting/ReportLine.h"
+#include "framework/reporting/ReportPreviewWindow.h"
 #include "framework/reporting/ReportSystemData.h"
 #include "framework/reporting/ReportWindowTexts.h"
 #include "lang/FixedTexts.h"
@@ -169,8 +170,24 @@ void Tr_Korvanta::setUpForPrinting(const QString& nomDico, const QString& tables
     taChamps->Open();
 }
 
-reporting::ReportPreviewWindow* Tr_Korvanta::previewReport() {
-    return repKorvanta->Preview();
+reporting::ReportPreviewWindow* Tr_Korvanta::previewReport(QWidget* owner) {
+    reporting::ReportPreviewWindow* preview = nullptr;
+    try {
+        preview = repKorvanta->Preview(owner);
+    } catch (...) {
+        closeViews();
+        throw;
+    }
+    if (!preview)
+        closeViews();
+    else
+        connect(preview, &QObject::destroyed, this, &Tr_Korvanta::closeViews);
+    return preview;
+}
+
+void Tr_Korvanta::closeViews() {
+    taChamps->Close();
+    taTables->Close();
 }
 
 std::optional<reporting::PreparedReport>

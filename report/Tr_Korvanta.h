@@ -74,9 +74,13 @@ public:
     // closed and reopened on the main window's table names, ordered by Table.
     void setUpForPrinting(const QString& nomDico, const QString& tablesViewName,
                           const QString& fieldsViewName);
-    // Prepares the pages under the progress window and previews them;
-    // nullptr when the user stopped the preparation.
-    reporting::ReportPreviewWindow* previewReport();
+    // Prepares the pages under the progress window and previews them in a
+    // window that `owner` takes with it; nullptr when the user stopped the
+    // preparation. The two views are closed again when the preview goes, or
+    // at once when there is none, so that nothing holds the dictionary after
+    // printing.
+    reporting::ReportPreviewWindow* previewReport(QWidget* owner = nullptr);
+    void closeViews();
     // Lays the pages out from the views' first rows; nothing when stopped.
     std::optional<reporting::PreparedReport>
     preparePages(reporting::LayoutProgress* progress = nullptr) const;

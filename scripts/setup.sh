@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 packages=(build-essential cmake ninja-build pkg-config
           qt6-base-dev qt6-base-dev-tools libgl-dev qt6-qpa-plugins
           pxlib-dev libsqlite3-dev sqlite3 clang clang-format libclang-rt-14-dev
-          xvfb xauth x11vnc x11-utils python3 openssl iproute2 imagemagick file
+          xvfb xauth x11vnc openbox xdotool x11-utils python3 openssl iproute2 imagemagick file
           appstream desktop-file-utils lintian fonts-dejavu-core fonts-liberation2 strace
           postgresql)
 missing=()

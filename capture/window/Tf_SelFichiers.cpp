@@ -16,7 +16,10 @@
 #include "framework/widgets/StatusBar.h"
 #include "framework/widgets/WindowFrame.h"
 #include "lang/FixedTexts.h"
+#include "lang/Messages.h"
+#include "lang/TMultiLang.h"
 #include "lang/Vocabulary.h"
+#include "store/DictionaryStore.h"
 
 #include <QPainter>
 #include <QPixmap>
@@ -66,7 +69,7 @@ widgets::Panel* dockedPanel(QWidget* parent, const char* name, Align align, int 
 
 Tf_SelFichiers::Tf_SelFichiers(store::DictionaryStore& store, capture::CaptureHost& host,
                                QWidget* parent)
-    : widgets::Form(parent, QStringLiteral("f_SelFichiers")), host_(host) {
+    : widgets::Form(parent, QStringLiteral("f_SelFichiers")), store_(store), host_(host) {
     resize(kDesignWidth, kDesignHeight);
     // The window manager stops a drag at the size the window keeps anyway.
     setMinimumSize(kDesignWidth, kDesignHeight);
@@ -126,20 +129,25 @@ void Tf_SelFichiers::createBrowsingPanel() {
 
 // ---- Switching on -------------------------------------------------------------------
 
+// From the main window's frame as the window manager placed it, and never
+// beyond the part of the screen the desktop leaves to windows.
 void Tf_SelFichiers::placeFor(const QWidget& mainWindow) {
-    const QSize screen = widgets::Screen::current().size();
+    const widgets::Screen& screenSeam = widgets::Screen::current();
+    const QSize screen = screenSeam.size();
     const QRect main = widgets::outerRect(&mainWindow);
     const int roomBelow = screen.height() - main.height() - kScreenBottomMargin;
+    QRect outer;
     if (roomBelow > kDesignHeight) {
         // Edge to edge with the main window, down to the margin.
-        widgets::setOuterRect(
-            this, QRect(main.left(), main.top() + main.height() + 1, main.width(), roomBelow),
-            &mainWindow);
-        return;
+        outer = QRect(main.left(), main.top() + main.height() + 1, main.width(), roomBelow);
+    } else {
+        resize(kDesignWidth, height());
+        outer = widgets::outerRect(this, &mainWindow);
+        outer.moveTopLeft(
+            {(screen.width() - outer.width()) / 2, (screen.height() - outer.height()) / 2});
     }
-    resize(kDesignWidth, height());
-    const QRect outer = widgets::outerRect(this, &mainWindow);
-    move((screen.width() - outer.width()) / 2, (screen.height() - outer.height()) / 2);
+    widgets::setOuterRect(this, widgets::keptWithin(outer, screenSeam.availableGeometry()),
+                          &mainWindow);
 }
 
 void Tf_SelFichiers::prepare(const QString& directory) {
@@ -147,7 +155,8 @@ void Tf_SelFichiers::prepare(const QString& directory) {
     syRepertoire->setDirectory(directory);
     syFichiers->setMultiSelect(true);
     biAjouter->setVisible(true);
-    connect(syFichiers, &QListWidget::itemDoubleClicked, this,
+    // A double-click anywhere on the list, or Enter on it, is the add command.
+    connect(syFichiers, &widgets::FileListBox::commandGiven, this,
             widgets::guarded(this, &Tf_SelFichiers::biAjouterClick));
 }
 
@@ -168,6 +177,13 @@ void Tf_SelFichiers::FormCloseQuery(bool& CanClose) {
 // ---- The add command --------------------------------------------------------------
 
 void Tf_SelFichiers::biAjouterClick() {
+    // Said in the user's words, before any component of ours could name
+    // itself in an engine message.
+    if (!store_.TablesViewOpen()) {
+        widgets::MessageDlg(lang::Messages::text(lang::Msg::NoDictionaryOpen, ML->ActiveLanguage()),
+                            widgets::mtWarning, widgets::mbOK);
+        return;
+    }
     if (syFichiers->selCount() == 0) {
         widgets::MessageDlg(lang::fixed::emptySelection(), widgets::mtWarning, widgets::mbOK);
         return;

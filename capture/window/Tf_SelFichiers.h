@@ -81,6 +81,7 @@ private:
     void createBrowsingPanel();
     void createFilePanel();
 
+    store::DictionaryStore& store_;
     capture::CaptureHost& host_;
     capture::StructureCapture* capture_;
 };

@@ -63,9 +63,12 @@ void PageView::setCurrentPage(int page) {
 }
 
 void PageView::resizeEvent(QResizeEvent* event) {
+    // The page shown last, not one worked out from the scroll position: that
+    // mixes the old scale with the new height (a long report first shown
+    // maximised would open on page 2).
+    const int page = m_lastPage > 0 ? m_lastPage : currentPage();
     QScrollArea::resizeEvent(event);
     if (m_zoom != Zoom::ActualSize) {
-        const int page = currentPage();
         applyZoom();
         setCurrentPage(page);
     }

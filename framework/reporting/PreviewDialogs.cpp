@@ -16,7 +16,14 @@ public:
         return dialog.exec() == QDialog::Accepted;
     }
     QString saveFileName(QWidget* parent) override {
-        return QFileDialog::getSaveFileName(parent, {}, {}, kFilter);
+        // The suffix goes on before the dialog checks whether the file
+        // exists, so that the question is asked of the file really written.
+        QFileDialog dialog(parent, {}, {}, kFilter);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(PreviewDialogs::kSuffix);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return {};
+        return dialog.selectedFiles().constFirst();
     }
     QString openFileName(QWidget* parent) override {
         return QFileDialog::getOpenFileName(parent, {}, {}, kFilter);

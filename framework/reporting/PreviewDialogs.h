@@ -18,6 +18,9 @@ public:
     virtual QString saveFileName(QWidget* parent) = 0;
     virtual QString openFileName(QWidget* parent) = 0;
 
+    // The extension of a prepared report's file, without its dot.
+    static inline const QString kSuffix = QStringLiteral("kvr");
+
     static PreviewDialogs& current();
     // Installs `dialogs` (not owned); nullptr restores Qt's dialogs.
     static void install(PreviewDialogs* dialogs);

@@ -34,7 +34,7 @@ std::vector<ReportDetailLink*> Report::detailLinks() const {
     return list;
 }
 
-ReportPreviewWindow* Report::Preview() {
+ReportPreviewWindow* Report::Preview(QWidget* owner) {
     std::optional<PreparedReport> pages;
     {
         ReportProgressWindow progress(ReportWindowTexts::preparingLine, m_title);
@@ -43,8 +43,9 @@ ReportPreviewWindow* Report::Preview() {
     }
     if (!pages)
         return nullptr;
-    auto* preview = new ReportPreviewWindow(std::move(*pages));
+    auto* preview = new ReportPreviewWindow(std::move(*pages), owner);
     preview->showMaximized();
+    preview->goToPage(1);
     return preview;
 }
 

@@ -43,9 +43,10 @@ public:
     std::vector<ReportDetailLink*> detailLinks() const;
 
     // Prepares the pages under the progress window, then shows them in the
-    // preview window, maximised. Returns that window (it deletes itself when
-    // closed), or nullptr when the user stopped the preparation.
-    ReportPreviewWindow* Preview();
+    // preview window, maximised, on its first page. Returns that window (it
+    // deletes itself when closed, and with `owner`), or nullptr when the user
+    // stopped the preparation.
+    ReportPreviewWindow* Preview(QWidget* owner = nullptr);
 
     // The default printer's paper, or the locale's usual one without a printer.
     static QSizeF defaultPageSize();

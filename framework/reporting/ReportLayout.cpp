@@ -48,7 +48,10 @@ std::optional<PreparedReport> ReportLayout::run(LayoutProgress* progress) {
         printBand(*m_title);
     dataset::Table* master = viewOf(m_report.DataSource());
     if (master && master->Active()) {
-        const int total = master->RecordCount();
+        // Counted as the walk below advances, over the rows the view shows: the
+        // file's row count includes rows a filter leaves out, and a bar
+        // measured by it would stop far short of its end.
+        const int total = shownRowCount(*master);
         int done = 0;
         for (master->First(); !master->Eof(); master->Next()) {
             walkRow();
@@ -58,6 +61,13 @@ std::optional<PreparedReport> ReportLayout::run(LayoutProgress* progress) {
     }
     finishPage();
     return std::move(m_prepared);
+}
+
+int ReportLayout::shownRowCount(dataset::Table& view) {
+    int count = 0;
+    for (view.First(); !view.Eof(); view.Next())
+        ++count;
+    return count;
 }
 
 void ReportLayout::walkRow() {

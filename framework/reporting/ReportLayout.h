@@ -41,6 +41,7 @@ private:
     };
 
     void collectBands();
+    static int shownRowCount(dataset::Table& view);
     void walkRow();
     void walkDetailLinks();
     void printBand(const ReportBand& band);

@@ -8,7 +8,9 @@
 #include "framework/reporting/ReportWindowTexts.h"
 #include "framework/widgets/MessageDlg.h"
 
+#include <QAction>
 #include <QActionGroup>
+#include <QFileInfo>
 #include <QPrinter>
 #include <QSpinBox>
 #include <QStyle>
@@ -101,6 +103,12 @@ void ReportPreviewWindow::createToolBar() {
     quit->setToolButtonStyle(Qt::ToolButtonTextOnly);
     m_bar->addWidget(quit);
     connect(quit, &QToolButton::clicked, this, &QWidget::close);
+    // Escape leaves the preview, as it leaves a dialog.
+    auto* leave = new QAction(this);
+    leave->setShortcut(QKeySequence(Qt::Key_Escape));
+    leave->setShortcutContext(Qt::WindowShortcut);
+    addAction(leave);
+    connect(leave, &QAction::triggered, this, &QWidget::close);
 }
 
 int ReportPreviewWindow::currentPage() const {
@@ -143,7 +151,11 @@ void ReportPreviewWindow::printReport() {
 }
 
 void ReportPreviewWindow::saveReport() {
-    const QString path = PreviewDialogs::current().saveFileName(this);
+    QString path = PreviewDialogs::current().saveFileName(this);
+    // Load lists the prepared reports by their extension: a name given
+    // without one gets it, so that the file can be found again.
+    if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
+        path += QLatin1Char('.') + PreviewDialogs::kSuffix;
     QString error;
     if (!path.isEmpty() && !PreparedReportFile::save(m_report, path, error))
         widgets::MessageDlg(error, widgets::mtError, widgets::mbOK);

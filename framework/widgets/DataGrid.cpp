@@ -390,9 +390,33 @@ void DataGrid::keyPressEvent(QKeyEvent* event) {
     QTableView::keyPressEvent(event);
 }
 
-// Typing on a cell that cannot be edited does nothing: it must not jump to
-// another row whose text begins with the letter typed.
-void DataGrid::keyboardSearch(const QString&) {}
+// Typing on a cell that cannot be edited does nothing unless the grid names
+// the field to search: it must not jump by whatever column the cell is in.
+void DataGrid::keyboardSearch(const QString& search) {
+    const int column = columnOfField(typeAheadField_);
+    if (column < 0 || search.isEmpty())
+        return;
+    if (!sinceLastLetter_.isValid() ||
+        sinceLastLetter_.elapsed() > QApplication::keyboardInputInterval())
+        typed_.clear();
+    sinceLastLetter_.start();
+    typed_ += search;
+    const QModelIndexList found =
+        model()->match(model()->index(0, column), Qt::DisplayRole, typed_, 1, Qt::MatchStartsWith);
+    if (!found.isEmpty())
+        setCurrentIndex(model()->index(found.first().row(), currentIndex().column()));
+}
+
+int DataGrid::columnOfField(const QString& fieldName) const {
+    if (fieldName.isEmpty() || !model())
+        return -1;
+    for (int column = 0; column < model()->columnCount(); ++column) {
+        const dataset::Field* field = fieldAt(column);
+        if (field && field->FieldName().compare(fieldName, Qt::CaseInsensitive) == 0)
+            return column;
+    }
+    return -1;
+}
 
 void DataGrid::insertRow() {
     tableModel_->insertRows(tableModel_->rowCount(), 1);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QStringList>
 #include <QTableView>
 
@@ -97,6 +98,10 @@ public:
     void setColumnTitle(int index, const QString& title);
     QString columnFieldName(int index) const;
 
+    // Letters typed on a cell that cannot be edited move to the first row
+    // whose value of `fieldName` starts with them (empty: typing does nothing).
+    void setTypeAheadField(const QString& fieldName) { typeAheadField_ = fieldName; }
+
 signals:
     void dblClick();
 
@@ -129,6 +134,7 @@ private:
     void deleteCurrentRow();
     void dropUntouchedInsert();
     bool leaveGrid(QKeyEvent* event);
+    int columnOfField(const QString& fieldName) const;
 
     dataset::TableModel* tableModel_;
     TitleProxy* proxy_;
@@ -143,6 +149,9 @@ private:
     QString currentField_;  // and the field it showed
     bool keyboardEditing_ = false;
     bool syncing_ = false;
+    QString typeAheadField_;
+    QString typed_; // the letters of the type-ahead under way
+    QElapsedTimer sinceLastLetter_;
 };
 
 } // namespace widgets

@@ -1,6 +1,7 @@
 #include "framework/widgets/DataGridDelegate.h"
 
 #include "framework/widgets/DataGrid.h"
+#include "framework/widgets/FocusFrameDelegate.h"
 
 #include "framework/dataset/Field.h"
 
@@ -15,6 +16,7 @@ DataGridDelegate::DataGridDelegate(DataGrid* grid) : QStyledItemDelegate(grid), 
 void DataGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                              const QModelIndex& index) const {
     QStyledItemDelegate::paint(painter, option, index);
+    FocusFrameDelegate::paintFrame(painter, option);
     painter->save();
     painter->setPen(grid_->palette().color(QPalette::Mid));
     painter->drawLine(option.rect.topRight(), option.rect.bottomRight());

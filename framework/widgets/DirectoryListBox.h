@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QListWidget>
 
 namespace widgets {
@@ -7,8 +8,10 @@ namespace widgets {
 class FileListBox;
 
 // The directory tree around one directory: its path from the root, one
-// level per line, then its subdirectories. Double-clicking a line goes to
-// that directory; a linked file list follows the current directory.
+// level per line, then its subdirectories. Double-clicking a line, or Enter
+// or Space on it, goes to that directory; typing letters moves to the next
+// line whose name (indentation aside) starts with them. A linked file list
+// follows the current directory.
 class DirectoryListBox : public QListWidget {
     Q_OBJECT
     Q_PROPERTY(QString Hint READ hint WRITE setHint)
@@ -26,15 +29,24 @@ public:
     // The directory a line stands for.
     QString directoryAt(int row) const;
 
+    void keyboardSearch(const QString& search) override;
+
 signals:
     void directoryChanged(const QString& directory);
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void fill();
+    // Whether a letter was typed a moment ago (a Space then belongs to a name).
+    bool typingAhead() const;
 
     QString directory_;
     QStringList paths_; // one directory per line
     FileListBox* files_ = nullptr;
+    QString typed_; // the letters of the type-ahead under way
+    QElapsedTimer sinceLastLetter_;
 };
 
 } // namespace widgets

@@ -6,32 +6,50 @@
 
 namespace widgets {
 
-namespace {
-
-// Refuses typing beyond the limit. A validator, unlike the line edit's own
-// maximum length, is not applied when program code sets the text, so a long
-// text set by code stays whole.
+// Refuses any edit that would leave the text longer than the limit and longer
+// than it already is. A text set by program code may be longer than the
+// limit and stays whole; the user may shorten it but never lengthen it, so
+// no keystroke is taken and then cut away when the text is stored.
+// The line edit's own maximum length would cut such a text when it is set.
 class LengthValidator : public QValidator {
 public:
     LengthValidator(int limit, QObject* parent) : QValidator(parent), limit_(limit) {}
     State validate(QString& input, int&) const override {
-        return input.size() <= limit_ ? Acceptable : Invalid;
+        return input.size() <= qMax(limit_, ceiling_) ? Acceptable : Invalid;
     }
+    // The length of the text the box holds now: edits may shrink it freely.
+    void settle(int currentLength) { ceiling_ = currentLength; }
 
 private:
     int limit_;
+    int ceiling_ = 0;
 };
-
-} // namespace
 
 Edit::Edit(QWidget* parent, const QString& name) : QLineEdit(parent) {
     adopt(this, name, parent);
+    connect(this, &QLineEdit::textChanged, this, [this] { settleLength(); });
 }
 
 void Edit::setMaxLength(int length) {
     maxLength_ = length;
     delete validator();
-    setValidator(length > 0 ? new LengthValidator(length, this) : nullptr);
+    lengths_ = length > 0 ? new LengthValidator(length, this) : nullptr;
+    setValidator(lengths_);
+    settleLength();
+}
+
+void Edit::setText(const QString& text) {
+    // Raised before the text goes in, so that the box judges it valid: Qt
+    // lets every edit through while the text fails its validator.
+    if (lengths_)
+        lengths_->settle(int(text.size()));
+    QLineEdit::setText(text);
+    settleLength();
+}
+
+void Edit::settleLength() {
+    if (lengths_)
+        lengths_->settle(int(text().size()));
 }
 
 } // namespace widgets

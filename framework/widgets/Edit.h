@@ -4,8 +4,11 @@
 
 namespace widgets {
 
+class LengthValidator;
+
 // A one-line edit box. Its maximum length limits what the user can type
-// (0: no limit); a longer text put into the box by program code is kept whole.
+// (0: no limit); a longer text put into the box by program code is kept whole,
+// and typing never makes it longer.
 class Edit : public QLineEdit {
     Q_OBJECT
     Q_PROPERTY(QString Text READ text WRITE setText)
@@ -20,8 +23,15 @@ public:
     int maxLength() const { return maxLength_; }
     void setMaxLength(int length);
 
+    // Hides QLineEdit::setText, so that a long text set by code stays whole
+    // and typing into it stays refused.
+    void setText(const QString& text);
+
 private:
+    void settleLength();
+
     int maxLength_ = 0;
+    LengthValidator* lengths_ = nullptr;
 };
 
 } // namespace widgets

@@ -21,6 +21,16 @@ public:
     }
 };
 
+// "*.*" means every file in the filters, as it did where they come from; the
+// Qt dialog would hide the names without a dot.
+QString everyFileMeansEveryName(const QString& patterns) {
+    QStringList mapped = patterns.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    for (QString& pattern : mapped)
+        if (pattern == QLatin1String("*.*"))
+            pattern = QStringLiteral("*");
+    return mapped.join(QLatin1Char(' '));
+}
+
 FileDialogs*& installed() {
     static FileDialogs* dialogs = nullptr;
     return dialogs;
@@ -41,12 +51,15 @@ QString qtFilterOf(const QString& filter) {
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList entries;
     for (int k = 0; k + 1 < parts.size(); k += 2) {
-        const QString description = parts[k];
+        QString description = parts[k];
         const QString patterns = QString(parts[k + 1]).replace(QLatin1Char(';'), QLatin1Char(' '));
-        if (description.contains(QLatin1Char('(') + patterns + QLatin1Char(')')))
-            entries.append(description);
+        const QString shown = QLatin1Char('(') + patterns + QLatin1Char(')');
+        const QString meant =
+            QLatin1Char('(') + everyFileMeansEveryName(patterns) + QLatin1Char(')');
+        if (description.contains(shown))
+            entries.append(description.replace(shown, meant));
         else
-            entries.append(description + QStringLiteral(" (") + patterns + QLatin1Char(')'));
+            entries.append(description + QLatin1Char(' ') + meant);
     }
     return entries.join(QStringLiteral(";;"));
 }

@@ -32,7 +32,8 @@ public:
 
 // The filter in the form the Qt file dialog reads: "description (patterns)"
 // entries separated by ";;", with the patterns of one entry separated by
-// blanks. A description that already shows its patterns is kept as it is.
+// blanks. A description that already shows its patterns is kept as it is,
+// except that "*.*" becomes "*": every file, with or without an extension.
 QString qtFilterOf(const QString& filter);
 
 // Answers save dialogs from a queue (an empty answer is a cancel) and keeps

@@ -1,14 +1,18 @@
 #include "framework/widgets/FileListBox.h"
 
 #include "framework/widgets/Component.h"
+#include "framework/widgets/FocusFrameDelegate.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
+#include <QMetaMethod>
 
 namespace widgets {
 
 FileListBox::FileListBox(QWidget* parent, const QString& name) : QListWidget(parent) {
     adopt(this, name, parent);
+    setItemDelegate(new FocusFrameDelegate(this));
     directory_ = QDir::currentPath();
     refresh();
 }
@@ -73,6 +77,27 @@ bool FileListBox::selectFile(const QString& name) {
         }
     }
     return false;
+}
+
+void FileListBox::keyPressEvent(QKeyEvent* event) {
+    // Unless the list has a command of its own, Enter goes on to the window
+    // (its default button).
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && isSignalConnected(QMetaMethod::fromSignal(&FileListBox::commandGiven))) {
+        event->accept();
+        // Enter acts on the file the keyboard is on, as a click on it would.
+        if (QListWidgetItem* focused = currentItem(); focused && !focused->isSelected())
+            focused->setSelected(true);
+        emit commandGiven();
+        return;
+    }
+    QListWidget::keyPressEvent(event);
+}
+
+void FileListBox::mouseDoubleClickEvent(QMouseEvent* event) {
+    QListWidget::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton)
+        emit commandGiven();
 }
 
 } // namespace widgets

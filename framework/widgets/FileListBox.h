@@ -9,6 +9,9 @@ namespace widgets {
 // or more patterns separated by ";" and matches regardless of letter case
 // ("*.db" lists CLIENTS.DB and notes.db). With multiple selection several
 // files can be selected; the focused file is the one last clicked.
+// Enter on the list and a double-click anywhere on it (on a name or on the
+// empty part below the names) are reported as the list's own command; Enter
+// first selects the file the keyboard is on.
 class FileListBox : public QListWidget {
     Q_OBJECT
     Q_PROPERTY(QString Hint READ hint WRITE setHint)
@@ -40,6 +43,12 @@ public:
 
 signals:
     void directoryChanged(const QString& directory);
+    // Enter was pressed, or the list was double-clicked.
+    void commandGiven();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     QString directory_;

@@ -1,11 +1,13 @@
 #include "framework/widgets/ListBox.h"
 
 #include "framework/widgets/Component.h"
+#include "framework/widgets/FocusFrameDelegate.h"
 
 namespace widgets {
 
 ListBox::ListBox(QWidget* parent, const QString& name) : QListWidget(parent) {
     adopt(this, name, parent);
+    setItemDelegate(new FocusFrameDelegate(this));
 }
 
 QStringList ListBox::items() const {

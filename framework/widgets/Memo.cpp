@@ -6,6 +6,9 @@ namespace widgets {
 
 Memo::Memo(QWidget* parent, const QString& name) : QPlainTextEdit(parent) {
     adopt(this, name, parent);
+    // Tab moves on to the next control, as in every other control of a
+    // window: a keyboard user must be able to leave the memo.
+    setTabChangesFocus(true);
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
         if (!settingLines_)
             singleEmptyLine_ = false;

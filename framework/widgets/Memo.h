@@ -6,7 +6,7 @@
 namespace widgets {
 
 // A multi-line edit. Its lines are the text split at line breaks; an empty
-// memo has no line.
+// memo has no line. Tab leaves it (it does not want tabs).
 class Memo : public QPlainTextEdit {
     Q_OBJECT
     Q_PROPERTY(QStringList Lines READ lines WRITE setLines)

@@ -13,6 +13,10 @@ public:
         const QScreen* primary = QGuiApplication::primaryScreen();
         return primary ? primary->geometry().size() : QSize(1024, 768);
     }
+    QRect availableGeometry() const override {
+        const QScreen* primary = QGuiApplication::primaryScreen();
+        return primary ? primary->availableGeometry() : Screen::availableGeometry();
+    }
 };
 
 const Screen*& installed() {

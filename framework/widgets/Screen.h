@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QRect>
 #include <QSize>
 
 namespace widgets {
@@ -11,6 +12,9 @@ class Screen {
 public:
     virtual ~Screen() = default;
     virtual QSize size() const = 0;
+    // The part of the screen windows may use: the whole screen unless a
+    // panel or dock of the desktop keeps a strip of it.
+    virtual QRect availableGeometry() const { return QRect(QPoint(0, 0), size()); }
 
     static const Screen& current();
     // Installs `screen` (not owned); nullptr restores the real screen.

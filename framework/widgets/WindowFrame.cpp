@@ -32,4 +32,11 @@ void setOuterRect(QWidget* window, const QRect& outer, const QWidget* reference)
                    outer.height() - frame.top() - frame.bottom());
 }
 
+QRect keptWithin(const QRect& outer, const QRect& area) {
+    QRect kept(outer.topLeft(), outer.size().boundedTo(area.size()));
+    kept.moveLeft(qBound(area.left(), kept.left(), area.right() + 1 - kept.width()));
+    kept.moveTop(qBound(area.top(), kept.top(), area.bottom() + 1 - kept.height()));
+    return kept;
+}
+
 } // namespace widgets

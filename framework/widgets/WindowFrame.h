@@ -21,4 +21,7 @@ QRect outerRect(const QWidget* window, const QWidget* reference = nullptr);
 // Moves and sizes `window` so that its outer rectangle is `outer`.
 void setOuterRect(QWidget* window, const QRect& outer, const QWidget* reference = nullptr);
 
+// `outer` moved, then shortened if it must be, so that it lies within `area`.
+QRect keptWithin(const QRect& outer, const QRect& area);
+
 } // namespace widgets

@@ -29,6 +29,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -40,6 +41,8 @@ public:
     // otherwise it stays as created, before its first showing.
     explicit MainWindowFixture(bool shown = true) {
         store::setAppDirOverride(dir.path());
+        // The user's settings (recent dictionaries) in this test's directory.
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.path());
         lang::SetGlobalLanguage(0); // a fresh run starts in French
         window = new Tf_Main();
         f_Main = window;

@@ -10,8 +10,13 @@
 #include "framework/widgets/DriveComboBox.h"
 #include "framework/widgets/Panel.h"
 #include "lang/FixedTexts.h"
+#include "lang/Messages.h"
 
+#include <QApplication>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QPointer>
+#include <QUrl>
 
 using widgets::MessageSeam;
 
@@ -44,6 +49,8 @@ private slots:
     void addsOnlyTheFocusedFile();
     void emptySelectionIsRefused();
     void duplicateByDoubleClickIsRefused();
+    void withoutADictionaryTheRefusalNamesNoComponent();
+    void droppedTablesAreCapturedOneAfterAnother();
 };
 
 // Placement is by the windows' outer edges, frame included (the offscreen
@@ -138,16 +145,24 @@ void TestAddWindow::closeBoxSwitchesOffAndOneClickReopens() {
 void TestAddWindow::switchFollowsTheDictionaryState() {
     CompanionFixture f;
     f.switchAddWindowOn();
-    // Deleting the open dictionary disables the switch but leaves the window
-    // on; its close box still switches it off.
+    // A dictionary that goes otherwise than by deletion disables the switch
+    // but leaves the window on; its close box still switches it off.
+    f.window->Store->CloseDico();
+    QVERIFY(!f.window->spAjTable->isEnabled());
+    checkSwitch(f.window, true);
+    QVERIFY(f_SelFichiers->close());
+    checkSwitch(f.window, false);
+    // Deleting the open dictionary switches the window off with it: there is
+    // nothing left to add into.
+    f.openDictionary(QStringLiteral("essai.DB"));
+    f.switchAddWindowOn();
     f.pickFile(QStringLiteral("essai.DB"));
     MessageSeam::pushAnswer(widgets::mrYes);
     f.click("spSupprimer");
     QCOMPARE(f.state(), store::DicoState::NoDictionary);
     QVERIFY(!f.window->spAjTable->isEnabled());
     QVERIFY(!f.window->itAjTable->isEnabled());
-    checkSwitch(f.window, true);
-    QVERIFY(f_SelFichiers->close());
+    settle();
     checkSwitch(f.window, false);
 }
 
@@ -184,6 +199,15 @@ void TestAddWindow::emptySelectionIsRefused() {
     QCOMPARE(MessageSeam::last().type, widgets::mtWarning);
     QVERIFY(f.tables().isEmpty());
     QCOMPARE(f.codeWindow->caption(), title);
+    // A double-click on the empty part of the list is the add command too.
+    widgets::FileListBox* list = f.files();
+    const QPoint below(list->viewport()->width() / 2, list->viewport()->height() - 4);
+    QVERIFY(!list->itemAt(below));
+    MessageSeam::pushAnswer(widgets::mrOk);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, below);
+    QCOMPARE(MessageSeam::shownCount(), shown + 2);
+    QCOMPARE(MessageSeam::last().text, QStringLiteral("Impossible to add an empty selection !"));
+    QVERIFY(f.tables().isEmpty());
 }
 
 void TestAddWindow::duplicateByDoubleClickIsRefused() {
@@ -203,6 +227,66 @@ void TestAddWindow::duplicateByDoubleClickIsRefused() {
     QCOMPARE(f.tables(), QStringList{QStringLiteral("CLIENTS.DB")});
     QCOMPARE(f.codeWindow->lineCount(), 29);
     QCOMPARE(f.codeWindow->caption(), QStringLiteral("Delphi code - Lines generated: 29"));
+}
+
+// The window stays on when the dictionary goes; its add command then says so
+// in the user's language instead of letting an engine message name a
+// component of ours, and writes nothing.
+void TestAddWindow::withoutADictionaryTheRefusalNamesNoComponent() {
+    CompanionFixture f;
+    f.writeClients();
+    f.switchAddWindowOn();
+    f.window->Store->CloseDico();
+    f.selectFiles({QStringLiteral("CLIENTS.DB")}, QStringLiteral("CLIENTS.DB"));
+    for (const bool byKey : {false, true}) {
+        MessageSeam::pushAnswer(widgets::mrOk);
+        if (byKey)
+            QTest::keyClick(f.files(), Qt::Key_Return);
+        else
+            f_SelFichiers->biAjouter->click();
+        QCOMPARE(MessageSeam::last().text, lang::Messages::text(lang::Msg::NoDictionaryOpen, 1));
+        QCOMPARE(MessageSeam::last().type, widgets::mtWarning);
+    }
+    QVERIFY(f.code().isEmpty());
+}
+
+// Table files dropped on the main window go in as the add command puts one
+// file in: the same rows, code, title and duplicate warning; other files
+// are left out, and nothing is taken without an open dictionary.
+void TestAddWindow::droppedTablesAreCapturedOneAfterAnother() {
+    CompanionFixture f;
+    const QString clients = f.writeClients();
+    const QString copy = f.writeClients(QStringLiteral("COPIE.db"));
+    QFile notATable(f.appDir() + QStringLiteral("/notes.txt"));
+    QVERIFY(notATable.open(QIODevice::WriteOnly));
+    const auto drop = [&](const QStringList& paths) {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const QString& path : paths)
+            urls.append(QUrl::fromLocalFile(path));
+        data.setUrls(urls);
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(f.window, &enter);
+        if (!enter.isAccepted())
+            return false;
+        QDropEvent dropped(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(f.window, &dropped);
+        return true;
+    };
+    QVERIFY(drop({notATable.fileName(), clients, copy}));
+    QCOMPARE(f.tables(), (QStringList{QStringLiteral("CLIENTS.DB"), QStringLiteral("COPIE.db")}));
+    QCOMPARE(f.code().mid(0, clientsBlock().size()), clientsBlock());
+    QCOMPARE(f.codeWindow->lineCount(), 58);
+    QCOMPARE(f.codeWindow->caption(), QStringLiteral("Delphi code - Lines generated: 58"));
+
+    MessageSeam::pushAnswer(widgets::mrOk);
+    QVERIFY(drop({clients}));
+    QCOMPARE(MessageSeam::last().text,
+             QStringLiteral("Impossible operation... name of table yet used !"));
+    QCOMPARE(f.tables().size(), 2);
+
+    f.window->Store->CloseDico();
+    QVERIFY(!drop({clients}));
 }
 
 QTEST_MAIN(TestAddWindow)

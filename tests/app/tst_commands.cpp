@@ -4,10 +4,13 @@
 
 #include "tests/app/MainWindowFixture.h"
 
+#include "app/RecentDictionaries.h"
+
 #include "framework/dataset/FieldDefs.h"
 #include "framework/dataset/IndexDefs.h"
 
 #include <QApplication>
+#include <QMenu>
 
 using widgets::MessageSeam;
 
@@ -37,6 +40,7 @@ class TestCommands : public QObject {
 private slots:
     void newAsksThenCreates_data();
     void newAsksThenCreates();
+    void newRefusesABlankName();
     void newRefusesAnExistingName_data();
     void newRefusesAnExistingName();
     void newChangesNothingWithoutYes_data();
@@ -55,6 +59,7 @@ private slots:
     void deleteAsksInTheDialogsLanguage_data();
     void deleteAsksInTheDialogsLanguage();
     void deleteAnotherDictionaryKeepsTheOpenOne();
+    void recentDictionariesAreKeptAndAMissingOneIsDropped();
 };
 
 void TestCommands::newAsksThenCreates_data() {
@@ -80,6 +85,17 @@ void TestCommands::newAsksThenCreates() {
     QCOMPARE(f.nomDico(), f.dataFile(QStringLiteral("stock.DB")));
     QVERIFY(!f.window->Store->FieldsViewTied());
     QVERIFY(!f_ajmsdico); // discarded after the command
+}
+
+void TestCommands::newRefusesABlankName() {
+    MainWindowFixture f;
+    MainWindowFixture::typeName(QStringLiteral("   "));
+    MessageSeam::pushAnswer(widgets::mrOk);
+    f.click("spNouveau");
+    QCOMPARE(f.lastMessage(), QStringLiteral("The name of the dictionary must be specified !"));
+    QCOMPARE(MessageSeam::last().type, widgets::mtWarning);
+    QVERIFY(f.dataFiles().isEmpty());
+    QCOMPARE(f.state(), store::DicoState::NoDictionary);
 }
 
 void TestCommands::newRefusesAnExistingName_data() {
@@ -388,6 +404,50 @@ void TestCommands::deleteAnotherDictionaryKeepsTheOpenOne() {
     QCOMPARE(f.state(), store::DicoState::Filled);
     QVERIFY(f.window->grTables->isVisible());
     QCOMPARE(f.window->grTables->model()->rowCount(), 1);
+}
+
+// The last four dictionaries opened, newest first, under the Dictionary menu
+// and in the user's settings; one gone from the disk is said and dropped.
+void TestCommands::recentDictionariesAreKeptAndAMissingOneIsDropped() {
+    MainWindowFixture f;
+    const auto recentTexts = [&] {
+        QStringList texts;
+        for (QAction* action : f.window->mnDico->submenu()->actions())
+            if (action->objectName().startsWith(QLatin1String("itRecent")))
+                texts << action->text();
+        return texts;
+    };
+    const auto recentItem = [&](int number) {
+        return f.window->mnDico->submenu()->findChild<QAction*>(
+            QStringLiteral("itRecent%1").arg(number));
+    };
+    QVERIFY(recentTexts().isEmpty());
+    for (const char* name : {"a.DB", "b.DB", "c.DB", "d.DB", "e.DB"}) {
+        f.makeDictionaryFile(QLatin1String(name));
+        f.openDictionary(QLatin1String(name));
+        // Filled, so that Open stays enabled.
+        f.addTable(QStringLiteral("T"), {QStringLiteral("F")});
+    }
+    const auto entry = [&](int number, const char* name) {
+        return QStringLiteral("&%1 ").arg(number) + f.dataFile(QLatin1String(name));
+    };
+    QCOMPARE(recentTexts(),
+             (QStringList{entry(1, "e.DB"), entry(2, "d.DB"), entry(3, "c.DB"), entry(4, "b.DB")}));
+    // Kept for the next run: a new window reads the same list.
+    QCOMPARE(RecentDictionaries().paths().size(), 4);
+
+    QVERIFY(QFile::remove(f.dataFile(QStringLiteral("c.DB"))));
+    MessageSeam::pushAnswer(widgets::mrOk);
+    recentItem(3)->trigger();
+    QCOMPARE(f.lastMessage(), QStringLiteral("The dictionary « %1 » no longer exists; it is taken "
+                                             "off the list.")
+                                  .arg(f.dataFile(QStringLiteral("c.DB"))));
+    QCOMPARE(f.nomDico(), f.dataFile(QStringLiteral("e.DB")));
+    QCOMPARE(recentTexts(), (QStringList{entry(1, "e.DB"), entry(2, "d.DB"), entry(3, "b.DB")}));
+
+    recentItem(3)->trigger();
+    QCOMPARE(f.nomDico(), f.dataFile(QStringLiteral("b.DB")));
+    QCOMPARE(recentTexts(), (QStringList{entry(1, "b.DB"), entry(2, "e.DB"), entry(3, "d.DB")}));
 }
 
 QTEST_MAIN(TestCommands)

@@ -88,6 +88,7 @@ private slots:
     void indexRowsAreRefused_data();
     void indexRowsAreRefused();
     void typingStopsAt16ButLongTextShowsWhole();
+    void noKeystrokeIsTakenThenDropped();
     void deleteQuestionInBothLanguages_data();
     void deleteQuestionInBothLanguages();
     void deleteTableRemovesItsRowsAndNothingElse();
@@ -205,6 +206,54 @@ void TestDescribe::typingStopsAt16ButLongTextShowsWhole() {
     f.trigger("itTableDescr");
     QCOMPARE(seen, longText);
     QCOMPARE(rowsInFile(f.nomDico()).value(1), QStringLiteral("CLIENTS.DB//0123456789abcdef"));
+}
+
+// Whatever the box starts with, a keystroke is either refused or kept: what
+// the box shows at OK is exactly what is stored. A text longer than what
+// may be typed can be shortened or replaced, never lengthened.
+void TestDescribe::noKeystrokeIsTakenThenDropped() {
+    const QString long80 = QString(QStringLiteral("Description longue de quatre-vingts "
+                                                  "caractères, écrite par une commande..."))
+                               .leftJustified(80, QLatin1Char('.'));
+    const QString typed = QStringLiteral("ABCDEFGHIJKLM"); // 13 characters
+    struct Case {
+        const char* name;
+        QString start;
+        int backspaces;
+        bool replaceAll;
+        QString stored;
+    };
+    const QList<Case> cases{
+        {"80 characters, typing at the end", long80, 0, false, long80},
+        {"shortened by 3, then typing", long80, 3, false, long80.left(77)},
+        {"10 characters, typing up to 16", QStringLiteral("0123456789"), 0, false,
+         QStringLiteral("0123456789ABCDEF")},
+        {"80 characters replaced", long80, 0, true, typed},
+    };
+    for (const Case& c : cases) {
+        MainWindowFixture f;
+        openClientsAndArticles(f);
+        f.window->taDico->Edit();
+        f.window->taDico->FieldByName(kDescription)->setAsString(c.start);
+        f.window->taDico->Post();
+        QString shown;
+        ModalSeam::push([&](widgets::Form& dialog) {
+            auto* edit = dialog.component<widgets::Edit>(QStringLiteral("chDescription"));
+            if (c.replaceAll)
+                edit->selectAll();
+            else
+                edit->end(false);
+            for (int k = 0; k < c.backspaces; ++k)
+                QTest::keyClick(edit, Qt::Key_Backspace);
+            QTest::keyClicks(edit, typed);
+            shown = edit->text();
+            dialog.component<widgets::BitBtn>(QStringLiteral("biOK"))->click();
+        });
+        f.trigger("itTableDescr");
+        QVERIFY2(shown == c.stored, c.name);
+        QVERIFY2(rowsInFile(f.nomDico()).value(1) == QStringLiteral("CLIENTS.DB//") + c.stored,
+                 c.name);
+    }
 }
 
 void TestDescribe::deleteQuestionInBothLanguages_data() {

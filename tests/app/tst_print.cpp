@@ -4,10 +4,12 @@
 
 #include "MainWindowFixture.h"
 
+#include "capture/window/Tf_SelFichiers.h"
 #include "framework/reporting/ReportPreviewWindow.h"
 #include "report/Tr_Korvanta.h"
 
 #include <QApplication>
+#include <QPointer>
 
 using reporting::PageItem;
 using reporting::ReportPreviewWindow;
@@ -38,6 +40,7 @@ class TestPrint : public QObject {
 
 private slots:
     void printPreviewsTheOpenDictionary();
+    void afterPrintingTheOpenDictionaryCanBeDeleted();
 };
 
 void TestPrint::printPreviewsTheOpenDictionary() {
@@ -54,9 +57,10 @@ void TestPrint::printPreviewsTheOpenDictionary() {
     QCOMPARE(printed(*preview, "QRDBText1"), QStringList{"CLIENTS"});
     QCOMPARE(printed(*preview, "QRDBText2"), QStringList{"NOM"});
     QCOMPARE(printed(*preview, "QRLabel2"), QStringList{"Page -"});
-    // The report's views stay open on the dictionary after the preview.
+    // The report's views are open while the preview shows, and go with it.
     QVERIFY(r_Korvanta->taTables->Active() && r_Korvanta->taChamps->Active());
     delete preview;
+    QVERIFY(!r_Korvanta->taTables->Active() && !r_Korvanta->taChamps->Active());
 
     // A table added since is printed by the next print, from the menu.
     f.addTable(QStringLiteral("ARTICLES"), {QStringLiteral("REF"), QStringLiteral("PRIX")});
@@ -67,6 +71,52 @@ void TestPrint::printPreviewsTheOpenDictionary() {
     QCOMPARE(printed(*preview, "QRDBText2"), (QStringList{"REF", "PRIX", "NOM"}));
     delete preview;
 
+    delete r_Korvanta;
+    r_Korvanta = nullptr;
+}
+
+// Printed, previewed and the preview closed by the user: nothing holds the
+// dictionary any more, so deleting it succeeds and leaves the window with no
+// dictionary (caption, commands, no add window); a new dictionary then prints.
+void TestPrint::afterPrintingTheOpenDictionaryCanBeDeleted() {
+    MainWindowFixture f;
+    r_Korvanta = new Tr_Korvanta();
+    f.openFilledDictionary();
+    f.click("spAjTable");
+    QVERIFY(f_SelFichiers);
+    f.click("spImprimer");
+    ReportPreviewWindow* preview = shownPreview();
+    QVERIFY(preview);
+    QCOMPARE(preview->parentWidget(), f.window);
+    preview->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!shownPreview());
+
+    f.pickFile(QStringLiteral("paye.DB"));
+    widgets::MessageSeam::pushAnswer(widgets::mrYes);
+    f.click("spSupprimer");
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCOMPARE(widgets::MessageSeam::shownCount(), 1); // the question, and no error
+    QVERIFY(!f.dataFiles().contains(QStringLiteral("paye.DB")));
+    QCOMPARE(f.state(), store::DicoState::NoDictionary);
+    QCOMPARE(f.window->caption(), QStringLiteral("Korvanta"));
+    QVERIFY(f.nomDico().isEmpty());
+    for (const char* disabled : {"spImprimer", "spAjTable", "spSupTable"})
+        QVERIFY2(!f.window->component<widgets::SpeedButton>(QLatin1String(disabled))->isEnabled(),
+                 disabled);
+    QVERIFY(!f.window->AddWindowShown && !f_SelFichiers);
+    QVERIFY(!f.window->itAjTable->isChecked() && !f.window->spAjTable->isDown());
+
+    f.openFilledDictionary();
+    f.trigger("itImpDico");
+    preview = shownPreview();
+    QVERIFY(preview);
+    QCOMPARE(printed(*preview, "QRDBText1"), QStringList{"CLIENTS"});
+    // The preview goes with the main window.
+    const QPointer<ReportPreviewWindow> owned(preview);
+    delete f.window;
+    f.window = nullptr;
+    QVERIFY(!owned);
     delete r_Korvanta;
     r_Korvanta = nullptr;
 }

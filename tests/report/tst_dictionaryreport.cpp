@@ -4,6 +4,7 @@
 #include "DictionaryFile.h"
 
 #include "framework/dataset/Database.h"
+#include "framework/reporting/LayoutProgress.h"
 #include "framework/reporting/PagePainter.h"
 #include "framework/reporting/Report.h"
 #include "framework/reporting/TextMeasure.h"
@@ -83,6 +84,16 @@ double bandHeightOf(const PageItem& item) {
 }
 
 } // namespace
+
+// Every step the layout reports, as (done, total).
+class StepRecorder : public reporting::LayoutProgress {
+public:
+    bool advance(int done, int total) override {
+        seen.append({done, total});
+        return true;
+    }
+    QList<QPair<int, int>> seen;
+};
 
 class TestDictionaryReport : public QObject {
     Q_OBJECT
@@ -185,6 +196,11 @@ void TestDictionaryReport::everyPageHasItsFooter() {
     QCOMPARE(find(report.pages.front(), "etNomDico")->text, "Dictionnaire: " + dico.path());
     QCOMPARE(report.title, "Dictionary: " + dico.path());
     QCOMPARE(transcript(report).count("QRShape2="), 4 * 45);
+    // The progress bar is measured in table entries, as it advances, and ends
+    // full: the file's 4 + 180 rows are not its length.
+    StepRecorder steps;
+    QVERIFY(m_form->preparePages(&steps));
+    QCOMPARE(steps.seen, (QList<QPair<int, int>>{{1, 4}, {2, 4}, {3, 4}, {4, 4}}));
 
     const double foot = footerTop(report);
     for (size_t i = 0; i < report.pages.size(); ++i) {

@@ -147,6 +147,8 @@ void TestReportWindows::cancelShowsNoPreview() {
     QCOMPARE(size, QSize(400, 140));
     QCOMPARE(topLevel<ReportPreviewWindow>(QStringLiteral("ReportPreview")), nullptr);
     QVERIFY(!topLevel<ReportProgressWindow>(QStringLiteral("ReportProgress")));
+    // Stopped: the form's views let the dictionary go at once.
+    QVERIFY(!m_form->taTables->Active() && !m_form->taChamps->Active());
 }
 
 void TestReportWindows::previewPagesAndZooms() {
@@ -207,6 +209,11 @@ void TestReportWindows::printNamesTheJobAndSavedReportLoadsBack() {
     const auto loaded = reporting::PreparedReportFile::load(m_dialogs.saveFile, error);
     QVERIFY2(loaded, qPrintable(error));
     QVERIFY(*loaded == before);
+    // A name given without an extension gets the one Load lists.
+    m_dialogs.saveFile = m_dir.filePath("no-extension");
+    command(*window, "save")->trigger();
+    QVERIFY(!QFile::exists(m_dialogs.saveFile));
+    QVERIFY(reporting::PreparedReportFile::load(m_dialogs.saveFile + ".kvr", error));
 
     // Another report loaded into the window replaces its pages.
     reporting::PreparedReport small = before;

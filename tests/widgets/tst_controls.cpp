@@ -210,7 +210,10 @@ void TestControls::filterForTheFileDialog_data() {
     QTest::addColumn<QString>("qt");
     QTest::newRow("descriptions show their patterns")
         << "Fichiers textes  (*.txt)|*.txt|Tous (*.*)|*.*"
-        << "Fichiers textes  (*.txt);;Tous (*.*)";
+        << "Fichiers textes  (*.txt);;Tous (*)";
+    // "*.*" lists every file, names without a dot included.
+    QTest::newRow("every file") << "Text files|*.txt|All files|*.*"
+                                << "Text files (*.txt);;All files (*)";
     QTest::newRow("pattern added") << "Tables|*.db"
                                    << "Tables (*.db)";
     QTest::newRow("several patterns") << "Tables|*.db;*.px"
