@@ -12,6 +12,7 @@
 
 #include "cli/DdlWriter.h"
 #include "cli/ProgressBar.h"
+#include "cli/SqlTable.h"
 #include "cli/SqliteExporter.h"
 
 #include "engine/TableFile.h"
@@ -58,7 +59,8 @@ int64_t exportEngine(const std::string& table, const std::string& dbFile) {
     std::ostringstream quiet;
     cli::ProgressBar progress(quiet, false);
     cli::SqliteExporter exporter(dbFile);
-    return int64_t(exporter.exportTable(*engine::TableFile::open(table), progress));
+    const auto source = engine::TableFile::open(table);
+    return int64_t(exporter.exportTable(*source, cli::SqlTable::fromTable(*source), progress));
 }
 
 // One pxlib field into one bound parameter, with the getter pxlib offers for its type.
