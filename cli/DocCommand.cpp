@@ -8,6 +8,7 @@
 #include "cli/DictionaryReader.h"
 #include "cli/DocumentWriter.h"
 #include "cli/OutputFile.h"
+#include "cli/OutputTarget.h"
 #include "cli/VisibleText.h"
 
 #include <filesystem>
@@ -23,8 +24,9 @@ std::optional<DocumentWriter::Format> formatFor(const std::string& file) {
     if (const auto byExtension = DocumentWriter::formatOfFile(file))
         return byExtension;
     struct stat st;
-    const bool stream = file == "-" || (::stat(file.c_str(), &st) == 0 &&
-                                        (S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode)));
+    const bool stream =
+        OutputTarget::namesStandardOutput(file) ||
+        (::stat(file.c_str(), &st) == 0 && (S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode)));
     return stream ? std::optional(DocumentWriter::Format::Markdown) : std::nullopt;
 }
 
