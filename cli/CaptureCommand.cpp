@@ -2,7 +2,8 @@
 // Captures each table into the dictionary DICT.db exactly as the add command of
 // the program does (duplicate check, numbering, rows, all or nothing per table).
 // --create first makes an empty dictionary when DICT.db does not exist; --code
-// also writes the generated code text (lines ended by CR LF). A refused or
+// also writes the generated code text, as `code -o` does (lines ended by CR LF, in
+// the bytes the code window saves; UTF-8 on standard output). A refused or
 // unreadable table is reported on standard error and the others still go in;
 // the exit status is then 1. A dictionary found damaged where the rows would go
 // refuses every table, and nothing is written.
@@ -132,7 +133,7 @@ int runCapture(const std::vector<std::string>& args, std::ostream& out, std::ost
         err << visibleText(operands[0]) << ": " << visibleText(e.what()) << '\n';
         status = kExitFailed;
     }
-    if (!codeFile.empty() && !writeOutput(host.code.toCrLfText().toStdString(), codeFile, out, err))
+    if (!codeFile.empty() && !writeCodeOutput(host.code.lines(), codeFile, out, err))
         return kExitFailed;
     return status;
 }

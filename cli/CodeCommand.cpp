@@ -1,7 +1,9 @@
 // korvanta-cli code TABLE.db... [-o FILE]
 // The table-creation code of each table, in the order given, exactly as the code
 // window collects it during captures: one block per table, every line ended by
-// CR LF (UTF-8). A table that cannot be read is reported on standard error and
+// CR LF. A file gets the bytes the code window saves (Windows-1252, or UTF-8 behind
+// a byte-order mark when that cannot hold the text); standard output gets UTF-8.
+// A table that cannot be read is reported on standard error and
 // gives no block; the others still do, and the exit status is then 1.
 
 #include "cli/Command.h"
@@ -38,7 +40,7 @@ int runCode(const std::vector<std::string>& args, std::ostream& out, std::ostrea
             status = kExitFailed;
         }
     }
-    if (!writeOutput(text.toCrLfText().toStdString(), outputFile, out, err))
+    if (!writeCodeOutput(text.lines(), outputFile, out, err))
         return kExitFailed;
     return status;
 }

@@ -25,14 +25,18 @@ const std::map<std::string, HelpText>& helpTexts() {
           "  --code-page N read the text in code page N instead of the header's\n"}},
         {"code",
          {"Writes the code that recreates each table: its fields, primary index and\n"
-          "secondary indexes. Lines end with CR LF.\n",
-          "  -o FILE       write to FILE instead of standard output\n"}},
+          "secondary indexes. Lines end with CR LF. A file gets the code window's bytes:\n"
+          "Windows-1252, or UTF-8 with a byte-order mark when 1252 cannot hold the text;\n"
+          "standard output gets UTF-8.\n",
+          "  -o FILE       write to FILE instead of standard output (- for standard output;\n"
+          "                a pipe or device is written to, a link's file replaced)\n"}},
         {"capture",
          {"Captures the structure of each table into the dictionary DICT.db, as the\n"
           "window's add command does. A table whose name the dictionary already holds is\n"
           "refused; the others are still captured.\n",
           "  --create      make an empty dictionary first when DICT.db does not exist\n"
-          "  --code FILE   also append the table-creation code of each captured table to FILE\n"}},
+          "  --code FILE   also write the table-creation code of the captured tables to FILE,\n"
+          "                in the same bytes as code -o FILE (- for standard output)\n"}},
         {"list",
          {"Prints every row of a dictionary, table entries and field entries, in row\n"
           "number order.\n",
@@ -64,7 +68,9 @@ const std::map<std::string, HelpText>& helpTexts() {
           "there (the script then stops at its CREATE TABLE). A table that cannot be read\n"
           "is named and the others still go. A progress bar shows on a terminal.\n",
           "  --sqlite FILE      the SQLite database to fill (created when missing)\n"
-          "  --postgresql FILE  the SQL script to write (written aside, then renamed)\n"
+          "  --postgresql FILE  the SQL script to write (written aside, then renamed; - for\n"
+          "                     standard output, the row counts then going to standard\n"
+          "                     error; a pipe or device is written to directly)\n"
           "  --csv DIR          the folder of the CSV files (made when missing)\n"
           "  --rename-clashes   name the later tables or columns NAME_2, NAME_3...\n"
           "  --replace          drop a table of the same name (in the same transaction),\n"
@@ -82,7 +88,8 @@ const std::map<std::string, HelpText>& helpTexts() {
         {"doc",
          {"Writes the dictionary as a document: a table of contents, then each table with\n"
           "its description, fields (type, size, description) and indexes.\n",
-          "  -o FILE       the document: HTML for .html, Markdown for .md\n"}},
+          "  -o FILE       the document: HTML for .html, Markdown for .md; - writes\n"
+          "                Markdown to standard output (so does a pipe or device)\n"}},
     };
     return texts;
 }

@@ -1,30 +1,48 @@
 // korvanta-cli doc DICT.db -o FILE.html|FILE.md
 // The dictionary as a document: a table of contents, then each table with its
 // description, fields (type, size, description) and indexes. The format follows
-// the output file's extension.
+// the output file's extension; standard output ("-"), a pipe or a device without
+// one gets Markdown, the format a terminal or a reader of text shows best.
 
 #include "cli/Command.h"
 #include "cli/DictionaryReader.h"
 #include "cli/DocumentWriter.h"
 #include "cli/OutputFile.h"
+#include "cli/OutputTarget.h"
 #include "cli/VisibleText.h"
 
 #include <filesystem>
+#include <optional>
 #include <ostream>
+#include <sys/stat.h>
 
 namespace cli {
+
+namespace {
+
+std::optional<DocumentWriter::Format> formatFor(const std::string& file) {
+    if (const auto byExtension = DocumentWriter::formatOfFile(file))
+        return byExtension;
+    struct stat st;
+    const bool stream =
+        OutputTarget::namesStandardOutput(file) ||
+        (::stat(file.c_str(), &st) == 0 && (S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode)));
+    return stream ? std::optional(DocumentWriter::Format::Markdown) : std::nullopt;
+}
+
+} // namespace
 
 int runDoc(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::vector<std::string> operands;
     std::string file;
     if (!splitValueOptions(args, {"-o"}, {}, operands, file, err))
         return kExitUsage;
-    const auto format = DocumentWriter::formatOfFile(file);
+    const auto format = formatFor(file);
     if (operands.size() != 1 || !format) {
         err << "korvanta-cli doc: "
             << (operands.size() != 1 ? "give exactly one dictionary"
-                                     : "give -o FILE ending in .html or .md")
-            << "\nUsage: korvanta-cli doc DICT.db -o FILE.html|FILE.md\n";
+                                     : "give -o FILE ending in .html or .md, or -o -")
+            << "\nUsage: korvanta-cli doc DICT.db -o FILE.html|FILE.md|-\n";
         return kExitUsage;
     }
     std::string document;

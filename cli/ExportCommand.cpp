@@ -13,11 +13,11 @@
 // dictionary recorded go along: COMMENT ON in PostgreSQL, SQL comments kept in the
 // CREATE TABLE text in SQLite.
 
-#include "cli/AsideFile.h"
 #include "cli/CodePageOption.h"
 #include "cli/Command.h"
 #include "cli/CopyScriptWriter.h"
 #include "cli/CsvTableWriter.h"
+#include "cli/OutputTarget.h"
 #include "cli/ProgressBar.h"
 #include "cli/ReadingLoss.h"
 #include "cli/SqliteExporter.h"
@@ -125,7 +125,7 @@ bool parseRequest(const std::vector<std::string>& args, ExportRequest& request, 
     return conflict.empty();
 }
 
-bool appendOrReport(AsideFile& script, const std::string& text, const std::string& file,
+bool appendOrReport(OutputTarget& script, const std::string& text, const std::string& file,
                     std::ostream& err) {
     try {
         script.append(text);
@@ -214,12 +214,14 @@ int exportToSqlite(const ExportRequest& request, TablePlan& plan, const CodePage
 }
 
 // The script is written aside and renamed into place once complete, so that an
-// interrupted export never leaves a script that loads half the tables.
+// interrupted export never leaves a script that loads half the tables. A script sent
+// to standard output (or a pipe) is streamed: the row counts then go to err, so that
+// they never end up inside the script.
 int exportToScript(const ExportRequest& request, TablePlan& plan, const CodePageOption& page,
                    std::ostream& out, std::ostream& err) {
-    std::unique_ptr<AsideFile> script;
+    std::unique_ptr<OutputTarget> script;
     try {
-        script = std::make_unique<AsideFile>(request.file);
+        script = std::make_unique<OutputTarget>(request.file, out);
         script->append(CopyScriptWriter::preamble());
     } catch (const std::exception& e) { // before any table is read: nothing could be kept
         err << visibleText(request.file) << ": " << visibleText(e.what()) << '\n';
@@ -243,7 +245,8 @@ int exportToScript(const ExportRequest& request, TablePlan& plan, const CodePage
         }
         if (!appendOrReport(*script, block, request.file, err))
             return kExitFailed;
-        out << visibleText(table.path) << '\t' << rows << " rows\n";
+        (script->isStandardOutput() ? err : out)
+            << visibleText(table.path) << '\t' << rows << " rows\n";
     }
     try {
         script->append(CopyScriptWriter::epilogue());

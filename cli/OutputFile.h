@@ -2,6 +2,8 @@
 // Helpers of the commands that take an option with a value (-o FILE, --code FILE)
 // and write a text either to standard output or to a file.
 
+#include <QStringList>
+
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -18,9 +20,20 @@ bool splitValueOptions(const std::vector<std::string>& args,
                        std::string& value, std::ostream& err,
                        std::vector<std::string>* givenFlags = nullptr);
 
-// Writes `text` to `file`, or to `out` when file is empty. A file is replaced
-// whole or not at all. False (and the reason on err) when it cannot be written.
+// Writes `text` to `file`, or to `out` when file is empty or "-" (see OutputTarget
+// for the other kinds of name). A file is replaced whole or not at all. False (and
+// the reason on err) when it cannot be written.
 bool writeOutput(const std::string& text, const std::string& file, std::ostream& out,
                  std::ostream& err);
+
+} // namespace cli
+
+namespace cli {
+
+// Writes table-creation code: to a file in the bytes the code window saves
+// (capture::CodeFileBytes), to standard output (file empty, "-" or another name of
+// it) in UTF-8, the text a terminal shows. Every line ends with CR LF either way.
+bool writeCodeOutput(const QStringList& lines, const std::string& file, std::ostream& out,
+                     std::ostream& err);
 
 } // namespace cli

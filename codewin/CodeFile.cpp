@@ -1,33 +1,11 @@
 #include "codewin/CodeFile.h"
 
-#include "engine/CodePage.h"
+#include "capture/CodeFileBytes.h"
 
 #include <QFileInfo>
 #include <QSaveFile>
 
 #include <stdexcept>
-
-namespace {
-
-constexpr int kWindowsWesternCodePage = 1252;
-
-QByteArray withCrLf(const QStringList& lines) {
-    QString text;
-    for (const QString& line : lines)
-        text += line + QStringLiteral("\r\n");
-    return text.toUtf8();
-}
-
-} // namespace
-
-QByteArray CodeFile::encode(const QStringList& lines) {
-    const QByteArray utf8 = withCrLf(lines);
-    std::string singleByte;
-    if (engine::CodePage::get(kWindowsWesternCodePage)
-            .encode(std::string_view(utf8.constData(), size_t(utf8.size())), singleByte))
-        return QByteArray(singleByte.data(), qsizetype(singleByte.size()));
-    return QByteArray("\xEF\xBB\xBF") + utf8;
-}
 
 void CodeFile::write(const QString& fileName, const QStringList& lines) {
     const auto fail = [&fileName] {
@@ -47,7 +25,7 @@ void CodeFile::write(const QString& fileName, const QStringList& lines) {
     // into place. Left uncommitted, the temporary file is removed.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         fail();
-    const QByteArray bytes = encode(lines);
+    const QByteArray bytes = capture::CodeFileBytes::encode(lines);
     if (file.write(bytes) != bytes.size() || file.error() != QFileDevice::NoError || !file.commit())
         fail();
 }

@@ -4,15 +4,10 @@
 #include <QString>
 #include <QStringList>
 
-// The code text as a file for the target IDE: every line ended by carriage
-// return and line feed, in Windows-1252 when that character set holds the
-// whole text. Text it cannot hold (the code window takes any typed or pasted
-// text) is written in UTF-8 behind a byte-order mark, which the IDE also
-// reads, rather than altered.
+// The code window's text saved as a file for the target IDE, in the bytes
+// capture::CodeFileBytes gives (the command-line tool writes the same ones).
 class CodeFile {
 public:
-    static QByteArray encode(const QStringList& lines);
-
     // Writes the lines to `fileName`, exactly as named. The text goes to a
     // temporary file beside it that replaces the file only once it is whole,
     // so a failure (missing directory, read-only file, full disk) leaves any
