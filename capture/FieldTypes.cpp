@@ -23,6 +23,13 @@ QString FieldTypeName(int typeCode) {
     return QLatin1String(kTypeNames[size_t(typeCode)]);
 }
 
+int FieldTypeCode(const QString& typeName) {
+    for (size_t code = 0; code < kTypeNames.size(); ++code)
+        if (typeName == QLatin1String(kTypeNames[code]))
+            return int(code);
+    return -1;
+}
+
 int RecordedFieldSize(const QString& typeName, int displayWidth) {
     static const QStringList zeroSized = {
         QStringLiteral("ftInteger"), QStringLiteral("ftSmallInt"), QStringLiteral("ftCurrency"),

@@ -8,6 +8,8 @@ namespace capture {
 // spells it: "ftString", "ftSmallInt", "ftBLOB", "ftUnknow", ... A code
 // outside the table gives "ftUnknow".
 QString FieldTypeName(int typeCode);
+// The type code whose name is typeName ("ftString" gives 1); -1 for none.
+int FieldTypeCode(const QString& typeName);
 
 // The size a capture records for a field: its display width (the declared
 // length of a string, 10 for any other type), forced to 0 for the types

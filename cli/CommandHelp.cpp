@@ -27,7 +27,11 @@ const std::map<std::string, HelpText>& helpTexts() {
          {"Writes the code that recreates each table: its fields, primary index and\n"
           "secondary indexes. Lines end with CR LF. A file gets the code window's bytes:\n"
           "Windows-1252, or UTF-8 with a byte-order mark when 1252 cannot hold the text;\n"
-          "standard output gets UTF-8.\n",
+          "standard output gets UTF-8.\n"
+          "Given a dictionary, the code comes from the fields and indexes it recorded, for\n"
+          "every table or those named. A dictionary cannot know a name longer than its 12\n"
+          "characters, nor the options of an index whose label it inherited from the index\n"
+          "before it: such an index is written without options.\n",
           "  -o FILE       write to FILE instead of standard output (- for standard output;\n"
           "                a pipe or device is written to, a link's file replaced)\n"}},
         {"capture",

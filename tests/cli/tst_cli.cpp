@@ -77,6 +77,39 @@ private slots:
         m_unkeyed = write(everyType(false, {}, "x"), "HEAP");
     }
 
+    // The code a dictionary recorded is the code its capture gave, line for line, but
+    // for the one thing it cannot know: the options of an index whose label it
+    // inherited from the index before (written without any).
+    void codeFromADictionary() {
+        const QString dict = m_dir.filePath(QStringLiteral("CODEDICT.DB")),
+                      captured = m_dir.filePath(QStringLiteral("captured.pas")),
+                      recorded = m_dir.filePath(QStringLiteral("recorded.pas"));
+        QCOMPARE(cli({"capture", "--create", dict, m_unkeyed, m_table, "--code", captured}).status,
+                 0);
+        QCOMPARE(cli({"code", dict, "-o", recorded}).status, 0);
+        const QList<QByteArray> was = contentsOf(captured).split('\n'),
+                                now = contentsOf(recorded).split('\n');
+        QCOMPARE(now.size(), was.size());
+        QList<QByteArray> changed;
+        for (qsizetype i = 0; i < was.size(); ++i)
+            if (was[i] != now[i])
+                changed << was[i] << now[i];
+        QCOMPARE(changed.size(), 2);
+        QVERIFY2(changed[0].endsWith(",[ixCaseInsensitive]);\r") &&
+                     changed[1].endsWith(",[]);\r") &&
+                     changed[0].left(changed[0].lastIndexOf('[')) ==
+                         changed[1].left(changed[1].lastIndexOf('[')),
+                 changed.join('|'));
+
+        const Run heap = cli({"code", dict, "heap.db"});
+        QCOMPARE(heap.status, 0);
+        QVERIFY(heap.out.contains("// Beginning generation HEAP"));
+        QVERIFY(!heap.out.contains("EVERY"));
+        const Run missing = cli({"code", dict, "NOPE.DB"});
+        QCOMPARE(missing.status, 1);
+        QVERIFY2(missing.err.contains("NOPE.DB: no such table"), missing.err);
+    }
+
     void helpAndUsage() {
         Run help = cli({"--help"});
         QCOMPARE(help.status, 0);
