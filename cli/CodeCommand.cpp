@@ -17,8 +17,8 @@
 
 #include "capture/CapturePlan.h"
 #include "capture/StructureReader.h"
-#include "store/DicoRow.h"
 #include "framework/dataset/NativePath.h"
+#include "store/DicoRow.h"
 
 #include <algorithm>
 #include <ostream>
