@@ -196,9 +196,13 @@ void admitNulls(SqlTable& schema, const std::vector<bool>& holdsNull) {
             index.options &= ~unsigned(engine::ixPrimary);
 }
 
-// The rows in COPY's text format, each line ended by a line feed.
-std::string copyData(const engine::TableFile& table, const std::string& label,
-                     std::vector<bool>& holdsNull, ProgressBar& progress, uint64_t& rows) {
+// Rows in COPY's text format, each line ended by a line feed, handed to `flush` a
+// piece of about kPiece bytes at a time (the whole text at once when kPiece is 0).
+constexpr size_t kPiece = 1 << 20;
+
+void copyData(const engine::TableFile& table, const std::string& label,
+              std::vector<bool>& holdsNull, ProgressBar& progress, uint64_t& rows, size_t piece,
+              const CopyScriptWriter::Sink& flush) {
     std::string data;
     rows = 0;
     progress.start(label, table.recordCount());
@@ -212,6 +216,10 @@ std::string copyData(const engine::TableFile& table, const std::string& label,
             }
             data += '\n';
             progress.advance(++rows);
+            if (piece && data.size() >= piece) {
+                flush(data);
+                data.clear();
+            }
             return true;
         });
     } catch (...) {
@@ -219,7 +227,18 @@ std::string copyData(const engine::TableFile& table, const std::string& label,
         throw;
     }
     progress.finish();
-    return data;
+    flush(data);
+}
+
+// The columns that may hold NULL, read without keeping any row.
+std::vector<bool> nullsOf(const engine::TableFile& table, size_t columns) {
+    std::vector<bool> holdsNull(columns, false);
+    table.forEachRow([&](const engine::Row& row) {
+        for (size_t i = 0; i < row.size() && i < columns; ++i)
+            holdsNull[i] = holdsNull[i] || row[i].isNull();
+        return true;
+    });
+    return holdsNull;
 }
 
 } // namespace
@@ -237,29 +256,52 @@ std::string CopyScriptWriter::epilogue() {
     return "COMMIT;\n";
 }
 
-std::string CopyScriptWriter::tableBlock(const engine::TableFile& table, const SqlTable& named,
-                                         bool replacing, ExportPart part, ProgressBar& progress,
-                                         uint64_t& rows) {
+void CopyScriptWriter::writeTable(const engine::TableFile& table, const SqlTable& named,
+                                  bool replacing, ExportPart part, ProgressBar& progress,
+                                  uint64_t& rows, const Sink& sink, uint64_t wholeTableBytes) {
     SqlTable schema = named;
-    std::vector<bool> holdsNull(schema.columns.size(), false);
     rows = 0;
-    const std::string data = part == ExportPart::SchemaOnly
-                                 ? std::string()
-                                 : copyData(table, schema.name, holdsNull, progress, rows);
+    const bool withRows = part != ExportPart::SchemaOnly;
+    const bool inPieces =
+        withRows &&
+        table.recordCount() * uint64_t(std::max(table.recordSize(), 1)) > wholeTableBytes;
+    std::vector<bool> holdsNull(schema.columns.size(), false);
+    std::string data;
+    if (inPieces)
+        holdsNull = nullsOf(table, schema.columns.size());
+    else if (withRows)
+        copyData(table, schema.name, holdsNull, progress, rows, 0,
+                 [&](const std::string& all) { data = all; });
     if (part == ExportPart::Everything)
         admitNulls(schema, holdsNull);
     const DdlWriter ddl(SqlDialect(SqlDialect::Kind::Postgresql));
     const std::string name = ddl.dialect().identifier(schema.name);
-    std::string block;
+    std::string head;
     if (part != ExportPart::DataOnly)
-        block += (replacing ? "DROP TABLE IF EXISTS " + name + ";\n" : std::string()) +
-                 ddl.createTable(schema);
-    if (part != ExportPart::SchemaOnly)
-        block += "COPY " + name + " (" + columnList(schema, ddl.dialect()) + ") FROM stdin;\n" +
-                 data + "\\.\n";
+        head += (replacing ? "DROP TABLE IF EXISTS " + name + ";\n" : std::string()) +
+                ddl.createTable(schema);
+    if (withRows)
+        head += "COPY " + name + " (" + columnList(schema, ddl.dialect()) + ") FROM stdin;\n";
+    sink(head);
+    if (inPieces) {
+        try {
+            copyData(table, schema.name, holdsNull, progress, rows, kPiece, sink);
+        } catch (const Broken&) {
+            throw;
+        } catch (const std::exception& e) {
+            // Half the rows are in the script already: end the data, then make psql
+            // stop and roll the whole load back.
+            sink("\\.\nDO $$ BEGIN RAISE EXCEPTION 'export incomplete: a table could not be "
+                 "read to its end'; END $$;\n");
+            throw Broken(e.what());
+        }
+    } else {
+        sink(data);
+    }
+    std::string tail = withRows ? "\\.\n" : std::string();
     if (part != ExportPart::DataOnly)
-        block += ddl.createIndexes(schema) + ddl.comments(schema);
-    return block + identityCounters(schema, ddl.dialect()) + "\n";
+        tail += ddl.createIndexes(schema) + ddl.comments(schema);
+    sink(tail + identityCounters(schema, ddl.dialect()) + "\n");
 }
 
 } // namespace cli

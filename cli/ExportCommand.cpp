@@ -125,17 +125,6 @@ bool parseRequest(const std::vector<std::string>& args, ExportRequest& request, 
     return conflict.empty();
 }
 
-bool appendOrReport(OutputTarget& script, const std::string& text, const std::string& file,
-                    std::ostream& err) {
-    try {
-        script.append(text);
-        return true;
-    } catch (const std::exception& e) { // the disk, not a table: the script cannot be whole
-        err << visibleText(file) << ": " << visibleText(e.what()) << '\n';
-        return false;
-    }
-}
-
 std::shared_ptr<engine::TableFile> openTable(const std::string& path, const CodePageOption& page) {
     auto table = engine::TableFile::open(path);
     page.applyTo(*table);
@@ -230,21 +219,37 @@ int exportToScript(const ExportRequest& request, TablePlan& plan, const CodePage
     ProgressBar progress(err, ProgressBar::stderrIsTerminal());
     int status = plan.complete() ? kExitOk : kExitFailed;
     for (const PlannedTable& table : plan.tables()) {
-        std::string block;
         uint64_t rows = 0;
+        std::string outputFailure; // the disk, not a table: the script cannot be whole
+        const CopyScriptWriter::Sink sink = [&](const std::string& text) {
+            if (!outputFailure.empty())
+                throw std::runtime_error(outputFailure);
+            try {
+                script->append(text);
+            } catch (const std::exception& e) {
+                outputFailure = e.what();
+                throw;
+            }
+        };
         try {
             const auto opened = openTable(table.path, page);
-            block = CopyScriptWriter::tableBlock(*opened, table.schema, request.replace,
-                                                 request.part(), progress, rows);
+            CopyScriptWriter::writeTable(*opened, table.schema, request.replace, request.part(),
+                                         progress, rows, sink);
             if (reportLoss(table.path, *opened, err))
                 status = kExitFailed;
         } catch (const std::exception& e) {
-            status = kExitFailed;
+            if (!outputFailure.empty()) {
+                err << visibleText(request.file) << ": " << visibleText(outputFailure) << '\n';
+                return kExitFailed;
+            }
             err << visibleText(table.path) << ": " << visibleText(e.what()) << '\n';
+            // Part of its rows went out: the script stops psql there and is never
+            // made whole (a file keeps its old content).
+            if (dynamic_cast<const CopyScriptWriter::Broken*>(&e))
+                return kExitFailed;
+            status = kExitFailed;
             continue;
         }
-        if (!appendOrReport(*script, block, request.file, err))
-            return kExitFailed;
         (script->isStandardOutput() ? err : out)
             << visibleText(table.path) << '\t' << rows << " rows\n";
     }
