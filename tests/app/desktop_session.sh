@@ -144,5 +144,5 @@ if kill -0 "$app" 2>/dev/null; then
   fail "the program still runs after its main window was closed"
 fi
 wait "$app" && status=0 || status=$?
-[ "$status" -eq 0 ] || fail "the program ended with status $status"
+[ "$status" -eq 0 ] || { cat "$work/app.log" >&2; fail "the program ended with status $status"; }
 echo "PASS"
