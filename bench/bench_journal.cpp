@@ -21,6 +21,7 @@
 
 #include <filesystem>
 #include <map>
+#include <vector>
 
 using engine::Value;
 namespace fs = std::filesystem;
@@ -184,6 +185,36 @@ std::map<std::string, long long> oneCapture(int rows) {
     return counter.ops;
 }
 
+// N rows in one durable transaction (a bulk load), then the close that writes the
+// index files; returns wall seconds of both.
+double engineBulkLoad(int n) {
+    const fs::path table = freshDictionary("bulk");
+    auto t = engine::TableFile::open(table);
+    engine::Cursor byName(t, {"Table"});
+    engine::Cursor byKey(t);
+    bench::DictionaryRows gen;
+    return bench::seconds([&] {
+        t->beginTransaction();
+        captureRows(*t, byName, byKey, gen, 0, n);
+        t->commit();
+        t->flush();
+    });
+}
+
+double sqliteBulkLoad(int n) {
+    const fs::path dir = bench::fixtureDir("journal-sqlite");
+    fs::create_directories(dir);
+    bench::SqliteDictionary db(dir / "bulk.sqlite",
+                               "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL;");
+    bench::DictionaryRows gen;
+    return bench::seconds([&] {
+        db.exec("BEGIN");
+        for (int i = 0; i < n; ++i)
+            db.captureRow(gen.row(i));
+        db.exec("COMMIT");
+    });
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -209,6 +240,14 @@ int main(int argc, char** argv) {
         const auto ops = oneCapture(rows);
         for (const auto& [kind, count] : ops)
             bench::report("B2j_one_capture", rows, "engine_durable", kind, double(count));
+    }
+    // A bulk load grows linearly: the same rows per second from 10k rows up.
+    const std::vector<int> bulkSizes =
+        manual ? std::vector<int>{10000, 100000, 1000000} : std::vector<int>{10000, 100000};
+    for (int rows : bulkSizes) {
+        const double engineWall = engineBulkLoad(rows);
+        bench::report("B2bulk", rows, "engine_one_txn", "seconds", engineWall,
+                      "sqlite_delete_full_one_txn", sqliteBulkLoad(rows));
     }
     return 0;
 }

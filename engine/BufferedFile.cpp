@@ -46,24 +46,41 @@ size_t BufferedFile::readAt(uint64_t off, void* buf, size_t n) {
 void BufferedFile::writeAt(uint64_t off, const void* buf, size_t n) {
     if (n == 0)
         return;
-    uint64_t start = off, end = off + n;
-    // Ranges that overlap or touch the new one are merged with it.
-    auto first = m_pending.upper_bound(off);
-    if (first != m_pending.begin() &&
-        std::prev(first)->first + std::prev(first)->second.size() >= off)
-        --first;
-    auto last = first;
-    while (last != m_pending.end() && last->first <= end) {
-        start = std::min(start, last->first);
-        end = std::max(end, last->first + last->second.size());
-        ++last;
+    const uint64_t end = off + n;
+    // The first range that overlaps or touches the new one, if any.
+    auto host = m_pending.upper_bound(off);
+    if (host != m_pending.begin() && std::prev(host)->first + std::prev(host)->second.size() >= off)
+        --host;
+    if (host == m_pending.end() || host->first > end) {
+        m_pending.emplace(off, std::string(static_cast<const char*>(buf), n));
+        return;
     }
-    std::string merged(size_t(end - start), '\0');
-    for (auto it = first; it != last; ++it)
-        std::memcpy(merged.data() + (it->first - start), it->second.data(), it->second.size());
-    std::memcpy(merged.data() + (off - start), buf, n);
-    m_pending.erase(first, last);
-    m_pending.emplace(start, std::move(merged));
+    if (host->first > off) {
+        // The new bytes start before every range they meet: they become the host.
+        host = m_pending.emplace_hint(host, off, std::string(static_cast<const char*>(buf), n));
+    }
+    absorbFollowing(host, end);
+    std::string& bytes = host->second;
+    std::memcpy(bytes.data() + (off - host->first), buf, n);
+}
+
+// Grows the host range to reach `end` and folds into it every later range that the
+// grown host overlaps or touches. The host's own bytes are never copied again (the
+// string grows geometrically), so writes that extend a range, as appended blocks
+// do, cost what they write.
+void BufferedFile::absorbFollowing(std::map<uint64_t, std::string>::iterator host, uint64_t end) {
+    std::string& bytes = host->second;
+    const uint64_t start = host->first;
+    auto next = std::next(host);
+    while (next != m_pending.end() && next->first <= std::max(end, start + bytes.size())) {
+        end = std::max(end, next->first + next->second.size());
+        if (start + bytes.size() < end)
+            bytes.resize(size_t(end - start));
+        std::memcpy(bytes.data() + (next->first - start), next->second.data(), next->second.size());
+        next = m_pending.erase(next);
+    }
+    if (start + bytes.size() < end)
+        bytes.resize(size_t(end - start));
 }
 
 void BufferedFile::truncate(uint64_t size) {

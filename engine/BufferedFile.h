@@ -41,6 +41,8 @@ public:
     File& disk() { return *m_disk; }
 
 private:
+    void absorbFollowing(std::map<uint64_t, std::string>::iterator host, uint64_t end);
+
     std::unique_ptr<File> m_disk;
     std::map<uint64_t, std::string> m_pending;
 };

@@ -34,6 +34,15 @@ std::string makeBlock(int blockSize, int recordSize, uint16_t next, uint16_t pre
     return b;
 }
 
+// The 6-byte header of a block holding `count` records.
+std::string linkHeader(int recordSize, uint16_t next, uint16_t prev, uint32_t count) {
+    std::string h(6, '\0');
+    put16(h.data(), 0, next);
+    put16(h.data(), 2, prev);
+    put16(h.data(), 4, uint16_t(int16_t((int(count) - 1) * recordSize)));
+    return h;
+}
+
 } // namespace
 
 // One row more or less in chain block i: the row counts before the later blocks move
@@ -307,25 +316,27 @@ RowPos TableData::insertEncoded(const std::string& rec, WriteTxn& txn) {
     ++header.numRecords;
     BlockRef& b = m_chain[bi];
     loadBlock(b);
-    std::string merged = b.records;
-    merged.insert(slot * size_t(recordSize), rec);
     if (b.count >= uint32_t(capacity)) {
+        std::string merged = b.records;
+        merged.insert(slot * size_t(recordSize), rec);
         splitInsert(bi, slot, merged, txn);
         return locateRecord(rec, bi);
     }
-    const std::string oldImage = blockImage(bi);
     txn.writeHeader();
     const uint16_t next = bi + 1 < m_chain.size() ? m_chain[bi + 1].number : 0;
     const uint16_t prev = bi > 0 ? m_chain[bi - 1].number : 0;
     // Only what changes is written (and journaled): the block's 6-byte header and
     // the records from the new row's slot on, the new row alone when it is
     // appended. So a row costs the same whatever the block size.
-    const std::string image = makeBlock(blockSize, recordSize, next, prev, merged);
-    const size_t from = 6 + slot * size_t(recordSize), end = 6 + merged.size();
-    txn.write(headerOffsetOf(b.number), image.substr(0, 6), oldImage.substr(0, 6), true);
-    txn.write(headerOffsetOf(b.number) + from, image.substr(from, end - from),
-              oldImage.substr(from, end - from), true);
-    b.records = std::move(merged);
+    const size_t from = slot * size_t(recordSize);
+    std::string moved = rec;
+    moved.append(b.records, from);
+    std::string replaced = b.records.substr(from);
+    replaced.append(size_t(recordSize), '\0');
+    txn.write(headerOffsetOf(b.number), linkHeader(recordSize, next, prev, b.count + 1),
+              linkHeader(recordSize, next, prev, b.count), true);
+    txn.write(headerOffsetOf(b.number) + 6 + from, moved, std::move(replaced), true);
+    b.records.insert(from, rec);
     ++b.count;
     b.firstKey.assign(b.records.data(), keyWidth);
     shiftPrefix(bi, +1);

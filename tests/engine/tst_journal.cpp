@@ -18,6 +18,7 @@
 #include <QtTest>
 
 #include <fstream>
+#include <random>
 
 using namespace engine;
 namespace fs = std::filesystem;
@@ -115,6 +116,41 @@ private slots:
         QTest::newRow("count above the chain") << 0x06 << 219 << "219 lignes";
         QTest::newRow("count below the chain") << 0x06 << 3 << "3 lignes";
         QTest::newRow("chain ends before the last block") << 0x10 << 9 << "au lieu du bloc 9";
+    }
+
+    // Pending writes against a model of the file: every read through the buffer sees
+    // the disk overlaid with them, the ranges stay disjoint and apart, and applying
+    // them leaves the file equal to the model.
+    void pendingWritesOverlayTheDisk() {
+        const fs::path file = dir() / "overlay.bin";
+        std::string model(5000, 'd');
+        writeFile(file, model);
+        BufferedFile buffered(fileSystem().open(file, OpenMode::ReadWrite));
+        std::mt19937 rng(7);
+        for (int i = 0; i < 3000; ++i) {
+            const size_t len = 1 + rng() % 300;
+            size_t off = rng() % (model.size() + 400); // inside, touching, past the end
+            if (i % 3 == 0)
+                off = model.size(); // appends, the bulk-load case
+            const std::string bytes(len, char('a' + i % 26));
+            buffered.writeAt(off, bytes.data(), len);
+            if (model.size() < off + len)
+                model.resize(off + len, '\0');
+            model.replace(off, len, bytes);
+
+            QCOMPARE(buffered.size(), uint64_t(model.size()));
+            const size_t from = rng() % model.size(), n = 1 + rng() % 900;
+            std::string seen(n, '?');
+            seen.resize(buffered.readAt(from, seen.data(), n));
+            QCOMPARE(seen, model.substr(from, n));
+        }
+        uint64_t previousEnd = 0;
+        for (const auto& [off, bytes] : buffered.pending()) {
+            QVERIFY(off > previousEnd || previousEnd == 0);
+            previousEnd = off + bytes.size();
+        }
+        buffered.apply(false);
+        QCOMPARE(readFile(file), model);
     }
 
     void headerDisagreesWithChain() {
