@@ -3,6 +3,7 @@
 //     the fields), instructions of the whole process under callgrind, dynamic
 //     loading included: the start-up is most of what a user waits for;
 //   - the start-up alone (`--version`) as the floor of every command;
+//   - the decoding check of `info` per row, against a plain scan of the same rows;
 //   - `list` of dictionaries of 1k and 100k rows: peak resident memory, which must
 //     not grow with the dictionary since the rows are streamed.
 //
@@ -104,6 +105,24 @@ void benchInfo(const std::string& table) {
     bench::report("cli", 1, "version", "process_instructions", startup, "pxlib", pxlib);
 }
 
+// The decoding check `info` makes reads every row: per row it must cost no more than
+// a plain scan of the same rows by the engine (the scan benchmark's measured scan).
+// Per-row figures are the difference between two sizes, so that start-ups and opens
+// cancel out.
+void benchInfoPerRow(const std::map<int, std::string>& dictionaries) {
+    const std::string small = dictionaries.at(1000), large = dictionaries.at(100000);
+    auto perRow = [&](const std::string& command) {
+        return (wholeProcessInstructions(command + large) -
+                wholeProcessInstructions(command + small)) /
+               99000.0;
+    };
+    const double info = perRow(std::string(KV_CLI_PATH) + " info ");
+    const double scan = (bench::callgrindInstructions(KV_SCAN_PATH, "--measure engine " + large) -
+                         bench::callgrindInstructions(KV_SCAN_PATH, "--measure engine " + small)) /
+                        99000.0;
+    bench::report("cli", 100000, "info_check", "instructions_per_row", info, "engine_scan", scan);
+}
+
 void benchList(const std::map<int, std::string>& dictionaries) {
     std::map<int, long> peak;
     for (const auto& [rows, file] : dictionaries) {
@@ -136,8 +155,10 @@ int main(int argc, char** argv) {
             bench::writeDictionary(bench::fixtureDir("cli-list-") + std::to_string(rows), rows)
                 .string();
     letSettle(small.parent_path());
-    if (callgrind)
+    if (callgrind) {
         benchInfo(small.string());
+        benchInfoPerRow(dictionaries);
+    }
     benchList(dictionaries);
     return 0;
 }

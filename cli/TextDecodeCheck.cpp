@@ -3,6 +3,8 @@
 #include "engine/CodePage.h"
 #include "engine/TableFile.h"
 
+#include <cstring>
+
 namespace cli {
 
 namespace {
@@ -13,6 +15,17 @@ bool isTextField(engine::FieldType t) {
 
 bool TextDecodeCheck::isUnclean(std::string_view utf8) {
     for (size_t i = 0; i < utf8.size();) {
+        // Plain ASCII, the bulk of text, goes by eight bytes at a time.
+        uint64_t word;
+        if (i + 8 <= utf8.size() &&
+            (std::memcpy(&word, utf8.data() + i, 8), (word & 0x8080808080808080ull) == 0)) {
+            i += 8;
+            continue;
+        }
+        if (static_cast<unsigned char>(utf8[i]) < 0x80) {
+            ++i;
+            continue;
+        }
         char32_t c = 0;
         if (!engine::nextUtf8(utf8, i, c))
             return true;
@@ -49,7 +62,7 @@ TextDecodeCheck::Result TextDecodeCheck::scan(const engine::TableFile& table) {
     TextDecodeCheck check(table);
     if (check.m_textFields.empty())
         return check.m_result;
-    table.forEachRow([&](const engine::Row& row) {
+    table.forEachRow(check.m_textFields, [&](const engine::Row& row) {
         check.add(row);
         return true;
     });

@@ -164,15 +164,29 @@ void TableData::decodeRow(const char* rec, Row& out) const {
         codec->decode(header.fields[i], rec, out[i]);
 }
 
-void TableData::streamRows(const std::function<bool(const Row&)>& visit) {
+void TableData::decodeColumns(const char* rec, const std::vector<size_t>& columns, Row& out) const {
+    out.resize(header.fields.size());
+    for (size_t i : columns)
+        if (i < header.fields.size())
+            codec->decode(header.fields[i], rec, out[i]);
+}
+
+void TableData::streamRows(const std::function<bool(const Row&)>& visit,
+                           const std::vector<size_t>* columns) {
     settle();
     checkReadable();
     Row row;
+    auto decode = [&](const char* rec) {
+        if (columns)
+            decodeColumns(rec, *columns, row);
+        else
+            decodeRow(rec, row);
+    };
     if (m_haveDirectory) {
         for (size_t i = 0; i < m_chain.size(); ++i) {
             loadBlock(m_chain[i]);
             for (uint32_t s = 0; s < m_chain[i].count; ++s) {
-                decodeRow(m_chain[i].records.data() + size_t(s) * size_t(recordSize), row);
+                decode(m_chain[i].records.data() + size_t(s) * size_t(recordSize));
                 if (!visit(row))
                     return;
             }
@@ -181,7 +195,7 @@ void TableData::streamRows(const std::function<bool(const Row&)>& visit) {
     }
     walkBlocks(*file, header, [&](uint16_t, const char* recs, uint32_t count) {
         for (uint32_t s = 0; s < count; ++s) {
-            decodeRow(recs + size_t(s) * size_t(recordSize), row);
+            decode(recs + size_t(s) * size_t(recordSize));
             if (!visit(row))
                 return false;
         }

@@ -157,7 +157,11 @@ public:
     // Exact key lookup; true and the ordinal when found.
     bool find(const std::string& key, uint64_t& ordinal);
     void decodeRow(const char* record, Row& out) const;
-    void streamRows(const std::function<bool(const Row&)>& visit);
+    // Every row in chain order; with `columns`, only those fields are decoded (the
+    // others stay NULL), for a walk that looks at a few fields of wide rows.
+    void streamRows(const std::function<bool(const Row&)>& visit,
+                    const std::vector<size_t>* columns = nullptr);
+    void decodeColumns(const char* record, const std::vector<size_t>& columns, Row& out) const;
     // Follows the block chain from the header without decoding a row: throws Corrupt
     // where a link or a count is wrong, which a directory read from the .PX never sees.
     void checkChain();

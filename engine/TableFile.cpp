@@ -167,6 +167,12 @@ void TableFile::forEachRow(const std::function<bool(const Row&)>& visit) const {
     m_data->streamRows(visit);
 }
 
+void TableFile::forEachRow(const std::vector<size_t>& columns,
+                           const std::function<bool(const Row&)>& visit) const {
+    ReadAccess access(*m_data);
+    m_data->streamRows(visit, &columns);
+}
+
 void TableFile::checkAppendPoint() const {
     ReadAccess access(*m_data);
     m_data->checkAppendPoint();
