@@ -8,6 +8,8 @@
 #include <map>
 #include <mutex>
 
+#include <sys/stat.h>
+
 namespace engine {
 
 namespace {
@@ -18,11 +20,54 @@ std::map<std::filesystem::path, std::weak_ptr<TableFile>>& registry() {
     return r;
 }
 
-std::filesystem::path canonicalOf(const std::filesystem::path& file) {
+// Resolving a path costs a readlink per component, and the same tables are opened
+// again and again (a dictionary once per captured table). A path resolved before is
+// trusted again while it still names the same file as its resolution: one stat of
+// each instead of a walk, and a link changed since is seen and resolved anew.
+struct Resolved {
+    std::filesystem::path canonical;
+    dev_t device = 0;
+    ino_t inode = 0;
+};
+std::map<std::filesystem::path, Resolved> g_resolved; // under g_registryMutex
+constexpr size_t kMaxResolved = 512;
+
+bool identify(const std::filesystem::path& p, dev_t& device, ino_t& inode) {
+    struct stat st {};
+    if (::stat(p.c_str(), &st) != 0)
+        return false;
+    device = st.st_dev;
+    inode = st.st_ino;
+    return true;
+}
+
+std::filesystem::path resolve(const std::filesystem::path& file) {
     std::error_code ec;
     std::filesystem::path p =
         std::filesystem::weakly_canonical(std::filesystem::absolute(file), ec);
     return ec ? file.lexically_normal() : p;
+}
+
+std::filesystem::path canonicalOf(const std::filesystem::path& file) {
+    std::error_code ec;
+    const std::filesystem::path given = std::filesystem::absolute(file, ec).lexically_normal();
+    Resolved now;
+    if (ec || !identify(given, now.device, now.inode))
+        return resolve(file); // not there (yet): nothing to remember
+    auto it = g_resolved.find(given);
+    if (it != g_resolved.end() && it->second.device == now.device &&
+        it->second.inode == now.inode) {
+        dev_t device;
+        ino_t inode;
+        if (identify(it->second.canonical, device, inode) && device == now.device &&
+            inode == now.inode)
+            return it->second.canonical;
+    }
+    now.canonical = resolve(file);
+    if (g_resolved.size() >= kMaxResolved)
+        g_resolved.clear();
+    g_resolved[given] = now;
+    return now.canonical;
 }
 
 } // namespace
@@ -30,8 +75,8 @@ std::filesystem::path canonicalOf(const std::filesystem::path& file) {
 TableFile::TableFile(std::unique_ptr<TableData> d) : m_data(std::move(d)) {}
 
 std::shared_ptr<TableFile> TableFile::open(const std::filesystem::path& file) {
-    const std::filesystem::path canonical = canonicalOf(file);
     std::lock_guard lock(g_registryMutex);
+    const std::filesystem::path canonical = canonicalOf(file);
     auto& slot = registry()[canonical];
     if (auto existing = slot.lock())
         return existing;
@@ -42,8 +87,8 @@ std::shared_ptr<TableFile> TableFile::open(const std::filesystem::path& file) {
 }
 
 bool TableFile::isOpen(const std::filesystem::path& file) {
-    const std::filesystem::path canonical = canonicalOf(file);
     std::lock_guard lock(g_registryMutex);
+    const std::filesystem::path canonical = canonicalOf(file);
     auto it = registry().find(canonical);
     return it != registry().end() && !it->second.expired();
 }
