@@ -23,6 +23,7 @@
 #include "engine/Database.h"
 #include "engine/DirectoryListing.h"
 #include "engine/EngineError.h"
+#include "engine/IndexFiles.h"
 #include "engine/IndexTreeReader.h"
 
 #include <algorithm>
@@ -282,9 +283,12 @@ void TableData::buildOrderFromData(SecondaryOrder& order) {
 
 // Index files can stand for the rows only while nothing is pending: no index update
 // announced in the header (unless this process announced it for rows it rewrote in
-// place), and no index entry moved by this process since they were written.
+// place), no index entry moved by this process since they were written, and no change
+// of theirs waiting for the commit of this transaction (IndexFiles.h): the readers
+// read the disk.
 bool TableData::indexFilesCurrent() const {
-    return keyed && !m_entriesMoved && (header.indexUpdateRequired == 0 || m_ownLag);
+    return keyed && !m_entriesMoved && (header.indexUpdateRequired == 0 || m_ownLag) &&
+           !(m_indexFiles && m_indexFiles->dirty());
 }
 
 // An .X* header written for the table's current rows with this order's layout: same
