@@ -1,13 +1,13 @@
 #pragma once
-// Keeps an index tree (.PX over the table's data blocks, .Y* over the .X* blocks; layout
-// in IndexWriter.h) true to the blocks below it, change by change, as a B-tree is kept:
+// Keeps an index tree (a .Y* over its .X* blocks; layout in IndexWriter.h, the same as
+// a .PX's) true to the blocks below it, change by change, as a B-tree is kept:
 // a level-1 entry is rewritten when its block's count or first key changes, inserted
 // when a block joins the chain below, removed when one leaves it; an index block that
 // overflows splits in two (a new root when the root splits), one left empty leaves the
 // tree and the entry above it goes, up to the root. Every entry above a changed one is
 // rewritten with its child's first key and count. Index blocks are not merged before
-// they are empty: a tree kept this way may hold blocks less than full, which readers
-// accept (they descend from the root).
+// they are empty: a tree kept this way may hold blocks less than full and free blocks,
+// which our reader accepts (it descends from the root); pxlib does not read .Y* files.
 //
 // The index blocks stay in one chain ordered by first key, an upper-level block just
 // before the first block below it: a split block's new half follows it; a new upper
