@@ -11,6 +11,7 @@
 //
 //   bench_indexwrite [--manual]                  (1k, 10k, 100k rows; 1M with --manual)
 //   bench_indexwrite --capture PATH              (internal: W3's child)
+//   bench_indexwrite --delete PATH N             (W2's engine side alone, for a profile)
 
 #include "bench/BenchSupport.h"
 #include "bench/DictionaryFixture.h"
@@ -128,36 +129,50 @@ double deleteSqlite(const fs::path& fixture, const std::string& name, int64_t& d
     return cpu;
 }
 
-void benchDelete(int n, int runs) {
-    const std::string name = bench::DictionaryRows().row((n / 2) / 11 * 11).table;
-    double best = 1e30;
+// One commit per row (as a view deletes them), or all in one transaction (as SQLite).
+int64_t deleteEntry(const fs::path& db, const std::string& name, bool oneTransaction = false) {
+    auto t = engine::TableFile::open(db);
+    engine::Cursor tied(t, {"Table"});
+    tied.setRange(Value::fromText(name));
     int64_t deleted = 0;
-    for (int r = 0; r < runs; ++r) {
-        const fs::path db = scratchCopy(n);
-        const double t0 = cpuNow();
-        {
-            auto t = engine::TableFile::open(db);
-            engine::Cursor tied(t, {"Table"});
-            tied.setRange(Value::fromText(name));
-            deleted = 0;
-            while (tied.first()) {
-                tied.remove();
-                ++deleted;
-            }
-            t->flush();
-        }
-        best = std::min(best, cpuNow() - t0);
+    if (oneTransaction)
+        t->beginTransaction();
+    while (tied.first()) {
+        tied.remove();
+        ++deleted;
     }
+    if (oneTransaction)
+        t->commit();
+    t->flush();
+    return deleted;
+}
+
+std::string entryToDelete(int n) {
+    return bench::DictionaryRows().row((n / 2) / 11 * 11).table;
+}
+
+void benchDelete(int n, int runs) {
+    const std::string name = entryToDelete(n);
     const fs::path twin = bench::fixtureDir("indexwrite-") + std::to_string(n) + "/dico.sqlite";
     sqliteTwin(twin, n);
     double sqliteBest = 1e30;
     int64_t sqliteDeleted = 0;
     for (int r = 0; r < runs; ++r)
         sqliteBest = std::min(sqliteBest, deleteSqlite(twin, name, sqliteDeleted));
-    bench::report("W2", n, "engine", "ms_cpu_delete_one_table", best * 1e3, "sqlite",
-                  sqliteBest * 1e3);
-    bench::report("W2", n, "engine", "rows_deleted", double(deleted), "sqlite",
-                  double(sqliteDeleted));
+    for (bool oneTransaction : {false, true}) {
+        double best = 1e30;
+        int64_t deleted = 0;
+        for (int r = 0; r < runs; ++r) {
+            const fs::path db = scratchCopy(n);
+            const double t0 = cpuNow();
+            deleted = deleteEntry(db, name, oneTransaction);
+            best = std::min(best, cpuNow() - t0);
+        }
+        bench::report("W2", n, oneTransaction ? "engine_one_transaction" : "engine_row_commits",
+                      "ms_cpu_delete_one_table", best * 1e3, "sqlite", sqliteBest * 1e3);
+        bench::report("W2", n, "engine", "rows_deleted", double(deleted), "sqlite",
+                      double(sqliteDeleted));
+    }
 }
 
 // W3: a child does the capture; its peak resident size.
@@ -183,6 +198,8 @@ int main(int argc, char** argv) {
         capture(args[1], nullptr);
         return 0;
     }
+    if (args.size() == 3 && args[0] == "--delete")
+        return deleteEntry(args[1], entryToDelete(std::stoi(args[2]))) > 0 ? 0 : 1;
     const bool manual = std::find(args.begin(), args.end(), "--manual") != args.end();
     std::vector<int> sizes{1000, 10000, 100000};
     if (manual)

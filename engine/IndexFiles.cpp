@@ -140,6 +140,13 @@ void IndexFiles::rowMoved(const char* rec, uint16_t block, WriteTxn& txn) {
         s.writer->rehint(secondaryRecord(m_d, *s.order, rec, block), block, txn);
 }
 
+SecondaryIndexWriter* IndexFiles::writerFor(const SecondaryOrder& order) {
+    for (Secondary& s : m_secondaries)
+        if (s.order == &order)
+            return s.writer.get();
+    return nullptr;
+}
+
 bool IndexFiles::valueTaken(const SecondaryOrder& order, const char* rec, const char* replaced) {
     for (Secondary& s : m_secondaries) {
         if (s.order != &order)

@@ -50,6 +50,8 @@ public:
     void rowRemoved(const char* rec, WriteTxn& txn);
     void rowChanged(const char* oldRec, const char* newRec, uint16_t block, WriteTxn& txn);
     void rowMoved(const char* rec, uint16_t block, WriteTxn& txn);
+    // The writer of an order's files (their pending writes read through it), or nullptr.
+    SecondaryIndexWriter* writerFor(const SecondaryOrder& order);
     // A unique order: whether another row than `replaced` has the values of rec.
     bool valueTaken(const SecondaryOrder& order, const char* rec, const char* replaced);
 

@@ -308,6 +308,7 @@ private:
     void reloadIndexFiles() noexcept;
     void markIndexLag();
     void noteRowsWritten(bool entriesMoved);
+    bool filesFollowedInTransaction() const;
     std::shared_ptr<IndexFiles> m_indexFiles;
     bool m_indexUpkeepLooked = false;
     bool m_indexUpkeepRefused = false;

@@ -108,6 +108,10 @@ void TableData::startIndexUpkeep() {
 }
 
 void TableData::endIndexUpkeep() noexcept {
+    for (SecondaryOrder& o : m_secondary) { // their readers may read through the files
+        o.tree.reset();
+        o.treeLooked = false;
+    }
     m_indexFiles.reset();
     m_indexUpkeepLooked = false;
 }

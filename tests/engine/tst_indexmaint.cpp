@@ -427,7 +427,7 @@ private slots:
         addIndex(file, {"IndTable", {"Table"}, ixCaseInsensitive});
         addIndex(file, {"Description", {"Description"}, 0});
         deepest.clear();
-        std::mt19937 rng{uint32_t(seed)};
+        std::mt19937 rng{uint32_t(seed)}, probes{uint32_t(seed + 1)};
         std::map<std::string, std::pair<std::string, std::string>> rows, before;
         auto t = TableFile::open(file);
         t->setDurable(false); // what reaches the disk is the same, without the syncs
@@ -472,6 +472,14 @@ private slots:
                     primary.insert(
                         {Value::fromText(key), Value::fromText(table), Value::fromText(desc)});
                     rows[key] = {table, desc};
+                }
+                // Inside a transaction, the name index is read through its pending blocks.
+                if (explicitTxn && probes() % 8 == 0) {
+                    const std::string name = kNames[probes() % std::size(kNames)];
+                    bool held = false;
+                    for (const auto& [k, r] : rows)
+                        held = held || upper(r.first) == upper(name);
+                    QCOMPARE(Cursor(t, {"Table"}).findKey({Value::fromText(name)}), held);
                 }
             }
             if (explicitTxn && perTransaction < operations && rng() % 5 == 0) {
