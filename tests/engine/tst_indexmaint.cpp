@@ -3,14 +3,19 @@
 // it, counts, and the on-disk invariants of the block chain (key order, no empty
 // block, counters, back links, free list). After the table is closed, the index files
 // written at flush give the same orders when the table is opened again.
-// The index files kept in place are checked after every commit against what the rows
-// make them: the trees (.PX, .Y*) entry for entry over the blocks below them, the X
-// records (hints included) in the order a rebuild sorts them, and pxlib reads the rows
-// through the .PX.
+// The index files kept in place are checked after every commit, and after a kill at
+// every write of a transaction's commit, against what the rows make them: the trees (.PX, .Y*)
+// entry for entry over the blocks below them, the X records (hints included) in the order a rebuild
+// sorts them, and pxlib reads the rows through the .PX.
 
 #include <QtTest>
 
 #include "engine/Engine.h"
+#include "tests/support/FaultFileSystem.h"
+#include "tests/support/ScopedFileSystem.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 #ifdef KV_HAVE_PXLIB
 extern "C" {
@@ -535,6 +540,83 @@ private slots:
         PX_close(pindex);
         PX_delete(pindex);
 #endif
+    }
+
+    // A transaction that splits index blocks, killed before each write, sync or rename
+    // of its commit: the next open finds the table and its index files of one state,
+    // the one before or the one after, whole.
+    void killedCommitLeavesIndexFilesWhole() {
+        QTemporaryDir dir;
+        const std::filesystem::path root = dir.path().toStdString();
+        const std::filesystem::path pristine = root / "pristine", work = root / "work";
+        std::filesystem::create_directories(pristine);
+        createTable(pristine / "WIDE.DB",
+                    {{"Cle", FieldType::Alpha, int(kKeyWidth)},
+                     {"Table", FieldType::Alpha, int(kTableWidth)},
+                     {"Description", FieldType::Alpha, int(kDescWidth)}},
+                    {{"", {"Cle"}, ixPrimary}});
+        addIndex(pristine / "WIDE.DB", {"IndTable", {"Table"}, ixCaseInsensitive});
+        addIndex(pristine / "WIDE.DB", {"Description", {"Description"}, 0});
+        auto row = [](int k) {
+            return Row{Value::fromText("k" + std::to_string(100000 + k)),
+                       Value::fromText(kNames[k % std::size(kNames)]),
+                       Value::fromText("d" + std::to_string(k * 7919 % 400))};
+        };
+        {
+            auto t = TableFile::open(pristine / "WIDE.DB");
+            Cursor c(t);
+            t->beginTransaction();
+            for (int k = 0; k < 500; k += 2)
+                c.insert(row(k));
+            t->commit();
+        }
+        auto scenario = [&] {
+            auto t = TableFile::open(work / "WIDE.DB");
+            t->setDurable(false); // a killed process keeps the page cache
+            Cursor c(t);
+            t->beginTransaction();
+            for (int k = 1; k < 300; k += 2)
+                c.insert(row(k));
+            for (int k = 0; k < 160; k += 4) {
+                QVERIFY(c.findKey({row(k)[0]}));
+                c.remove();
+            }
+            t->commit();
+        };
+        auto fresh = [&] {
+            std::filesystem::remove_all(work);
+            std::filesystem::copy(pristine, work);
+        };
+        fresh();
+        testsupport::FaultFileSystem counter(fileSystem());
+        {
+            const testsupport::ScopedFileSystem mounted(counter);
+            scenario();
+        }
+        const uint64_t total = counter.operations();
+        QVERIFY(total > 10);
+        for (uint64_t k = 1; k <= total; ++k) {
+            fresh();
+            const pid_t pid = fork();
+            if (pid == 0) {
+                testsupport::FaultFileSystem fault(fileSystem());
+                fault.crashAt(k);
+                const testsupport::ScopedFileSystem mounted(fault);
+                scenario();
+                ::_exit(0);
+            }
+            int status = 0;
+            waitpid(pid, &status, 0);
+            QCOMPARE(WEXITSTATUS(status), testsupport::FaultFileSystem::kCrashExitCode);
+            uint32_t rows = 0;
+            {
+                auto t = TableFile::open(work / "WIDE.DB"); // rolls the commit back
+                rows = t->recordCount();
+            }
+            QVERIFY2(rows == 250 || rows == 250 + 150 - 40, std::to_string(rows).c_str());
+            const std::string problem = indexFileProblems(work / "WIDE.DB");
+            QVERIFY2(problem.empty(), (problem + " after a kill at " + std::to_string(k)).c_str());
+        }
     }
 
     // A cursor keeps its place while another cursor on the same table writes.
