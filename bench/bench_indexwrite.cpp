@@ -21,9 +21,6 @@
 #include "engine/TableFile.h"
 
 #include <sqlite3.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <fstream>
 
@@ -175,19 +172,28 @@ void benchDelete(int n, int runs) {
     }
 }
 
-// W3: a child does the capture; its peak resident size.
+// The peak resident size of this process image (VmHWM: not what a fork inherited).
+long long peakKb() {
+    std::ifstream in("/proc/self/status");
+    std::string key;
+    long long v = 0;
+    while (in >> key)
+        if (key == "VmHWM:" && in >> v)
+            return v;
+    return 0;
+}
+
+// W3: a child does the capture and tells its peak.
 double childPeakMb(int n) {
     const fs::path db = scratchCopy(n);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        execl(bench::selfPath().c_str(), "bench_indexwrite", "--capture", db.c_str(),
-              static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    int status = 0;
-    rusage ru{};
-    wait4(pid, &status, 0, &ru);
-    return double(ru.ru_maxrss) / 1024.0;
+    const std::string command = "'" + bench::selfPath() + "' --capture '" + db.string() + "'";
+    FILE* child = popen(command.c_str(), "r");
+    long long kb = 0;
+    if (!child || std::fscanf(child, "%lld", &kb) != 1)
+        kb = 0;
+    if (child)
+        pclose(child);
+    return double(kb) / 1024.0;
 }
 
 } // namespace
@@ -196,6 +202,7 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (args.size() == 2 && args[0] == "--capture") {
         capture(args[1], nullptr);
+        std::printf("%lld\n", peakKb());
         return 0;
     }
     if (args.size() == 3 && args[0] == "--delete")
