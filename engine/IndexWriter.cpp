@@ -166,17 +166,49 @@ HeaderSpec indexSpec(const TableData& d, uint8_t fileType, const std::vector<Fie
 
 } // namespace
 
-void writePrimaryIndex(TableData& d) {
+namespace {
+
+void primaryIndexParts(TableData& d, std::string& header, std::string& blocks) {
     std::vector<TreeEntry> leaves;
     for (const BlockRef& b : d.chain())
         leaves.push_back({b.firstKey, b.number, b.count});
     const uint8_t code = indexBlockSizeCode(d.keyWidth + 6);
-    const IndexTree tree = buildIndexTree(leaves, d.keyWidth, code * 1024);
+    IndexTree tree = buildIndexTree(leaves, d.keyWidth, code * 1024);
     std::vector<FieldInfo> keys(d.header.fields.begin(),
                                 d.header.fields.begin() + d.header.keyFields);
     const std::filesystem::path px = companionPath(d.path, ".PX");
     const HeaderSpec spec = indexSpec(d, ftPrimaryIndex, keys, px.filename().string(), tree, code);
-    writeWhole(px, buildHeader(spec, *d.cp), tree.blocks);
+    header = buildHeader(spec, *d.cp);
+    blocks = std::move(tree.blocks);
+}
+
+} // namespace
+
+std::string primaryIndexImage(TableData& d) {
+    std::string header, blocks;
+    primaryIndexParts(d, header, blocks);
+    return header + blocks;
+}
+
+void writePrimaryIndex(TableData& d) {
+    std::string header, blocks;
+    primaryIndexParts(d, header, blocks);
+    writeWhole(companionPath(d.path, ".PX"), header, blocks);
+}
+
+std::string secondaryRecord(const TableData& d, const SecondaryOrder& o, const char* rec,
+                            uint16_t block) {
+    std::string x;
+    x.reserve(o.indexWidth + d.keyWidth + 2);
+    for (int fi : o.fields) {
+        const FieldInfo& f = d.header.fields[size_t(fi)];
+        x.append(rec + f.offset, size_t(f.width));
+    }
+    x.append(rec, d.keyWidth);
+    char num[2];
+    codec::encodeInt(num, 2, block);
+    x.append(num, 2);
+    return x;
 }
 
 void writeSecondaryIndex(TableData& d, SecondaryOrder& o) {
@@ -199,17 +231,7 @@ void writeSecondaryIndex(TableData& d, SecondaryOrder& o) {
     for (size_t bi = 0; bi < chain.size(); ++bi) {
         for (size_t s = 0; s < chain[bi].count; ++s) {
             const char* rec = d.record({bi, s});
-            std::string x;
-            x.reserve(xWidth);
-            for (int fi : o.fields) {
-                const FieldInfo& f = d.header.fields[size_t(fi)];
-                x.append(rec + f.offset, size_t(f.width));
-            }
-            x.append(rec, d.keyWidth);
-            char num[2];
-            codec::encodeInt(num, 2, chain[bi].number);
-            x.append(num, 2);
-            recs.emplace_back(d.sortKey(o, rec, 0), std::move(x));
+            recs.emplace_back(d.sortKey(o, rec, 0), secondaryRecord(d, o, rec, chain[bi].number));
         }
     }
     std::sort(recs.begin(), recs.end());

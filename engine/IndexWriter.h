@@ -1,6 +1,10 @@
 #pragma once
 // Writes the index files of a table from its rows: the primary index (.PX) and the
-// maintained secondary indexes (.Xnn/.Ynn, .XGn/.YGn).
+// maintained secondary indexes (.Xnn/.Ynn, .XGn/.YGn). A table whose index files match
+// its rows keeps them so, change by change, inside its transactions (IndexFiles.h,
+// IndexTreeWriter.h); they are written whole from the rows only when they lagged behind
+// (header byte 0x4F, set by a write that could not keep them: IndexFiles.h says when),
+// which is what this file does, at flush.
 //
 // An index tree (.PX over the table's data blocks, .Y* over the .X* blocks) holds one
 // entry per block of the level below:
@@ -13,7 +17,8 @@
 //                     (16 bits: capped at 32767)
 //   zero   2          80 00
 //
-// Invariants of the trees written here:
+// Invariants of the trees written here (kept in place, only 1 and 3 hold, and every
+// block is non-empty but the root of an empty tree):
 //   1. the level-1 entries list the blocks of the level below in chain order;
 //   2. every block is full except the last of each level;
 //   3. all blocks of all levels form one chain ordered by first key, an upper-level
@@ -51,6 +56,13 @@ IndexTree buildIndexTree(const std::vector<TreeEntry>& leaves, size_t keyWidth, 
 // that holds fewer than three entries).
 uint8_t indexBlockSizeCode(size_t entryWidth);
 
+// The X record of a table record in a secondary index: the index fields as stored, the
+// primary key, then the data block holding the row.
+std::string secondaryRecord(const TableData& table, const SecondaryOrder& order, const char* rec,
+                            uint16_t block);
+
+// The whole .PX of the table's chain (header then blocks), as writePrimaryIndex writes it.
+std::string primaryIndexImage(TableData& table);
 void writePrimaryIndex(TableData& table);
 void writeSecondaryIndex(TableData& table, SecondaryOrder& order);
 

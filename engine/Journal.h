@@ -13,7 +13,9 @@
 //   Off  Size  Field         Meaning
 //   0    8     magic         "KVJRNL\r\n"
 //   8    u32   version       2 (version 1 named its files by free names: never applied)
-//   12   u32   fileCount     files the commit changes, 1..16; the first is the table
+//   12   u32   fileCount     files the commit changes, 1..16; the first is the table,
+//                            then its .MB and the index files (.PX, .X*/.Y*) whose
+//                            blocks its row operations changed in place (IndexFiles.h)
 //   16   u32   recordCount   saved ranges that follow the header
 //   20   u32   headerCrc     CRC-32 of bytes 0..19, then of 24 to the end of the images
 //   24   16    nonce         random, unique to this journal

@@ -23,6 +23,7 @@
 #include "engine/Database.h"
 #include "engine/DirectoryListing.h"
 #include "engine/EngineError.h"
+#include "engine/IndexFiles.h"
 #include "engine/IndexTreeReader.h"
 
 #include <algorithm>
@@ -282,9 +283,19 @@ void TableData::buildOrderFromData(SecondaryOrder& order) {
 
 // Index files can stand for the rows only while nothing is pending: no index update
 // announced in the header (unless this process announced it for rows it rewrote in
-// place), and no index entry moved by this process since they were written.
+// place), no index entry moved by this process since they were written, and no change
+// of theirs waiting for the commit of this transaction (IndexFiles.h): the readers
+// read the disk.
 bool TableData::indexFilesCurrent() const {
-    return keyed && !m_entriesMoved && (header.indexUpdateRequired == 0 || m_ownLag);
+    return keyed && !m_entriesMoved && (header.indexUpdateRequired == 0 || m_ownLag) &&
+           !(m_indexFiles && m_indexFiles->dirty());
+}
+
+// The index files were changed in place by this transaction and stand for its rows:
+// the trees are read through their pending writes (never loaded from the disk).
+bool TableData::filesFollowedInTransaction() const {
+    return keyed && m_indexFiles && !m_indexUpkeepRefused && m_indexFiles->dirty() &&
+           !m_entriesMoved && header.indexUpdateRequired == 0;
 }
 
 // An .X* header written for the table's current rows with this order's layout: same
@@ -403,12 +414,21 @@ std::shared_ptr<IndexTreeReader> TableData::openSecondaryTree(const SecondaryOrd
     if (!fileSystem().exists(yPath))
         return nullptr;
     IndexTreeReader::Source x, y;
-    x.owned = fileSystem().open(order.xPath, OpenMode::Read);
-    x.header = TableHeader::read(*x.owned, header.codePage);
     x.path = order.xPath;
-    y.owned = fileSystem().open(yPath, OpenMode::Read);
-    y.header = TableHeader::read(*y.owned, header.codePage);
     y.path = yPath;
+    if (SecondaryIndexWriter* w =
+            filesFollowedInTransaction() ? m_indexFiles->writerFor(order) : nullptr) {
+        // Changed in this transaction: read through its pending writes.
+        x.file = &w->x().file();
+        x.header = w->x().header;
+        y.file = &w->y().file();
+        y.header = w->y().header;
+    } else {
+        x.owned = fileSystem().open(order.xPath, OpenMode::Read);
+        x.header = TableHeader::read(*x.owned, header.codePage);
+        y.owned = fileSystem().open(yPath, OpenMode::Read);
+        y.header = TableHeader::read(*y.owned, header.codePage);
+    }
     const size_t rawKey = order.indexWidth + keyWidth;
     if (!secondaryHeaderFits(order, x.header) ||
         y.header.fileType != (order.composite ? ftYGn : ftYnn) ||
@@ -426,7 +446,8 @@ IndexTreeReader* TableData::treeFor(SecondaryOrder& order) {
     order.tree.reset();
     order.treeLooked = true;
     order.treeGeneration = generation;
-    if (order.treeUntrusted || !order.maintained || order.xPath.empty() || !indexFilesCurrent())
+    if (order.treeUntrusted || !order.maintained || order.xPath.empty() ||
+        !(indexFilesCurrent() || filesFollowedInTransaction()))
         return nullptr;
     checkReadable();
     try {
@@ -444,8 +465,12 @@ void TableData::distrustTree(SecondaryOrder& order) {
 }
 
 // An order walked in its files would otherwise be built from every row after the write
-// (the files no longer match then); loaded now, noteEntries keeps it in step.
+// (the files no longer match then); loaded now, noteEntries keeps it in step. Files kept
+// in place by the write (IndexFiles.h) still match after it: nothing to load. (Should
+// they not open after all, the order is built from the rows when next walked.)
 void TableData::loadWalkedOrders() {
+    if (!m_indexUpkeepRefused && indexUpkeepPossible())
+        return;
     for (SecondaryOrder& o : m_secondary)
         if (!o.built && o.tree && treeFor(o))
             ensureBuilt(o);

@@ -28,9 +28,14 @@
 //      header's counters always describe the chain that is on disk with them;
 //   4. a block is put on the free list only after it has left the chain, and taken off
 //      the free list (in the header) before it is written with new content;
-//   5. while the index files lag behind the data, header byte 0x4F is set; it is
-//      cleared only after every index file has been rewritten, synced and renamed into
-//      place. A table opened with the byte set is recovered: counters recomputed from
+//   5. the index files (.PX, maintained .X*/.Y*) that match the rows are kept matching
+//      them inside each transaction: every index block a row operation changes is a
+//      pending write of the same commit (IndexFiles.h), so a crash leaves the table and
+//      its index files of one and the same transaction. When they cannot be kept so (one
+//      is missing, damaged, not maintained, or they already lag), header byte 0x4F is
+//      set and they lag behind the data; the byte is cleared only after every index file
+//      has been rewritten, synced and renamed into place (at flush). A table opened with
+//      the byte set (by us or another writer) is recovered: counters recomputed from
 //      the chain, index files rebuilt from the rows. With the byte clear, the header's
 //      row count and last block must agree with the chain, or the table is damaged.
 //
@@ -81,6 +86,7 @@ struct RowPos {
 };
 
 class IndexTreeReader;
+class IndexFiles;
 
 // One ordering other than the primary one (a secondary index, or an order built in
 // memory for an index file that is stale).
@@ -294,6 +300,22 @@ private:
     void releaseBlobs(const char* record);
     void recoverIfNeeded();
     void resetAfterFailure();
+
+    // index files kept in place (TableWrite.cpp; IndexFiles.h): chosen at a
+    // transaction's first row operation, dropped at its end; refused (lag and rewrite at
+    // flush) from a failure to keep them until the next flush
+    friend class IndexFiles;
+    IndexFiles* indexUpkeep() { return m_indexUpkeepRefused ? nullptr : m_indexFiles.get(); }
+    void startIndexUpkeep();
+    bool indexUpkeepPossible();
+    void endIndexUpkeep() noexcept;
+    void reloadIndexFiles() noexcept;
+    void markIndexLag();
+    void noteRowsWritten(bool entriesMoved);
+    bool filesFollowedInTransaction() const;
+    std::shared_ptr<IndexFiles> m_indexFiles;
+    bool m_indexUpkeepLooked = false;
+    bool m_indexUpkeepRefused = false;
 
     // sharing (TableSharing.cpp)
     void useWritableFile();

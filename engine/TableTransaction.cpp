@@ -5,6 +5,7 @@
 #include "engine/TableData.h"
 
 #include "engine/EngineError.h"
+#include "engine/IndexFiles.h"
 #include "engine/Journal.h"
 
 namespace engine {
@@ -15,6 +16,11 @@ std::vector<BufferedFile*> TableData::pendingFiles() const {
         out.push_back(file.get());
     if (blobs && blobs->pendingFile() && blobs->pendingFile()->dirty())
         out.push_back(blobs->pendingFile());
+    // Index blocks kept in place are written, journalled and rolled back with the rows.
+    if (m_indexFiles)
+        for (IndexBlockFile* f : m_indexFiles->files())
+            if (f->file().dirty())
+                out.push_back(&f->file());
     return out;
 }
 
@@ -66,6 +72,8 @@ void TableData::rollbackTransaction() {
 // Others see the commit through the change counter, and never half of it: the
 // journalled writes are applied under the exclusive read lock.
 void TableData::commitPending() {
+    if (indexUpkeep())
+        m_indexFiles->writePrimary(); // throws before anything is journalled
     if (pendingFiles().empty())
         return;
     bumpChangeCounter();
@@ -85,6 +93,7 @@ void TableData::commitPending() {
         for (BufferedFile* f : files)
             f->apply(m_durable);
         journal->retire();
+        endIndexUpkeep();
         m_lock.setRead(after);
         noteDiskHeader();
     } catch (...) {
@@ -110,7 +119,11 @@ void TableData::commitPending() {
 // what the disk holds.
 void TableData::dropPending() noexcept {
     m_modified = m_modifiedAtBegin;
-    if (pendingFiles().empty())
+    const bool wrote = !pendingFiles().empty();
+    if (m_indexFiles)
+        m_indexFiles->discard();
+    endIndexUpkeep();
+    if (!wrote)
         return; // refused before writing anything (a key violation): nothing to forget
     file->discard();
     if (blobs && blobs->pendingFile())

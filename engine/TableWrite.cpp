@@ -6,6 +6,7 @@
 #include "engine/Bytes.h"
 #include "engine/Database.h"
 #include "engine/EngineError.h"
+#include "engine/IndexFiles.h"
 #include "engine/IndexWriter.h"
 #include "engine/WriteTxn.h"
 
@@ -70,12 +71,84 @@ void TableData::ensureWritable() {
     settle();
     useWritableFile();
     ensureDirectory();
+    startIndexUpkeep();
+}
+
+// The index files are kept in place when all of them stand for the rows now and have
+// the layout of their orders; the journal names at most 16 files per commit.
+bool TableData::indexUpkeepPossible() {
+    if (!keyed || header.indexUpdateRequired != 0 || m_modified || m_entriesMoved ||
+        m_primaryIndexUntrusted)
+        return false;
+    size_t files = 2 + (blobs ? 1 : 0);
+    for (const SecondaryOrder& o : secondaries()) {
+        if (!o.maintained || o.xPath.empty() || o.treeUntrusted)
+            return false;
+        files += 2;
+    }
+    return files <= 16;
+}
+
+void TableData::startIndexUpkeep() {
+    if (m_indexUpkeepLooked)
+        return;
+    m_indexUpkeepLooked = true;
+    if (m_indexUpkeepRefused || !indexUpkeepPossible())
+        return;
+    try {
+        auto files = std::make_shared<IndexFiles>(*this);
+        const TableHeader& px = files->primary().header;
+        bool fits = primaryHeaderFits(px) && (px.indexLevels > 0) == (header.numRecords > 0) &&
+                    px.indexUpdateRequired == 0;
+        const auto all = files->files();
+        for (size_t i = 0; fits && i < m_secondary.size(); ++i) {
+            const TableHeader& x = all[1 + 2 * i]->header;
+            const TableHeader& y = all[2 + 2 * i]->header;
+            const SecondaryOrder& o = m_secondary[i];
+            fits = secondaryHeaderFits(o, x) && y.fileType == (o.composite ? ftYGn : ftYnn) &&
+                   y.version == header.version && y.familyStamp == header.familyStamp &&
+                   (x.numRecords > 0) == (y.indexLevels > 0);
+        }
+        if (fits)
+            m_indexFiles = std::move(files);
+    } catch (const EngineError&) {
+        // A file that cannot be opened or read: it is rewritten whole at flush.
+    }
+}
+
+void TableData::endIndexUpkeep() noexcept {
+    for (SecondaryOrder& o : m_secondary) { // their readers may read through the files
+        o.tree.reset();
+        o.treeLooked = false;
+    }
+    m_indexFiles.reset();
+    m_indexUpkeepLooked = false;
+}
+
+void TableData::reloadIndexFiles() noexcept {
+    if (m_indexFiles && !m_indexFiles->reload())
+        m_indexUpkeepRefused = true;
+}
+
+// Index files that cannot follow this change lag behind the rows from now on.
+void TableData::markIndexLag() {
+    if (!indexUpkeep())
+        header.indexUpdateRequired = 1;
+}
+
+void TableData::noteRowsWritten(bool entriesMoved) {
+    if (indexUpkeep())
+        return; // the index files followed
+    m_modified = true;
+    if (entriesMoved)
+        m_entriesMoved = true;
 }
 
 void TableData::resetAfterFailure() {
     m_haveDirectory = false;
     m_chain.clear();
     m_prefixDirty = true;
+    endIndexUpkeep();
     for (SecondaryOrder& o : m_secondary) {
         o.built = false;
         o.entries.clear();
@@ -209,6 +282,11 @@ void TableData::checkUnique(const std::string& rec, const char* replaced) {
     for (SecondaryOrder& o : secondaries()) {
         if (!(o.info.options & ixUnique))
             continue;
+        if (IndexFiles* ix = indexUpkeep()) {
+            if (ix->valueTaken(o, rec.data(), replaced))
+                throw EngineError(ErrorCode::KeyViolation, keyViolationText(path));
+            continue;
+        }
         ensureBuilt(o);
         const std::string k = sortKey(o, rec.data(), 0);
         const std::string prefix = k.substr(0, o.indexWidth);
@@ -228,21 +306,42 @@ uint64_t TableData::insertRow(const Row& row) {
     } catch (const EngineError& e) {
         // Only the .PX was out of date: the chain on disk was walked and checked
         // meanwhile, and an insert finds its place again from the row's key alone.
+        // Index files found wrong while kept in place are rewritten from the rows.
         if (e.code() != ErrorCode::IndexOutOfDate)
             throw;
+        m_indexUpkeepRefused = true;
         return autocommit([&] { return doInsert(row); });
     }
 }
 
 uint64_t TableData::updateRow(uint64_t ordinal, const Row& row) {
-    return autocommit([&] { return doUpdate(ordinal, row); });
+    try {
+        return autocommit([&] { return doUpdate(ordinal, row); });
+    } catch (const EngineError& e) {
+        if (e.code() != ErrorCode::IndexOutOfDate)
+            throw;
+        m_indexUpkeepRefused = true;
+        if (m_explicitTxn)
+            throw;
+        return autocommit([&] { return doUpdate(ordinal, row); });
+    }
 }
 
 void TableData::removeRow(uint64_t ordinal) {
-    autocommit([&] {
+    auto op = [&] {
         doRemove(ordinal);
         return 0;
-    });
+    };
+    try {
+        autocommit(op);
+    } catch (const EngineError& e) {
+        if (e.code() != ErrorCode::IndexOutOfDate)
+            throw;
+        m_indexUpkeepRefused = true;
+        if (m_explicitTxn)
+            throw;
+        autocommit(op);
+    }
 }
 
 uint64_t TableData::doInsert(const Row& row) {
@@ -257,6 +356,8 @@ uint64_t TableData::doInsert(const Row& row) {
             throw EngineError(ErrorCode::KeyViolation, keyViolationText(path));
         checkUnique(rec, nullptr);
         pos = insertEncoded(rec, txn);
+        if (IndexFiles* ix = indexUpkeep())
+            ix->rowAdded(rec.data(), m_chain[pos.block].number, txn);
     } catch (...) {
         txn.rollback();
         throw;
@@ -270,7 +371,7 @@ RowPos TableData::insertEncoded(const std::string& rec, WriteTxn& txn) {
     const std::string key = rec.substr(0, keyWidth);
     checkHeaderAgainstChain();
     if (m_chain.empty()) {
-        header.indexUpdateRequired = 1;
+        markIndexLag();
         std::string undo;
         bool canUndo;
         const uint16_t n = allocateBlock(undo, canUndo);
@@ -282,6 +383,8 @@ RowPos TableData::insertEncoded(const std::string& rec, WriteTxn& txn) {
         header.usedBlocks = 1;
         header.firstBlock = header.lastBlock = n;
         txn.writeHeader(); // commit: the header now names the block
+        if (IndexFiles* ix = indexUpkeep())
+            ix->blocksChanged();
         BlockRef b;
         b.number = n;
         b.count = 1;
@@ -312,7 +415,7 @@ RowPos TableData::insertEncoded(const std::string& rec, WriteTxn& txn) {
     }
     // The block and both its neighbours may be rewritten (a split relinks them).
     checkNeighbourhood(bi);
-    header.indexUpdateRequired = 1;
+    markIndexLag();
     ++header.numRecords;
     BlockRef& b = m_chain[bi];
     loadBlock(b);
@@ -340,6 +443,8 @@ RowPos TableData::insertEncoded(const std::string& rec, WriteTxn& txn) {
     ++b.count;
     b.firstKey.assign(b.records.data(), keyWidth);
     shiftPrefix(bi, +1);
+    if (IndexFiles* ix = indexUpkeep())
+        ix->blocksChanged();
     return {bi, slot};
 }
 
@@ -392,6 +497,14 @@ void TableData::splitInsert(size_t bi, size_t slot, const std::string& merged, W
     nb.loaded = true;
     m_chain.insert(m_chain.begin() + ptrdiff_t(bi + 1), std::move(nb));
     m_prefixDirty = true;
+    if (IndexFiles* ix = indexUpkeep()) {
+        const BlockRef& added = m_chain[bi + 1];
+        ix->blocksChanged();
+        // The rows that moved have their hint changed (the new row has no entry yet).
+        for (size_t k = keep; k < total; ++k)
+            if (k != slot)
+                ix->rowMoved(merged.data() + k * size_t(recordSize), added.number, txn);
+    }
 }
 
 RowPos TableData::locateRecord(const std::string& rec, size_t bi) {
@@ -406,8 +519,7 @@ RowPos TableData::locateRecord(const std::string& rec, size_t bi) {
 }
 
 uint64_t TableData::finishInsert(const std::string& rec, RowPos pos) {
-    m_modified = true;
-    m_entriesMoved = true;
+    noteRowsWritten(true);
     ++generation;
     const uint64_t ordinal = ordinalOf(pos);
     noteEntries(nullptr, ordinal, rec.data());
@@ -422,14 +534,15 @@ void TableData::doRemove(uint64_t ordinal) {
     std::function<void()> afterCommit;
     try {
         afterCommit = removeAt(pos, txn);
+        if (IndexFiles* ix = indexUpkeep())
+            ix->rowRemoved(old.data(), txn);
     } catch (...) {
         txn.rollback();
         throw;
     }
     if (afterCommit)
         afterCommit();
-    m_modified = true;
-    m_entriesMoved = true;
+    noteRowsWritten(true);
     ++generation;
     noteEntries(old.data(), ordinal, nullptr);
     releaseBlobs(old.data());
@@ -443,7 +556,7 @@ std::function<void()> TableData::removeAt(RowPos pos, WriteTxn& txn) {
     loadBlock(b);
     if (b.count == 1)
         return unlinkBlock(pos.block, txn);
-    header.indexUpdateRequired = 1;
+    markIndexLag();
     --header.numRecords;
     std::string recs = b.records;
     recs.erase(pos.slot * size_t(recordSize), size_t(recordSize));
@@ -464,6 +577,8 @@ std::function<void()> TableData::removeAt(RowPos pos, WriteTxn& txn) {
     --b.count;
     b.firstKey.assign(b.records.data(), keyWidth);
     shiftPrefix(pos.block, -1);
+    if (IndexFiles* ix = indexUpkeep())
+        ix->blocksChanged();
     return {};
 }
 
@@ -486,7 +601,7 @@ std::function<void()> TableData::unlinkBlock(size_t i, WriteTxn& txn) {
         cImage = blockImage(i + 1);
         put16(cImage.data(), 2, a);
     }
-    header.indexUpdateRequired = 1;
+    markIndexLag();
     --header.numRecords;
     --header.usedBlocks;
     if (!hasPrev)
@@ -496,6 +611,8 @@ std::function<void()> TableData::unlinkBlock(size_t i, WriteTxn& txn) {
     txn.writeHeader();
     if (hasPrev)
         txn.write(headerOffsetOf(a), aImage, aOld, true);
+    if (IndexFiles* ix = indexUpkeep())
+        ix->blocksChanged();
     m_chain.erase(m_chain.begin() + ptrdiff_t(i));
     m_prefixDirty = true;
     // After the commit: repair the back link, then put the block on the free list
@@ -541,7 +658,7 @@ uint64_t TableData::doUpdate(uint64_t ordinal, const Row& row) {
         uint64_t existing;
         if (keyChanged && find(rec.substr(0, keyWidth), existing))
             throw EngineError(ErrorCode::KeyViolation, keyViolationText(path));
-        if (keyChanged || !inPlaceKeepsEntries)
+        if ((keyChanged || !inPlaceKeepsEntries) && !indexUpkeep())
             loadWalkedOrders(); // kept in step by noteEntries from now on
         if (!keyChanged) {
             // The row keeps its place: its record alone is written.
@@ -549,10 +666,12 @@ uint64_t TableData::doUpdate(uint64_t ordinal, const Row& row) {
             checkNeighbourhood(pos.block);
             BlockRef& b = m_chain[pos.block];
             const size_t at = pos.slot * size_t(recordSize);
-            header.indexUpdateRequired = 1;
+            markIndexLag();
             txn.writeHeader();
             txn.write(headerOffsetOf(b.number) + 6 + at, rec, old, true);
             std::memcpy(b.records.data() + at, rec.data(), size_t(recordSize));
+            if (IndexFiles* ix = indexUpkeep(); ix && !inPlaceKeepsEntries)
+                ix->rowChanged(old.data(), rec.data(), b.number, txn);
         }
     } catch (...) {
         txn.rollback();
@@ -560,11 +679,14 @@ uint64_t TableData::doUpdate(uint64_t ordinal, const Row& row) {
     }
     if (!keyChanged) {
         // The index files still hold every entry when no indexed field changed.
-        if (filesWereTrue && inPlaceKeepsEntries)
-            m_ownLag = true;
-        else
-            m_entriesMoved = true;
-        m_modified = true;
+        // Kept in place, they followed.
+        if (!indexUpkeep()) {
+            m_modified = true;
+            if (filesWereTrue && inPlaceKeepsEntries)
+                m_ownLag = true;
+            else
+                m_entriesMoved = true;
+        }
         ++generation;
         noteEntries(old.data(), ordinal, rec.data());
         releaseBlobs(old.data());
@@ -575,6 +697,8 @@ uint64_t TableData::doUpdate(uint64_t ordinal, const Row& row) {
     RowPos at;
     try {
         at = insertEncoded(rec, txn);
+        if (IndexFiles* ix = indexUpkeep())
+            ix->rowAdded(rec.data(), m_chain[at.block].number, txn);
     } catch (...) {
         txn.rollback();
         throw;
@@ -629,6 +753,7 @@ void TableData::flush() {
     m_modified = false;
     m_entriesMoved = false;
     m_ownLag = false;
+    m_indexUpkeepRefused = false;
 }
 
 } // namespace engine

@@ -19,7 +19,16 @@ size_t WriteTxn::fixedLength() const {
 void WriteTxn::write(uint64_t off, const std::string& bytes, std::string undo, bool canUndo) {
     m_d.file->writeAt(off, bytes.data(), bytes.size());
     if (canUndo)
-        m_undo.emplace_back(off, std::move(undo));
+        m_undo.push_back({nullptr, off, std::move(undo)});
+}
+
+void WriteTxn::writeTo(File& f, uint64_t off, const std::string& bytes) {
+    std::string before(bytes.size(), '\0');
+    before.resize(f.readAt(off, before.data(), before.size()));
+    f.writeAt(off, bytes.data(), bytes.size());
+    m_indexWritten = true;
+    if (!before.empty())
+        m_undo.push_back({&f, off, std::move(before)});
 }
 
 void WriteTxn::writeHeader() {
@@ -37,12 +46,15 @@ void WriteTxn::rollback() noexcept {
     bool clean = true;
     for (auto it = m_undo.rbegin(); it != m_undo.rend(); ++it) {
         try {
-            m_d.file->writeAt(it->first, it->second.data(), it->second.size());
+            File& f = it->file ? *it->file : *m_d.file;
+            f.writeAt(it->offset, it->bytes.data(), it->bytes.size());
         } catch (...) {
             clean = false;
         }
     }
     restoreCounters();
+    if (m_indexWritten)
+        m_d.reloadIndexFiles();
     if (!clean)
         m_d.resetAfterFailure();
 }

@@ -6,14 +6,20 @@
 // header counters it changed, so that the rest of an explicit transaction goes on
 // from the state before the operation. Writing to memory cannot fail for want of
 // space; rollback() cannot throw.
+//
+// The index files kept in place (IndexBlockFile.h) write through writeTo: the bytes
+// they replace are kept the same way, and after putting them back rollback() has the
+// index files read their headers and blocks again.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace engine {
 
+class File;
 class TableData;
 
 class WriteTxn {
@@ -22,6 +28,8 @@ public:
 
     void write(uint64_t off, const std::string& bytes, std::string undo, bool canUndo);
     void writeHeader();
+    // A write into another file of the transaction (an index file), undone alike.
+    void writeTo(File& f, uint64_t off, const std::string& bytes);
     void rollback() noexcept;
 
 private:
@@ -38,7 +46,13 @@ private:
     };
     TableData& m_d;
     Saved m_header;
-    std::vector<std::pair<uint64_t, std::string>> m_undo;
+    struct Undo {
+        File* file; // nullptr: the table
+        uint64_t offset;
+        std::string bytes;
+    };
+    std::vector<Undo> m_undo;
+    bool m_indexWritten = false;
 };
 
 } // namespace engine

@@ -3,12 +3,28 @@
 // it, counts, and the on-disk invariants of the block chain (key order, no empty
 // block, counters, back links, free list). After the table is closed, the index files
 // written at flush give the same orders when the table is opened again.
+// The index files kept in place are checked after every commit, and after a kill at
+// every write of a transaction's commit, against what the rows make them: the trees (.PX, .Y*)
+// entry for entry over the blocks below them, the X records (hints included) in the order a rebuild
+// sorts them, and pxlib reads the rows through the .PX.
 
 #include <QtTest>
 
 #include "engine/Engine.h"
+#include "tests/support/FaultFileSystem.h"
+#include "tests/support/ScopedFileSystem.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#ifdef KV_HAVE_PXLIB
+extern "C" {
+#include <paradox.h>
+}
+#endif
 
 #include <fstream>
+#include <functional>
 #include <map>
 #include <random>
 #include <set>
@@ -120,6 +136,190 @@ std::string chainProblems(const std::filesystem::path& file) {
     return {};
 }
 
+// ---- the index files on disk against the rows -------------------------------------
+
+struct Leaf {
+    std::string key;
+    unsigned block;
+    unsigned count;
+    bool operator==(const Leaf&) const = default;
+};
+
+int int16at(const char* p) {
+    return int16_t(uint16_t((uint8_t(p[0]) ^ 0x80) << 8 | uint8_t(p[1])));
+}
+
+struct BlockFile {
+    std::string f;
+    unsigned recSize, headerSize, bs;
+    explicit BlockFile(const std::filesystem::path& p)
+        : f(readFile(p)), recSize(u16at(f, 0)), headerSize(u16at(f, 2)), bs(uint8_t(f[5]) * 1024u) {
+    }
+    const char* block(unsigned n) const {
+        if (n == 0 || n > u16at(f, 0x0C) || headerSize + size_t(n) * bs > f.size())
+            return nullptr;
+        return f.data() + headerSize + size_t(n - 1) * bs;
+    }
+    static unsigned count(const char* b, unsigned recSize) {
+        const int last = int16_t(uint8_t(b[4]) | uint8_t(b[5]) << 8);
+        return last < 0 ? 0 : unsigned(last) / recSize + 1;
+    }
+    // The chained blocks as tree leaves (first key of keyWidth bytes), and the records.
+    std::string chain(size_t keyWidth, std::vector<Leaf>& leaves,
+                      std::vector<std::string>& records) const {
+        unsigned prev = 0;
+        std::set<unsigned> seen;
+        for (unsigned n = u16at(f, 0x0E); n != 0; n = u16at(f, headerSize + (n - 1) * bs)) {
+            const char* b = block(n);
+            if (!b || !seen.insert(n).second || u16at(f, headerSize + (n - 1) * bs + 2) != prev)
+                return "chain broken at block " + std::to_string(n);
+            const unsigned c = count(b, recSize);
+            if (c == 0)
+                return "empty block " + std::to_string(n) + " in the chain";
+            leaves.push_back({std::string(b + 6, keyWidth), n, c});
+            for (unsigned r = 0; r < c; ++r)
+                records.emplace_back(b + 6 + r * recSize, recSize);
+            prev = n;
+        }
+        if (u16at(f, 0x10) != prev || u16at(f, 0x0A) != seen.size())
+            return "last block or blocks in use";
+        return {};
+    }
+};
+
+std::map<std::string, unsigned> deepest; // levels reached by each tree file
+
+// A tree file (.PX, .Y*) against the blocks it must describe, in order.
+std::string treeProblems(const std::filesystem::path& p, const std::vector<Leaf>& expected,
+                         bool keysInByteOrder) {
+    const BlockFile t(p);
+    const size_t kw = t.recSize - 6;
+    const unsigned root = u16at(t.f, 0x1E), levels = uint8_t(t.f[0x20]);
+    deepest[p.extension().string()] = std::max(deepest[p.extension().string()], levels);
+    if (levels == 0)
+        return expected.empty() ? std::string() : "empty tree over blocks";
+    std::vector<Leaf> leaves;
+    std::set<unsigned> inTree;
+    size_t entries = 0;
+    std::string problem;
+    std::function<bool(unsigned, unsigned, std::string&, uint64_t&)> walk = [&](unsigned n,
+                                                                                unsigned level,
+                                                                                std::string&
+                                                                                    firstKey,
+                                                                                uint64_t& sum) {
+        const char* b = t.block(n);
+        if (!b || !inTree.insert(n).second || BlockFile::count(b, t.recSize) == 0) {
+            problem = "index block " + std::to_string(n) + " missing, twice or empty";
+            return false;
+        }
+        sum = 0;
+        const unsigned c = BlockFile::count(b, t.recSize);
+        entries += c;
+        for (unsigned i = 0; i < c; ++i) {
+            const char* e = b + 6 + i * t.recSize;
+            Leaf l{std::string(e, kw), unsigned(int16at(e + kw)), unsigned(int16at(e + kw + 2))};
+            if (i == 0)
+                firstKey = l.key;
+            sum += l.count;
+            if (level == 1) {
+                leaves.push_back(l);
+                continue;
+            }
+            std::string childKey;
+            uint64_t childSum;
+            if (!walk(l.block, level - 1, childKey, childSum))
+                return false;
+            if (childKey != l.key || std::min<uint64_t>(childSum, 32767) != l.count) {
+                problem = "upper entry of block " + std::to_string(l.block);
+                return false;
+            }
+        }
+        return true;
+    };
+    std::string rootKey;
+    uint64_t rootSum;
+    if (!walk(root, levels, rootKey, rootSum))
+        return problem;
+    if (entries != u32at(t.f, 6))
+        return "header entry count";
+    if (leaves != expected)
+        return "level-1 entries differ from the blocks below (" + std::to_string(leaves.size()) +
+               " for " + std::to_string(expected.size()) + ")";
+    // All index blocks in one chain, by first key where keys sort as bytes.
+    std::vector<Leaf> chained;
+    std::vector<std::string> unused;
+    problem = t.chain(kw, chained, unused);
+    if (!problem.empty())
+        return "index " + problem;
+    std::set<unsigned> inChain;
+    for (size_t i = 0; i < chained.size(); ++i) {
+        inChain.insert(chained[i].block);
+        if (keysInByteOrder && i > 0 && chained[i - 1].key > chained[i].key)
+            return "index chain out of key order";
+    }
+    return inChain == inTree ? std::string() : "index chain and tree hold other blocks";
+}
+
+// Folding of the code page 1252 letters the tests use.
+std::string fold1252(std::string s) {
+    for (char& c : s) {
+        const uint8_t u = uint8_t(c);
+        if ((u >= 'a' && u <= 'z') || (u >= 0xE0 && u <= 0xFE && u != 0xF7))
+            c = char(u - 0x20);
+    }
+    return s;
+}
+
+// Every index file of WIDE.DB against its rows: IndTable (.XG0, case-insensitive on
+// Table) and Description (.X03). Wide fields make few entries per index block, so that
+// a few hundred rows split them.
+constexpr size_t kKeyWidth = 200, kTableWidth = 12, kDescWidth = 255;
+std::string indexFileProblems(const std::filesystem::path& db) {
+    const BlockFile d(db);
+    if (d.f[0x4F] != 0)
+        return "index update announced in the header";
+    std::vector<Leaf> dataBlocks;
+    std::vector<std::string> rows;
+    std::string problem = d.chain(kKeyWidth, dataBlocks, rows);
+    if (!problem.empty())
+        return ".DB " + problem;
+    problem = treeProblems(db.parent_path() / "WIDE.PX", dataBlocks, true);
+    if (!problem.empty())
+        return ".PX: " + problem;
+    std::vector<std::pair<std::string, std::string>> table, desc; // (sort key, X record)
+    size_t row = 0;
+    for (const Leaf& b : dataBlocks)
+        for (unsigned r = 0; r < b.count; ++r, ++row) {
+            const std::string& rec = rows[row];
+            const std::string hint{char(0x80 | (b.block >> 8)), char(b.block & 0xFF)};
+            const std::string key = rec.substr(0, kKeyWidth);
+            const std::string t = rec.substr(kKeyWidth, kTableWidth);
+            const std::string dsc = rec.substr(kKeyWidth + kTableWidth, kDescWidth);
+            table.emplace_back(fold1252(t) + key, t + key + hint);
+            desc.emplace_back(dsc + key, dsc + key + hint);
+        }
+    for (auto [ext, xs] : {std::pair{"XG0", &table}, {"X03", &desc}}) {
+        std::sort(xs->begin(), xs->end());
+        const BlockFile x(db.parent_path() / ("WIDE." + std::string(ext)));
+        std::vector<Leaf> xBlocks;
+        std::vector<std::string> records;
+        problem = x.chain(x.recSize - 2, xBlocks, records);
+        if (!problem.empty())
+            return std::string(ext) + " " + problem;
+        if (u32at(x.f, 6) != rows.size() || records.size() != rows.size())
+            return std::string(ext) + " record count";
+        for (size_t i = 0; i < records.size(); ++i)
+            if (records[i] != (*xs)[i].second)
+                return std::string(ext) + " record " + std::to_string(i) + " differs";
+        std::string y = ext;
+        y[0] = 'Y';
+        problem = treeProblems(db.parent_path() / ("WIDE." + y), xBlocks, ext[1] == '0');
+        if (!problem.empty())
+            return y + ": " + problem;
+    }
+    return {};
+}
+
 const char* kNames[] = {"Clients", "CLIENTS", "commandes", "Articles", "été",
                         "ÉTÉ",     "zèbre",   "Abc",       "abd"};
 
@@ -202,6 +402,221 @@ private slots:
         auto t = TableFile::open(file);
         QCOMPARE(t->recordCount(), uint32_t(model.rows.size()));
         checkOrders(t, model);
+    }
+
+    // The index files kept in place, checked against the rows after the commits of
+    // random inserts, deletes, edits and key changes: alone (each committed on its own),
+    // in batches (some rolled back), and all in one transaction; enough rows to split
+    // the index blocks, then enough deletes to empty them.
+    void indexFilesFollowEachCommit_data() {
+        QTest::addColumn<int>("seed");
+        QTest::addColumn<int>("operations");
+        QTest::addColumn<int>("perTransaction");
+        QTest::newRow("each on its own") << 3 << 2500 << 1;
+        QTest::newRow("batches, some rolled back") << 5 << 3000 << 40;
+        QTest::newRow("one transaction") << 11 << 2500 << 2500;
+    }
+
+    void indexFilesFollowEachCommit() {
+        QFETCH(int, seed);
+        QFETCH(int, operations);
+        QFETCH(int, perTransaction);
+        QTemporaryDir dir;
+        const std::filesystem::path file =
+            std::filesystem::path(dir.path().toStdString()) / "WIDE.DB";
+        createTable(file,
+                    {{"Cle", FieldType::Alpha, int(kKeyWidth)},
+                     {"Table", FieldType::Alpha, int(kTableWidth)},
+                     {"Description", FieldType::Alpha, int(kDescWidth)}},
+                    {{"", {"Cle"}, ixPrimary}});
+        addIndex(file, {"IndTable", {"Table"}, ixCaseInsensitive});
+        addIndex(file, {"Description", {"Description"}, 0});
+        deepest.clear();
+        std::mt19937 rng{uint32_t(seed)}, probes{uint32_t(seed + 1)};
+        std::map<std::string, std::pair<std::string, std::string>> rows, before;
+        auto t = TableFile::open(file);
+        t->setDurable(false); // what reaches the disk is the same, without the syncs
+        Cursor primary(t);
+        auto keyText = [](int k) {
+            const std::string digits = std::to_string(100000 + k);
+            return "k" + digits;
+        };
+        auto check = [&](int done) {
+            const std::string problem = indexFileProblems(file);
+            QVERIFY2(problem.empty(), (problem + " after " + std::to_string(done)).c_str());
+        };
+        auto remove = [&](const std::string& key) {
+            QVERIFY(primary.findKey({Value::fromText(key)}));
+            primary.remove();
+            rows.erase(key);
+        };
+        for (int done = 0; done < operations;) {
+            before = rows;
+            const bool explicitTxn = perTransaction > 1;
+            if (explicitTxn)
+                t->beginTransaction();
+            for (int i = 0; i < perTransaction && done < operations; ++i, ++done) {
+                const int kind = int(rng() % 10);
+                const std::string key = keyText(int(rng() % 5000));
+                const std::string table = kNames[rng() % std::size(kNames)];
+                const std::string desc = "d" + std::to_string(rng() % 400);
+                const bool shrinking = done > operations * 3 / 5;
+                auto some = rows.lower_bound(key);
+                if (some == rows.end())
+                    some = rows.begin();
+                if ((shrinking ? kind < 9 : kind == 9) && !rows.empty()) {
+                    remove(some->first);
+                } else if (kind == 8 && !rows.empty()) {
+                    QVERIFY(primary.findKey({Value::fromText(some->first)}));
+                    const std::string newKey = rows.count(key) ? some->first : key; // moves
+                    primary.update(
+                        {Value::fromText(newKey), Value::fromText(table), Value::fromText(desc)});
+                    rows.erase(some);
+                    rows[newKey] = {table, desc};
+                } else if (!rows.count(key)) {
+                    primary.insert(
+                        {Value::fromText(key), Value::fromText(table), Value::fromText(desc)});
+                    rows[key] = {table, desc};
+                }
+                // Inside a transaction, the name index is read through its pending blocks.
+                if (explicitTxn && probes() % 8 == 0) {
+                    const std::string name = kNames[probes() % std::size(kNames)];
+                    bool held = false;
+                    for (const auto& [k, r] : rows)
+                        held = held || upper(r.first) == upper(name);
+                    QCOMPARE(Cursor(t, {"Table"}).findKey({Value::fromText(name)}), held);
+                }
+            }
+            if (explicitTxn && perTransaction < operations && rng() % 5 == 0) {
+                t->rollback();
+                rows = before;
+            } else if (explicitTxn) {
+                t->commit();
+            }
+            if (explicitTxn || done % 50 == 0 || done == operations)
+                check(done);
+        }
+        // The trees split: the .PX at least once, the .Y03 into three levels (two for the
+        // smaller peak of single commits).
+        QVERIFY(deepest[".PX"] >= 2 && deepest[".Y03"] >= (perTransaction == 1 ? 2u : 3u));
+        // Emptied, then started again.
+        while (!rows.empty())
+            remove(rows.begin()->first);
+        check(operations);
+        for (int k = 0; k < 5; ++k) {
+            primary.insert(
+                {Value::fromText(keyText(k)), Value::fromText("x"), Value::fromText("")});
+            rows[keyText(k)] = {"x", ""};
+        }
+        check(operations);
+        t.reset(); // nothing left to write at close
+        check(operations);
+        if (qEnvironmentVariableIsSet("KVKEEP"))
+            dir.setAutoRemove(false), qDebug() << dir.path();
+#ifdef KV_HAVE_PXLIB
+        // pxlib finds the rows through the .PX.
+        pxdoc_t* px = PX_new();
+        pxdoc_t* pindex = PX_new();
+        QVERIFY(PX_open_file(px, file.c_str()) == 0);
+        QVERIFY(PX_open_file(pindex, (file.parent_path() / "WIDE.PX").c_str()) == 0);
+        QVERIFY(PX_read_primary_index(pindex) == 0);
+        QVERIFY(PX_add_primary_index(px, pindex) == 0);
+        QCOMPARE(px->px_head->px_numrecords, int(rows.size()));
+        auto it = rows.begin();
+        for (int i = 0; i < px->px_head->px_numrecords; ++i, ++it) {
+            pxval_t** vals = PX_retrieve_record(px, i);
+            QVERIFY(vals);
+            QCOMPARE(std::string(vals[0]->value.str.val, size_t(vals[0]->value.str.len)),
+                     it->first);
+            for (int f = 0; f < 3; ++f) {
+                if (vals[f]->type == pxfAlpha && vals[f]->value.str.val)
+                    px->free(px, vals[f]->value.str.val);
+                px->free(px, vals[f]);
+            }
+            px->free(px, vals);
+        }
+        PX_close(px);
+        PX_delete(px);
+        PX_close(pindex);
+        PX_delete(pindex);
+#endif
+    }
+
+    // A transaction that splits index blocks, killed before each write, sync or rename
+    // of its commit: the next open finds the table and its index files of one state,
+    // the one before or the one after, whole.
+    void killedCommitLeavesIndexFilesWhole() {
+        QTemporaryDir dir;
+        const std::filesystem::path root = dir.path().toStdString();
+        const std::filesystem::path pristine = root / "pristine", work = root / "work";
+        std::filesystem::create_directories(pristine);
+        createTable(pristine / "WIDE.DB",
+                    {{"Cle", FieldType::Alpha, int(kKeyWidth)},
+                     {"Table", FieldType::Alpha, int(kTableWidth)},
+                     {"Description", FieldType::Alpha, int(kDescWidth)}},
+                    {{"", {"Cle"}, ixPrimary}});
+        addIndex(pristine / "WIDE.DB", {"IndTable", {"Table"}, ixCaseInsensitive});
+        addIndex(pristine / "WIDE.DB", {"Description", {"Description"}, 0});
+        auto row = [](int k) {
+            return Row{Value::fromText("k" + std::to_string(100000 + k)),
+                       Value::fromText(kNames[k % std::size(kNames)]),
+                       Value::fromText("d" + std::to_string(k * 7919 % 400))};
+        };
+        {
+            auto t = TableFile::open(pristine / "WIDE.DB");
+            Cursor c(t);
+            t->beginTransaction();
+            for (int k = 0; k < 500; k += 2)
+                c.insert(row(k));
+            t->commit();
+        }
+        auto scenario = [&] {
+            auto t = TableFile::open(work / "WIDE.DB");
+            t->setDurable(false); // a killed process keeps the page cache
+            Cursor c(t);
+            t->beginTransaction();
+            for (int k = 1; k < 300; k += 2)
+                c.insert(row(k));
+            for (int k = 0; k < 160; k += 4) {
+                QVERIFY(c.findKey({row(k)[0]}));
+                c.remove();
+            }
+            t->commit();
+        };
+        auto fresh = [&] {
+            std::filesystem::remove_all(work);
+            std::filesystem::copy(pristine, work);
+        };
+        fresh();
+        testsupport::FaultFileSystem counter(fileSystem());
+        {
+            const testsupport::ScopedFileSystem mounted(counter);
+            scenario();
+        }
+        const uint64_t total = counter.operations();
+        QVERIFY(total > 10);
+        for (uint64_t k = 1; k <= total; ++k) {
+            fresh();
+            const pid_t pid = fork();
+            if (pid == 0) {
+                testsupport::FaultFileSystem fault(fileSystem());
+                fault.crashAt(k);
+                const testsupport::ScopedFileSystem mounted(fault);
+                scenario();
+                ::_exit(0);
+            }
+            int status = 0;
+            waitpid(pid, &status, 0);
+            QCOMPARE(WEXITSTATUS(status), testsupport::FaultFileSystem::kCrashExitCode);
+            uint32_t rows = 0;
+            {
+                auto t = TableFile::open(work / "WIDE.DB"); // rolls the commit back
+                rows = t->recordCount();
+            }
+            QVERIFY2(rows == 250 || rows == 250 + 150 - 40, std::to_string(rows).c_str());
+            const std::string problem = indexFileProblems(work / "WIDE.DB");
+            QVERIFY2(problem.empty(), (problem + " after a kill at " + std::to_string(k)).c_str());
+        }
     }
 
     // A cursor keeps its place while another cursor on the same table writes.
