@@ -127,9 +127,15 @@ IndexTreeReader* TableData::primaryTree() {
         m_primaryTreeFile == file.get())
         return m_primaryTree.get();
     m_primaryTree.reset();
+    m_primaryTreeLooked = false; // until the look ends (a step from memory may cut it short)
+    m_primaryTree = openPrimaryTree();
     m_primaryTreeLooked = true;
     m_primaryTreeGeneration = generation;
     m_primaryTreeFile = file.get();
+    return m_primaryTree.get();
+}
+
+std::shared_ptr<IndexTreeReader> TableData::openPrimaryTree() {
     if (m_primaryIndexUntrusted || !indexFilesCurrent())
         return nullptr;
     checkReadable();
@@ -146,12 +152,11 @@ IndexTreeReader* TableData::primaryTree() {
         rows.header = header;
         rows.path = path;
         // Primary keys compare as stored: no transform.
-        m_primaryTree = std::make_shared<IndexTreeReader>(std::move(px), std::move(rows), keyWidth,
-                                                          IndexTreeReader::KeyTransform());
+        return std::make_shared<IndexTreeReader>(std::move(px), std::move(rows), keyWidth,
+                                                 IndexTreeReader::KeyTransform());
     } catch (const EngineError&) {
-        m_primaryTree.reset();
+        return nullptr;
     }
-    return m_primaryTree.get();
 }
 
 const char* TableData::recordByKey(std::string_view key) {

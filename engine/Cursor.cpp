@@ -1,5 +1,6 @@
 #include "engine/Cursor.h"
 
+#include "engine/DiskBarrier.h"
 #include "engine/EngineError.h"
 #include "engine/IndexTreeReader.h"
 #include "engine/TableData.h"
@@ -34,6 +35,7 @@ public:
     uint64_t pos = 0;
     std::string savedKey;
     uint64_t generation = 0;
+    static constexpr uint64_t kStale = UINT64_MAX; // generation of a cursor to find again
     Row row;
     IndexTreeReader* tree = nullptr; // the order's files being walked, or nullptr
     TreeSpot spot;                   // the position when tree is set
@@ -43,6 +45,7 @@ public:
     bool last();
     bool next();
     bool prior();
+    bool step(bool forward);
     bool findKey(const std::vector<Value>& key);
     int64_t count();
     IndexTreeReader* currentTree();
@@ -112,6 +115,7 @@ void CursorState::remember(uint64_t ordinal) {
 }
 
 void CursorState::reseek() {
+    generation = kStale; // a reseek cut short (a step that needs the disk) is done again
     tree = currentTree();
     if (tree)
         return reseekTree();
@@ -191,9 +195,10 @@ void CursorState::setSpot(const TreeSpot& at) {
 // As reseek: the row with the saved key, else the one that followed it, kept inside
 // the view.
 void CursorState::reseekTree() {
-    generation = d->generation;
-    if (!positioned)
+    if (!positioned) {
+        generation = d->generation;
         return;
+    }
     TreeSpot at;
     const bool found = tree->lowerBound(savedKey, at);
     const std::string_view key = found ? tree->keyAt(at) : std::string_view();
@@ -203,6 +208,7 @@ void CursorState::reseekTree() {
     if (beforeView ? treeFirst(at) : treeLast(at))
         return setSpot(at);
     positioned = false;
+    generation = d->generation;
 }
 
 bool CursorState::treeFind(const std::string& image) {
@@ -412,9 +418,7 @@ bool CursorState::last() {
 }
 
 bool Cursor::next() {
-    ReadAccess access(*m_state->d);
-    CursorState& s = *m_state;
-    return s.withTreeFallback([&] { return s.next(); });
+    return m_state->step(true);
 }
 
 bool CursorState::next() {
@@ -438,9 +442,23 @@ bool CursorState::next() {
 }
 
 bool Cursor::prior() {
-    ReadAccess access(*m_state->d);
-    CursorState& s = *m_state;
-    return s.withTreeFallback([&] { return s.prior(); });
+    return m_state->step(false);
+}
+
+// A step of a walk: from memory while the table allows it (mayStepFromMemory), else,
+// or when the step turns out to need the disk, under the read lock.
+bool CursorState::step(bool forward) {
+    const auto move = [&] { return withTreeFallback([&] { return forward ? next() : prior(); }); };
+    if (d->mayStepFromMemory()) {
+        try {
+            DiskBarrier barrier;
+            return move();
+        } catch (const DiskBarrier::Needed&) {
+            // the same step again, with the disk
+        }
+    }
+    ReadAccess access(*d);
+    return move();
 }
 
 bool CursorState::prior() {
@@ -461,6 +479,18 @@ bool CursorState::prior() {
         return false;
     s.setPosition(s.pos - 1);
     return true;
+}
+
+void Cursor::catchUp() {
+    CursorState& s = *m_state;
+    if (!s.positioned) {
+        (void)first();
+        return;
+    }
+    if (s.d->mayStepFromMemory() && s.generation == s.d->generation)
+        return; // nothing written since the row was read, as far as a step may know
+    ReadAccess access(*s.d);
+    s.withTreeFallback([&] { s.sync(); });
 }
 
 const Row& Cursor::row() const {

@@ -42,6 +42,7 @@
 //   a commit whose own rollback failed leaves the journal hot: the next access
 //   rolls it back before anything else (settle).
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -219,6 +220,11 @@ public:
     void endWrite() noexcept;
     // Deleting or replacing the table: refuses (Locked) while another program has it open.
     static void requireSoleUser(const std::filesystem::path& table);
+    // A walk's step may skip the read lock and the header check while the last check
+    // is recent (a batch of steps, a few milliseconds old): what it reads from memory is
+    // then at most that old. True to try; the step runs under a DiskBarrier, and
+    // again under beginRead when it needs the disk.
+    bool mayStepFromMemory();
 
     // ---- transactions (TableTransaction.cpp) -------------------------------------
     void beginTransaction();
@@ -251,6 +257,7 @@ private:
     bool primaryHeaderFits(const TableHeader& px) const;
     std::shared_ptr<IndexTreeReader> openSecondaryTree(const SecondaryOrder& order);
     IndexTreeReader* primaryTree();
+    std::shared_ptr<IndexTreeReader> openPrimaryTree();
 
     // checks before a write (ChainCheck.cpp)
     void checkHeaderAgainstChain();
@@ -337,6 +344,10 @@ private:
     int m_readers = 0;   // read operations in progress (nested)
     int m_writers = 0;   // changes in progress (nested; an open transaction is one)
     std::string m_stamp; // the header's first bytes on disk when last looked at
+    // Steps served from memory since the header was last compared, and when that was.
+    int m_stepsSinceLook = 0;
+    std::chrono::steady_clock::time_point m_lastLook;
+    bool m_looked = false;
 };
 
 // Scopes of TableData::beginRead/endRead and beginWrite/endWrite.

@@ -101,6 +101,22 @@ void TableData::beginRead() {
         m_lock.setRead(TableLock::Read::None);
         throw;
     }
+    m_looked = true;
+    m_stepsSinceLook = 0;
+    m_lastLook = std::chrono::steady_clock::now();
+}
+
+// Another program's commit is seen at the latest a batch of steps or a few
+// milliseconds later, the way a reader between two steps would have seen it.
+bool TableData::mayStepFromMemory() {
+    constexpr int kStepsPerLook = 256;
+    constexpr auto kLookAge = std::chrono::milliseconds(20);
+    if (!m_looked || m_readers > 0 || m_writers > 0 || m_needsRecovery ||
+        m_stepsSinceLook >= kStepsPerLook ||
+        std::chrono::steady_clock::now() - m_lastLook > kLookAge)
+        return false;
+    ++m_stepsSinceLook;
+    return true;
 }
 
 void TableData::endRead() noexcept {
