@@ -183,6 +183,33 @@ const char* TableData::recordByKey(std::string_view key) {
     return record(locate(ordinal));
 }
 
+const char* TableData::firstRecordInPlace() {
+    settle();
+    if (m_haveDirectory)
+        return nullptr;
+    IndexTreeReader* px = primaryTree();
+    if (!px)
+        return nullptr;
+    try {
+        TreeSpot at;
+        return px->lowerBound(std::string_view(), at) ? px->recordAt(at) : nullptr;
+    } catch (const EngineError& e) {
+        if (e.code() != ErrorCode::IndexOutOfDate)
+            throw;
+        m_primaryIndexUntrusted = true; // the directory walks the chain instead
+        m_primaryTree.reset();
+        m_primaryTreeLooked = false;
+        return nullptr;
+    }
+}
+
+bool TableData::rowCountFromHeader(uint64_t& rows) const {
+    if (m_haveDirectory || m_writers > 0 || m_needsRecovery || header.indexUpdateRequired != 0)
+        return false;
+    rows = header.numRecords;
+    return true;
+}
+
 // Collects the level-1 entries under an index block, in order. False on any doubt.
 bool TableData::readIndexLevel(File& f, const TableHeader& px, uint16_t block, int level,
                                std::vector<BlockRef>& out) {

@@ -42,6 +42,7 @@ public:
 
     void sync();
     bool first();
+    bool firstInPlace();
     bool last();
     bool next();
     bool prior();
@@ -377,6 +378,8 @@ bool CursorState::first() {
         setSpot(at);
         return true;
     }
+    if (!order && !hasRange && d->keyed && firstInPlace())
+        return true;
     CursorState& s = *this;
     uint64_t lo, hi;
     s.bounds(lo, hi);
@@ -385,6 +388,20 @@ bool CursorState::first() {
         return false;
     }
     s.setPosition(lo);
+    return true;
+}
+
+// Opening a table on its first row reads a descent of the .PX, not all of it: the
+// directory is built when the walk goes on.
+bool CursorState::firstInPlace() {
+    const char* rec = d->firstRecordInPlace();
+    if (!rec)
+        return false;
+    d->decodeRow(rec, row);
+    pos = 0;
+    positioned = true;
+    generation = d->generation;
+    savedKey.assign(rec, d->keyWidth);
     return true;
 }
 
@@ -553,6 +570,9 @@ int64_t CursorState::count() {
     CursorState& s = *this;
     if (IndexTreeReader* files = currentTree())
         return treeCount(*files);
+    uint64_t rows = 0;
+    if (!order && !hasRange && d->rowCountFromHeader(rows))
+        return int64_t(rows);
     uint64_t lo, hi;
     s.bounds(lo, hi);
     return int64_t(hi - lo);

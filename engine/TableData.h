@@ -193,6 +193,12 @@ public:
     // Before a write: the orders walked through their files are loaded from them while
     // they still match, and from then on kept up to date with the rows.
     void loadWalkedOrders();
+    // The first row of the primary order through the .PX while the block directory is
+    // not built (a descent, not the whole .PX); nullptr when the directory must answer.
+    const char* firstRecordInPlace();
+    // The header's row count while nothing was read or written since the header was
+    // (a clean header agrees with the chain); false when the directory must answer.
+    bool rowCountFromHeader(uint64_t& rows) const;
 
     // ---- checks before a write (ChainCheck.cpp) ----------------------------------
     // The header's counters and the file's size against the block directory, and the
