@@ -47,6 +47,7 @@ public:
     bool next();
     bool prior();
     bool step(bool forward);
+    template <class Op> auto read(TableData::MemoryCheck check, Op op);
     bool findKey(const std::vector<Value>& key);
     int64_t count();
     IndexTreeReader* currentTree();
@@ -152,6 +153,21 @@ template <class Op> auto CursorState::withTreeFallback(Op op) {
         d->distrustTree(*order);
         return op();
     }
+}
+
+// A read operation from memory while the table allows it (TableData::mayReadFromMemory),
+// else, or when it turns out to need the disk, under the read lock.
+template <class Op> auto CursorState::read(TableData::MemoryCheck check, Op op) {
+    if (d->mayReadFromMemory(check)) {
+        try {
+            DiskBarrier barrier;
+            return withTreeFallback(op);
+        } catch (const DiskBarrier::Needed&) {
+            // the same operation again, with the disk
+        }
+    }
+    ReadAccess access(*d);
+    return withTreeFallback(op);
 }
 
 bool CursorState::inRange(std::string_view key) const {
@@ -361,9 +377,8 @@ void Cursor::clearRange() {
 }
 
 bool Cursor::first() {
-    ReadAccess access(*m_state->d);
     CursorState& s = *m_state;
-    return s.withTreeFallback([&] { return s.first(); });
+    return s.read(TableData::MemoryCheck::Header, [&] { return s.first(); });
 }
 
 bool CursorState::first() {
@@ -406,9 +421,8 @@ bool CursorState::firstInPlace() {
 }
 
 bool Cursor::last() {
-    ReadAccess access(*m_state->d);
     CursorState& s = *m_state;
-    return s.withTreeFallback([&] { return s.last(); });
+    return s.read(TableData::MemoryCheck::Header, [&] { return s.last(); });
 }
 
 bool CursorState::last() {
@@ -462,20 +476,8 @@ bool Cursor::prior() {
     return m_state->step(false);
 }
 
-// A step of a walk: from memory while the table allows it (mayStepFromMemory), else,
-// or when the step turns out to need the disk, under the read lock.
 bool CursorState::step(bool forward) {
-    const auto move = [&] { return withTreeFallback([&] { return forward ? next() : prior(); }); };
-    if (d->mayStepFromMemory()) {
-        try {
-            DiskBarrier barrier;
-            return move();
-        } catch (const DiskBarrier::Needed&) {
-            // the same step again, with the disk
-        }
-    }
-    ReadAccess access(*d);
-    return move();
+    return read(TableData::MemoryCheck::Batch, [&] { return forward ? next() : prior(); });
 }
 
 bool CursorState::prior() {
@@ -504,7 +506,7 @@ void Cursor::catchUp() {
         (void)first();
         return;
     }
-    if (s.d->mayStepFromMemory() && s.generation == s.d->generation)
+    if (s.d->mayReadFromMemory(TableData::MemoryCheck::Batch) && s.generation == s.d->generation)
         return; // nothing written since the row was read, as far as a step may know
     ReadAccess access(*s.d);
     s.withTreeFallback([&] { s.sync(); });
@@ -518,9 +520,8 @@ const Row& Cursor::row() const {
 }
 
 bool Cursor::findKey(const std::vector<Value>& key) {
-    ReadAccess access(*m_state->d);
     CursorState& s = *m_state;
-    return s.withTreeFallback([&] { return s.findKey(key); });
+    return s.read(TableData::MemoryCheck::Header, [&] { return s.findKey(key); });
 }
 
 bool CursorState::findKey(const std::vector<Value>& key) {
@@ -560,9 +561,8 @@ bool CursorState::findKey(const std::vector<Value>& key) {
 }
 
 int64_t Cursor::count() const {
-    ReadAccess access(*m_state->d);
     CursorState& s = *m_state;
-    return s.withTreeFallback([&] { return s.count(); });
+    return s.read(TableData::MemoryCheck::Header, [&] { return s.count(); });
 }
 
 // The view's rows; through the order's files, a range costs the blocks it spans.

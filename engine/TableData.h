@@ -226,11 +226,13 @@ public:
     void endWrite() noexcept;
     // Deleting or replacing the table: refuses (Locked) while another program has it open.
     static void requireSoleUser(const std::filesystem::path& table);
-    // A walk's step may skip the read lock and the header check while the last check
-    // is recent (a batch of steps, a few milliseconds old): what it reads from memory is
-    // then at most that old. True to try; the step runs under a DiskBarrier, and
-    // again under beginRead when it needs the disk.
-    bool mayStepFromMemory();
+    // A read operation may skip the read lock when what this process holds in memory is
+    // known to be current: the header on disk is the one last seen (Header: one read
+    // of it, exact), or was within a batch of steps and a few milliseconds (Batch: a
+    // walk's steps, no system call). True to try; the operation runs under a DiskBarrier,
+    // and again under beginRead when it needs the disk.
+    enum class MemoryCheck { Batch, Header };
+    bool mayReadFromMemory(MemoryCheck check);
 
     // ---- transactions (TableTransaction.cpp) -------------------------------------
     void beginTransaction();
