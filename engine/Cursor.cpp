@@ -37,6 +37,7 @@ public:
     uint64_t generation = 0;
     static constexpr uint64_t kStale = UINT64_MAX; // generation of a cursor to find again
     Row row;
+    bool warm = false;               // an operation ran: its blocks are likely in memory
     IndexTreeReader* tree = nullptr; // the order's files being walked, or nullptr
     TreeSpot spot;                   // the position when tree is set
 
@@ -158,7 +159,10 @@ template <class Op> auto CursorState::withTreeFallback(Op op) {
 // A read operation from memory while the table allows it (TableData::mayReadFromMemory),
 // else, or when it turns out to need the disk, under the read lock.
 template <class Op> auto CursorState::read(TableData::MemoryCheck check, Op op) {
-    if (d->mayReadFromMemory(check)) {
+    // A cursor's first operation reads what nothing has read yet: straight to the disk.
+    const bool tryMemory = warm && d->mayReadFromMemory(check);
+    warm = true;
+    if (tryMemory) {
         try {
             DiskBarrier barrier;
             return withTreeFallback(op);
