@@ -122,14 +122,15 @@ inline engine::Row engineRow(const DictRow& r) {
 
 // n generated rows with the case-insensitive name index IndTable, as the windows open
 // them, written once into dir (DICT.DB and its family); the path of DICT.DB.
-inline std::filesystem::path indexedDictionary(const std::filesystem::path& dir, int n) {
+inline std::filesystem::path indexedDictionary(const std::filesystem::path& dir, int n,
+                                               int blockKb = 16) {
     namespace fs = std::filesystem;
     using namespace tableimage;
     if (fs::exists(dir / ".complete"))
         return dir / "DICT.DB";
     fs::remove_all(dir);
     fs::create_directories(dir);
-    Builder b(dictionarySpec());
+    Builder b(dictionarySpec(blockKb));
     DictionaryRows gen;
     for (int i = 0; i < n; ++i) {
         const DictRow r = gen.row(i);

@@ -127,9 +127,15 @@ IndexTreeReader* TableData::primaryTree() {
         m_primaryTreeFile == file.get())
         return m_primaryTree.get();
     m_primaryTree.reset();
+    m_primaryTreeLooked = false; // until the look ends (a step from memory may cut it short)
+    m_primaryTree = openPrimaryTree();
     m_primaryTreeLooked = true;
     m_primaryTreeGeneration = generation;
     m_primaryTreeFile = file.get();
+    return m_primaryTree.get();
+}
+
+std::shared_ptr<IndexTreeReader> TableData::openPrimaryTree() {
     if (m_primaryIndexUntrusted || !indexFilesCurrent())
         return nullptr;
     checkReadable();
@@ -146,12 +152,11 @@ IndexTreeReader* TableData::primaryTree() {
         rows.header = header;
         rows.path = path;
         // Primary keys compare as stored: no transform.
-        m_primaryTree = std::make_shared<IndexTreeReader>(std::move(px), std::move(rows), keyWidth,
-                                                          IndexTreeReader::KeyTransform());
+        return std::make_shared<IndexTreeReader>(std::move(px), std::move(rows), keyWidth,
+                                                 IndexTreeReader::KeyTransform());
     } catch (const EngineError&) {
-        m_primaryTree.reset();
+        return nullptr;
     }
-    return m_primaryTree.get();
 }
 
 const char* TableData::recordByKey(std::string_view key) {
@@ -176,6 +181,33 @@ const char* TableData::recordByKey(std::string_view key) {
     if (!find(std::string(key), ordinal))
         return nullptr;
     return record(locate(ordinal));
+}
+
+const char* TableData::firstRecordInPlace() {
+    settle();
+    if (m_haveDirectory)
+        return nullptr;
+    IndexTreeReader* px = primaryTree();
+    if (!px)
+        return nullptr;
+    try {
+        TreeSpot at;
+        return px->lowerBound(std::string_view(), at) ? px->recordAt(at) : nullptr;
+    } catch (const EngineError& e) {
+        if (e.code() != ErrorCode::IndexOutOfDate)
+            throw;
+        m_primaryIndexUntrusted = true; // the directory walks the chain instead
+        m_primaryTree.reset();
+        m_primaryTreeLooked = false;
+        return nullptr;
+    }
+}
+
+bool TableData::rowCountFromHeader(uint64_t& rows) const {
+    if (m_haveDirectory || m_writers > 0 || m_needsRecovery || header.indexUpdateRequired != 0)
+        return false;
+    rows = header.numRecords;
+    return true;
 }
 
 // Collects the level-1 entries under an index block, in order. False on any doubt.

@@ -1,5 +1,6 @@
 #include "engine/Cursor.h"
 
+#include "engine/DiskBarrier.h"
 #include "engine/EngineError.h"
 #include "engine/IndexTreeReader.h"
 #include "engine/TableData.h"
@@ -34,15 +35,20 @@ public:
     uint64_t pos = 0;
     std::string savedKey;
     uint64_t generation = 0;
+    static constexpr uint64_t kStale = UINT64_MAX; // generation of a cursor to find again
     Row row;
+    bool warm = false;               // an operation ran: its blocks are likely in memory
     IndexTreeReader* tree = nullptr; // the order's files being walked, or nullptr
     TreeSpot spot;                   // the position when tree is set
 
     void sync();
     bool first();
+    bool firstInPlace();
     bool last();
     bool next();
     bool prior();
+    bool step(bool forward);
+    template <class Op> auto read(TableData::MemoryCheck check, Op op);
     bool findKey(const std::vector<Value>& key);
     int64_t count();
     IndexTreeReader* currentTree();
@@ -112,6 +118,7 @@ void CursorState::remember(uint64_t ordinal) {
 }
 
 void CursorState::reseek() {
+    generation = kStale; // a reseek cut short (a step that needs the disk) is done again
     tree = currentTree();
     if (tree)
         return reseekTree();
@@ -147,6 +154,24 @@ template <class Op> auto CursorState::withTreeFallback(Op op) {
         d->distrustTree(*order);
         return op();
     }
+}
+
+// A read operation from memory while the table allows it (TableData::mayReadFromMemory),
+// else, or when it turns out to need the disk, under the read lock.
+template <class Op> auto CursorState::read(TableData::MemoryCheck check, Op op) {
+    // A cursor's first operation reads what nothing has read yet: straight to the disk.
+    const bool tryMemory = warm && d->mayReadFromMemory(check);
+    warm = true;
+    if (tryMemory) {
+        try {
+            DiskBarrier barrier;
+            return withTreeFallback(op);
+        } catch (const DiskBarrier::Needed&) {
+            // the same operation again, with the disk
+        }
+    }
+    ReadAccess access(*d);
+    return withTreeFallback(op);
 }
 
 bool CursorState::inRange(std::string_view key) const {
@@ -191,9 +216,10 @@ void CursorState::setSpot(const TreeSpot& at) {
 // As reseek: the row with the saved key, else the one that followed it, kept inside
 // the view.
 void CursorState::reseekTree() {
-    generation = d->generation;
-    if (!positioned)
+    if (!positioned) {
+        generation = d->generation;
         return;
+    }
     TreeSpot at;
     const bool found = tree->lowerBound(savedKey, at);
     const std::string_view key = found ? tree->keyAt(at) : std::string_view();
@@ -203,6 +229,7 @@ void CursorState::reseekTree() {
     if (beforeView ? treeFirst(at) : treeLast(at))
         return setSpot(at);
     positioned = false;
+    generation = d->generation;
 }
 
 bool CursorState::treeFind(const std::string& image) {
@@ -354,9 +381,8 @@ void Cursor::clearRange() {
 }
 
 bool Cursor::first() {
-    ReadAccess access(*m_state->d);
     CursorState& s = *m_state;
-    return s.withTreeFallback([&] { return s.first(); });
+    return s.read(TableData::MemoryCheck::Header, [&] { return s.first(); });
 }
 
 bool CursorState::first() {
@@ -371,6 +397,8 @@ bool CursorState::first() {
         setSpot(at);
         return true;
     }
+    if (!order && !hasRange && d->keyed && firstInPlace())
+        return true;
     CursorState& s = *this;
     uint64_t lo, hi;
     s.bounds(lo, hi);
@@ -382,10 +410,23 @@ bool CursorState::first() {
     return true;
 }
 
+// Opening a table on its first row reads a descent of the .PX, not all of it: the
+// directory is built when the walk goes on.
+bool CursorState::firstInPlace() {
+    const char* rec = d->firstRecordInPlace();
+    if (!rec)
+        return false;
+    d->decodeRow(rec, row);
+    pos = 0;
+    positioned = true;
+    generation = d->generation;
+    savedKey.assign(rec, d->keyWidth);
+    return true;
+}
+
 bool Cursor::last() {
-    ReadAccess access(*m_state->d);
     CursorState& s = *m_state;
-    return s.withTreeFallback([&] { return s.last(); });
+    return s.read(TableData::MemoryCheck::Header, [&] { return s.last(); });
 }
 
 bool CursorState::last() {
@@ -412,9 +453,7 @@ bool CursorState::last() {
 }
 
 bool Cursor::next() {
-    ReadAccess access(*m_state->d);
-    CursorState& s = *m_state;
-    return s.withTreeFallback([&] { return s.next(); });
+    return m_state->step(true);
 }
 
 bool CursorState::next() {
@@ -438,9 +477,11 @@ bool CursorState::next() {
 }
 
 bool Cursor::prior() {
-    ReadAccess access(*m_state->d);
-    CursorState& s = *m_state;
-    return s.withTreeFallback([&] { return s.prior(); });
+    return m_state->step(false);
+}
+
+bool CursorState::step(bool forward) {
+    return read(TableData::MemoryCheck::Batch, [&] { return forward ? next() : prior(); });
 }
 
 bool CursorState::prior() {
@@ -463,6 +504,18 @@ bool CursorState::prior() {
     return true;
 }
 
+void Cursor::catchUp() {
+    CursorState& s = *m_state;
+    if (!s.positioned) {
+        (void)first();
+        return;
+    }
+    if (s.d->mayReadFromMemory(TableData::MemoryCheck::Batch) && s.generation == s.d->generation)
+        return; // nothing written since the row was read, as far as a step may know
+    ReadAccess access(*s.d);
+    s.withTreeFallback([&] { s.sync(); });
+}
+
 const Row& Cursor::row() const {
     if (!m_state->positioned)
         throw EngineError(ErrorCode::NoCurrentRow,
@@ -471,9 +524,8 @@ const Row& Cursor::row() const {
 }
 
 bool Cursor::findKey(const std::vector<Value>& key) {
-    ReadAccess access(*m_state->d);
     CursorState& s = *m_state;
-    return s.withTreeFallback([&] { return s.findKey(key); });
+    return s.read(TableData::MemoryCheck::Header, [&] { return s.findKey(key); });
 }
 
 bool CursorState::findKey(const std::vector<Value>& key) {
@@ -513,9 +565,8 @@ bool CursorState::findKey(const std::vector<Value>& key) {
 }
 
 int64_t Cursor::count() const {
-    ReadAccess access(*m_state->d);
     CursorState& s = *m_state;
-    return s.withTreeFallback([&] { return s.count(); });
+    return s.read(TableData::MemoryCheck::Header, [&] { return s.count(); });
 }
 
 // The view's rows; through the order's files, a range costs the blocks it spans.
@@ -523,6 +574,9 @@ int64_t CursorState::count() {
     CursorState& s = *this;
     if (IndexTreeReader* files = currentTree())
         return treeCount(*files);
+    uint64_t rows = 0;
+    if (!order && !hasRange && d->rowCountFromHeader(rows))
+        return int64_t(rows);
     uint64_t lo, hi;
     s.bounds(lo, hi);
     return int64_t(hi - lo);

@@ -45,6 +45,10 @@ public:
     bool last();
     bool next();
     bool prior();
+    // Stands again on the current row after writes elsewhere (another cursor, another
+    // program) without moving: the row as the file holds it now, or the one that followed
+    // it when it went away. Before the first move, the first row.
+    void catchUp();
     bool atRow() const;     // false only when the view is empty (or before the first move)
     const Row& row() const; // the current row; throws NoCurrentRow
 

@@ -1,5 +1,6 @@
 #include "engine/FileSystem.h"
 
+#include "engine/DiskBarrier.h"
 #include "engine/EngineError.h"
 
 #include <cerrno>
@@ -78,6 +79,7 @@ public:
     }
 
     size_t readAt(uint64_t off, void* buf, size_t n) override {
+        DiskBarrier::check();
         size_t done = 0;
         while (done < n) {
             ssize_t r = ::pread(m_fd, static_cast<char*>(buf) + done, n - done, off_t(off + done));
@@ -94,6 +96,7 @@ public:
     }
 
     void writeAt(uint64_t off, const void* buf, size_t n) override {
+        DiskBarrier::check();
         size_t done = 0;
         while (done < n) {
             ssize_t r =

@@ -444,17 +444,18 @@ IndexTreeReader* TableData::treeFor(SecondaryOrder& order) {
     if (order.treeLooked && order.treeGeneration == generation)
         return order.tree.get();
     order.tree.reset();
+    order.treeLooked = false; // until the look ends (a step from memory may cut it short)
+    if (!order.treeUntrusted && order.maintained && !order.xPath.empty() &&
+        (indexFilesCurrent() || filesFollowedInTransaction())) {
+        checkReadable();
+        try {
+            order.tree = openSecondaryTree(order);
+        } catch (const EngineError&) {
+            order.tree.reset(); // unreadable files: the rows are read instead
+        }
+    }
     order.treeLooked = true;
     order.treeGeneration = generation;
-    if (order.treeUntrusted || !order.maintained || order.xPath.empty() ||
-        !(indexFilesCurrent() || filesFollowedInTransaction()))
-        return nullptr;
-    checkReadable();
-    try {
-        order.tree = openSecondaryTree(order);
-    } catch (const EngineError&) {
-        order.tree.reset(); // unreadable files: the rows are read instead
-    }
     return order.tree.get();
 }
 

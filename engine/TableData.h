@@ -47,6 +47,7 @@
 //   a commit whose own rollback failed leaves the journal hot: the next access
 //   rolls it back before anything else (settle).
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -202,6 +203,12 @@ public:
     // Before a write: the orders walked through their files are loaded from them while
     // they still match, and from then on kept up to date with the rows.
     void loadWalkedOrders();
+    // The first row of the primary order through the .PX while the block directory is
+    // not built (a descent, not the whole .PX); nullptr when the directory must answer.
+    const char* firstRecordInPlace();
+    // The header's row count while nothing was read or written since the header was
+    // (a clean header agrees with the chain); false when the directory must answer.
+    bool rowCountFromHeader(uint64_t& rows) const;
 
     // ---- checks before a write (ChainCheck.cpp) ----------------------------------
     // The header's counters and the file's size against the block directory, and the
@@ -229,6 +236,13 @@ public:
     void endWrite() noexcept;
     // Deleting or replacing the table: refuses (Locked) while another program has it open.
     static void requireSoleUser(const std::filesystem::path& table);
+    // A read operation may skip the read lock when what this process holds in memory is
+    // known to be current: the header on disk is the one last seen (Header: one read
+    // of it, exact), or was within a batch of steps and a few milliseconds (Batch: a
+    // walk's steps, no system call). True to try; the operation runs under a DiskBarrier,
+    // and again under beginRead when it needs the disk.
+    enum class MemoryCheck { Batch, Header };
+    bool mayReadFromMemory(MemoryCheck check);
 
     // ---- transactions (TableTransaction.cpp) -------------------------------------
     void beginTransaction();
@@ -261,6 +275,7 @@ private:
     bool primaryHeaderFits(const TableHeader& px) const;
     std::shared_ptr<IndexTreeReader> openSecondaryTree(const SecondaryOrder& order);
     IndexTreeReader* primaryTree();
+    std::shared_ptr<IndexTreeReader> openPrimaryTree();
 
     // checks before a write (ChainCheck.cpp)
     void checkHeaderAgainstChain();
@@ -363,6 +378,10 @@ private:
     int m_readers = 0;   // read operations in progress (nested)
     int m_writers = 0;   // changes in progress (nested; an open transaction is one)
     std::string m_stamp; // the header's first bytes on disk when last looked at
+    // Steps served from memory since the header was last compared, and when that was.
+    int m_stepsSinceLook = 0;
+    std::chrono::steady_clock::time_point m_lastLook;
+    bool m_looked = false;
 };
 
 // Scopes of TableData::beginRead/endRead and beginWrite/endWrite.

@@ -26,8 +26,12 @@
 // the one it last saw; when they differ, another program has committed (or crashed
 // while committing: its journal is then rolled back first), and everything cached
 // is dropped and read again. Cursors find their row again by key, as after a write
-// through another cursor. Index files that lag behind the rows (header byte 0x4F)
-// are ignored by readers and rewritten by whichever writer closes the table next.
+// through another cursor. A read that what is cached can answer skips READ: when the
+// header read without the lock is the one last seen (a commit writes the header first,
+// so nothing else changed before that read), or, for the steps of a walk, for a batch
+// of steps within a few milliseconds of the last comparison (TableData::mayReadFromMemory).
+// Index files that lag behind the rows (header byte 0x4F) are ignored by readers and
+// rewritten by whichever writer closes the table next.
 //
 // The window keeps its dictionary open and only ever holds OPEN between commands,
 // so a korvanta-cli capture into that dictionary runs while the window is open; the

@@ -101,6 +101,32 @@ void TableData::beginRead() {
         m_lock.setRead(TableLock::Read::None);
         throw;
     }
+    m_looked = true;
+    m_stepsSinceLook = 0;
+    m_lastLook = std::chrono::steady_clock::now();
+}
+
+// Through Batch, another program's commit is seen at the latest a batch of steps or a
+// few milliseconds later, as by a reader that paused between two steps. Through Header,
+// at once: a commit writes the header before any block (TableLock.h), so an unchanged
+// header read without the lock means no block changed before that read either; a torn
+// read differs, and goes through the lock.
+bool TableData::mayReadFromMemory(MemoryCheck check) {
+    constexpr int kStepsPerLook = 256;
+    constexpr auto kLookAge = std::chrono::milliseconds(20);
+    if (!m_looked || m_readers > 0 || m_writers > 0 || m_needsRecovery)
+        return false;
+    const auto now = std::chrono::steady_clock::now();
+    if (check == MemoryCheck::Batch && m_stepsSinceLook < kStepsPerLook &&
+        now - m_lastLook <= kLookAge) {
+        ++m_stepsSinceLook;
+        return true;
+    }
+    if (diskStamp() != m_stamp)
+        return false;
+    m_stepsSinceLook = 0;
+    m_lastLook = now;
+    return true;
 }
 
 void TableData::endRead() noexcept {

@@ -127,6 +127,11 @@ Field* Table::AddField(const QString& fieldName, FieldType type) {
 }
 
 Field* Table::FindField(const QString& fieldName) const {
+    // Names are unique ignoring case; the name as declared, the usual spelling in a walk
+    // that looks its fields up row after row, is the cheap comparison.
+    for (Field* f : m_fields)
+        if (f->FieldName() == fieldName)
+            return f;
     for (Field* f : m_fields)
         if (f->FieldName().compare(fieldName, Qt::CaseInsensitive) == 0)
             return f;

@@ -19,8 +19,7 @@ namespace dataset {
 // Makes the cursor catch up with writes through other views without moving: it then stands
 // on its row as the file holds it now, or on the row that followed it if it went away.
 void Table::syncCursor() {
-    if (m_cursor->next())
-        m_cursor->prior();
+    m_cursor->catchUp();
 }
 
 // Whether the cursor still stands on the view's current row after catching up.

@@ -7,6 +7,8 @@
 //  - A reader looping while a writer commits batches sees whole batches only.
 //  - A program that kept the table open notices the others' commits, and never
 //    writes over a row another program deleted.
+//  - A walk meets another program's commits whole, within a batch of steps, and
+//    this program's own writes at its next step.
 //  - Lock files of other database programs stop writes, never reads.
 //  - Deleting or replacing a table another program has open is refused; two
 //    creations of one name take turns, the second refused as existing.
@@ -219,6 +221,72 @@ private slots:
         QVERIFY(c.findKey({Value::fromInt(6)}));
         QCOMPARE(c.row()[1].integer, int64_t(0)); // its neighbour untouched
         QCOMPARE(rowCount(t), 8);
+    }
+
+    // Steps of a walk are served from memory between two looks at the header: another
+    // program's commit shows, whole, within a batch of steps; this program's own writes
+    // (through another cursor or the walking one) show at the very next step.
+    void walksMeetCommitsAndWrites() {
+        const fs::path file = makeTable(freshDir(), 3000);
+        auto t = TableFile::open(file);
+        Cursor walker(t);
+        QVERIFY(walker.first());
+        for (int i = 1; i < 100; ++i)
+            QVERIFY(walker.next());
+        const pid_t other = spawn([&] {
+            auto o = TableFile::open(file);
+            Cursor c(o);
+            o->beginTransaction();
+            for (int k = 101; k <= 150; ++k)
+                if (!c.findKey({Value::fromInt(k)}))
+                    return 1;
+                else
+                    c.remove();
+            for (bool more = c.first(); more; more = c.next())
+                c.update({c.row()[0], Value::fromInt(1)});
+            for (int k = 5001; k <= 5100; ++k)
+                c.insert({Value::fromInt(k), Value::fromInt(1)});
+            o->commit();
+            return 0;
+        });
+        QCOMPARE(exitCode(other), 0);
+        std::vector<std::pair<int64_t, int64_t>> seen; // key, batch
+        while (walker.next())
+            seen.emplace_back(walker.row()[0].integer, walker.row()[1].integer);
+        const auto firstNew =
+            std::find_if(seen.begin(), seen.end(), [](const auto& r) { return r.second == 1; });
+        QVERIFY(firstNew != seen.end() && firstNew - seen.begin() <= 256);
+        QVERIFY(std::all_of(firstNew, seen.end(), [](const auto& r) { return r.second == 1; }));
+        QVERIFY(std::is_sorted(seen.begin(), seen.end()) &&
+                std::adjacent_find(seen.begin(), seen.end(), [](const auto& a, const auto& b) {
+                    return a.first == b.first;
+                }) == seen.end());
+        // Before the look, the rows as they were (101, 102...); after it, every row of the
+        // commit that follows them: the rest of 151..3000, then 5001..5100.
+        const int64_t before = firstNew - seen.begin();
+        QVERIFY(before == 0 || seen[size_t(before) - 1].first == 100 + before);
+        const int64_t resumeAt = std::max<int64_t>(151, 101 + before);
+        QCOMPARE(firstNew->first, resumeAt);
+        QCOMPARE(int64_t(seen.end() - firstNew), 3000 - resumeAt + 1 + 100);
+
+        // This program's writes while walking: a neighbour ahead deleted through another
+        // cursor, the walked row rewritten through the walking one.
+        Cursor deleter(t);
+        std::vector<int64_t> visited, deleted;
+        for (bool more = walker.first(); more; more = walker.next()) {
+            const int64_t k = walker.row()[0].integer;
+            visited.push_back(k);
+            if (k % 10 == 0 && deleter.findKey({Value::fromInt(k + 2)})) {
+                deleter.remove();
+                deleted.push_back(k + 2);
+            }
+            walker.update({walker.row()[0], Value::fromInt(2)});
+        }
+        QCOMPARE(int(visited.size()) + int(deleted.size()), 3000 - 50 + 100);
+        QVERIFY(std::is_sorted(visited.begin(), visited.end()));
+        std::map<int64_t, int> batches;
+        t->forEachRow([&](const Row& r) { return ++batches[r[1].integer], true; });
+        QCOMPARE(batches, (std::map<int64_t, int>{{2, int(visited.size())}}));
     }
 
     void lockFilesOfOtherProgramsStopWrites() {

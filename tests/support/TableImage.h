@@ -485,7 +485,9 @@ inline Bytes buildIndexFile(const TableSpec& t, uint8_t fileType,
                 sum += e.count;
             totalEntries += b.entries.size();
             blocks.push_back(b);
-            upper.push_back({b.entries.front().key, uint16_t(blocks.size()), sum});
+            // 16-bit counts: a sum past 32767 is kept at 32767, as the engine writes it.
+            upper.push_back(
+                {b.entries.front().key, uint16_t(blocks.size()), std::min<uint32_t>(sum, 32767)});
         }
         if (upper.size() == 1) {
             root = upper.front().block;
