@@ -4,6 +4,7 @@
 
 #include "engine/TableData.h"
 
+#include "engine/CommitVerifier.h"
 #include "engine/EngineError.h"
 #include "engine/Journal.h"
 
@@ -68,6 +69,7 @@ void TableData::rollbackTransaction() {
 void TableData::commitPending() {
     if (pendingFiles().empty())
         return;
+    CommitVerifier verifier(*this); // Debug and sanitizer builds: the commit breaks nothing
     bumpChangeCounter();
     const std::vector<BufferedFile*> files = pendingFiles();
     std::unique_ptr<Journal> journal = Journal::begin(path, files, m_durable);
@@ -87,6 +89,7 @@ void TableData::commitPending() {
         journal->retire();
         m_lock.setRead(after);
         noteDiskHeader();
+        verifier.committed();
     } catch (...) {
         try {
             journal->rollback(files, m_durable);
