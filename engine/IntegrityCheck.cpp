@@ -83,11 +83,15 @@ std::vector<IntegrityFinding> IntegrityCheck::run(bool readBlobs) {
     m_expected.assign(orders.size(), {});
     m_lastKey.clear();
     m_rowOrdinal = 0;
+    if (readBlobs && d.blobs && !fileSystem().exists(d.blobs->path())) {
+        add(d.blobs->path(), "le fichier des BLOB est absent");
+        readBlobs = false; // one finding, not one per row
+    }
     const Walked rows = walkChain(*f, m_header, d.keyWidth, [&](const char* recs, uint32_t count) {
         checkRows(recs, count, readBlobs);
         for (size_t i = 0; i < orders.size(); ++i)
             for (uint32_t s = 0; s < count; ++s)
-                m_expected[i].push_back(xImage(*orders[i], recs + size_t(s) * d.recordSize));
+                m_expected[i].push_back(d.sortKey(*orders[i], recs + size_t(s) * d.recordSize, 0));
     });
     checkCounters(*f, m_header, rows);
     checkFreeList(*f, m_header, rows);
@@ -135,17 +139,22 @@ IntegrityCheck::Walked IntegrityCheck::walkChain(File& f, const TableHeader& h, 
             add(h.file, block(b) + " désigne le bloc " + n(u16(image.data(), 2)) +
                             " comme précédent au lieu du bloc " + n(prev));
         const int last = s16(image.data(), 4);
+        const bool alone = b == h.firstBlock && u16(image.data(), 0) == 0;
         if (last == -int(h.recordSize)) {
-            add(h.file, block(b) + " est vide mais reste dans la chaîne");
+            if (!alone)
+                add(h.file, block(b) + " est vide mais reste dans la chaîne");
         } else if (last < 0 || last % h.recordSize != 0 || last / h.recordSize >= capacity) {
             add(h.file, block(b) + " a une position de dernier enregistrement incorrecte");
             w.whole = false;
             return w;
         }
-        const uint32_t count = last < 0 ? 0 : uint32_t(last / h.recordSize) + 1;
+        w.chained.push_back(b);
+        if (last < 0)
+            continue;
+        const uint32_t count = uint32_t(last / h.recordSize) + 1;
         w.blocks.push_back(b);
         w.counts.push_back(count);
-        w.firstKeys.push_back(image.substr(6, count ? keyLen : 0));
+        w.firstKeys.push_back(image.substr(6, keyLen));
         w.records += count;
         visit(image.data() + 6, count);
     }
@@ -160,10 +169,10 @@ void IntegrityCheck::checkCounters(File& f, const TableHeader& h, const Walked& 
     if (h.numRecords != w.records)
         add(h.file, "l'en-tête annonce " + n(h.numRecords) + " lignes mais la chaîne en contient " +
                         n(w.records));
-    if (h.usedBlocks != w.blocks.size())
+    if (h.usedBlocks != w.chained.size())
         add(h.file, "l'en-tête annonce " + n(h.usedBlocks) +
-                        " blocs en usage mais la chaîne en compte " + n(w.blocks.size()));
-    const uint16_t last = w.blocks.empty() ? 0 : w.blocks.back();
+                        " blocs en usage mais la chaîne en compte " + n(w.chained.size()));
+    const uint16_t last = w.chained.empty() ? 0 : w.chained.back();
     if (h.lastBlock != last)
         add(h.file, "la chaîne s'arrête au bloc " + n(last) + " au lieu du bloc " + n(h.lastBlock));
     const uint64_t size = f.size();
@@ -177,7 +186,7 @@ void IntegrityCheck::checkCounters(File& f, const TableHeader& h, const Walked& 
 void IntegrityCheck::checkFreeList(File& f, const TableHeader& h, const Walked& w) {
     const uint32_t available = h.availableBlocks(f.size());
     std::vector<bool> used(size_t(available) + 1, false);
-    for (uint16_t b : w.blocks)
+    for (uint16_t b : w.chained)
         used[b] = true;
     char link[2];
     for (uint16_t b = h.firstFreeBlock; b != 0; b = u16(link, 0)) {
@@ -185,7 +194,7 @@ void IntegrityCheck::checkFreeList(File& f, const TableHeader& h, const Walked& 
             add(h.file, b > available
                             ? "la liste des blocs libres mène hors du fichier (bloc " + n(b) + ")"
                             : block(b) + " est à la fois libre et " +
-                                  (std::count(w.blocks.begin(), w.blocks.end(), b)
+                                  (std::count(w.chained.begin(), w.chained.end(), b)
                                        ? "dans la chaîne"
                                        : "deux fois dans la liste des blocs libres"));
             return;
@@ -220,16 +229,6 @@ void IntegrityCheck::checkRows(const char* records, uint32_t count, bool readBlo
     }
 }
 
-// An .X* record without its block-number hint: index fields as stored, primary key.
-std::string IntegrityCheck::xImage(const SecondaryOrder& order, const char* record) const {
-    std::string image;
-    for (int fi : order.fields) {
-        const FieldInfo& f = m_table.header.fields[size_t(fi)];
-        image.append(record + f.offset, size_t(f.width));
-    }
-    return image.append(record, m_table.keyWidth);
-}
-
 void IntegrityCheck::checkSecondary(const SecondaryOrder& order,
                                     std::vector<std::string> expected) {
     TableData& d = m_table;
@@ -251,7 +250,6 @@ void IntegrityCheck::checkSecondary(const SecondaryOrder& order,
     const Walked w = walkChain(*f, h, imageWidth, [&](const char* recs, uint32_t count) {
         for (uint32_t s = 0; s < count; ++s) {
             const char* xr = recs + size_t(s) * h.recordSize;
-            found.emplace_back(xr, imageWidth);
             size_t at = 0; // the sort key of the row this entry stands for
             for (int fi : order.fields) {
                 const FieldInfo& tf = d.header.fields[size_t(fi)];
@@ -260,6 +258,7 @@ void IntegrityCheck::checkSecondary(const SecondaryOrder& order,
             }
             std::copy_n(xr + at, d.keyWidth, rec.data());
             d.sortKeyInto(order, rec.data(), 0, key);
+            found.push_back(key);
             ordered =
                 ordered && (found.size() == 1 || previous < key || (!d.keyed && previous == key));
             previous = key;

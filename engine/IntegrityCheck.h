@@ -9,13 +9,14 @@
 //   .PX  and each maintained .X*/.Y*: only while header byte 0x4F is clear (set, the
 //        index files may lag and are rebuilt at the next open). Compared by content,
 //        not by bytes with a rebuild, so that blocks may sit anywhere: the .X* holds
-//        one entry per row, in the index's order, and each tree's level-1 entries name
-//        the blocks of the file below in chain order, with their first keys and counts;
-//        upper entries agree with the blocks they name.
+//        one entry per row (compared by sort key: other writers store the folded text
+//        of a case-insensitive index), in the index's order, and each tree's level-1
+//        entries name the non-empty blocks of the file below in chain order, with their
+//        first keys and counts; upper entries agree with the blocks they name.
 //
 // Shapes an in-place maintenance may change (every block full but the last, one chain
 // of all tree blocks ordered by key, the block-number hint of .X* records) are not
-// findings.
+// findings, nor the one empty block other writers chain in an empty table.
 
 #include <cstdint>
 #include <filesystem>
@@ -49,8 +50,10 @@ public:
     static std::vector<IntegrityFinding> of(const std::filesystem::path& table);
 
 private:
-    // A sorted file's chain as walked: block numbers, record counts, first keys.
+    // A sorted file's chain as walked: every block, and the non-empty ones with their
+    // record counts and first keys.
     struct Walked {
+        std::vector<uint16_t> chained;
         std::vector<uint16_t> blocks;
         std::vector<uint32_t> counts;
         std::vector<std::string> firstKeys;
@@ -70,12 +73,11 @@ private:
                  std::vector<std::string>& level1, std::string& firstKey, uint64_t& sum,
                  uint64_t& entries);
     void checkSecondary(const SecondaryOrder& order, std::vector<std::string> expected);
-    std::string xImage(const SecondaryOrder& order, const char* record) const;
 
     TableData& m_table;
     TableHeader m_header; // the .DB header as on disk
     std::vector<IntegrityFinding> m_findings;
-    std::vector<std::vector<std::string>> m_expected; // per secondary order: images from rows
+    std::vector<std::vector<std::string>> m_expected; // per secondary order: sort keys of the rows
     std::string m_lastKey;
     uint64_t m_rowOrdinal = 0;
 };
