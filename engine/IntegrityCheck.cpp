@@ -121,6 +121,12 @@ bool IntegrityCheck::readBlock(File& f, const TableHeader& h, uint16_t number, s
 IntegrityCheck::Walked IntegrityCheck::walkChain(File& f, const TableHeader& h, size_t keyLen,
                                                  const RecordVisit& visit) {
     Walked w;
+    if (h.recordSize == 0 || h.recordSize > h.blockSize() - 6) {
+        add(h.file, "enregistrements de " + n(h.recordSize) + " octets dans des blocs de " +
+                        n(h.blockSize()));
+        w.whole = false;
+        return w;
+    }
     const uint32_t available = h.availableBlocks(f.size());
     const int capacity = (h.blockSize() - 6) / std::max<int>(1, h.recordSize);
     std::vector<bool> seen(size_t(available) + 1, false);
@@ -323,8 +329,10 @@ bool IntegrityCheck::descend(File& f, const TableHeader& h, uint16_t number, int
                              std::vector<bool>& seen, std::vector<std::string>& level1,
                              std::string& firstKey, uint64_t& sum, uint64_t& entries) {
     std::string image;
+    const int capacity = (h.blockSize() - 6) / h.recordSize;
     if (number == 0 || number >= seen.size() || seen[number] || !readBlock(f, h, number, image) ||
-        s16(image.data(), 4) < 0 || s16(image.data(), 4) % h.recordSize != 0) {
+        s16(image.data(), 4) < 0 || s16(image.data(), 4) % h.recordSize != 0 ||
+        s16(image.data(), 4) / h.recordSize >= capacity) {
         add(h.file, "l'arbre passe par " + block(number) + ", absent, déjà vu ou illisible");
         return false;
     }
