@@ -48,23 +48,22 @@ void IntegrityCheck::add(const std::filesystem::path& file, std::string what) {
 }
 
 std::vector<IntegrityFinding> IntegrityCheck::of(const std::filesystem::path& table) {
-    std::shared_ptr<TableFile> t;
     try {
-        t = TableFile::open(table);
+        const auto t = TableFile::open(table);
+        TableData& d = t->data();
+        d.beginRead();
+        try {
+            auto findings = IntegrityCheck(d).run(true);
+            d.endRead();
+            return findings;
+        } catch (...) {
+            d.endRead();
+            throw;
+        }
     } catch (const EngineError& e) {
         if (e.code() != ErrorCode::Corrupt)
             throw;
-        return {{table.filename().string(), e.what()}}; // a header too damaged to open
-    }
-    TableData& d = t->data();
-    d.beginRead();
-    try {
-        auto findings = IntegrityCheck(d).run(true);
-        d.endRead();
-        return findings;
-    } catch (...) {
-        d.endRead();
-        throw;
+        return {{table.filename().string(), e.what()}}; // damage seen before the check could start
     }
 }
 
