@@ -9,6 +9,7 @@
 #include "framework/dataset/Database.h"
 #include "framework/dataset/Field.h"
 #include "framework/dataset/Table.h"
+#include "framework/dataset/Transaction.h"
 #include "lang/FixedTexts.h"
 #include "store/DictionaryStore.h"
 #include "store/StoreHost.h"
@@ -56,30 +57,24 @@ CaptureResult StructureCapture::CaptureTable(const QString& path) {
     // whatever stops the capture (an error, a kill, a power cut). It starts before
     // the name check and the numbering, so that another program capturing into the
     // same dictionary cannot take the name or the numbers in between.
-    dataset::Database& dico = m_store.dbDico();
-    dico.StartTransaction();
+    dataset::Transaction transaction(m_store.dbDico());
     CodeLines code;
     const bool generating = m_host.codeGenerationOn();
-    try {
-        CheckDictionary();
-        if (!CheckTableName(fileName)) {
-            dico.Rollback();
-            m_store.host().showWarning(lang::fixed::tableNameUsed());
-            return CaptureResult::NameInUse;
-        }
-        const TableStructure structure = readSource(path, fileName);
-        const QList<store::DicoRow> rows = PlanCaptureRows(structure, nextNumber());
-        // The code is made aside and appended only once every row is in.
-        if (generating) {
-            CodeGenerator generator(code);
-            GenerateTableCode(structure, generator);
-        }
-        writeRows(rows);
-        dico.Commit();
-    } catch (...) {
-        dico.Rollback();
-        throw;
+    CheckDictionary();
+    if (!CheckTableName(fileName)) {
+        transaction.rollback(); // the dictionary is let go before the warning waits
+        m_store.host().showWarning(lang::fixed::tableNameUsed());
+        return CaptureResult::NameInUse;
     }
+    const TableStructure structure = readSource(path, fileName);
+    const QList<store::DicoRow> rows = PlanCaptureRows(structure, nextNumber());
+    // The code is made aside and appended only once every row is in.
+    if (generating) {
+        CodeGenerator generator(code);
+        GenerateTableCode(structure, generator);
+    }
+    writeRows(rows);
+    transaction.commit();
     if (generating)
         code.moveTo(m_host.codeText());
     m_store.host().UpdateCommands();

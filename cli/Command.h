@@ -38,5 +38,6 @@ int runDdl(const std::vector<std::string>& args, std::ostream& out, std::ostream
 int runExport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int runCheck(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int runDoc(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int runVerify(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 } // namespace cli

@@ -38,6 +38,8 @@ const cli::Command kCommands[] = {
      "differences between a dictionary and the tables as they are now", cli::runCheck},
     {"doc", "DICT.db -o FILE.html|FILE.md", "the dictionary as an HTML or Markdown document",
      cli::runDoc},
+    {"verify", "TABLE.db...", "whether each table's files are whole: exit 1 naming the damage",
+     cli::runVerify},
 };
 
 // True when the command's own arguments ask for its help ("--" ends the options).

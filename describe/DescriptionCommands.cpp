@@ -5,6 +5,7 @@
 #include "framework/dataset/Database.h"
 #include "framework/dataset/Field.h"
 #include "framework/dataset/Table.h"
+#include "framework/dataset/Transaction.h"
 #include "framework/widgets/Edit.h"
 #include "framework/widgets/MessageDlg.h"
 #include "lang/Messages.h"
@@ -106,8 +107,7 @@ void DescriptionCommands::deleteCurrentTable() {
     dataset::Table& tables = store_.taDico();
     if (tables.IsEmpty())
         return;
-    dataset::Database& dico = store_.dbDico();
-    dico.StartTransaction();
+    dataset::Transaction transaction(store_.dbDico());
     try {
         // A dictionary holding this one row has no field entry to delete; the
         // fields view would only follow the table entry into nothing.
@@ -116,9 +116,9 @@ void DescriptionCommands::deleteCurrentTable() {
         else
             deleteShownFieldEntries();
         tables.Delete();
-        dico.Commit();
+        transaction.commit();
     } catch (...) {
-        dico.Rollback();
+        transaction.rollback(); // before the commands look at the dictionary again
         store_.host().UpdateCommands();
         throw;
     }

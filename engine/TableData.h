@@ -17,7 +17,7 @@
 // walking the chain; each block is read with one read call, and checked against its directory entry
 // when it is read.
 //
-// Invariants of a table this engine writes (checked by tst_indexmaint and the crash tests):
+// Invariants of a table this engine writes (IntegrityCheck.h checks them on disk):
 //   1. the chain holds every row once; keyed rows are in ascending key order along the
 //      chain, with no duplicate key;
 //   2. no chained block is empty and none holds more than its capacity;

@@ -4,6 +4,7 @@
 
 #include "engine/TableData.h"
 
+#include "engine/CommitVerifier.h"
 #include "engine/EngineError.h"
 #include "engine/IndexFiles.h"
 #include "engine/Journal.h"
@@ -76,6 +77,7 @@ void TableData::commitPending() {
         m_indexFiles->writePrimary(); // throws before anything is journalled
     if (pendingFiles().empty())
         return;
+    CommitVerifier verifier(*this); // Debug and sanitizer builds: the commit breaks nothing
     bumpChangeCounter();
     const std::vector<BufferedFile*> files = pendingFiles();
     std::unique_ptr<Journal> journal = Journal::begin(path, files, m_durable);
@@ -96,6 +98,7 @@ void TableData::commitPending() {
         endIndexUpkeep();
         m_lock.setRead(after);
         noteDiskHeader();
+        verifier.committed();
     } catch (...) {
         try {
             journal->rollback(files, m_durable);

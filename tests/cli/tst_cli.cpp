@@ -329,6 +329,42 @@ private slots:
         QVERIFY(!missing.err.isEmpty());
     }
 
+    // verify: status 0 and silence for a whole table; 1 and one line per damage, file
+    // then damage, for a copy whose header miscounts its rows; 2 when a table cannot be
+    // read at all, the others still said.
+    void verifyStatuses() {
+        namespace fs = std::filesystem;
+        const fs::path whole = fs::path(m_dir.filePath("verify").toStdString()) / "WHOLE.DB";
+        const fs::path damaged = whole.parent_path() / "damaged" / "WHOLE.DB";
+        fs::create_directories(damaged.parent_path());
+        std::vector<engine::Row> rows;
+        for (int k = 1; k <= 200; ++k)
+            rows.push_back({Value::fromInt(k), Value::fromText(std::string(60, 'x'))});
+        enginetables::writeTable(whole, {{"K", FieldType::Long}, {"T", FieldType::Alpha, 60}},
+                                 {{"", {"K"}, engine::ixPrimary}}, rows);
+        for (const char* ext : {".DB", ".PX"})
+            fs::copy_file(fs::path(whole).replace_extension(ext),
+                          fs::path(damaged).replace_extension(ext));
+        QFile db(QString::fromStdString(damaged.string()));
+        QVERIFY(db.open(QIODevice::ReadWrite) && db.seek(6) && db.write("\xC9", 1) == 1);
+        db.close();
+        const QString wholeName = QString::fromStdString(whole.string());
+        const QString damagedName = QString::fromStdString(damaged.string());
+        const Run ok = cli({"verify", wholeName});
+        QCOMPARE(ok.status, 0);
+        QVERIFY(ok.out.isEmpty() && ok.err.isEmpty());
+        const Run bad = cli({"verify", wholeName, damagedName});
+        QCOMPARE(bad.status, 1);
+        QCOMPARE(bad.lines(),
+                 QList<QByteArray>{damagedName.toUtf8() +
+                                   ": WHOLE.DB: l'en-tête annonce 201 lignes mais la chaîne en "
+                                   "contient 200"});
+        const Run trouble = cli({"verify", damagedName, m_dir.filePath("ABSENT.DB")});
+        QCOMPARE(trouble.status, 2);
+        QCOMPARE(trouble.lines().size(), 1);
+        QVERIFY(trouble.err.contains("ABSENT.DB"));
+    }
+
     // Table names, field names, values and descriptions holding ESC, BEL, escape
     // sequences, C1 controls, CR, DEL and HTML specials: no command writes one of
     // them raw, whatever its format, and each shows the escaped form instead.

@@ -3,6 +3,7 @@
 
 #include "framework/dataset/DatasetError.h"
 #include "framework/dataset/Field.h"
+#include "framework/dataset/Transaction.h"
 
 #include <QTest>
 
@@ -173,6 +174,46 @@ private slots:
         QCOMPARE(v.master->FieldByName("Table")->AsString(), QString("zeta.db"));
         QCOMPARE(v.detail->FieldByName("Champ")->AsString(), QString("Z1"));
         QCOMPARE(v.master->RecordCount(), 5);
+    }
+
+    // The same deletion in a Transaction object: an exception or the end of the scope
+    // without commit puts every row back in the file and the views; a commit keeps it.
+    void deletionInATransactionObject() {
+        DictionaryFixture fx;
+        fx.createSample(kDico);
+        Tied v = makeTied(fx);
+        v.master->Open();
+        v.detail->Open();
+        const auto rowsInFile = [&] {
+            Table* fresh = fx.view(kDico); // opened now: it reads the file
+            fresh->Open();
+            return fresh->RecordCount();
+        };
+        const auto deleteClients = [&](bool commit) {
+            Transaction transaction(*fx.db());
+            v.master->First();
+            v.master->Next(); // CLIENTS.DB, with Code and Nom
+            for (v.detail->First(); !v.detail->Eof();)
+                v.detail->Delete();
+            v.master->Delete();
+            if (commit)
+                transaction.commit();
+            else
+                throw DatasetError(QStringLiteral("stopped"));
+        };
+        QVERIFY_THROWS_EXCEPTION(DatasetError, deleteClients(false));
+        QVERIFY(!fx.db()->InTransaction());
+        QCOMPARE(v.master->RecordCount(), 8);
+        QCOMPARE(rowsInFile(), 8);
+        {
+            Transaction dropped(*fx.db());
+            v.master->Last();
+            v.master->Delete();
+        }
+        QCOMPARE(rowsInFile(), 8);
+        deleteClients(true);
+        QCOMPARE(v.master->RecordCount(), 5);
+        QCOMPARE(rowsInFile(), 5);
     }
 
     // Only one master field can tie a detail; a master field the master lacks is refused.

@@ -16,6 +16,7 @@
 
 #include "engine/Cursor.h"
 #include "engine/EngineError.h"
+#include "engine/IntegrityCheck.h"
 #include "engine/TableDefinition.h"
 #include "engine/TableFile.h"
 #include "engine/TableLock.h"
@@ -105,6 +106,14 @@ std::string readFile(const fs::path& p) {
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
+// What the integrity checker finds in the files the programs left; "" when whole.
+QString damage(const fs::path& file) {
+    QString text;
+    for (const IntegrityFinding& f : IntegrityCheck::of(file))
+        text += QString::fromStdString(f.file + ": " + f.what + "\n");
+    return text;
+}
+
 struct ShortWaits {
     ShortWaits() { TableLock::setWaits(300ms, 300ms); }
     ~ShortWaits() { TableLock::setWaits(5000ms, 2000ms); }
@@ -160,6 +169,7 @@ private slots:
         t->flush();
         t.reset();
         QCOMPARE(rowCount(TableFile::open(file)), 7);
+        QCOMPARE(damage(file), QString());
     }
 
     void readerSeesWholeCommitsOnly() {
@@ -198,6 +208,7 @@ private slots:
         }
         QVERIFY(reads > 2);
         QCOMPARE(rowCount(kept), kBatches * kBatchRows);
+        QCOMPARE(damage(file), QString());
     }
 
     void keptOpenTableWritesOverNoDeletedRow() {
@@ -221,6 +232,7 @@ private slots:
         QVERIFY(c.findKey({Value::fromInt(6)}));
         QCOMPARE(c.row()[1].integer, int64_t(0)); // its neighbour untouched
         QCOMPARE(rowCount(t), 8);
+        QCOMPARE(damage(file), QString());
     }
 
     // Steps of a walk are served from memory between two looks at the header: another
