@@ -1,0 +1,22 @@
+#pragma once
+
+#include "framework/reporting/PageModel.h"
+
+#include <QString>
+
+class QDataStream;
+
+namespace reporting {
+
+// One page in the prepared-report file's encoding (PreparedReportFile
+// describes it): the file and the preview's page store write pages the same
+// way, so that the store's bytes are the file's pages as they stand.
+class PageCodec {
+public:
+    static void write(QDataStream& out, const ReportPage& page);
+    // Reads one page, checking its counts against `bytesLeft`; an empty
+    // answer, or the reason the page is refused.
+    static QString read(QDataStream& in, qint64 bytesLeft, ReportPage& page);
+};
+
+} // namespace reporting
