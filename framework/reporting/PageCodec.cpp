@@ -1,6 +1,9 @@
 #include "framework/reporting/PageCodec.h"
 
 #include <QDataStream>
+#include <QtEndian>
+
+#include <bit>
 
 namespace reporting {
 
@@ -34,7 +37,50 @@ bool readItem(QDataStream& in, PageItem& item) {
     return true;
 }
 
+template <class Integer> void appendBig(QByteArray& out, Integer value) {
+    const Integer big = qToBigEndian(value);
+    out.append(reinterpret_cast<const char*>(&big), sizeof big);
+}
+
+void appendDouble(QByteArray& out, double value) {
+    appendBig(out, std::bit_cast<quint64>(value));
+}
+
+// A stream's QString: its byte length (all ones for a null string), then its
+// UTF-16 code units, big-endian.
+void appendString(QByteArray& out, const QString& text) {
+    if (text.isNull()) {
+        appendBig(out, quint32(0xFFFFFFFF));
+        return;
+    }
+    appendBig(out, quint32(text.size() * 2));
+    const qsizetype start = out.size();
+    out.resize(start + text.size() * 2);
+    qToBigEndian<quint16>(text.utf16(), text.size(), out.data() + start);
+}
+
+void appendItem(QByteArray& out, const PageItem& item) {
+    out.append(char(item.kind == PageItem::Kind::Line ? 1 : 0));
+    for (const double edge : {item.box.left(), item.box.top(), item.box.width(), item.box.height()})
+        appendDouble(out, edge);
+    appendString(out, item.text);
+    appendString(out, item.font.family);
+    appendBig(out, qint32(item.font.size));
+    out.append(char(item.font.bold));
+    out.append(char(item.font.italic));
+    appendBig(out, qint32(item.alignment));
+    out.append(char(item.clipped));
+    appendString(out, item.source);
+}
+
 } // namespace
+
+void PageCodec::append(QByteArray& out, const ReportPage& page) {
+    appendBig(out, qint32(page.number));
+    appendBig(out, quint32(page.items.size()));
+    for (const PageItem& item : page.items)
+        appendItem(out, item);
+}
 
 void PageCodec::write(QDataStream& out, const ReportPage& page) {
     out << qint32(page.number) << quint32(page.items.size());

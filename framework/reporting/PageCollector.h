@@ -11,6 +11,8 @@ public:
     PageCollector(const QString& title, QSizeF pageSize) : m_report{title, pageSize, {}} {}
 
     bool takePage(ReportPage&& page) override {
+        // Held for as long as the report is: no room to spare.
+        page.items.shrink_to_fit();
         m_report.pages.push_back(std::move(page));
         return true;
     }

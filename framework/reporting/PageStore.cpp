@@ -42,15 +42,14 @@ bool PageStore::takePage(ReportPage&& page) {
         return false;
     if (m_file.pos() != m_end)
         m_file.seek(m_end);
-    QDataStream out(&m_file);
-    useFileVersion(out);
-    PageCodec::write(out, page);
-    if (out.status() != QDataStream::Ok) {
+    m_encoded.clear();
+    PageCodec::append(m_encoded, page);
+    if (m_file.write(m_encoded) != m_encoded.size()) {
         m_error = m_file.errorString();
         return false;
     }
     m_offsets.push_back(m_end);
-    m_end = m_file.pos();
+    m_end += m_encoded.size();
     return true;
 }
 

@@ -48,6 +48,7 @@ private:
     std::vector<qint64> m_offsets;
     qint64 m_end = 0;
     QString m_error;
+    QByteArray m_encoded; // the page being written, its room kept for the next
     // The page drawn last: a paint event asks for the same few pages again.
     mutable std::optional<std::pair<int, ReportPage>> m_recent;
 };

@@ -115,8 +115,6 @@ void ReportLayout::placeBand(const ReportBand& band, double top) {
 
 void ReportLayout::startPage() {
     ++m_context.pageNumber;
-    // The page handed on last leaves its room behind: the next one is
-    // filled in it without growing again.
     m_page.number = m_context.pageNumber;
     m_page.items.clear();
     m_y = m_report.TopMargin();
@@ -126,8 +124,13 @@ void ReportLayout::startPage() {
 void ReportLayout::finishPage() {
     if (m_footer)
         placeBand(*m_footer, m_bodyBottom);
-    if (!m_sinkRefused && !m_sink->takePage(ReportPage(m_page)))
+    const size_t itemCount = m_page.items.size();
+    if (!m_sinkRefused && !m_sink->takePage(std::move(m_page)))
         m_sinkRefused = true;
+    // A sink that kept the page took its room along; the next page is about
+    // as full as this one. One that only read it leaves the room for reuse.
+    if (m_page.items.capacity() == 0)
+        m_page.items.reserve(itemCount);
 }
 
 } // namespace reporting
