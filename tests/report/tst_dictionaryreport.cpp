@@ -285,12 +285,12 @@ void TestDictionaryReport::textIsCutAndAlignedInItsBox() {
 void TestDictionaryReport::pagesHandedOnMatchTheWholeReport() {
     DictionaryFile dico(m_dir.filePath("HANDED.DB"));
     m_dbDico->StartTransaction();
-    for (int t = 0; t < 60; ++t)
+    for (int t = 0; t < 40; ++t)
         dico.addTable(QStringLiteral("T%1.db").arg(t, 3, 10, QLatin1Char('0')),
                       numberedFields("F", 5 + t % 30));
     m_dbDico->Commit();
     const PreparedReport whole = print(dico);
-    QVERIFY(whole.pages.size() > 15);
+    QVERIFY(whole.pages.size() > 10);
 
     reporting::PageStore store(whole.title, whole.pageSize);
     QVERIFY(m_form->preparePages(store));
