@@ -22,7 +22,7 @@ PageStore::PageStore(const QString& title, QSizeF pageSize)
     : m_title(title), m_pageSize(pageSize),
       m_file(QDir::tempPath() + QStringLiteral("/korvanta-pages-XXXXXX")) {
     // Created exclusively under an unpredictable name, readable by its owner
-    // alone (on Linux without a name at all), removed when the store goes.
+    // alone, removed when the store goes.
     if (!m_file.open())
         m_error = m_file.errorString();
 }
