@@ -47,6 +47,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -239,10 +240,16 @@ long peakRssKib(const std::vector<std::string>& argv) {
     command += gnuTime ? " 2>&1 >/dev/null" : "";
     FILE* out = popen(command.c_str(), "r");
     long kib = -1;
-    if (out && std::fscanf(out, "%ld", &kib) != 1)
+    // The figure is the last line: the report program's own warnings come first.
+    char line[512];
+    while (out && std::fgets(line, sizeof line, out)) {
+        char* end = nullptr;
+        const long value = std::strtol(line, &end, 10);
+        if (end != line && (*end == '\n' || *end == '\0'))
+            kib = value;
+    }
+    if (out && pclose(out) != 0)
         kib = -1;
-    if (out)
-        pclose(out);
     return kib;
 }
 
