@@ -7,11 +7,19 @@
 // QPdfWriter and no data access. Also peak memory, memory per prepared page,
 // detail positionings, how fast Cancel stops the layout, and (under
 // callgrind) instructions per page for the report and for the floor.
+// Then memory at scale: the peak RSS of `korvanta-cli report` (pages drawn
+// into the PDF as they are laid out) at 2,500 and 10,000 table entries of the
+// benchmarks' dictionary fixture, against the same report with every page
+// held (the whole-in-memory path) and against a 10-entry dictionary (the
+// program's own size); and the time to the preview's first page through the
+// window's own path (layout into the page store, the window shown).
 //
-//   bench_report [--tables N] [--no-callgrind]
+//   bench_report [--tables N] [--no-callgrind] [--no-scale]
 //   bench_report --measure report|floor --tables N DIR   (for callgrind)
+//   bench_report --hold-pages DICT OUT.pdf   (the whole-in-memory side)
 
 #include "bench/BenchSupport.h"
+#include "bench/DictionaryFixture.h"
 
 #include "engine/TableFile.h"
 #include "framework/dataset/Database.h"
@@ -19,6 +27,7 @@
 #include "framework/dataset/NativePath.h"
 #include "framework/dataset/Table.h"
 #include "framework/reporting/LayoutProgress.h"
+#include "framework/reporting/PageStore.h"
 #include "framework/reporting/ReportOutput.h"
 #include "framework/reporting/ReportPreviewWindow.h"
 #include "framework/reporting/TextMeasure.h"
@@ -32,9 +41,17 @@
 #include <QPrintPreviewWidget>
 #include <QTemporaryDir>
 
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -188,15 +205,115 @@ int measureOnly(const std::string& what, const QString& dir, int tables) {
     return 0;
 }
 
+// Peak resident memory of a whole process running argv (its output dropped),
+// in KiB; -1 when it failed.
+long childPeakRssKib(const std::vector<std::string>& argv) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int null = ::open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        dup2(null, 2);
+        std::vector<char*> args;
+        for (const std::string& a : argv)
+            args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        execv(args[0], args.data());
+        _exit(127);
+    }
+    int status = 0;
+    struct rusage usage = {};
+    if (pid < 0 || wait4(pid, &status, 0, &usage) < 0 || !WIFEXITED(status) ||
+        WEXITSTATUS(status) != 0)
+        return -1;
+    return usage.ru_maxrss;
+}
+
+// Peak resident memory (KiB) of one run of argv. A child starts its peak from
+// the size of the process that forked it, and this one holds a large report:
+// the run is started by a small process, GNU time when installed, else a
+// fresh copy of this program (--peak-rss) before it loads anything.
+long peakRssKib(const std::vector<std::string>& argv) {
+    const bool gnuTime = ::access("/usr/bin/time", X_OK) == 0;
+    std::string command = gnuTime ? "/usr/bin/time -f %M" : bench::selfPath() + " --peak-rss";
+    for (const std::string& a : argv)
+        command += " '" + a + "'";
+    command += gnuTime ? " 2>&1 >/dev/null" : "";
+    FILE* out = popen(command.c_str(), "r");
+    long kib = -1;
+    // The figure is the last line: the report program's own warnings come first.
+    char line[512];
+    while (out && std::fgets(line, sizeof line, out)) {
+        char* end = nullptr;
+        const long value = std::strtol(line, &end, 10);
+        if (end != line && (*end == '\n' || *end == '\0'))
+            kib = value;
+    }
+    if (out && pclose(out) != 0)
+        kib = -1;
+    return kib;
+}
+
+// The report as it was made before pages were handed on: every page laid
+// out and held, then drawn into the PDF.
+int holdPages(const QString& dictionary, const QString& pdf) {
+    auto form = std::make_unique<Tr_Korvanta>();
+    form->setUpForPrinting(dictionary, dictionary, dictionary);
+    QString error;
+    return reporting::writePdf(*form->preparePages(), pdf, error) ? 0 : 1;
+}
+
+#ifdef KV_CLI_PATH
+// The dictionary fixture (11 rows per table entry, the case-insensitive name
+// index), written once per size.
+std::string fixtureOf(int tables) {
+    return bench::indexedDictionary(bench::fixtureDir("report-" + std::to_string(tables)),
+                                    tables * 11)
+        .string();
+}
+
+void peakMemory(const QString& dir) {
+    const std::string pdf = dir.toStdString() + "/scale.pdf";
+    const long program = peakRssKib({KV_CLI_PATH, "report", fixtureOf(10), "-o", pdf});
+    for (const int tables : {2500, 10000}) {
+        const std::string dictionary = fixtureOf(tables);
+        const long streamed = peakRssKib({KV_CLI_PATH, "report", dictionary, "-o", pdf});
+        const long held = peakRssKib({bench::selfPath(), "--hold-pages", dictionary, pdf});
+        bench::report("B7", tables, "korvanta-cli report", "peak RSS MB", double(streamed) / 1024,
+                      "every page held", double(held) / 1024);
+        bench::report("B7", tables, "korvanta-cli report", "peak RSS MB", double(streamed) / 1024,
+                      "10 table entries", double(program) / 1024);
+    }
+}
+#endif
+
+// The window's own path: the progress window, the layout into the page
+// store, the preview shown and painted on its first page. The views are set
+// up again first, as the print command does: the preview closes them.
+double secondsToFirstPage(Tr_Korvanta& form, const QString& path) {
+    form.setUpForPrinting(path, path, path);
+    QElapsedTimer clock;
+    clock.start();
+    reporting::ReportPreviewWindow* preview = form.previewReport();
+    QCoreApplication::processEvents();
+    const double seconds = double(clock.nsecsElapsed()) * 1e-9;
+    delete preview;
+    return seconds;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 2 && std::string(argv[1]) == "--peak-rss") {
+        std::printf("%ld\n", childPeakRssKib(std::vector<std::string>(argv + 2, argv + argc)));
+        return 0;
+    }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     reporting::registerFontSubstitutes();
     int tables = 2500;
     bool callgrind = true;
+    bool scale = true;
     std::string measure;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -204,7 +321,15 @@ int main(int argc, char** argv) {
             tables = std::atoi(argv[++i]);
         else if (arg == "--no-callgrind")
             callgrind = false;
-        else if (arg == "--measure" && i + 1 < argc)
+        else if (arg == "--no-scale")
+            scale = false;
+        else if (arg == "--hold-pages" && i + 2 < argc) {
+            QTemporaryDir aside;
+            dataset::Database alias(nullptr, "dbDico");
+            alias.setPath(aside.path());
+            return holdPages(QString::fromLocal8Bit(argv[i + 1]),
+                             QString::fromLocal8Bit(argv[i + 2]));
+        } else if (arg == "--measure" && i + 1 < argc)
             measure = argv[++i];
     }
     QTemporaryDir dir;
@@ -235,6 +360,12 @@ int main(int argc, char** argv) {
                   double(rssAfter - rssBefore) / pageCount);
     bench::report("B7", rows, "layout", "KB per prepared page (page model)",
                   modelBytesPerPage(*pages) / 1024);
+    const double stored = bench::bestSeconds(3, [&] {
+        reporting::PageStore store(pages->title, pages->pageSize);
+        form->preparePages(store);
+    });
+    bench::report("B7", rows, "layout into the page store", "seconds", stored, "pages in memory",
+                  layout);
 
     QString error;
     const QString pdf = dir.filePath("b7.pdf");
@@ -250,9 +381,15 @@ int main(int argc, char** argv) {
     auto* preview = new reporting::ReportPreviewWindow(*pages);
     preview->show();
     QCoreApplication::processEvents();
-    bench::report("B7", rows, "preview", "seconds to first page",
+    bench::report("B7", rows, "preview", "seconds to first page (pages in memory)",
                   layout + double(clock.nsecsElapsed()) * 1e-9);
     delete preview;
+    double firstPage = secondsToFirstPage(*form, path);
+    for (int run = 0; run < 2; ++run)
+        firstPage = std::min(firstPage, secondsToFirstPage(*form, path));
+    form->setUpForPrinting(path, path, path);
+    bench::report("B7", rows, "preview", "seconds to first page (page store)", firstPage,
+                  "the data walk", walk);
 
     StopAt stop;
     stop.row = tables / 2;
@@ -262,6 +399,12 @@ int main(int argc, char** argv) {
     bench::report("B7", rows, "cancel", "seconds from cancel to stop",
                   double(clock.nsecsElapsed() - stop.stoppedAtNs) * 1e-9);
     bench::report("B7", rows, "process", "peak RSS MB", double(statusKb("VmHWM")) / 1024);
+#ifdef KV_CLI_PATH
+    if (scale)
+        peakMemory(dir.path());
+#else
+    (void)scale;
+#endif
 
     if (callgrind) {
         const int small = 250;

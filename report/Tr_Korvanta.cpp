@@ -194,3 +194,8 @@ std::optional<reporting::PreparedReport>
 Tr_Korvanta::preparePages(reporting::LayoutProgress* progress) const {
     return reporting::ReportLayout(*repKorvanta, QDate::currentDate()).run(progress);
 }
+
+bool Tr_Korvanta::preparePages(reporting::PageSink& sink,
+                               reporting::LayoutProgress* progress) const {
+    return reporting::ReportLayout(*repKorvanta, QDate::currentDate()).run(sink, progress);
+}

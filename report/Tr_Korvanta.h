@@ -14,6 +14,7 @@ class TMultiLang;
 }
 namespace reporting {
 class LayoutProgress;
+class PageSink;
 class Report;
 class ReportBand;
 class ReportDataText;
@@ -84,6 +85,10 @@ public:
     // Lays the pages out from the views' first rows; nothing when stopped.
     std::optional<reporting::PreparedReport>
     preparePages(reporting::LayoutProgress* progress = nullptr) const;
+    // The same pages handed to `sink` one by one as they are made, never all
+    // held; false when stopped or when the sink refused a page.
+    bool preparePages(reporting::PageSink& sink,
+                      reporting::LayoutProgress* progress = nullptr) const;
 
 private:
     void createViews();

@@ -11,7 +11,8 @@
 
 #include "framework/dataset/NativePath.h"
 #include "framework/dataset/Table.h"
-#include "framework/reporting/ReportOutput.h"
+#include "framework/reporting/PdfReportFile.h"
+#include "framework/reporting/Report.h"
 #include "framework/reporting/TextMeasure.h"
 #include "lang/TMultiLang.h"
 #include "report/Tr_Korvanta.h"
@@ -103,7 +104,11 @@ std::unique_ptr<QApplication> startGui() {
     return std::make_unique<QApplication>(argc, argv);
 }
 
-reporting::PreparedReport prepare(const QString& dictionary, quint8 language) {
+// Lays the report out straight into the PDF file, a page at a time, so that
+// neither the pages nor the PDF are ever held whole in memory. Returns the
+// page count; throws on a dictionary that cannot be read, and sets `error`
+// (returning -1) when the file cannot be written.
+int writePages(const QString& dictionary, quint8 language, const QString& output, QString& error) {
     QuietHost host;
     store::DictionaryStore store(nullptr, host);
     store.OpenDico(dictionary);
@@ -111,11 +116,20 @@ reporting::PreparedReport prepare(const QString& dictionary, quint8 language) {
     Tr_Korvanta form;
     form.setUpForPrinting(store.NomDico(), store.taDico().TableName(),
                           store.taChamps().TableName());
-    reporting::PreparedReport pages = *form.preparePages();
+    reporting::PdfReportFile pdf;
+    const bool begun =
+        pdf.begin(output, form.repKorvanta->ReportTitle(), form.repKorvanta->pageSize(), error);
+    const bool laidOut = begun && form.preparePages(pdf);
     form.taChamps->Close();
     form.taTables->Close();
     store.CloseDico();
-    return pages;
+    if (!begun || !pdf.commit(error))
+        return -1;
+    if (!laidOut) {
+        error = QStringLiteral("the PDF could not be drawn");
+        return -1;
+    }
+    return pdf.pages();
 }
 
 } // namespace
@@ -135,19 +149,20 @@ int writeReport(const std::vector<std::string>& args, std::ostream& out, std::os
     }
     const std::unique_ptr<QApplication> app = startGui();
     reporting::registerFontSubstitutes();
-    reporting::PreparedReport pages;
+    QString error;
+    int pages = 0;
     try {
-        pages = prepare(dictionary, parsed.language);
+        pages =
+            writePages(dictionary, parsed.language, dataset::fromNativePath(parsed.output), error);
     } catch (const std::exception& e) {
         err << parsed.dictionary << ": " << e.what() << '\n';
         return kExitFailed;
     }
-    QString error;
-    if (!reporting::writePdf(pages, dataset::fromNativePath(parsed.output), error)) {
+    if (pages < 0) {
         err << parsed.output << ": " << error.toStdString() << '\n';
         return kExitFailed;
     }
-    out << parsed.output << ": " << pages.pages.size() << " pages\n" << std::flush;
+    out << parsed.output << ": " << pages << " pages\n" << std::flush;
     if (!out) {
         err << "the standard output could not be written\n";
         return kExitFailed;

@@ -1,6 +1,7 @@
 #include "framework/reporting/PageCanvas.h"
 
 #include "framework/reporting/PagePainter.h"
+#include "framework/reporting/PageStore.h"
 
 #include <QPaintEvent>
 #include <QPainter>
@@ -12,8 +13,8 @@ PageCanvas::PageCanvas(QWidget* parent) : QWidget(parent) {
     setAutoFillBackground(false);
 }
 
-void PageCanvas::setReport(const PreparedReport* report) {
-    m_report = report;
+void PageCanvas::setPages(const PageStore* pages) {
+    m_pages = pages;
     resizeToPages();
 }
 
@@ -23,23 +24,23 @@ void PageCanvas::setScale(double scale) {
 }
 
 int PageCanvas::pageCount() const {
-    return m_report ? int(m_report->pages.size()) : 0;
+    return m_pages ? m_pages->pageCount() : 0;
 }
 
 QRect PageCanvas::pageRect(int index) const {
-    if (!m_report)
+    if (!m_pages)
         return {};
-    const QSize page = (m_report->pageSize * m_scale).toSize();
+    const QSize page = (m_pages->pageSize() * m_scale).toSize();
     const int left = qMax(kGap, (width() - page.width()) / 2);
     return QRect(QPoint(left, kGap + index * (page.height() + kGap)), page);
 }
 
 void PageCanvas::resizeToPages() {
-    if (!m_report) {
+    if (!m_pages) {
         resize(0, 0);
         return;
     }
-    const QSize page = (m_report->pageSize * m_scale).toSize();
+    const QSize page = (m_pages->pageSize() * m_scale).toSize();
     const int count = pageCount();
     setMinimumSize(page.width() + 2 * kGap, kGap + count * (page.height() + kGap));
     resize(qMax(width(), minimumWidth()), minimumHeight());
@@ -49,7 +50,7 @@ void PageCanvas::resizeToPages() {
 void PageCanvas::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.fillRect(event->rect(), palette().color(QPalette::Dark));
-    if (!m_report || m_report->pages.empty())
+    if (pageCount() == 0)
         return;
     const int pitch = pageRect(1).top() - pageRect(0).top();
     const int first = qMax(0, (event->rect().top() - kGap) / pitch);
@@ -62,7 +63,7 @@ void PageCanvas::paintEvent(QPaintEvent* event) {
         painter.save();
         painter.translate(page.topLeft());
         painter.setClipRect(QRect(QPoint(0, 0), page.size()));
-        PagePainter(painter, m_scale).paint(m_report->pages[size_t(i)]);
+        PagePainter(painter, m_scale).paint(m_pages->page(i));
         painter.restore();
     }
 }

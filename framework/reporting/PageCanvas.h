@@ -1,10 +1,10 @@
 #pragma once
 
-#include "framework/reporting/PageModel.h"
-
 #include <QWidget>
 
 namespace reporting {
+
+class PageStore;
 
 // The pages stacked one under the other at a scale, of which only those the
 // paint event reaches are drawn: a long report shows its first page at once.
@@ -16,7 +16,7 @@ public:
 
     explicit PageCanvas(QWidget* parent = nullptr);
 
-    void setReport(const PreparedReport* report); // not owned
+    void setPages(const PageStore* pages); // not owned
     // Device pixels per report unit.
     void setScale(double scale);
     double scale() const { return m_scale; }
@@ -30,7 +30,7 @@ protected:
 private:
     void resizeToPages();
 
-    const PreparedReport* m_report = nullptr;
+    const PageStore* m_pages = nullptr;
     double m_scale = 1.0;
 };
 

@@ -1,6 +1,7 @@
 #include "framework/reporting/PageView.h"
 
 #include "framework/reporting/PageCanvas.h"
+#include "framework/reporting/PageStore.h"
 
 #include <QScrollBar>
 
@@ -20,9 +21,9 @@ PageView::PageView(QWidget* parent) : QScrollArea(parent), m_canvas(new PageCanv
     });
 }
 
-void PageView::setReport(const PreparedReport* report) {
-    m_report = report;
-    m_canvas->setReport(report);
+void PageView::setPages(const PageStore* pages) {
+    m_pages = pages;
+    m_canvas->setPages(pages);
     applyZoom();
     setCurrentPage(1);
 }
@@ -75,23 +76,23 @@ void PageView::resizeEvent(QResizeEvent* event) {
 }
 
 double PageView::scaleFor(Zoom zoom) const {
-    if (!m_report || m_report->pageSize.isEmpty())
+    if (!m_pages || m_pages->pageSize().isEmpty())
         return 1.0;
     const double actual = logicalDpiX() / kUnitsPerInch;
     const QSizeF room(viewport()->width() - 2 * PageCanvas::kGap,
                       viewport()->height() - 2 * PageCanvas::kGap);
-    const double toWidth = room.width() / m_report->pageSize.width();
+    const double toWidth = room.width() / m_pages->pageSize().width();
     switch (zoom) {
     case Zoom::ActualSize:
         return actual;
     case Zoom::PageWidth:
         // Leave room for the scroll bar that a page-wide view always needs.
         return (room.width() - verticalScrollBar()->sizeHint().width()) /
-               m_report->pageSize.width();
+               m_pages->pageSize().width();
     case Zoom::WholePage:
         break;
     }
-    return qMin(toWidth, room.height() / m_report->pageSize.height());
+    return qMin(toWidth, room.height() / m_pages->pageSize().height());
 }
 
 void PageView::applyZoom() {

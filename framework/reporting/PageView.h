@@ -1,12 +1,11 @@
 #pragma once
 
-#include "framework/reporting/PageModel.h"
-
 #include <QScrollArea>
 
 namespace reporting {
 
 class PageCanvas;
+class PageStore;
 
 // The preview's page view: the pages at one of three zooms, scrolled; the
 // current page is the one at the top third of the view.
@@ -18,7 +17,7 @@ public:
 
     explicit PageView(QWidget* parent = nullptr);
 
-    void setReport(const PreparedReport* report); // not owned
+    void setPages(const PageStore* pages); // not owned
     void setZoom(Zoom zoom);
     Zoom zoom() const { return m_zoom; }
     // Device pixels per report unit at the current zoom.
@@ -38,7 +37,7 @@ private:
     void applyZoom();
 
     PageCanvas* m_canvas;
-    const PreparedReport* m_report = nullptr;
+    const PageStore* m_pages = nullptr;
     Zoom m_zoom = Zoom::WholePage;
     int m_lastPage = 0;
 };

@@ -1,9 +1,14 @@
 #include "framework/reporting/PreparedReportFile.h"
 
-#include "framework/reporting/WholeFileWriter.h"
+#include "framework/reporting/PageCodec.h"
+#include "framework/reporting/PageCollector.h"
+#include "framework/reporting/PageStore.h"
+#include "framework/reporting/ReplacingFile.h"
 
 #include <QDataStream>
 #include <QFile>
+
+#include <functional>
 
 namespace reporting {
 
@@ -11,111 +16,120 @@ namespace {
 
 constexpr char kMagic[4] = {'K', 'V', 'R', 'P'};
 constexpr quint16 kVersion = 1;
-// The fewest bytes a page and an item take in the file.
+// The fewest bytes a page takes in the file.
 constexpr qint64 kMinPageBytes = 8;
-constexpr qint64 kMinItemBytes = 1 + 4 * 8 + 4 + 4 + 4 + 2 + 4 + 1 + 4;
 
-void writeItem(QDataStream& out, const PageItem& item) {
-    out << quint8(item.kind == PageItem::Kind::Line ? 1 : 0) << item.box.left() << item.box.top()
-        << item.box.width() << item.box.height() << item.text << item.font.family
-        << qint32(item.font.size) << quint8(item.font.bold) << quint8(item.font.italic)
-        << qint32(item.alignment) << quint8(item.clipped) << item.source;
-}
-
-bool readItem(QDataStream& in, PageItem& item) {
-    quint8 kind = 0, bold = 0, italic = 0, clipped = 0;
-    double left = 0, top = 0, width = 0, height = 0;
-    qint32 size = 0, alignment = 0;
-    in >> kind >> left >> top >> width >> height >> item.text >> item.font.family >> size >> bold >>
-        italic >> alignment >> clipped >> item.source;
-    if (in.status() != QDataStream::Ok || kind > 1 || size < 1 || size > 1000)
-        return false;
-    item.kind = kind ? PageItem::Kind::Line : PageItem::Kind::Text;
-    item.box = QRectF(left, top, width, height);
-    item.font.size = size;
-    item.font.bold = bold != 0;
-    item.font.italic = italic != 0;
-    item.alignment = alignment & (Qt::AlignLeft | Qt::AlignHCenter | Qt::AlignRight);
-    item.clipped = clipped != 0;
-    return true;
-}
-
-bool countFits(QDataStream& in, quint32 count, qint64 eachAtLeast) {
-    const qint64 left = in.device()->bytesAvailable();
-    return qint64(count) <= left / eachAtLeast;
-}
-
-QString readPages(QDataStream& in, PreparedReport& report) {
+struct Header {
+    QString title;
+    QSizeF pageSize;
     quint32 pageCount = 0;
-    in >> pageCount;
-    if (in.status() != QDataStream::Ok || !countFits(in, pageCount, kMinPageBytes))
+};
+
+using WritePages = std::function<bool(QDataStream&)>;
+
+bool saveWith(const QString& title, QSizeF pageSize, quint32 pageCount, const WritePages& pages,
+              const QString& path, QString& error) {
+    ReplacingFile file;
+    if (!file.begin(path, error))
+        return false;
+    QDataStream out(&file);
+    out.setVersion(QDataStream::Qt_6_0);
+    out.writeRawData(kMagic, sizeof kMagic);
+    out << kVersion << title << pageSize.width() << pageSize.height() << pageCount;
+    if (!pages(out) || out.status() != QDataStream::Ok) {
+        error = file.failure().isEmpty() ? QStringLiteral("the report could not be written")
+                                         : file.failure();
+        file.abandon();
+        return false;
+    }
+    return file.commit(error);
+}
+
+QString readHeader(QDataStream& in, Header& header) {
+    char magic[4] = {};
+    quint16 version = 0;
+    double width = 0, height = 0;
+    if (in.readRawData(magic, sizeof magic) != sizeof magic ||
+        memcmp(magic, kMagic, sizeof magic) != 0)
+        return QStringLiteral("not a prepared report");
+    in >> version >> header.title >> width >> height;
+    if (in.status() != QDataStream::Ok || version != kVersion || !(width > 0 && width < 100000) ||
+        !(height > 0 && height < 100000))
+        return QStringLiteral("unknown version or damaged header");
+    header.pageSize = QSizeF(width, height);
+    in >> header.pageCount;
+    if (in.status() != QDataStream::Ok ||
+        qint64(header.pageCount) > in.device()->bytesAvailable() / kMinPageBytes)
         return QStringLiteral("the page count is larger than the file");
+    return {};
+}
+
+QString readPages(QDataStream& in, quint32 pageCount, PageSink& sink) {
     for (quint32 p = 0; p < pageCount; ++p) {
         ReportPage page;
-        quint32 itemCount = 0;
-        in >> page.number >> itemCount;
-        if (in.status() != QDataStream::Ok || !countFits(in, itemCount, kMinItemBytes))
-            return QStringLiteral("page %1: the item count is larger than the file").arg(p + 1);
-        page.items.resize(itemCount);
-        for (PageItem& item : page.items)
-            if (!readItem(in, item))
-                return QStringLiteral("page %1: an item is damaged").arg(p + 1);
-        report.pages.push_back(std::move(page));
+        const QString damage = PageCodec::read(in, in.device()->bytesAvailable(), page);
+        if (!damage.isEmpty())
+            return QStringLiteral("page %1: %2").arg(p + 1).arg(damage);
+        if (!sink.takePage(std::move(page)))
+            return QStringLiteral("page %1 could not be kept").arg(p + 1);
     }
     return {};
+}
+
+// Reads the header, then hands the pages one by one to a new sink made for it.
+template <class Sink> std::unique_ptr<Sink> loadInto(const QString& path, QString& error) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = file.errorString();
+        return nullptr;
+    }
+    QDataStream in(&file);
+    in.setVersion(QDataStream::Qt_6_0);
+    Header header;
+    error = readHeader(in, header);
+    std::unique_ptr<Sink> sink;
+    if (error.isEmpty()) {
+        sink = std::make_unique<Sink>(header.title, header.pageSize);
+        error = readPages(in, header.pageCount, *sink);
+    }
+    if (!error.isEmpty()) {
+        error = path + QStringLiteral(": ") + error;
+        return nullptr;
+    }
+    return sink;
 }
 
 } // namespace
 
 bool PreparedReportFile::save(const PreparedReport& report, const QString& path, QString& error) {
-    QByteArray bytes;
-    QDataStream out(&bytes, QIODevice::WriteOnly);
-    out.setVersion(QDataStream::Qt_6_0);
-    out.writeRawData(kMagic, sizeof kMagic);
-    out << kVersion << report.title << report.pageSize.width() << report.pageSize.height()
-        << quint32(report.pages.size());
-    for (const ReportPage& page : report.pages) {
-        out << qint32(page.number) << quint32(page.items.size());
-        for (const PageItem& item : page.items)
-            writeItem(out, item);
-    }
-    if (out.status() != QDataStream::Ok) {
-        error = QStringLiteral("the report is too large to be saved");
+    const auto pages = [&](QDataStream& out) {
+        for (const ReportPage& page : report.pages)
+            PageCodec::write(out, page);
+        return true;
+    };
+    return saveWith(report.title, report.pageSize, quint32(report.pages.size()), pages, path,
+                    error);
+}
+
+bool PreparedReportFile::saveStore(const PageStore& store, const QString& path, QString& error) {
+    if (!store.error().isEmpty()) {
+        error = store.error();
         return false;
     }
-    return WholeFileWriter::replace(path, bytes, error);
+    const auto pages = [&](QDataStream& out) { return store.copyPagesTo(*out.device()); };
+    return saveWith(store.title(), store.pageSize(), quint32(store.pageCount()), pages, path,
+                    error);
 }
 
 std::optional<PreparedReport> PreparedReportFile::load(const QString& path, QString& error) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = file.errorString();
+    std::unique_ptr<PageCollector> pages = loadInto<PageCollector>(path, error);
+    if (!pages)
         return std::nullopt;
-    }
-    QDataStream in(&file);
-    in.setVersion(QDataStream::Qt_6_0);
-    char magic[4] = {};
-    quint16 version = 0;
-    PreparedReport report;
-    double width = 0, height = 0;
-    if (in.readRawData(magic, sizeof magic) != sizeof magic ||
-        memcmp(magic, kMagic, sizeof magic) != 0) {
-        error = QStringLiteral("%1: not a prepared report").arg(path);
-        return std::nullopt;
-    }
-    in >> version >> report.title >> width >> height;
-    if (in.status() != QDataStream::Ok || version != kVersion || !(width > 0 && width < 100000) ||
-        !(height > 0 && height < 100000)) {
-        error = QStringLiteral("%1: unknown version or damaged header").arg(path);
-        return std::nullopt;
-    }
-    report.pageSize = QSizeF(width, height);
-    error = readPages(in, report);
-    if (!error.isEmpty()) {
-        error = path + QStringLiteral(": ") + error;
-        return std::nullopt;
-    }
-    return report;
+    return pages->take();
+}
+
+std::unique_ptr<PageStore> PreparedReportFile::loadStore(const QString& path, QString& error) {
+    return loadInto<PageStore>(path, error);
 }
 
 } // namespace reporting

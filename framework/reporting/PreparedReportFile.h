@@ -32,14 +32,22 @@
 
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 namespace reporting {
 
+class PageStore;
+
 class PreparedReportFile {
 public:
+    // Written as a stream in place of `path` (ReplacingFile): a failure
+    // leaves any old file whole.
     static bool save(const PreparedReport& report, const QString& path, QString& error);
+    static bool saveStore(const PageStore& pages, const QString& path, QString& error);
     static std::optional<PreparedReport> load(const QString& path, QString& error);
+    // The pages read one at a time into a page store, never all in memory.
+    static std::unique_ptr<PageStore> loadStore(const QString& path, QString& error);
 };
 
 } // namespace reporting

@@ -1,12 +1,13 @@
 #include "framework/reporting/Report.h"
 
-#include "framework/reporting/PageModel.h"
+#include "framework/reporting/PageStore.h"
 #include "framework/reporting/ReportBand.h"
 #include "framework/reporting/ReportDetailLink.h"
 #include "framework/reporting/ReportLayout.h"
 #include "framework/reporting/ReportPreviewWindow.h"
 #include "framework/reporting/ReportProgressWindow.h"
 #include "framework/reporting/ReportWindowTexts.h"
+#include "framework/widgets/MessageDlg.h"
 
 #include <QLocale>
 #include <QPageSize>
@@ -35,15 +36,18 @@ std::vector<ReportDetailLink*> Report::detailLinks() const {
 }
 
 ReportPreviewWindow* Report::Preview(QWidget* owner) {
-    std::optional<PreparedReport> pages;
+    auto pages = std::make_unique<PageStore>(m_title, m_pageSize);
+    bool prepared = false;
     {
         ReportProgressWindow progress(ReportWindowTexts::preparingLine, m_title);
         progress.show();
-        pages = ReportLayout(*this, QDate::currentDate()).run(&progress);
+        prepared = ReportLayout(*this, QDate::currentDate()).run(*pages, &progress);
     }
-    if (!pages)
+    if (!pages->error().isEmpty())
+        widgets::MessageDlg(pages->error(), widgets::mtError, widgets::mbOK);
+    if (!prepared)
         return nullptr;
-    auto* preview = new ReportPreviewWindow(std::move(*pages), owner);
+    auto* preview = new ReportPreviewWindow(std::move(pages), owner);
     preview->showMaximized();
     preview->goToPage(1);
     return preview;

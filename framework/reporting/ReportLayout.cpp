@@ -3,6 +3,7 @@
 #include "framework/dataset/DataSource.h"
 #include "framework/dataset/Table.h"
 #include "framework/reporting/LayoutProgress.h"
+#include "framework/reporting/PageCollector.h"
 #include "framework/reporting/Report.h"
 #include "framework/reporting/ReportBand.h"
 #include "framework/reporting/ReportDetailLink.h"
@@ -41,7 +42,15 @@ void ReportLayout::collectBands() {
 }
 
 std::optional<PreparedReport> ReportLayout::run(LayoutProgress* progress) {
-    m_prepared = PreparedReport{m_report.ReportTitle(), m_report.pageSize(), {}};
+    PageCollector pages(m_report.ReportTitle(), m_report.pageSize());
+    if (!run(pages, progress))
+        return std::nullopt;
+    return pages.take();
+}
+
+bool ReportLayout::run(PageSink& sink, LayoutProgress* progress) {
+    m_sink = &sink;
+    m_sinkRefused = false;
     m_context.pageNumber = 0;
     startPage();
     if (m_title)
@@ -55,12 +64,12 @@ std::optional<PreparedReport> ReportLayout::run(LayoutProgress* progress) {
         int done = 0;
         for (master->First(); !master->Eof(); master->Next()) {
             walkRow();
-            if (progress && !progress->advance(++done, total))
-                return std::nullopt;
+            if (m_sinkRefused || (progress && !progress->advance(++done, total)))
+                return false;
         }
     }
     finishPage();
-    return std::move(m_prepared);
+    return !m_sinkRefused;
 }
 
 int ReportLayout::shownRowCount(dataset::Table& view) {
@@ -99,15 +108,15 @@ void ReportLayout::printBand(const ReportBand& band) {
 
 void ReportLayout::placeBand(const ReportBand& band, double top) {
     const QPointF origin(m_report.LeftMargin(), top);
-    ReportPage& page = m_prepared.pages.back();
     for (const ReportItem* item : m_items[&band])
         if (item->Visible())
-            item->print(page, origin, m_context);
+            item->print(m_page, origin, m_context);
 }
 
 void ReportLayout::startPage() {
     ++m_context.pageNumber;
-    m_prepared.pages.push_back(ReportPage{m_context.pageNumber, {}});
+    m_page.number = m_context.pageNumber;
+    m_page.items.clear();
     m_y = m_report.TopMargin();
     m_pageEmpty = true;
 }
@@ -115,8 +124,13 @@ void ReportLayout::startPage() {
 void ReportLayout::finishPage() {
     if (m_footer)
         placeBand(*m_footer, m_bodyBottom);
-    // Prepared pages are kept for the whole preview: no room to spare.
-    m_prepared.pages.back().items.shrink_to_fit();
+    const size_t itemCount = m_page.items.size();
+    if (!m_sinkRefused && !m_sink->takePage(std::move(m_page)))
+        m_sinkRefused = true;
+    // A sink that kept the page took its room along; the next page is about
+    // as full as this one. One that only read it leaves the room for reuse.
+    if (m_page.items.capacity() == 0)
+        m_page.items.reserve(itemCount);
 }
 
 } // namespace reporting

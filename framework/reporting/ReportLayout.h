@@ -7,7 +7,9 @@
 //     BeforePrint and printing it for each row;
 //  3. a band that does not fit above the page footer starts a new page; a
 //     band taller than the room of an empty page prints there all the same;
-//  4. the page footer prints at the foot of every page, the last included.
+//  4. the page footer prints at the foot of every page, the last included;
+//  5. each page, once its footer is printed, goes to the page sink at once:
+//     only the page being filled is held, whatever the report's length.
 
 #include "framework/reporting/PageModel.h"
 #include "framework/reporting/PrintContext.h"
@@ -24,6 +26,7 @@ class Table;
 namespace reporting {
 
 class LayoutProgress;
+class PageSink;
 class Report;
 class ReportItem;
 
@@ -33,6 +36,9 @@ public:
 
     // The pages, or nothing when `progress` stopped the layout.
     std::optional<PreparedReport> run(LayoutProgress* progress = nullptr);
+    // Hands the pages to `sink` as they are made. False when `progress`
+    // stopped the layout or the sink refused a page.
+    bool run(PageSink& sink, LayoutProgress* progress = nullptr);
 
 private:
     struct Link {
@@ -58,7 +64,9 @@ private:
     std::unordered_map<const ReportBand*, std::vector<const ReportItem*>> m_items;
     double m_bodyBottom = 0; // where the page footer starts
     PrintContext m_context;
-    PreparedReport m_prepared;
+    PageSink* m_sink = nullptr;
+    ReportPage m_page;
+    bool m_sinkRefused = false;
     double m_y = 0;
     bool m_pageEmpty = true;
 };

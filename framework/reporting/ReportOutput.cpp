@@ -1,72 +1,70 @@
 #include "framework/reporting/ReportOutput.h"
 
 #include "framework/reporting/LayoutProgress.h"
-#include "framework/reporting/PagePainter.h"
-#include "framework/reporting/WholeFileWriter.h"
+#include "framework/reporting/PagePrinter.h"
+#include "framework/reporting/PageStore.h"
+#include "framework/reporting/PdfReportFile.h"
 
-#include <QBuffer>
-#include <QPageLayout>
-#include <QPainter>
-#include <QPdfWriter>
 #include <QPrinter>
+
+#include <functional>
 
 namespace reporting {
 
 namespace {
 
-QPageLayout layoutFor(const PreparedReport& report) {
-    const QPageSize paper(report.pageSize / kUnitsPerInch, QPageSize::Inch, QString(),
-                          QPageSize::FuzzyOrientationMatch);
-    return QPageLayout(paper, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0));
+using PageAt = std::function<const ReportPage&(int)>;
+
+bool printEach(QPagedPaintDevice& device, QSizeF pageSize, int total, const PageAt& pageAt,
+               LayoutProgress* progress) {
+    PagePrinter printer(device, pageSize);
+    if (!printer.begin())
+        return false;
+    for (int i = 0; i < total; ++i) {
+        if (!printer.print(pageAt(i))) {
+            printer.end();
+            return false;
+        }
+        if (progress && !progress->advance(i + 1, total)) {
+            printer.abort();
+            return false;
+        }
+    }
+    return printer.end();
 }
 
 } // namespace
 
 bool printPages(const PreparedReport& report, QPagedPaintDevice& device, LayoutProgress* progress) {
-    device.setPageLayout(layoutFor(report));
-    QPainter painter;
-    if (!painter.begin(&device))
-        return false;
-    const double scale = device.logicalDpiX() / kUnitsPerInch;
-    const int total = int(report.pages.size());
-    for (int i = 0; i < total; ++i) {
-        if (i > 0)
-            device.newPage();
-        PagePainter(painter, scale).paint(report.pages[size_t(i)]);
-        if (progress && !progress->advance(i + 1, total)) {
-            // A stopped print job is dropped, not sent half printed.
-            if (auto* printer = dynamic_cast<QPrinter*>(&device))
-                printer->abort();
-            painter.end();
-            return false;
-        }
-    }
-    return painter.end();
+    return printEach(
+        device, report.pageSize, int(report.pages.size()),
+        [&](int i) -> const ReportPage& { return report.pages[size_t(i)]; }, progress);
+}
+
+bool printPages(const PageStore& pages, QPagedPaintDevice& device, LayoutProgress* progress) {
+    return printEach(
+        device, pages.pageSize(), pages.pageCount(),
+        [&](int i) -> const ReportPage& { return pages.page(i); }, progress);
+}
+
+void preparePrinter(const QString& title, QSizeF pageSize, QPrinter& printer) {
+    printer.setPageLayout(PagePrinter::layoutFor(pageSize));
+    printer.setFullPage(true);
+    printer.setDocName(title);
 }
 
 void preparePrinter(const PreparedReport& report, QPrinter& printer) {
-    printer.setPageLayout(layoutFor(report));
-    printer.setFullPage(true);
-    printer.setDocName(report.title);
+    preparePrinter(report.title, report.pageSize, printer);
 }
 
 bool writePdf(const PreparedReport& report, const QString& path, QString& error) {
-    // Drawn in memory first: the PDF writer does not report a refused write,
-    // so the file is written afterwards, where every write is checked.
-    QByteArray pdf;
-    {
-        QBuffer buffer(&pdf);
-        buffer.open(QIODevice::WriteOnly);
-        QPdfWriter writer(&buffer);
-        writer.setTitle(report.title);
-        writer.setCreator(QStringLiteral("Korvanta"));
-        writer.setResolution(600);
-        if (!printPages(report, writer)) {
-            error = QStringLiteral("the PDF could not be drawn");
-            return false;
-        }
-    }
-    return WholeFileWriter::replace(path, pdf, error);
+    PdfReportFile pdf;
+    if (!pdf.begin(path, report.title, report.pageSize, error))
+        return false;
+    for (const ReportPage& page : report.pages)
+        if (!pdf.print(page))
+            break;
+    return pdf.commit(error);
 }
 
 } // namespace reporting

@@ -1,5 +1,6 @@
 #include "framework/reporting/ReportPreviewWindow.h"
 
+#include "framework/reporting/PageStore.h"
 #include "framework/reporting/PageView.h"
 #include "framework/reporting/PreparedReportFile.h"
 #include "framework/reporting/PreviewDialogs.h"
@@ -26,8 +27,11 @@ constexpr int kBarHeight = 32;
 
 } // namespace
 
-ReportPreviewWindow::ReportPreviewWindow(PreparedReport report, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_report(std::move(report)) {
+ReportPreviewWindow::ReportPreviewWindow(const PreparedReport& report, QWidget* parent)
+    : ReportPreviewWindow(PageStore::fromReport(report), parent) {}
+
+ReportPreviewWindow::ReportPreviewWindow(std::unique_ptr<PageStore> pages, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_pages(std::move(pages)) {
     setObjectName(QStringLiteral("ReportPreview"));
     setWindowTitle(ReportWindowTexts::previewCaption);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -40,11 +44,15 @@ ReportPreviewWindow::ReportPreviewWindow(PreparedReport report, QWidget* parent)
     layout->setSpacing(0);
     layout->addWidget(m_bar);
     layout->addWidget(m_view);
-    m_view->setReport(&m_report);
+    m_view->setPages(m_pages.get());
     zoomWholePage();
 }
 
 ReportPreviewWindow::~ReportPreviewWindow() = default;
+
+PreparedReport ReportPreviewWindow::report() const {
+    return m_pages->wholeReport();
+}
 
 QAction* ReportPreviewWindow::addCommand(const QString& name, const QString& text, int icon) {
     QAction* action = m_bar->addAction(style()->standardIcon(QStyle::StandardPixmap(icon)), text);
@@ -88,7 +96,7 @@ void ReportPreviewWindow::createToolBar() {
     connect(addCommand("nextPage", QStringLiteral("Page suivante"), QStyle::SP_MediaSeekForward),
             &QAction::triggered, this, [this] { goToPage(currentPage() + 1); });
     connect(addCommand("lastPage", QStringLiteral("Dernière page"), QStyle::SP_MediaSkipForward),
-            &QAction::triggered, this, [this] { goToPage(int(m_report.pages.size())); });
+            &QAction::triggered, this, [this] { goToPage(m_pages->pageCount()); });
     m_bar->addSeparator();
     connect(addCommand("print", QStringLiteral("Imprimer"), QStyle::SP_DialogOkButton),
             &QAction::triggered, this, &ReportPreviewWindow::printReport);
@@ -134,20 +142,20 @@ void ReportPreviewWindow::goToPage(int page) {
 
 void ReportPreviewWindow::pageChanged() {
     const QSignalBlocker quiet(m_pageBox);
-    m_pageBox->setRange(1, qMax(1, int(m_report.pages.size())));
+    m_pageBox->setRange(1, qMax(1, m_pages->pageCount()));
     m_pageBox->setValue(currentPage());
 }
 
 void ReportPreviewWindow::printReport() {
     QPrinter printer(QPrinter::HighResolution);
-    preparePrinter(m_report, printer);
+    preparePrinter(m_pages->title(), m_pages->pageSize(), printer);
     if (!PreviewDialogs::current().choosePrinter(printer, this))
         return;
     // The dialog may have changed the paper; the job keeps the report's name.
-    printer.setDocName(m_report.title);
-    ReportProgressWindow progress(ReportWindowTexts::printingLine, m_report.title, this);
+    printer.setDocName(m_pages->title());
+    ReportProgressWindow progress(ReportWindowTexts::printingLine, m_pages->title(), this);
     progress.show();
-    printPages(m_report, printer, &progress);
+    printPages(*m_pages, printer, &progress);
 }
 
 void ReportPreviewWindow::saveReport() {
@@ -157,7 +165,7 @@ void ReportPreviewWindow::saveReport() {
     if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
         path += QLatin1Char('.') + PreviewDialogs::kSuffix;
     QString error;
-    if (!path.isEmpty() && !PreparedReportFile::save(m_report, path, error))
+    if (!path.isEmpty() && !PreparedReportFile::saveStore(*m_pages, path, error))
         widgets::MessageDlg(error, widgets::mtError, widgets::mbOK);
 }
 
@@ -166,13 +174,13 @@ void ReportPreviewWindow::loadReport() {
     if (path.isEmpty())
         return;
     QString error;
-    std::optional<PreparedReport> loaded = PreparedReportFile::load(path, error);
+    std::unique_ptr<PageStore> loaded = PreparedReportFile::loadStore(path, error);
     if (!loaded) {
         widgets::MessageDlg(error, widgets::mtError, widgets::mbOK);
         return;
     }
-    m_report = std::move(*loaded);
-    m_view->setReport(&m_report);
+    m_pages = std::move(loaded);
+    m_view->setPages(m_pages.get());
     pageChanged();
 }
 

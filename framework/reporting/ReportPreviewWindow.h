@@ -4,12 +4,15 @@
 
 #include <QWidget>
 
+#include <memory>
+
 class QAction;
 class QSpinBox;
 class QToolBar;
 
 namespace reporting {
 
+class PageStore;
 class PageView;
 
 // The preview of prepared pages: a tool bar (whole page, 100 %, page width;
@@ -21,10 +24,13 @@ class ReportPreviewWindow : public QWidget {
     Q_OBJECT
 
 public:
-    explicit ReportPreviewWindow(PreparedReport report, QWidget* parent = nullptr);
+    explicit ReportPreviewWindow(std::unique_ptr<PageStore> pages, QWidget* parent = nullptr);
+    explicit ReportPreviewWindow(const PreparedReport& report, QWidget* parent = nullptr);
     ~ReportPreviewWindow() override;
 
-    const PreparedReport& report() const { return m_report; }
+    const PageStore& pages() const { return *m_pages; }
+    // Every page read back at once: for tests and short reports.
+    PreparedReport report() const;
     PageView* pageView() const { return m_view; }
     int currentPage() const;
 
@@ -42,7 +48,7 @@ private:
     QAction* addCommand(const QString& name, const QString& text, int icon);
     void pageChanged();
 
-    PreparedReport m_report;
+    std::unique_ptr<PageStore> m_pages;
     QToolBar* m_bar = nullptr;
     PageView* m_view = nullptr;
     QSpinBox* m_pageBox = nullptr;

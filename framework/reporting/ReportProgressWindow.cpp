@@ -31,6 +31,10 @@ ReportProgressWindow::ReportProgressWindow(const QString& line, const QString& t
 }
 
 bool ReportProgressWindow::advance(int done, int total) {
+    constexpr qint64 kEventsEveryMs = 30;
+    if (done < total && m_sinceEvents.isValid() && m_sinceEvents.elapsed() < kEventsEveryMs)
+        return !m_cancelled;
+    m_sinceEvents.start();
     m_bar->setMaximum(qMax(total, done));
     m_bar->setValue(done);
     QCoreApplication::processEvents();

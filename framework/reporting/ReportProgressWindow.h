@@ -3,6 +3,7 @@
 #include "framework/reporting/LayoutProgress.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 
 class QLabel;
 class QProgressBar;
@@ -11,8 +12,9 @@ class QPushButton;
 namespace reporting {
 
 // Shown while pages are prepared or printed: a line naming the report, a
-// bar, and "Annuler", which stops the work. Events are processed at each
-// step, so the button answers while the work goes on.
+// bar, and "Annuler", which stops the work. Events are processed at the
+// first step, the last, and some thirty times a second between, so the
+// button answers while the work goes on without the window slowing it.
 class ReportProgressWindow : public QDialog, public LayoutProgress {
     Q_OBJECT
 
@@ -32,6 +34,7 @@ private:
     QProgressBar* m_bar;
     QPushButton* m_cancel;
     bool m_cancelled = false;
+    QElapsedTimer m_sinceEvents;
 };
 
 } // namespace reporting

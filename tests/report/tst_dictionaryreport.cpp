@@ -6,6 +6,9 @@
 #include "framework/dataset/Database.h"
 #include "framework/reporting/LayoutProgress.h"
 #include "framework/reporting/PagePainter.h"
+#include "framework/reporting/PageStore.h"
+#include "framework/reporting/PdfReportFile.h"
+#include "framework/reporting/PreparedReportFile.h"
 #include "framework/reporting/Report.h"
 #include "framework/reporting/TextMeasure.h"
 #include "lang/TMultiLang.h"
@@ -105,6 +108,7 @@ private slots:
     void everyPageHasItsFooter_data();
     void everyPageHasItsFooter();
     void textIsCutAndAlignedInItsBox();
+    void pagesHandedOnMatchTheWholeReport();
 
 private:
     PreparedReport print(const DictionaryFile& dictionary);
@@ -272,6 +276,53 @@ void TestDictionaryReport::textIsCutAndAlignedInItsBox() {
     QVERIFY(digits.last() <= int(size->box.right() * scale));
     QVERIFY(digits.last() >= int((size->box.right() - 3) * scale));
     QVERIFY(digits.first() >= int(size->box.left() * scale));
+}
+
+// A long report laid out a page at a time into the preview's page store and
+// into a PDF file, never held whole, gives what the whole-in-memory layout
+// gives: the same pages read back in any order, the same prepared-report file
+// byte for byte (and read back the same), the same number of PDF pages.
+void TestDictionaryReport::pagesHandedOnMatchTheWholeReport() {
+    DictionaryFile dico(m_dir.filePath("HANDED.DB"));
+    m_dbDico->StartTransaction();
+    for (int t = 0; t < 40; ++t)
+        dico.addTable(QStringLiteral("T%1.db").arg(t, 3, 10, QLatin1Char('0')),
+                      numberedFields("F", 5 + t % 30));
+    m_dbDico->Commit();
+    const PreparedReport whole = print(dico);
+    QVERIFY(whole.pages.size() > 10);
+
+    reporting::PageStore store(whole.title, whole.pageSize);
+    QVERIFY(m_form->preparePages(store));
+    QCOMPARE(store.pageCount(), int(whole.pages.size()));
+    for (int i = store.pageCount() - 1; i >= 0; i -= 3)
+        QVERIFY2(store.page(i) == whole.pages[size_t(i)], qPrintable(QString::number(i)));
+    QVERIFY(store.wholeReport() == whole);
+
+    QString error;
+    const QString fromStore = m_dir.filePath("store.kvr");
+    const QString fromWhole = m_dir.filePath("whole.kvr");
+    QVERIFY2(reporting::PreparedReportFile::saveStore(store, fromStore, error), qPrintable(error));
+    QVERIFY2(reporting::PreparedReportFile::save(whole, fromWhole, error), qPrintable(error));
+    const auto bytes = [](const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    QVERIFY(!bytes(fromStore).isEmpty());
+    QCOMPARE(bytes(fromStore), bytes(fromWhole));
+    std::unique_ptr<reporting::PageStore> loaded =
+        reporting::PreparedReportFile::loadStore(fromStore, error);
+    QVERIFY2(loaded, qPrintable(error));
+    QVERIFY(loaded->wholeReport() == whole);
+
+    reporting::PdfReportFile pdf;
+    const QString streamed = m_dir.filePath("streamed.pdf");
+    QVERIFY2(pdf.begin(streamed, whole.title, whole.pageSize, error), qPrintable(error));
+    QVERIFY(m_form->preparePages(pdf));
+    QVERIFY2(pdf.commit(error), qPrintable(error));
+    QCOMPARE(pdf.pages(), int(whole.pages.size()));
+    const QRegularExpression pageObject(QStringLiteral("/Type\\s*/Page[^s]"));
+    QCOMPARE(QString::fromLatin1(bytes(streamed)).count(pageObject), int(whole.pages.size()));
 }
 
 QTEST_MAIN(TestDictionaryReport)
