@@ -31,14 +31,19 @@ const char* Message::text() const {
 
 namespace cli {
 
+// One pass over the text, so that a value holding "%2" (a name the user typed)
+// stays as typed.
 std::string Message::with(std::initializer_list<std::string> values) const {
-    std::string out = text();
-    int n = 0;
-    for (const std::string& value : values) {
-        const std::string mark = "%" + std::to_string(++n);
-        const size_t at = out.find(mark);
-        if (at != std::string::npos)
-            out.replace(at, mark.size(), value);
+    const std::string text = this->text();
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const size_t n = i + 1 < text.size() && text[i] == '%' ? size_t(text[i + 1] - '1') : 9;
+        if (n < values.size()) {
+            out += values.begin()[n];
+            ++i;
+        } else {
+            out += text[i];
+        }
     }
     return out;
 }
