@@ -27,7 +27,6 @@
 #include <QEvent>
 #include <QFileInfo>
 
-#include <algorithm>
 #include <filesystem>
 #include <ostream>
 

@@ -13,7 +13,6 @@
 #include "cli/Command.h"
 #include "cli/DdlWriter.h"
 #include "cli/DictionaryReader.h"
-#include "cli/OutputFile.h"
 #include "cli/TablePlan.h"
 #include "cli/VisibleText.h"
 

@@ -56,7 +56,7 @@ OptionSpec target(const char* name, ValueKind kind, const char* value, Message h
 const std::vector<CommandSpec>& commands() {
     static const std::vector<CommandSpec> table = {
         {"info",
-         "[--json] [--code-page N] TABLE.db...",
+         "[--json] TABLE.db...",
          {"structure of each table: level, code page, sort order, rows, fields, indexes",
           "structure de chaque table : niveau, page de codes, ordre de tri, lignes, champs, "
           "index"},
@@ -71,7 +71,7 @@ const std::vector<CommandSpec>& commands() {
          size_t(-1),
          {"no table given", "aucune table donnée"}},
         {"rows",
-         "[--json] [--code-page N] TABLE.db",
+         "[--json] TABLE.db",
          {"every row of a table in the order its blocks chain them",
           "chaque ligne d'une table dans l'ordre où ses blocs les chaînent"},
          {"Prints every row of one table in the order its data blocks chain them.\n"
