@@ -11,6 +11,7 @@
 #include "cli/Command.h"
 #include "cli/OutputFile.h"
 #include "cli/VisibleText.h"
+#include "cli/options/Message.h"
 
 #include "capture/CaptureHost.h"
 #include "capture/CodeText.h"
@@ -26,7 +27,6 @@
 #include <QEvent>
 #include <QFileInfo>
 
-#include <algorithm>
 #include <filesystem>
 #include <ostream>
 
@@ -77,19 +77,17 @@ void closeQuietly(store::DictionaryStore& store) {
     }
 }
 
-const char* const kUsage =
-    "Usage: korvanta-cli capture DICT.db TABLE.db... [--create] [--code FILE]\n";
-
 } // namespace
 
-int runCapture(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    std::vector<std::string> operands, flags;
-    std::string codeFile;
-    if (!splitValueOptions(args, {"--code"}, {"--create"}, operands, codeFile, err, &flags))
-        return kExitUsage;
-    const bool create = !flags.empty();
-    if (operands.empty() || (operands.size() == 1 && !create)) {
-        err << "korvanta-cli capture: give a dictionary and at least one table\n" << kUsage;
+int runCapture(const ParsedArguments& args, std::ostream& out, std::ostream& err) {
+    const std::vector<std::string>& operands = args.operands();
+    const std::string codeFile = args.value("--code");
+    const bool create = args.has("--create");
+    if (operands.size() == 1 && !create) {
+        err << Message{"korvanta-cli capture: give at least one table after the dictionary\n",
+                       "korvanta-cli capture : donnez au moins une table après le "
+                       "dictionnaire\n"}
+                   .text();
         return kExitUsage;
     }
     const QString dico = absolute(operands[0]);

@@ -3,8 +3,10 @@
 // added or missing, fields added, removed, retyped or resized, indexes added,
 // removed or changed. Given a folder, every table of the folder is compared and a
 // recorded table absent from it is missing; given tables, only those are compared.
-// One line per difference (text, or one JSON object per line); exit status 1 on any
-// difference or unreadable table, 0 when the dictionary still tells the truth.
+// One line per difference (text, or one JSON object per line). The exit status is
+// diff's: 0 when the dictionary still tells the truth, 1 on any difference, 2 on
+// trouble (a dictionary or table that cannot be read), differences or not: a script
+// must not take a table it could not read for one that did not change.
 
 #include "cli/Command.h"
 #include "cli/DictionaryReader.h"
@@ -22,6 +24,10 @@ namespace cli {
 namespace {
 
 namespace fs = std::filesystem;
+
+// diff's statuses: differences found, or the comparison could not be made.
+constexpr int kCheckDrift = 1;
+constexpr int kCheckTrouble = 2;
 
 // The tables of a folder: its .db files in any letter case, in name order, but the
 // dictionary itself when it lives there.
@@ -67,7 +73,7 @@ std::vector<LiveTable> readLive(const std::vector<std::string>& paths, std::ostr
         try {
             live.push_back({path, DriftChecker::captureNow(path)});
         } catch (const std::exception& e) {
-            status = kExitFailed;
+            status = kCheckTrouble;
             err << visibleText(path) << ": " << visibleText(e.what()) << '\n';
         }
     }
@@ -103,15 +109,8 @@ std::vector<Drift> differences(const std::vector<RecordedTable>& dictionary,
 
 } // namespace
 
-int runCheck(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    std::vector<std::string> options, operands;
-    if (!splitOptions(args, {"--json"}, options, operands, err))
-        return kExitUsage;
-    if (operands.size() < 2) {
-        err << "korvanta-cli check: give a dictionary and a folder or tables\n"
-               "Usage: korvanta-cli check [--json] DICT.db (DIR | TABLE.db...)\n";
-        return kExitUsage;
-    }
+int runCheck(const ParsedArguments& args, std::ostream& out, std::ostream& err) {
+    const std::vector<std::string>& operands = args.operands();
     std::error_code ec;
     const bool folder = operands.size() == 2 && fs::is_directory(operands[1], ec);
     std::vector<RecordedTable> dictionary;
@@ -120,22 +119,22 @@ int runCheck(const std::vector<std::string>& args, std::ostream& out, std::ostre
         dictionary = DictionaryReader::read(operands[0]);
     } catch (const std::exception& e) {
         err << visibleText(operands[0]) << ": " << visibleText(e.what()) << '\n';
-        return kExitFailed;
+        return kCheckTrouble;
     }
     try {
         paths = folder ? tablesIn(operands[1], operands[0])
                        : std::vector<std::string>(operands.begin() + 1, operands.end());
     } catch (const std::exception& e) {
         err << visibleText(operands[1]) << ": " << visibleText(e.what()) << '\n';
-        return kExitFailed;
+        return kCheckTrouble;
     }
     int status = kExitOk;
     std::vector<LiveTable> live = readLive(paths, err, status);
     const std::vector<Drift> drifts = differences(dictionary, live, folder);
     for (const Drift& d : drifts)
-        print(d, !options.empty(), out);
+        print(d, args.has("--json"), out);
     out.flush();
-    return drifts.empty() ? status : kExitFailed;
+    return status != kExitOk ? kCheckTrouble : drifts.empty() ? kExitOk : kCheckDrift;
 }
 
 } // namespace cli

@@ -93,17 +93,9 @@ int generateFromTables(const std::vector<std::string>& tables, capture::CodeGene
 
 } // namespace
 
-int runCode(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    std::vector<std::string> tables;
-    std::string outputFile;
-    if (!splitValueOptions(args, {"-o"}, {}, tables, outputFile, err))
-        return kExitUsage;
-    if (tables.empty()) {
-        err << "korvanta-cli code: give at least one table\n"
-               "Usage: korvanta-cli code TABLE.db... [-o FILE]\n"
-               "       korvanta-cli code DICT.db [TABLE...] [-o FILE]\n";
-        return kExitUsage;
-    }
+int runCode(const ParsedArguments& args, std::ostream& out, std::ostream& err) {
+    const std::vector<std::string>& tables = args.operands();
+    const std::string outputFile = args.value("-o");
     capture::CodeLines text;
     capture::CodeGenerator generator(text);
     int status = kExitOk;

@@ -2,10 +2,9 @@
 // The --code-page N option of the commands that read text (rows, info, export): it
 // names the page a table's text is really in when its header names the wrong one.
 
-#include <iosfwd>
+#include "cli/options/ParsedArguments.h"
+
 #include <optional>
-#include <string>
-#include <vector>
 
 namespace engine {
 class TableFile;
@@ -15,9 +14,8 @@ namespace cli {
 
 class CodePageOption {
 public:
-    // Takes "--code-page N" (or "--code-page=N") out of args. False, with the reason
-    // on err, when the value is missing, not a number, or given twice.
-    bool take(std::vector<std::string>& args, std::ostream& err);
+    // The page the arguments name; the parser has checked it is a number in range.
+    explicit CodePageOption(const ParsedArguments& args);
 
     bool given() const { return m_page.has_value(); }
     int page() const { return m_page.value_or(0); }

@@ -1,5 +1,9 @@
 #pragma once
-// What every korvanta-cli command looks like to the dispatcher in main.cpp.
+// What every korvanta-cli command looks like to the dispatcher in main.cpp. Each
+// command's options and operands are declared in cli/options/CommandTable.cpp;
+// its run function receives them parsed and checked.
+
+#include "cli/options/ParsedArguments.h"
 
 #include <iosfwd>
 #include <string>
@@ -14,30 +18,20 @@ enum ExitStatus : int {
     kExitUsage = 2,  // the command line itself is wrong
 };
 
-struct Command {
-    const char* name;     // first word on the command line
-    const char* synopsis; // arguments, shown by --help
-    const char* summary;  // one line, shown by --help
-    int (*run)(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
-};
-
-// Splits "--json" style options from operands. Returns false (after writing the
-// reason to err) on an option not in `known`. "--" ends the options.
-bool splitOptions(const std::vector<std::string>& args, const std::vector<std::string>& known,
-                  std::vector<std::string>& options, std::vector<std::string>& operands,
-                  std::ostream& err);
+using RunCommand = int (*)(const ParsedArguments& args, std::ostream& out, std::ostream& err);
 
 // The commands, each defined in its own file.
-int runInfo(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
-int runRows(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
-int runCode(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
-int runCapture(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
-int runList(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int runInfo(const ParsedArguments& args, std::ostream& out, std::ostream& err);
+int runRows(const ParsedArguments& args, std::ostream& out, std::ostream& err);
+int runCode(const ParsedArguments& args, std::ostream& out, std::ostream& err);
+int runCapture(const ParsedArguments& args, std::ostream& out, std::ostream& err);
+int runList(const ParsedArguments& args, std::ostream& out, std::ostream& err);
+int runDdl(const ParsedArguments& args, std::ostream& out, std::ostream& err);
+int runExport(const ParsedArguments& args, std::ostream& out, std::ostream& err);
+int runCheck(const ParsedArguments& args, std::ostream& out, std::ostream& err);
+int runDoc(const ParsedArguments& args, std::ostream& out, std::ostream& err);
+int runVerify(const ParsedArguments& args, std::ostream& out, std::ostream& err);
+// Starts korvanta-report with the arguments as given, once they have been checked.
 int runReport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
-int runDdl(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
-int runExport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
-int runCheck(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
-int runDoc(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
-int runVerify(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 } // namespace cli

@@ -13,7 +13,6 @@
 #include "cli/Command.h"
 #include "cli/DdlWriter.h"
 #include "cli/DictionaryReader.h"
-#include "cli/OutputFile.h"
 #include "cli/TablePlan.h"
 #include "cli/VisibleText.h"
 
@@ -63,23 +62,6 @@ int writeTables(const std::vector<std::string>& paths, bool renameClashes,
     return status;
 }
 
-// Takes "--dictionary DICT.db" out of args. False, with the reason on err, when its
-// value is missing or it is given twice.
-bool takeDictionary(std::vector<std::string>& args, std::string& dictionary, std::ostream& err) {
-    for (size_t i = 0; i < args.size() && args[i] != "--"; ++i) {
-        if (args[i] != "--dictionary")
-            continue;
-        if (!dictionary.empty() || i + 1 >= args.size()) {
-            err << "korvanta-cli ddl: give one --dictionary DICT.db\n";
-            return false;
-        }
-        dictionary = args[i + 1];
-        args.erase(args.begin() + long(i), args.begin() + long(i) + 2);
-        --i;
-    }
-    return true;
-}
-
 bool isDictionaryOperand(const std::vector<std::string>& operands) {
     if (operands.size() != 1)
         return false;
@@ -92,27 +74,14 @@ bool isDictionaryOperand(const std::vector<std::string>& operands) {
 
 } // namespace
 
-int runDdl(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    std::vector<std::string> rest = args;
-    std::vector<std::string> operands;
-    std::string dialectName, dictionary;
-    std::vector<std::string> flags;
-    if (!takeDictionary(rest, dictionary, err) ||
-        !splitValueOptions(rest, {"--dialect"}, {"--rename-clashes"}, operands, dialectName, err,
-                           &flags))
-        return kExitUsage;
-    const auto dialect = SqlDialect::named(dialectName);
-    if (!dialect || operands.empty()) {
-        err << "korvanta-cli ddl: "
-            << (dialect ? "no dictionary or table given" : "give --dialect sqlite or postgresql")
-            << "\nUsage: korvanta-cli ddl --dialect sqlite|postgresql (DICT.db | "
-               "[--rename-clashes] [--dictionary DICT.db] TABLE.db...)\n";
-        return kExitUsage;
-    }
-    const DdlWriter ddl(*dialect);
+int runDdl(const ParsedArguments& args, std::ostream& out, std::ostream& err) {
+    const std::vector<std::string>& operands = args.operands();
+    const std::string dictionary = args.value("--dictionary");
+    // The parser let through only the names the dialects answer to.
+    const DdlWriter ddl(*SqlDialect::named(args.value("--dialect")));
     if (dictionary.empty() && isDictionaryOperand(operands))
         return writeDictionary(operands[0], ddl, out, err);
-    return writeTables(operands, !flags.empty(), dictionary, ddl, out, err);
+    return writeTables(operands, args.has("--rename-clashes"), dictionary, ddl, out, err);
 }
 
 } // namespace cli

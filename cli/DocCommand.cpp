@@ -10,6 +10,7 @@
 #include "cli/OutputFile.h"
 #include "cli/OutputTarget.h"
 #include "cli/VisibleText.h"
+#include "cli/options/Message.h"
 
 #include <filesystem>
 #include <optional>
@@ -32,17 +33,14 @@ std::optional<DocumentWriter::Format> formatFor(const std::string& file) {
 
 } // namespace
 
-int runDoc(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    std::vector<std::string> operands;
-    std::string file;
-    if (!splitValueOptions(args, {"-o"}, {}, operands, file, err))
-        return kExitUsage;
+int runDoc(const ParsedArguments& args, std::ostream& out, std::ostream& err) {
+    const std::vector<std::string>& operands = args.operands();
+    const std::string file = args.value("-o");
     const auto format = formatFor(file);
-    if (operands.size() != 1 || !format) {
-        err << "korvanta-cli doc: "
-            << (operands.size() != 1 ? "give exactly one dictionary"
-                                     : "give -o FILE ending in .html or .md, or -o -")
-            << "\nUsage: korvanta-cli doc DICT.db -o FILE.html|FILE.md|-\n";
+    if (!format) {
+        err << Message{"korvanta-cli doc: give -o FILE ending in .html or .md, or -o -\n",
+                       "korvanta-cli doc : donnez -o FICHIER terminé par .html ou .md, ou -o -\n"}
+                   .text();
         return kExitUsage;
     }
     std::string document;

@@ -23,6 +23,7 @@
 #include "cli/SqliteExporter.h"
 #include "cli/TablePlan.h"
 #include "cli/VisibleText.h"
+#include "cli/options/Message.h"
 
 #include "engine/FileSystem.h"
 #include "engine/TableFile.h"
@@ -55,74 +56,47 @@ struct ExportRequest {
     }
 };
 
-const char* const kUsage =
-    "Usage: korvanta-cli export (--sqlite OUT.db | --postgresql OUT.sql | --csv DIR)\n"
-    "         [--rename-clashes] [--replace] [--data-only | --schema-only] [--dictionary DICT.db]\n"
-    "         [--code-page N] TABLE.db...\n";
-
-bool takeFlag(const std::string& a, ExportRequest& request) {
-    if (a == "--rename-clashes")
-        request.renameClashes = true;
-    else if (a == "--replace")
-        request.replace = true;
-    else if (a == "--data-only")
-        request.dataOnly = true;
-    else if (a == "--schema-only")
-        request.schemaOnly = true;
-    else
-        return false;
-    return true;
-}
-
 // The reason the options cannot go together; empty when they can.
-std::string conflictOf(const ExportRequest& request) {
-    if (request.target.empty())
-        return "no output given";
-    if (request.tables.empty())
-        return "no table given";
+Message conflictOf(const ExportRequest& request) {
     if (request.dataOnly && request.schemaOnly)
-        return "give at most one of --data-only and --schema-only";
+        return {"give at most one of --data-only and --schema-only",
+                "donnez au plus une option parmi --data-only et --schema-only"};
     if (request.dataOnly && request.replace)
-        return "--data-only adds rows to the tables already there: --replace does not apply";
+        return {"--data-only adds rows to the tables already there: --replace does not apply",
+                "--data-only ajoute des lignes aux tables déjà là : --replace ne s'applique pas"};
     if (request.target == "--csv" && (request.dataOnly || request.schemaOnly))
-        return "--csv writes the field names and the rows: --data-only and --schema-only do "
-               "not apply";
+        return {"--csv writes the field names and the rows: --data-only and --schema-only do "
+                "not apply",
+                "--csv écrit les noms de champs et les lignes : --data-only et --schema-only ne "
+                "s'appliquent pas"};
     return {};
 }
 
-bool parseRequest(const std::vector<std::string>& args, ExportRequest& request, std::ostream& err) {
-    bool optionsEnded = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (!optionsEnded && a == "--") {
-            optionsEnded = true;
-        } else if (!optionsEnded && (a == "--sqlite" || a == "--postgresql" || a == "--csv")) {
-            if (!request.target.empty() || i + 1 >= args.size()) {
-                err << "korvanta-cli export: give one --sqlite OUT.db, --postgresql OUT.sql or "
-                       "--csv DIR\n";
-                return false;
-            }
-            request.target = a;
-            request.file = args[++i];
-        } else if (!optionsEnded && a == "--dictionary") {
-            if (!request.dictionary.empty() || i + 1 >= args.size()) {
-                err << "korvanta-cli export: give one --dictionary DICT.db\n";
-                return false;
-            }
-            request.dictionary = args[++i];
-        } else if (!optionsEnded && takeFlag(a, request)) {
-            continue; // a flag: nothing more to take
-        } else if (!optionsEnded && a.size() > 1 && a[0] == '-') {
-            err << "korvanta-cli: unknown option '" << visibleText(a) << "'\n";
-            return false;
-        } else {
-            request.tables.push_back(a);
+// The request the arguments make; false (the reason on err) when its options
+// cannot go together.
+bool readRequest(const ParsedArguments& args, ExportRequest& request, std::ostream& err) {
+    int targets = 0;
+    for (const char* target : {"--sqlite", "--postgresql", "--csv"})
+        if (args.has(target)) {
+            ++targets;
+            request.target = target;
+            request.file = args.value(target);
         }
-    }
-    const std::string conflict = conflictOf(request);
-    if (!conflict.empty())
-        err << "korvanta-cli export: " << conflict << '\n' << kUsage;
-    return conflict.empty();
+    request.tables = args.operands();
+    request.renameClashes = args.has("--rename-clashes");
+    request.replace = args.has("--replace");
+    request.dataOnly = args.has("--data-only");
+    request.schemaOnly = args.has("--schema-only");
+    request.dictionary = args.value("--dictionary");
+    const Message conflict =
+        targets != 1 ? Message{"give one --sqlite OUT.db, --postgresql OUT.sql or --csv DIR",
+                               "donnez un seul --sqlite SORTIE.db, --postgresql SORTIE.sql ou "
+                               "--csv DOSSIER"}
+                     : conflictOf(request);
+    if (conflict.english)
+        err << Message{"korvanta-cli export: %1\n", "korvanta-cli export : %1\n"}.with(
+            {conflict.text()});
+    return !conflict.english;
 }
 
 std::shared_ptr<engine::TableFile> openTable(const std::string& path, const CodePageOption& page) {
@@ -316,11 +290,10 @@ int exportToCsv(const ExportRequest& request, TablePlan& plan, const CodePageOpt
 
 } // namespace
 
-int runExport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    std::vector<std::string> rest = args;
-    CodePageOption page;
+int runExport(const ParsedArguments& args, std::ostream& out, std::ostream& err) {
+    const CodePageOption page(args);
     ExportRequest request;
-    if (!page.take(rest, err) || !parseRequest(rest, request, err))
+    if (!readRequest(args, request, err))
         return kExitUsage;
     TablePlan plan(request.tables, err);
     if (!request.dictionary.empty() && !describeFrom(request.dictionary, plan, err))

@@ -119,19 +119,11 @@ void writeText(const std::string& path, const engine::TableFile& t, std::ostream
 
 } // namespace
 
-int runInfo(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    std::vector<std::string> rest = args, options, tables;
-    CodePageOption page;
-    if (!page.take(rest, err) || !splitOptions(rest, {"--json"}, options, tables, err))
-        return kExitUsage;
-    if (tables.empty()) {
-        err << "korvanta-cli info: no table given\nUsage: korvanta-cli info [--json] "
-               "[--code-page N] TABLE.db...\n";
-        return kExitUsage;
-    }
-    const bool json = !options.empty();
+int runInfo(const ParsedArguments& args, std::ostream& out, std::ostream& err) {
+    const CodePageOption page(args);
+    const bool json = args.has("--json");
     int status = kExitOk;
-    for (const auto& path : tables) {
+    for (const auto& path : args.operands()) {
         try {
             auto table = engine::TableFile::open(path);
             page.applyTo(*table);

@@ -184,19 +184,12 @@ void writeSorted(const engine::TableFile& table, int numberColumn, RowWriter& wr
 
 } // namespace
 
-int runList(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    std::vector<std::string> options, operands;
-    if (!splitOptions(args, {"--json"}, options, operands, err))
-        return kExitUsage;
-    if (operands.size() != 1) {
-        err << "korvanta-cli list: give exactly one dictionary\n"
-               "Usage: korvanta-cli list [--json] DICT.db\n";
-        return kExitUsage;
-    }
+int runList(const ParsedArguments& args, std::ostream& out, std::ostream& err) {
+    const std::vector<std::string>& operands = args.operands();
     try {
         const auto table = engine::TableFile::open(operands[0]);
         const std::vector<Column> columns = dictionaryColumns(*table);
-        RowWriter writer(out, columns, !options.empty());
+        RowWriter writer(out, columns, args.has("--json"));
         writer.header();
         std::exception_ptr damage;
         if (inNumberOrder(*table, columns[0].index))

@@ -1,6 +1,5 @@
 #pragma once
-// Helpers of the commands that take an option with a value (-o FILE, --code FILE)
-// and write a text either to standard output or to a file.
+// Helpers of the commands that write a text either to standard output or to a file.
 
 #include <QStringList>
 
@@ -9,16 +8,6 @@
 #include <vector>
 
 namespace cli {
-
-// Splits the arguments into operands, flags (from `flags`) and at most one
-// option with a value (any of `valueOptions`, followed by its value). Writes the
-// reason to err and returns false on an unknown option, a missing value or a
-// repeated value option.
-bool splitValueOptions(const std::vector<std::string>& args,
-                       const std::vector<std::string>& valueOptions,
-                       const std::vector<std::string>& flags, std::vector<std::string>& operands,
-                       std::string& value, std::ostream& err,
-                       std::vector<std::string>* givenFlags = nullptr);
 
 // Writes `text` to `file`, or to `out` when file is empty or "-" (see OutputTarget
 // for the other kinds of name). A file is replaced whole or not at all. False (and

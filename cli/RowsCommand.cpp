@@ -52,17 +52,10 @@ std::string rowLine(const engine::Row& row, const std::vector<engine::FieldInfo>
 
 } // namespace
 
-int runRows(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    std::vector<std::string> rest = args, options, tables;
-    CodePageOption page;
-    if (!page.take(rest, err) || !splitOptions(rest, {"--json"}, options, tables, err))
-        return kExitUsage;
-    if (tables.size() != 1) {
-        err << "korvanta-cli rows: give exactly one table\nUsage: korvanta-cli rows [--json] "
-               "[--code-page N] TABLE.db\n";
-        return kExitUsage;
-    }
-    const bool json = !options.empty();
+int runRows(const ParsedArguments& args, std::ostream& out, std::ostream& err) {
+    const CodePageOption page(args);
+    const std::vector<std::string>& tables = args.operands();
+    const bool json = args.has("--json");
     ReadingLoss loss;
     int status = kExitOk;
     try {

@@ -2,7 +2,7 @@
 // engine's IntegrityCheck), like fsck for one table: 0 when every table is whole, 1
 // when damage was found (each finding on its own line, file then damage), 2 when a
 // table could not be looked at (missing, unreadable, encrypted) or the command line
-// is wrong.
+// is wrong (the option parser says so before this runs).
 
 #include "cli/Command.h"
 #include "cli/VisibleText.h"
@@ -35,16 +35,9 @@ int verifyOne(const std::string& path, std::ostream& out, std::ostream& err) {
 
 } // namespace
 
-int runVerify(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    std::vector<std::string> options, tables;
-    if (!splitOptions(args, {}, options, tables, err))
-        return kExitUsage;
-    if (tables.empty()) {
-        err << "korvanta-cli verify: no table given\nUsage: korvanta-cli verify TABLE.db...\n";
-        return kExitUsage;
-    }
+int runVerify(const ParsedArguments& args, std::ostream& out, std::ostream& err) {
     int status = kExitOk;
-    for (const auto& path : tables)
+    for (const auto& path : args.operands())
         status = std::max(status, verifyOne(path, out, err));
     out.flush();
     return status;

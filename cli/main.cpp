@@ -3,7 +3,11 @@
 
 #include "cli/Command.h"
 #include "cli/StandardOutput.h"
-#include "cli/Usage.h"
+#include "cli/VisibleText.h"
+#include "cli/options/CommandTable.h"
+#include "cli/options/HelpWriter.h"
+#include "cli/options/OptionParser.h"
+#include "cli/options/ReferenceWriter.h"
 
 #include <cstring>
 #include <iostream>
@@ -12,35 +16,23 @@
 
 namespace {
 
-// The command table. A new command is one file defining its run function plus one
-// line here.
-const cli::Command kCommands[] = {
-    {"info", "[--json] TABLE.db...",
-     "structure of each table: level, code page, sort order, rows, fields, indexes", cli::runInfo},
-    {"rows", "[--json] TABLE.db", "every row of a table in the order its blocks chain them",
-     cli::runRows},
-    {"code", "(TABLE.db... | DICT.db [TABLE...]) [-o FILE]",
-     "table-creation code of each table, lines ended by CR LF", cli::runCode},
-    {"capture", "DICT.db TABLE.db... [--create] [--code FILE]",
-     "captures each table into a dictionary, as the add command does", cli::runCapture},
-    {"list", "[--json] DICT.db", "every row of a dictionary in number order", cli::runList},
-    {"report", "DICT.db -o FILE.pdf [--lang fr|en]",
-     "the printed dictionary as a PDF file, as the print command lays it out", cli::runReport},
-    {"ddl",
-     "--dialect sqlite|postgresql (DICT.db | [--rename-clashes] [--dictionary DICT.db] "
-     "TABLE.db...)",
-     "SQL statements that create the tables", cli::runDdl},
-    {"export",
-     "(--sqlite OUT.db | --postgresql OUT.sql | --csv DIR) [--rename-clashes] [--replace] "
-     "[--data-only | --schema-only] [--dictionary DICT.db] [--code-page N] TABLE.db...",
-     "every row of each table into SQLite or a PostgreSQL COPY script", cli::runExport},
-    {"check", "[--json] DICT.db (DIR | TABLE.db...)",
-     "differences between a dictionary and the tables as they are now", cli::runCheck},
-    {"doc", "DICT.db -o FILE.html|FILE.md", "the dictionary as an HTML or Markdown document",
-     cli::runDoc},
-    {"verify", "TABLE.db...", "whether each table's files are whole: exit 1 naming the damage",
-     cli::runVerify},
+using cli::Message;
+
+// Each command of the table (cli/options/CommandTable.cpp) and the function that
+// runs it. A new command is its declaration there, its file, and one line here.
+const std::pair<const char*, cli::RunCommand> kRunners[] = {
+    {"info", cli::runInfo},       {"rows", cli::runRows},   {"code", cli::runCode},
+    {"capture", cli::runCapture}, {"list", cli::runList},   {"ddl", cli::runDdl},
+    {"export", cli::runExport},   {"check", cli::runCheck}, {"doc", cli::runDoc},
+    {"verify", cli::runVerify},
 };
+
+cli::RunCommand runnerOf(const std::string& name) {
+    for (const auto& [command, run] : kRunners)
+        if (name == command)
+            return run;
+    return nullptr;
+}
 
 // True when the command's own arguments ask for its help ("--" ends the options).
 bool asksForHelp(const std::vector<std::string>& rest) {
@@ -54,44 +46,73 @@ bool asksForHelp(const std::vector<std::string>& rest) {
 }
 
 int usageError(const std::string& message) {
-    std::cerr << "korvanta-cli: " << message << '\n';
-    cli::Usage::printTryHelp(std::cerr);
+    std::cerr << "korvanta-cli" << (Message::inFrench() ? " : " : ": ") << message << '\n';
+    cli::HelpWriter::printTryHelp(std::cerr);
     return cli::kExitUsage;
 }
 
+int unknownCommand(const std::string& name) {
+    return usageError(
+        Message{"unknown command '%1'", "commande « %1 » inconnue"}.with({cli::visibleText(name)}));
+}
+
 // "help" alone is the overview; "help COMMAND" is that command's help.
-int runHelp(const cli::Usage& usage, const std::vector<std::string>& args, std::ostream& out) {
+int runHelp(const std::vector<std::string>& args, std::ostream& out) {
     if (args.size() < 2) {
-        usage.printOverview(out);
+        cli::HelpWriter::printOverview(out);
         return cli::kExitOk;
     }
-    const cli::Command* command = usage.find(args[1]);
+    const cli::CommandSpec* command = cli::findCommand(args[1]);
     if (!command)
-        return usageError("unknown command '" + args[1] + "'");
-    usage.printCommand(out, *command);
+        return unknownCommand(args[1]);
+    cli::HelpWriter::printCommand(out, *command);
     return cli::kExitOk;
+}
+
+// The build's hidden entry: the files written from the command table.
+int generate(const std::vector<std::string>& args, std::ostream& out) {
+    const std::string what = args.size() == 2 ? args[1] : std::string();
+    if (what == "bash-completion")
+        cli::ReferenceWriter::writeBashCompletion(out);
+    else if (what == "man-options")
+        cli::ReferenceWriter::writeManOptions(out);
+    else
+        return usageError("--generate bash-completion|man-options");
+    return cli::kExitOk;
+}
+
+int runCommand(const cli::CommandSpec& command, const std::vector<std::string>& rest,
+               std::ostream& out) {
+    if (asksForHelp(rest)) {
+        cli::HelpWriter::printCommand(out, command);
+        return cli::kExitOk;
+    }
+    const auto parsed = cli::OptionParser(command, "korvanta-cli").parse(rest, std::cerr);
+    if (!parsed)
+        return cli::kExitUsage;
+    // Drawing needs another program: it gets the arguments once they are known good.
+    if (std::strcmp(command.name, "report") == 0)
+        return cli::runReport(rest, out, std::cerr);
+    const cli::RunCommand run = runnerOf(command.name);
+    return run ? run(*parsed, out, std::cerr) : unknownCommand(command.name);
 }
 
 // What the command line asks, written to `out`; the status before output is checked.
 int dispatch(const std::vector<std::string>& args, std::ostream& out) {
-    const cli::Usage usage(kCommands);
     if (args.empty())
-        return usageError("no command given");
+        return usageError(Message{"no command given", "aucune commande donnée"}.text());
     if (args[0] == "--help" || args[0] == "-h" || args[0] == "help")
-        return runHelp(usage, args, out);
+        return runHelp(args, out);
     if (args[0] == "--version") {
-        cli::Usage::printVersion(out);
+        cli::HelpWriter::printVersion(out);
         return cli::kExitOk;
     }
-    const cli::Command* command = usage.find(args[0]);
+    if (args[0] == "--generate")
+        return generate(args, out);
+    const cli::CommandSpec* command = cli::findCommand(args[0]);
     if (!command)
-        return usageError("unknown command '" + args[0] + "'");
-    std::vector<std::string> rest(args.begin() + 1, args.end());
-    if (asksForHelp(rest)) {
-        usage.printCommand(out, *command);
-        return cli::kExitOk;
-    }
-    return command->run(rest, out, std::cerr);
+        return unknownCommand(args[0]);
+    return runCommand(*command, {args.begin() + 1, args.end()}, out);
 }
 
 } // namespace

@@ -8,6 +8,8 @@
 
 #include "cli/report/ReportCommand.h"
 #include "cli/Command.h"
+#include "cli/options/CommandTable.h"
+#include "cli/options/OptionParser.h"
 
 #include "framework/dataset/NativePath.h"
 #include "framework/dataset/Table.h"
@@ -23,13 +25,13 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <ostream>
+#include <strings.h>
 
 namespace cli {
 
 namespace {
-
-const char* const kUsage = "Usage: korvanta-cli report DICT.db -o FILE.pdf [--lang fr|en]\n";
 
 struct ReportArguments {
     std::string dictionary;
@@ -48,46 +50,17 @@ public:
     void showWarning(const QString&) override {}
 };
 
-bool takeValue(const std::vector<std::string>& args, size_t& i, std::string& value,
-               std::ostream& err) {
-    if (i + 1 >= args.size() || !value.empty()) {
-        err << "korvanta-cli report: " << args[i]
-            << (value.empty() ? " needs a value\n" : " given twice\n");
-        return false;
-    }
-    value = args[++i];
-    return true;
-}
-
-bool parseArguments(const std::vector<std::string>& args, ReportArguments& parsed,
-                    std::ostream& err) {
-    std::string language;
-    std::vector<std::string> operands;
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "-o" || args[i] == "--output") {
-            if (!takeValue(args, i, parsed.output, err))
-                return false;
-        } else if (args[i] == "--lang") {
-            if (!takeValue(args, i, language, err))
-                return false;
-        } else if (args[i].size() > 1 && args[i][0] == '-') {
-            err << "korvanta-cli report: unknown option '" << args[i] << "'\n";
-            return false;
-        } else {
-            operands.push_back(args[i]);
-        }
-    }
-    if (operands.size() != 1 || parsed.output.empty()) {
-        err << "korvanta-cli report: give one dictionary and -o FILE.pdf\n";
-        return false;
-    }
-    if (!language.empty() && language != "fr" && language != "en") {
-        err << "korvanta-cli report: --lang takes fr or en\n";
-        return false;
-    }
-    parsed.dictionary = operands[0];
-    parsed.language = language == "en" ? 1 : 0;
-    return true;
+// The arguments read with the declaration korvanta-cli checks them with.
+std::optional<ReportArguments> parseArguments(const std::vector<std::string>& args,
+                                              std::ostream& err) {
+    const auto parsed = OptionParser(*findCommand("report"), "korvanta-cli").parse(args, err);
+    if (!parsed)
+        return std::nullopt;
+    ReportArguments arguments;
+    arguments.dictionary = parsed->operands().front();
+    arguments.output = parsed->value("-o");
+    arguments.language = strcasecmp(parsed->value("--lang").c_str(), "en") == 0 ? 1 : 0;
+    return arguments;
 }
 
 // Drawing text needs a GUI application; without a display, the offscreen
@@ -135,11 +108,10 @@ int writePages(const QString& dictionary, quint8 language, const QString& output
 } // namespace
 
 int writeReport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    ReportArguments parsed;
-    if (!parseArguments(args, parsed, err)) {
-        err << kUsage;
+    const std::optional<ReportArguments> arguments = parseArguments(args, err);
+    if (!arguments)
         return kExitUsage;
-    }
+    const ReportArguments& parsed = *arguments;
     const QString dictionary =
         dataset::fromNativePath(std::filesystem::absolute(parsed.dictionary).lexically_normal());
     std::error_code missing;

@@ -23,6 +23,7 @@ for path in ./usr/bin/korvanta ./usr/bin/korvanta-cli ./usr/libexec/korvanta/kor
             ./usr/share/icons/hicolor/128x128/apps/org.korvanta.Korvanta.png \
             ./usr/share/icons/hicolor/scalable/apps/org.korvanta.Korvanta.svg \
             ./usr/share/man/man1/korvanta.1.gz ./usr/share/man/man1/korvanta-cli.1.gz \
+            ./usr/share/bash-completion/completions/korvanta-cli \
             ./usr/share/doc/korvanta/copyright; do
   grep -qxF "$path" <<<"$contents" || { echo "FAIL: $path is not in the package"; failed=1; }
 done
