@@ -10,9 +10,9 @@
 namespace engine {
 
 struct TableLink {
-    std::string name;  // the link's name (not unique across tables)
-    std::string table; // the other table's file name as stored, UTF-8
-    std::string file;  // that table found beside this one; "" when missing
+    std::string name;             // the link's name (not unique across tables)
+    std::string table;            // the other table's file name as stored, UTF-8
+    std::string file;             // that table found beside this one; "" when missing
     std::vector<int> fields;      // the child's foreign-key fields
     std::vector<int> tableFields; // the parent's key fields, in the same order
     std::vector<std::string> fieldNames;

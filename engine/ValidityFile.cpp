@@ -106,8 +106,8 @@ private:
         }
         pos += m_table.version >= 0x0C ? 261 : 79;
         for (const FieldInfo& f : m_table.fields) {
-            const std::string_view raw = m_in.text(pos, m_in.size() - std::min(pos, m_in.size()),
-                                                   "un nom de champ");
+            const std::string_view raw =
+                m_in.text(pos, m_in.size() - std::min(pos, m_in.size()), "un nom de champ");
             if (strcasecmp(m_cp.decode(raw).c_str(), f.name.c_str()) != 0)
                 return "champ « " + f.name + " » renommé";
             pos += raw.size() + 1;
@@ -274,16 +274,14 @@ ValidityRules ValidityFile::parse(std::string_view bytes, const Table& table) {
         const std::string stale = parser.staleness();
         if (!stale.empty()) {
             rules.stale = true;
-            reject(rules, "Le fichier de contrôles " + name +
-                              " ne correspond plus à sa table (" + stale +
-                              ") : ses règles sont ignorées");
+            reject(rules, "Le fichier de contrôles " + name + " ne correspond plus à sa table (" +
+                              stale + ") : ses règles sont ignorées");
             return rules;
         }
         parser.read(rules);
     } catch (const Damage& d) {
-        reject(rules,
-               "Le fichier de contrôles " + name + " est endommagé (" + d.why +
-                   ") : ses règles sont ignorées");
+        reject(rules, "Le fichier de contrôles " + name + " est endommagé (" + d.why +
+                          ") : ses règles sont ignorées");
     } catch (const EngineError& e) { // a code page the system cannot convert
         reject(rules, e.what());
     }
@@ -337,8 +335,7 @@ bool nameFields(const std::vector<FieldInfo>& fields, const std::vector<int>& po
 }
 
 // Finds the other table of a link beside this one and names its fields.
-void resolveLink(TableLink& link, const TableFile& self, bool selfIsChild,
-                 ValidityRules& rules) {
+void resolveLink(TableLink& link, const TableFile& self, bool selfIsChild, ValidityRules& rules) {
     const auto dir = self.path().parent_path();
     nameFields(self.fields(), selfIsChild ? link.fields : link.tableFields,
                selfIsChild ? link.fieldNames : link.tableFieldNames);
@@ -369,8 +366,7 @@ void resolveLookups(const TableFile& self, ValidityRules& rules) {
         check.lookup->file = found.string();
         if (found.empty())
             rules.problems.push_back("La table de référence « " + check.lookup->table +
-                                     " » du champ « " +
-                                     self.fields()[size_t(check.field)].name +
+                                     " » du champ « " + self.fields()[size_t(check.field)].name +
                                      " » est introuvable");
     }
 }

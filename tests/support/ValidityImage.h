@@ -74,7 +74,8 @@ private:
         engine::FieldInfo f = m_table.fields[size_t(field)];
         f.offset = 0;
         std::string out(size_t(f.width), '\0');
-        engine::ValueCodec(engine::CodePage::get(m_table.codePage), nullptr).encode(f, v, out.data());
+        engine::ValueCodec(engine::CodePage::get(m_table.codePage), nullptr)
+            .encode(f, v, out.data());
         return out;
     }
 
@@ -141,7 +142,8 @@ private:
         put16(out, 2, m_table.keyFields);
         std::string names;
         for (size_t i = 0; i < n; ++i) {
-            put16(out, 6 + 2 * i, i < m_table.fieldNumbers.size() ? m_table.fieldNumbers[i] : i + 1);
+            put16(out, 6 + 2 * i,
+                  i < m_table.fieldNumbers.size() ? m_table.fieldNumbers[i] : i + 1);
             out[6 + 2 * n + 2 * i] = char(m_table.fields[i].type);
             out[6 + 2 * n + 2 * i + 1] = char(m_table.fields[i].size);
             std::string raw;
