@@ -120,17 +120,10 @@ void addChecks(SqlTable& t, const engine::FieldCheck& c, FieldType type) {
     t.columns[size_t(c.field)].defaultValue = c.defaultValue;
 }
 
-// Lookups and links name their other table; the plan decides what they become.
+// Lookups and links name their other table; the plan decides what they become. A
+// lookup on the field of a link to the same table says nothing more, and its foreign
+// key, without the link's rule on update, would refuse what the link cascades.
 void addReferences(SqlTable& t) {
-    for (const engine::FieldCheck& c : t.validity.checks)
-        if (c.lookup) {
-            SqlRule r{SqlRule::Kind::Reference, {c.field}};
-            r.otherFile = c.lookup->file;
-            r.otherName = c.lookup->table;
-            r.parentColumns = {0};
-            r.lookup = true;
-            t.rules.push_back(r);
-        }
     for (const engine::TableLink& l : t.validity.references) {
         SqlRule r{SqlRule::Kind::Reference, l.fields};
         r.linkName = l.name;
@@ -138,6 +131,19 @@ void addReferences(SqlTable& t) {
         r.otherName = l.table;
         r.parentColumns = l.tableFields;
         r.cascade = l.cascade;
+        t.rules.push_back(r);
+    }
+    for (const engine::FieldCheck& c : t.validity.checks) {
+        if (!c.lookup)
+            continue;
+        SqlRule r{SqlRule::Kind::Reference, {c.field}};
+        r.otherFile = c.lookup->file;
+        r.otherName = c.lookup->table;
+        r.parentColumns = {0};
+        r.lookup = true;
+        for (const engine::TableLink& l : t.validity.references)
+            if (l.fields == r.columns && !l.file.empty() && l.file == r.otherFile)
+                r.commentOnly = "couverte par le lien « " + l.name + " »";
         t.rules.push_back(r);
     }
 }
