@@ -11,6 +11,9 @@
 #include "cli/OutputTarget.h"
 #include "cli/VisibleText.h"
 
+#include "engine/TableFile.h"
+#include "engine/ValidityFile.h"
+
 #include <filesystem>
 #include <optional>
 #include <ostream>
@@ -28,6 +31,25 @@ std::optional<DocumentWriter::Format> formatFor(const std::string& file) {
         OutputTarget::namesStandardOutput(file) ||
         (::stat(file.c_str(), &st) == 0 && (S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode)));
     return stream ? std::optional(DocumentWriter::Format::Markdown) : std::nullopt;
+}
+
+// The rules of each recorded table found beside the dictionary (where a capture
+// finds its tables); none for a table that is not there or cannot be read.
+std::vector<engine::ValidityRules> rulesBeside(const std::string& dictionary,
+                                               const std::vector<RecordedTable>& tables) {
+    std::vector<engine::ValidityRules> rules(tables.size());
+    const auto dir = std::filesystem::absolute(dictionary).parent_path();
+    for (size_t i = 0; i < tables.size(); ++i) {
+        try {
+            const auto file =
+                engine::ValidityFile::findBeside(dir, tables[i].entry.table.toStdString());
+            if (!file.empty())
+                rules[i] = engine::ValidityFile::readBeside(*engine::TableFile::open(file));
+        } catch (const std::exception&) {
+            // the document still describes what the dictionary recorded
+        }
+    }
+    return rules;
 }
 
 } // namespace
@@ -48,7 +70,10 @@ int runDoc(const std::vector<std::string>& args, std::ostream& out, std::ostream
     std::string document;
     try {
         const std::string title = std::filesystem::path(operands[0]).filename().string();
-        document = DocumentWriter(*format, title).write(DictionaryReader::read(operands[0]));
+        const std::vector<RecordedTable> tables = DictionaryReader::read(operands[0]);
+        DocumentWriter writer(*format, title);
+        writer.setRules(rulesBeside(operands[0], tables));
+        document = writer.write(tables);
     } catch (const std::exception& e) {
         err << visibleText(operands[0]) << ": " << visibleText(e.what()) << '\n';
         return kExitFailed;

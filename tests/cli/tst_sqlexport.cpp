@@ -214,6 +214,12 @@ QStringList writeRuleTables(const QString& dir) {
         writeBytes(dir + "/CHILD.VAL", val.bytes());
     }
     {
+        const auto table = engine::TableFile::open(parent.toStdString());
+        testsupport::ValidityImage val(table->data().header);
+        val.dependents = {{"kids", "CHILD.DB", true, {2}, {1}}};
+        writeBytes(dir + "/PARENT.VAL", val.bytes());
+    }
+    {
         const auto table = engine::TableFile::open(old.toStdString());
         testsupport::ValidityImage val(table->data().header);
         val.checks = {{1, false, "", 0, Value::fromInt(1), {}, {}, {}},
@@ -921,6 +927,48 @@ private slots:
                         .text("SELECT sql FROM sqlite_master WHERE name = 'OLD'")
                         .contains("-- OLD_Qty_min : Qty >= 1 (2 lignes ne la respectent pas)"));
         QVERIFY(!refused(R"(INSERT INTO "OLD" VALUES (9, 0, 'x'))") == !pg);
+    }
+
+    // info --json gives the checks and links in the shape other tools rely on, from
+    // both sides of the link; doc lists them, the parent and the child linked to
+    // each other's section.
+    void rulesShownByInfoAndDoc() {
+        const QString dir = m_dir.filePath("rules-shown");
+        QDir().mkpath(dir);
+        const QStringList tables = writeRuleTables(dir);
+        Run info = cli({"info", "--json", tables[0], tables[1]});
+        QCOMPARE(info.status, 0);
+        const QJsonObject child = QJsonDocument::fromJson(info.out.split('\n')[0]).object();
+        const QJsonObject parent = QJsonDocument::fromJson(info.out.split('\n')[1]).object();
+        const QJsonArray fields = child["fields"].toArray();
+        auto checks = [&](int at) {
+            return QJsonDocument(fields[at].toObject()["checks"].toObject())
+                .toJson(QJsonDocument::Compact);
+        };
+        QCOMPARE(checks(0), QByteArray("{}"));
+        QCOMPARE(checks(1), QByteArray(R"({"lookup":{"field":"Id","fill":"current-field",)"
+                                       R"("help":true,"table":"parent.db"}})"));
+        QCOMPARE(checks(2), QByteArray(R"({"required":true})"));
+        QCOMPARE(checks(3), QByteArray(R"({"default":5,"max":99,"min":1})"));
+        QCOMPARE(checks(4), QByteArray(R"({"picture":"{Big,Small}"})"));
+        const QByteArray link =
+            R"([{"fields":["ParentId"],"name":"kids","onDelete":"restrict",)"
+            R"("onUpdate":"cascade","table":"parent.db","tableFields":["Id"]}])";
+        QCOMPARE(QJsonDocument(child["references"].toArray()).toJson(QJsonDocument::Compact), link);
+        QCOMPARE(
+            QJsonDocument(parent["referencedBy"].toArray()).toJson(QJsonDocument::Compact),
+            QByteArray(R"([{"fields":["Id"],"name":"kids","onDelete":"restrict",)"
+                       R"("onUpdate":"cascade","table":"CHILD.DB","tableFields":["ParentId"]}])"));
+
+        const QString dict = dir + "/DICT.DB", md = dir + "/dict.md";
+        QCOMPARE(cli(QStringList{"capture", "--create", dict} + tables).status, 0);
+        QCOMPARE(cli({"doc", dict, "-o", md}).status, 0);
+        QFile f(md);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray doc = f.readAll();
+        QVERIFY2(doc.contains("| 4 | Qty | SmallInt |  |  | min 1; max 99; default 5 |"), doc);
+        QVERIFY2(doc.contains("- references kids: (ParentId) -\\> [parent.db](#table-"), doc);
+        QVERIFY(doc.contains("- referenced by kids: (Id) \\<- [CHILD.DB](#table-"));
     }
 
     // --schema-only makes the tables without their rows; --data-only then adds the
