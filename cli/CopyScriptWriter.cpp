@@ -274,7 +274,8 @@ void CopyScriptWriter::writeTable(const engine::TableFile& table, const SqlTable
                  [&](const std::string& all) { data = all; });
     if (part == ExportPart::Everything)
         admitNulls(schema, holdsNull);
-    const DdlWriter ddl(SqlDialect(SqlDialect::Kind::Postgresql));
+    DdlWriter ddl(SqlDialect(SqlDialect::Kind::Postgresql));
+    ddl.setRulesAfterRows(true);
     const std::string name = ddl.dialect().identifier(schema.name);
     std::string head;
     if (part != ExportPart::DataOnly)
@@ -300,7 +301,7 @@ void CopyScriptWriter::writeTable(const engine::TableFile& table, const SqlTable
     }
     std::string tail = withRows ? "\\.\n" : std::string();
     if (part != ExportPart::DataOnly)
-        tail += ddl.createIndexes(schema) + ddl.comments(schema);
+        tail += ddl.addChecks(schema) + ddl.createIndexes(schema) + ddl.comments(schema);
     sink(tail + identityCounters(schema, ddl.dialect()) + "\n");
 }
 

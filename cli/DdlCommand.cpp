@@ -58,6 +58,10 @@ int writeTables(const std::vector<std::string>& paths, bool renameClashes,
             err << visibleText(table.path) << ": " << visibleText(e.what()) << '\n';
         }
     }
+    // The references whose parent comes later (a cycle): once every table exists.
+    if (ddl.dialect().isPostgresql())
+        for (const PlannedTable& table : plan.tables())
+            out << ddl.addReferences(table.schema, true);
     out.flush();
     return status;
 }

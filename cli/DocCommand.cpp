@@ -12,6 +12,9 @@
 #include "cli/VisibleText.h"
 #include "cli/options/Message.h"
 
+#include "engine/TableFile.h"
+#include "engine/ValidityFile.h"
+
 #include <filesystem>
 #include <optional>
 #include <ostream>
@@ -31,6 +34,25 @@ std::optional<DocumentWriter::Format> formatFor(const std::string& file) {
     return stream ? std::optional(DocumentWriter::Format::Markdown) : std::nullopt;
 }
 
+// The rules of each recorded table found beside the dictionary (where a capture
+// finds its tables); none for a table that is not there or cannot be read.
+std::vector<engine::ValidityRules> rulesBeside(const std::string& dictionary,
+                                               const std::vector<RecordedTable>& tables) {
+    std::vector<engine::ValidityRules> rules(tables.size());
+    const auto dir = std::filesystem::absolute(dictionary).parent_path();
+    for (size_t i = 0; i < tables.size(); ++i) {
+        try {
+            const auto file =
+                engine::ValidityFile::findBeside(dir, tables[i].entry.table.toStdString());
+            if (!file.empty())
+                rules[i] = engine::ValidityFile::readBeside(*engine::TableFile::open(file));
+        } catch (const std::exception&) {
+            // the document still describes what the dictionary recorded
+        }
+    }
+    return rules;
+}
+
 } // namespace
 
 int runDoc(const ParsedArguments& args, std::ostream& out, std::ostream& err) {
@@ -46,7 +68,10 @@ int runDoc(const ParsedArguments& args, std::ostream& out, std::ostream& err) {
     std::string document;
     try {
         const std::string title = std::filesystem::path(operands[0]).filename().string();
-        document = DocumentWriter(*format, title).write(DictionaryReader::read(operands[0]));
+        const std::vector<RecordedTable> tables = DictionaryReader::read(operands[0]);
+        DocumentWriter writer(*format, title);
+        writer.setRules(rulesBeside(operands[0], tables));
+        document = writer.write(tables);
     } catch (const std::exception& e) {
         err << visibleText(operands[0]) << ": " << visibleText(e.what()) << '\n';
         return kExitFailed;

@@ -1,9 +1,11 @@
 #include "cli/DocumentWriter.h"
 
+#include "cli/ValidityText.h"
 #include "cli/VisibleText.h"
 
 #include <algorithm>
 #include <cctype>
+#include <strings.h>
 
 namespace cli {
 
@@ -143,11 +145,24 @@ std::string DocumentWriter::tableSection(const RecordedTable& table, size_t numb
         if (!description.empty())
             out += description + "\n\n";
     }
+    const engine::ValidityRules* rules = rulesOf(number);
+    const bool checks = rules && !rules->checks.empty();
     std::vector<std::vector<std::string>> fields;
-    for (const store::DicoRow& f : table.fields)
+    for (const store::DicoRow& f : table.fields) {
         fields.push_back({std::to_string(fields.size() + 1), text(f.champ), text(f.type),
                           sizeText(f), text(f.description)});
-    out += grid({"#", "Field", "Type", "Size", "Description"}, fields);
+        if (!checks)
+            continue;
+        const engine::FieldCheck* check = rules->checkOf(int(fields.size() - 1));
+        std::string said;
+        for (const std::string& t : check ? checkTexts(*check) : std::vector<std::string>{})
+            said += (said.empty() ? "" : "; ") + t;
+        fields.back().push_back(said);
+    }
+    std::vector<std::string> headings{"#", "Field", "Type", "Size", "Description"};
+    if (checks)
+        headings.push_back("Checks");
+    out += grid(headings, fields);
     if (table.indexes.isEmpty())
         return out;
     std::vector<std::vector<std::string>> indexes;
@@ -155,6 +170,48 @@ std::string DocumentWriter::tableSection(const RecordedTable& table, size_t numb
         indexes.push_back({text(ix.champ).empty() ? "(primary)" : text(ix.champ),
                            text(ix.description), text(ix.type)});
     return out + grid({"Index", "Fields", "Option"}, indexes);
+}
+
+const engine::ValidityRules* DocumentWriter::rulesOf(size_t number) const {
+    return number >= 1 && number <= m_rules.size() ? &m_rules[number - 1] : nullptr;
+}
+
+// The other table's name, a link to its section when the document holds it.
+std::string DocumentWriter::tableLink(const std::vector<RecordedTable>& tables,
+                                      const std::string& file) const {
+    for (size_t i = 0; i < tables.size(); ++i) {
+        if (strcasecmp(tables[i].entry.table.toStdString().c_str(), file.c_str()) != 0)
+            continue;
+        const std::string target = "#" + anchor(i + 1);
+        return m_format == Format::Html ? "<a href=\"" + target + "\">" + escaped(file) + "</a>"
+                                        : "[" + escaped(file) + "](" + target + ")";
+    }
+    return escaped(file);
+}
+
+std::string DocumentWriter::linksSection(const std::vector<RecordedTable>& tables,
+                                         size_t number) const {
+    const engine::ValidityRules* rules = rulesOf(number);
+    if (!rules || (rules->references.empty() && rules->dependents.empty()))
+        return {};
+    std::string out = m_format == Format::Html ? "<p>Links:</p>\n<ul>\n" : "Links:\n\n";
+    auto item = [&](const engine::TableLink& link, bool fromParent) {
+        const std::string line = escaped(linkText(link, fromParent));
+        const std::string other = escaped(link.table);
+        const size_t at = line.find(other); // the other table's name, made a link
+        const std::string linked = at == std::string::npos
+                                       ? line
+                                       : line.substr(0, at) + tableLink(tables, link.table) +
+                                             line.substr(at + other.size());
+        out += (m_format == Format::Html ? "<li>" : "- ") +
+               std::string(fromParent ? "referenced by " : "references ") + linked +
+               (m_format == Format::Html ? "</li>\n" : "\n");
+    };
+    for (const engine::TableLink& link : rules->references)
+        item(link, false);
+    for (const engine::TableLink& link : rules->dependents)
+        item(link, true);
+    return out + (m_format == Format::Html ? "</ul>\n" : "\n");
 }
 
 std::string DocumentWriter::write(const std::vector<RecordedTable>& tables) const {
@@ -165,7 +222,7 @@ std::string DocumentWriter::write(const std::vector<RecordedTable>& tables) cons
         out += "# " + escaped(m_title) + "\n\n";
     out += contents(tables);
     for (size_t i = 0; i < tables.size(); ++i)
-        out += tableSection(tables[i], i + 1);
+        out += tableSection(tables[i], i + 1) + linksSection(tables, i + 1);
     if (m_format == Format::Html)
         out += "</body>\n</html>\n";
     return out;

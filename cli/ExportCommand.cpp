@@ -17,9 +17,11 @@
 #include "cli/Command.h"
 #include "cli/CopyScriptWriter.h"
 #include "cli/CsvTableWriter.h"
+#include "cli/DdlWriter.h"
 #include "cli/OutputTarget.h"
 #include "cli/ProgressBar.h"
 #include "cli/ReadingLoss.h"
+#include "cli/RuleChecker.h"
 #include "cli/SqliteExporter.h"
 #include "cli/TablePlan.h"
 #include "cli/VisibleText.h"
@@ -28,6 +30,7 @@
 #include "engine/FileSystem.h"
 #include "engine/TableFile.h"
 
+#include <algorithm>
 #include <memory>
 #include <ostream>
 
@@ -116,6 +119,40 @@ bool reportLoss(const std::string& path, const engine::TableFile& table, std::os
     return loss.report(path, err);
 }
 
+// The schema with the rules its rows break marked (and reported), when the rows go
+// into a table this run makes.
+SqlTable checkedSchema(const ExportRequest& request, const PlannedTable& table,
+                       const engine::TableFile& opened, std::ostream& err) {
+    SqlTable schema = table.schema;
+    if (request.part() != ExportPart::Everything)
+        return schema;
+    const bool postgresql = request.target == "--postgresql";
+    RuleChecker checker(schema, postgresql);
+    checker.check(opened);
+    checker.report(table.path, postgresql, err);
+    return schema;
+}
+
+// The foreign keys of the tables the script made, once all are loaded: only those
+// whose parent went in too.
+std::string referencesOf(const std::vector<const PlannedTable*>& exported, ExportPart part) {
+    if (part == ExportPart::DataOnly)
+        return {};
+    DdlWriter ddl(SqlDialect(SqlDialect::Kind::Postgresql));
+    std::string sql;
+    for (const PlannedTable* table : exported) {
+        SqlTable schema = table->schema;
+        std::erase_if(schema.rules, [&](const SqlRule& rule) {
+            return rule.kind == SqlRule::Kind::Reference &&
+                   std::none_of(exported.begin(), exported.end(), [&](const PlannedTable* p) {
+                       return p->schema.name == rule.parentTable;
+                   });
+        });
+        sql += ddl.addReferences(schema, false);
+    }
+    return sql.empty() ? sql : sql + '\n';
+}
+
 // Refused whole, before the first table is written, rather than stopping half way:
 // a table the user has is kept unless he asked to replace it; rows only go into a
 // table that can take them.
@@ -163,7 +200,8 @@ int exportToSqlite(const ExportRequest& request, TablePlan& plan, const CodePage
     for (const PlannedTable& table : plan.tables()) {
         try {
             const auto opened = openTable(table.path, page);
-            const uint64_t rows = exporter->exportTable(*opened, table.schema, progress);
+            const SqlTable schema = checkedSchema(request, table, *opened, err);
+            const uint64_t rows = exporter->exportTable(*opened, schema, progress);
             out << visibleText(table.path) << '\t' << rows << " rows\n";
             if (reportLoss(table.path, *opened, err))
                 status = kExitFailed;
@@ -192,7 +230,8 @@ int exportToScript(const ExportRequest& request, TablePlan& plan, const CodePage
     }
     ProgressBar progress(err, ProgressBar::stderrIsTerminal());
     int status = plan.complete() ? kExitOk : kExitFailed;
-    for (const PlannedTable& table : plan.tables()) {
+    std::vector<const PlannedTable*> exported;
+    for (PlannedTable& table : plan.tables()) {
         uint64_t rows = 0;
         std::string outputFailure; // the disk, not a table: the script cannot be whole
         const CopyScriptWriter::Sink sink = [&](const std::string& text) {
@@ -207,6 +246,7 @@ int exportToScript(const ExportRequest& request, TablePlan& plan, const CodePage
         };
         try {
             const auto opened = openTable(table.path, page);
+            table.schema = checkedSchema(request, table, *opened, err);
             CopyScriptWriter::writeTable(*opened, table.schema, request.replace, request.part(),
                                          progress, rows, sink);
             if (reportLoss(table.path, *opened, err))
@@ -226,8 +266,10 @@ int exportToScript(const ExportRequest& request, TablePlan& plan, const CodePage
         }
         (script->isStandardOutput() ? err : out)
             << visibleText(table.path) << '\t' << rows << " rows\n";
+        exported.push_back(&table);
     }
     try {
+        script->append(referencesOf(exported, request.part()));
         script->append(CopyScriptWriter::epilogue());
         script->commit();
     } catch (const std::exception& e) {

@@ -10,12 +10,14 @@
 #include "cli/Command.h"
 #include "cli/JsonText.h"
 #include "cli/TextDecodeCheck.h"
+#include "cli/ValidityText.h"
 #include "cli/VisibleText.h"
 
 #include "capture/FieldTypes.h"
 
 #include "engine/EngineError.h"
 #include "engine/TableFile.h"
+#include "engine/ValidityFile.h"
 
 #include <cstdio>
 #include <optional>
@@ -56,6 +58,7 @@ std::optional<TextDecodeCheck::Result> textCheck(const engine::TableFile& t) {
 }
 
 void writeJson(const std::string& path, const engine::TableFile& t, std::ostream& out) {
+    const engine::ValidityRules rules = engine::ValidityFile::readBeside(t);
     out << "{\"path\":" << jsonString(path) << ",\"versionByte\":" << t.versionByte()
         << ",\"codePage\":" << t.codePage() << ",\"sortOrder\":" << jsonString(t.sortOrder())
         << ",\"records\":" << t.recordCount() << ",\"fields\":[";
@@ -65,9 +68,18 @@ void writeJson(const std::string& path, const engine::TableFile& t, std::ostream
         out << (i ? "," : "") << "{\"name\":" << jsonString(f.name)
             << ",\"typeCode\":" << f.typeCode()
             << ",\"typeName\":" << jsonString(fieldTypeName(f.typeCode()))
-            << ",\"displayWidth\":" << f.displayWidth() << '}';
+            << ",\"displayWidth\":" << f.displayWidth()
+            << ",\"checks\":" << checksJson(rules.checkOf(int(i))) << '}';
     }
-    out << "],\"indexes\":[";
+    out << "],\"references\":" << linksJson(rules.references, false)
+        << ",\"referencedBy\":" << linksJson(rules.dependents, true);
+    if (!rules.problems.empty()) {
+        out << ",\"validityProblems\":[";
+        for (size_t i = 0; i < rules.problems.size(); ++i)
+            out << (i ? "," : "") << jsonString(rules.problems[i]);
+        out << ']';
+    }
+    out << ",\"indexes\":[";
     const auto indexes = t.indexes();
     for (size_t i = 0; i < indexes.size(); ++i) {
         const auto& ix = indexes[i];
@@ -87,16 +99,31 @@ void writeJson(const std::string& path, const engine::TableFile& t, std::ostream
     out << "}\n";
 }
 
+void writeLinksText(const engine::ValidityRules& rules, std::ostream& out) {
+    for (const auto& link : rules.references)
+        out << "  references: " << visibleText(linkText(link, false)) << '\n';
+    for (const auto& link : rules.dependents)
+        out << "  referenced by: " << visibleText(linkText(link, true)) << '\n';
+    for (const std::string& problem : rules.problems)
+        out << "  rules: " << visibleText(problem) << '\n';
+}
+
 void writeText(const std::string& path, const engine::TableFile& t, std::ostream& out) {
     char version[8];
     std::snprintf(version, sizeof version, "0x%02X", t.versionByte());
     out << visibleText(path) << "\n  version byte: " << version << " (level " << t.level() << ")"
         << "\n  code page: " << t.codePage() << "\n  sort order: " << visibleText(t.sortOrder())
         << "\n  records: " << t.recordCount() << "\n  fields: " << t.fields().size() << '\n';
+    const engine::ValidityRules rules = engine::ValidityFile::readBeside(t);
     int n = 0;
-    for (const auto& f : t.fields())
+    for (const auto& f : t.fields()) {
         out << "    " << ++n << '\t' << visibleText(f.name) << '\t' << f.typeCode() << '\t'
             << fieldTypeName(f.typeCode()) << '\t' << f.displayWidth() << '\n';
+        if (const engine::FieldCheck* check = rules.checkOf(n - 1))
+            for (const std::string& text : checkTexts(*check))
+                out << "      check: " << visibleText(text) << '\n';
+    }
+    writeLinksText(rules, out);
     const auto indexes = t.indexes();
     out << "  indexes: " << indexes.size() << '\n';
     for (const auto& ix : indexes) {

@@ -2,7 +2,10 @@
 
 #include "cli/RecordedTable.h"
 
+#include "cli/PictureRegex.h"
+
 #include "engine/TableFile.h"
+#include "engine/ValidityFile.h"
 #include "framework/dataset/NativePath.h"
 
 #include <map>
@@ -95,7 +98,64 @@ SqlColumn recordedColumn(const store::DicoRow& row) {
     return c;
 }
 
+// Bounds and pictures become CHECKs; a picture only on an Alpha field, whose stored
+// text is what the user typed: the text of a number or a date is not.
+void addChecks(SqlTable& t, const engine::FieldCheck& c, FieldType type) {
+    const std::vector<int> at{c.field};
+    if (c.required)
+        t.rules.push_back({SqlRule::Kind::Required, at});
+    if (c.minimum)
+        t.rules.push_back({SqlRule::Kind::Minimum, at, *c.minimum});
+    if (c.maximum)
+        t.rules.push_back({SqlRule::Kind::Maximum, at, *c.maximum});
+    if (!c.picture.empty()) {
+        SqlRule picture{SqlRule::Kind::Picture, at, {}, c.picture};
+        if (type == FieldType::Alpha)
+            picture.regex = pictureRegex(c.picture);
+        if (!picture.regex)
+            picture.commentOnly = type == FieldType::Alpha ? "masque non traduisible"
+                                                           : "masque sur un champ non texte";
+        t.rules.push_back(picture);
+    }
+    t.columns[size_t(c.field)].defaultValue = c.defaultValue;
+}
+
+// Lookups and links name their other table; the plan decides what they become. A
+// lookup on the field of a link to the same table says nothing more, and its foreign
+// key, without the link's rule on update, would refuse what the link cascades.
+void addReferences(SqlTable& t) {
+    for (const engine::TableLink& l : t.validity.references) {
+        SqlRule r{SqlRule::Kind::Reference, l.fields};
+        r.linkName = l.name;
+        r.otherFile = l.file;
+        r.otherName = l.table;
+        r.parentColumns = l.tableFields;
+        r.cascade = l.cascade;
+        t.rules.push_back(r);
+    }
+    for (const engine::FieldCheck& c : t.validity.checks) {
+        if (!c.lookup)
+            continue;
+        SqlRule r{SqlRule::Kind::Reference, {c.field}};
+        r.otherFile = c.lookup->file;
+        r.otherName = c.lookup->table;
+        r.parentColumns = {0};
+        r.lookup = true;
+        for (const engine::TableLink& l : t.validity.references)
+            if (l.fields == r.columns && !l.file.empty() && l.file == r.otherFile)
+                r.commentOnly = "couverte par le lien « " + l.name + " »";
+        t.rules.push_back(r);
+    }
+}
+
 } // namespace
+
+std::string SqlTable::ruleName(const SqlRule& rule) const {
+    static const char* const suffixes[] = {"required", "min", "max", "picture", "fkey"};
+    const std::string& what =
+        !rule.linkName.empty() ? rule.linkName : columns[size_t(rule.columns[0])].name;
+    return name + '_' + what + '_' + suffixes[int(rule.kind)];
+}
 
 std::string SqlTable::nameOfFile(const std::string& fileName) {
     std::string name = fileName;
@@ -115,7 +175,12 @@ SqlTable SqlTable::fromTable(const engine::TableFile& table) {
     t.name = nameOfFile(readableFileName(table.path()));
     t.lastCounter = table.lastAutoIncrement();
     for (const engine::FieldInfo& f : table.fields())
-        t.columns.push_back({f.name, f.type, columnSize(f), {}});
+        t.columns.push_back({f.name, f.type, columnSize(f), {}, {}});
+    t.file = table.path().string();
+    t.validity = engine::ValidityFile::readBeside(table);
+    for (const engine::FieldCheck& c : t.validity.checks)
+        addChecks(t, c, table.fields()[size_t(c.field)].type);
+    addReferences(t);
     for (const engine::IndexInfo& ix : table.indexes())
         t.indexes.push_back({(ix.options & engine::ixPrimary) ? std::string() : ix.name,
                              splitFields(ix.fields),

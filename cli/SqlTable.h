@@ -3,8 +3,11 @@
 // Alpha length, BCD decimals) or from what a dictionary recorded (type names and
 // lengths, one option label per index, descriptions).
 
+#include "cli/SqlRule.h"
+
 #include "engine/FieldInfo.h"
 #include "engine/IndexInfo.h"
+#include "engine/ValidityRules.h"
 
 #include <filesystem>
 #include <string>
@@ -23,6 +26,7 @@ struct SqlColumn {
     engine::FieldType type = engine::FieldType::Alpha;
     int size = -1; // Alpha and Bytes length, BCD decimals; -1 when not known
     std::string description;
+    std::optional<engine::Value> defaultValue;
 };
 
 struct SqlIndex {
@@ -38,8 +42,11 @@ struct SqlTable {
     std::string name; // the file name without its extension, in UTF-8
     std::string description;
     std::vector<SqlColumn> columns;
-    std::vector<SqlIndex> indexes; // the primary key first, when there is one
-    int64_t lastCounter = 0;       // the last number the table's counter gave (0: none known)
+    std::vector<SqlIndex> indexes;  // the primary key first, when there is one
+    int64_t lastCounter = 0;        // the last number the table's counter gave (0: none known)
+    std::string file;               // the live table's file; "" from a dictionary
+    engine::ValidityRules validity; // what its NAME.VAL says (live tables)
+    std::vector<SqlRule> rules;     // the checks, then the references once planned
 
     static SqlTable fromTable(const engine::TableFile& table);
     static SqlTable fromRecorded(const RecordedTable& recorded);
@@ -53,6 +60,9 @@ struct SqlTable {
 
     const SqlIndex* primaryKey() const;
     const SqlColumn* column(const std::string& name) const; // case-insensitive
+    // The constraint's name in the target: the table's, the column's (or the link's)
+    // and the rule's.
+    std::string ruleName(const SqlRule& rule) const;
 };
 
 } // namespace cli

@@ -6,6 +6,7 @@
 
 #include "engine/TableFile.h"
 
+#include <filesystem>
 #include <map>
 #include <ostream>
 #include <strings.h>
@@ -66,9 +67,11 @@ bool TablePlan::assignNames(TargetNames::Rule rule, bool renameClashes, std::ost
     bool free = nameTables(names, renameClashes, err);
     for (PlannedTable& table : m_tables)
         free = nameColumns(table, rule, renameClashes, err) && free;
-    if (free)
+    if (free) {
         for (PlannedTable& table : m_tables)
             nameIndexes(table.schema, names);
+        linkTables();
+    }
     return free;
 }
 
@@ -124,6 +127,81 @@ void TablePlan::nameIndexes(SqlTable& schema, TargetNames& names) {
     for (SqlIndex& index : schema.indexes)
         if (!index.has(engine::ixPrimary) && !index.fields.empty())
             index.sqlName = names.takeFree(DdlWriter::indexBaseName(schema, index));
+}
+
+namespace {
+
+bool sameFile(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    return !a.empty() && !b.empty() && std::filesystem::equivalent(a, b, ec);
+}
+
+} // namespace
+
+void TablePlan::linkReference(SqlRule& rule) {
+    const std::string other = "« " + rule.otherName + " »";
+    if (rule.otherFile.empty()) {
+        rule.commentOnly = "table " + other + " introuvable";
+        return;
+    }
+    const PlannedTable* parent = nullptr;
+    for (const PlannedTable& t : m_tables)
+        if (sameFile(t.schema.file, rule.otherFile))
+            parent = &t;
+    if (!parent) {
+        rule.commentOnly = "table " + other + " absente des tables données";
+        return;
+    }
+    const SqlIndex* key = parent->schema.primaryKey();
+    const auto& columns = parent->schema.columns;
+    if (rule.lookup && (!key || key->fields.size() != 1 || columns.empty() ||
+                        !parent->schema.column(key->fields[0]) ||
+                        parent->schema.column(key->fields[0]) != &columns[0])) {
+        rule.commentOnly = "le premier champ de " + other + " n'est pas sa clé";
+        return;
+    }
+    rule.parentTable = parent->schema.name;
+    rule.parentColumnNames.clear();
+    for (int p : rule.parentColumns) {
+        if (p < 0 || size_t(p) >= columns.size()) {
+            rule.commentOnly = "champ absent de " + other;
+            return;
+        }
+        rule.parentColumnNames.push_back(columns[size_t(p)].name);
+    }
+}
+
+// Depth first: a table goes out after the parents it refers to. state: 0 not seen,
+// 1 being visited (a reference to it closes a cycle), 2 placed.
+void TablePlan::visit(size_t at, std::vector<int>& state, std::vector<PlannedTable>& ordered) {
+    state[at] = 1;
+    for (SqlRule& rule : m_tables[at].schema.rules) {
+        if (rule.kind != SqlRule::Kind::Reference || !rule.commentOnly.empty())
+            continue;
+        for (size_t p = 0; p < m_tables.size(); ++p) {
+            if (p == at || !sameFile(m_tables[p].schema.file, rule.otherFile))
+                continue;
+            if (state[p] == 1)
+                rule.deferred = true;
+            else if (state[p] == 0)
+                visit(p, state, ordered);
+        }
+    }
+    state[at] = 2;
+    ordered.push_back(m_tables[at]);
+}
+
+void TablePlan::linkTables() {
+    for (PlannedTable& table : m_tables)
+        for (SqlRule& rule : table.schema.rules)
+            if (rule.kind == SqlRule::Kind::Reference)
+                linkReference(rule);
+    std::vector<int> state(m_tables.size(), 0);
+    std::vector<PlannedTable> ordered;
+    for (size_t i = 0; i < m_tables.size(); ++i)
+        if (state[i] == 0)
+            visit(i, state, ordered);
+    m_tables = std::move(ordered);
 }
 
 bool describeFrom(const std::string& dictionary, TablePlan& plan, std::ostream& err) {

@@ -39,7 +39,14 @@ public:
     // each name changed is reported on err ("A/Prets.DB -> Prets_2").
     bool assignNames(TargetNames::Rule rule, bool renameClashes, std::ostream& err);
 
+    // After assignNames: the references whose other table is among these become foreign
+    // keys (the others comments), and the tables are put parents first; a reference
+    // that closes a cycle is marked to be added at the end.
+    void linkTables();
+
 private:
+    void linkReference(SqlRule& rule);
+    void visit(size_t at, std::vector<int>& state, std::vector<PlannedTable>& ordered);
     bool nameTables(TargetNames& names, bool renameClashes, std::ostream& err);
     bool nameColumns(PlannedTable& table, TargetNames::Rule rule, bool renameClashes,
                      std::ostream& err);

@@ -11,6 +11,9 @@
 #include "engine/Database.h"
 
 #include "tests/support/SeedTables.h"
+#include "tests/support/ValidityImage.h"
+
+#include "engine/TableData.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -25,6 +28,7 @@
 #include <sqlite3.h>
 
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <unistd.h>
 
@@ -165,6 +169,65 @@ public:
 private:
     sqlite3* m_db = nullptr;
 };
+
+void writeBytes(const QString& file, const std::string& bytes) {
+    std::ofstream(file.toStdString(), std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// PARENT(Id key, Name) with rows 1 and 2; CHILD(No counter key, ParentId -> PARENT by
+// a link that cascades updates and by a lookup, Note memo required, Qty 1..99 default
+// 5, Kind picture {Big,Small}) with two sound rows; OLD(Id key, Qty >= 1, Code
+// required) whose rows 1 and 3 break both rules. Their files, children first.
+QStringList writeRuleTables(const QString& dir) {
+    const QString parent = dir + "/PARENT.DB", child = dir + "/CHILD.DB", old = dir + "/OLD.DB";
+    enginetables::writeTable(
+        parent.toStdString(), {{"Id", FieldType::Long}, {"Name", FieldType::Alpha, 20}},
+        {{"", {"Id"}, engine::ixPrimary}},
+        {{Value::fromInt(1), Value::fromText("one")}, {Value::fromInt(2), Value::fromText("two")}});
+    enginetables::writeTable(child.toStdString(),
+                             {{"No", FieldType::AutoInc},
+                              {"ParentId", FieldType::Long},
+                              {"Note", FieldType::Memo, 10},
+                              {"Qty", FieldType::Short},
+                              {"Kind", FieldType::Alpha, 10}},
+                             {{"", {"No"}, engine::ixPrimary}},
+                             {{Value::null(), Value::fromInt(1), Value::fromText("a"),
+                               Value::fromInt(3), Value::fromText("Big")},
+                              {Value::null(), Value::fromInt(2), Value::fromText("b"),
+                               Value::fromInt(99), Value::fromText("Small")}});
+    enginetables::writeTable(
+        old.toStdString(),
+        {{"Id", FieldType::Long}, {"Qty", FieldType::Short}, {"Code", FieldType::Alpha, 5}},
+        {{"", {"Id"}, engine::ixPrimary}},
+        {{Value::fromInt(1), Value::fromInt(0), Value::null()},
+         {Value::fromInt(2), Value::fromInt(4), Value::fromText("ok")},
+         {Value::fromInt(3), Value::fromInt(-2), Value::null()}});
+    {
+        const auto table = engine::TableFile::open(child.toStdString());
+        testsupport::ValidityImage val(table->data().header);
+        val.checks = {
+            {1, false, "parent.db", 2, {}, {}, {}, {}},
+            {2, true, "", 0, {}, {}, {}, {}},
+            {3, false, "", 0, Value::fromInt(1), Value::fromInt(99), Value::fromInt(5), {}},
+            {4, false, "", 0, {}, {}, {}, "{Big,Small}"}};
+        val.references = {{"kids", "parent.db", true, {2}, {1}}};
+        writeBytes(dir + "/CHILD.VAL", val.bytes());
+    }
+    {
+        const auto table = engine::TableFile::open(parent.toStdString());
+        testsupport::ValidityImage val(table->data().header);
+        val.dependents = {{"kids", "CHILD.DB", true, {2}, {1}}};
+        writeBytes(dir + "/PARENT.VAL", val.bytes());
+    }
+    {
+        const auto table = engine::TableFile::open(old.toStdString());
+        testsupport::ValidityImage val(table->data().header);
+        val.checks = {{1, false, "", 0, Value::fromInt(1), {}, {}, {}},
+                      {2, true, "", 0, {}, {}, {}, {}}};
+        writeBytes(dir + "/OLD.VAL", val.bytes());
+    }
+    return {child, parent, old};
+}
 
 // The corpus tables of one source folder: names are unique inside a source, not
 // across them, and an export replaces a table of the same name.
@@ -781,6 +844,131 @@ private slots:
                           "INSERT INTO \"Counted\" (\"Name\") VALUES ('new') "
                           "RETURNING \"Id\""),
                  numbered + 1);
+    }
+
+    // The rules of NAME.VAL files (built by hand, and the corpus's parent/child pairs
+    // when present) go into SQLite and PostgreSQL with ddl and with export, child
+    // tables given before their parents; the target then refuses a child without its
+    // parent, a NULL in a required field, a value out of range, a text off its
+    // picture. OLD's rows break two rules: exported whole, the rules reported and
+    // left NOT VALID (PostgreSQL) or as comments (SQLite).
+    void validityRulesCarried_data() {
+        QTest::addColumn<QString>("dialect");
+        QTest::addColumn<QString>("command");
+        for (const char* dialect : {"sqlite", "postgresql"})
+            for (const char* command : {"ddl", "export"})
+                QTest::newRow(qPrintable(QString("%1 %2").arg(command, dialect)))
+                    << dialect << command;
+    }
+    void validityRulesCarried() {
+        QFETCH(QString, dialect);
+        QFETCH(QString, command);
+        Postgres* pg = dialect == "postgresql" ? freshPostgres() : nullptr;
+        if (dialect == "postgresql" && !pg)
+            QSKIP(qPrintable("PostgreSQL not tested: " + m_pgMissing));
+        const QString dir = m_dir.filePath("rules-" + dialect + command);
+        QDir().mkpath(dir);
+        QStringList tables = writeRuleTables(dir);
+        const QString pair = kCorpus + "/dpa-electro_store_system/tables/";
+        if (QDir(pair).exists())
+            tables << pair + "Categorias.DB" << pair + "Familias.db"
+                   << kCorpus + "/paradoxdriver/joins/fk1.db"
+                   << kCorpus + "/paradoxdriver/joins/primary.db";
+        const QString db = dir + "/out.sqlite", script = dir + "/out.sql";
+        Run r = command == "ddl" ? cli(QStringList{"ddl", "--dialect", dialect} + tables)
+                : pg             ? cli(QStringList{"export", "--postgresql", script} + tables)
+                                 : cli(QStringList{"export", "--sqlite", db} + tables);
+        QVERIFY2(r.status == 0, r.err);
+        if (command == "ddl") {
+            QVERIFY(r.out.indexOf("\"CHILD\"") > r.out.indexOf("\"PARENT\""));
+            const QByteArray said = load(pg, db, r.out);
+            QVERIFY2(said.isEmpty(), said);
+        } else if (pg) {
+            QByteArray said;
+            QVERIFY2(pg->psql({"-f", script}, said), said);
+        }
+        auto refused = [&](const QString& sql) {
+            if (!pg)
+                return !Sqlite(db).exec("PRAGMA foreign_keys = ON; " + sql.toUtf8()).isEmpty();
+            QByteArray out;
+            return !pg->psql({"-c", sql}, out);
+        };
+        if (command == "ddl")
+            QVERIFY(!refused(R"(INSERT INTO "PARENT" VALUES (1, 'one'), (2, 'two'))"));
+        const QString child = R"(INSERT INTO "CHILD" ("ParentId", "Note", "Qty", "Kind") VALUES )";
+        QVERIFY(!refused(child + "(2, 'n', 7, 'Big')"));
+        QVERIFY(refused(child + "(99, 'n', 7, 'Big')"));
+        QVERIFY(refused(child + "(2, NULL, 7, 'Big')"));
+        QVERIFY(refused(child + "(2, 'n', 100, 'Big')"));
+        QVERIFY(refused(child + "(2, 'n', 0, 'Small')"));
+        QCOMPARE(pg != nullptr, refused(child + "(2, 'n', 7, 'Huge')"));
+        QVERIFY(
+            !refused(R"(INSERT INTO "CHILD" ("ParentId", "Note", "Kind") VALUES (2, 'd', 'Big'))"));
+        QCOMPARE(scalarIn(pg, db, R"(SELECT "Qty" FROM "CHILD" WHERE "Note" = 'd')"), 5);
+        if (QDir(pair).exists())
+            QVERIFY(refused(R"(INSERT INTO "Categorias" VALUES ('ZZZ', 'ZZZ', 'none'))"));
+        if (pg) { // the link's update rule
+            QVERIFY(!refused(R"(UPDATE "PARENT" SET "Id" = 20 WHERE "Id" = 2)"));
+            QCOMPARE(scalarIn(pg, db, R"(SELECT count(*) FROM "CHILD" WHERE "ParentId" = 20)"),
+                     command == "ddl" ? 2 : 3);
+        }
+        if (command == "ddl")
+            return;
+        QCOMPARE(rowsIn(pg, db, "OLD"), 3);
+        for (const char* rule : {"OLD_Qty_min", "OLD_Code_required"})
+            QVERIFY2(r.err.contains(QString("« %1 » (lignes 1, 3)").arg(rule).toUtf8()), r.err);
+        if (pg)
+            QCOMPARE(scalarIn(pg, db,
+                              "SELECT count(*) FROM pg_constraint WHERE NOT convalidated AND "
+                              "conname IN ('OLD_Qty_min', 'OLD_Code_required')"),
+                     2);
+        else
+            QVERIFY(Sqlite(db)
+                        .text("SELECT sql FROM sqlite_master WHERE name = 'OLD'")
+                        .contains("-- OLD_Qty_min : Qty >= 1 (2 lignes ne la respectent pas)"));
+        QVERIFY(!refused(R"(INSERT INTO "OLD" VALUES (9, 0, 'x'))") == !pg);
+    }
+
+    // info --json gives the checks and links in the shape other tools rely on, from
+    // both sides of the link; doc lists them, the parent and the child linked to
+    // each other's section.
+    void rulesShownByInfoAndDoc() {
+        const QString dir = m_dir.filePath("rules-shown");
+        QDir().mkpath(dir);
+        const QStringList tables = writeRuleTables(dir);
+        Run info = cli({"info", "--json", tables[0], tables[1]});
+        QCOMPARE(info.status, 0);
+        const QJsonObject child = QJsonDocument::fromJson(info.out.split('\n')[0]).object();
+        const QJsonObject parent = QJsonDocument::fromJson(info.out.split('\n')[1]).object();
+        const QJsonArray fields = child["fields"].toArray();
+        auto checks = [&](int at) {
+            return QJsonDocument(fields[at].toObject()["checks"].toObject())
+                .toJson(QJsonDocument::Compact);
+        };
+        QCOMPARE(checks(0), QByteArray("{}"));
+        QCOMPARE(checks(1), QByteArray(R"({"lookup":{"field":"Id","fill":"current-field",)"
+                                       R"("help":true,"table":"parent.db"}})"));
+        QCOMPARE(checks(2), QByteArray(R"({"required":true})"));
+        QCOMPARE(checks(3), QByteArray(R"({"default":5,"max":99,"min":1})"));
+        QCOMPARE(checks(4), QByteArray(R"({"picture":"{Big,Small}"})"));
+        const QByteArray link =
+            R"([{"fields":["ParentId"],"name":"kids","onDelete":"restrict",)"
+            R"("onUpdate":"cascade","table":"parent.db","tableFields":["Id"]}])";
+        QCOMPARE(QJsonDocument(child["references"].toArray()).toJson(QJsonDocument::Compact), link);
+        QCOMPARE(
+            QJsonDocument(parent["referencedBy"].toArray()).toJson(QJsonDocument::Compact),
+            QByteArray(R"([{"fields":["Id"],"name":"kids","onDelete":"restrict",)"
+                       R"("onUpdate":"cascade","table":"CHILD.DB","tableFields":["ParentId"]}])"));
+
+        const QString dict = dir + "/DICT.DB", md = dir + "/dict.md";
+        QCOMPARE(cli(QStringList{"capture", "--create", dict} + tables).status, 0);
+        QCOMPARE(cli({"doc", dict, "-o", md}).status, 0);
+        QFile f(md);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray doc = f.readAll();
+        QVERIFY2(doc.contains("| 4 | Qty | SmallInt |  |  | min 1; max 99; default 5 |"), doc);
+        QVERIFY2(doc.contains("- references kids: (ParentId) -\\> [parent.db](#table-"), doc);
+        QVERIFY(doc.contains("- referenced by kids: (Id) \\<- [CHILD.DB](#table-"));
     }
 
     // --schema-only makes the tables without their rows; --data-only then adds the

@@ -6,6 +6,7 @@
 
 #include "tests/support/FamilyExercise.h"
 #include "tests/support/JournalExercise.h"
+#include "tests/support/ValidityExercise.h"
 
 #include <QDir>
 #include <QFile>
@@ -93,12 +94,40 @@ private slots:
         }
     }
 
+    // The .VAL inputs: real tables' files read whole and tied to their tables; any
+    // other input ends in rules or in a problem said, never with a stale file's rules.
+    void replayValidity_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("seed");
+        addFiles("val-corpus", true);
+    }
+    void replayValidity() {
+        QFETCH(QString, file);
+        QFETCH(bool, seed);
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray bytes = f.readAll();
+        const auto r = testsupport::exerciseValidity(
+            reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size()));
+        QVERIFY(!r.rules.stale || r.rules.checks.empty());
+        if (seed && QFileInfo(file).fileName().startsWith("seed-")) {
+            QVERIFY(r.headerRead);
+            for (const std::string& problem : r.rules.problems)
+                QVERIFY2(problem.find("endommagé") == std::string::npos, problem.c_str());
+            QVERIFY(!r.rules.checks.empty() || !r.rules.references.empty() ||
+                    !r.rules.dependents.empty() || r.rules.stale);
+        }
+    }
+
     void corpusIsPresent() {
         QVERIFY(QDir(QStringLiteral(KV_SOURCE_DIR "/fuzz/corpus")).entryList(QDir::Files).size() >=
                 5);
         QVERIFY(QDir(QStringLiteral(KV_SOURCE_DIR "/fuzz/journal-corpus"))
                     .entryList(QDir::Files)
                     .size() >= 3);
+        QVERIFY(
+            QDir(QStringLiteral(KV_SOURCE_DIR "/fuzz/val-corpus")).entryList(QDir::Files).size() >=
+            5);
     }
 };
 
