@@ -284,7 +284,8 @@ const std::vector<CommandSpec>& commands() {
          {"give exactly one dictionary", "donnez un seul dictionnaire"}},
         {"verify",
          "TABLE.db...",
-         {"whether the files of each table are whole", "si les fichiers de chaque table sont entiers"},
+         {"whether the files of each table are whole",
+          "si les fichiers de chaque table sont entiers"},
          {"Checks each table's files as they are on disk: the block chain (every row once,\n"
           "keys in order, no empty block), the header's counts, the free blocks, the memos\n"
           "and BLOBs the rows refer to and, unless the table says they are to be rebuilt,\n"

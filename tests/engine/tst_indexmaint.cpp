@@ -28,6 +28,7 @@ extern "C" {
 #include <functional>
 #include <map>
 #include <random>
+#include <set>
 
 using namespace engine;
 
@@ -36,6 +37,12 @@ namespace {
 std::string readFile(const std::filesystem::path& p) {
     std::ifstream in(p, std::ios::binary);
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+unsigned u16at(const std::string& s, size_t off) {
+    return uint8_t(s[off]) | uint8_t(s[off + 1]) << 8;
+}
+uint32_t u32at(const std::string& s, size_t off) {
+    return u16at(s, off) | uint32_t(u16at(s, off + 2)) << 16;
 }
 
 // Upper case as the table's code page (1252) folds it: ASCII letters and the accented
