@@ -168,9 +168,9 @@ int main(int argc, char** argv) {
     if (args.size() == 4 && args[0] == "--measure")
         return measureOnly(args[1], args[2], std::stoi(args[3]));
     const bool callgrind = std::find(args.begin(), args.end(), "--no-callgrind") == args.end();
-    const std::vector<Shape> shapes = {{1, 0, 0},     {8, 0, 0},       {8, 1, 0},   {8, 8, 0},
-                                       {64, 8, 0},    {64, 32, 0},     {255, 0, 0}, {255, 32, 0}, {32, 0, 0},
-                                       {8, 8, 10000}, {255, 32, 10000}};
+    const std::vector<Shape> shapes = {{1, 0, 0},  {8, 0, 0},     {8, 1, 0},       {8, 8, 0},
+                                       {64, 8, 0}, {64, 32, 0},   {255, 0, 0},     {255, 32, 0},
+                                       {32, 0, 0}, {8, 8, 10000}, {255, 32, 10000}};
     std::vector<std::string> files;
     for (const Shape& s : shapes)
         files.push_back(buildFamily(s));
