@@ -3,6 +3,7 @@
 // command's options and operands are declared in cli/options/CommandTable.cpp;
 // its run function receives them parsed and checked.
 
+#include "cli/options/ExitStatus.h"
 #include "cli/options/ParsedArguments.h"
 
 #include <iosfwd>
@@ -10,13 +11,6 @@
 #include <vector>
 
 namespace cli {
-
-// Exit statuses shared by all commands.
-enum ExitStatus : int {
-    kExitOk = 0,
-    kExitFailed = 1, // a table (or another input) could not be read or written
-    kExitUsage = 2,  // the command line itself is wrong
-};
 
 using RunCommand = int (*)(const ParsedArguments& args, std::ostream& out, std::ostream& err);
 

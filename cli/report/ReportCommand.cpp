@@ -7,8 +7,8 @@
 // load the drawing libraries.
 
 #include "cli/report/ReportCommand.h"
-#include "cli/Command.h"
 #include "cli/options/CommandTable.h"
+#include "cli/options/ExitStatus.h"
 #include "cli/options/OptionParser.h"
 
 #include "framework/dataset/NativePath.h"

@@ -192,7 +192,10 @@ private slots:
                     first = now;
                 QVERIFY2(now == *first, qPrintable(said));
             }
-            QVERIFY2(!first->out.isEmpty() || !first->file.isEmpty(), c.command);
+            // verify says nothing of a whole table, as fsck does not.
+            QVERIFY2(!first->out.isEmpty() || !first->file.isEmpty() ||
+                         c.command == QLatin1String("verify"),
+                     c.command);
         }
     }
 
