@@ -204,7 +204,7 @@ void Tf_Main::UpdateCommands() {
     };
     set(notEmpty, spNouveau, itNouvDico);
     set(notEmpty, spOuvrir, itOpenDico);
-    for (QAction* recent : recentItems_)
+    for (QAction* recent : m_recentItems)
         recent->setEnabled(notEmpty);
     set(true, spSupprimer, itSupDico);
     set(filled, spImprimer, itImpDico);

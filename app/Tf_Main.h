@@ -192,11 +192,11 @@ private:
 
     void captureDroppedTable(const QString& path);
 
-    RecentDictionaries recents_;
-    capture::StructureCapture* dropCapture_ = nullptr;
+    RecentDictionaries m_recents;
+    capture::StructureCapture* m_dropCapture = nullptr;
     // The recent dictionaries' items, above "Quit", after a separator.
-    QList<QAction*> recentItems_;
-    QAction* recentSeparator_ = nullptr;
+    QList<QAction*> m_recentItems;
+    QAction* m_recentSeparator = nullptr;
 };
 
 // The main window, for the whole run.

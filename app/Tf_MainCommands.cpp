@@ -30,18 +30,18 @@ namespace {
 template <class Dialog> class CommandDialog {
 public:
     explicit CommandDialog(Dialog*& variable)
-        : variable_(variable), dialog_(std::make_unique<Dialog>()) {
-        variable_ = dialog_.get();
+        : m_variable(variable), m_dialog(std::make_unique<Dialog>()) {
+        m_variable = m_dialog.get();
     }
-    ~CommandDialog() { variable_ = nullptr; }
+    ~CommandDialog() { m_variable = nullptr; }
     CommandDialog(const CommandDialog&) = delete;
     CommandDialog& operator=(const CommandDialog&) = delete;
-    Dialog* operator->() const { return dialog_.get(); }
-    Dialog& operator*() const { return *dialog_; }
+    Dialog* operator->() const { return m_dialog.get(); }
+    Dialog& operator*() const { return *m_dialog; }
 
 private:
-    Dialog*& variable_;
-    std::unique_ptr<Dialog> dialog_;
+    Dialog*& m_variable;
+    std::unique_ptr<Dialog> m_dialog;
 };
 
 QString text(lang::Msg message, const lang::TMultiLang* wordTable) {
@@ -140,7 +140,7 @@ void Tf_Main::openDictionaryFile(const QString& path) {
         openFailed();
         throw;
     }
-    recents_.remember(path);
+    m_recents.remember(path);
     refreshRecentItems();
     // The keyboard starts in the table entries, as the mouse would.
     grTables->setFocus();
@@ -151,7 +151,7 @@ void Tf_Main::openRecent(const QString& path) {
     postPendingRows();
     if (!QFileInfo(path).isFile()) {
         warn(text(lang::Msg::RecentDicoMissing, ML).arg(path));
-        recents_.forget(path);
+        m_recents.forget(path);
         refreshRecentItems();
         return;
     }
@@ -160,12 +160,12 @@ void Tf_Main::openRecent(const QString& path) {
 
 void Tf_Main::refreshRecentItems() {
     QMenu* menu = mnDico->submenu();
-    qDeleteAll(recentItems_);
-    recentItems_.clear();
-    const QStringList paths = recents_.paths();
-    if (!recentSeparator_)
-        recentSeparator_ = menu->insertSeparator(itQuitter);
-    recentSeparator_->setVisible(!paths.isEmpty());
+    qDeleteAll(m_recentItems);
+    m_recentItems.clear();
+    const QStringList paths = m_recents.paths();
+    if (!m_recentSeparator)
+        m_recentSeparator = menu->insertSeparator(itQuitter);
+    m_recentSeparator->setVisible(!paths.isEmpty());
     for (int k = 0; k < paths.size(); ++k) {
         const QString path = paths[k];
         auto* item = new QAction(QStringLiteral("&%1 %2").arg(k + 1).arg(path), menu);
@@ -173,8 +173,8 @@ void Tf_Main::refreshRecentItems() {
         item->setEnabled(itOpenDico->isEnabled());
         connect(item, &QAction::triggered, this,
                 [this, path] { widgets::runGuarded([this, path] { openRecent(path); }); });
-        menu->insertAction(recentSeparator_, item);
-        recentItems_.append(item);
+        menu->insertAction(m_recentSeparator, item);
+        m_recentItems.append(item);
     }
 }
 

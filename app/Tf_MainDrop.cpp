@@ -48,13 +48,13 @@ void Tf_Main::dropEvent(QDropEvent* event) {
 }
 
 void Tf_Main::captureDroppedTable(const QString& path) {
-    if (!dropCapture_) {
+    if (!m_dropCapture) {
         // Its duplicate check has a view of its own, not one of this window's.
-        dropCapture_ = new capture::StructureCapture(nullptr, *Store, *this);
-        dropCapture_->setParent(this);
+        m_dropCapture = new capture::StructureCapture(nullptr, *Store, *this);
+        m_dropCapture->setParent(this);
     }
     const bool generating = codeGenerationOn();
-    dropCapture_->CaptureTable(path);
+    m_dropCapture->CaptureTable(path);
     if (generating)
-        dropCapture_->ShowLineCount();
+        m_dropCapture->ShowLineCount();
 }

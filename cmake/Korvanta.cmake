@@ -28,6 +28,16 @@ function(kv_add_library name)
   target_link_libraries(${name} PUBLIC ${ARG_DEPS})
 endfunction()
 
+# kv_test_name(<executable> <out-var>)
+# CTest names a test <layer>_<what>, the layer being the tests' folder, whatever the
+# executable is called (tst_what, tst_layer_what or layer_tst_what), so that
+# `ctest -R '^engine_'` runs one layer.
+function(kv_test_name executable out)
+  get_filename_component(layer ${CMAKE_CURRENT_SOURCE_DIR} NAME)
+  string(REGEX REPLACE "^(${layer}_)?tst_(${layer}_)?" "" what ${executable})
+  set(${out} ${layer}_${what} PARENT_SCOPE)
+endfunction()
+
 # kv_add_qtest(NAME <test> SOURCES <files...> DEPS <targets...> [LABELS <labels...>] [TIMEOUT <s>])
 # One Qt Test executable registered with CTest, run headless with a time limit.
 function(kv_add_qtest name)
@@ -40,8 +50,9 @@ function(kv_add_qtest name)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} Qt6::Test)
   target_compile_definitions(${name} PRIVATE
       KV_SHARED_DIR="${KV_SHARED_DIR}" KV_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-  add_test(NAME ${name} COMMAND ${name})
-  set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT}
+  kv_test_name(${name} test)
+  add_test(NAME ${test} COMMAND ${name})
+  set_tests_properties(${test} PROPERTIES TIMEOUT ${ARG_TIMEOUT}
       LABELS "${ARG_LABELS}"
       ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=1")
 endfunction()

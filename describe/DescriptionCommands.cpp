@@ -31,10 +31,10 @@ bool ask(const QString& question) {
 
 DescriptionCommands::DescriptionCommands(store::DictionaryStore& store,
                                          const lang::TMultiLang& wordTable, Tf_Descrip& dialog)
-    : store_(store), wordTable_(wordTable), dialog_(dialog) {}
+    : m_store(store), m_wordTable(wordTable), m_dialog(dialog) {}
 
 int DescriptionCommands::language() const {
-    return wordTable_.ActiveLanguage();
+    return m_wordTable.ActiveLanguage();
 }
 
 bool DescriptionCommands::IsIndexRow(const QString& type) {
@@ -44,7 +44,7 @@ bool DescriptionCommands::IsIndexRow(const QString& type) {
 // ---- Describing ---------------------------------------------------------------------
 
 void DescriptionCommands::DescribeTable() {
-    dataset::Table& tables = store_.taDico();
+    dataset::Table& tables = m_store.taDico();
     if (!tables.Active() || tables.IsEmpty())
         return;
     if (describeCurrentRow(tables))
@@ -52,7 +52,7 @@ void DescriptionCommands::DescribeTable() {
 }
 
 void DescriptionCommands::DescribeField() {
-    dataset::Table& fields = store_.taChamps();
+    dataset::Table& fields = m_store.taChamps();
     if (!fields.Active() || fields.IsEmpty())
         return;
     if (IsIndexRow(fieldText(fields, QStringLiteral("Type")))) {
@@ -65,11 +65,11 @@ void DescriptionCommands::DescribeField() {
 }
 
 bool DescriptionCommands::describeCurrentRow(dataset::Table& view) {
-    dialog_.chDescription->setText(fieldText(view, kDescription));
-    if (dialog_.showModal() != widgets::mrOk)
+    m_dialog.chDescription->setText(fieldText(view, kDescription));
+    if (m_dialog.showModal() != widgets::mrOk)
         return false;
     // An empty text never replaces a description: the dialog cannot clear one.
-    const QString text = dialog_.chDescription->text();
+    const QString text = m_dialog.chDescription->text();
     if (text.isEmpty())
         return false;
     view.Edit();
@@ -80,8 +80,8 @@ bool DescriptionCommands::describeCurrentRow(dataset::Table& view) {
 
 // Both views read the file again and keep their rows, the fields view first.
 void DescriptionCommands::refreshViews() {
-    store_.host().UpdateCommands();
-    for (dataset::Table* view : {&store_.taChamps(), &store_.taDico()}) {
+    m_store.host().UpdateCommands();
+    for (dataset::Table* view : {&m_store.taChamps(), &m_store.taDico()}) {
         if (view->Active())
             view->Refresh();
     }
@@ -90,42 +90,42 @@ void DescriptionCommands::refreshViews() {
 // ---- Deleting -----------------------------------------------------------------------
 
 void DescriptionCommands::DeleteTable() {
-    dataset::Table& tables = store_.taDico();
-    if (!tables.Active() || !store_.taChamps().Active())
+    dataset::Table& tables = m_store.taDico();
+    if (!tables.Active() || !m_store.taChamps().Active())
         return;
     const QString question = lang::Messages::text(lang::Msg::DeleteTableQuestion, language()) +
                              QLatin1Char(' ') + fieldText(tables, QStringLiteral("Table"));
     if (ask(question))
         deleteCurrentTable();
-    store_.host().UpdateCommands();
+    m_store.host().UpdateCommands();
 }
 
 // The table entry goes whenever the tables view has a current row, with the
 // field entries and index rows the tied fields view shows; all of it or
 // nothing, so that no field entry is ever left without its table entry.
 void DescriptionCommands::deleteCurrentTable() {
-    dataset::Table& tables = store_.taDico();
+    dataset::Table& tables = m_store.taDico();
     if (tables.IsEmpty())
         return;
-    dataset::Transaction transaction(store_.dbDico());
+    dataset::Transaction transaction(m_store.dbDico());
     try {
         // A dictionary holding this one row has no field entry to delete; the
         // fields view would only follow the table entry into nothing.
         if (tables.RecordCount() == 1)
-            store_.taChamps().Close();
+            m_store.taChamps().Close();
         else
             deleteShownFieldEntries();
         tables.Delete();
         transaction.commit();
     } catch (...) {
         transaction.rollback(); // before the commands look at the dictionary again
-        store_.host().UpdateCommands();
+        m_store.host().UpdateCommands();
         throw;
     }
 }
 
 void DescriptionCommands::deleteShownFieldEntries() {
-    dataset::Table& fields = store_.taChamps();
+    dataset::Table& fields = m_store.taChamps();
     if (fields.RecordCount() == 0)
         return;
     fields.First();
@@ -134,12 +134,12 @@ void DescriptionCommands::deleteShownFieldEntries() {
 }
 
 void DescriptionCommands::DeleteField() {
-    dataset::Table& fields = store_.taChamps();
-    if (!store_.taDico().Active() || !fields.Active())
+    dataset::Table& fields = m_store.taChamps();
+    if (!m_store.taDico().Active() || !fields.Active())
         return;
     const QString question = lang::Messages::text(lang::Msg::DeleteFieldQuestion, language()) +
                              fieldText(fields, QStringLiteral("Champ"));
     if (ask(question) && !fields.IsEmpty())
         fields.Delete();
-    store_.host().UpdateCommands();
+    m_store.host().UpdateCommands();
 }

@@ -46,7 +46,7 @@ private:
     void deleteCurrentTable();
     void deleteShownFieldEntries();
 
-    store::DictionaryStore& store_;
-    const lang::TMultiLang& wordTable_;
-    Tf_Descrip& dialog_;
+    store::DictionaryStore& m_store;
+    const lang::TMultiLang& m_wordTable;
+    Tf_Descrip& m_dialog;
 };

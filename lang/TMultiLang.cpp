@@ -45,15 +45,15 @@ void showRangeMessage() {
 } // namespace
 
 TMultiLang::TMultiLang(QObject* owner, const QString& name, bool designing)
-    : QObject(owner), active_(process().current), designing_(designing) {
+    : QObject(owner), m_active(process().current), m_designing(designing) {
     widgets::adopt(this, name, owner);
-    if (designing_) {
+    if (m_designing) {
         // Read errors are ignored: the names are only a designer's help.
         QFile file(languageNamesFile());
         if (file.open(QIODevice::ReadOnly | QIODevice::Text)) {
             QTextStream in(&file);
             while (!in.atEnd())
-                langNames_.append(in.readLine());
+                m_langNames.append(in.readLine());
         }
     }
     process().instances.push_back(this);
@@ -69,12 +69,12 @@ QString TMultiLang::languageNamesFile() {
 }
 
 void TMultiLang::loaded() {
-    if (!designing_)
+    if (!m_designing)
         setActiveLanguage(process().current);
 }
 
 void TMultiLang::setActiveLanguage(quint8 language) {
-    if (language >= languages_) {
+    if (language >= m_languages) {
         showRangeMessage();
         return;
     }
@@ -83,60 +83,60 @@ void TMultiLang::setActiveLanguage(quint8 language) {
         BeforeLanguageChange(this, language, allowIt);
     if (!allowIt)
         return;
-    active_ = language;
+    m_active = language;
     applyWordTable();
     if (AfterLanguageChanged)
-        AfterLanguageChanged(this, active_);
+        AfterLanguageChanged(this, m_active);
 }
 
 void TMultiLang::applyWordTable() {
     auto* window = qobject_cast<widgets::Form*>(parent());
     if (!window)
         return;
-    lang::applyWordTable(words_, {languages_, active_, default_, defaultEnabled_}, *window);
+    lang::applyWordTable(m_words, {m_languages, m_active, m_default, m_defaultEnabled}, *window);
 }
 
 void TMultiLang::setDefaultLanguage(quint8 language) {
-    if (language >= languages_) {
+    if (language >= m_languages) {
         showRangeMessage();
         return;
     }
-    if (language == default_)
+    if (language == m_default)
         return;
-    default_ = language;
-    setActiveLanguage(active_);
+    m_default = language;
+    setActiveLanguage(m_active);
 }
 
 void TMultiLang::setDefaultEnabled(bool enabled) {
-    if (enabled == defaultEnabled_)
+    if (enabled == m_defaultEnabled)
         return;
-    defaultEnabled_ = enabled;
-    setActiveLanguage(active_);
+    m_defaultEnabled = enabled;
+    setActiveLanguage(m_active);
 }
 
 void TMultiLang::setLangNames(const QStringList& names) {
-    langNames_ = names;
-    if (!designing_)
+    m_langNames = names;
+    if (!m_designing)
         return;
     QFile file(languageNamesFile());
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
         QTextStream out(&file);
-        for (const QString& n : langNames_)
+        for (const QString& n : m_langNames)
             out << n << '\n';
     }
 }
 
 void TMultiLang::setLanguages(quint8 count) {
-    if (count == languages_)
+    if (count == m_languages)
         return;
-    if (count < languages_ && !confirmDecrease(count))
+    if (count < m_languages && !confirmDecrease(count))
         return;
     resizeEntries(count);
-    languages_ = count;
+    m_languages = count;
     // The fallback language must stay one of the table's languages, or the
     // effective text would be read from the next entry's cells.
-    if (default_ >= languages_)
-        default_ = 0;
+    if (m_default >= m_languages)
+        m_default = 0;
 }
 
 bool TMultiLang::confirmDecrease(quint8 count) {
@@ -144,7 +144,7 @@ bool TMultiLang::confirmDecrease(quint8 count) {
         widgets::MessageDlg(kTooFewMessage, widgets::mtInformation, widgets::mbOK);
         return false;
     }
-    const bool losesActive = active_ >= count;
+    const bool losesActive = m_active >= count;
     const QString& question = losesActive ? kDecreaseActiveQuestion : kDecreaseQuestion;
     if (widgets::MessageDlg(question, widgets::mtConfirmation, widgets::mbYesNo) != widgets::mrYes)
         return false;
@@ -156,28 +156,28 @@ bool TMultiLang::confirmDecrease(quint8 count) {
 void TMultiLang::resizeEntries(quint8 count) {
     // Entry by entry: keep the key and the first `count` texts, adding "?"
     // for each new language. An incomplete last entry only loses cells.
-    const int oldWidth = languages_ + 1;
+    const int oldWidth = m_languages + 1;
     QStringList resized;
-    for (int start = 0; start < words_.size(); start += oldWidth) {
-        const int present = std::min<int>(oldWidth, static_cast<int>(words_.size()) - start);
+    for (int start = 0; start < m_words.size(); start += oldWidth) {
+        const int present = std::min<int>(oldWidth, static_cast<int>(m_words.size()) - start);
         const int keep = std::min(present, count + 1);
         for (int k = 0; k < keep; ++k)
-            resized.append(words_[start + k]);
+            resized.append(m_words[start + k]);
         if (present == oldWidth)
             for (int k = oldWidth; k < count + 1; ++k)
                 resized.append(QStringLiteral("?"));
     }
-    words_ = resized;
+    m_words = resized;
 }
 
 QString TMultiLang::GetWord(const QString& key) const {
-    const int width = languages_ + 1;
-    for (int j = 0; j + languages_ < words_.size(); j += width) {
-        if (words_[j] != key)
+    const int width = m_languages + 1;
+    for (int j = 0; j + m_languages < m_words.size(); j += width) {
+        if (m_words[j] != key)
             continue;
-        QString text = words_[j + active_ + 1];
-        if (text.isEmpty() && defaultEnabled_)
-            text = words_[j + default_ + 1];
+        QString text = m_words[j + m_active + 1];
+        if (text.isEmpty() && m_defaultEnabled)
+            text = m_words[j + m_default + 1];
         return text;
     }
     return {};

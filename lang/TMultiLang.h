@@ -46,20 +46,20 @@ public:
     TBeforeLanguageChange BeforeLanguageChange;
     TAfterLanguageChanged AfterLanguageChanged;
 
-    quint8 Languages() const { return languages_; }
+    quint8 Languages() const { return m_languages; }
     void setLanguages(quint8 count);
-    quint8 ActiveLanguage() const { return active_; }
+    quint8 ActiveLanguage() const { return m_active; }
     void setActiveLanguage(quint8 language);
-    quint8 DefaultLanguage() const { return default_; }
+    quint8 DefaultLanguage() const { return m_default; }
     void setDefaultLanguage(quint8 language);
-    bool DefaultEnabled() const { return defaultEnabled_; }
+    bool DefaultEnabled() const { return m_defaultEnabled; }
     void setDefaultEnabled(bool enabled);
-    QStringList LangNames() const { return langNames_; }
+    QStringList LangNames() const { return m_langNames; }
     void setLangNames(const QStringList& names);
-    QStringList Words() const { return words_; }
-    void setWords(const QStringList& words) { words_ = words; }
+    QStringList Words() const { return m_words; }
+    void setWords(const QStringList& words) { m_words = words; }
 
-    bool designing() const { return designing_; }
+    bool designing() const { return m_designing; }
 
     // The effective text of the first complete entry with exactly this key,
     // or an empty text.
@@ -81,13 +81,13 @@ private:
     bool confirmDecrease(quint8 count);
     void resizeEntries(quint8 count);
 
-    quint8 languages_ = 2;
-    quint8 active_ = 0;
-    quint8 default_ = 0;
-    bool defaultEnabled_ = false;
-    QStringList langNames_;
-    QStringList words_;
-    bool designing_ = false;
+    quint8 m_languages = 2;
+    quint8 m_active = 0;
+    quint8 m_default = 0;
+    bool m_defaultEnabled = false;
+    QStringList m_langNames;
+    QStringList m_words;
+    bool m_designing = false;
 };
 
 // Same as TMultiLang::SetGlobalLanguage.

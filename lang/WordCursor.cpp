@@ -8,51 +8,51 @@ const QString WordCursor::formKey = QStringLiteral("%Form%");
 
 WordCursor::WordCursor(const QStringList& words, int languages, int active, int defaultLanguage,
                        bool defaultEnabled)
-    : words_(words), languages_(languages), active_(active), default_(defaultLanguage),
-      defaultEnabled_(defaultEnabled) {}
+    : m_words(words), m_languages(languages), m_active(active), m_default(defaultLanguage),
+      m_defaultEnabled(defaultEnabled) {}
 
 QString WordCursor::cell(int index) const {
-    if (index < 0 || index >= words_.size())
+    if (index < 0 || index >= m_words.size())
         throw WordTableError("word table cell out of range");
-    return words_[index];
+    return m_words[index];
 }
 
 QString WordCursor::key() const {
-    return cell(pos_);
+    return cell(m_pos);
 }
 
 QString WordCursor::effectiveText(int entry) const {
-    QString text = cell(entry + active_ + 1);
-    if (text.isEmpty() && defaultEnabled_)
-        text = cell(entry + default_ + 1);
+    QString text = cell(entry + m_active + 1);
+    if (text.isEmpty() && m_defaultEnabled)
+        text = cell(entry + m_default + 1);
     return text;
 }
 
 bool WordCursor::canTake() const {
-    return pos_ + active_ + 1 < words_.size();
+    return m_pos + m_active + 1 < m_words.size();
 }
 
 bool WordCursor::take(QString* text) {
     if (!canTake())
         return false;
-    const QString read = effectiveText(pos_);
+    const QString read = effectiveText(m_pos);
     if (text)
         *text = read;
-    pos_ += languages_ + 1;
-    took_ = true;
+    m_pos += m_languages + 1;
+    m_took = true;
     return true;
 }
 
 bool WordCursor::atContinuation() const {
-    return canTake() && words_[pos_] == continuationKey;
+    return canTake() && m_words[m_pos] == continuationKey;
 }
 
 bool WordCursor::atHint() const {
-    return !atEnd() && words_[pos_].compare(hintKey, Qt::CaseInsensitive) == 0;
+    return !atEnd() && m_words[m_pos].compare(hintKey, Qt::CaseInsensitive) == 0;
 }
 
 void WordCursor::passOver() {
-    pos_ += languages_ + 1;
+    m_pos += m_languages + 1;
 }
 
 } // namespace lang

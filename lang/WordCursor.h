@@ -26,8 +26,8 @@ public:
     WordCursor(const QStringList& words, int languages, int active, int defaultLanguage,
                bool defaultEnabled);
 
-    int position() const { return pos_; }
-    bool atEnd() const { return pos_ >= words_.size(); }
+    int position() const { return m_pos; }
+    bool atEnd() const { return m_pos >= m_words.size(); }
     QString key() const;
 
     // Whether the cell holding the active language's text of the entry at the
@@ -45,8 +45,8 @@ public:
     void passOver();
 
     // Starts the entries of one component: nothing taken yet.
-    void beginComponent() { took_ = false; }
-    bool tookAny() const { return took_; }
+    void beginComponent() { m_took = false; }
+    bool tookAny() const { return m_took; }
 
     QString effectiveText(int entry) const;
 
@@ -57,13 +57,13 @@ public:
 private:
     QString cell(int index) const;
 
-    const QStringList words_;
-    const int languages_;
-    const int active_;
-    const int default_;
-    const bool defaultEnabled_;
-    int pos_ = 0;
-    bool took_ = false;
+    const QStringList m_words;
+    const int m_languages;
+    const int m_active;
+    const int m_default;
+    const bool m_defaultEnabled;
+    int m_pos = 0;
+    bool m_took = false;
 };
 
 } // namespace lang

@@ -69,7 +69,7 @@ widgets::Panel* dockedPanel(QWidget* parent, const char* name, Align align, int 
 
 Tf_SelFichiers::Tf_SelFichiers(store::DictionaryStore& store, capture::CaptureHost& host,
                                QWidget* parent)
-    : widgets::Form(parent, QStringLiteral("f_SelFichiers")), store_(store), host_(host) {
+    : widgets::Form(parent, QStringLiteral("f_SelFichiers")), m_store(store), m_host(host) {
     resize(kDesignWidth, kDesignHeight);
     // The window manager stops a drag at the size the window keeps anyway.
     setMinimumSize(kDesignWidth, kDesignHeight);
@@ -78,8 +78,8 @@ Tf_SelFichiers::Tf_SelFichiers(store::DictionaryStore& store, capture::CaptureHo
     stBar->resize(kDesignWidth, kStatusBarHeight);
     createFilePanel();
     createBrowsingPanel();
-    capture_ = new capture::StructureCapture(this, store, host);
-    taCheck = &capture_->taCheck();
+    m_capture = new capture::StructureCapture(this, store, host);
+    taCheck = &m_capture->taCheck();
 
     ML = lang::Vocabulary::createWordTable(this, QStringLiteral("Tf_SelFichiers"));
     connect(biAjouter, &QPushButton::clicked, this,
@@ -179,7 +179,7 @@ void Tf_SelFichiers::FormCloseQuery(bool& CanClose) {
 void Tf_SelFichiers::biAjouterClick() {
     // Said in the user's words, before any component of ours could name
     // itself in an engine message.
-    if (!store_.TablesViewOpen()) {
+    if (!m_store.TablesViewOpen()) {
         widgets::MessageDlg(lang::Messages::text(lang::Msg::NoDictionaryOpen, ML->ActiveLanguage()),
                             widgets::mtWarning, widgets::mbOK);
         return;
@@ -191,10 +191,10 @@ void Tf_SelFichiers::biAjouterClick() {
     // Whether code is generated is decided once for the command: the capture
     // refreshes the commands, which checks "Generate code" again, and a table
     // added with generation off must leave the code window's title alone.
-    const bool generating = host_.codeGenerationOn();
+    const bool generating = m_host.codeGenerationOn();
     // Only the focused file, and only when it is selected (an empty path
     // otherwise, which the engine refuses with its own message).
-    capture_->CaptureTable(syFichiers->fileName());
+    m_capture->CaptureTable(syFichiers->fileName());
     if (generating)
-        capture_->ShowLineCount();
+        m_capture->ShowLineCount();
 }

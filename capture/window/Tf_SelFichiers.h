@@ -81,9 +81,9 @@ private:
     void createBrowsingPanel();
     void createFilePanel();
 
-    store::DictionaryStore& store_;
-    capture::CaptureHost& host_;
-    capture::StructureCapture* capture_;
+    store::DictionaryStore& m_store;
+    capture::CaptureHost& m_host;
+    capture::StructureCapture* m_capture;
 };
 
 // The add-tables window while it is switched on, else nullptr.

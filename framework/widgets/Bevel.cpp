@@ -7,31 +7,31 @@
 namespace widgets {
 
 Bevel::Bevel(QWidget* parent, const QString& name, Shape shape, Style style)
-    : QWidget(parent), shape_(shape), style_(style) {
+    : QWidget(parent), m_shape(shape), m_style(style) {
     adopt(this, name, parent);
     setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
 void Bevel::setShape(Shape shape) {
-    shape_ = shape;
+    m_shape = shape;
     update();
 }
 
 void Bevel::setStyle(Style style) {
-    style_ = style;
+    m_style = style;
     update();
 }
 
 void Bevel::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    const QColor first = palette().color(style_ == bsLowered ? QPalette::Dark : QPalette::Light);
-    const QColor second = palette().color(style_ == bsLowered ? QPalette::Light : QPalette::Dark);
+    const QColor first = palette().color(m_style == bsLowered ? QPalette::Dark : QPalette::Light);
+    const QColor second = palette().color(m_style == bsLowered ? QPalette::Light : QPalette::Dark);
     const QRect r = rect().adjusted(0, 0, -1, -1);
     auto line = [&p](const QColor& c, QPoint a, QPoint b) {
         p.setPen(c);
         p.drawLine(a, b);
     };
-    switch (shape_) {
+    switch (m_shape) {
     case bsBox:
         line(first, r.topLeft(), r.topRight());
         line(first, r.topLeft(), r.bottomLeft());

@@ -18,17 +18,17 @@ public:
 
     QString hint() const { return toolTip(); }
     void setHint(const QString& hint) { setToolTip(hint); }
-    Shape shape() const { return shape_; }
+    Shape shape() const { return m_shape; }
     void setShape(Shape shape);
-    Style style() const { return style_; }
+    Style style() const { return m_style; }
     void setStyle(Style style);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    Shape shape_;
-    Style style_;
+    Shape m_shape;
+    Style m_style;
 };
 
 } // namespace widgets

@@ -9,7 +9,7 @@ BitBtn::BitBtn(QWidget* parent, const QString& name, const QString& caption)
     : Button(parent, name, caption) {}
 
 void BitBtn::setKind(Kind kind) {
-    kind_ = kind;
+    m_kind = kind;
     switch (kind) {
     case bkOK:
         setModalResult(mrOk);

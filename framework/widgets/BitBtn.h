@@ -17,12 +17,12 @@ public:
 
     BitBtn(QWidget* parent, const QString& name, const QString& caption = {});
 
-    Kind kind() const { return kind_; }
+    Kind kind() const { return m_kind; }
     void setKind(Kind kind);
     void setGlyph(const QIcon& glyph) { setIcon(glyph); }
 
 private:
-    Kind kind_ = bkCustom;
+    Kind m_kind = bkCustom;
 };
 
 } // namespace widgets

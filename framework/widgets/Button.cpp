@@ -12,15 +12,15 @@ Button::Button(QWidget* parent, const QString& name, const QString& caption)
     // Connected first, so the window's result is set before the click handlers
     // run; a handler may still take it back before the window checks it.
     connect(this, &QPushButton::clicked, this, [this] {
-        if (modalResult_ != mrNone) {
+        if (m_modalResult != mrNone) {
             if (Form* form = formOf(this))
-                form->setModalResult(modalResult_);
+                form->setModalResult(m_modalResult);
         }
     });
 }
 
 void Button::setDefault(bool isDefault) {
-    default_ = isDefault;
+    m_default = isDefault;
     QPushButton::setDefault(isDefault);
 }
 

@@ -22,17 +22,17 @@ public:
     QString hint() const { return toolTip(); }
     void setHint(const QString& hint) { setToolTip(hint); }
 
-    int modalResult() const { return modalResult_; }
-    void setModalResult(int result) { modalResult_ = result; }
-    bool isDefault() const { return default_; }
+    int modalResult() const { return m_modalResult; }
+    void setModalResult(int result) { m_modalResult = result; }
+    bool isDefault() const { return m_default; }
     void setDefault(bool isDefault);
-    bool isCancel() const { return cancel_; }
-    void setCancel(bool isCancel) { cancel_ = isCancel; }
+    bool isCancel() const { return m_cancel; }
+    void setCancel(bool isCancel) { m_cancel = isCancel; }
 
 private:
-    int modalResult_ = mrNone;
-    bool default_ = false;
-    bool cancel_ = false;
+    int m_modalResult = mrNone;
+    bool m_default = false;
+    bool m_cancel = false;
 };
 
 } // namespace widgets

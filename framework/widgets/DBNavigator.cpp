@@ -16,26 +16,26 @@ DBNavigator::DBNavigator(QWidget* parent, const QString& name) : QWidget(parent)
         auto* b = new QToolButton(this);
         b->setText(QString::fromLatin1(kSymbols[k]));
         connect(b, &QToolButton::clicked, this, [this, k] { emit clicked(k); });
-        buttons_.append(b);
+        m_buttons.append(b);
     }
     resize(240, 25);
 }
 
 void DBNavigator::setHints(const QStringList& hints) {
-    hints_ = hints;
-    for (int k = 0; k < buttons_.size(); ++k)
-        buttons_[k]->setToolTip(hints_.value(k));
+    m_hints = hints;
+    for (int k = 0; k < m_buttons.size(); ++k)
+        m_buttons[k]->setToolTip(m_hints.value(k));
 }
 
 QString DBNavigator::buttonHint(Button button) const {
-    return buttons_.value(button) ? buttons_[button]->toolTip() : QString();
+    return m_buttons.value(button) ? m_buttons[button]->toolTip() : QString();
 }
 
 void DBNavigator::resizeEvent(QResizeEvent*) {
-    const int n = static_cast<int>(buttons_.size());
+    const int n = static_cast<int>(m_buttons.size());
     for (int k = 0; k < n; ++k)
-        buttons_[k]->setGeometry(k * width() / n, 0, (k + 1) * width() / n - k * width() / n,
-                                 height());
+        m_buttons[k]->setGeometry(k * width() / n, 0, (k + 1) * width() / n - k * width() / n,
+                                  height());
 }
 
 } // namespace widgets

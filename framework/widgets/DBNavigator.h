@@ -35,7 +35,7 @@ public:
 
     QString hint() const { return toolTip(); }
     void setHint(const QString& hint) { setToolTip(hint); }
-    QStringList hints() const { return hints_; }
+    QStringList hints() const { return m_hints; }
     void setHints(const QStringList& hints);
     QString buttonHint(Button button) const;
 
@@ -46,8 +46,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    QList<QToolButton*> buttons_;
-    QStringList hints_;
+    QList<QToolButton*> m_buttons;
+    QStringList m_hints;
 };
 
 } // namespace widgets

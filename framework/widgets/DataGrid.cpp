@@ -31,12 +31,12 @@ constexpr int kNoLimit = 32767;
 // Shows the grid's own column titles in place of the model's.
 class DataGrid::TitleProxy : public QIdentityProxyModel {
 public:
-    TitleProxy(DataGrid* grid) : QIdentityProxyModel(grid), grid_(grid) {}
+    TitleProxy(DataGrid* grid) : QIdentityProxyModel(grid), m_grid(grid) {}
 
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
         if (orientation == Qt::Horizontal && role == Qt::DisplayRole &&
-            section < grid_->columnCount())
-            return grid_->columnTitle(section);
+            section < m_grid->columnCount())
+            return m_grid->columnTitle(section);
         return QIdentityProxyModel::headerData(section, orientation, role);
     }
 
@@ -48,14 +48,15 @@ public:
     bool submit() override { return true; }
 
 private:
-    DataGrid* grid_;
+    DataGrid* m_grid;
 };
 
 DataGrid::DataGrid(QWidget* parent, const QString& name)
-    : QTableView(parent), tableModel_(new dataset::TableModel(this)), proxy_(new TitleProxy(this)) {
+    : QTableView(parent), m_tableModel(new dataset::TableModel(this)),
+      m_proxy(new TitleProxy(this)) {
     adopt(this, name, parent);
-    proxy_->setSourceModel(tableModel_);
-    setModel(proxy_);
+    m_proxy->setSourceModel(m_tableModel);
+    setModel(m_proxy);
     setItemDelegate(new DataGridDelegate(this));
     verticalHeader()->hide();
     setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -86,18 +87,18 @@ DataGrid::DataGrid(QWidget* parent, const QString& name)
     verticalHeader()->setMinimumSectionSize(rowHeight);
     verticalHeader()->setDefaultSectionSize(rowHeight);
 
-    connect(tableModel_, &dataset::TableModel::currentRowChanged, this, &DataGrid::followViewRow);
+    connect(m_tableModel, &dataset::TableModel::currentRowChanged, this, &DataGrid::followViewRow);
     // Titles and widths follow the fields: the model announces a relabelled
     // or resized field as a change of its cells or as a reset.
-    connect(proxy_, &QAbstractItemModel::modelReset, this, [this] {
+    connect(m_proxy, &QAbstractItemModel::modelReset, this, [this] {
         fitColumns(true);
         followViewRow();
     });
-    connect(proxy_, &QAbstractItemModel::dataChanged, this, [this] {
-        proxy_->titlesChanged(0, proxy_->columnCount() - 1);
+    connect(m_proxy, &QAbstractItemModel::dataChanged, this, [this] {
+        m_proxy->titlesChanged(0, m_proxy->columnCount() - 1);
         fitColumns(false);
     });
-    connect(proxy_, &QAbstractItemModel::headerDataChanged, this, [this] { fitColumns(false); });
+    connect(m_proxy, &QAbstractItemModel::headerDataChanged, this, [this] { fitColumns(false); });
 }
 
 DataGrid::~DataGrid() = default;
@@ -105,31 +106,31 @@ DataGrid::~DataGrid() = default;
 // ---- Model and data source -------------------------------------------------------
 
 void DataGrid::setDataModel(QAbstractItemModel* model) {
-    proxy_->setSourceModel(model);
+    m_proxy->setSourceModel(model);
 }
 
 QAbstractItemModel* DataGrid::dataModel() const {
-    return proxy_->sourceModel();
+    return m_proxy->sourceModel();
 }
 
 bool DataGrid::showsTableModel() const {
-    return proxy_->sourceModel() == tableModel_;
+    return m_proxy->sourceModel() == m_tableModel;
 }
 
 void DataGrid::setDataSource(dataset::DataSource* source) {
-    tableModel_->setDataSource(source);
+    m_tableModel->setDataSource(source);
     if (!showsTableModel())
-        setDataModel(tableModel_);
+        setDataModel(m_tableModel);
     fitColumns(true);
     followViewRow();
 }
 
 dataset::DataSource* DataGrid::dataSource() const {
-    return tableModel_->dataSource();
+    return m_tableModel->dataSource();
 }
 
 dataset::Field* DataGrid::fieldAt(int column) const {
-    return showsTableModel() ? tableModel_->fieldAt(column) : nullptr;
+    return showsTableModel() ? m_tableModel->fieldAt(column) : nullptr;
 }
 
 // ---- Columns ------------------------------------------------------------------------
@@ -160,22 +161,22 @@ int DataGrid::editLimit(const dataset::Field& field) {
 }
 
 void DataGrid::setFieldOrder(const QStringList& fieldNames) {
-    fieldOrder_ = fieldNames;
+    m_fieldOrder = fieldNames;
     arrangeColumns();
 }
 
 QString DataGrid::fieldAtPosition(int position) const {
     const int column = horizontalHeader()->logicalIndex(position);
-    return proxy_->headerData(column, Qt::Horizontal, dataset::TableModel::FieldNameRole)
+    return m_proxy->headerData(column, Qt::Horizontal, dataset::TableModel::FieldNameRole)
         .toString();
 }
 
 void DataGrid::arrangeColumns() {
     QHeaderView* header = horizontalHeader();
     int target = 0;
-    for (const QString& name : fieldOrder_) {
-        for (int c = 0; c < proxy_->columnCount(); ++c) {
-            if (proxy_->headerData(c, Qt::Horizontal, dataset::TableModel::FieldNameRole)
+    for (const QString& name : m_fieldOrder) {
+        for (int c = 0; c < m_proxy->columnCount(); ++c) {
+            if (m_proxy->headerData(c, Qt::Horizontal, dataset::TableModel::FieldNameRole)
                     .toString() != name)
                 continue;
             header->moveSection(header->visualIndex(c), target++);
@@ -190,39 +191,39 @@ void DataGrid::fitColumns(bool force) {
         return;
     arrangeColumns();
     if (force)
-        appliedWidths_.clear();
-    for (int c = 0; c < proxy_->columnCount(); ++c) {
+        m_appliedWidths.clear();
+    for (int c = 0; c < m_proxy->columnCount(); ++c) {
         const QVariant chars =
-            proxy_->headerData(c, Qt::Horizontal, dataset::TableModel::DisplayWidthRole);
-        if (!chars.isValid() || appliedWidths_.value(c, -1) == chars.toInt())
+            m_proxy->headerData(c, Qt::Horizontal, dataset::TableModel::DisplayWidthRole);
+        if (!chars.isValid() || m_appliedWidths.value(c, -1) == chars.toInt())
             continue;
-        while (appliedWidths_.size() <= c)
-            appliedWidths_.append(-1);
-        appliedWidths_[c] = chars.toInt();
-        const QString title = proxy_->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+        while (m_appliedWidths.size() <= c)
+            m_appliedWidths.append(-1);
+        m_appliedWidths[c] = chars.toInt();
+        const QString title = m_proxy->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
         setColumnWidth(c, columnPixels(chars.toInt(), title));
     }
 }
 
 void DataGrid::addColumn(const QString& fieldName, const QString& title) {
-    fieldNames_.append(fieldName);
-    titles_.append(title);
-    proxy_->titlesChanged(columnCount() - 1, columnCount() - 1);
+    m_fieldNames.append(fieldName);
+    m_titles.append(title);
+    m_proxy->titlesChanged(columnCount() - 1, columnCount() - 1);
 }
 
 QString DataGrid::columnTitle(int index) const {
-    return titles_.value(index);
+    return m_titles.value(index);
 }
 
 void DataGrid::setColumnTitle(int index, const QString& title) {
-    if (index < 0 || index >= titles_.size())
+    if (index < 0 || index >= m_titles.size())
         return;
-    titles_[index] = title;
-    proxy_->titlesChanged(index, index);
+    m_titles[index] = title;
+    m_proxy->titlesChanged(index, index);
 }
 
 QString DataGrid::columnFieldName(int index) const {
-    return fieldNames_.value(index);
+    return m_fieldNames.value(index);
 }
 
 // ---- Current row ----------------------------------------------------------------------
@@ -233,10 +234,10 @@ QString DataGrid::columnFieldName(int index) const {
 void DataGrid::followViewRow() {
     if (!showsTableModel())
         return;
-    const int row = tableModel_->currentRow();
-    syncing_ = true;
-    if (row >= 0 && row < proxy_->rowCount() && proxy_->columnCount() > 0) {
-        const QModelIndex target = proxy_->index(row, columnToFollow());
+    const int row = m_tableModel->currentRow();
+    m_syncing = true;
+    if (row >= 0 && row < m_proxy->rowCount() && m_proxy->columnCount() > 0) {
+        const QModelIndex target = m_proxy->index(row, columnToFollow());
         if (target != currentIndex())
             selectionModel()->setCurrentIndex(target, QItemSelectionModel::NoUpdate);
         selectionModel()->select(target,
@@ -244,38 +245,38 @@ void DataGrid::followViewRow() {
     } else {
         clearSelection();
     }
-    syncing_ = false;
+    m_syncing = false;
 }
 
 // The column is remembered by its field: showing or hiding a field renumbers
 // the columns, and the current cell must stay on the field the user chose.
 void DataGrid::rememberColumn(int column) {
-    currentColumn_ = column;
+    m_currentColumn = column;
     const dataset::Field* field = fieldAt(column);
-    currentField_ = field ? field->FieldName() : QString();
+    m_currentField = field ? field->FieldName() : QString();
 }
 
 int DataGrid::columnToFollow() const {
-    for (int c = 0; c < proxy_->columnCount(); ++c) {
+    for (int c = 0; c < m_proxy->columnCount(); ++c) {
         const dataset::Field* field = fieldAt(c);
-        if (field && !currentField_.isEmpty() && field->FieldName() == currentField_)
+        if (field && !m_currentField.isEmpty() && field->FieldName() == m_currentField)
             return c;
     }
-    if (currentField_.isEmpty() && currentColumn_ < proxy_->columnCount())
-        return currentColumn_;
+    if (m_currentField.isEmpty() && m_currentColumn < m_proxy->columnCount())
+        return m_currentColumn;
     return horizontalHeader()->logicalIndex(0) >= 0 ? horizontalHeader()->logicalIndex(0) : 0;
 }
 
 void DataGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
     QTableView::currentChanged(current, previous);
-    if (syncing_ || !current.isValid())
+    if (m_syncing || !current.isValid())
         return;
     rememberColumn(current.column());
-    if (!showsTableModel() || current.row() == tableModel_->currentRow())
+    if (!showsTableModel() || current.row() == m_tableModel->currentRow())
         return;
     // Moving the view posts the row being left (or drops it when untouched);
     // a refused post leaves the grid on the row that is still being edited.
-    if (!runGuarded([&] { tableModel_->setCurrentRow(current.row()); }))
+    if (!runGuarded([&] { m_tableModel->setCurrentRow(current.row()); }))
         followViewRow();
 }
 
@@ -294,10 +295,10 @@ bool DataGrid::editingRow() const {
 
 bool DataGrid::cellEditable(const QModelIndex& index) const {
     const dataset::Field* field = fieldAt(index.column());
-    if (!field || !cellEditable_)
+    if (!field || !m_cellEditable)
         return true;
-    const bool newRow = insertingRow() && index.row() == tableModel_->currentRow();
-    return cellEditable_(*field, newRow);
+    const bool newRow = insertingRow() && index.row() == m_tableModel->currentRow();
+    return m_cellEditable(*field, newRow);
 }
 
 bool DataGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
@@ -309,18 +310,18 @@ bool DataGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event
 void DataGrid::writeCell(const QModelIndex& index, const QVariant& value) {
     runGuarded([&] {
         dataset::Table* view = dataSource() ? dataSource()->DataSet() : nullptr;
-        if (newRowFiller_ && view && view->State() == dataset::DataSetState::Insert &&
-            !view->Modified() && index.row() == tableModel_->currentRow())
-            newRowFiller_(*view);
-        proxy_->setData(index, value, Qt::EditRole);
+        if (m_newRowFiller && view && view->State() == dataset::DataSetState::Insert &&
+            !view->Modified() && index.row() == m_tableModel->currentRow())
+            m_newRowFiller(*view);
+        m_proxy->setData(index, value, Qt::EditRole);
     });
 }
 
 void DataGrid::cellPainted(const QModelIndex& index) {
-    if (!calcCellColors_)
+    if (!m_calcCellColors)
         return;
     if (dataset::Field* field = fieldAt(index.column()))
-        runGuarded([&] { calcCellColors_(field); });
+        runGuarded([&] { m_calcCellColors(field); });
 }
 
 void DataGrid::commitEdit() {
@@ -366,20 +367,20 @@ void DataGrid::keyPressEvent(QKeyEvent* event) {
     if (state() != QAbstractItemView::EditingState) {
         switch (event->key()) {
         case Qt::Key_Delete:
-            if (keyboardEditing_) {
+            if (m_keyboardEditing) {
                 runGuarded([this] { deleteCurrentRow(); });
                 return;
             }
             break;
         case Qt::Key_Insert:
-            if (keyboardEditing_) {
+            if (m_keyboardEditing) {
                 runGuarded([this] { insertRow(); });
                 return;
             }
             break;
         case Qt::Key_Escape:
             if (editingRow()) {
-                runGuarded([this] { tableModel_->revert(); });
+                runGuarded([this] { m_tableModel->revert(); });
                 return;
             }
             break;
@@ -393,16 +394,16 @@ void DataGrid::keyPressEvent(QKeyEvent* event) {
 // Typing on a cell that cannot be edited does nothing unless the grid names
 // the field to search: it must not jump by whatever column the cell is in.
 void DataGrid::keyboardSearch(const QString& search) {
-    const int column = columnOfField(typeAheadField_);
+    const int column = columnOfField(m_typeAheadField);
     if (column < 0 || search.isEmpty())
         return;
-    if (!sinceLastLetter_.isValid() ||
-        sinceLastLetter_.elapsed() > QApplication::keyboardInputInterval())
-        typed_.clear();
-    sinceLastLetter_.start();
-    typed_ += search;
+    if (!m_sinceLastLetter.isValid() ||
+        m_sinceLastLetter.elapsed() > QApplication::keyboardInputInterval())
+        m_typed.clear();
+    m_sinceLastLetter.start();
+    m_typed += search;
     const QModelIndexList found =
-        model()->match(model()->index(0, column), Qt::DisplayRole, typed_, 1, Qt::MatchStartsWith);
+        model()->match(model()->index(0, column), Qt::DisplayRole, m_typed, 1, Qt::MatchStartsWith);
     if (!found.isEmpty())
         setCurrentIndex(model()->index(found.first().row(), currentIndex().column()));
 }
@@ -419,11 +420,11 @@ int DataGrid::columnOfField(const QString& fieldName) const {
 }
 
 void DataGrid::insertRow() {
-    tableModel_->insertRows(tableModel_->rowCount(), 1);
+    m_tableModel->insertRows(m_tableModel->rowCount(), 1);
     // The new row's first cell that may be typed into becomes current.
-    const int row = tableModel_->currentRow();
-    for (int position = 0; position < proxy_->columnCount(); ++position) {
-        const QModelIndex cell = proxy_->index(row, horizontalHeader()->logicalIndex(position));
+    const int row = m_tableModel->currentRow();
+    for (int position = 0; position < m_proxy->columnCount(); ++position) {
+        const QModelIndex cell = m_proxy->index(row, horizontalHeader()->logicalIndex(position));
         if (cellEditable(cell)) {
             rememberColumn(cell.column());
             followViewRow();
@@ -433,12 +434,12 @@ void DataGrid::insertRow() {
 }
 
 void DataGrid::deleteCurrentRow() {
-    const int row = tableModel_->currentRow();
+    const int row = m_tableModel->currentRow();
     if (row < 0)
         return;
     if (MessageDlg(QString::fromUtf8(kDeleteRowQuestion), mtConfirmation, mbOKCancel) != mrOk)
         return;
-    tableModel_->removeRows(row, 1);
+    m_tableModel->removeRows(row, 1);
 }
 
 void DataGrid::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -451,7 +452,7 @@ void DataGrid::mouseDoubleClickEvent(QMouseEvent* event) {
 void DataGrid::dropUntouchedInsert() {
     const dataset::Table* view = dataSource() ? dataSource()->DataSet() : nullptr;
     if (view && view->State() == dataset::DataSetState::Insert && !view->Modified())
-        tableModel_->revert();
+        m_tableModel->revert();
 }
 
 void DataGrid::focusOutEvent(QFocusEvent* event) {

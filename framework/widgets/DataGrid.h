@@ -65,13 +65,13 @@ public:
     // Shows the view behind `source` (nullptr: nothing).
     void setDataSource(dataset::DataSource* source);
     dataset::DataSource* dataSource() const;
-    dataset::TableModel* tableModel() const { return tableModel_; }
+    dataset::TableModel* tableModel() const { return m_tableModel; }
 
-    bool keyboardEditing() const { return keyboardEditing_; }
-    void setKeyboardEditing(bool on) { keyboardEditing_ = on; }
-    void setCalcCellColors(CalcCellColors handler) { calcCellColors_ = std::move(handler); }
-    void setCellEditable(CellEditable rule) { cellEditable_ = std::move(rule); }
-    void setNewRowFiller(NewRowFiller filler) { newRowFiller_ = std::move(filler); }
+    bool keyboardEditing() const { return m_keyboardEditing; }
+    void setKeyboardEditing(bool on) { m_keyboardEditing = on; }
+    void setCalcCellColors(CalcCellColors handler) { m_calcCellColors = std::move(handler); }
+    void setCellEditable(CellEditable rule) { m_cellEditable = std::move(rule); }
+    void setNewRowFiller(NewRowFiller filler) { m_newRowFiller = std::move(filler); }
 
     // The order in which the named fields show, whatever their order in the
     // view; fields not named follow in the view's order.
@@ -93,14 +93,14 @@ public:
 
     // Columns of the grid's own (not those that follow the fields).
     void addColumn(const QString& fieldName, const QString& title);
-    int columnCount() const { return static_cast<int>(titles_.size()); }
+    int columnCount() const { return static_cast<int>(m_titles.size()); }
     QString columnTitle(int index) const;
     void setColumnTitle(int index, const QString& title);
     QString columnFieldName(int index) const;
 
     // Letters typed on a cell that cannot be edited move to the first row
     // whose value of `fieldName` starts with them (empty: typing does nothing).
-    void setTypeAheadField(const QString& fieldName) { typeAheadField_ = fieldName; }
+    void setTypeAheadField(const QString& fieldName) { m_typeAheadField = fieldName; }
 
 signals:
     void dblClick();
@@ -136,22 +136,22 @@ private:
     bool leaveGrid(QKeyEvent* event);
     int columnOfField(const QString& fieldName) const;
 
-    dataset::TableModel* tableModel_;
-    TitleProxy* proxy_;
-    CalcCellColors calcCellColors_;
-    CellEditable cellEditable_;
-    NewRowFiller newRowFiller_;
-    QStringList fieldOrder_;
-    QList<int> appliedWidths_; // display widths (characters) last applied, by column
-    QStringList fieldNames_;
-    QStringList titles_;
-    int currentColumn_ = 0; // the column the user last put the current cell in
-    QString currentField_;  // and the field it showed
-    bool keyboardEditing_ = false;
-    bool syncing_ = false;
-    QString typeAheadField_;
-    QString typed_; // the letters of the type-ahead under way
-    QElapsedTimer sinceLastLetter_;
+    dataset::TableModel* m_tableModel;
+    TitleProxy* m_proxy;
+    CalcCellColors m_calcCellColors;
+    CellEditable m_cellEditable;
+    NewRowFiller m_newRowFiller;
+    QStringList m_fieldOrder;
+    QList<int> m_appliedWidths; // display widths (characters) last applied, by column
+    QStringList m_fieldNames;
+    QStringList m_titles;
+    int m_currentColumn = 0; // the column the user last put the current cell in
+    QString m_currentField;  // and the field it showed
+    bool m_keyboardEditing = false;
+    bool m_syncing = false;
+    QString m_typeAheadField;
+    QString m_typed; // the letters of the type-ahead under way
+    QElapsedTimer m_sinceLastLetter;
 };
 
 } // namespace widgets

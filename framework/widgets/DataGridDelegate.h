@@ -22,7 +22,7 @@ public:
                       const QModelIndex& index) const override;
 
 private:
-    DataGrid* grid_;
+    DataGrid* m_grid;
 };
 
 } // namespace widgets

@@ -20,31 +20,31 @@ DirectoryListBox::DirectoryListBox(QWidget* parent, const QString& name) : QList
 
 void DirectoryListBox::setDirectory(const QString& directory) {
     const QString clean = QDir::cleanPath(QDir(directory).absolutePath());
-    if (!QDir(clean).exists() || clean == directory_)
+    if (!QDir(clean).exists() || clean == m_directory)
         return;
-    directory_ = clean;
+    m_directory = clean;
     fill();
-    if (files_)
-        files_->setDirectory(directory_);
-    emit directoryChanged(directory_);
+    if (m_files)
+        m_files->setDirectory(m_directory);
+    emit directoryChanged(m_directory);
 }
 
 void DirectoryListBox::setFileList(FileListBox* files) {
-    files_ = files;
-    if (files_)
-        files_->setDirectory(directory_);
+    m_files = files;
+    if (m_files)
+        m_files->setDirectory(m_directory);
 }
 
 QString DirectoryListBox::directoryAt(int row) const {
-    return paths_.value(row);
+    return m_paths.value(row);
 }
 
 void DirectoryListBox::fill() {
     clear();
-    paths_.clear();
+    m_paths.clear();
     // The chain from the root down to the directory, indented by depth.
     QStringList chain;
-    for (QDir d(directory_);;) {
+    for (QDir d(m_directory);;) {
         chain.prepend(d.absolutePath());
         if (d.isRoot() || !d.cdUp())
             break;
@@ -53,15 +53,15 @@ void DirectoryListBox::fill() {
     for (const QString& path : chain) {
         const QString label = QDir(path).isRoot() ? path : QDir(path).dirName();
         addItem(QString(depth * 2, QLatin1Char(' ')) + label);
-        paths_.append(path);
+        m_paths.append(path);
         ++depth;
     }
     setCurrentRow(count() - 1);
-    const QDir here(directory_);
+    const QDir here(m_directory);
     for (const QString& sub :
          here.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase)) {
         addItem(QString(depth * 2, QLatin1Char(' ')) + sub);
-        paths_.append(here.filePath(sub));
+        m_paths.append(here.filePath(sub));
     }
 }
 
@@ -78,8 +78,8 @@ void DirectoryListBox::keyPressEvent(QKeyEvent* event) {
 }
 
 bool DirectoryListBox::typingAhead() const {
-    return sinceLastLetter_.isValid() &&
-           sinceLastLetter_.elapsed() <= QApplication::keyboardInputInterval();
+    return m_sinceLastLetter.isValid() &&
+           m_sinceLastLetter.elapsed() <= QApplication::keyboardInputInterval();
 }
 
 // The lines are indented with blanks to show the depth, which the view's own
@@ -88,16 +88,16 @@ void DirectoryListBox::keyboardSearch(const QString& search) {
     if (search.isEmpty() || count() == 0)
         return;
     if (!typingAhead())
-        typed_.clear();
-    sinceLastLetter_.start();
+        m_typed.clear();
+    m_sinceLastLetter.start();
     // A new search starts after the current line, so that typing the same
     // letter again steps through the names that start with it.
-    const bool sameSearch = !typed_.isEmpty();
-    typed_ += search;
+    const bool sameSearch = !m_typed.isEmpty();
+    m_typed += search;
     const int start = qMax(0, currentRow()) + (sameSearch ? 0 : 1);
     for (int step = 0; step < count(); ++step) {
         const int row = (start + step) % count();
-        if (item(row)->text().trimmed().startsWith(typed_, Qt::CaseInsensitive)) {
+        if (item(row)->text().trimmed().startsWith(m_typed, Qt::CaseInsensitive)) {
             setCurrentRow(row);
             return;
         }

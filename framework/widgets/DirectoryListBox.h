@@ -22,7 +22,7 @@ public:
     QString hint() const { return toolTip(); }
     void setHint(const QString& hint) { setToolTip(hint); }
 
-    QString directory() const { return directory_; }
+    QString directory() const { return m_directory; }
     void setDirectory(const QString& directory);
     void setFileList(FileListBox* files);
 
@@ -42,11 +42,11 @@ private:
     // Whether a letter was typed a moment ago (a Space then belongs to a name).
     bool typingAhead() const;
 
-    QString directory_;
-    QStringList paths_; // one directory per line
-    FileListBox* files_ = nullptr;
-    QString typed_; // the letters of the type-ahead under way
-    QElapsedTimer sinceLastLetter_;
+    QString m_directory;
+    QStringList m_paths; // one directory per line
+    FileListBox* m_files = nullptr;
+    QString m_typed; // the letters of the type-ahead under way
+    QElapsedTimer m_sinceLastLetter;
 };
 
 } // namespace widgets

@@ -30,17 +30,17 @@ DriveComboBox::DriveComboBox(QWidget* parent, const QString& name) : QComboBox(p
     adopt(this, name, parent);
     addItems(mountedRoots());
     connect(this, &QComboBox::activated, this, [this](int index) {
-        if (dirs_)
-            dirs_->setDirectory(itemText(index));
+        if (m_dirs)
+            m_dirs->setDirectory(itemText(index));
     });
 }
 
 void DriveComboBox::setDirList(DirectoryListBox* dirs) {
-    dirs_ = dirs;
-    if (!dirs_)
+    m_dirs = dirs;
+    if (!m_dirs)
         return;
-    connect(dirs_, &DirectoryListBox::directoryChanged, this, &DriveComboBox::followPath);
-    followPath(dirs_->directory());
+    connect(m_dirs, &DirectoryListBox::directoryChanged, this, &DriveComboBox::followPath);
+    followPath(m_dirs->directory());
 }
 
 void DriveComboBox::followPath(const QString& path) {

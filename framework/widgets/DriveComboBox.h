@@ -25,7 +25,7 @@ public:
     void followPath(const QString& path);
 
 private:
-    DirectoryListBox* dirs_ = nullptr;
+    DirectoryListBox* m_dirs = nullptr;
 };
 
 } // namespace widgets

@@ -13,16 +13,16 @@ namespace widgets {
 // The line edit's own maximum length would cut such a text when it is set.
 class LengthValidator : public QValidator {
 public:
-    LengthValidator(int limit, QObject* parent) : QValidator(parent), limit_(limit) {}
+    LengthValidator(int limit, QObject* parent) : QValidator(parent), m_limit(limit) {}
     State validate(QString& input, int&) const override {
-        return input.size() <= qMax(limit_, ceiling_) ? Acceptable : Invalid;
+        return input.size() <= qMax(m_limit, m_ceiling) ? Acceptable : Invalid;
     }
     // The length of the text the box holds now: edits may shrink it freely.
-    void settle(int currentLength) { ceiling_ = currentLength; }
+    void settle(int currentLength) { m_ceiling = currentLength; }
 
 private:
-    int limit_;
-    int ceiling_ = 0;
+    int m_limit;
+    int m_ceiling = 0;
 };
 
 Edit::Edit(QWidget* parent, const QString& name) : QLineEdit(parent) {
@@ -31,25 +31,25 @@ Edit::Edit(QWidget* parent, const QString& name) : QLineEdit(parent) {
 }
 
 void Edit::setMaxLength(int length) {
-    maxLength_ = length;
+    m_maxLength = length;
     delete validator();
-    lengths_ = length > 0 ? new LengthValidator(length, this) : nullptr;
-    setValidator(lengths_);
+    m_lengths = length > 0 ? new LengthValidator(length, this) : nullptr;
+    setValidator(m_lengths);
     settleLength();
 }
 
 void Edit::setText(const QString& text) {
     // Raised before the text goes in, so that the box judges it valid: Qt
     // lets every edit through while the text fails its validator.
-    if (lengths_)
-        lengths_->settle(int(text.size()));
+    if (m_lengths)
+        m_lengths->settle(int(text.size()));
     QLineEdit::setText(text);
     settleLength();
 }
 
 void Edit::settleLength() {
-    if (lengths_)
-        lengths_->settle(int(text().size()));
+    if (m_lengths)
+        m_lengths->settle(int(text().size()));
 }
 
 } // namespace widgets

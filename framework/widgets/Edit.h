@@ -20,7 +20,7 @@ public:
     QString hint() const { return toolTip(); }
     void setHint(const QString& hint) { setToolTip(hint); }
 
-    int maxLength() const { return maxLength_; }
+    int maxLength() const { return m_maxLength; }
     void setMaxLength(int length);
 
     // Hides QLineEdit::setText, so that a long text set by code stays whole
@@ -30,8 +30,8 @@ public:
 private:
     void settleLength();
 
-    int maxLength_ = 0;
-    LengthValidator* lengths_ = nullptr;
+    int m_maxLength = 0;
+    LengthValidator* m_lengths = nullptr;
 };
 
 } // namespace widgets

@@ -65,14 +65,14 @@ QString qtFilterOf(const QString& filter) {
 }
 
 QString QueuedFileDialogs::saveFileName(QWidget*, const SaveRequest& request) {
-    requests_.append(request);
-    if (answers_.empty()) {
+    m_requests.append(request);
+    if (m_answers.empty()) {
         TestFailure::report(
             QStringLiteral("Dialogue d'enregistrement inattendu : %1").arg(request.title));
         return {};
     }
-    QString answer = answers_.front();
-    answers_.pop_front();
+    QString answer = m_answers.front();
+    m_answers.pop_front();
     return answer;
 }
 

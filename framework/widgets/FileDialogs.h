@@ -40,13 +40,13 @@ QString qtFilterOf(const QString& filter);
 // every request. With no queued answer it reports a test failure and cancels.
 class QueuedFileDialogs : public FileDialogs {
 public:
-    void push(const QString& answer) { answers_.push_back(answer); }
+    void push(const QString& answer) { m_answers.push_back(answer); }
     QString saveFileName(QWidget* parent, const SaveRequest& request) override;
-    const QList<SaveRequest>& requests() const { return requests_; }
+    const QList<SaveRequest>& requests() const { return m_requests; }
 
 private:
-    std::deque<QString> answers_;
-    QList<SaveRequest> requests_;
+    std::deque<QString> m_answers;
+    QList<SaveRequest> m_requests;
 };
 
 } // namespace widgets

@@ -13,21 +13,21 @@ namespace widgets {
 FileListBox::FileListBox(QWidget* parent, const QString& name) : QListWidget(parent) {
     adopt(this, name, parent);
     setItemDelegate(new FocusFrameDelegate(this));
-    directory_ = QDir::currentPath();
+    m_directory = QDir::currentPath();
     refresh();
 }
 
 void FileListBox::setDirectory(const QString& directory) {
     const QString clean = QDir::cleanPath(QDir(directory).absolutePath());
-    if (clean == directory_)
+    if (clean == m_directory)
         return;
-    directory_ = clean;
+    m_directory = clean;
     refresh();
-    emit directoryChanged(directory_);
+    emit directoryChanged(m_directory);
 }
 
 void FileListBox::setMask(const QString& mask) {
-    mask_ = mask;
+    m_mask = mask;
     refresh();
 }
 
@@ -43,10 +43,10 @@ bool FileListBox::multiSelect() const {
 void FileListBox::refresh() {
     clear();
     QStringList patterns;
-    for (const QString& p : mask_.split(QLatin1Char(';'), Qt::SkipEmptyParts))
+    for (const QString& p : m_mask.split(QLatin1Char(';'), Qt::SkipEmptyParts))
         patterns.append(p.trimmed() == QStringLiteral("*.*") ? QStringLiteral("*") : p.trimmed());
     // Without QDir::CaseSensitive the name filters ignore letter case.
-    const QDir dir(directory_);
+    const QDir dir(m_directory);
     addItems(dir.entryList(patterns, QDir::Files | QDir::Hidden, QDir::Name | QDir::IgnoreCase));
 }
 
@@ -65,7 +65,7 @@ QString FileListBox::fileName() const {
     const QListWidgetItem* focused = currentItem();
     if (!focused || !focused->isSelected())
         return {};
-    return QDir(directory_).filePath(focused->text());
+    return QDir(m_directory).filePath(focused->text());
 }
 
 bool FileListBox::selectFile(const QString& name) {

@@ -22,9 +22,9 @@ public:
     QString hint() const { return toolTip(); }
     void setHint(const QString& hint) { setToolTip(hint); }
 
-    QString directory() const { return directory_; }
+    QString directory() const { return m_directory; }
     void setDirectory(const QString& directory);
-    QString mask() const { return mask_; }
+    QString mask() const { return m_mask; }
     void setMask(const QString& mask);
     void setMultiSelect(bool multi);
     bool multiSelect() const;
@@ -51,8 +51,8 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
-    QString directory_;
-    QString mask_ = QStringLiteral("*.*");
+    QString m_directory;
+    QString m_mask = QStringLiteral("*.*");
 };
 
 } // namespace widgets

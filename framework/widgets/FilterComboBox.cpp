@@ -9,7 +9,7 @@ FilterComboBox::FilterComboBox(QWidget* parent, const QString& name) : QComboBox
 }
 
 void FilterComboBox::setFilter(const QString& filter) {
-    filter_ = filter;
+    m_filter = filter;
     clear();
     const QStringList parts = filter.split(QLatin1Char('|'));
     for (int k = 0; k + 1 < parts.size(); k += 2)

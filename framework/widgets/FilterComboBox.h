@@ -18,12 +18,12 @@ public:
     QString hint() const { return toolTip(); }
     void setHint(const QString& hint) { setToolTip(hint); }
 
-    QString filter() const { return filter_; }
+    QString filter() const { return m_filter; }
     void setFilter(const QString& filter);
     QString mask() const; // the chosen description's pattern
 
 private:
-    QString filter_;
+    QString m_filter;
 };
 
 } // namespace widgets

@@ -25,8 +25,8 @@ Form::Form(QWidget* parent, const QString& name) : QWidget(parent, Qt::Window) {
 
 Form::~Form() {
     // A window destroyed while it runs modally ends its modal loop.
-    if (modalLoop_)
-        modalLoop_->quit();
+    if (m_modalLoop)
+        m_modalLoop->quit();
 }
 
 QString Form::caption() const {
@@ -38,18 +38,18 @@ void Form::setCaption(const QString& caption) {
 }
 
 QString Form::hint() const {
-    return hint_;
+    return m_hint;
 }
 
 void Form::setHint(const QString& hint) {
-    hint_ = hint;
+    m_hint = hint;
     setToolTip(hint);
 }
 
 void Form::addComponent(QObject* component) {
-    if (!component || component == this || components_.contains(component))
+    if (!component || component == this || m_components.contains(component))
         return;
-    components_.append(component);
+    m_components.append(component);
 }
 
 void Form::addComponents(QObject* root) {
@@ -62,7 +62,7 @@ void Form::addComponents(QObject* root) {
 QObject* Form::findComponent(const QString& name) const {
     if (name.isEmpty())
         return nullptr;
-    for (const QPointer<QObject>& c : components_) {
+    for (const QPointer<QObject>& c : m_components) {
         if (c && c->objectName().compare(name, Qt::CaseInsensitive) == 0)
             return c;
     }
@@ -71,7 +71,7 @@ QObject* Form::findComponent(const QString& name) const {
 
 QList<QObject*> Form::components() const {
     QList<QObject*> live;
-    for (const QPointer<QObject>& c : components_) {
+    for (const QPointer<QObject>& c : m_components) {
         if (c)
             live.append(c);
     }
@@ -86,7 +86,7 @@ void Form::finishLoading() {
 }
 
 void Form::setMenuBar(QMenuBar* bar) {
-    menuBar_ = bar;
+    m_menuBar = bar;
     if (bar) {
         bar->setParent(this);
         bar->show();
@@ -95,21 +95,21 @@ void Form::setMenuBar(QMenuBar* bar) {
 }
 
 QMenuBar* Form::menuBar() const {
-    return menuBar_;
+    return m_menuBar;
 }
 
 int Form::menuHeightFor(int windowWidth) const {
-    if (!menuBar_)
+    if (!m_menuBar)
         return 0;
     // A narrow window wraps the menu bar onto more lines.
-    const int wrapped = menuBar_->heightForWidth(windowWidth);
-    return wrapped > 0 ? wrapped : menuBar_->sizeHint().height();
+    const int wrapped = m_menuBar->heightForWidth(windowWidth);
+    return wrapped > 0 ? wrapped : m_menuBar->sizeHint().height();
 }
 
 void Form::placeMenuBar() {
     const int reserved = menuHeightFor(width());
-    if (menuBar_)
-        menuBar_->setGeometry(0, 0, width(), reserved);
+    if (m_menuBar)
+        m_menuBar->setGeometry(0, 0, width(), reserved);
     reserveTop(this, reserved);
 }
 
@@ -131,7 +131,7 @@ void Form::centreOnScreen() {
 }
 
 int Form::showModal() {
-    modalResult_ = mrNone;
+    m_modalResult = mrNone;
     ModalSeam::Action action = ModalSeam::takeNext();
     if (!action && ModalSeam::strict()) {
         TestFailure::report(
@@ -145,58 +145,58 @@ int Form::showModal() {
     if (QGuiApplication::platformName() != QStringLiteral("offscreen"))
         raise();
     activateWindow();
-    const int session = ++modalSession_;
+    const int session = ++m_modalSession;
     if (action) {
         QTimer::singleShot(0, this, [this, action] { action(*this); });
         // An action may close the window later (from a timer of its own), but
         // a window it leaves open must not hang the test.
         QTimer::singleShot(ModalSeam::graceMs(), this, [this, session] {
-            if (modalLoop_ && session == modalSession_) {
+            if (m_modalLoop && session == m_modalSession) {
                 TestFailure::report(QStringLiteral("La fenêtre modale « %1 » est restée ouverte")
                                         .arg(objectName()));
-                modalResult_ = mrCancel;
-                modalLoop_->quit();
+                m_modalResult = mrCancel;
+                m_modalLoop->quit();
             }
         });
     }
     QEventLoop loop;
-    modalLoop_ = &loop;
+    m_modalLoop = &loop;
     const QPointer<Form> self(this);
-    if (modalResult_ == mrNone && isVisible())
+    if (m_modalResult == mrNone && isVisible())
         loop.exec(QEventLoop::DialogExec);
     if (!self) // destroyed while it ran: nothing of it may be touched
         return mrCancel;
-    modalLoop_ = nullptr;
+    m_modalLoop = nullptr;
     hide();
     setWindowModality(before);
-    if (modalResult_ == mrNone)
-        modalResult_ = mrCancel;
-    return modalResult_;
+    if (m_modalResult == mrNone)
+        m_modalResult = mrCancel;
+    return m_modalResult;
 }
 
 bool Form::isShowingModal() const {
-    return modalLoop_ != nullptr;
+    return m_modalLoop != nullptr;
 }
 
 int Form::modalResult() const {
-    return modalResult_;
+    return m_modalResult;
 }
 
 void Form::setModalResult(int result) {
-    modalResult_ = result;
-    if (!modalLoop_ || result == mrNone)
+    m_modalResult = result;
+    if (!m_modalLoop || result == mrNone)
         return;
     // Checked once the current event is handled, as a modal loop does: a
     // click handler that runs after the button set the result may still take
     // it back, and the close query may refuse.
     QTimer::singleShot(0, this, [this] {
-        if (!modalLoop_ || modalResult_ == mrNone)
+        if (!m_modalLoop || m_modalResult == mrNone)
             return;
         if (!queryClose()) {
-            modalResult_ = mrNone;
+            m_modalResult = mrNone;
             return;
         }
-        modalLoop_->quit();
+        m_modalLoop->quit();
     });
 }
 
@@ -223,10 +223,10 @@ void Form::showEvent(QShowEvent* event) {
 
 void Form::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
-    if (modalLoop_ && !event->spontaneous()) {
-        if (modalResult_ == mrNone)
-            modalResult_ = mrCancel;
-        modalLoop_->quit();
+    if (m_modalLoop && !event->spontaneous()) {
+        if (m_modalResult == mrNone)
+            m_modalResult = mrCancel;
+        m_modalLoop->quit();
     }
 }
 
@@ -241,8 +241,8 @@ void Form::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    if (modalLoop_ && modalResult_ == mrNone)
-        modalResult_ = mrCancel;
+    if (m_modalLoop && m_modalResult == mrNone)
+        m_modalResult = mrCancel;
     event->accept();
 }
 

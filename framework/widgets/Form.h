@@ -89,12 +89,12 @@ private:
     void placeMenuBar();
     int menuHeightFor(int windowWidth) const;
 
-    QList<QPointer<QObject>> components_;
-    QPointer<QMenuBar> menuBar_;
-    QString hint_;
-    QEventLoop* modalLoop_ = nullptr;
-    int modalResult_ = mrNone;
-    int modalSession_ = 0;
+    QList<QPointer<QObject>> m_components;
+    QPointer<QMenuBar> m_menuBar;
+    QString m_hint;
+    QEventLoop* m_modalLoop = nullptr;
+    int m_modalResult = mrNone;
+    int m_modalSession = 0;
 };
 
 } // namespace widgets

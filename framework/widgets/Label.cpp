@@ -12,13 +12,13 @@ Label::Label(QWidget* parent, const QString& name, const QString& caption) : QLa
 
 void Label::setCaption(const QString& caption) {
     setText(caption);
-    if (autoSize_)
+    if (m_autoSize)
         adjustSize();
 }
 
 void Label::setAutoSize(bool autoSize) {
-    autoSize_ = autoSize;
-    if (autoSize_)
+    m_autoSize = autoSize;
+    if (m_autoSize)
         adjustSize();
 }
 

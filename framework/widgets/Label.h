@@ -19,11 +19,11 @@ public:
     QString hint() const { return toolTip(); }
     void setHint(const QString& hint) { setToolTip(hint); }
 
-    bool autoSize() const { return autoSize_; }
+    bool autoSize() const { return m_autoSize; }
     void setAutoSize(bool autoSize);
 
 private:
-    bool autoSize_ = true;
+    bool m_autoSize = true;
 };
 
 } // namespace widgets

@@ -10,27 +10,27 @@ Memo::Memo(QWidget* parent, const QString& name) : QPlainTextEdit(parent) {
     // window: a keyboard user must be able to leave the memo.
     setTabChangesFocus(true);
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
-        if (!settingLines_)
-            singleEmptyLine_ = false;
+        if (!m_settingLines)
+            m_singleEmptyLine = false;
     });
 }
 
 QStringList Memo::lines() const {
     if (document()->isEmpty())
-        return singleEmptyLine_ ? QStringList{QString()} : QStringList{};
+        return m_singleEmptyLine ? QStringList{QString()} : QStringList{};
     return toPlainText().split(QLatin1Char('\n'));
 }
 
 void Memo::setLines(const QStringList& lines) {
-    settingLines_ = true;
+    m_settingLines = true;
     setPlainText(lines.join(QLatin1Char('\n')));
-    settingLines_ = false;
-    singleEmptyLine_ = lines.size() == 1 && lines.first().isEmpty();
+    m_settingLines = false;
+    m_singleEmptyLine = lines.size() == 1 && lines.first().isEmpty();
 }
 
 int Memo::lineCount() const {
     if (document()->isEmpty())
-        return singleEmptyLine_ ? 1 : 0;
+        return m_singleEmptyLine ? 1 : 0;
     return document()->blockCount();
 }
 
@@ -44,7 +44,7 @@ void Memo::setLine(int index, const QString& text) {
 
 void Memo::addLine(const QString& text) {
     if (document()->isEmpty()) {
-        setLines(singleEmptyLine_ ? QStringList{QString(), text} : QStringList{text});
+        setLines(m_singleEmptyLine ? QStringList{QString(), text} : QStringList{text});
         return;
     }
     appendPlainText(text);

@@ -29,8 +29,8 @@ public:
 private:
     // An empty document cannot tell "no line" from "one empty line"; this
     // remembers that program code made it one empty line.
-    bool singleEmptyLine_ = false;
-    bool settingLines_ = false;
+    bool m_singleEmptyLine = false;
+    bool m_settingLines = false;
 };
 
 } // namespace widgets

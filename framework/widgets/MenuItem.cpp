@@ -16,20 +16,20 @@ MenuItem::MenuItem(QObject* parent, const QString& name, const QString& caption)
         item->addChild(this);
     // A checkable action flips itself when triggered; put the mark back.
     connect(this, &QAction::toggled, this, [this](bool on) {
-        if (!settingCheck_ && on != checked_) {
-            settingCheck_ = true;
-            QAction::setChecked(checked_);
-            settingCheck_ = false;
+        if (!m_settingCheck && on != m_checked) {
+            m_settingCheck = true;
+            QAction::setChecked(m_checked);
+            m_settingCheck = false;
         }
     });
 }
 
 MenuItem::~MenuItem() {
-    delete submenu_;
+    delete m_submenu;
 }
 
 void MenuItem::setCaption(const QString& caption) {
-    caption_ = caption;
+    m_caption = caption;
     const bool separator = caption == QStringLiteral("-");
     // A separator keeps "-" as its caption but shows no text: menu styles
     // draw a separator's text beside its line.
@@ -38,19 +38,19 @@ void MenuItem::setCaption(const QString& caption) {
 }
 
 void MenuItem::setChecked(bool checked) {
-    checked_ = checked;
-    settingCheck_ = true;
+    m_checked = checked;
+    m_settingCheck = true;
     setCheckable(true);
     QAction::setChecked(checked);
-    settingCheck_ = false;
+    m_settingCheck = false;
 }
 
 void MenuItem::addChild(MenuItem* child) {
-    if (!submenu_) {
-        submenu_ = new QMenu();
-        setMenu(submenu_);
+    if (!m_submenu) {
+        m_submenu = new QMenu();
+        setMenu(m_submenu);
     }
-    submenu_->addAction(child);
+    m_submenu->addAction(child);
 }
 
 } // namespace widgets

@@ -24,23 +24,23 @@ public:
     MenuItem(QObject* parent, const QString& name, const QString& caption = {});
     ~MenuItem() override;
 
-    QString caption() const { return caption_; }
+    QString caption() const { return m_caption; }
     void setCaption(const QString& caption);
     QString hint() const { return statusTip(); }
     void setHint(const QString& hint) { setStatusTip(hint); }
 
-    bool isChecked() const { return checked_; }
+    bool isChecked() const { return m_checked; }
     void setChecked(bool checked);
 
-    QMenu* submenu() const { return submenu_; }
+    QMenu* submenu() const { return m_submenu; }
 
 private:
     void addChild(MenuItem* child);
 
-    QString caption_;
-    QMenu* submenu_ = nullptr;
-    bool checked_ = false;
-    bool settingCheck_ = false;
+    QString m_caption;
+    QMenu* m_submenu = nullptr;
+    bool m_checked = false;
+    bool m_settingCheck = false;
 };
 
 } // namespace widgets

@@ -34,31 +34,31 @@ Panel::Panel(QWidget* parent, const QString& name) : QFrame(parent) {
 }
 
 void Panel::setCaption(const QString& caption) {
-    caption_ = caption;
+    m_caption = caption;
     update();
 }
 
 void Panel::setBevels(Bevel outer, Bevel inner, int width) {
-    outer_ = outer;
-    inner_ = inner;
-    bevelWidth_ = width;
+    m_outer = outer;
+    m_inner = inner;
+    m_bevelWidth = width;
     setContentInset(this, bevelSpace());
     update();
 }
 
 int Panel::bevelSpace() const {
-    return ((outer_ != bvNone) + (inner_ != bvNone)) * bevelWidth_;
+    return ((m_outer != bvNone) + (m_inner != bvNone)) * m_bevelWidth;
 }
 
 void Panel::paintEvent(QPaintEvent* event) {
     QFrame::paintEvent(event);
     QPainter p(this);
     QRect r = rect();
-    drawBevel(p, r, outer_, bevelWidth_, palette());
-    drawBevel(p, r, inner_, bevelWidth_, palette());
-    if (!caption_.isEmpty()) {
+    drawBevel(p, r, m_outer, m_bevelWidth, palette());
+    drawBevel(p, r, m_inner, m_bevelWidth, palette());
+    if (!m_caption.isEmpty()) {
         p.setPen(palette().color(QPalette::WindowText));
-        p.drawText(r, Qt::AlignCenter | Qt::TextShowMnemonic, caption_);
+        p.drawText(r, Qt::AlignCenter | Qt::TextShowMnemonic, m_caption);
     }
 }
 

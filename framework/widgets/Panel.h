@@ -16,14 +16,14 @@ public:
 
     Panel(QWidget* parent, const QString& name);
 
-    QString caption() const { return caption_; }
+    QString caption() const { return m_caption; }
     void setCaption(const QString& caption);
     QString hint() const { return toolTip(); }
     void setHint(const QString& hint) { setToolTip(hint); }
 
     void setBevels(Bevel outer, Bevel inner, int width = 1);
-    Bevel bevelOuter() const { return outer_; }
-    Bevel bevelInner() const { return inner_; }
+    Bevel bevelOuter() const { return m_outer; }
+    Bevel bevelInner() const { return m_inner; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -32,10 +32,10 @@ protected:
 private:
     int bevelSpace() const;
 
-    QString caption_;
-    Bevel outer_ = bvRaised;
-    Bevel inner_ = bvNone;
-    int bevelWidth_ = 1;
+    QString m_caption;
+    Bevel m_outer = bvRaised;
+    Bevel m_inner = bvNone;
+    int m_bevelWidth = 1;
 };
 
 } // namespace widgets

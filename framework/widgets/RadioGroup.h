@@ -26,7 +26,7 @@ public:
 
     QStringList items() const;
     void setItems(const QStringList& items);
-    int itemCount() const { return static_cast<int>(buttons_.size()); }
+    int itemCount() const { return static_cast<int>(m_buttons.size()); }
     void setItemText(int index, const QString& text);
 
     int itemIndex() const;
@@ -38,7 +38,7 @@ protected:
 private:
     void placeButtons();
 
-    QList<QRadioButton*> buttons_;
+    QList<QRadioButton*> m_buttons;
 };
 
 } // namespace widgets

@@ -12,10 +12,10 @@ SaveDialog::SaveDialog(QObject* owner, const QString& name) : QObject(owner) {
 
 bool SaveDialog::execute() {
     const QString chosen = FileDialogs::current().saveFileName(
-        formOf(this), {title_, filter_, initialDir_, fileName_});
+        formOf(this), {m_title, m_filter, m_initialDir, m_fileName});
     if (chosen.isEmpty())
         return false;
-    fileName_ = chosen;
+    m_fileName = chosen;
     return true;
 }
 

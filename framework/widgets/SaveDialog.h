@@ -15,23 +15,23 @@ class SaveDialog : public QObject {
 public:
     SaveDialog(QObject* owner, const QString& name);
 
-    QString filter() const { return filter_; }
-    void setFilter(const QString& filter) { filter_ = filter; }
-    QString title() const { return title_; }
-    void setTitle(const QString& title) { title_ = title; }
-    QString fileName() const { return fileName_; }
-    void setFileName(const QString& fileName) { fileName_ = fileName; }
-    QString initialDir() const { return initialDir_; }
-    void setInitialDir(const QString& dir) { initialDir_ = dir; }
+    QString filter() const { return m_filter; }
+    void setFilter(const QString& filter) { m_filter = filter; }
+    QString title() const { return m_title; }
+    void setTitle(const QString& title) { m_title = title; }
+    QString fileName() const { return m_fileName; }
+    void setFileName(const QString& fileName) { m_fileName = fileName; }
+    QString initialDir() const { return m_initialDir; }
+    void setInitialDir(const QString& dir) { m_initialDir = dir; }
 
     // True when a file was chosen; fileName() then holds it.
     bool execute();
 
 private:
-    QString filter_;
-    QString title_;
-    QString fileName_;
-    QString initialDir_;
+    QString m_filter;
+    QString m_title;
+    QString m_fileName;
+    QString m_initialDir;
 };
 
 } // namespace widgets

@@ -24,11 +24,11 @@ public:
 // A screen of a fixed size, for tests.
 class FixedScreen : public Screen {
 public:
-    explicit FixedScreen(QSize size) : size_(size) {}
-    QSize size() const override { return size_; }
+    explicit FixedScreen(QSize size) : m_size(size) {}
+    QSize size() const override { return m_size; }
 
 private:
-    QSize size_;
+    QSize m_size;
 };
 
 } // namespace widgets

@@ -12,15 +12,15 @@ Shape::Shape(QWidget* parent, const QString& name) : QWidget(parent) {
 }
 
 void Shape::setColors(const QColor& pen, const QColor& brush) {
-    pen_ = pen;
-    brush_ = brush;
+    m_pen = pen;
+    m_brush = brush;
     update();
 }
 
 void Shape::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.setPen(pen_);
-    p.setBrush(brush_);
+    p.setPen(m_pen);
+    p.setBrush(m_brush);
     p.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 

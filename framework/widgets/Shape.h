@@ -21,8 +21,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QColor pen_ = Qt::black;
-    QColor brush_ = Qt::white;
+    QColor m_pen = Qt::black;
+    QColor m_brush = Qt::white;
 };
 
 } // namespace widgets

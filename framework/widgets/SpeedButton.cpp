@@ -31,12 +31,12 @@ void SpeedButton::updateStyle() {
 }
 
 void SpeedButton::setGroupIndex(int index) {
-    groupIndex_ = index;
+    m_groupIndex = index;
     setCheckable(index > 0);
 }
 
 void SpeedButton::setDown(bool down) {
-    if (groupIndex_ == 0)
+    if (m_groupIndex == 0)
         return;
     setChecked(down);
     if (down)
@@ -44,12 +44,12 @@ void SpeedButton::setDown(bool down) {
 }
 
 void SpeedButton::nextCheckState() {
-    if (groupIndex_ == 0)
+    if (m_groupIndex == 0)
         return;
     if (!isChecked()) {
         setChecked(true);
         releaseGroup();
-    } else if (allowAllUp_) {
+    } else if (m_allowAllUp) {
         setChecked(false);
     }
 }
@@ -59,7 +59,7 @@ void SpeedButton::releaseGroup() {
         return;
     for (SpeedButton* other :
          parent()->findChildren<SpeedButton*>(QString(), Qt::FindDirectChildrenOnly)) {
-        if (other != this && other->groupIndex_ == groupIndex_)
+        if (other != this && other->m_groupIndex == m_groupIndex)
             other->setChecked(false);
     }
 }

@@ -21,10 +21,10 @@ public:
     QString hint() const { return toolTip(); }
     void setHint(const QString& hint) { setToolTip(hint); }
 
-    int groupIndex() const { return groupIndex_; }
+    int groupIndex() const { return m_groupIndex; }
     void setGroupIndex(int index);
-    bool allowAllUp() const { return allowAllUp_; }
-    void setAllowAllUp(bool allow) { allowAllUp_ = allow; }
+    bool allowAllUp() const { return m_allowAllUp; }
+    void setAllowAllUp(bool allow) { m_allowAllUp = allow; }
     bool isDown() const { return isChecked(); }
     void setDown(bool down);
     void setGlyph(const QIcon& glyph);
@@ -36,8 +36,8 @@ private:
     void releaseGroup();
     void updateStyle();
 
-    int groupIndex_ = 0;
-    bool allowAllUp_ = false;
+    int m_groupIndex = 0;
+    bool m_allowAllUp = false;
 };
 
 } // namespace widgets

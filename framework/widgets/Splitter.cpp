@@ -42,11 +42,11 @@ void Splitter::mousePressEvent(QMouseEvent* event) {
     QWidget* control = controlBefore();
     if (event->button() != Qt::LeftButton || !control)
         return;
-    dragging_ = true;
+    m_dragging = true;
     const QPoint global = event->globalPosition().toPoint();
-    pressPos_ = vertical() ? global.y() : global.x();
-    startSize_ = vertical() ? control->height() : control->width();
-    maxSize_ = startSize_ + roomAfter();
+    m_pressPos = vertical() ? global.y() : global.x();
+    m_startSize = vertical() ? control->height() : control->width();
+    m_maxSize = m_startSize + roomAfter();
 }
 
 // How far the control before may grow: the control filling the rest keeps at
@@ -58,21 +58,21 @@ int Splitter::roomAfter() const {
         auto* w = qobject_cast<QWidget*>(o);
         if (!w || w->isHidden() || alignOf(w) != Align::Client)
             continue;
-        return std::max(0, (vertical() ? w->height() : w->width()) - minSize_);
+        return std::max(0, (vertical() ? w->height() : w->width()) - m_minSize);
     }
     return 1 << 20; // nothing fills the rest: only the window's edge stops the drag
 }
 
 void Splitter::mouseMoveEvent(QMouseEvent* event) {
     QWidget* control = controlBefore();
-    if (!dragging_ || !control)
+    if (!m_dragging || !control)
         return;
     const QPoint global = event->globalPosition().toPoint();
-    int delta = (vertical() ? global.y() : global.x()) - pressPos_;
+    int delta = (vertical() ? global.y() : global.x()) - m_pressPos;
     const Align a = alignOf(this);
     if (a == Align::Right || a == Align::Bottom)
         delta = -delta;
-    const int size = std::max(minSize_, std::min(maxSize_, startSize_ + delta));
+    const int size = std::max(m_minSize, std::min(m_maxSize, m_startSize + delta));
     if (vertical())
         control->resize(control->width(), size);
     else
@@ -80,7 +80,7 @@ void Splitter::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void Splitter::mouseReleaseEvent(QMouseEvent*) {
-    dragging_ = false;
+    m_dragging = false;
 }
 
 } // namespace widgets

@@ -20,7 +20,7 @@ public:
     // The control whose size the splitter changes: the visible sibling docked
     // the same way whose far edge touches the splitter; nullptr if none.
     QWidget* controlBefore() const;
-    void setMinSize(int pixels) { minSize_ = pixels; }
+    void setMinSize(int pixels) { m_minSize = pixels; }
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -31,11 +31,11 @@ private:
     bool vertical() const;
     int roomAfter() const;
 
-    int minSize_ = 30;
-    bool dragging_ = false;
-    int pressPos_ = 0;
-    int startSize_ = 0;
-    int maxSize_ = 0;
+    int m_minSize = 30;
+    bool m_dragging = false;
+    int m_pressPos = 0;
+    int m_startSize = 0;
+    int m_maxSize = 0;
 };
 
 } // namespace widgets

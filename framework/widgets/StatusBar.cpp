@@ -14,28 +14,28 @@ StatusBar::StatusBar(QWidget* parent, const QString& name) : QWidget(parent) {
 }
 
 void StatusBar::setSimpleText(const QString& text) {
-    simpleText_ = text;
+    m_simpleText = text;
     update();
 }
 
 void StatusBar::setSimplePanel(bool simple) {
-    simplePanel_ = simple;
+    m_simplePanel = simple;
     update();
 }
 
 void StatusBar::addPanel(const QString& text, int width) {
-    panels_.append({text, width});
+    m_panels.append({text, width});
     update();
 }
 
 QString StatusBar::panelText(int index) const {
-    return index >= 0 && index < panels_.size() ? panels_[index].text : QString();
+    return index >= 0 && index < m_panels.size() ? m_panels[index].text : QString();
 }
 
 void StatusBar::setPanelText(int index, const QString& text) {
-    if (index < 0 || index >= panels_.size())
+    if (index < 0 || index >= m_panels.size())
         return;
-    panels_[index].text = text;
+    m_panels[index].text = text;
     update();
 }
 
@@ -46,12 +46,12 @@ QSize StatusBar::sizeHint() const {
 void StatusBar::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setPen(palette().color(QPalette::WindowText));
-    if (simplePanel_ || panels_.isEmpty()) {
-        p.drawText(rect().adjusted(3, 0, -3, 0), Qt::AlignLeft | Qt::AlignVCenter, simpleText_);
+    if (m_simplePanel || m_panels.isEmpty()) {
+        p.drawText(rect().adjusted(3, 0, -3, 0), Qt::AlignLeft | Qt::AlignVCenter, m_simpleText);
         return;
     }
     int left = 0;
-    for (const PanelData& panel : panels_) {
+    for (const PanelData& panel : m_panels) {
         const QRect box(left, 1, panel.width - 2, height() - 2);
         p.setPen(palette().color(QPalette::Dark));
         p.drawRect(box);

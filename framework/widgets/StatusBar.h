@@ -19,13 +19,13 @@ public:
     QString hint() const { return toolTip(); }
     void setHint(const QString& hint) { setToolTip(hint); }
 
-    QString simpleText() const { return simpleText_; }
+    QString simpleText() const { return m_simpleText; }
     void setSimpleText(const QString& text);
-    bool simplePanel() const { return simplePanel_; }
+    bool simplePanel() const { return m_simplePanel; }
     void setSimplePanel(bool simple);
 
     void addPanel(const QString& text, int width);
-    int panelCount() const { return static_cast<int>(panels_.size()); }
+    int panelCount() const { return static_cast<int>(m_panels.size()); }
     QString panelText(int index) const;
     void setPanelText(int index, const QString& text);
 
@@ -39,9 +39,9 @@ private:
         QString text;
         int width;
     };
-    QString simpleText_;
-    bool simplePanel_ = false;
-    QList<PanelData> panels_;
+    QString m_simpleText;
+    bool m_simplePanel = false;
+    QList<PanelData> m_panels;
 };
 
 } // namespace widgets

@@ -138,7 +138,7 @@ bool damageReported(const std::string& err) {
 
 } // namespace
 
-class TstCliSharing : public QObject {
+class TestCliSharing : public QObject {
     Q_OBJECT
     QTemporaryDir m_tmp;
     int m_round = 0;
@@ -284,5 +284,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstCliSharing)
+QTEST_GUILESS_MAIN(TestCliSharing)
 #include "tst_clisharing.moc"

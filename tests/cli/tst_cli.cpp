@@ -52,7 +52,7 @@ struct TerminalCase {
 
 } // namespace
 
-class TstCli : public QObject {
+class TestCli : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
@@ -440,5 +440,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstCli)
+QTEST_GUILESS_MAIN(TestCli)
 #include "tst_cli.moc"

@@ -42,7 +42,7 @@ QSet<QString> changes(const Run& r) {
 
 } // namespace
 
-class TstDrift : public QObject {
+class TestDrift : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
@@ -135,5 +135,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstDrift)
+QTEST_GUILESS_MAIN(TestDrift)
 #include "tst_drift.moc"

@@ -72,7 +72,7 @@ void renameInCp1251(const QString& table, const QByteArray& oldName, const QByte
 
 } // namespace
 
-class TstOutputKinds : public QObject {
+class TestOutputKinds : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
@@ -214,5 +214,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstOutputKinds)
+QTEST_GUILESS_MAIN(TestOutputKinds)
 #include "tst_outputkinds.moc"

@@ -436,7 +436,7 @@ QByteArray csvSpelling(const QJsonValue& v) {
 
 } // namespace
 
-class TstSqlExport : public QObject {
+class TestSqlExport : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
@@ -1189,5 +1189,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstSqlExport)
+QTEST_GUILESS_MAIN(TestSqlExport)
 #include "tst_sqlexport.moc"

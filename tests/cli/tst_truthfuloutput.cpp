@@ -69,7 +69,7 @@ bool copyCorpusTable(const QString& dir, const QString& relative, const QStringL
 
 } // namespace
 
-class TstTruthfulOutput : public QObject {
+class TestTruthfulOutput : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
@@ -224,5 +224,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstTruthfulOutput)
+QTEST_GUILESS_MAIN(TestTruthfulOutput)
 #include "tst_truthfuloutput.moc"

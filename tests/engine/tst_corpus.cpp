@@ -354,7 +354,7 @@ void addTableRows() {
 
 } // namespace
 
-class TstCorpus : public QObject {
+class TestCorpus : public QObject {
     Q_OBJECT
 
     std::shared_ptr<engine::TableFile> open(const QString& table, Dump& dump) {
@@ -584,5 +584,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstCorpus)
+QTEST_GUILESS_MAIN(TestCorpus)
 #include "tst_corpus.moc"

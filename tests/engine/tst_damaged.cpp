@@ -287,7 +287,7 @@ const std::vector<Damage>& damages() {
 
 } // namespace
 
-class TstDamaged : public QObject {
+class TestDamaged : public QObject {
     Q_OBJECT
 
     void check(const Damage& d, const Outcome& o) {
@@ -378,5 +378,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstDamaged)
+QTEST_GUILESS_MAIN(TestDamaged)
 #include "tst_damaged.moc"

@@ -209,7 +209,7 @@ int inFlightKey(const Log& log) {
 
 } // namespace
 
-class TstFault : public QObject {
+class TestFault : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
     fs::path m_pristine;
@@ -467,5 +467,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstFault)
+QTEST_GUILESS_MAIN(TestFault)
 #include "tst_fault.moc"

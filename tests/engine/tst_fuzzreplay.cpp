@@ -25,7 +25,7 @@ void addFiles(const QString& dir, bool seeds) {
 
 } // namespace
 
-class TstFuzzReplay : public QObject {
+class TestFuzzReplay : public QObject {
     Q_OBJECT
 
 private slots:
@@ -131,5 +131,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstFuzzReplay)
+QTEST_GUILESS_MAIN(TestFuzzReplay)
 #include "tst_fuzzreplay.moc"

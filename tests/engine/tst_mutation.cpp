@@ -7,7 +7,7 @@
 
 #include "support/MutationCheck.h"
 
-class TstMutation : public QObject {
+class TestMutation : public QObject {
     Q_OBJECT
 
 private slots:
@@ -27,5 +27,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstMutation)
+QTEST_GUILESS_MAIN(TestMutation)
 #include "tst_mutation.moc"

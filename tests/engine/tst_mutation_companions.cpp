@@ -6,7 +6,7 @@
 
 #include "support/MutationCheck.h"
 
-class TstMutationCompanions : public QObject {
+class TestMutationCompanions : public QObject {
     Q_OBJECT
 
 private slots:
@@ -26,5 +26,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstMutationCompanions)
+QTEST_GUILESS_MAIN(TestMutationCompanions)
 #include "tst_mutation_companions.moc"

@@ -5,7 +5,7 @@
 
 #include "support/MutationCheck.h"
 
-class TstMutationSecondary : public QObject {
+class TestMutationSecondary : public QObject {
     Q_OBJECT
 
 private slots:
@@ -23,5 +23,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstMutationSecondary)
+QTEST_GUILESS_MAIN(TestMutationSecondary)
 #include "tst_mutation_secondary.moc"

@@ -198,7 +198,7 @@ bool sameValue(const Value& a, const Value& b) {
 
 } // namespace
 
-class TstPxlib : public QObject {
+class TestPxlib : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
 
@@ -263,5 +263,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstPxlib)
+QTEST_GUILESS_MAIN(TestPxlib)
 #include "tst_pxlib.moc"

@@ -121,7 +121,7 @@ struct ShortWaits {
 
 } // namespace
 
-class TstSharing : public QObject {
+class TestSharing : public QObject {
     Q_OBJECT
     QTemporaryDir m_tmp;
     int m_round = 0;
@@ -406,5 +406,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstSharing)
+QTEST_GUILESS_MAIN(TestSharing)
 #include "tst_sharing.moc"

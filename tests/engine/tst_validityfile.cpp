@@ -146,7 +146,7 @@ QString describe(const engine::TableFile& t, const engine::ValidityRules& r) {
 
 } // namespace
 
-class TstValidityFile : public QObject {
+class TestValidityFile : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
@@ -278,5 +278,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstValidityFile)
+QTEST_GUILESS_MAIN(TestValidityFile)
 #include "tst_validityfile.moc"

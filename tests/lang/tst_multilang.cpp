@@ -68,17 +68,17 @@ private slots:
     void languageNamesFileOnlyWhileDesigning();
 
 private:
-    SeamGuard* seams_ = nullptr;
+    SeamGuard* m_seams = nullptr;
 };
 
 void TestMultiLang::init() {
-    seams_ = new SeamGuard;
+    m_seams = new SeamGuard;
     TMultiLang::SetGlobalLanguage(0);
 }
 
 void TestMultiLang::cleanup() {
-    delete seams_;
-    seams_ = nullptr;
+    delete m_seams;
+    m_seams = nullptr;
 }
 
 void TestMultiLang::constructionUsesTheCurrentLanguage() {

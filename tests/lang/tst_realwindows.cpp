@@ -79,19 +79,19 @@ private slots:
     void textsFollowTheLanguage();
 
 private:
-    QTemporaryDir appDir_;
+    QTemporaryDir m_appDir;
     // What the add-tables window captures into.
-    std::unique_ptr<Tf_Main> main_;
+    std::unique_ptr<Tf_Main> m_main;
 };
 
 void TestRealWindows::initTestCase() {
-    QVERIFY(appDir_.isValid());
-    store::setAppDirOverride(appDir_.path());
-    main_ = std::make_unique<Tf_Main>();
+    QVERIFY(m_appDir.isValid());
+    store::setAppDirOverride(m_appDir.path());
+    m_main = std::make_unique<Tf_Main>();
 }
 
 void TestRealWindows::cleanupTestCase() {
-    main_.reset();
+    m_main.reset();
     store::setAppDirOverride(QString());
 }
 
@@ -112,7 +112,7 @@ void TestRealWindows::keysNameTheWindowsComponents_data() {
                                << std::function<widgets::Form*()>([] { return new Tf_Apropos; });
     QTest::newRow("add-tables window")
         << "Tf_SelFichiers" << std::function<widgets::Form*()>([this] {
-               return new Tf_SelFichiers(*main_->Store, *main_);
+               return new Tf_SelFichiers(*m_main->Store, *m_main);
            });
 }
 

@@ -230,21 +230,21 @@ inline void writeFamily(const std::filesystem::path& dir, const std::string& ste
 // ---- The .MB file ------------------------------------------------------------------
 class MbWriter {
 public:
-    MbWriter() : file_(4096, 0) {
-        file_[0] = 0;
-        put16(file_, 1, 1);
-        put16(file_, 3, 1);
+    MbWriter() : m_file(4096, 0) {
+        m_file[0] = 0;
+        put16(m_file, 1, 1);
+        put16(m_file, 3, 1);
         const uint8_t magic[] = {0x82, 0x73, 0x02, 0x00, 0x29, 0x00};
-        std::memcpy(&file_[5], magic, sizeof magic);
-        put16(file_, 0x0B, 0x1000);
-        put16(file_, 0x0D, 0x1000);
-        file_[0x10] = 0x10;
-        put16(file_, 0x11, 0x40);
-        put16(file_, 0x13, 0x800);
-        put16(file_, 0x29, 0x02A1);
+        std::memcpy(&m_file[5], magic, sizeof magic);
+        put16(m_file, 0x0B, 0x1000);
+        put16(m_file, 0x0D, 0x1000);
+        m_file[0x10] = 0x10;
+        put16(m_file, 0x11, 0x40);
+        put16(m_file, 0x13, 0x800);
+        put16(m_file, 0x29, 0x02A1);
     }
-    bool used() const { return file_.size() > 4096; }
-    const Bytes& bytes() const { return file_; }
+    bool used() const { return m_file.size() > 4096; }
+    const Bytes& bytes() const { return m_file; }
 
     // The record image of a BLOB field of fSize `fieldSize` holding `value`.
     // `prefixLen` bytes of the value are skipped for the leader copy (8 for Graphic).
@@ -271,38 +271,38 @@ public:
 private:
     uint32_t single(const Bytes& value) {
         size_t units = (9 + value.size() + 4095) / 4096;
-        size_t off = file_.size();
-        file_.resize(off + units * 4096, 0);
-        file_[off] = 2;
-        put16(file_, off + 1, uint16_t(units));
-        put32(file_, off + 3, uint32_t(value.size()));
-        put16(file_, off + 7, 1);
-        std::memcpy(&file_[off + 9], value.data(), value.size());
+        size_t off = m_file.size();
+        m_file.resize(off + units * 4096, 0);
+        m_file[off] = 2;
+        put16(m_file, off + 1, uint16_t(units));
+        put32(m_file, off + 3, uint32_t(value.size()));
+        put16(m_file, off + 7, 1);
+        std::memcpy(&m_file[off + 9], value.data(), value.size());
         return uint32_t(off) | 0xFF;
     }
     uint32_t suballocated(const Bytes& value) {
         size_t chunks = (value.size() + 15) / 16;
-        if (subBlock_ == 0 || nextSlot_ < 0 || nextChunk_ + chunks > 256) {
-            subBlock_ = file_.size();
-            file_.resize(subBlock_ + 4096, 0);
-            file_[subBlock_] = 3;
-            put16(file_, subBlock_ + 1, 1);
-            nextSlot_ = 63;
-            nextChunk_ = 0x150 / 16;
+        if (m_subBlock == 0 || m_nextSlot < 0 || m_nextChunk + chunks > 256) {
+            m_subBlock = m_file.size();
+            m_file.resize(m_subBlock + 4096, 0);
+            m_file[m_subBlock] = 3;
+            put16(m_file, m_subBlock + 1, 1);
+            m_nextSlot = 63;
+            m_nextChunk = 0x150 / 16;
         }
-        size_t slot = subBlock_ + 12 + size_t(nextSlot_) * 5;
-        file_[slot] = uint8_t(nextChunk_);
-        file_[slot + 1] = uint8_t(chunks);
-        put16(file_, slot + 2, 1);
-        file_[slot + 4] = uint8_t(value.size() % 16 ? value.size() % 16 : 16);
-        std::memcpy(&file_[subBlock_ + nextChunk_ * 16], value.data(), value.size());
-        nextChunk_ += chunks;
-        return uint32_t(subBlock_) | uint32_t(nextSlot_--);
+        size_t slot = m_subBlock + 12 + size_t(m_nextSlot) * 5;
+        m_file[slot] = uint8_t(m_nextChunk);
+        m_file[slot + 1] = uint8_t(chunks);
+        put16(m_file, slot + 2, 1);
+        m_file[slot + 4] = uint8_t(value.size() % 16 ? value.size() % 16 : 16);
+        std::memcpy(&m_file[m_subBlock + m_nextChunk * 16], value.data(), value.size());
+        m_nextChunk += chunks;
+        return uint32_t(m_subBlock) | uint32_t(m_nextSlot--);
     }
-    Bytes file_;
-    size_t subBlock_ = 0;
-    int nextSlot_ = -1;
-    size_t nextChunk_ = 0;
+    Bytes m_file;
+    size_t m_subBlock = 0;
+    int m_nextSlot = -1;
+    size_t m_nextChunk = 0;
 };
 
 // ---- Headers ---------------------------------------------------------------------
@@ -543,41 +543,41 @@ inline Bytes buildIndexFile(const TableSpec& t, uint8_t fileType,
 // ---- A whole family -------------------------------------------------------------------
 class Builder {
 public:
-    explicit Builder(TableSpec spec) : t_(std::move(spec)) {}
-    const TableSpec& spec() const { return t_; }
-    MbWriter& mb() { return mb_; }
+    explicit Builder(TableSpec spec) : m_t(std::move(spec)) {}
+    const TableSpec& spec() const { return m_t; }
+    MbWriter& mb() { return m_mb; }
 
     size_t recordSize() const {
         size_t s = 0;
-        for (const auto& f : t_.fields)
+        for (const auto& f : m_t.fields)
             s += size_t(f.width());
         return s;
     }
     // One row given as the field images (encInt, encAlpha, mb().field(...), ...).
     void addRow(const std::vector<Bytes>& values) {
         Bytes r;
-        for (size_t i = 0; i < t_.fields.size(); ++i) {
-            Bytes v = i < values.size() ? values[i] : nullValue(t_.fields[i].width());
-            v.resize(size_t(t_.fields[i].width()), 0);
+        for (size_t i = 0; i < m_t.fields.size(); ++i) {
+            Bytes v = i < values.size() ? values[i] : nullValue(m_t.fields[i].width());
+            v.resize(size_t(m_t.fields[i].width()), 0);
             r.insert(r.end(), v.begin(), v.end());
         }
-        rows_.push_back(std::move(r));
+        m_rows.push_back(std::move(r));
     }
 
     Family build(const std::vector<SecondarySpec>& secondaries = {}) const {
         Family fam;
-        std::vector<Bytes> rows = rows_;
-        size_t keyWidth = fieldOffset(size_t(t_.keyFields));
-        if (t_.keyFields > 0)
+        std::vector<Bytes> rows = m_rows;
+        size_t keyWidth = fieldOffset(size_t(m_t.keyFields));
+        if (m_t.keyFields > 0)
             std::stable_sort(rows.begin(), rows.end(), [&](const Bytes& x, const Bytes& y) {
                 return std::memcmp(x.data(), y.data(), keyWidth) < 0;
             });
-        HeaderArgs a = dataArgs(t_.keyFields > 0 ? 0 : 2, rows.size());
-        Bytes db = makeHeader(t_, a);
-        BlockLayout layout = appendBlocks(db, rows, recordSize(), blockSize(), t_.reverseBlocks);
+        HeaderArgs a = dataArgs(m_t.keyFields > 0 ? 0 : 2, rows.size());
+        Bytes db = makeHeader(m_t, a);
+        BlockLayout layout = appendBlocks(db, rows, recordSize(), blockSize(), m_t.reverseBlocks);
         setChain(db, layout);
         fam["DB"] = db;
-        if (t_.keyFields > 0) {
+        if (m_t.keyFields > 0) {
             std::vector<IndexEntry> leaves;
             size_t r = 0;
             for (size_t i = 0; i < layout.physical.size(); ++i) {
@@ -585,37 +585,37 @@ public:
                                   layout.physical[i], uint32_t(layout.counts[i])});
                 r += layout.counts[i];
             }
-            std::vector<FieldSpec> keys(t_.fields.begin(), t_.fields.begin() + t_.keyFields);
-            fam["PX"] = buildIndexFile(t_, 1, keys, leaves, stem() + ".PX");
+            std::vector<FieldSpec> keys(m_t.fields.begin(), m_t.fields.begin() + m_t.keyFields);
+            fam["PX"] = buildIndexFile(m_t, 1, keys, leaves, stem() + ".PX");
         }
         int groupNo = 0;
         for (const auto& s : secondaries)
             addSecondary(fam, s, rows, layout, groupNo);
-        if (mb_.used())
-            fam["MB"] = mb_.bytes();
+        if (m_mb.used())
+            fam["MB"] = m_mb.bytes();
         return fam;
     }
 
-    std::string stem() const { return t_.tableName.substr(0, t_.tableName.find('.')); }
-    size_t blockSize() const { return size_t(t_.blockKb) * 1024; }
+    std::string stem() const { return m_t.tableName.substr(0, m_t.tableName.find('.')); }
+    size_t blockSize() const { return size_t(m_t.blockKb) * 1024; }
 
 private:
     size_t fieldOffset(size_t index) const {
         size_t s = 0;
-        for (size_t i = 0; i < index && i < t_.fields.size(); ++i)
-            s += size_t(t_.fields[i].width());
+        for (size_t i = 0; i < index && i < m_t.fields.size(); ++i)
+            s += size_t(m_t.fields[i].width());
         return s;
     }
     HeaderArgs dataArgs(uint8_t fileType, size_t nRecords) const {
         HeaderArgs a;
         a.fileType = fileType;
-        a.fields = t_.fields;
+        a.fields = m_t.fields;
         a.recordSize = uint16_t(recordSize());
-        a.blockKb = uint8_t(t_.blockKb);
+        a.blockKb = uint8_t(m_t.blockKb);
         a.numRecords = uint32_t(nRecords);
-        a.keyFields = uint16_t(t_.keyFields);
-        a.autoInc = t_.autoInc;
-        a.fileName = t_.tableName;
+        a.keyFields = uint16_t(m_t.keyFields);
+        a.autoInc = m_t.autoInc;
+        a.fileName = m_t.tableName;
         return a;
     }
     static void setChain(Bytes& file, const BlockLayout& layout) {
@@ -641,11 +641,11 @@ private:
         std::vector<FieldSpec> xfields;
         std::vector<uint16_t> numbers;
         for (int f : s.fields) {
-            xfields.push_back(t_.fields[size_t(f)]);
+            xfields.push_back(m_t.fields[size_t(f)]);
             numbers.push_back(uint16_t((f + 1) | ((s.options & 0x10) ? 0x8000 : 0)));
         }
-        for (int k = 0; k < t_.keyFields; ++k)
-            xfields.push_back(t_.fields[size_t(k)]);
+        for (int k = 0; k < m_t.keyFields; ++k)
+            xfields.push_back(m_t.fields[size_t(k)]);
         xfields.push_back({"Blk Num", tShort, 2});
         for (size_t i = numbers.size(); i < xfields.size(); ++i)
             numbers.push_back(uint16_t(i + 1));
@@ -663,14 +663,14 @@ private:
                     Bytes v(rows[r].begin() + long(fieldOffset(size_t(f))),
                             rows[r].begin() + long(fieldOffset(size_t(f) + 1)));
                     Bytes sk =
-                        (s.options & 0x01) && t_.fields[size_t(f)].type == tAlpha ? folded(v) : v;
+                        (s.options & 0x01) && m_t.fields[size_t(f)].type == tAlpha ? folded(v) : v;
                     if (s.options & 0x10)
                         for (auto& c : sk)
                             c = uint8_t(~c);
                     x.sortKey.insert(x.sortKey.end(), sk.begin(), sk.end());
                     x.record.insert(x.record.end(), v.begin(), v.end());
                 }
-                size_t kw = fieldOffset(size_t(t_.keyFields));
+                size_t kw = fieldOffset(size_t(m_t.keyFields));
                 x.sortKey.insert(x.sortKey.end(), rows[r].begin(), rows[r].begin() + long(kw));
                 x.record.insert(x.record.end(), rows[r].begin(), rows[r].begin() + long(kw));
                 Bytes hint = encInt(layout.physical[b], 2);
@@ -702,14 +702,14 @@ private:
         a.fields = xfields;
         a.fieldNumbers = numbers;
         a.recordSize = uint16_t(xRecordSize);
-        a.blockKb = uint8_t(t_.blockKb);
+        a.blockKb = uint8_t(m_t.blockKb);
         a.numRecords = uint32_t(records.size());
-        a.keyFields = uint16_t(s.fields.size() + size_t(t_.keyFields));
+        a.keyFields = uint16_t(s.fields.size() + size_t(m_t.keyFields));
         a.indexFieldNumber = uint8_t(s.fields.front() + 1);
         a.flags55 = s.options;
         a.fileName = stem() + "." + xExt;
         a.indexName = s.composite ? s.name : std::string();
-        Bytes x = makeHeader(t_, a);
+        Bytes x = makeHeader(m_t, a);
         BlockLayout xl = appendBlocks(x, records, xRecordSize, blockSize(), false);
         setChain(x, xl);
         fam[xExt] = x;
@@ -723,12 +723,12 @@ private:
                               xl.physical[i], uint32_t(xl.counts[i])});
             at += xl.counts[i];
         }
-        fam[yExt] = buildIndexFile(t_, s.composite ? 7 : 4, ykeys, leaves, stem() + "." + yExt);
+        fam[yExt] = buildIndexFile(m_t, s.composite ? 7 : 4, ykeys, leaves, stem() + "." + yExt);
     }
 
-    TableSpec t_;
-    std::vector<Bytes> rows_;
-    mutable MbWriter mb_;
+    TableSpec m_t;
+    std::vector<Bytes> m_rows;
+    mutable MbWriter m_mb;
 };
 
 } // namespace tableimage

@@ -27,17 +27,17 @@ private slots:
     void longViewIsReadAsTheGridNeedsIt();
 
 private:
-    QTemporaryDir dir_;
-    Database* db_ = nullptr;
-    Table* view_ = nullptr;
-    DataSource* source_ = nullptr;
-    widgets::DataGrid* grid_ = nullptr;
+    QTemporaryDir m_dir;
+    Database* m_db = nullptr;
+    Table* m_view = nullptr;
+    DataSource* m_source = nullptr;
+    widgets::DataGrid* m_grid = nullptr;
 };
 
 void TestDataGrid::initTestCase() {
-    QVERIFY(dir_.isValid());
-    db_ = new Database(this, QStringLiteral("dbGrid"));
-    db_->setPath(dir_.path());
+    QVERIFY(m_dir.isValid());
+    m_db = new Database(this, QStringLiteral("dbGrid"));
+    m_db->setPath(m_dir.path());
     Table t;
     t.setDatabaseName(QStringLiteral("dbGrid"));
     t.setTableName(QStringLiteral("DICO.DB"));
@@ -55,62 +55,62 @@ void TestDataGrid::initTestCase() {
 }
 
 void TestDataGrid::init() {
-    view_ = new Table(this, QStringLiteral("taDico"));
-    view_->setDatabaseName(QStringLiteral("dbGrid"));
-    view_->setTableName(QStringLiteral("DICO.DB"));
-    Field* table = view_->AddField(QStringLiteral("Table"));
+    m_view = new Table(this, QStringLiteral("taDico"));
+    m_view->setDatabaseName(QStringLiteral("dbGrid"));
+    m_view->setTableName(QStringLiteral("DICO.DB"));
+    Field* table = m_view->AddField(QStringLiteral("Table"));
     table->setDisplayWidth(14);
-    Field* description = view_->AddField(QStringLiteral("Description"));
+    Field* description = m_view->AddField(QStringLiteral("Description"));
     description->setDisplayWidth(30);
-    view_->AddField(QStringLiteral("Longueur"))->setVisible(false);
-    source_ = new DataSource(this);
-    source_->setDataSet(view_);
-    view_->Open();
-    grid_ = new widgets::DataGrid(nullptr, QStringLiteral("grTables"));
-    grid_->setDataSource(source_);
+    m_view->AddField(QStringLiteral("Longueur"))->setVisible(false);
+    m_source = new DataSource(this);
+    m_source->setDataSet(m_view);
+    m_view->Open();
+    m_grid = new widgets::DataGrid(nullptr, QStringLiteral("grTables"));
+    m_grid->setDataSource(m_source);
 }
 
 void TestDataGrid::cleanup() {
-    delete grid_;
-    view_->Close();
-    delete source_;
-    delete view_;
+    delete m_grid;
+    m_view->Close();
+    delete m_source;
+    delete m_view;
 }
 
 void TestDataGrid::columnsFollowTheShownFields() {
-    QAbstractItemModel* m = grid_->model();
+    QAbstractItemModel* m = m_grid->model();
     QCOMPARE(m->columnCount(), 2);
     QCOMPARE(m->rowCount(), 3);
     QCOMPARE(m->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Table"));
     QCOMPARE(m->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Description"));
-    QCOMPARE(grid_->columnWidth(0), grid_->columnPixels(14, QStringLiteral("Table")));
-    QCOMPARE(grid_->columnWidth(1), grid_->columnPixels(30, QStringLiteral("Description")));
+    QCOMPARE(m_grid->columnWidth(0), m_grid->columnPixels(14, QStringLiteral("Table")));
+    QCOMPARE(m_grid->columnWidth(1), m_grid->columnPixels(30, QStringLiteral("Description")));
     // As many characters as the display width fit, in the font the cells use.
-    const int margins = 2 * (grid_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
-    QVERIFY(grid_->columnWidth(0) >=
-            grid_->fontMetrics().horizontalAdvance(QString(14, QLatin1Char('0'))) + margins);
-    view_->FieldByName(QStringLiteral("Longueur"))->setVisible(true);
+    const int margins = 2 * (m_grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+    QVERIFY(m_grid->columnWidth(0) >=
+            m_grid->fontMetrics().horizontalAdvance(QString(14, QLatin1Char('0'))) + margins);
+    m_view->FieldByName(QStringLiteral("Longueur"))->setVisible(true);
     QCOMPARE(m->columnCount(), 3);
 }
 
 void TestDataGrid::currentRowFollowsBothWays() {
-    QCOMPARE(grid_->currentIndex().row(), 0);
-    view_->Next();
-    QCOMPARE(grid_->currentIndex().row(), 1);
-    grid_->setCurrentIndex(grid_->model()->index(2, 0));
-    QCOMPARE(view_->FieldByName(QStringLiteral("Table"))->AsString(), QStringLiteral("ZETA.DB"));
-    view_->First();
-    QCOMPARE(grid_->currentIndex().row(), 0);
+    QCOMPARE(m_grid->currentIndex().row(), 0);
+    m_view->Next();
+    QCOMPARE(m_grid->currentIndex().row(), 1);
+    m_grid->setCurrentIndex(m_grid->model()->index(2, 0));
+    QCOMPARE(m_view->FieldByName(QStringLiteral("Table"))->AsString(), QStringLiteral("ZETA.DB"));
+    m_view->First();
+    QCOMPARE(m_grid->currentIndex().row(), 0);
 }
 
 void TestDataGrid::relabelledFieldRetitlesItsColumn() {
     int retitled = 0;
-    connect(grid_->model(), &QAbstractItemModel::headerDataChanged, this, [&] { ++retitled; });
-    view_->FieldByName(QStringLiteral("Table"))->setDisplayLabel(QStringLiteral("Nom"));
-    QCOMPARE(grid_->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Nom"));
+    connect(m_grid->model(), &QAbstractItemModel::headerDataChanged, this, [&] { ++retitled; });
+    m_view->FieldByName(QStringLiteral("Table"))->setDisplayLabel(QStringLiteral("Nom"));
+    QCOMPARE(m_grid->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Nom"));
     QVERIFY(retitled > 0);
-    view_->FieldByName(QStringLiteral("Description"))->setDisplayWidth(16);
-    QCOMPARE(grid_->columnWidth(1), grid_->columnPixels(16, QStringLiteral("Description")));
+    m_view->FieldByName(QStringLiteral("Description"))->setDisplayWidth(16);
+    QCOMPARE(m_grid->columnWidth(1), m_grid->columnPixels(16, QStringLiteral("Description")));
 }
 
 // A view longer than one read: the grid shows its first rows, reads on as it is scrolled

@@ -31,16 +31,16 @@ private slots:
     void directoryListDrivesTheFileList();
 
 private:
-    QTemporaryDir dir_;
+    QTemporaryDir m_dir;
 };
 
 void TestFileLists::initTestCase() {
-    QVERIFY(dir_.isValid());
+    QVERIFY(m_dir.isValid());
     for (const char* name :
          {"CLIENTS.DB", "notes.db", "Mixed.Db", "CLIENTS.PX", "readme.txt", "db"})
-        touch(dir_.filePath(QString::fromLatin1(name)));
-    QVERIFY(QDir(dir_.path()).mkdir(QStringLiteral("sub")));
-    touch(dir_.filePath(QStringLiteral("sub/inner.db")));
+        touch(m_dir.filePath(QString::fromLatin1(name)));
+    QVERIFY(QDir(m_dir.path()).mkdir(QStringLiteral("sub")));
+    touch(m_dir.filePath(QStringLiteral("sub/inner.db")));
 }
 
 void TestFileLists::maskMatchesRegardlessOfCase_data() {
@@ -60,14 +60,14 @@ void TestFileLists::maskMatchesRegardlessOfCase() {
     QFETCH(QStringList, names);
     FileListBox files(nullptr, QStringLiteral("fiDico"));
     files.setMask(mask);
-    files.setDirectory(dir_.path());
+    files.setDirectory(m_dir.path());
     QCOMPARE(files.fileNames(), names);
 }
 
 void TestFileLists::focusedFileCountsOnlyWhenSelected() {
     FileListBox files(nullptr, QStringLiteral("syFichiers"));
     files.setMask(QStringLiteral("*.db"));
-    files.setDirectory(dir_.path());
+    files.setDirectory(m_dir.path());
     files.setMultiSelect(true);
     QCOMPARE(files.selCount(), 0);
     QCOMPARE(files.fileName(), QString());
@@ -82,7 +82,7 @@ void TestFileLists::focusedFileCountsOnlyWhenSelected() {
     clickRow(1, Qt::ControlModifier);
     QCOMPARE(files.selCount(), 3);
     QCOMPARE(files.itemIndex(), 1);
-    QCOMPARE(files.fileName(), QDir(dir_.path()).filePath(QStringLiteral("Mixed.Db")));
+    QCOMPARE(files.fileName(), QDir(m_dir.path()).filePath(QStringLiteral("Mixed.Db")));
     clickRow(1, Qt::ControlModifier); // unselects the focused file
     QCOMPARE(files.selCount(), 2);
     QCOMPARE(files.fileName(), QString());
@@ -95,11 +95,11 @@ void TestFileLists::directoryListDrivesTheFileList() {
     files.setMask(QStringLiteral("*.db"));
     dirs.setFileList(&files);
     drives.setDirList(&dirs);
-    dirs.setDirectory(dir_.path());
-    QCOMPARE(files.directory(), QDir(dir_.path()).absolutePath());
+    dirs.setDirectory(m_dir.path());
+    QCOMPARE(files.directory(), QDir(m_dir.path()).absolutePath());
     QCOMPARE(files.fileNames().size(), 3);
     QVERIFY(drives.currentIndex() >= 0);
-    QVERIFY(QDir(dir_.path()).absolutePath().startsWith(drives.drive()));
+    QVERIFY(QDir(m_dir.path()).absolutePath().startsWith(drives.drive()));
     // The sub-directory is listed after the path and can be entered.
     int subRow = -1;
     for (int r = 0; r < dirs.count(); ++r)
@@ -109,7 +109,7 @@ void TestFileLists::directoryListDrivesTheFileList() {
     emit dirs.itemDoubleClicked(dirs.item(subRow));
     QCOMPARE(files.fileNames(), QStringList{QStringLiteral("inner.db")});
     // A directory that does not exist changes nothing.
-    dirs.setDirectory(dir_.filePath(QStringLiteral("missing")));
+    dirs.setDirectory(m_dir.filePath(QStringLiteral("missing")));
     QCOMPARE(files.fileNames(), QStringList{QStringLiteral("inner.db")});
 }
 
