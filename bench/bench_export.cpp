@@ -122,7 +122,7 @@ void bindPxField(pxdoc_t* px, sqlite3_stmt* s, int at, const pxfield_t& f, char*
 int64_t exportPxlib(const std::string& table, const std::string& dbFile) {
     freshFile(dbFile);
     const cli::SqlTable schema = cli::SqlTable::fromTable(*engine::TableFile::open(table));
-    const cli::DdlWriter ddl(cli::SqlDialect(cli::SqlDialect::Kind::Sqlite));
+    const cli::DdlWriter ddl{cli::SqlDialect(cli::SqlDialect::Kind::Sqlite)};
     pxdoc_t* px = PX_new2(pxlibError, nullptr, nullptr, nullptr);
     if (PX_open_file(px, table.c_str()) < 0) {
         PX_delete(px);

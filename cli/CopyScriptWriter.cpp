@@ -274,7 +274,7 @@ void CopyScriptWriter::writeTable(const engine::TableFile& table, const SqlTable
                  [&](const std::string& all) { data = all; });
     if (part == ExportPart::Everything)
         admitNulls(schema, holdsNull);
-    DdlWriter ddl(SqlDialect(SqlDialect::Kind::Postgresql));
+    DdlWriter ddl{SqlDialect(SqlDialect::Kind::Postgresql)};
     ddl.setRulesAfterRows(true);
     const std::string name = ddl.dialect().identifier(schema.name);
     std::string head;

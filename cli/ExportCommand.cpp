@@ -138,7 +138,7 @@ SqlTable checkedSchema(const ExportRequest& request, const PlannedTable& table,
 std::string referencesOf(const std::vector<const PlannedTable*>& exported, ExportPart part) {
     if (part == ExportPart::DataOnly)
         return {};
-    DdlWriter ddl(SqlDialect(SqlDialect::Kind::Postgresql));
+    DdlWriter ddl{SqlDialect(SqlDialect::Kind::Postgresql)};
     std::string sql;
     for (const PlannedTable* table : exported) {
         SqlTable schema = table->schema;

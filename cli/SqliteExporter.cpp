@@ -151,7 +151,7 @@ uint64_t SqliteExporter::copyRows(const engine::TableFile& table, const SqlTable
 
 uint64_t SqliteExporter::exportTable(const engine::TableFile& table, const SqlTable& schema,
                                      ProgressBar& progress) {
-    const DdlWriter ddl(SqlDialect(SqlDialect::Kind::Sqlite));
+    const DdlWriter ddl{SqlDialect(SqlDialect::Kind::Sqlite)};
     uint64_t rows = 0;
     execute("BEGIN IMMEDIATE");
     try {
