@@ -53,6 +53,7 @@ Tf_Main::Tf_Main(QWidget* parent) : widgets::Form(parent, QStringLiteral("f_Main
 }
 
 Tf_Main::~Tf_Main() {
+    discardAddWindow();
     if (f_Main == this)
         f_Main = nullptr;
 }
@@ -215,9 +216,7 @@ void Tf_Main::UpdateCommands() {
     set(true, spQuitter, itQuitter);
     // Checked again at every refresh, whatever the user chose last.
     itGenCode->setEnabled(true);
-    itGenCode->setChecked(true);
-    if (filled)
-        reopenFieldsView();
+    setCodeGeneration(true);
     // A field entry typed into the fields grid belongs to the current table
     // entry: without one there is nothing to insert it into.
     grChamps->setKeyboardEditing(filled);

@@ -15,6 +15,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 
 #include <filesystem>
@@ -48,6 +49,9 @@ void applyDisplay(Table& view, std::initializer_list<Display> items) {
     }
 }
 } // namespace
+
+DictionaryStore::DictionaryStore(QObject* componentParent)
+    : DictionaryStore(componentParent, m_noWindow) {}
 
 DictionaryStore::DictionaryStore(QObject* componentParent, StoreHost& host)
     : QObject(componentParent), m_host(host) {
@@ -128,6 +132,7 @@ void DictionaryStore::refreshViews() {
     m_taDico->Refresh();
     if (m_taChamps->Active())
         m_taChamps->Refresh();
+    ReopenFieldsView();
     m_host.UpdateCommands();
 }
 
@@ -258,6 +263,7 @@ bool DictionaryStore::CreateDico(const QString& name) {
         m_host.showWarning(m_host.GetWord(QStringLiteral("MsgImpossibleCreation")));
         return false;
     }
+    m_batch = false;
     untieFieldsView();
 
     m_taDico->Close();
@@ -285,6 +291,7 @@ bool DictionaryStore::CreateDico(const QString& name) {
 void DictionaryStore::OpenDico(const QString& path) {
     if (path.isEmpty())
         return;
+    m_batch = false;
     m_taChamps->Close();
     m_taDico->Close();
     m_nomDico = path;
@@ -304,6 +311,28 @@ void DictionaryStore::OpenDico(const QString& path) {
     m_host.setCaption(kCaptionPrefix + m_nomDico);
     m_host.repaintNow();
     m_host.UpdateCommands();
+}
+
+void DictionaryStore::OpenForBatch(const QString& path) {
+    m_taChamps->Close();
+    m_taDico->Close();
+    m_batch = true;
+    m_nomDico = path;
+    m_taDico->setTableName(path);
+    m_taDico->Open();
+}
+
+void DictionaryStore::ReopenFieldsView() {
+    if (m_batch || m_taChamps->Active() || State() != DicoState::Filled ||
+        m_taDico->State() != DataSetState::Browse)
+        return;
+    LinkChampsToDico();
+}
+
+void DictionaryStore::ReleaseSourceTable() {
+    m_dbLitTable->Close();
+    if (m_batch)
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 void DictionaryStore::LinkChampsToDico() {

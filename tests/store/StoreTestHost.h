@@ -1,8 +1,8 @@
 #pragma once
-// A headless stand-in for the main window: records what the store and capture
-// ask of it, and looks message texts up in the main window's real word table.
+// A headless stand-in for the main window: records what the store asks of it,
+// looks message texts up in the main window's real word table, and holds what
+// the window keeps for captures (the "Generate code" check, the code text).
 
-#include "capture/CaptureHost.h"
 #include "capture/CodeText.h"
 #include "framework/widgets/MessageDlg.h"
 #include "framework/widgets/MessageSeam.h"
@@ -16,7 +16,7 @@
 #include <QObject>
 #include <QTemporaryDir>
 
-class StoreTestHost : public store::StoreHost, public capture::CaptureHost {
+class StoreTestHost : public store::StoreHost {
 public:
     explicit StoreTestHost(int language = 1) {
         lang::Vocabulary::applyDesign(ml, QStringLiteral("Tf_Main"));
@@ -31,8 +31,6 @@ public:
     void showWarning(const QString& text) override {
         widgets::MessageDlg(text, widgets::mtWarning, widgets::mbOK);
     }
-    bool codeGenerationOn() const override { return generating; }
-    capture::CodeText& codeText() override { return code; }
 
     QString caption() const { return captions.isEmpty() ? QString() : captions.last(); }
 
