@@ -41,6 +41,7 @@ Tf_Main::Tf_Main(QWidget* parent) : widgets::Form(parent, QStringLiteral("f_Main
     createToolbar();
     createGrids();
     Store = new store::DictionaryStore(this, *this);
+    connect(Store, &store::DictionaryStore::stateChanged, this, &Tf_Main::UpdateCommands);
     adoptStoreComponents();
     setGridEditing();
 
@@ -292,8 +293,4 @@ void Tf_Main::repaintNow() {
 
 QString Tf_Main::GetWord(const QString& key) {
     return ML->GetWord(key);
-}
-
-void Tf_Main::showWarning(const QString& text) {
-    widgets::MessageDlg(text, widgets::mtWarning, widgets::mbOK);
 }

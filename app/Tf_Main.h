@@ -140,11 +140,10 @@ public:
     void spSupChampClick();
 
     // ---- What the store and the other windows use -------------------------
-    void UpdateCommands() override;
+    void UpdateCommands();
     void setCaption(const QString& caption) override;
     void repaintNow() override;
     QString GetWord(const QString& key) override;
-    void showWarning(const QString& text) override;
     bool holdsTypedText() const override;
 
     // Posts what is being edited in the grids; every command that closes or

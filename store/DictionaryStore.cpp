@@ -133,7 +133,7 @@ void DictionaryStore::refreshViews() {
     if (m_taChamps->Active())
         m_taChamps->Refresh();
     ReopenFieldsView();
-    m_host.UpdateCommands();
+    emit stateChanged();
 }
 
 DictionaryStore::~DictionaryStore() = default;
@@ -253,16 +253,12 @@ void DictionaryStore::untieFieldsView() {
     m_taChamps->setMasterFields(QString());
 }
 
-bool DictionaryStore::CreateDico(const QString& name) {
-    if (name.isEmpty()) {
-        m_host.showWarning(m_host.GetWord(QStringLiteral("MsgNomDicoManquant")));
-        return false;
-    }
+DicoCreation DictionaryStore::CreateDico(const QString& name) {
+    if (name.isEmpty())
+        return {false, m_host.GetWord(QStringLiteral("MsgNomDicoManquant"))};
     CheckDicoName(name);
-    if (DicoExists(name)) {
-        m_host.showWarning(m_host.GetWord(QStringLiteral("MsgImpossibleCreation")));
-        return false;
-    }
+    if (DicoExists(name))
+        return {false, m_host.GetWord(QStringLiteral("MsgImpossibleCreation"))};
     m_batch = false;
     untieFieldsView();
 
@@ -283,7 +279,7 @@ bool DictionaryStore::CreateDico(const QString& name) {
     // The file actually made, so that the name shown and printed leads to it.
     m_nomDico = m_dataDir + QLatin1Char('/') + DicoFileName(name);
     watchDictionary();
-    return true;
+    return {true, QString()};
 }
 
 // ---- Opening and tying -----------------------------------------------------------------
@@ -310,7 +306,7 @@ void DictionaryStore::OpenDico(const QString& path) {
     watchDictionary();
     m_host.setCaption(kCaptionPrefix + m_nomDico);
     m_host.repaintNow();
-    m_host.UpdateCommands();
+    emit stateChanged();
 }
 
 void DictionaryStore::OpenForBatch(const QString& path) {
@@ -380,14 +376,14 @@ void DictionaryStore::DeleteDico(const QString& path) {
         return;
     watchDictionary();
     m_taCheck->DeleteTable();
-    m_host.UpdateCommands();
+    emit stateChanged();
 }
 
 void DictionaryStore::DiscardDico() {
     m_taChamps->Close();
     m_taDico->Close();
     m_taDico->DeleteTable();
-    m_host.UpdateCommands();
+    emit stateChanged();
 }
 
 void DictionaryStore::CloseDico() {
@@ -395,7 +391,7 @@ void DictionaryStore::CloseDico() {
     m_taDico->Close();
     watchDictionary();
     m_nomDico.clear();
-    m_host.UpdateCommands();
+    emit stateChanged();
 }
 
 // ---- Queries ----------------------------------------------------------------------------

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QTimer>
 
+#include "store/DicoCreation.h"
 #include "store/StoreHost.h"
 
 #include <memory>
@@ -52,8 +53,8 @@ public:
 
     // Creates an empty dictionary in the data directory under the name cut to
     // 8 characters plus ".DB", and opens it untied. Refuses an empty name and
-    // an existing file with a warning and changes nothing; returns false then.
-    bool CreateDico(const QString& name);
+    // an existing file, in the window's words, and changes nothing then.
+    DicoCreation CreateDico(const QString& name);
     // Opens the dictionary at a full path, tied; an empty path does nothing.
     void OpenDico(const QString& path);
     // Opens the dictionary at a full path for a batch of captures: the tables
@@ -77,7 +78,7 @@ public:
     // query's answer to a dictionary that never received a table).
     void DiscardDico();
     // Closes both views and forgets the current dictionary's name, then
-    // refreshes the commands: no dictionary is open afterwards. This is how a
+    // tells its state changed: no dictionary is open afterwards. This is how a
     // failed open ends, so that no command acts on a dictionary that is gone.
     void CloseDico();
 
@@ -113,6 +114,11 @@ public:
     dataset::Database& dbLitTable() const { return *m_dbLitTable; }
     dataset::Table& taLitTable() const { return *m_taLitTable; }
     dataset::DataSource& dsLitTable() const { return *m_dsLitTable; }
+
+signals:
+    // The dictionary was opened, closed, deleted, or read again after another
+    // program wrote it: the commands that depend on its state follow it.
+    void stateChanged();
 
 private:
     void createComponents(QObject* parent);

@@ -211,6 +211,7 @@ private slots:
         store::DictionaryStore store(&host.window, host);
         QObject addWindow;
         capture::StructureCapture capture(&addWindow, store);
+        host.follow(store);
         store.PrepareDataDir();
         QVERIFY(store.CreateDico(QStringLiteral("shared")));
         const fs::path dir = store.NomDico().toStdString();

@@ -42,8 +42,9 @@ struct Bench {
     capture::StructureCapture capture{&addWindow, store};
 
     Bench() {
+        host.follow(store);
         store.PrepareDataDir();
-        created = store.CreateDico(QStringLiteral("essai"));
+        created = store.CreateDico(QStringLiteral("essai")).created;
     }
     QString source(const QString& name) {
         QDir().mkpath(app.path("src"));

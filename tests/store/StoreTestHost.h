@@ -23,12 +23,18 @@ public:
         ml.setActiveLanguage(quint8(language));
     }
 
-    void UpdateCommands() override { ++updates; }
+    // Counts the store's state changes, as the window refreshes its commands
+    // on each of them.
+    void follow(store::DictionaryStore& store) {
+        QObject::connect(&store, &store::DictionaryStore::stateChanged, &window,
+                         [this] { UpdateCommands(); });
+    }
+    void UpdateCommands() { ++updates; }
     void setCaption(const QString& caption) override { captions.append(caption); }
     void repaintNow() override { ++repaints; }
     QString GetWord(const QString& key) override { return ml.GetWord(key); }
     // As the main window does, so that the seam sees each warning box.
-    void showWarning(const QString& text) override {
+    virtual void showWarning(const QString& text) {
         widgets::MessageDlg(text, widgets::mtWarning, widgets::mbOK);
     }
 
@@ -65,7 +71,10 @@ public:
 // A store on a fresh application directory, its data directory prepared as
 // the main window's creation leaves it.
 struct PreparedStore {
-    explicit PreparedStore(int language = 1) : host(language) { store.PrepareDataDir(); }
+    explicit PreparedStore(int language = 1) : host(language) {
+        host.follow(store);
+        store.PrepareDataDir();
+    }
 
     TempAppDir app;
     StoreTestHost host;
