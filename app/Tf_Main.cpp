@@ -41,6 +41,7 @@ Tf_Main::Tf_Main(QWidget* parent) : widgets::Form(parent, QStringLiteral("f_Main
     createToolbar();
     createGrids();
     Store = new store::DictionaryStore(this, *this);
+    connect(Store, &store::DictionaryStore::stateChanged, this, &Tf_Main::UpdateCommands);
     adoptStoreComponents();
     setGridEditing();
 
@@ -53,6 +54,7 @@ Tf_Main::Tf_Main(QWidget* parent) : widgets::Form(parent, QStringLiteral("f_Main
 }
 
 Tf_Main::~Tf_Main() {
+    discardAddWindow();
     if (f_Main == this)
         f_Main = nullptr;
 }
@@ -215,9 +217,7 @@ void Tf_Main::UpdateCommands() {
     set(true, spQuitter, itQuitter);
     // Checked again at every refresh, whatever the user chose last.
     itGenCode->setEnabled(true);
-    itGenCode->setChecked(true);
-    if (filled)
-        reopenFieldsView();
+    setCodeGeneration(true);
     // A field entry typed into the fields grid belongs to the current table
     // entry: without one there is nothing to insert it into.
     grChamps->setKeyboardEditing(filled);
@@ -293,8 +293,4 @@ void Tf_Main::repaintNow() {
 
 QString Tf_Main::GetWord(const QString& key) {
     return ML->GetWord(key);
-}
-
-void Tf_Main::showWarning(const QString& text) {
-    widgets::MessageDlg(text, widgets::mtWarning, widgets::mbOK);
 }

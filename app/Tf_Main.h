@@ -1,13 +1,16 @@
 #pragma once
 
 #include "app/RecentDictionaries.h"
-#include "capture/CaptureHost.h"
 #include "framework/widgets/Form.h"
 #include "store/StoreHost.h"
 
+#include <functional>
+
 namespace capture {
 class StructureCapture;
-}
+class CodeText;
+struct CaptureOutcome;
+} // namespace capture
 namespace dataset {
 class DataSource;
 class Database;
@@ -37,7 +40,7 @@ class StatusBar;
 // the dictionary state; the close query guards a new dictionary that never
 // received a table. Two toggles switch the modeless companions on and off:
 // the add-tables window and the code window, whose text the generator fills.
-class Tf_Main : public widgets::Form, public store::StoreHost, public capture::CaptureHost {
+class Tf_Main : public widgets::Form, public store::StoreHost {
     Q_OBJECT
 
 public:
@@ -137,11 +140,10 @@ public:
     void spSupChampClick();
 
     // ---- What the store and the other windows use -------------------------
-    void UpdateCommands() override;
+    void UpdateCommands();
     void setCaption(const QString& caption) override;
     void repaintNow() override;
     QString GetWord(const QString& key) override;
-    void showWarning(const QString& text) override;
     bool holdsTypedText() const override;
 
     // Posts what is being edited in the grids; every command that closes or
@@ -149,9 +151,10 @@ public:
     void postPendingRows();
 
     // Code generation is on while "Generate code" is checked.
-    bool codeGenerationOn() const override;
-    // The code window's text.
-    capture::CodeText& codeText() override;
+    bool codeGenerationOn() const;
+    // What a capture, from the add-tables window or a drop, did: a refusal
+    // shown, the code appended to the code window, the commands refreshed.
+    void tableCaptured(const capture::CaptureOutcome& outcome);
 
     // The companions' close boxes switch their toggles off.
     void addWindowCloseBox();
@@ -176,7 +179,11 @@ private:
     bool fieldsCellEditable(const dataset::Field& field, bool newRow) const;
     void fillNewFieldEntry(dataset::Table& view);
     int nextRecordNumber() const;
-    void reopenFieldsView();
+    void refreshingCommands(const std::function<void()>& deletion);
+    // Checks or unchecks "Generate code", and tells the add-tables window.
+    void setCodeGeneration(bool on);
+    // The code window's text.
+    capture::CodeText& codeText();
     void adoptStoreComponents();
     void connectHandlers();
     void showGrids(bool shown);

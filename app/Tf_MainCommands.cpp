@@ -103,7 +103,10 @@ void Tf_Main::createDictionary(const QString& name) {
                lang::fixed::notSavedSuffix());
     bool created = false;
     try {
-        created = Store->CreateDico(name);
+        const store::DicoCreation creation = Store->CreateDico(name);
+        created = creation.created;
+        if (!created)
+            widgets::MessageDlg(creation.refusal, widgets::mtWarning, widgets::mbOK);
     } catch (...) {
         setCaption(oldCaption);
         // Creation closes the open dictionary before it makes the file: open

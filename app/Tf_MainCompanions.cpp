@@ -5,6 +5,8 @@
 
 #include "app/Tf_Main.h"
 
+#include "capture/CaptureOutcome.h"
+#include "capture/StructureCapture.h"
 #include "capture/window/Tf_SelFichiers.h"
 #include "codewin/Tf_CodeG.h"
 #include "framework/widgets/ErrorGuard.h"
@@ -23,9 +25,11 @@ void Tf_Main::spAjTableClick() {
             spAjTable->setDown(false);
         return;
     }
-    f_SelFichiers = new Tf_SelFichiers(*Store, *this, this);
+    f_SelFichiers = new Tf_SelFichiers(*Store, this);
     connect(f_SelFichiers, &Tf_SelFichiers::closeBoxUsed, this,
             widgets::guarded(this, &Tf_Main::addWindowCloseBox));
+    connect(f_SelFichiers, &Tf_SelFichiers::tableCaptured, this, &Tf_Main::tableCaptured);
+    f_SelFichiers->setCodeGeneration(codeGenerationOn());
     f_SelFichiers->placeFor(*this);
     f_SelFichiers->prepare(Store->AppDir());
     f_SelFichiers->show();
@@ -73,11 +77,31 @@ void Tf_Main::codeWindowCloseBox() {
 }
 
 void Tf_Main::itGenCodeClick() {
-    itGenCode->setChecked(!itGenCode->isChecked());
+    setCodeGeneration(!itGenCode->isChecked());
+}
+
+void Tf_Main::setCodeGeneration(bool on) {
+    itGenCode->setChecked(on);
+    if (f_SelFichiers)
+        f_SelFichiers->setCodeGeneration(on);
 }
 
 bool Tf_Main::codeGenerationOn() const {
     return itGenCode->isChecked();
+}
+
+// The code goes in before the commands are refreshed; the title counts the
+// lines only when code was asked for, so a table added with generation off
+// leaves the code window's title alone. A refusal was shown by whoever
+// captured.
+void Tf_Main::tableCaptured(const capture::CaptureOutcome& outcome) {
+    if (outcome.captured()) {
+        for (const QString& line : outcome.code)
+            codeText().appendLine(line);
+        UpdateCommands();
+    }
+    if (outcome.generating())
+        capture::StructureCapture::ShowLineCount(codeText());
 }
 
 capture::CodeText& Tf_Main::codeText() {

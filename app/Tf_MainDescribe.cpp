@@ -10,6 +10,7 @@
 #include "framework/dataset/Table.h"
 #include "framework/widgets/DataGrid.h"
 #include "framework/widgets/MenuItem.h"
+#include "store/DicoRules.h"
 #include "store/DictionaryStore.h"
 
 namespace {
@@ -21,21 +22,23 @@ void Tf_Main::itTableDescrClick() {
     if (!itTableDescr->isEnabled() || !f_Descrip)
         return;
     postPendingRows();
-    DescriptionCommands(*Store, *ML, *f_Descrip).DescribeTable();
+    if (DescriptionCommands(*Store, *ML, *f_Descrip).DescribeTable())
+        UpdateCommands();
 }
 
 void Tf_Main::spDescrChampClick() {
     if (!itDescrChamps->isEnabled() || !f_Descrip)
         return;
     postPendingRows();
-    DescriptionCommands(*Store, *ML, *f_Descrip).DescribeField();
+    if (DescriptionCommands(*Store, *ML, *f_Descrip).DescribeField())
+        UpdateCommands();
 }
 
 void Tf_Main::spSupTableClick() {
     if (!f_Descrip)
         return;
     postPendingRows();
-    DescriptionCommands(*Store, *ML, *f_Descrip).DeleteTable();
+    refreshingCommands([this] { DescriptionCommands(*Store, *ML, *f_Descrip).DeleteTable(); });
 }
 
 // Reached only from the hidden button: deleting a single field entry is
@@ -44,7 +47,19 @@ void Tf_Main::spSupChampClick() {
     if (!f_Descrip)
         return;
     postPendingRows();
-    DescriptionCommands(*Store, *ML, *f_Descrip).DeleteField();
+    refreshingCommands([this] { DescriptionCommands(*Store, *ML, *f_Descrip).DeleteField(); });
+}
+
+// A deletion asks first: whatever the answer, and whether or not the rows
+// could go, the commands follow the dictionary as it now is.
+void Tf_Main::refreshingCommands(const std::function<void()>& deletion) {
+    try {
+        deletion();
+    } catch (...) {
+        UpdateCommands();
+        throw;
+    }
+    UpdateCommands();
 }
 
 // ---- In-place editing -----------------------------------------------------------------
@@ -67,7 +82,7 @@ bool Tf_Main::fieldsCellEditable(const dataset::Field& field, bool newRow) const
         return true;
     if (field.FieldName() != kDescription)
         return false;
-    return !DescriptionCommands::IsIndexRow(
+    return !store::DicoRules::DescriptionLocked(
         taChamps->FieldByName(QStringLiteral("Type"))->AsString());
 }
 
@@ -81,24 +96,5 @@ void Tf_Main::fillNewFieldEntry(dataset::Table& view) {
 }
 
 int Tf_Main::nextRecordNumber() const {
-    dataset::Table& check = *taCheck;
-    check.Close();
-    check.setDatabaseName(taDico->DatabaseName());
-    check.setTableName(taDico->TableName());
-    check.setIndexFieldNames(QStringLiteral("NoEnreg"));
-    check.Open();
-    check.Last();
-    const int next =
-        check.IsEmpty() ? 1 : check.FieldByName(QStringLiteral("NoEnreg"))->AsInteger() + 1;
-    check.Close();
-    check.setTableName(QString());
-    return next;
-}
-
-// Deleting the last table entry of a dictionary closes the fields view; once
-// the dictionary holds rows again its fields are shown, tied to the tables.
-void Tf_Main::reopenFieldsView() {
-    if (taChamps->Active() || taDico->State() != dataset::DataSetState::Browse)
-        return;
-    Store->LinkChampsToDico();
+    return store::DicoRules::NextNumber(*taCheck, *taDico);
 }

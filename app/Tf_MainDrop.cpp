@@ -5,6 +5,7 @@
 
 #include "capture/StructureCapture.h"
 #include "framework/widgets/ErrorGuard.h"
+#include "framework/widgets/MessageDlg.h"
 #include "store/DictionaryStore.h"
 
 #include <QDragEnterEvent>
@@ -50,11 +51,13 @@ void Tf_Main::dropEvent(QDropEvent* event) {
 void Tf_Main::captureDroppedTable(const QString& path) {
     if (!m_dropCapture) {
         // Its duplicate check has a view of its own, not one of this window's.
-        m_dropCapture = new capture::StructureCapture(nullptr, *Store, *this);
+        m_dropCapture = new capture::StructureCapture(nullptr, *Store);
         m_dropCapture->setParent(this);
     }
-    const bool generating = codeGenerationOn();
-    m_dropCapture->CaptureTable(path);
-    if (generating)
-        m_dropCapture->ShowLineCount();
+    const auto generation =
+        codeGenerationOn() ? capture::CodeGeneration::On : capture::CodeGeneration::Off;
+    const capture::CaptureOutcome outcome = m_dropCapture->CaptureTable(path, generation);
+    if (!outcome.captured())
+        widgets::MessageDlg(outcome.refusal, widgets::mtWarning, widgets::mbOK);
+    tableCaptured(outcome);
 }

@@ -186,7 +186,7 @@ struct StopAt : reporting::LayoutProgress {
 
 std::unique_ptr<Tr_Korvanta> openForm(const QString& path) {
     auto form = std::make_unique<Tr_Korvanta>();
-    form->setUpForPrinting(path, path, path);
+    form->setUpForPrinting(path, path);
     return form;
 }
 
@@ -257,7 +257,7 @@ long peakRssKib(const std::vector<std::string>& argv) {
 // out and held, then drawn into the PDF.
 int holdPages(const QString& dictionary, const QString& pdf) {
     auto form = std::make_unique<Tr_Korvanta>();
-    form->setUpForPrinting(dictionary, dictionary, dictionary);
+    form->setUpForPrinting(dictionary, dictionary);
     QString error;
     return reporting::writePdf(*form->preparePages(), pdf, error) ? 0 : 1;
 }
@@ -290,7 +290,7 @@ void peakMemory(const QString& dir) {
 // store, the preview shown and painted on its first page. The views are set
 // up again first, as the print command does: the preview closes them.
 double secondsToFirstPage(Tr_Korvanta& form, const QString& path) {
-    form.setUpForPrinting(path, path, path);
+    form.setUpForPrinting(path, path);
     QElapsedTimer clock;
     clock.start();
     reporting::ReportPreviewWindow* preview = form.previewReport();
@@ -387,7 +387,7 @@ int main(int argc, char** argv) {
     double firstPage = secondsToFirstPage(*form, path);
     for (int run = 0; run < 2; ++run)
         firstPage = std::min(firstPage, secondsToFirstPage(*form, path));
-    form->setUpForPrinting(path, path, path);
+    form->setUpForPrinting(path, path);
     bench::report("B7", rows, "preview", "seconds to first page (page store)", firstPage,
                   "the data walk", walk);
 

@@ -151,7 +151,7 @@ void benchReportWalk(int n) {
     const fs::path table = fixture(n);
     const QString path = dataset::fromNativePath(table);
     auto form = std::make_unique<Tr_Korvanta>();
-    form->setUpForPrinting(path, path, path);
+    form->setUpForPrinting(path, path);
     const double walk = bench::bestCpuSeconds(kRuns, [&] { reportWalk(*form); });
     const double plain = bench::bestCpuSeconds(kRuns, [&] { scan(table); });
     bench::report("W3", n, "report data walk", "cpu_seconds", walk, "plain scan", plain);

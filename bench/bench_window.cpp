@@ -136,11 +136,13 @@ int measureCapture(int width, int count, const fs::path& dir) {
         paths << writeSource(sources.path().toStdString(), "T" + std::to_string(100 + t) + ".DB",
                              width);
     window->Store->CreateDico(QStringLiteral("bench"));
-    capture::StructureCapture capture(&*window, *window->Store, *window);
+    capture::StructureCapture capture(&*window, *window->Store);
+    const auto generation =
+        window->codeGenerationOn() ? capture::CodeGeneration::On : capture::CodeGeneration::Off;
     const int before = window->taDico->RecordCount();
     phase("capture", [&] {
         for (const QString& path : paths)
-            capture.CaptureTable(path);
+            window->tableCaptured(capture.CaptureTable(path, generation));
         QCoreApplication::processEvents();
     });
     std::ofstream(dir / "rows") << window->taDico->RecordCount() - before;

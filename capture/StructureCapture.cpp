@@ -2,7 +2,6 @@
 
 #include "framework/dataset/NativePath.h"
 
-#include "capture/CaptureHost.h"
 #include "capture/CapturePlan.h"
 #include "capture/CodeGenerator.h"
 #include "engine/TableFile.h"
@@ -11,38 +10,20 @@
 #include "framework/dataset/Table.h"
 #include "framework/dataset/Transaction.h"
 #include "lang/FixedTexts.h"
+#include "store/DicoRules.h"
 #include "store/DictionaryStore.h"
-#include "store/StoreHost.h"
 
 namespace capture {
 
 using dataset::Table;
 
-StructureCapture::StructureCapture(QObject* componentParent, store::DictionaryStore& store,
-                                   CaptureHost& host)
-    : QObject(componentParent), m_store(store), m_host(host) {
+StructureCapture::StructureCapture(QObject* componentParent, store::DictionaryStore& store)
+    : QObject(componentParent), m_store(store) {
     m_taCheck = new Table(componentParent ? componentParent : this, QStringLiteral("taCheck"));
 }
 
 bool StructureCapture::CheckTableName(const QString& fileName) {
-    const Table& dico = m_store.taDico();
-    m_taCheck->Close();
-    m_taCheck->setDatabaseName(dico.DatabaseName());
-    m_taCheck->setTableName(dico.TableName());
-    // The case-insensitive index on Table; the key is cut to the field's 12
-    // characters, so two names that agree on those are the same table.
-    m_taCheck->setIndexFieldNames(QStringLiteral("Table"));
-    m_taCheck->Open();
-    bool found = false;
-    try {
-        found = m_taCheck->FindKey({fileName});
-    } catch (...) {
-        m_taCheck->Close();
-        throw;
-    }
-    m_taCheck->Close();
-    m_taCheck->setTableName(QString());
-    return !found;
+    return !store::DicoRules::NameTaken(*m_taCheck, m_store.taDico(), fileName);
 }
 
 void StructureCapture::CheckDictionary() {
@@ -50,7 +31,9 @@ void StructureCapture::CheckDictionary() {
     engine::TableFile::open(dataset::toNativePath(m_store.NomDico()))->checkAppendPoint();
 }
 
-CaptureResult StructureCapture::CaptureTable(const QString& path) {
+CaptureOutcome StructureCapture::CaptureTable(const QString& path, CodeGeneration generation) {
+    CaptureOutcome outcome;
+    outcome.generation = generation;
     // A name that is not UTF-8 is recorded as the letters its bytes were written in.
     const QString fileName = dataset::readableName(SourceFileName(path));
     // One transaction: the dictionary gets every row of the table or none of them,
@@ -58,33 +41,31 @@ CaptureResult StructureCapture::CaptureTable(const QString& path) {
     // the name check and the numbering, so that another program capturing into the
     // same dictionary cannot take the name or the numbers in between.
     dataset::Transaction transaction(m_store.dbDico());
-    CodeLines code;
-    const bool generating = m_host.codeGenerationOn();
     CheckDictionary();
     if (!CheckTableName(fileName)) {
-        transaction.rollback(); // the dictionary is let go before the warning waits
-        m_store.host().showWarning(lang::fixed::tableNameUsed());
-        return CaptureResult::NameInUse;
+        transaction.rollback(); // the dictionary is let go before the refusal is shown
+        outcome.result = CaptureResult::NameInUse;
+        outcome.refusal = lang::fixed::tableNameUsed();
+        return outcome;
     }
     const TableStructure structure = readSource(path, fileName);
-    const QList<store::DicoRow> rows = PlanCaptureRows(structure, nextNumber());
-    // The code is made aside and appended only once every row is in.
-    if (generating) {
+    const QList<store::DicoRow> rows = PlanCaptureRows(
+        structure, store::DicoRules::NextNumber(m_store.taCheck(), m_store.taDico()));
+    // The code is made aside and handed over only once every row is in.
+    CodeLines code;
+    if (outcome.generating()) {
         CodeGenerator generator(code);
         GenerateTableCode(structure, generator);
     }
     writeRows(rows);
     transaction.commit();
-    if (generating)
-        code.moveTo(m_host.codeText());
-    m_store.host().UpdateCommands();
-    return CaptureResult::Captured;
+    outcome.code = code.lines();
+    m_store.ReopenFieldsView();
+    return outcome;
 }
 
-void StructureCapture::ShowLineCount() {
-    if (!m_host.codeGenerationOn())
-        return;
-    CodeGenerator(m_host.codeText()).ShowLineCount();
+void StructureCapture::ShowLineCount(CodeText& text) {
+    CodeGenerator(text).ShowLineCount();
 }
 
 TableStructure StructureCapture::readSource(const QString& path, const QString& fileName) {
@@ -103,21 +84,6 @@ TableStructure StructureCapture::readSource(const QString& path, const QString& 
     for (const dataset::IndexDef& index : source.IndexDefs())
         structure.indexes.append({index.Name, index.Fields, index.Options});
     return structure;
-}
-
-int StructureCapture::nextNumber() {
-    Table& check = m_store.taCheck();
-    const Table& dico = m_store.taDico();
-    check.Close();
-    check.setDatabaseName(dico.DatabaseName());
-    check.setTableName(dico.TableName());
-    check.setIndexFieldNames(QStringLiteral("NoEnreg"));
-    check.Open();
-    check.Last();
-    const int next =
-        check.IsEmpty() ? 1 : check.FieldByName(QStringLiteral("NoEnreg"))->AsInteger() + 1;
-    check.Close();
-    return next;
 }
 
 void StructureCapture::writeRows(const QList<store::DicoRow>& rows) {

@@ -13,7 +13,6 @@
 #include "cli/VisibleText.h"
 #include "cli/options/Message.h"
 
-#include "capture/CaptureHost.h"
 #include "capture/CodeText.h"
 #include "capture/StructureCapture.h"
 #include "engine/EngineError.h"
@@ -21,10 +20,7 @@
 #include "framework/dataset/Table.h"
 #include "store/DicoFormat.h"
 #include "store/DictionaryStore.h"
-#include "store/StoreHost.h"
 
-#include <QCoreApplication>
-#include <QEvent>
 #include <QFileInfo>
 
 #include <filesystem>
@@ -33,22 +29,6 @@
 namespace cli {
 
 namespace {
-
-// The store and capture without a window: nothing to refresh or repaint, the
-// warnings kept for standard error, code always generated.
-class HeadlessHost : public store::StoreHost, public capture::CaptureHost {
-public:
-    void UpdateCommands() override {}
-    void setCaption(const QString&) override {}
-    void repaintNow() override {}
-    QString GetWord(const QString&) override { return {}; }
-    void showWarning(const QString& text) override { warning = text; }
-    bool codeGenerationOn() const override { return true; }
-    capture::CodeText& codeText() override { return code; }
-
-    QString warning;
-    capture::CodeLines code;
-};
 
 // Names are taken as the bytes given, whatever their encoding.
 QString absolute(const std::string& path) {
@@ -91,16 +71,13 @@ int runCapture(const ParsedArguments& args, std::ostream& out, std::ostream& err
         return kExitUsage;
     }
     const QString dico = absolute(operands[0]);
-    HeadlessHost host;
-    store::DictionaryStore store(nullptr, host);
-    capture::StructureCapture capture(nullptr, store, host);
+    store::DictionaryStore store(nullptr);
+    capture::StructureCapture capture(nullptr, store);
+    capture::CodeLines code;
     try {
         if (create)
             createUnlessPresent(dico);
-        store.OpenDico(dico);
-        // Nothing shows the field entries here: without the fields view, no
-        // detail has to follow each value the capture sets.
-        store.taChamps().Close();
+        store.OpenForBatch(dico);
         // Each table goes in its own transaction: damage is refused before the first.
         capture.CheckDictionary();
     } catch (const std::exception& e) {
@@ -111,18 +88,20 @@ int runCapture(const ParsedArguments& args, std::ostream& out, std::ostream& err
     int status = kExitOk;
     for (size_t i = 1; i < operands.size(); ++i) {
         try {
-            if (capture.CaptureTable(absolute(operands[i])) == capture::CaptureResult::NameInUse) {
-                err << visibleText(operands[i]) << ": " << visibleText(host.warning.toStdString())
-                    << '\n';
+            const capture::CaptureOutcome outcome =
+                capture.CaptureTable(absolute(operands[i]), capture::CodeGeneration::On);
+            if (!outcome.captured()) {
+                err << visibleText(operands[i]) << ": "
+                    << visibleText(outcome.refusal.toStdString()) << '\n';
                 status = kExitFailed;
             }
+            for (const QString& line : outcome.code)
+                code.appendLine(line);
         } catch (const std::exception& e) {
             err << visibleText(operands[i]) << ": " << visibleText(e.what()) << '\n';
             status = kExitFailed;
         }
-        // Views drop the fields of a closed table later, from the event loop;
-        // without one, they are dropped here so that they do not pile up.
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        store.ReleaseSourceTable();
     }
     // Closing writes the dictionary's index files: their failure is this command's too.
     try {
@@ -131,7 +110,7 @@ int runCapture(const ParsedArguments& args, std::ostream& out, std::ostream& err
         err << visibleText(operands[0]) << ": " << visibleText(e.what()) << '\n';
         status = kExitFailed;
     }
-    if (!codeFile.empty() && !writeCodeOutput(host.code.lines(), codeFile, out, err))
+    if (!codeFile.empty() && !writeCodeOutput(code.lines(), codeFile, out, err))
         return kExitFailed;
     return status;
 }

@@ -2,6 +2,7 @@
 
 #include "engine/TableFile.h"
 #include "store/DicoFormat.h"
+#include "store/DicoRules.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -67,8 +68,7 @@ bool DictionaryReader::isDictionary(const std::string& path) {
 }
 
 bool DictionaryReader::isIndexRow(const store::DicoRow& row) {
-    const QString type = row.type.value_or(QString());
-    return type.isEmpty() || type.startsWith(QLatin1String("ix"));
+    return store::DicoRules::IsIndexRow(row.type.value_or(QString()));
 }
 
 std::vector<RecordedTable> DictionaryReader::read(const std::string& path) {

@@ -19,8 +19,7 @@ public:
     // True when the table has the eight fields of a dictionary.
     static bool isDictionary(const std::string& path);
 
-    // An index row is told from a field entry by its label: an option name ("ix...")
-    // or, for the first index without options, nothing.
+    // Whether a row records an index rather than a field (the dictionary's rule).
     static bool isIndexRow(const store::DicoRow& row);
 };
 

@@ -10,8 +10,8 @@
 #include "framework/widgets/MessageDlg.h"
 #include "lang/Messages.h"
 #include "lang/TMultiLang.h"
+#include "store/DicoRules.h"
 #include "store/DictionaryStore.h"
-#include "store/StoreHost.h"
 
 namespace {
 
@@ -37,31 +37,29 @@ int DescriptionCommands::language() const {
     return m_wordTable.ActiveLanguage();
 }
 
-bool DescriptionCommands::IsIndexRow(const QString& type) {
-    return type.startsWith(QLatin1String("ix")) || type.startsWith(QLatin1String("IX"));
-}
-
 // ---- Describing ---------------------------------------------------------------------
 
-void DescriptionCommands::DescribeTable() {
+bool DescriptionCommands::DescribeTable() {
     dataset::Table& tables = m_store.taDico();
-    if (!tables.Active() || tables.IsEmpty())
-        return;
-    if (describeCurrentRow(tables))
-        refreshViews();
+    if (!tables.Active() || tables.IsEmpty() || !describeCurrentRow(tables))
+        return false;
+    refreshViews();
+    return true;
 }
 
-void DescriptionCommands::DescribeField() {
+bool DescriptionCommands::DescribeField() {
     dataset::Table& fields = m_store.taChamps();
     if (!fields.Active() || fields.IsEmpty())
-        return;
-    if (IsIndexRow(fieldText(fields, QStringLiteral("Type")))) {
+        return false;
+    if (store::DicoRules::DescriptionLocked(fieldText(fields, QStringLiteral("Type")))) {
         widgets::MessageDlg(lang::Messages::text(lang::Msg::IndexDescriptionRefused, language()),
                             widgets::mtWarning, widgets::mbOK);
-        return;
+        return false;
     }
-    if (describeCurrentRow(fields))
-        refreshViews();
+    if (!describeCurrentRow(fields))
+        return false;
+    refreshViews();
+    return true;
 }
 
 bool DescriptionCommands::describeCurrentRow(dataset::Table& view) {
@@ -80,7 +78,7 @@ bool DescriptionCommands::describeCurrentRow(dataset::Table& view) {
 
 // Both views read the file again and keep their rows, the fields view first.
 void DescriptionCommands::refreshViews() {
-    m_store.host().UpdateCommands();
+    m_store.ReopenFieldsView();
     for (dataset::Table* view : {&m_store.taChamps(), &m_store.taDico()}) {
         if (view->Active())
             view->Refresh();
@@ -89,24 +87,22 @@ void DescriptionCommands::refreshViews() {
 
 // ---- Deleting -----------------------------------------------------------------------
 
-void DescriptionCommands::DeleteTable() {
+bool DescriptionCommands::DeleteTable() {
     dataset::Table& tables = m_store.taDico();
     if (!tables.Active() || !m_store.taChamps().Active())
-        return;
+        return false;
     const QString question = lang::Messages::text(lang::Msg::DeleteTableQuestion, language()) +
                              QLatin1Char(' ') + fieldText(tables, QStringLiteral("Table"));
-    if (ask(question))
-        deleteCurrentTable();
-    m_store.host().UpdateCommands();
+    return ask(question) && deleteCurrentTable();
 }
 
 // The table entry goes whenever the tables view has a current row, with the
 // field entries and index rows the tied fields view shows; all of it or
 // nothing, so that no field entry is ever left without its table entry.
-void DescriptionCommands::deleteCurrentTable() {
+bool DescriptionCommands::deleteCurrentTable() {
     dataset::Table& tables = m_store.taDico();
     if (tables.IsEmpty())
-        return;
+        return false;
     dataset::Transaction transaction(m_store.dbDico());
     try {
         // A dictionary holding this one row has no field entry to delete; the
@@ -118,10 +114,11 @@ void DescriptionCommands::deleteCurrentTable() {
         tables.Delete();
         transaction.commit();
     } catch (...) {
-        transaction.rollback(); // before the commands look at the dictionary again
-        m_store.host().UpdateCommands();
+        transaction.rollback(); // the rows are back: so is the fields view
+        m_store.ReopenFieldsView();
         throw;
     }
+    return true;
 }
 
 void DescriptionCommands::deleteShownFieldEntries() {
@@ -133,13 +130,14 @@ void DescriptionCommands::deleteShownFieldEntries() {
         fields.Delete();
 }
 
-void DescriptionCommands::DeleteField() {
+bool DescriptionCommands::DeleteField() {
     dataset::Table& fields = m_store.taChamps();
     if (!m_store.taDico().Active() || !fields.Active())
-        return;
+        return false;
     const QString question = lang::Messages::text(lang::Msg::DeleteFieldQuestion, language()) +
                              fieldText(fields, QStringLiteral("Champ"));
-    if (ask(question) && !fields.IsEmpty())
-        fields.Delete();
-    m_store.host().UpdateCommands();
+    if (!ask(question) || fields.IsEmpty())
+        return false;
+    fields.Delete();
+    return true;
 }

@@ -17,8 +17,9 @@ class Tf_Descrip;
 // the current table entry or field entry through the description dialog, and
 // deleting the current table entry (with its field entries and index rows)
 // or the current field entry after a question. Messages follow the active
-// language of `wordTable` (the main window's). Each command ends by
-// refreshing the commands of the main window through the store's host.
+// language of `wordTable` (the main window's). Each command returns whether
+// it changed the dictionary; refreshing the window's commands is the
+// window's business.
 //
 // A table is deleted in one transaction of the dictionary's database: an
 // error half-way leaves every row where it was, and reaches the user.
@@ -27,15 +28,10 @@ public:
     DescriptionCommands(store::DictionaryStore& store, const lang::TMultiLang& wordTable,
                         Tf_Descrip& dialog);
 
-    void DescribeTable();
-    void DescribeField();
-    void DeleteTable();
-    void DeleteField();
-
-    // Whether a field entry whose Type is `type` is an index row, whose
-    // description holds its fields and may not be changed: its type begins
-    // with "ix" or "IX", in exactly one of those two spellings.
-    static bool IsIndexRow(const QString& type);
+    bool DescribeTable();
+    bool DescribeField();
+    bool DeleteTable();
+    bool DeleteField();
 
 private:
     int language() const;
@@ -43,7 +39,7 @@ private:
     // returned, when it is not empty. True when something was written.
     bool describeCurrentRow(dataset::Table& view);
     void refreshViews();
-    void deleteCurrentTable();
+    bool deleteCurrentTable();
     void deleteShownFieldEntries();
 
     store::DictionaryStore& m_store;

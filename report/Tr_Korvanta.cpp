@@ -23,7 +23,6 @@ using reporting::ReportFont;
 
 namespace {
 
-const QString kAlias = QStringLiteral("dbDico");
 const QString kTableField = QStringLiteral("Table");
 
 ReportFont arial(int size, bool bold = false, bool italic = false) {
@@ -69,8 +68,8 @@ Tr_Korvanta::Tr_Korvanta(QWidget* parent) : widgets::Form(parent, QStringLiteral
 Tr_Korvanta::~Tr_Korvanta() = default;
 
 void Tr_Korvanta::createViews() {
+    // No alias: the views open the file they are given by its full path.
     taTables = new dataset::Table(this, QStringLiteral("taTables"));
-    taTables->setDatabaseName(kAlias);
     taTables->setFilter(QStringLiteral("CT=True"));
     taTables->setFiltered(true);
     taTables->setIndexFieldNames(QStringLiteral("NoEnreg"));
@@ -78,7 +77,6 @@ void Tr_Korvanta::createViews() {
     dsTables->setDataSet(taTables);
 
     taChamps = new dataset::Table(this, QStringLiteral("taChamps"));
-    taChamps->setDatabaseName(kAlias);
     taChamps->setFilter(QStringLiteral("CC=True"));
     taChamps->setFiltered(true);
     taChamps->setIndexFieldNames(kTableField);
@@ -154,16 +152,15 @@ void Tr_Korvanta::qrChampsBeforePrint() {
     etLongueur->setVisible(taChamps->FieldByName(QStringLiteral("Longueur"))->AsInteger() != 0);
 }
 
-void Tr_Korvanta::setUpForPrinting(const QString& nomDico, const QString& tablesViewName,
-                                   const QString& fieldsViewName) {
+void Tr_Korvanta::setUpForPrinting(const QString& nomDico, const QString& dictionaryFile) {
     etNomDico->setCaption(lang::fixed::reportHeading() + nomDico);
     repKorvanta->setReportTitle(lang::fixed::reportTitle() + nomDico);
     taTables->Close();
     taChamps->Close();
-    taTables->setTableName(tablesViewName);
+    taTables->setTableName(dictionaryFile);
     taTables->setIndexFieldNames(kTableField);
     taTables->Open();
-    taChamps->setTableName(fieldsViewName);
+    taChamps->setTableName(dictionaryFile);
     taChamps->setIndexFieldNames(kTableField);
     taChamps->setMasterSource(dsTables);
     taChamps->setMasterFields(kTableField);

@@ -28,8 +28,9 @@ class ReportSystemData;
 // The report form: the layout of the printed dictionary (a title on the
 // first page, per table entry a heading with its line and one line per field
 // entry, a footer with the page number), fed by two views of its own on the
-// alias dbDico, tied on Table as the main window's. Created hidden at
-// start-up, never shown as a window; its texts follow the active language.
+// dictionary file it is given, tied on Table as the main window's. Created
+// hidden at start-up, never shown as a window; its texts follow the active
+// language.
 class Tr_Korvanta : public widgets::Form {
     Q_OBJECT
 
@@ -71,10 +72,10 @@ public:
     void qrChampsBeforePrint();
 
     // What the print command sets before the report runs, in this order: the
-    // heading and the title from the dictionary's name, then the two views
-    // closed and reopened on the main window's table names, ordered by Table.
-    void setUpForPrinting(const QString& nomDico, const QString& tablesViewName,
-                          const QString& fieldsViewName);
+    // heading and the title from the dictionary's name as the user knows it,
+    // then the two views closed and reopened on the dictionary's file, given
+    // by its full path, ordered by Table.
+    void setUpForPrinting(const QString& nomDico, const QString& dictionaryFile);
     // Prepares the pages under the progress window and previews them in a
     // window that `owner` takes with it; nullptr when the user stopped the
     // preparation. The two views are closed again when the preview goes, or

@@ -15,6 +15,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 
 #include <filesystem>
@@ -48,6 +49,9 @@ void applyDisplay(Table& view, std::initializer_list<Display> items) {
     }
 }
 } // namespace
+
+DictionaryStore::DictionaryStore(QObject* componentParent)
+    : DictionaryStore(componentParent, m_noWindow) {}
 
 DictionaryStore::DictionaryStore(QObject* componentParent, StoreHost& host)
     : QObject(componentParent), m_host(host) {
@@ -128,7 +132,8 @@ void DictionaryStore::refreshViews() {
     m_taDico->Refresh();
     if (m_taChamps->Active())
         m_taChamps->Refresh();
-    m_host.UpdateCommands();
+    ReopenFieldsView();
+    emit stateChanged();
 }
 
 DictionaryStore::~DictionaryStore() = default;
@@ -248,16 +253,13 @@ void DictionaryStore::untieFieldsView() {
     m_taChamps->setMasterFields(QString());
 }
 
-bool DictionaryStore::CreateDico(const QString& name) {
-    if (name.isEmpty()) {
-        m_host.showWarning(m_host.GetWord(QStringLiteral("MsgNomDicoManquant")));
-        return false;
-    }
+DicoCreation DictionaryStore::CreateDico(const QString& name) {
+    if (name.isEmpty())
+        return {false, m_host.GetWord(QStringLiteral("MsgNomDicoManquant"))};
     CheckDicoName(name);
-    if (DicoExists(name)) {
-        m_host.showWarning(m_host.GetWord(QStringLiteral("MsgImpossibleCreation")));
-        return false;
-    }
+    if (DicoExists(name))
+        return {false, m_host.GetWord(QStringLiteral("MsgImpossibleCreation"))};
+    m_batch = false;
     untieFieldsView();
 
     m_taDico->Close();
@@ -277,7 +279,7 @@ bool DictionaryStore::CreateDico(const QString& name) {
     // The file actually made, so that the name shown and printed leads to it.
     m_nomDico = m_dataDir + QLatin1Char('/') + DicoFileName(name);
     watchDictionary();
-    return true;
+    return {true, QString()};
 }
 
 // ---- Opening and tying -----------------------------------------------------------------
@@ -285,6 +287,7 @@ bool DictionaryStore::CreateDico(const QString& name) {
 void DictionaryStore::OpenDico(const QString& path) {
     if (path.isEmpty())
         return;
+    m_batch = false;
     m_taChamps->Close();
     m_taDico->Close();
     m_nomDico = path;
@@ -303,7 +306,29 @@ void DictionaryStore::OpenDico(const QString& path) {
     watchDictionary();
     m_host.setCaption(kCaptionPrefix + m_nomDico);
     m_host.repaintNow();
-    m_host.UpdateCommands();
+    emit stateChanged();
+}
+
+void DictionaryStore::OpenForBatch(const QString& path) {
+    m_taChamps->Close();
+    m_taDico->Close();
+    m_batch = true;
+    m_nomDico = path;
+    m_taDico->setTableName(path);
+    m_taDico->Open();
+}
+
+void DictionaryStore::ReopenFieldsView() {
+    if (m_batch || m_taChamps->Active() || State() != DicoState::Filled ||
+        m_taDico->State() != DataSetState::Browse)
+        return;
+    LinkChampsToDico();
+}
+
+void DictionaryStore::ReleaseSourceTable() {
+    m_dbLitTable->Close();
+    if (m_batch)
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 void DictionaryStore::LinkChampsToDico() {
@@ -351,14 +376,14 @@ void DictionaryStore::DeleteDico(const QString& path) {
         return;
     watchDictionary();
     m_taCheck->DeleteTable();
-    m_host.UpdateCommands();
+    emit stateChanged();
 }
 
 void DictionaryStore::DiscardDico() {
     m_taChamps->Close();
     m_taDico->Close();
     m_taDico->DeleteTable();
-    m_host.UpdateCommands();
+    emit stateChanged();
 }
 
 void DictionaryStore::CloseDico() {
@@ -366,7 +391,7 @@ void DictionaryStore::CloseDico() {
     m_taDico->Close();
     watchDictionary();
     m_nomDico.clear();
-    m_host.UpdateCommands();
+    emit stateChanged();
 }
 
 // ---- Queries ----------------------------------------------------------------------------

@@ -5,6 +5,9 @@
 #include <QString>
 #include <QTimer>
 
+#include "store/DicoCreation.h"
+#include "store/StoreHost.h"
+
 #include <memory>
 
 namespace dataset {
@@ -14,8 +17,6 @@ class Table;
 } // namespace dataset
 
 namespace store {
-
-class StoreHost;
 
 // The three states the commands are enabled by.
 enum class DicoState { NoDictionary, Empty, Filled };
@@ -33,10 +34,16 @@ enum class DicoState { NoDictionary, Empty, Filled };
 // order). A dictionary opened by path is tied at once; a new one stays untied
 // until the tables view holds more than one row, when the data-change event
 // of dsDico ties it (see dsDicoDataChange).
+//
+// Without a window (the command-line tools) a store opens its dictionary for a
+// batch (OpenForBatch): the tables view alone, untied, without a fields view
+// to follow every value written and without watching the file.
 class DictionaryStore : public QObject {
     Q_OBJECT
 public:
     DictionaryStore(QObject* componentParent, StoreHost& host);
+    // A store without a window.
+    explicit DictionaryStore(QObject* componentParent);
     ~DictionaryStore() override;
 
     // Sets AppDir and DataDir, creates the data directory when it is missing
@@ -46,12 +53,23 @@ public:
 
     // Creates an empty dictionary in the data directory under the name cut to
     // 8 characters plus ".DB", and opens it untied. Refuses an empty name and
-    // an existing file with a warning and changes nothing; returns false then.
-    bool CreateDico(const QString& name);
+    // an existing file, in the window's words, and changes nothing then.
+    DicoCreation CreateDico(const QString& name);
     // Opens the dictionary at a full path, tied; an empty path does nothing.
     void OpenDico(const QString& path);
+    // Opens the dictionary at a full path for a batch of captures: the tables
+    // view only, nothing watched, the window told nothing.
+    void OpenForBatch(const QString& path);
     // Ties the fields view to the tables view.
     void LinkChampsToDico();
+    // A fields view that closed with the dictionary's last table entry comes
+    // back, tied, once the dictionary holds rows again: after a capture, a
+    // deletion undone, another program's rows. A batch has none to bring back.
+    void ReopenFieldsView();
+    // Closes the source table of the last capture and frees its fields at
+    // once: a batch has no event loop to free them later, and they would pile
+    // up table after table.
+    void ReleaseSourceTable();
     // Deletes the dictionary file at a full path with its index files,
     // closing both views first when it is the open dictionary. A missing file
     // is no error.
@@ -60,7 +78,7 @@ public:
     // query's answer to a dictionary that never received a table).
     void DiscardDico();
     // Closes both views and forgets the current dictionary's name, then
-    // refreshes the commands: no dictionary is open afterwards. This is how a
+    // tells its state changed: no dictionary is open afterwards. This is how a
     // failed open ends, so that no command acts on a dictionary that is gone.
     void CloseDico();
 
@@ -96,7 +114,11 @@ public:
     dataset::Database& dbLitTable() const { return *m_dbLitTable; }
     dataset::Table& taLitTable() const { return *m_taLitTable; }
     dataset::DataSource& dsLitTable() const { return *m_dsLitTable; }
-    StoreHost& host() const { return m_host; }
+
+signals:
+    // The dictionary was opened, closed, deleted, or read again after another
+    // program wrote it: the commands that depend on its state follow it.
+    void stateChanged();
 
 private:
     void createComponents(QObject* parent);
@@ -110,7 +132,9 @@ private:
     void refreshAfterEditing();
     void refreshViews();
 
+    StoreHost m_noWindow;
     StoreHost& m_host;
+    bool m_batch = false;
     std::unique_ptr<QFileSystemWatcher> m_watcher; // the open dictionary's file
     // Another program changed the dictionary while the user was editing:
     // the views are read again once the editing is over.

@@ -4,24 +4,20 @@
 
 namespace store {
 
-// What the dictionary store and capture need of the main window. The window
-// implements it; the command-line tool and tests have headless versions, so
-// the store runs without any window.
+// What the dictionary store needs of the main window: its caption, its word
+// table and the text being typed in its grids. A store without a window (the
+// command-line tools) uses this class as it is: nothing to show or hold. The
+// store tells its state changes by a signal and returns its refusals.
 class StoreHost {
 public:
     virtual ~StoreHost() = default;
 
-    // Enables the commands by the dictionary state.
-    virtual void UpdateCommands() = 0;
-    virtual void setCaption(const QString& caption) = 0;
+    virtual void setCaption(const QString& /*caption*/) {}
     // Repaints the window at once (the caption shows before a long operation).
-    virtual void repaintNow() = 0;
+    virtual void repaintNow() {}
     // The text of a message key in the main window's word table, in its
     // active language.
-    virtual QString GetWord(const QString& key) = 0;
-    // A refusal: the window shows it in a warning box with one OK button; the
-    // store itself stays free of any window code.
-    virtual void showWarning(const QString& text) = 0;
+    virtual QString GetWord(const QString& /*key*/) { return {}; }
     // True while the window holds text being typed that the views have not
     // received yet (a cell's editor open): reading the views again would
     // throw it away. No window, nothing held.

@@ -1,6 +1,5 @@
 #include "capture/window/Tf_SelFichiers.h"
 
-#include "capture/CaptureHost.h"
 #include "capture/StructureCapture.h"
 #include "framework/widgets/Align.h"
 #include "framework/widgets/BitBtn.h"
@@ -67,9 +66,8 @@ widgets::Panel* dockedPanel(QWidget* parent, const char* name, Align align, int 
 
 } // namespace
 
-Tf_SelFichiers::Tf_SelFichiers(store::DictionaryStore& store, capture::CaptureHost& host,
-                               QWidget* parent)
-    : widgets::Form(parent, QStringLiteral("f_SelFichiers")), m_store(store), m_host(host) {
+Tf_SelFichiers::Tf_SelFichiers(store::DictionaryStore& store, QWidget* parent)
+    : widgets::Form(parent, QStringLiteral("f_SelFichiers")), m_store(store) {
     resize(kDesignWidth, kDesignHeight);
     // The window manager stops a drag at the size the window keeps anyway.
     setMinimumSize(kDesignWidth, kDesignHeight);
@@ -78,7 +76,7 @@ Tf_SelFichiers::Tf_SelFichiers(store::DictionaryStore& store, capture::CaptureHo
     stBar->resize(kDesignWidth, kStatusBarHeight);
     createFilePanel();
     createBrowsingPanel();
-    m_capture = new capture::StructureCapture(this, store, host);
+    m_capture = new capture::StructureCapture(this, store);
     taCheck = &m_capture->taCheck();
 
     ML = lang::Vocabulary::createWordTable(this, QStringLiteral("Tf_SelFichiers"));
@@ -87,10 +85,7 @@ Tf_SelFichiers::Tf_SelFichiers(store::DictionaryStore& store, capture::CaptureHo
     finishLoading();
 }
 
-Tf_SelFichiers::~Tf_SelFichiers() {
-    if (f_SelFichiers == this)
-        f_SelFichiers = nullptr;
-}
+Tf_SelFichiers::~Tf_SelFichiers() = default;
 
 void Tf_SelFichiers::createFilePanel() {
     paDroite = dockedPanel(this, "paDroite", Align::Right, kFilePanelWidth);
@@ -160,6 +155,10 @@ void Tf_SelFichiers::prepare(const QString& directory) {
             widgets::guarded(this, &Tf_SelFichiers::biAjouterClick));
 }
 
+void Tf_SelFichiers::setCodeGeneration(bool on) {
+    m_generation = on ? capture::CodeGeneration::On : capture::CodeGeneration::Off;
+}
+
 // ---- Window events ----------------------------------------------------------------
 
 void Tf_SelFichiers::FormResize() {
@@ -188,13 +187,11 @@ void Tf_SelFichiers::biAjouterClick() {
         widgets::MessageDlg(lang::fixed::emptySelection(), widgets::mtWarning, widgets::mbOK);
         return;
     }
-    // Whether code is generated is decided once for the command: the capture
-    // refreshes the commands, which checks "Generate code" again, and a table
-    // added with generation off must leave the code window's title alone.
-    const bool generating = m_host.codeGenerationOn();
     // Only the focused file, and only when it is selected (an empty path
     // otherwise, which the engine refuses with its own message).
-    m_capture->CaptureTable(syFichiers->fileName());
-    if (generating)
-        m_capture->ShowLineCount();
+    const capture::CaptureOutcome outcome =
+        m_capture->CaptureTable(syFichiers->fileName(), m_generation);
+    if (!outcome.captured())
+        widgets::MessageDlg(outcome.refusal, widgets::mtWarning, widgets::mbOK);
+    emit tableCaptured(outcome);
 }

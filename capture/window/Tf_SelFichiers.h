@@ -1,9 +1,9 @@
 #pragma once
 
+#include "capture/CaptureOutcome.h"
 #include "framework/widgets/Form.h"
 
 namespace capture {
-class CaptureHost;
 class StructureCapture;
 } // namespace capture
 namespace dataset {
@@ -27,8 +27,9 @@ class StatusBar;
 
 // The add-tables window: the user browses drives and directories, picks a
 // Paradox table file ("*.db" in any letter case) and adds it to the open
-// dictionary, whose structure capture records it and, when code generation
-// is on, appends its creation code to the code window.
+// dictionary, whose structure capture records it. A refusal is shown here;
+// what was captured, with its creation code when code generation is on, is
+// told to the main window (tableCaptured), which owns the code window.
 //
 // It is a modeless companion of the main window, which switches it on and
 // off: switching on creates a fresh window in the application's directory,
@@ -38,8 +39,7 @@ class Tf_SelFichiers : public widgets::Form {
     Q_OBJECT
 
 public:
-    Tf_SelFichiers(store::DictionaryStore& store, capture::CaptureHost& host,
-                   QWidget* parent = nullptr);
+    explicit Tf_SelFichiers(store::DictionaryStore& store, QWidget* parent = nullptr);
     ~Tf_SelFichiers() override;
 
     // ---- Components, by component name ----------------------------------
@@ -68,10 +68,15 @@ public:
     // Shows the browsing half, starts in `directory` and makes the list and
     // the add button ready.
     void prepare(const QString& directory);
+    // Whether the add command also makes the table's code ("Generate code").
+    void setCodeGeneration(bool on);
 
 signals:
     // The user closed the window by its close box.
     void closeBoxUsed();
+    // The add command captured a table or was refused (the refusal shown
+    // already); the outcome carries the code when generation was on.
+    void tableCaptured(const capture::CaptureOutcome& outcome);
 
 protected:
     void onResize() override { FormResize(); }
@@ -82,9 +87,10 @@ private:
     void createFilePanel();
 
     store::DictionaryStore& m_store;
-    capture::CaptureHost& m_host;
     capture::StructureCapture* m_capture;
+    capture::CodeGeneration m_generation = capture::CodeGeneration::Off;
 };
 
-// The add-tables window while it is switched on, else nullptr.
+// The add-tables window while it is switched on, else nullptr; only the main
+// window's switch writes it.
 extern Tf_SelFichiers* f_SelFichiers;

@@ -19,7 +19,6 @@
 #include "lang/TMultiLang.h"
 #include "report/Tr_Korvanta.h"
 #include "store/DictionaryStore.h"
-#include "store/StoreHost.h"
 
 #include <QApplication>
 
@@ -37,17 +36,6 @@ struct ReportArguments {
     std::string dictionary;
     std::string output;
     quint8 language = 0;
-};
-
-// The store without a window: nothing to refresh.
-class QuietHost : public store::StoreHost {
-public:
-    void UpdateCommands() override {}
-    void setCaption(const QString&) override {}
-    void repaintNow() override {}
-    QString GetWord(const QString&) override { return {}; }
-    // Only creating a dictionary warns, and this command never creates one.
-    void showWarning(const QString&) override {}
 };
 
 // The arguments read with the declaration korvanta-cli checks them with.
@@ -82,19 +70,18 @@ std::unique_ptr<QApplication> startGui() {
 // page count; throws on a dictionary that cannot be read, and sets `error`
 // (returning -1) when the file cannot be written.
 int writePages(const QString& dictionary, quint8 language, const QString& output, QString& error) {
-    QuietHost host;
-    store::DictionaryStore store(nullptr, host);
-    store.OpenDico(dictionary);
+    // Opened as a batch first: a file that is no dictionary is refused with the
+    // store's words before any page is begun.
+    store::DictionaryStore store(nullptr);
+    store.OpenForBatch(dictionary);
     lang::TMultiLang::SetGlobalLanguage(language);
     Tr_Korvanta form;
-    form.setUpForPrinting(store.NomDico(), store.taDico().TableName(),
-                          store.taChamps().TableName());
+    form.setUpForPrinting(store.NomDico(), dictionary);
     reporting::PdfReportFile pdf;
     const bool begun =
         pdf.begin(output, form.repKorvanta->ReportTitle(), form.repKorvanta->pageSize(), error);
     const bool laidOut = begun && form.preparePages(pdf);
-    form.taChamps->Close();
-    form.taTables->Close();
+    form.closeViews();
     store.CloseDico();
     if (!begun || !pdf.commit(error))
         return -1;

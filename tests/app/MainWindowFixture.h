@@ -142,7 +142,10 @@ public:
         appendRow(view, number++, table, QString(), QString(), true);
         for (const auto& [field, type] : fields)
             appendRow(view, number++, table, field, type, false);
-        window->UpdateCommands(); // as every writer does when done
+        // As every writer does when done: the store brings the fields view
+        // back, the window refreshes its commands.
+        window->Store->ReopenFieldsView();
+        window->UpdateCommands();
     }
 
     QTemporaryDir dir;

@@ -7,6 +7,7 @@
 
 #include "describe/DescriptionCommands.h"
 #include "framework/dataset/Database.h"
+#include "store/DicoRules.h"
 #include "tests/support/FaultFileSystem.h"
 #include "tests/support/ScopedFileSystem.h"
 
@@ -158,7 +159,7 @@ void TestDescribe::indexRowsAreRefused_data() {
 void TestDescribe::indexRowsAreRefused() {
     QFETCH(QString, type);
     QFETCH(bool, refused);
-    QCOMPARE(DescriptionCommands::IsIndexRow(type), refused);
+    QCOMPARE(store::DicoRules::DescriptionLocked(type), refused);
     MainWindowFixture f;
     f.makeDictionaryFile(QStringLiteral("paye.DB"));
     f.openDictionary(QStringLiteral("paye.DB"));

@@ -14,6 +14,7 @@
 // again completes the dictionary.
 
 #include "SourceTables.h"
+#include "WindowCapture.h"
 #include "tests/store/DicoFiles.h"
 #include "tests/store/StoreTestHost.h"
 
@@ -57,7 +58,7 @@ struct QuietHost : StoreTestHost {
 QString runScenario(const QString& dico, const QStringList& sources) {
     QuietHost host;
     store::DictionaryStore store(&host.window, host);
-    capture::StructureCapture capture(&host.window, store, host);
+    capture::StructureCapture capture(&host.window, store);
     QString error;
     try {
         if (!QFile::exists(dico))
@@ -65,7 +66,7 @@ QString runScenario(const QString& dico, const QStringList& sources) {
         store.OpenDico(dico);
         for (const QString& source : sources) {
             try {
-                capture.CaptureTable(source);
+                captureAsWindow(host, capture, source);
             } catch (const std::exception& e) {
                 if (error.isEmpty())
                     error = QString::fromUtf8(e.what());

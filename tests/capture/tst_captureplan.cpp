@@ -1,6 +1,7 @@
 #include "capture/CapturePlan.h"
 #include "capture/FieldTypes.h"
 #include "capture/IndexOptions.h"
+#include "store/DicoRules.h"
 
 #include <QTest>
 
@@ -65,6 +66,45 @@ private slots:
         for (int i = 1; i < rows.size(); ++i)
             got.append(*rows[i].type);
         QCOMPARE(got, labels);
+    }
+
+    // Readers sort what capture wrote by the index-row rule: over every field
+    // type and every option set an index can have, first or after another,
+    // each planned row is told for what it is. The description lock is the
+    // describe command's narrower rule: "ix" or "IX" exactly, never a blank
+    // label nor another mix of case.
+    void indexRowRule() {
+        using store::DicoRules;
+        TableStructure t;
+        t.tableName = QStringLiteral("T");
+        for (int code = 0; code <= 21; ++code)
+            t.fields.append({QStringLiteral("F%1").arg(code), code, 10});
+        for (unsigned options = 0; options < 32; ++options) {
+            for (unsigned before : {0u, options, 31u - options}) {
+                t.indexes.append({QStringLiteral("I"), QStringLiteral("F0"), before});
+                t.indexes.append({QStringLiteral("J"), QStringLiteral("F1"), options});
+            }
+        }
+        const QList<DicoRow> rows = PlanCaptureRows(t, 1);
+        for (qsizetype i = 1; i < rows.size(); ++i) {
+            const QString type = rows[i].type.value_or(QString());
+            const bool index = i > t.fields.size();
+            QVERIFY2(DicoRules::IsIndexRow(type) == index, qPrintable(type));
+            QCOMPARE(DicoRules::DescriptionLocked(type), index && !type.isEmpty());
+        }
+        struct Typed {
+            const char* type;
+            bool index;
+            bool locked;
+        };
+        for (const Typed& typed :
+             {Typed{"ixUnique", true, true}, Typed{"", true, false},
+              Typed{"IXPRIMARY", false, true}, Typed{"IxUnique", false, false},
+              Typed{"iXUnique", false, false}, Typed{"String", false, false}}) {
+            const QString type = QString::fromLatin1(typed.type);
+            QCOMPARE(DicoRules::IsIndexRow(type), typed.index);
+            QCOMPARE(DicoRules::DescriptionLocked(type), typed.locked);
+        }
     }
 
     void sourceFileName_data() {

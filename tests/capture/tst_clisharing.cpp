@@ -9,6 +9,7 @@
 // the name index finds every table.
 
 #include "SourceTables.h"
+#include "WindowCapture.h"
 #include "tests/store/StoreTestHost.h"
 
 #include "capture/StructureCapture.h"
@@ -209,7 +210,8 @@ private slots:
         StoreTestHost host;
         store::DictionaryStore store(&host.window, host);
         QObject addWindow;
-        capture::StructureCapture capture(&addWindow, store, host);
+        capture::StructureCapture capture(&addWindow, store);
+        host.follow(store);
         store.PrepareDataDir();
         QVERIFY(store.CreateDico(QStringLiteral("shared")));
         const fs::path dir = store.NomDico().toStdString();
@@ -219,7 +221,7 @@ private slots:
         const std::vector<std::string> mine = makeSources(dir.parent_path() / "win", "W", 15);
         const pid_t tool = startCli(args, dir.parent_path(), "tool");
         for (const std::string& s : mine)
-            QCOMPARE(capture.CaptureTable(QString::fromStdString(s)),
+            QCOMPARE(captureAsWindow(host, capture, QString::fromStdString(s)),
                      capture::CaptureResult::Captured);
         const Run r = finish(tool, dir.parent_path(), "tool");
         QVERIFY2(r.status == 0, r.err.c_str());

@@ -1,5 +1,6 @@
 #include "ClientsExample.h"
 #include "SourceTables.h"
+#include "WindowCapture.h"
 #include "tests/store/DicoFiles.h"
 #include "tests/store/StoreTestHost.h"
 
@@ -38,23 +39,24 @@ struct Bench {
     StoreTestHost host;
     store::DictionaryStore store{&host.window, host};
     QObject addWindow;
-    capture::StructureCapture capture{&addWindow, store, host};
+    capture::StructureCapture capture{&addWindow, store};
 
     Bench() {
+        host.follow(store);
         store.PrepareDataDir();
-        created = store.CreateDico(QStringLiteral("essai"));
+        created = store.CreateDico(QStringLiteral("essai")).created;
     }
     QString source(const QString& name) {
         QDir().mkpath(app.path("src"));
         return app.path("src/" + name);
     }
+    // Captures the file at `path` as the add-tables window and the main window do.
+    CaptureResult add(const QString& path) { return captureAsWindow(host, capture, path); }
     // Writes the customer table, or the table of every field type and index
     // kind, as a source file and captures it.
-    CaptureResult captureClients() {
-        return capture.CaptureTable(sourcetables::writeClients(source("CLIENTS.DB")));
-    }
+    CaptureResult captureClients() { return add(sourcetables::writeClients(source("CLIENTS.DB"))); }
     CaptureResult captureEveryKind() {
-        return capture.CaptureTable(sourcetables::writeEveryKind(source("TOUT.DB")));
+        return add(sourcetables::writeEveryKind(source("TOUT.DB")));
     }
     QList<DicoRow> rows() const { return readRows(store.NomDico()); }
     // Opening the dictionary's tables again makes them go through the file
@@ -83,7 +85,7 @@ uint64_t captureWrites() {
     const testsupport::ScopedFileSystem mounted(counter);
     b.reopenDico();
     counter.reset();
-    if (b.capture.CaptureTable(source) != CaptureResult::Captured)
+    if (b.add(source) != CaptureResult::Captured)
         return 0;
     const uint64_t writes = counter.operations();
     b.closeDico();
@@ -134,8 +136,7 @@ private slots:
         appendRows(b.store.NomDico(), {tableEntry(41, "ANCIENNE")});
         const QString path = sourcetables::writeClients(b.source("CLIENTS.DB"));
 
-        QCOMPARE(b.capture.CaptureTable(path), CaptureResult::Captured);
-        b.capture.ShowLineCount();
+        QCOMPARE(b.add(path), CaptureResult::Captured);
 
         QCOMPARE(b.rows().mid(1), stored(clientsRows(42)));
         QCOMPARE(b.host.code.lines(), clientsBlock());
@@ -231,7 +232,7 @@ private slots:
         QVERIFY(b.created);
         QDir().mkpath(b.app.path("a"));
         QDir().mkpath(b.app.path("b"));
-        QCOMPARE(b.capture.CaptureTable(sourcetables::writeClients(b.app.path("a/" + first))),
+        QCOMPARE(b.add(sourcetables::writeClients(b.app.path("a/" + first))),
                  CaptureResult::Captured);
         QCOMPARE(b.rows().first().table, first.left(12));
         const int rowsBefore = int(b.rows().size());
@@ -239,9 +240,7 @@ private slots:
 
         if (refused)
             widgets::MessageSeam::pushAnswer(widgets::mrOk);
-        const CaptureResult result =
-            b.capture.CaptureTable(sourcetables::writeClients(b.app.path("b/" + second)));
-        b.capture.ShowLineCount();
+        const CaptureResult result = b.add(sourcetables::writeClients(b.app.path("b/" + second)));
         if (!refused) {
             QCOMPARE(result, CaptureResult::Captured);
             QCOMPARE(widgets::MessageSeam::shownCount(), 0);
@@ -262,7 +261,6 @@ private slots:
         QVERIFY(b.created);
         b.host.generating = false;
         QCOMPARE(b.captureClients(), CaptureResult::Captured);
-        b.capture.ShowLineCount();
         QCOMPARE(b.rows().size(), 9);
         QCOMPARE(b.host.code.lineCount(), 0);
         QVERIFY(b.host.code.title().isEmpty());
@@ -276,7 +274,7 @@ private slots:
         QVERIFY(junk.open(QIODevice::WriteOnly));
         junk.write(QByteArray(3000, 'x'));
         junk.close();
-        QVERIFY_THROWS_EXCEPTION(engine::EngineError, b.capture.CaptureTable(junk.fileName()));
+        QVERIFY_THROWS_EXCEPTION(engine::EngineError, b.add(junk.fileName()));
         QVERIFY(b.rows().isEmpty());
         QCOMPARE(b.host.code.lineCount(), 0);
         QCOMPARE(b.host.updates, 0);
@@ -306,7 +304,7 @@ private slots:
                 faults.failAt(n, EIO, /*sticky=*/false);
                 bool failed = false;
                 try {
-                    b.capture.CaptureTable(source);
+                    b.add(source);
                 } catch (const engine::EngineError&) {
                     failed = true;
                 }
@@ -318,7 +316,7 @@ private slots:
                 QCOMPARE(b.host.code.lines(), codeBefore);
             }
             b.reopenDico();
-            QCOMPARE(b.capture.CaptureTable(source), CaptureResult::Captured);
+            QCOMPARE(b.add(source), CaptureResult::Captured);
             b.closeDico();
         }
         qInfo("capture failed and was undone at each of its %llu write points", qulonglong(writes));
@@ -360,7 +358,7 @@ private slots:
                 widgets::MessageSeam::pushAnswer(widgets::mrOk);
             const qsizetype rowsBefore = b.rows().size();
             try {
-                const CaptureResult result = b.capture.CaptureTable(path);
+                const CaptureResult result = b.add(path);
                 QCOMPARE(result == CaptureResult::NameInUse, duplicate);
             } catch (const std::exception& e) {
                 QVERIFY2(!rowsReadable(path), qPrintable(path + ": " + e.what()));

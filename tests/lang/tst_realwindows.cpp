@@ -111,9 +111,8 @@ void TestRealWindows::keysNameTheWindowsComponents_data() {
     QTest::newRow("about box") << "Tf_Apropos"
                                << std::function<widgets::Form*()>([] { return new Tf_Apropos; });
     QTest::newRow("add-tables window")
-        << "Tf_SelFichiers" << std::function<widgets::Form*()>([this] {
-               return new Tf_SelFichiers(*m_main->Store, *m_main);
-           });
+        << "Tf_SelFichiers"
+        << std::function<widgets::Form*()>([this] { return new Tf_SelFichiers(*m_main->Store); });
 }
 
 void TestRealWindows::keysNameTheWindowsComponents() {

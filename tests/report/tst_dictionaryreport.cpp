@@ -131,7 +131,7 @@ void TestDictionaryReport::init() {
 }
 
 PreparedReport TestDictionaryReport::print(const DictionaryFile& dictionary) {
-    m_form->setUpForPrinting(dictionary.path(), dictionary.path(), dictionary.path());
+    m_form->setUpForPrinting(dictionary.path(), dictionary.path());
     std::optional<PreparedReport> report = m_form->preparePages();
     if (!report)
         return {};

@@ -106,7 +106,7 @@ void TestReportWindows::initTestCase() {
 void TestReportWindows::init() {
     lang::TMultiLang::SetGlobalLanguage(1);
     m_form = std::make_unique<Tr_Korvanta>();
-    m_form->setUpForPrinting(m_dico->path(), m_dico->path(), m_dico->path());
+    m_form->setUpForPrinting(m_dico->path(), m_dico->path());
 }
 
 void TestReportWindows::cleanup() {

@@ -1,8 +1,8 @@
 #pragma once
-// A headless stand-in for the main window: records what the store and capture
-// ask of it, and looks message texts up in the main window's real word table.
+// A headless stand-in for the main window: records what the store asks of it,
+// looks message texts up in the main window's real word table, and holds what
+// the window keeps for captures (the "Generate code" check, the code text).
 
-#include "capture/CaptureHost.h"
 #include "capture/CodeText.h"
 #include "framework/widgets/MessageDlg.h"
 #include "framework/widgets/MessageSeam.h"
@@ -16,23 +16,27 @@
 #include <QObject>
 #include <QTemporaryDir>
 
-class StoreTestHost : public store::StoreHost, public capture::CaptureHost {
+class StoreTestHost : public store::StoreHost {
 public:
     explicit StoreTestHost(int language = 1) {
         lang::Vocabulary::applyDesign(ml, QStringLiteral("Tf_Main"));
         ml.setActiveLanguage(quint8(language));
     }
 
-    void UpdateCommands() override { ++updates; }
+    // Counts the store's state changes, as the window refreshes its commands
+    // on each of them.
+    void follow(store::DictionaryStore& store) {
+        QObject::connect(&store, &store::DictionaryStore::stateChanged, &window,
+                         [this] { UpdateCommands(); });
+    }
+    void UpdateCommands() { ++updates; }
     void setCaption(const QString& caption) override { captions.append(caption); }
     void repaintNow() override { ++repaints; }
     QString GetWord(const QString& key) override { return ml.GetWord(key); }
     // As the main window does, so that the seam sees each warning box.
-    void showWarning(const QString& text) override {
+    virtual void showWarning(const QString& text) {
         widgets::MessageDlg(text, widgets::mtWarning, widgets::mbOK);
     }
-    bool codeGenerationOn() const override { return generating; }
-    capture::CodeText& codeText() override { return code; }
 
     QString caption() const { return captions.isEmpty() ? QString() : captions.last(); }
 
@@ -67,7 +71,10 @@ public:
 // A store on a fresh application directory, its data directory prepared as
 // the main window's creation leaves it.
 struct PreparedStore {
-    explicit PreparedStore(int language = 1) : host(language) { store.PrepareDataDir(); }
+    explicit PreparedStore(int language = 1) : host(language) {
+        host.follow(store);
+        store.PrepareDataDir();
+    }
 
     TempAppDir app;
     StoreTestHost host;
