@@ -164,10 +164,10 @@ const char* TableData::recordByKey(std::string_view key) {
     if (!m_haveDirectory) {
         if (IndexTreeReader* px = primaryTree()) {
             try {
-                TreeSpot at;
-                if (!px->lowerBound(key, at) || px->keyAt(at) != key)
+                // A walk through a secondary order mostly reaches neighbouring rows.
+                if (!px->findExact(key, m_lastPrimarySpot))
                     return nullptr;
-                return px->recordAt(at);
+                return px->recordAt(m_lastPrimarySpot);
             } catch (const EngineError& e) {
                 if (e.code() != ErrorCode::IndexOutOfDate)
                     throw;

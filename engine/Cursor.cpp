@@ -3,6 +3,7 @@
 #include "engine/DiskBarrier.h"
 #include "engine/EngineError.h"
 #include "engine/IndexTreeReader.h"
+#include "engine/RowImage.h"
 #include "engine/TableData.h"
 #include "engine/TableFile.h"
 
@@ -36,7 +37,7 @@ public:
     std::string savedKey;
     uint64_t generation = 0;
     static constexpr uint64_t kStale = UINT64_MAX; // generation of a cursor to find again
-    Row row;
+    RowImage heldRow;
     bool warm = false;               // an operation ran: its blocks are likely in memory
     IndexTreeReader* tree = nullptr; // the order's files being walked, or nullptr
     TreeSpot spot;                   // the position when tree is set
@@ -68,6 +69,9 @@ public:
     void remember(uint64_t ordinal);
     uint64_t seekKey(const std::string& key);
     void requireSameRow();
+    void hold(const char* rec) {
+        heldRow.hold(*d->codec, d->header.fields, rec, size_t(d->recordSize));
+    }
 };
 
 void CursorState::bounds(uint64_t& lo, uint64_t& hi) {
@@ -206,7 +210,7 @@ void CursorState::setSpot(const TreeSpot& at) {
         throw EngineError(ErrorCode::IndexOutOfDate, "Index " + quoted(order->xPath) +
                                                          " : une entrée ne correspond à "
                                                          "aucune ligne de la table");
-    d->decodeRow(rec, row);
+    hold(rec);
     spot = at;
     positioned = true;
     generation = d->generation;
@@ -280,7 +284,7 @@ void CursorState::setPosition(uint64_t p) {
             p = std::clamp(p, lo, hi - 1);
             continue;
         }
-        d->decodeRow(rec, row);
+        hold(rec);
         pos = p;
         positioned = true;
         generation = d->generation;
@@ -416,7 +420,7 @@ bool CursorState::firstInPlace() {
     const char* rec = d->firstRecordInPlace();
     if (!rec)
         return false;
-    d->decodeRow(rec, row);
+    hold(rec);
     pos = 0;
     positioned = true;
     generation = d->generation;
@@ -517,10 +521,14 @@ void Cursor::catchUp() {
 }
 
 const Row& Cursor::row() const {
+    return image().row();
+}
+
+const RowImage& Cursor::image() const {
     if (!m_state->positioned)
         throw EngineError(ErrorCode::NoCurrentRow,
                           "Aucune ligne courante dans " + quoted(m_state->d->path));
-    return m_state->row;
+    return m_state->heldRow;
 }
 
 bool Cursor::findKey(const std::vector<Value>& key) {

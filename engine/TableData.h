@@ -60,6 +60,7 @@
 #include "engine/CodePage.h"
 #include "engine/FileSystem.h"
 #include "engine/IndexInfo.h"
+#include "engine/IndexTreeReader.h"
 #include "engine/KeyList.h"
 #include "engine/TableHeader.h"
 #include "engine/TableLock.h"
@@ -373,6 +374,7 @@ private:
     uint64_t m_primaryTreeGeneration = 0;
     const File* m_primaryTreeFile = nullptr;
     bool m_primaryTreeLooked = false;
+    TreeSpot m_lastPrimarySpot; // where the last lookup by key landed: the next one starts there
 
     TableLock m_lock;
     int m_readers = 0;   // read operations in progress (nested)

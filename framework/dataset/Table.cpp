@@ -114,11 +114,11 @@ void Table::changeOrder(const QString& fieldNames, const QString& indexName) {
         throw;
     }
     const bool had = m_hasRow;
-    const engine::Row saved = m_current;
+    const engine::Row saved = currentRow();
     m_cursor = std::move(cursor);
     computeIndexColumns();
     applyMasterRange();
-    if (had && !m_detailEmpty && relocate(saved) && visible(m_cursor->row())) {
+    if (had && !m_detailEmpty && relocate(saved) && visibleAtCursor()) {
         setCurrentFromCursor();
         m_bof = m_eof = false;
     } else {
@@ -228,6 +228,17 @@ void Table::checkFilterField() {
         throw DatasetError(QStringLiteral("Filtre de la table %1 : le champ %2 n'est pas booléen")
                                .arg(quoted(displayName()), quoted(name)));
     m_filterColumn = col;
+}
+
+// The filter reads one field: the cursor's other fields stay undecoded.
+bool Table::visibleAtCursor() const {
+    if (m_filterColumn < 0)
+        return true;
+    const engine::RowImage& row = m_cursor->image();
+    if (m_filterColumn >= int(row.size()))
+        return false;
+    const engine::Value& v = row.value(size_t(m_filterColumn));
+    return v.kind == engine::Value::Kind::Boolean && v.boolean == m_filter->expected();
 }
 
 bool Table::visible(const engine::Row& row) const {

@@ -29,6 +29,7 @@
 #include "framework/dataset/FieldDefs.h"
 #include "framework/dataset/IndexDefs.h"
 
+#include "engine/RowImage.h"
 #include "engine/TableDefinition.h"
 #include "engine/Value.h"
 
@@ -223,6 +224,8 @@ private:
     void refilter();
     void checkFilterField();
     bool visible(const engine::Row& row) const;
+    bool visibleAtCursor() const;
+    const engine::Row& currentRow() const { return m_current.row(); }
     void relink();
     bool masterKey(engine::Value& key) const;
     void applyMasterRange();
@@ -234,6 +237,7 @@ private:
     // moving (TableNavigation.cpp)
     void syncCursor();
     bool cursorOnCurrentRow();
+    bool sameRowAtCursor() const;
     void requireCurrentRowPresent(const char* what);
     bool stepVisible(bool forward);
     bool seekFromEdge(bool fromStart);
@@ -294,9 +298,9 @@ private:
     bool m_modified = false;
     bool m_detailEmpty = false; // a detail without master row: no rows at all
     bool m_haveRangeKey = false;
-    engine::Value m_rangeKey; // the master value the detail is limited to
-    engine::Row m_current;    // the current row as last read
-    engine::Row m_buffer;     // the row being edited or inserted
+    engine::Value m_rangeKey;   // the master value the detail is limited to
+    engine::RowImage m_current; // the current row as last read, decoded as fields are read
+    engine::Row m_buffer;       // the row being edited or inserted
     quint64 m_viewGeneration = 0;
     // What the last landing after a post learned: every row of the view after `anchor`
     // (a visible row) is hidden. Holds only while contentGeneration() is `generation`;

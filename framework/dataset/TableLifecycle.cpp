@@ -205,11 +205,13 @@ int Table::fieldColumn(const Field* field) const {
 }
 
 engine::Value Table::fieldValue(const Field* field) const {
-    const engine::Row& row = activeRow();
     const int col = field->m_column;
-    if (field->m_table != this || col < 0 || col >= int(row.size()))
+    if (field->m_table != this || col < 0)
         return engine::Value::null();
-    return row[col];
+    if (m_state == DataSetState::Edit || m_state == DataSetState::Insert)
+        return col < int(m_buffer.size()) ? m_buffer[size_t(col)] : engine::Value::null();
+    // Only the field asked for is decoded.
+    return col < int(m_current.size()) ? m_current.value(size_t(col)) : engine::Value::null();
 }
 
 convert::Target Table::conversionTarget(const Field* field) const {
@@ -224,7 +226,7 @@ const engine::Row& Table::activeRow() const {
     static const engine::Row none;
     if (m_state == DataSetState::Edit || m_state == DataSetState::Insert)
         return m_buffer;
-    return m_current.empty() ? none : m_current;
+    return m_current.empty() ? none : currentRow();
 }
 
 // ---- Definitions ------------------------------------------------------------------------

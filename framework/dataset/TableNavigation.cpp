@@ -25,14 +25,28 @@ void Table::syncCursor() {
 // Whether the cursor still stands on the view's current row after catching up.
 bool Table::cursorOnCurrentRow() {
     syncCursor();
-    return m_hasRow && m_cursor->atRow() && sameRow(m_cursor->row(), m_current);
+    return m_hasRow && m_cursor->atRow() && sameRowAtCursor();
+}
+
+// As sameRow, reading only the key fields of a keyed table.
+bool Table::sameRowAtCursor() const {
+    const engine::RowImage& at = m_cursor->image();
+    if (at.size() != m_current.size())
+        return false;
+    if (!m_file->isKeyed())
+        return at.row() == currentRow();
+    const size_t keys = std::min(size_t(m_file->keyFieldCount()), at.size());
+    for (size_t i = 0; i < keys; ++i)
+        if (!(at.value(i) == m_current.value(i)))
+            return false;
+    return true;
 }
 
 bool Table::stepVisible(bool forward) {
     int moved = 0;
     while (forward ? m_cursor->next() : m_cursor->prior()) {
         ++moved;
-        if (visible(m_cursor->row()))
+        if (visibleAtCursor())
             return true;
     }
     for (; moved > 0; --moved)
@@ -45,17 +59,17 @@ bool Table::seekFromEdge(bool fromStart) {
         return false;
     if (!(fromStart ? m_cursor->first() : m_cursor->last()))
         return false;
-    return visible(m_cursor->row()) || stepVisible(fromStart);
+    return visibleAtCursor() || stepVisible(fromStart);
 }
 
 void Table::setCurrentFromCursor() {
-    m_current = m_cursor->row();
+    m_current.assign(m_cursor->image());
     m_hasRow = true;
 }
 
 void Table::setNoRow() {
     m_hasRow = false;
-    m_current = m_file ? m_file->emptyRow() : engine::Row();
+    m_current.holdNothing(m_file ? m_file->fields().size() : 0);
     m_bof = m_eof = true;
 }
 
@@ -88,14 +102,14 @@ bool Table::landNearCursor(bool tailKnown) {
     m_hiddenTail.known = false;
     if (m_detailEmpty || !m_cursor->atRow())
         return false;
-    if (visible(m_cursor->row()) || stepVisible(true)) {
+    if (visibleAtCursor() || stepVisible(true)) {
         setCurrentFromCursor();
         return true;
     }
     if ((tailKnown && landOnTailAnchor()) || stepVisible(false)) {
         setCurrentFromCursor();
         m_hiddenTail.known = true;
-        m_hiddenTail.anchor = m_current;
+        m_hiddenTail.anchor = currentRow();
         return true;
     }
     return false;
@@ -147,8 +161,7 @@ void Table::Next() {
         return;
     }
     // When another view deleted our row, the cursor catches up on the one after it.
-    const bool successorReady =
-        !cursorOnCurrentRow() && m_cursor->atRow() && visible(m_cursor->row());
+    const bool successorReady = !cursorOnCurrentRow() && m_cursor->atRow() && visibleAtCursor();
     if (successorReady || stepVisible(true)) {
         setCurrentFromCursor();
         m_bof = m_eof = false;
@@ -272,10 +285,10 @@ bool Table::FindKey(const QVariantList& keyValues) {
         key.push_back(convert::fitToField(convert::fromVariant(keyValues[i], target), info));
     }
     const bool had = m_hasRow;
-    const engine::Row saved = m_current;
+    const engine::Row saved = currentRow();
     bool found = m_cursor->findKey(key);
     // The first match may be hidden by the filter; a later one with the same key may not.
-    while (found && !visible(m_cursor->row()))
+    while (found && !visibleAtCursor())
         found = m_cursor->next() && keyMatches(m_cursor->row(), key);
     if (found) {
         setCurrentFromCursor();
@@ -311,7 +324,7 @@ void Table::Refresh() {
 // ---- For item models --------------------------------------------------------------------
 
 bool Table::isCurrentRow(const engine::Row& row) const {
-    return Active() && m_hasRow && sameRow(row, m_current);
+    return Active() && m_hasRow && sameRow(row, currentRow());
 }
 
 bool Table::moveToRow(const engine::Row& row) {
