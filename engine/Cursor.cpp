@@ -35,12 +35,15 @@ public:
     bool positioned = false;
     uint64_t pos = 0;
     std::string savedKey;
+    std::string scratchKey; // setSpot's, kept for their room
+    std::string entryKey;
     uint64_t generation = 0;
     static constexpr uint64_t kStale = UINT64_MAX; // generation of a cursor to find again
     RowImage heldRow;
     bool warm = false;               // an operation ran: its blocks are likely in memory
     IndexTreeReader* tree = nullptr; // the order's files being walked, or nullptr
     TreeSpot spot;                   // the position when tree is set
+    TreeSpot primaryNear;            // where this cursor's last row was found in the .PX
 
     void sync();
     bool first();
@@ -203,9 +206,14 @@ bool CursorState::treeLast(TreeSpot& at) {
 // Reads the row an entry names, which must carry the entry's own sort key (else the
 // file does not describe the rows).
 void CursorState::setSpot(const TreeSpot& at) {
-    const std::string key(tree->keyAt(at));
-    const char* rec = d->recordByKey(std::string_view(key).substr(key.size() - d->keyWidth));
-    std::string rowKey = rec ? d->sortKey(*order, rec, 0) : std::string();
+    // Copied: finding the row may recover a journal, which drops the readers' blocks.
+    entryKey.assign(tree->keyAt(at));
+    const std::string_view key = entryKey;
+    const char* rec = d->recordByKey(key.substr(key.size() - d->keyWidth), primaryNear);
+    std::string& rowKey = scratchKey; // savedKey stays whole until the entry proves right
+    rowKey.clear();
+    if (rec)
+        d->sortKeyInto(*order, rec, 0, rowKey);
     if (rowKey != key)
         throw EngineError(ErrorCode::IndexOutOfDate, "Index " + quoted(order->xPath) +
                                                          " : une entrée ne correspond à "
@@ -214,7 +222,7 @@ void CursorState::setSpot(const TreeSpot& at) {
     spot = at;
     positioned = true;
     generation = d->generation;
-    savedKey = std::move(rowKey);
+    savedKey.swap(rowKey);
 }
 
 // As reseek: the row with the saved key, else the one that followed it, kept inside

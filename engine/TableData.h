@@ -201,6 +201,9 @@ public:
     // The record with this primary key (descending the .PX while the block directory
     // is not built); nullptr when no row has it. Valid until the next table access.
     const char* recordByKey(std::string_view key);
+    // The same, starting from `near`, where an earlier lookup of the caller landed (each
+    // cursor keeps its own: two walking views would otherwise take turns spoiling it).
+    const char* recordByKey(std::string_view key, TreeSpot& near);
     // Before a write: the orders walked through their files are loaded from them while
     // they still match, and from then on kept up to date with the rows.
     void loadWalkedOrders();

@@ -232,9 +232,12 @@ void Table::checkFilterField() {
 
 // The filter reads one field: the cursor's other fields stay undecoded.
 bool Table::visibleAtCursor() const {
+    return visibleImage(m_cursor->image());
+}
+
+bool Table::visibleImage(const engine::RowImage& row) const {
     if (m_filterColumn < 0)
         return true;
-    const engine::RowImage& row = m_cursor->image();
     if (m_filterColumn >= int(row.size()))
         return false;
     const engine::Value& v = row.value(size_t(m_filterColumn));
@@ -274,6 +277,7 @@ void Table::setMasterFields(const QString& fields) {
     if (fields == m_masterFields)
         return;
     m_masterFields = fields;
+    m_masterFieldList = convert::fieldNames(fields);
     relink();
 }
 
@@ -288,7 +292,7 @@ void Table::relink() {
 
 bool Table::masterKey(engine::Value& key) const {
     Table* master = m_masterSource ? m_masterSource->DataSet() : nullptr;
-    const std::vector<std::string> names = convert::fieldNames(m_masterFields);
+    const std::vector<std::string>& names = m_masterFieldList;
     if (!master || !master->Active() || names.empty())
         return false;
     const QString name = QString::fromStdString(names.front());
@@ -311,7 +315,7 @@ bool Table::masterKey(engine::Value& key) const {
 void Table::applyMasterRange() {
     m_haveRangeKey = false;
     m_detailEmpty = false;
-    const std::vector<std::string> names = convert::fieldNames(m_masterFields);
+    const std::vector<std::string>& names = m_masterFieldList;
     if (!m_masterSource || names.empty()) {
         if (m_cursor->hasRange())
             m_cursor->clearRange();
@@ -338,13 +342,13 @@ void Table::applyMasterRange() {
 }
 
 bool Table::isMasterField(const Field* field) const {
-    const std::vector<std::string> names = convert::fieldNames(m_masterFields);
+    const std::vector<std::string>& names = m_masterFieldList;
     return !names.empty() && field->FieldName().compare(QString::fromStdString(names.front()),
                                                         Qt::CaseInsensitive) == 0;
 }
 
 void Table::masterDataChanged(Field* field) {
-    if (!Active() || convert::fieldNames(m_masterFields).empty())
+    if (!Active() || m_masterFieldList.empty())
         return;
     if (field && !isMasterField(field))
         return;
@@ -352,7 +356,7 @@ void Table::masterDataChanged(Field* field) {
 }
 
 void Table::masterStateChanged() {
-    if (Active() && !convert::fieldNames(m_masterFields).empty())
+    if (Active() && !m_masterFieldList.empty())
         followMaster(false);
 }
 

@@ -65,10 +65,12 @@ bool Table::seekFromEdge(bool fromStart) {
 void Table::setCurrentFromCursor() {
     m_current.assign(m_cursor->image());
     m_hasRow = true;
+    m_onFirstRow = false;
 }
 
 void Table::setNoRow() {
     m_hasRow = false;
+    m_onFirstRow = false;
     m_current.holdNothing(m_file ? m_file->fields().size() : 0);
     m_bof = m_eof = true;
 }
@@ -78,6 +80,8 @@ void Table::positionFirst() {
         setCurrentFromCursor();
         m_bof = true;
         m_eof = false;
+        m_onFirstRow = true;
+        m_firstRowGeneration = m_file->generation();
     } else {
         setNoRow();
     }
@@ -140,8 +144,22 @@ void Table::First() {
     requireActive("aller à la première ligne");
     if (!checkBrowseMode())
         return;
-    positionFirst();
+    if (stillOnFirstRow()) {
+        m_bof = true;
+        m_eof = false;
+    } else {
+        positionFirst();
+    }
     notifyData();
+}
+
+// Whether the view stands where positionFirst put it, nothing having been written since
+// (here or, as far as the engine sees, by another program).
+bool Table::stillOnFirstRow() {
+    if (!m_onFirstRow || !m_hasRow || m_firstRowGeneration != m_file->generation())
+        return false;
+    syncCursor();
+    return m_firstRowGeneration == m_file->generation() && cursorOnCurrentRow();
 }
 
 void Table::Last() {
@@ -199,6 +217,19 @@ int Table::RecordCount() const {
     if (m_detailEmpty)
         return 0;
     return int(m_cursor->count());
+}
+
+int Table::shownRowCount() const {
+    requireActive("compter les lignes");
+    if (m_detailEmpty)
+        return 0;
+    if (m_filterColumn < 0)
+        return RecordCount();
+    std::unique_ptr<engine::Cursor> cursor = makeViewCursor();
+    int shown = 0;
+    for (bool more = cursor->first(); more; more = cursor->next())
+        shown += visibleImage(cursor->image()) ? 1 : 0;
+    return shown;
 }
 
 bool Table::sameRow(const engine::Row& a, const engine::Row& b) const {
