@@ -160,14 +160,18 @@ std::shared_ptr<IndexTreeReader> TableData::openPrimaryTree() {
 }
 
 const char* TableData::recordByKey(std::string_view key) {
+    return recordByKey(key, m_lastPrimarySpot);
+}
+
+const char* TableData::recordByKey(std::string_view key, TreeSpot& near) {
     settle();
     if (!m_haveDirectory) {
         if (IndexTreeReader* px = primaryTree()) {
             try {
-                TreeSpot at;
-                if (!px->lowerBound(key, at) || px->keyAt(at) != key)
+                // A walk through a secondary order mostly reaches neighbouring rows.
+                if (!px->findExact(key, near))
                     return nullptr;
-                return px->recordAt(at);
+                return px->recordAt(near);
             } catch (const EngineError& e) {
                 if (e.code() != ErrorCode::IndexOutOfDate)
                     throw;

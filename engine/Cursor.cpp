@@ -3,6 +3,7 @@
 #include "engine/DiskBarrier.h"
 #include "engine/EngineError.h"
 #include "engine/IndexTreeReader.h"
+#include "engine/RowImage.h"
 #include "engine/TableData.h"
 #include "engine/TableFile.h"
 
@@ -34,12 +35,15 @@ public:
     bool positioned = false;
     uint64_t pos = 0;
     std::string savedKey;
+    std::string scratchKey; // setSpot's, kept for their room
+    std::string entryKey;
     uint64_t generation = 0;
     static constexpr uint64_t kStale = UINT64_MAX; // generation of a cursor to find again
-    Row row;
+    RowImage heldRow;
     bool warm = false;               // an operation ran: its blocks are likely in memory
     IndexTreeReader* tree = nullptr; // the order's files being walked, or nullptr
     TreeSpot spot;                   // the position when tree is set
+    TreeSpot primaryNear;            // where this cursor's last row was found in the .PX
 
     void sync();
     bool first();
@@ -68,6 +72,9 @@ public:
     void remember(uint64_t ordinal);
     uint64_t seekKey(const std::string& key);
     void requireSameRow();
+    void hold(const char* rec) {
+        heldRow.hold(*d->codec, d->header.fields, rec, size_t(d->recordSize));
+    }
 };
 
 void CursorState::bounds(uint64_t& lo, uint64_t& hi) {
@@ -199,18 +206,23 @@ bool CursorState::treeLast(TreeSpot& at) {
 // Reads the row an entry names, which must carry the entry's own sort key (else the
 // file does not describe the rows).
 void CursorState::setSpot(const TreeSpot& at) {
-    const std::string key(tree->keyAt(at));
-    const char* rec = d->recordByKey(std::string_view(key).substr(key.size() - d->keyWidth));
-    std::string rowKey = rec ? d->sortKey(*order, rec, 0) : std::string();
+    // Copied: finding the row may recover a journal, which drops the readers' blocks.
+    entryKey.assign(tree->keyAt(at));
+    const std::string_view key = entryKey;
+    const char* rec = d->recordByKey(key.substr(key.size() - d->keyWidth), primaryNear);
+    std::string& rowKey = scratchKey; // savedKey stays whole until the entry proves right
+    rowKey.clear();
+    if (rec)
+        d->sortKeyInto(*order, rec, 0, rowKey);
     if (rowKey != key)
         throw EngineError(ErrorCode::IndexOutOfDate, "Index " + quoted(order->xPath) +
                                                          " : une entrée ne correspond à "
                                                          "aucune ligne de la table");
-    d->decodeRow(rec, row);
+    hold(rec);
     spot = at;
     positioned = true;
     generation = d->generation;
-    savedKey = std::move(rowKey);
+    savedKey.swap(rowKey);
 }
 
 // As reseek: the row with the saved key, else the one that followed it, kept inside
@@ -280,7 +292,7 @@ void CursorState::setPosition(uint64_t p) {
             p = std::clamp(p, lo, hi - 1);
             continue;
         }
-        d->decodeRow(rec, row);
+        hold(rec);
         pos = p;
         positioned = true;
         generation = d->generation;
@@ -416,7 +428,7 @@ bool CursorState::firstInPlace() {
     const char* rec = d->firstRecordInPlace();
     if (!rec)
         return false;
-    d->decodeRow(rec, row);
+    hold(rec);
     pos = 0;
     positioned = true;
     generation = d->generation;
@@ -517,10 +529,14 @@ void Cursor::catchUp() {
 }
 
 const Row& Cursor::row() const {
+    return image().row();
+}
+
+const RowImage& Cursor::image() const {
     if (!m_state->positioned)
         throw EngineError(ErrorCode::NoCurrentRow,
                           "Aucune ligne courante dans " + quoted(m_state->d->path));
-    return m_state->row;
+    return m_state->heldRow;
 }
 
 bool Cursor::findKey(const std::vector<Value>& key) {

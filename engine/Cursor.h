@@ -24,6 +24,7 @@ namespace engine {
 
 class TableFile;
 class CursorState;
+class RowImage;
 
 class Cursor {
 public:
@@ -51,6 +52,8 @@ public:
     void catchUp();
     bool atRow() const;     // false only when the view is empty (or before the first move)
     const Row& row() const; // the current row; throws NoCurrentRow
+    // The same row with its fields decoded on demand (and copied by assign, not by value).
+    const RowImage& image() const;
 
     // Exact lookup on the leading index fields (as many as given; an Alpha key longer
     // than its field is cut to the field's width). Positions on the first match.

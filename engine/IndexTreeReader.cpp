@@ -164,6 +164,37 @@ bool IndexTreeReader::descend(std::string_view wanted, bool upper, TreeSpot& at)
     return next(at);
 }
 
+bool IndexTreeReader::findExact(std::string_view wanted, TreeSpot& at) {
+    const uint16_t hint = at.block;
+    if (hint < m_sortedBlocks.size() && m_sortedBlocks[hint]) {
+        Block& b = *m_sortedBlocks[hint];
+        // Keys ascend across the leaves of a tree, so a key between the first and the
+        // last of this leaf can only be in it.
+        if (wanted.size() == m_keyBytes && key(b, 0) <= wanted && wanted <= key(b, b.count - 1)) {
+            // A walk in step with the keys asks for the record after the last one.
+            const uint32_t following = at.slot + 1;
+            if (at.slot < b.count && following < b.count && key(b, following) == wanted &&
+                key(b, at.slot) < wanted) {
+                at.slot = following;
+                return true;
+            }
+            return findInBlock(hint, wanted, at);
+        }
+    }
+    return descend(wanted, false, at) && keyAt(at) == wanted;
+}
+
+bool IndexTreeReader::findInBlock(uint16_t number, std::string_view wanted, TreeSpot& at) {
+    Block& b = sortedBlock(number);
+    const uint32_t slot = search(b, wanted, false);
+    if (slot >= b.count || key(b, slot) != wanted)
+        return false;
+    if (slot > 0 && key(b, slot - 1) >= key(b, slot))
+        damaged(m_sorted, "les clés du bloc " + std::to_string(number) + " ne sont pas en ordre");
+    at = {number, slot};
+    return true;
+}
+
 bool IndexTreeReader::last(TreeSpot& at) {
     if (m_tree.header.indexLevels == 0)
         return false;

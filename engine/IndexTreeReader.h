@@ -56,6 +56,10 @@ public:
     bool lowerBound(std::string_view key, TreeSpot& at) { return descend(key, false, at); }
     bool upperBound(std::string_view key, TreeSpot& at) { return descend(key, true, at); }
     bool last(TreeSpot& at);
+    // The record whose sort key is exactly key. `at` comes in as a hint (an earlier
+    // result, or a default spot): when key lies within the keys of that block as read
+    // by this reader, the search stays in the block instead of descending from the root.
+    bool findExact(std::string_view key, TreeSpot& at);
     bool next(TreeSpot& at);
     bool prior(TreeSpot& at);
 
@@ -87,6 +91,7 @@ private:
     std::string_view key(Block& b, uint32_t i);
     // First entry of the block not below key (above it when upper), on key.size() bytes.
     uint32_t search(Block& b, std::string_view key, bool upper);
+    bool findInBlock(uint16_t number, std::string_view key, TreeSpot& at);
     [[noreturn]] void damaged(const Source& where, const std::string& why) const;
 
     Source m_tree;

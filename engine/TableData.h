@@ -60,6 +60,7 @@
 #include "engine/CodePage.h"
 #include "engine/FileSystem.h"
 #include "engine/IndexInfo.h"
+#include "engine/IndexTreeReader.h"
 #include "engine/KeyList.h"
 #include "engine/TableHeader.h"
 #include "engine/TableLock.h"
@@ -200,6 +201,9 @@ public:
     // The record with this primary key (descending the .PX while the block directory
     // is not built); nullptr when no row has it. Valid until the next table access.
     const char* recordByKey(std::string_view key);
+    // The same, starting from `near`, where an earlier lookup of the caller landed (each
+    // cursor keeps its own: two walking views would otherwise take turns spoiling it).
+    const char* recordByKey(std::string_view key, TreeSpot& near);
     // Before a write: the orders walked through their files are loaded from them while
     // they still match, and from then on kept up to date with the rows.
     void loadWalkedOrders();
@@ -373,6 +377,7 @@ private:
     uint64_t m_primaryTreeGeneration = 0;
     const File* m_primaryTreeFile = nullptr;
     bool m_primaryTreeLooked = false;
+    TreeSpot m_lastPrimarySpot; // where the last lookup by key landed: the next one starts there
 
     TableLock m_lock;
     int m_readers = 0;   // read operations in progress (nested)

@@ -114,11 +114,11 @@ void Table::changeOrder(const QString& fieldNames, const QString& indexName) {
         throw;
     }
     const bool had = m_hasRow;
-    const engine::Row saved = m_current;
+    const engine::Row saved = currentRow();
     m_cursor = std::move(cursor);
     computeIndexColumns();
     applyMasterRange();
-    if (had && !m_detailEmpty && relocate(saved) && visible(m_cursor->row())) {
+    if (had && !m_detailEmpty && relocate(saved) && visibleAtCursor()) {
         setCurrentFromCursor();
         m_bof = m_eof = false;
     } else {
@@ -230,6 +230,20 @@ void Table::checkFilterField() {
     m_filterColumn = col;
 }
 
+// The filter reads one field: the cursor's other fields stay undecoded.
+bool Table::visibleAtCursor() const {
+    return visibleImage(m_cursor->image());
+}
+
+bool Table::visibleImage(const engine::RowImage& row) const {
+    if (m_filterColumn < 0)
+        return true;
+    if (m_filterColumn >= int(row.size()))
+        return false;
+    const engine::Value& v = row.value(size_t(m_filterColumn));
+    return v.kind == engine::Value::Kind::Boolean && v.boolean == m_filter->expected();
+}
+
 bool Table::visible(const engine::Row& row) const {
     if (m_filterColumn < 0)
         return true;
@@ -263,6 +277,7 @@ void Table::setMasterFields(const QString& fields) {
     if (fields == m_masterFields)
         return;
     m_masterFields = fields;
+    m_masterFieldList = convert::fieldNames(fields);
     relink();
 }
 
@@ -277,7 +292,7 @@ void Table::relink() {
 
 bool Table::masterKey(engine::Value& key) const {
     Table* master = m_masterSource ? m_masterSource->DataSet() : nullptr;
-    const std::vector<std::string> names = convert::fieldNames(m_masterFields);
+    const std::vector<std::string>& names = m_masterFieldList;
     if (!master || !master->Active() || names.empty())
         return false;
     const QString name = QString::fromStdString(names.front());
@@ -300,7 +315,7 @@ bool Table::masterKey(engine::Value& key) const {
 void Table::applyMasterRange() {
     m_haveRangeKey = false;
     m_detailEmpty = false;
-    const std::vector<std::string> names = convert::fieldNames(m_masterFields);
+    const std::vector<std::string>& names = m_masterFieldList;
     if (!m_masterSource || names.empty()) {
         if (m_cursor->hasRange())
             m_cursor->clearRange();
@@ -327,13 +342,13 @@ void Table::applyMasterRange() {
 }
 
 bool Table::isMasterField(const Field* field) const {
-    const std::vector<std::string> names = convert::fieldNames(m_masterFields);
+    const std::vector<std::string>& names = m_masterFieldList;
     return !names.empty() && field->FieldName().compare(QString::fromStdString(names.front()),
                                                         Qt::CaseInsensitive) == 0;
 }
 
 void Table::masterDataChanged(Field* field) {
-    if (!Active() || convert::fieldNames(m_masterFields).empty())
+    if (!Active() || m_masterFieldList.empty())
         return;
     if (field && !isMasterField(field))
         return;
@@ -341,7 +356,7 @@ void Table::masterDataChanged(Field* field) {
 }
 
 void Table::masterStateChanged() {
-    if (Active() && !convert::fieldNames(m_masterFields).empty())
+    if (Active() && !m_masterFieldList.empty())
         followMaster(false);
 }
 

@@ -29,6 +29,7 @@
 #include "framework/dataset/FieldDefs.h"
 #include "framework/dataset/IndexDefs.h"
 
+#include "engine/RowImage.h"
 #include "engine/TableDefinition.h"
 #include "engine/Value.h"
 
@@ -124,6 +125,9 @@ public:
     // returned; not found: the current row stays and false is returned.
     bool FindKey(const QVariantList& keyValues);
     int RecordCount() const;
+    // The rows the view shows (the filter does reduce it), counted without moving the
+    // view, so that nothing follows it meanwhile: for a progress bar over a walk.
+    int shownRowCount() const;
 
     // ---- Changing rows ---------------------------------------------------------------
     void Append();
@@ -223,6 +227,9 @@ private:
     void refilter();
     void checkFilterField();
     bool visible(const engine::Row& row) const;
+    bool visibleAtCursor() const;
+    bool visibleImage(const engine::RowImage& row) const;
+    const engine::Row& currentRow() const { return m_current.row(); }
     void relink();
     bool masterKey(engine::Value& key) const;
     void applyMasterRange();
@@ -230,10 +237,12 @@ private:
     void masterDataChanged(Field* field);
     void masterStateChanged();
     void followMaster(bool refreshWhenSame);
+    bool stillOnFirstRow();
 
     // moving (TableNavigation.cpp)
     void syncCursor();
     bool cursorOnCurrentRow();
+    bool sameRowAtCursor() const;
     void requireCurrentRowPresent(const char* what);
     bool stepVisible(bool forward);
     bool seekFromEdge(bool fromStart);
@@ -260,7 +269,7 @@ private:
 
     // fields and events (TableEditing.cpp, TableLifecycle.cpp)
     void setFieldValue(Field* field, engine::Value value);
-    engine::Value fieldValue(const Field* field) const;
+    const engine::Value& fieldValue(const Field* field) const;
     convert::Target conversionTarget(const Field* field) const;
     void setState(DataSetState state);
     void notifyData(Field* field = nullptr);
@@ -280,6 +289,8 @@ private:
     int m_filterColumn = -1;
     QPointer<DataSource> m_masterSource;
     QString m_masterFields;
+    std::vector<std::string>
+        m_masterFieldList; // m_masterFields split, as every master step reads it
 
     DataSetState m_state = DataSetState::Inactive;
     QPointer<Database> m_database;
@@ -293,10 +304,15 @@ private:
     bool m_eof = true;
     bool m_modified = false;
     bool m_detailEmpty = false; // a detail without master row: no rows at all
+    // Set when the view was put on its first row at the file's generation
+    // `firstRowGeneration` and has not moved since: First() then has nothing to seek (a detail view
+    // is put there by its master's step, then asked for its first row by whoever walks it).
+    bool m_onFirstRow = false;
+    quint64 m_firstRowGeneration = 0;
     bool m_haveRangeKey = false;
-    engine::Value m_rangeKey; // the master value the detail is limited to
-    engine::Row m_current;    // the current row as last read
-    engine::Row m_buffer;     // the row being edited or inserted
+    engine::Value m_rangeKey;   // the master value the detail is limited to
+    engine::RowImage m_current; // the current row as last read, decoded as fields are read
+    engine::Row m_buffer;       // the row being edited or inserted
     quint64 m_viewGeneration = 0;
     // What the last landing after a post learned: every row of the view after `anchor`
     // (a visible row) is hidden. Holds only while contentGeneration() is `generation`;

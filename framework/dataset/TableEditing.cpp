@@ -50,8 +50,8 @@ void Table::Edit() {
                                .arg(quoted(displayName())));
     // Start from the row as the file holds it now (another view may have changed it).
     requireCurrentRowPresent("modifier");
-    m_current = m_cursor->row();
-    m_buffer = m_current;
+    m_current.assign(m_cursor->image());
+    m_buffer = currentRow();
     m_modified = false;
     setState(DataSetState::Edit);
     notifyStateAndData();
@@ -67,7 +67,7 @@ void Table::Post() {
     const quint64 before = contentGeneration();
     const bool tailKnown = m_hiddenTail.known && m_hiddenTail.generation == before;
     const bool inserting = m_state == DataSetState::Insert;
-    const engine::Row previous = inserting ? engine::Row() : m_current;
+    const engine::Row previous = inserting ? engine::Row() : currentRow();
     if (inserting) {
         m_cursor->insert(m_buffer);
     } else {

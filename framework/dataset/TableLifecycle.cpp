@@ -204,12 +204,15 @@ int Table::fieldColumn(const Field* field) const {
     return field && field->m_table == this ? field->m_column : -1;
 }
 
-engine::Value Table::fieldValue(const Field* field) const {
-    const engine::Row& row = activeRow();
+const engine::Value& Table::fieldValue(const Field* field) const {
+    static const engine::Value none;
     const int col = field->m_column;
-    if (field->m_table != this || col < 0 || col >= int(row.size()))
-        return engine::Value::null();
-    return row[col];
+    if (field->m_table != this || col < 0)
+        return none;
+    if (m_state == DataSetState::Edit || m_state == DataSetState::Insert)
+        return col < int(m_buffer.size()) ? m_buffer[size_t(col)] : none;
+    // Only the field asked for is decoded.
+    return col < int(m_current.size()) ? m_current.value(size_t(col)) : none;
 }
 
 convert::Target Table::conversionTarget(const Field* field) const {
@@ -224,7 +227,7 @@ const engine::Row& Table::activeRow() const {
     static const engine::Row none;
     if (m_state == DataSetState::Edit || m_state == DataSetState::Insert)
         return m_buffer;
-    return m_current.empty() ? none : m_current;
+    return m_current.empty() ? none : currentRow();
 }
 
 // ---- Definitions ------------------------------------------------------------------------

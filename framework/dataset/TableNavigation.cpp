@@ -25,14 +25,28 @@ void Table::syncCursor() {
 // Whether the cursor still stands on the view's current row after catching up.
 bool Table::cursorOnCurrentRow() {
     syncCursor();
-    return m_hasRow && m_cursor->atRow() && sameRow(m_cursor->row(), m_current);
+    return m_hasRow && m_cursor->atRow() && sameRowAtCursor();
+}
+
+// As sameRow, reading only the key fields of a keyed table.
+bool Table::sameRowAtCursor() const {
+    const engine::RowImage& at = m_cursor->image();
+    if (at.size() != m_current.size())
+        return false;
+    if (!m_file->isKeyed())
+        return at.row() == currentRow();
+    const size_t keys = std::min(size_t(m_file->keyFieldCount()), at.size());
+    for (size_t i = 0; i < keys; ++i)
+        if (!(at.value(i) == m_current.value(i)))
+            return false;
+    return true;
 }
 
 bool Table::stepVisible(bool forward) {
     int moved = 0;
     while (forward ? m_cursor->next() : m_cursor->prior()) {
         ++moved;
-        if (visible(m_cursor->row()))
+        if (visibleAtCursor())
             return true;
     }
     for (; moved > 0; --moved)
@@ -45,17 +59,19 @@ bool Table::seekFromEdge(bool fromStart) {
         return false;
     if (!(fromStart ? m_cursor->first() : m_cursor->last()))
         return false;
-    return visible(m_cursor->row()) || stepVisible(fromStart);
+    return visibleAtCursor() || stepVisible(fromStart);
 }
 
 void Table::setCurrentFromCursor() {
-    m_current = m_cursor->row();
+    m_current.assign(m_cursor->image());
     m_hasRow = true;
+    m_onFirstRow = false;
 }
 
 void Table::setNoRow() {
     m_hasRow = false;
-    m_current = m_file ? m_file->emptyRow() : engine::Row();
+    m_onFirstRow = false;
+    m_current.holdNothing(m_file ? m_file->fields().size() : 0);
     m_bof = m_eof = true;
 }
 
@@ -64,6 +80,8 @@ void Table::positionFirst() {
         setCurrentFromCursor();
         m_bof = true;
         m_eof = false;
+        m_onFirstRow = true;
+        m_firstRowGeneration = m_file->generation();
     } else {
         setNoRow();
     }
@@ -88,14 +106,14 @@ bool Table::landNearCursor(bool tailKnown) {
     m_hiddenTail.known = false;
     if (m_detailEmpty || !m_cursor->atRow())
         return false;
-    if (visible(m_cursor->row()) || stepVisible(true)) {
+    if (visibleAtCursor() || stepVisible(true)) {
         setCurrentFromCursor();
         return true;
     }
     if ((tailKnown && landOnTailAnchor()) || stepVisible(false)) {
         setCurrentFromCursor();
         m_hiddenTail.known = true;
-        m_hiddenTail.anchor = m_current;
+        m_hiddenTail.anchor = currentRow();
         return true;
     }
     return false;
@@ -126,8 +144,22 @@ void Table::First() {
     requireActive("aller à la première ligne");
     if (!checkBrowseMode())
         return;
-    positionFirst();
+    if (stillOnFirstRow()) {
+        m_bof = true;
+        m_eof = false;
+    } else {
+        positionFirst();
+    }
     notifyData();
+}
+
+// Whether the view stands where positionFirst put it, nothing having been written since
+// (here or, as far as the engine sees, by another program).
+bool Table::stillOnFirstRow() {
+    if (!m_onFirstRow || !m_hasRow || m_firstRowGeneration != m_file->generation())
+        return false;
+    syncCursor();
+    return m_firstRowGeneration == m_file->generation() && cursorOnCurrentRow();
 }
 
 void Table::Last() {
@@ -147,8 +179,7 @@ void Table::Next() {
         return;
     }
     // When another view deleted our row, the cursor catches up on the one after it.
-    const bool successorReady =
-        !cursorOnCurrentRow() && m_cursor->atRow() && visible(m_cursor->row());
+    const bool successorReady = !cursorOnCurrentRow() && m_cursor->atRow() && visibleAtCursor();
     if (successorReady || stepVisible(true)) {
         setCurrentFromCursor();
         m_bof = m_eof = false;
@@ -186,6 +217,19 @@ int Table::RecordCount() const {
     if (m_detailEmpty)
         return 0;
     return int(m_cursor->count());
+}
+
+int Table::shownRowCount() const {
+    requireActive("compter les lignes");
+    if (m_detailEmpty)
+        return 0;
+    if (m_filterColumn < 0)
+        return RecordCount();
+    std::unique_ptr<engine::Cursor> cursor = makeViewCursor();
+    int shown = 0;
+    for (bool more = cursor->first(); more; more = cursor->next())
+        shown += visibleImage(cursor->image()) ? 1 : 0;
+    return shown;
 }
 
 bool Table::sameRow(const engine::Row& a, const engine::Row& b) const {
@@ -272,10 +316,10 @@ bool Table::FindKey(const QVariantList& keyValues) {
         key.push_back(convert::fitToField(convert::fromVariant(keyValues[i], target), info));
     }
     const bool had = m_hasRow;
-    const engine::Row saved = m_current;
+    const engine::Row saved = currentRow();
     bool found = m_cursor->findKey(key);
     // The first match may be hidden by the filter; a later one with the same key may not.
-    while (found && !visible(m_cursor->row()))
+    while (found && !visibleAtCursor())
         found = m_cursor->next() && keyMatches(m_cursor->row(), key);
     if (found) {
         setCurrentFromCursor();
@@ -311,7 +355,7 @@ void Table::Refresh() {
 // ---- For item models --------------------------------------------------------------------
 
 bool Table::isCurrentRow(const engine::Row& row) const {
-    return Active() && m_hasRow && sameRow(row, m_current);
+    return Active() && m_hasRow && sameRow(row, currentRow());
 }
 
 bool Table::moveToRow(const engine::Row& row) {

@@ -23,6 +23,8 @@ public:
     // Where page `index` (from 0) stands on the canvas.
     QRect pageRect(int index) const;
     int pageCount() const;
+    // The store has more pages than when last measured.
+    void pagesAdded() { resizeToPages(); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

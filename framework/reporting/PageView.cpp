@@ -39,6 +39,13 @@ double PageView::scale() const {
     return m_canvas->scale();
 }
 
+void PageView::pagesAdded() {
+    const int page = currentPage();
+    m_canvas->pagesAdded();
+    if (page > 0)
+        setCurrentPage(page);
+}
+
 int PageView::pageCount() const {
     return m_canvas->pageCount();
 }

@@ -23,6 +23,8 @@ public:
     // Device pixels per report unit at the current zoom.
     double scale() const;
     int pageCount() const;
+    // The store grew (pages laid out while the view shows the first ones).
+    void pagesAdded();
     int currentPage() const; // from 1; 0 without pages
     void setCurrentPage(int page);
 

@@ -37,17 +37,25 @@ std::vector<ReportDetailLink*> Report::detailLinks() const {
 
 ReportPreviewWindow* Report::Preview(QWidget* owner) {
     auto pages = std::make_unique<PageStore>(m_title, m_pageSize);
-    bool prepared = false;
+    auto layout = std::make_unique<ReportLayout>(*this, QDate::currentDate());
+    ReportLayout::Step step = ReportLayout::Step::More;
     {
         ReportProgressWindow progress(ReportWindowTexts::preparingLine, m_title);
         progress.show();
-        prepared = ReportLayout(*this, QDate::currentDate()).run(*pages, &progress);
+        layout->start(*pages);
+        // The preview opens as soon as its first page is made; it lays the
+        // others out behind it.
+        while (step == ReportLayout::Step::More && pages->pageCount() == 0)
+            step = layout->layRows(1, &progress);
     }
-    if (!pages->error().isEmpty())
-        widgets::MessageDlg(pages->error(), widgets::mtError, widgets::mbOK);
-    if (!prepared)
+    if (step == ReportLayout::Step::Stopped) {
+        if (!pages->error().isEmpty())
+            widgets::MessageDlg(pages->error(), widgets::mtError, widgets::mbOK);
         return nullptr;
+    }
     auto* preview = new ReportPreviewWindow(std::move(pages), owner);
+    if (step == ReportLayout::Step::More)
+        preview->continueLayout(std::move(layout), this);
     preview->showMaximized();
     preview->goToPage(1);
     return preview;

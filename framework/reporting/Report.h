@@ -42,10 +42,10 @@ public:
     std::vector<ReportBand*> bands() const;
     std::vector<ReportDetailLink*> detailLinks() const;
 
-    // Prepares the pages under the progress window, then shows them in the
-    // preview window, maximised, on its first page. Returns that window (it
-    // deletes itself when closed, and with `owner`), or nullptr when the user
-    // stopped the preparation.
+    // Prepares the first page under the progress window, then shows it in the
+    // preview window, maximised, which lays the other pages out behind it.
+    // Returns that window (it deletes itself when closed, and with `owner`),
+    // or nullptr when the user stopped the preparation.
     ReportPreviewWindow* Preview(QWidget* owner = nullptr);
 
     // The default printer's paper, or the locale's usual one without a printer.

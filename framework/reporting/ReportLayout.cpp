@@ -9,6 +9,8 @@
 #include "framework/reporting/ReportDetailLink.h"
 #include "framework/reporting/ReportItem.h"
 
+#include <limits>
+
 namespace reporting {
 
 namespace {
@@ -49,34 +51,53 @@ std::optional<PreparedReport> ReportLayout::run(LayoutProgress* progress) {
 }
 
 bool ReportLayout::run(PageSink& sink, LayoutProgress* progress) {
+    start(sink);
+    Step step = Step::More;
+    while (step == Step::More)
+        step = layRows(std::numeric_limits<int>::max(), progress);
+    return step == Step::Done;
+}
+
+void ReportLayout::start(PageSink& sink) {
     m_sink = &sink;
     m_sinkRefused = false;
+    m_finished = false;
     m_context.pageNumber = 0;
     startPage();
     if (m_title)
         printBand(*m_title);
-    dataset::Table* master = viewOf(m_report.DataSource());
-    if (master && master->Active()) {
-        // Counted as the walk below advances, over the rows the view shows: the
-        // file's row count includes rows a filter leaves out, and a bar
-        // measured by it would stop far short of its end.
-        const int total = shownRowCount(*master);
-        int done = 0;
-        for (master->First(); !master->Eof(); master->Next()) {
-            walkRow();
-            if (m_sinkRefused || (progress && !progress->advance(++done, total)))
-                return false;
-        }
+    m_master = viewOf(m_report.DataSource());
+    m_total = m_done = 0;
+    if (m_master && m_master->Active()) {
+        // The bar counts the rows the walk below shows: the file's row count
+        // includes rows a filter leaves out, and a bar measured by it would stop
+        // far short of its end. Counted aside, so that no detail follows it.
+        m_total = m_master->shownRowCount();
+        m_master->First();
+    } else {
+        m_master = nullptr;
     }
-    finishPage();
-    return !m_sinkRefused;
 }
 
-int ReportLayout::shownRowCount(dataset::Table& view) {
-    int count = 0;
-    for (view.First(); !view.Eof(); view.Next())
-        ++count;
-    return count;
+ReportLayout::Step ReportLayout::layRows(int rows, LayoutProgress* progress) {
+    if (m_finished)
+        return m_sinkRefused ? Step::Stopped : Step::Done;
+    if (m_master && !m_master->Active())
+        return Step::Stopped; // closed between two calls: its rows are gone
+    for (int n = 0; n < rows && m_master && !m_master->Eof(); ++n) {
+        walkRow();
+        if (m_sinkRefused || (progress && !progress->advance(++m_done, m_total)))
+            return Step::Stopped;
+        if (!m_master->Active())
+            return Step::Stopped;
+        m_master->Next();
+    }
+    if (m_master && !m_master->Eof())
+        return Step::More;
+    m_master = nullptr;
+    m_finished = true;
+    finishPage();
+    return m_sinkRefused ? Step::Stopped : Step::Done;
 }
 
 void ReportLayout::walkRow() {

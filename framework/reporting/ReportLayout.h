@@ -40,6 +40,14 @@ public:
     // stopped the layout or the sink refused a page.
     bool run(PageSink& sink, LayoutProgress* progress = nullptr);
 
+    // The same run in steps, for a caller that shows the first pages while the
+    // others are laid out: start, then layRows until it answers Done, or
+    // Stopped (progress stopped it, the sink refused a page, or the report's
+    // view was closed meanwhile).
+    enum class Step { More, Done, Stopped };
+    void start(PageSink& sink);
+    Step layRows(int rows, LayoutProgress* progress = nullptr);
+
 private:
     struct Link {
         dataset::Table* view;
@@ -47,7 +55,6 @@ private:
     };
 
     void collectBands();
-    static int shownRowCount(dataset::Table& view);
     void walkRow();
     void walkDetailLinks();
     void printBand(const ReportBand& band);
@@ -69,6 +76,10 @@ private:
     bool m_sinkRefused = false;
     double m_y = 0;
     bool m_pageEmpty = true;
+    dataset::Table* m_master = nullptr; // the view being walked; nullptr once past its end
+    int m_total = 0;                    // rows it shows
+    int m_done = 0;
+    bool m_finished = false;
 };
 
 } // namespace reporting

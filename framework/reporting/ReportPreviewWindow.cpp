@@ -4,6 +4,8 @@
 #include "framework/reporting/PageView.h"
 #include "framework/reporting/PreparedReportFile.h"
 #include "framework/reporting/PreviewDialogs.h"
+#include "framework/reporting/Report.h"
+#include "framework/reporting/ReportLayout.h"
 #include "framework/reporting/ReportOutput.h"
 #include "framework/reporting/ReportProgressWindow.h"
 #include "framework/reporting/ReportWindowTexts.h"
@@ -11,13 +13,17 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QPrinter>
 #include <QSpinBox>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <limits>
 
 namespace reporting {
 
@@ -50,8 +56,58 @@ ReportPreviewWindow::ReportPreviewWindow(std::unique_ptr<PageStore> pages, QWidg
 
 ReportPreviewWindow::~ReportPreviewWindow() = default;
 
+const PageStore& ReportPreviewWindow::pages() const {
+    finishLayout();
+    return *m_pages;
+}
+
 PreparedReport ReportPreviewWindow::report() const {
-    return m_pages->wholeReport();
+    return pages().wholeReport();
+}
+
+void ReportPreviewWindow::continueLayout(std::unique_ptr<ReportLayout> layout, Report* report) {
+    m_layout = std::move(layout);
+    m_layoutReport = report;
+    QTimer::singleShot(0, this, &ReportPreviewWindow::layOutSlice);
+}
+
+// Slices short enough for the window to answer between them.
+void ReportPreviewWindow::layOutSlice() {
+    constexpr qint64 kSliceMs = 30;
+    constexpr int kRowsPerLook = 8;
+    if (!m_layout)
+        return;
+    if (!m_layoutReport)
+        return endLayout(true);
+    QElapsedTimer clock;
+    clock.start();
+    ReportLayout::Step step = ReportLayout::Step::More;
+    while (step == ReportLayout::Step::More && clock.elapsed() < kSliceMs)
+        step = m_layout->layRows(kRowsPerLook);
+    if (step != ReportLayout::Step::More)
+        return endLayout(step == ReportLayout::Step::Stopped);
+    m_view->pagesAdded();
+    updatePageBox();
+    QTimer::singleShot(0, this, &ReportPreviewWindow::layOutSlice);
+}
+
+void ReportPreviewWindow::finishLayout() const {
+    if (!m_layout)
+        return;
+    if (!m_layoutReport)
+        return endLayout(true);
+    ReportLayout::Step step = ReportLayout::Step::More;
+    while (step == ReportLayout::Step::More)
+        step = m_layout->layRows(std::numeric_limits<int>::max());
+    endLayout(step == ReportLayout::Step::Stopped);
+}
+
+void ReportPreviewWindow::endLayout(bool stopped) const {
+    m_layout.reset();
+    m_view->pagesAdded();
+    updatePageBox();
+    if (stopped && !m_pages->error().isEmpty())
+        widgets::MessageDlg(m_pages->error(), widgets::mtError, widgets::mbOK);
 }
 
 QAction* ReportPreviewWindow::addCommand(const QString& name, const QString& text, int icon) {
@@ -96,7 +152,7 @@ void ReportPreviewWindow::createToolBar() {
     connect(addCommand("nextPage", QStringLiteral("Page suivante"), QStyle::SP_MediaSeekForward),
             &QAction::triggered, this, [this] { goToPage(currentPage() + 1); });
     connect(addCommand("lastPage", QStringLiteral("Dernière page"), QStyle::SP_MediaSkipForward),
-            &QAction::triggered, this, [this] { goToPage(m_pages->pageCount()); });
+            &QAction::triggered, this, [this] { goToPage(pages().pageCount()); });
     m_bar->addSeparator();
     connect(addCommand("print", QStringLiteral("Imprimer"), QStyle::SP_DialogOkButton),
             &QAction::triggered, this, &ReportPreviewWindow::printReport);
@@ -141,12 +197,17 @@ void ReportPreviewWindow::goToPage(int page) {
 }
 
 void ReportPreviewWindow::pageChanged() {
+    updatePageBox();
+}
+
+void ReportPreviewWindow::updatePageBox() const {
     const QSignalBlocker quiet(m_pageBox);
     m_pageBox->setRange(1, qMax(1, m_pages->pageCount()));
     m_pageBox->setValue(currentPage());
 }
 
 void ReportPreviewWindow::printReport() {
+    finishLayout();
     QPrinter printer(QPrinter::HighResolution);
     preparePrinter(m_pages->title(), m_pages->pageSize(), printer);
     if (!PreviewDialogs::current().choosePrinter(printer, this))
@@ -159,6 +220,7 @@ void ReportPreviewWindow::printReport() {
 }
 
 void ReportPreviewWindow::saveReport() {
+    finishLayout();
     QString path = PreviewDialogs::current().saveFileName(this);
     // Load lists the prepared reports by their extension: a name given
     // without one gets it, so that the file can be found again.
@@ -179,6 +241,7 @@ void ReportPreviewWindow::loadReport() {
         widgets::MessageDlg(error, widgets::mtError, widgets::mbOK);
         return;
     }
+    m_layout.reset(); // the pages it was laying out are replaced
     m_pages = std::move(loaded);
     m_view->setPages(m_pages.get());
     pageChanged();

@@ -5,7 +5,11 @@
 #include "framework/dataset/Field.h"
 #include "framework/dataset/Transaction.h"
 
+#include <QRandomGenerator>
+#include <QSet>
 #include <QTest>
+
+#include <map>
 
 using namespace dataset;
 
@@ -32,6 +36,65 @@ Tied makeTied(DictionaryFixture& fx) {
 QStringList sorted(QStringList l) {
     l.sort();
     return l;
+}
+
+// A dictionary of many tables in shuffled numbering, so that the name order and the
+// primary order disagree and both span several blocks; table names differ in letter case
+// from their field entries' spelling now and then. Numbers leave gaps below each entry.
+QList<DicoRowSpec> shuffledDictionary(int tables) {
+    QRandomGenerator random(24);
+    QList<DicoRowSpec> rows;
+    for (int t = 0; t < tables; ++t) {
+        const QString name = QStringLiteral("T%1.DB").arg(t * 7919 % 100000, 5, 10, QChar('0'));
+        const int base = 100 + 100 * int(random.bounded(tables * 4));
+        rows.append({base, name, true, {}});
+        const int fields = int(random.bounded(0, 14));
+        for (int f = 0; f < fields; ++f)
+            rows.append({base + 11 + f, random.bounded(3) ? name : name.toLower(), false,
+                         QStringLiteral("F%1").arg(random.bounded(1000))});
+    }
+    // The base numbers may collide: keep the first row of each number.
+    QList<DicoRowSpec> unique;
+    QSet<int> seen;
+    for (const DicoRowSpec& r : rows)
+        if (!seen.contains(r.no)) {
+            seen.insert(r.no);
+            unique.append(r);
+        }
+    return unique;
+}
+
+// What the report's walk must see: per table entry in name order (ties by number), the
+// field entries of that name (letter case ignored) in number order.
+QStringList expectedWalk(const QList<DicoRowSpec>& rows) {
+    std::map<std::pair<QString, int>, QString> tables;
+    std::map<QString, std::map<int, QString>> fields;
+    for (const DicoRowSpec& r : rows)
+        if (r.ct)
+            tables[{r.table.toUpper(), r.no}] = r.table;
+        else
+            fields[r.table.toUpper()][r.no] = r.champ;
+    QStringList walk;
+    for (const auto& [key, name] : tables) {
+        QStringList champs;
+        for (const auto& [no, champ] : fields[key.first])
+            champs << champ;
+        walk << name + ":" + champs.join(',');
+    }
+    return walk;
+}
+
+// The walk as the report makes it: the detail asked for its first row after the master's
+// step has already put it there.
+QStringList reportWalk(Table* master, Table* detail) {
+    QStringList walk;
+    for (master->First(); !master->Eof(); master->Next()) {
+        QStringList champs;
+        for (detail->First(); !detail->Eof(); detail->Next())
+            champs << detail->FieldByName("Champ")->AsString();
+        walk << master->FieldByName("Table")->AsString() + ":" + champs.join(',');
+    }
+    return walk;
 }
 } // namespace
 
@@ -214,6 +277,50 @@ private slots:
         deleteClients(true);
         QCOMPARE(v.master->RecordCount(), 5);
         QCOMPARE(rowsInFile(), 5);
+    }
+
+    // The report's walk over a dictionary of 150 tables sees exactly what the rows
+    // say, through the index files as closing wrote them and, after writes, through the
+    // orders in memory; a view standing on its first row sees a row another view put before
+    // it; an edit started after reading one field keeps every other field of the row.
+    void reportWalkMatchesTheRows() {
+        DictionaryFixture fx;
+        fx.createDictionary(kDico);
+        QList<DicoRowSpec> rows = shuffledDictionary(150);
+        fx.db()->StartTransaction(); // one commit, not one per row
+        fx.addRows(kDico, rows);
+        fx.db()->Commit();
+        Tied v = makeTied(fx);
+        v.master->Open();
+        v.detail->Open();
+        const QStringList expected = expectedWalk(rows);
+        QCOMPARE(v.master->shownRowCount(), int(expected.size()));
+        QCOMPARE(reportWalk(v.master, v.detail), expected);
+
+        // Another view writes: a field entry numbered below every other of its table.
+        v.master->First();
+        v.master->Next();
+        const QString table = v.master->FieldByName("Table")->AsString();
+        v.detail->First();
+        const DicoRowSpec early{1, table, false, "EARLY"};
+        Table* other = fx.view(kDico);
+        other->Open();
+        appendDicoRow(other, early);
+        rows.append(early);
+        v.detail->First();
+        QCOMPARE(v.detail->FieldByName("Champ")->AsString(), QString("EARLY"));
+
+        // An edit of a row of which one field was read writes the others back unchanged.
+        v.detail->Next();
+        const int number = v.detail->FieldByName("NoEnreg")->AsInteger();
+        v.detail->Edit();
+        v.detail->FieldByName("Description")->setAsString("décrit");
+        v.detail->Post();
+        QVERIFY(other->FindKey({number}));
+        QCOMPARE(other->FieldByName("Description")->AsString(), QString("décrit"));
+        QCOMPARE(other->FieldByName("CC")->AsBoolean(), true);
+        QCOMPARE(other->FieldByName("Table")->AsString().toUpper(), table.toUpper());
+        QCOMPARE(reportWalk(v.master, v.detail), expectedWalk(rows));
     }
 
     // Only one master field can tie a detail; a master field the master lacks is refused.

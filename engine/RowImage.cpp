@@ -1,0 +1,62 @@
+#include "engine/RowImage.h"
+
+#include "engine/ValueCodec.h"
+
+namespace engine {
+
+void RowImage::resetMarks(size_t fieldCount) {
+    m_row.resize(fieldCount);
+    m_decoded.assign(fieldCount, 0);
+    m_pending = fieldCount;
+}
+
+void RowImage::hold(const ValueCodec& codec, const std::vector<FieldInfo>& fields,
+                    const char* record, size_t recordSize) {
+    m_codec = &codec;
+    m_fields = &fields;
+    m_record.assign(record, recordSize);
+    resetMarks(fields.size());
+}
+
+void RowImage::holdNothing(size_t fieldCount) {
+    m_codec = nullptr;
+    m_fields = nullptr;
+    m_record.clear();
+    m_row.assign(fieldCount, Value::null());
+    m_decoded.assign(fieldCount, 1);
+    m_pending = 0;
+}
+
+void RowImage::assign(const RowImage& other) {
+    if (!other.m_codec) {
+        holdNothing(other.m_row.size());
+        return;
+    }
+    hold(*other.m_codec, *other.m_fields, other.m_record.data(), other.m_record.size());
+}
+
+void RowImage::clear() {
+    m_codec = nullptr;
+    m_fields = nullptr;
+    m_record.clear();
+    m_row.clear();
+    m_decoded.clear();
+    m_pending = 0;
+}
+
+const Value& RowImage::value(size_t column) const {
+    if (!m_decoded[column]) {
+        m_codec->decode((*m_fields)[column], m_record.data(), m_row[column]);
+        m_decoded[column] = 1;
+        --m_pending;
+    }
+    return m_row[column];
+}
+
+const Row& RowImage::row() const {
+    for (size_t i = 0; m_pending > 0 && i < m_row.size(); ++i)
+        (void)value(i);
+    return m_row;
+}
+
+} // namespace engine

@@ -1,0 +1,44 @@
+#pragma once
+// A row as its record holds it, each field decoded the first time it is asked for: a
+// walk that looks at a few fields of each row (a filter, a key, what a report prints)
+// pays for those only. The record is copied, so the image stays valid whatever the
+// table reads next; the codec and the field list are the table's, and live as long as it.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/FieldInfo.h"
+#include "engine/Value.h"
+
+namespace engine {
+
+class ValueCodec;
+
+class RowImage {
+public:
+    void hold(const ValueCodec& codec, const std::vector<FieldInfo>& fields, const char* record,
+              size_t recordSize);
+    // No row: every field reads as null.
+    void holdNothing(size_t fieldCount);
+    // The same record as `other`, its fields decoded again on demand.
+    void assign(const RowImage& other);
+    void clear();
+    bool empty() const { return m_row.empty(); }
+    size_t size() const { return m_row.size(); }
+
+    const Value& value(size_t column) const; // column < size()
+    const Row& row() const;                  // every field decoded
+
+private:
+    void resetMarks(size_t fieldCount);
+
+    const ValueCodec* m_codec = nullptr;
+    const std::vector<FieldInfo>* m_fields = nullptr;
+    std::string m_record;
+    mutable Row m_row;
+    mutable std::vector<uint8_t> m_decoded;
+    mutable size_t m_pending = 0; // fields not decoded yet
+};
+
+} // namespace engine
