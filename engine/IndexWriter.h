@@ -27,6 +27,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace engine {
@@ -35,7 +36,7 @@ class TableData;
 struct SecondaryOrder;
 
 struct TreeEntry {
-    std::string key;
+    std::string_view key; // into storage the caller keeps until the tree is built
     uint16_t block = 0;
     uint32_t count = 0;
 };
