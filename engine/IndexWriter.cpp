@@ -3,6 +3,7 @@
 #include "engine/Bytes.h"
 #include "engine/EngineError.h"
 #include "engine/HeaderBuilder.h"
+#include "engine/PrimaryIndexLayout.h"
 #include "engine/TableData.h"
 
 #include <algorithm>
@@ -59,6 +60,7 @@ IndexTree buildIndexTree(const std::vector<TreeEntry>& leaves, size_t keyWidth, 
     std::vector<TreeEntry> level = leaves;
     std::vector<size_t> levelChildren; // for upper levels: node index per entry
     int lvl = 1;
+    std::vector<std::vector<size_t>> madeByLevel;
     for (;;) {
         std::vector<size_t> made;
         for (size_t i = 0; i < level.size(); i += cap) {
@@ -73,6 +75,7 @@ IndexTree buildIndexTree(const std::vector<TreeEntry>& leaves, size_t keyWidth, 
             nodes.push_back(std::move(n));
         }
         t.levels = uint8_t(lvl);
+        madeByLevel.push_back(made);
         if (made.size() == 1)
             break;
         std::vector<TreeEntry> up;
@@ -119,6 +122,11 @@ IndexTree buildIndexTree(const std::vector<TreeEntry>& leaves, size_t keyWidth, 
             putTreeInt(e + keyWidth + 4, 0);
         }
         t.entries += uint32_t(n.entries.size());
+    }
+    for (const std::vector<size_t>& made : madeByLevel) {
+        t.levelBlocks.emplace_back();
+        for (size_t idx : made)
+            t.levelBlocks.back().push_back(nodes[idx].number);
     }
     t.root = nodes.back().number;
     t.firstBlock = 1;
@@ -177,19 +185,16 @@ HeaderSpec indexSpec(const TableData& d, uint8_t fileType, const std::vector<Fie
 namespace {
 
 void primaryIndexParts(TableData& d, std::string& header, std::string& blocks) {
-    const std::vector<BlockRef>& chain = d.chain();
-    std::vector<TreeEntry> leaves;
-    leaves.reserve(chain.size());
-    for (const BlockRef& b : chain)
-        leaves.push_back({b.firstKey, b.number, b.count});
     const uint8_t code = indexBlockSizeCode(d.keyWidth + 6);
-    IndexTree tree = buildIndexTree(leaves, d.keyWidth, code * 1024);
+    if (!d.primaryLayout)
+        d.primaryLayout = std::make_unique<PrimaryIndexLayout>();
+    const IndexTree& tree = d.primaryLayout->layOut(d.chain(), d.keyWidth, code * 1024);
     std::vector<FieldInfo> keys(d.header.fields.begin(),
                                 d.header.fields.begin() + d.header.keyFields);
     const std::filesystem::path px = companionPath(d.path, ".PX");
     const HeaderSpec spec = indexSpec(d, ftPrimaryIndex, keys, px.filename().string(), tree, code);
     header = buildHeader(spec, *d.cp);
-    blocks = std::move(tree.blocks);
+    blocks = tree.blocks;
 }
 
 } // namespace

@@ -49,6 +49,8 @@ struct IndexTree {
     uint32_t entries = 0;
     uint16_t firstBlock = 0;
     uint16_t lastBlock = 0;
+    // Per level, from the one naming the leaves: its blocks in key order.
+    std::vector<std::vector<uint16_t>> levelBlocks;
 };
 
 IndexTree buildIndexTree(const std::vector<TreeEntry>& leaves, size_t keyWidth, int blockSize);
