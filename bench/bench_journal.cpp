@@ -19,6 +19,7 @@
 #include "engine/TableFile.h"
 #include "tests/support/ScopedFileSystem.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <vector>
@@ -218,6 +219,11 @@ double sqliteBulkLoad(int n) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 2 && std::string(argv[1]) == "--bulk") { // one bulk load alone, for a profiler
+        const int rows = std::atoi(argv[2]);
+        bench::report("B2bulk", rows, "engine_one_txn", "seconds", engineBulkLoad(rows));
+        return 0;
+    }
     const bool manual = argc > 1 && std::string(argv[1]) == "--manual";
     const int n = manual ? 22000 : 2200;
     const double txns = double((n + 10) / 11);

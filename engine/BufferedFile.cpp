@@ -10,8 +10,16 @@ namespace engine {
 BufferedFile::BufferedFile(std::unique_ptr<File> disk)
     : File(disk->path()), m_disk(std::move(disk)) {}
 
+uint64_t BufferedFile::diskSize() {
+    if (m_pending.empty() || !m_diskSizeKnown) {
+        m_diskSize = m_disk->size();
+        m_diskSizeKnown = !m_pending.empty();
+    }
+    return m_diskSize;
+}
+
 uint64_t BufferedFile::size() {
-    uint64_t end = m_disk->size();
+    uint64_t end = diskSize();
     if (!m_pending.empty()) {
         const auto& last = *m_pending.rbegin();
         end = std::max(end, last.first + last.second.size());
@@ -27,6 +35,8 @@ size_t BufferedFile::readAt(uint64_t off, void* buf, size_t n) {
         return 0;
     const size_t want = size_t(std::min<uint64_t>(n, end - off));
     char* out = static_cast<char*>(buf);
+    if (readPending(off, out, want))
+        return want;
     const size_t got = m_disk->readAt(off, out, want);
     std::memset(out + got, 0, want - got); // a gap before a pending range past the disk's end
     // Overlay every pending range that meets [off, off + want).
@@ -43,9 +53,24 @@ size_t BufferedFile::readAt(uint64_t off, void* buf, size_t n) {
     return want;
 }
 
+// A read that falls wholly within one pending range (a block this transaction already
+// wrote) needs no disk read.
+bool BufferedFile::readPending(uint64_t off, char* out, size_t n) const {
+    auto it = m_pending.upper_bound(off);
+    if (it == m_pending.begin())
+        return false;
+    --it;
+    if (off + n > it->first + it->second.size())
+        return false;
+    std::memcpy(out, it->second.data() + (off - it->first), n);
+    return true;
+}
+
 void BufferedFile::writeAt(uint64_t off, const void* buf, size_t n) {
     if (n == 0)
         return;
+    if (m_pending.empty())
+        m_diskSizeKnown = false; // a new transaction: the disk may have changed since
     const uint64_t end = off + n;
     // The first range that overlaps or touches the new one, if any.
     auto host = m_pending.upper_bound(off);

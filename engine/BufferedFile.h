@@ -31,20 +31,29 @@ public:
     bool dirty() const { return !m_pending.empty(); }
     const std::map<uint64_t, std::string>& pending() const { return m_pending; }
     // The size of the file on disk before the pending writes.
-    uint64_t diskSize() { return m_disk->size(); }
+    uint64_t diskSize();
     // Bytes of the file on disk (not the pending ones); short at its end.
     std::string diskBytes(uint64_t off, size_t n);
     // Writes the pending ranges to the disk (the journal holds what they replace),
     // then forgets them; with `durable` the disk file is synced.
     void apply(bool durable);
     void discard() { m_pending.clear(); }
-    File& disk() { return *m_disk; }
+    // The disk file itself: whoever writes through it may change its size.
+    File& disk() {
+        m_diskSizeKnown = false;
+        return *m_disk;
+    }
 
 private:
     void absorbFollowing(std::map<uint64_t, std::string>::iterator host, uint64_t end);
+    bool readPending(uint64_t off, char* out, size_t n) const;
 
     std::unique_ptr<File> m_disk;
     std::map<uint64_t, std::string> m_pending;
+    // While writes are pending the transaction holds the table's write lock, so the
+    // disk file keeps its size: asked once, not at every read.
+    uint64_t m_diskSize = 0;
+    bool m_diskSizeKnown = false;
 };
 
 } // namespace engine

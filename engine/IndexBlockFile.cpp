@@ -4,6 +4,9 @@
 #include "engine/EngineError.h"
 #include "engine/WriteTxn.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace engine {
 
 using namespace bytes;
@@ -63,15 +66,55 @@ size_t IndexBlockFile::count(const std::string& b) const {
     return last < 0 ? 0 : size_t(last) / recordSize() + 1;
 }
 
+// Bytes at the ends of [from, to) that the block already holds need not be written nor
+// journalled: a tree entry whose count alone changed writes its count, not its block.
+// A block past the file's end is written whole, so that the file reaches its end.
+void IndexBlockFile::trimUnchanged(uint16_t n, const std::string& image, size_t& from, size_t& to) {
+    const auto known = m_blocks.find(n);
+    if (known == m_blocks.end() || known->second.size() != image.size() ||
+        offsetOf(n) + image.size() > m_file->size())
+        return;
+    const std::string& old = known->second;
+    to = std::min(to, image.size());
+    constexpr size_t kStride = 64; // whole strides first: memcmp is far faster than a byte loop
+    while (from + kStride <= to &&
+           std::memcmp(old.data() + from, image.data() + from, kStride) == 0)
+        from += kStride;
+    while (from < to && old[from] == image[from])
+        ++from;
+    while (to >= from + kStride &&
+           std::memcmp(old.data() + to - kStride, image.data() + to - kStride, kStride) == 0)
+        to -= kStride;
+    while (to > from && old[to - 1] == image[to - 1])
+        --to;
+}
+
 void IndexBlockFile::write(uint16_t n, std::string image, size_t from, size_t to, WriteTxn& txn) {
+    from = std::max<size_t>(from, 6); // the header goes on its own
+    trimUnchanged(n, image, from, to);
     txn.writeTo(*m_file, offsetOf(n), image.substr(0, 6));
-    if (to > from && from >= 6)
+    if (to > from)
         txn.writeTo(*m_file, offsetOf(n) + from, image.substr(from, to - from));
-    else if (to > 6)
-        txn.writeTo(*m_file, offsetOf(n) + 6, image.substr(6, to - 6));
     if (m_blocks.size() >= kKeptBlocks)
         m_blocks.clear();
     m_blocks[n] = std::move(image);
+}
+
+std::string& IndexBlockFile::edit(uint16_t n) {
+    block(n);
+    return m_blocks[n];
+}
+
+void IndexBlockFile::writeEdited(uint16_t n, size_t from, size_t to, WriteTxn& txn) {
+    const std::string& image = m_blocks.at(n);
+    try {
+        txn.writeTo(*m_file, offsetOf(n), image.substr(0, 6));
+        if (to > from)
+            txn.writeTo(*m_file, offsetOf(n) + from, image.substr(from, to - from));
+    } catch (...) {
+        m_blocks.erase(n); // the edited image never reached the file
+        throw;
+    }
 }
 
 void IndexBlockFile::writeHeader(WriteTxn& txn) {
@@ -95,7 +138,7 @@ uint16_t IndexBlockFile::allocate(WriteTxn& txn) {
                               "L'index " + quoted(m_file->path()) +
                                   " a atteint sa taille limite de 65535 blocs");
         n = ++header.totalBlocks;
-        m_blocks[n] = std::string(blockSize(), '\0');
+        m_blocks.erase(n); // whatever lies there is written over whole below
     }
     std::string empty(blockSize(), '\0');
     put16(empty.data(), 4, uint16_t(-int16_t(recordSize())));

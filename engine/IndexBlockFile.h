@@ -44,6 +44,10 @@ public:
 
     // Writes bytes [from, to) of a new image of block n (its header always).
     void write(uint16_t n, std::string image, size_t from, size_t to, WriteTxn& txn);
+    // The image of block n to change in place (no copy of the block), then writeEdited
+    // with the bytes [from, to) that changed; nothing else may come between the two.
+    std::string& edit(uint16_t n);
+    void writeEdited(uint16_t n, size_t from, size_t to, WriteTxn& txn);
     void writeHeader(WriteTxn& txn);
 
     // A block for new content: the head of the free list, else one more at the end.
@@ -58,6 +62,7 @@ public:
 
 private:
     void setLinks(uint16_t n, uint16_t next, uint16_t prev, WriteTxn& txn);
+    void trimUnchanged(uint16_t n, const std::string& image, size_t& from, size_t& to);
     uint64_t offsetOf(uint16_t n) const {
         return header.headerSize + uint64_t(n - 1) * blockSize();
     }

@@ -9,7 +9,9 @@
 // The .PX (one entry per data block, a few KB per 100k rows) is laid out again whole,
 // packed, at each commit that changed the data blocks, and only its blocks that differ
 // are written: pxlib reads a .PX only when its blocks are all in use, which a tree
-// kept entry by entry (IndexTreeWriter, as the .Y* are) does not promise.
+// kept entry by entry (IndexTreeWriter, as the .Y* are) does not promise. The layout is
+// kept between commits and patched where the chain keeps its shape (PrimaryIndexLayout),
+// so the work of a small commit is a comparison per data block, not a rebuild.
 
 #include "engine/IndexBlockFile.h"
 #include "engine/IndexTreeWriter.h"

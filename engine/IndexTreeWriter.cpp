@@ -37,12 +37,13 @@ std::vector<IndexTreeWriter::Entry> IndexTreeWriter::entriesOf(uint16_t indexBlo
     return out;
 }
 
-// The last entry whose key is not above the one sought (the first for a key before all).
-size_t IndexTreeWriter::choose(const std::vector<Entry>& entries, std::string_view sortKey) {
-    size_t lo = 1, hi = entries.size();
+// The last entry of an index block whose key is not above the one sought (the first
+// for a key before all), read from the block's bytes: no entry is copied on the way down.
+size_t IndexTreeWriter::choose(const std::string& b, std::string_view sortKey) {
+    size_t lo = 1, hi = m_file.count(b);
     while (lo < hi) {
         const size_t mid = lo + (hi - lo) / 2;
-        m_sortKey(entries[mid].key.data(), m_a);
+        m_sortKey(entryAt(b, mid), m_a);
         if (std::string_view(m_a) <= sortKey)
             lo = mid + 1;
         else
@@ -51,15 +52,25 @@ size_t IndexTreeWriter::choose(const std::vector<Entry>& entries, std::string_vi
     return lo - 1;
 }
 
+const char* IndexTreeWriter::entryAt(const std::string& b, size_t i) const {
+    return b.data() + 6 + i * m_file.recordSize();
+}
+
+uint16_t IndexTreeWriter::childAt(const std::string& b, size_t i) const {
+    int64_t block = 0;
+    codec::decodeInt(entryAt(b, i) + m_keyWidth, 2, block);
+    return uint16_t(block);
+}
+
 uint16_t IndexTreeWriter::blockFor(std::string_view sortKey) {
     if (empty())
         return 0;
     uint16_t block = m_file.header.indexRoot;
     for (int level = m_file.header.indexLevels; level >= 1; --level) {
-        const std::vector<Entry> entries = entriesOf(block);
-        if (entries.empty())
+        const std::string& b = m_file.block(block);
+        if (m_file.count(b) == 0)
             m_file.damaged("bloc d'index vide dans l'arbre");
-        block = entries[choose(entries, sortKey)].block;
+        block = childAt(b, choose(b, sortKey));
     }
     return block;
 }
@@ -73,15 +84,16 @@ std::vector<IndexTreeWriter::Step> IndexTreeWriter::pathTo(std::string_view rawK
     std::vector<Step> path;
     uint16_t at = m_file.header.indexRoot;
     for (int level = m_file.header.indexLevels; level >= 1; --level) {
-        const std::vector<Entry> entries = entriesOf(at);
-        if (entries.empty())
+        const std::string& b = m_file.block(at);
+        if (m_file.count(b) == 0)
             m_file.damaged("bloc d'index vide dans l'arbre");
-        const size_t pos = choose(entries, m_b);
+        const size_t pos = choose(b, m_b);
         path.insert(path.begin(), Step{at, pos});
-        if (level == 1 && (entries[pos].block != block ||
-                           entries[pos].key.compare(0, m_keyWidth, rawKey.data(), m_keyWidth) != 0))
+        const uint16_t child = childAt(b, pos);
+        if (level == 1 &&
+            (child != block || std::memcmp(entryAt(b, pos), rawKey.data(), m_keyWidth) != 0))
             m_file.damaged("pas d'entrée pour le bloc " + std::to_string(block));
-        at = entries[pos].block;
+        at = child;
     }
     return path;
 }
@@ -174,11 +186,38 @@ void IndexTreeWriter::start(std::string_view key, uint16_t block, uint32_t count
     m_file.header.numRecords = 1;
 }
 
+// A leaf's first key or count changed: its entry and the summaries above it change in
+// place, entry by entry, up to the first level where nothing changes.
 void IndexTreeWriter::update(std::string_view oldKey, uint16_t block, std::string_view newKey,
                              uint32_t count, WriteTxn& txn) {
-    std::vector<Step> path = pathTo(oldKey, block);
-    replace(path, 0, {Entry{std::string(newKey.substr(0, m_keyWidth)), block, count}}, txn);
+    const std::vector<Step> path = pathTo(oldKey, block);
+    std::string key(newKey.substr(0, m_keyWidth));
+    for (const Step& step : path) {
+        std::string image = m_file.block(step.block);
+        const size_t at = 6 + step.pos * m_file.recordSize();
+        char* e = image.data() + at;
+        int64_t stored = 0;
+        codec::decodeInt(e + m_keyWidth + 2, 2, stored);
+        if (std::memcmp(e, key.data(), m_keyWidth) == 0 &&
+            stored == std::min<uint32_t>(count, 32767))
+            break;
+        std::memcpy(e, key.data(), m_keyWidth);
+        codec::encodeInt(e + m_keyWidth + 2, 2, std::min<uint32_t>(count, 32767));
+        key.assign(entryAt(image, 0), m_keyWidth);
+        count = countUnder(image);
+        m_file.write(step.block, std::move(image), at, at + m_file.recordSize(), txn);
+    }
     m_file.writeHeader(txn);
+}
+
+uint32_t IndexTreeWriter::countUnder(const std::string& b) const {
+    uint64_t sum = 0;
+    for (size_t i = 0; i < m_file.count(b); ++i) {
+        int64_t count = 0;
+        codec::decodeInt(entryAt(b, i) + m_keyWidth + 2, 2, count);
+        sum += uint64_t(std::max<int64_t>(count, 0));
+    }
+    return uint32_t(std::min<uint64_t>(sum, 32767));
 }
 
 void IndexTreeWriter::insertAfter(std::string_view afterKey, uint16_t after, std::string_view key,

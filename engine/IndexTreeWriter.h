@@ -63,7 +63,10 @@ private:
 
     std::vector<Entry> entriesOf(uint16_t indexBlock);
     std::vector<Step> pathTo(std::string_view rawKey, uint16_t block);
-    size_t choose(const std::vector<Entry>& entries, std::string_view sortKey);
+    size_t choose(const std::string& block, std::string_view sortKey);
+    const char* entryAt(const std::string& block, size_t i) const;
+    uint16_t childAt(const std::string& block, size_t i) const;
+    uint32_t countUnder(const std::string& block) const;
     void replace(std::vector<Step>& path, size_t level, std::vector<Entry> with, WriteTxn& txn);
     void store(uint16_t indexBlock, const std::vector<Entry>& entries, WriteTxn& txn);
     Entry summary(uint16_t indexBlock, const std::vector<Entry>& entries) const;

@@ -3,6 +3,7 @@
 #include "engine/Bytes.h"
 #include "engine/EngineError.h"
 #include "engine/HeaderBuilder.h"
+#include "engine/PrimaryIndexLayout.h"
 #include "engine/TableData.h"
 
 #include <algorithm>
@@ -19,6 +20,14 @@ struct Node {
     std::vector<size_t> children;   // upper levels: indexes into the node list
     uint16_t number = 0;
 };
+
+// The 2-byte order-preserving integers of tree entries (80 01 = 1), written inline:
+// a tree of a large table has tens of thousands of them.
+void putTreeInt(char* p, uint32_t v) {
+    const uint16_t u = uint16_t(v ^ 0x8000);
+    p[0] = char(u >> 8);
+    p[1] = char(u & 0xFF);
+}
 
 void putBlockHeader(char* b, uint16_t next, uint16_t prev, size_t count, size_t recordSize) {
     put16(b, 0, next);
@@ -51,6 +60,7 @@ IndexTree buildIndexTree(const std::vector<TreeEntry>& leaves, size_t keyWidth, 
     std::vector<TreeEntry> level = leaves;
     std::vector<size_t> levelChildren; // for upper levels: node index per entry
     int lvl = 1;
+    std::vector<std::vector<size_t>> madeByLevel;
     for (;;) {
         std::vector<size_t> made;
         for (size_t i = 0; i < level.size(); i += cap) {
@@ -65,6 +75,7 @@ IndexTree buildIndexTree(const std::vector<TreeEntry>& leaves, size_t keyWidth, 
             nodes.push_back(std::move(n));
         }
         t.levels = uint8_t(lvl);
+        madeByLevel.push_back(made);
         if (made.size() == 1)
             break;
         std::vector<TreeEntry> up;
@@ -106,11 +117,16 @@ IndexTree buildIndexTree(const std::vector<TreeEntry>& leaves, size_t keyWidth, 
             const TreeEntry& te = n.entries[k];
             std::memcpy(e, te.key.data(), std::min(keyWidth, te.key.size()));
             const uint16_t target = n.level == 1 ? te.block : nodes[n.children[k]].number;
-            codec::encodeInt(e + keyWidth, 2, target);
-            codec::encodeInt(e + keyWidth + 2, 2, std::min<uint32_t>(te.count, 32767));
-            codec::encodeInt(e + keyWidth + 4, 2, 0);
+            putTreeInt(e + keyWidth, target);
+            putTreeInt(e + keyWidth + 2, std::min<uint32_t>(te.count, 32767));
+            putTreeInt(e + keyWidth + 4, 0);
         }
         t.entries += uint32_t(n.entries.size());
+    }
+    for (const std::vector<size_t>& made : madeByLevel) {
+        t.levelBlocks.emplace_back();
+        for (size_t idx : made)
+            t.levelBlocks.back().push_back(nodes[idx].number);
     }
     t.root = nodes.back().number;
     t.firstBlock = 1;
@@ -169,17 +185,16 @@ HeaderSpec indexSpec(const TableData& d, uint8_t fileType, const std::vector<Fie
 namespace {
 
 void primaryIndexParts(TableData& d, std::string& header, std::string& blocks) {
-    std::vector<TreeEntry> leaves;
-    for (const BlockRef& b : d.chain())
-        leaves.push_back({b.firstKey, b.number, b.count});
     const uint8_t code = indexBlockSizeCode(d.keyWidth + 6);
-    IndexTree tree = buildIndexTree(leaves, d.keyWidth, code * 1024);
+    if (!d.primaryLayout)
+        d.primaryLayout = std::make_unique<PrimaryIndexLayout>();
+    const IndexTree& tree = d.primaryLayout->layOut(d.chain(), d.keyWidth, code * 1024);
     std::vector<FieldInfo> keys(d.header.fields.begin(),
                                 d.header.fields.begin() + d.header.keyFields);
     const std::filesystem::path px = companionPath(d.path, ".PX");
     const HeaderSpec spec = indexSpec(d, ftPrimaryIndex, keys, px.filename().string(), tree, code);
     header = buildHeader(spec, *d.cp);
-    blocks = std::move(tree.blocks);
+    blocks = tree.blocks;
 }
 
 } // namespace
@@ -249,8 +264,8 @@ void writeSecondaryIndex(TableData& d, SecondaryOrder& o) {
         putBlockHeader(blk, b + 1 < nBlocks ? uint16_t(b + 2) : 0, uint16_t(b), count, xWidth);
         for (size_t k = 0; k < count; ++k)
             std::memcpy(blk + 6 + k * xWidth, recs[first + k].second.data(), xWidth);
-        leaves.push_back({recs[first].second.substr(0, o.indexWidth + d.keyWidth), uint16_t(b + 1),
-                          uint32_t(count)});
+        leaves.push_back({std::string_view(recs[first].second).substr(0, o.indexWidth + d.keyWidth),
+                          uint16_t(b + 1), uint32_t(count)});
     }
 
     const uint8_t xType = o.composite ? (o.maintained ? ftXGnMaintained : ftXGnPlain)

@@ -27,6 +27,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace engine {
@@ -35,7 +36,7 @@ class TableData;
 struct SecondaryOrder;
 
 struct TreeEntry {
-    std::string key;
+    std::string_view key; // into storage the caller keeps until the tree is built
     uint16_t block = 0;
     uint32_t count = 0;
 };
@@ -48,6 +49,8 @@ struct IndexTree {
     uint32_t entries = 0;
     uint16_t firstBlock = 0;
     uint16_t lastBlock = 0;
+    // Per level, from the one naming the leaves: its blocks in key order.
+    std::vector<std::vector<uint16_t>> levelBlocks;
 };
 
 IndexTree buildIndexTree(const std::vector<TreeEntry>& leaves, size_t keyWidth, int blockSize);

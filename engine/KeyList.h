@@ -1,11 +1,12 @@
 #pragma once
-// A sorted list of fixed-width byte keys kept in one buffer: the entries of an
-// in-memory secondary order. One allocation for the whole list (not one per key), so
-// building an order of many rows and inserting into it stay cheap.
+// A sorted list of fixed-width byte keys: the entries of an in-memory secondary order.
+// The keys live in chunks of a few kilobytes, each one buffer, so that inserting or
+// removing a key moves bytes within one chunk rather than through the whole list: a bulk
+// load of n rows in one transaction costs O(n log n), not O(n²). Positions stay global
+// (cursors keep them): a Fenwick tree over the chunk sizes maps a position to its chunk
+// in O(log chunks).
 
-#include <algorithm>
-#include <cstring>
-#include <numeric>
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,92 +15,59 @@ namespace engine {
 
 class KeyList {
 public:
-    void reset(size_t width) {
-        m_width = width;
-        m_buf.clear();
-    }
+    void reset(size_t width);
     size_t width() const { return m_width; }
-    size_t size() const { return m_width ? m_buf.size() / m_width : 0; }
-    bool empty() const { return m_buf.empty(); }
-    void reserve(size_t n) { m_buf.reserve(n * m_width); }
-    void clear() { m_buf.clear(); }
+    size_t size() const { return m_count; }
+    bool empty() const { return m_count == 0; }
+    void reserve(size_t n) { m_chunks.reserve(n / chunkTarget() + 1); }
+    void clear();
 
-    std::string_view operator[](size_t i) const {
-        return std::string_view(m_buf.data() + i * m_width, m_width);
-    }
+    std::string_view operator[](size_t i) const;
 
     // Appends without keeping order (call sort() afterwards).
-    void append(std::string_view key) { m_buf.append(key.data(), m_width); }
+    void append(std::string_view key);
+    bool isSorted() const;
+    void sort();
 
-    bool isSorted() const {
-        for (size_t i = 1; i < size(); ++i)
-            if ((*this)[i - 1] > (*this)[i])
-                return false;
-        return true;
-    }
-
-    void sort() {
-        if (isSorted())
-            return;
-        std::vector<size_t> order(size());
-        std::iota(order.begin(), order.end(), size_t(0));
-        std::sort(order.begin(), order.end(),
-                  [&](size_t a, size_t b) { return (*this)[a] < (*this)[b]; });
-        std::string sorted;
-        sorted.reserve(m_buf.size());
-        for (size_t i : order)
-            sorted.append((*this)[i]);
-        m_buf.swap(sorted);
-    }
-
-    // First key not below key, comparing only key.size() bytes (a prefix).
-    size_t lowerBound(std::string_view key, size_t lo = 0, size_t hi = npos) const {
-        hi = std::min(hi, size());
-        while (lo < hi) {
-            const size_t mid = lo + (hi - lo) / 2;
-            if (compare(mid, key) < 0)
-                lo = mid + 1;
-            else
-                hi = mid;
-        }
-        return lo;
-    }
+    // First key not below key, comparing only key.size() bytes (a prefix), within [lo, hi).
+    size_t lowerBound(std::string_view key, size_t lo = 0, size_t hi = npos) const;
     // First key above key, comparing only key.size() bytes.
-    size_t upperBound(std::string_view key) const {
-        size_t lo = 0, hi = size();
-        while (lo < hi) {
-            const size_t mid = lo + (hi - lo) / 2;
-            if (compare(mid, key) <= 0)
-                lo = mid + 1;
-            else
-                hi = mid;
-        }
-        return lo;
-    }
-    bool startsWith(size_t i, std::string_view prefix) const { return compare(i, prefix) == 0; }
+    size_t upperBound(std::string_view key) const;
+    bool startsWith(size_t i, std::string_view prefix) const;
 
-    void insert(std::string_view key) {
-        const size_t at = lowerBound(key);
-        m_buf.insert(at * m_width, key.data(), m_width);
-    }
+    void insert(std::string_view key);
     // Removes one key equal to key; false when there is none.
-    bool erase(std::string_view key) {
-        const size_t at = lowerBound(key);
-        if (at >= size() || (*this)[at] != key)
-            return false;
-        m_buf.erase(at * m_width, m_width);
-        return true;
-    }
+    bool erase(std::string_view key);
 
     static constexpr size_t npos = size_t(-1);
 
 private:
-    int compare(size_t i, std::string_view key) const {
-        return std::memcmp(m_buf.data() + i * m_width, key.data(), std::min(key.size(), m_width));
+    struct Spot {
+        size_t chunk;
+        size_t offset; // key index within the chunk
+    };
+    size_t chunkTarget() const;
+    size_t keysIn(size_t chunk) const { return m_chunks[chunk].size() / m_width; }
+    std::string_view keyAt(size_t chunk, size_t k) const {
+        return std::string_view(m_chunks[chunk].data() + k * m_width, m_width);
     }
+    int compare(std::string_view stored, std::string_view key) const;
+    // First chunk whose last key is not below (or, `strictly`, is above) key; chunks
+    // count when none is.
+    size_t chunkFor(std::string_view key, bool strictly) const;
+    size_t boundWithin(size_t chunk, std::string_view key, bool strictly) const;
+    size_t bound(std::string_view key, bool strictly) const;
+    Spot spotOf(size_t i) const;
+    size_t keysBefore(size_t chunk) const;
+    void addToCount(size_t chunk, ptrdiff_t delta);
+    void recount();
+    void splitIfLarge(size_t chunk);
+    void shrinkIfSmall(size_t chunk);
 
     size_t m_width = 0;
-    std::string m_buf;
+    size_t m_count = 0;
+    std::vector<std::string> m_chunks; // each sorted, non-empty, in order
+    std::vector<size_t> m_counts;      // Fenwick tree (1-based) of keys per chunk
 };
 
 } // namespace engine

@@ -74,15 +74,20 @@ void SecondaryIndexWriter::insertAt(uint16_t block, size_t slot, const std::stri
     const std::string& b = m_x->block(block);
     const size_t rs = m_x->recordSize(), count = m_x->count(b);
     const std::string oldFirst = keyOf(b, 0);
-    std::string records = b.substr(6, count * rs);
-    records.insert(slot * rs, record);
-    if (count >= m_x->capacity())
+    if (count >= m_x->capacity()) {
+        std::string records = b.substr(6, count * rs);
+        records.insert(slot * rs, record);
         return split(block, std::move(records), slot, txn);
-    std::string image = b;
-    std::memcpy(image.data() + 6, records.data(), records.size());
+    }
+    // The block has room: the later records move up one slot within its image.
+    std::string& image = m_x->edit(block);
+    char* at = image.data() + 6 + slot * rs;
+    std::memmove(at + rs, at, (count - slot) * rs);
+    std::memcpy(at, record.data(), rs);
     put16(image.data(), 4, uint16_t(int16_t(count * rs)));
-    m_x->write(block, std::move(image), 6 + slot * rs, 6 + records.size(), txn);
-    m_tree->update(oldFirst, block, records.substr(0, m_keyWidth), uint32_t(count + 1), txn);
+    m_x->writeEdited(block, 6 + slot * rs, 6 + (count + 1) * rs, txn);
+    const std::string newFirst = image.substr(6, m_keyWidth);
+    m_tree->update(oldFirst, block, newFirst, uint32_t(count + 1), txn);
 }
 
 void SecondaryIndexWriter::split(uint16_t block, std::string records, size_t slot, WriteTxn& txn) {

@@ -4,6 +4,7 @@
 #include "engine/Database.h"
 #include "engine/DirectoryListing.h"
 #include "engine/EngineError.h"
+#include "engine/PrimaryIndexLayout.h"
 #include "engine/ValueCodec.h"
 
 #include <algorithm>

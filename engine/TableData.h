@@ -89,6 +89,7 @@ struct RowPos {
 
 class IndexTreeReader;
 class IndexFiles;
+class PrimaryIndexLayout;
 
 // One ordering other than the primary one (a secondary index, or an order built in
 // memory for an index file that is stale).
@@ -137,6 +138,8 @@ public:
     const CodePage* cp = nullptr;
     std::unique_ptr<BlobFile> blobs;
     std::unique_ptr<ValueCodec> codec;
+    // The .PX as last laid out, patched at the next commit (PrimaryIndexLayout.h).
+    std::unique_ptr<PrimaryIndexLayout> primaryLayout;
     int recordSize = 0;
     int blockSize = 0;
     int capacity = 0;    // records per block
