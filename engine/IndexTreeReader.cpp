@@ -90,7 +90,8 @@ uint32_t IndexTreeReader::search(Block& b, std::string_view wanted, bool upper) 
     uint32_t lo = 0, hi = b.count;
     while (lo < hi) {
         const uint32_t mid = lo + (hi - lo) / 2;
-        const int c = std::memcmp(key(b, mid).data(), wanted.data(), n);
+        // An empty key compares equal to every key (and memcmp takes no null pointer).
+        const int c = n == 0 ? 0 : std::memcmp(key(b, mid).data(), wanted.data(), n);
         if (upper ? c <= 0 : c < 0)
             lo = mid + 1;
         else

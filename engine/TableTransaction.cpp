@@ -80,6 +80,9 @@ void TableData::commitPending() {
     CommitVerifier verifier(*this); // Debug and sanitizer builds: the commit breaks nothing
     bumpChangeCounter();
     const std::vector<BufferedFile*> files = pendingFiles();
+    // The index files' buffers are among `files`, and ending the upkeep below lets them
+    // go: they must outlive a rollback that a later step's failure starts.
+    const std::shared_ptr<IndexFiles> indexFilesInCommit = m_indexFiles;
     std::unique_ptr<Journal> journal = Journal::begin(path, files, m_durable);
     const TableLock::Read after = m_readers > 0 ? TableLock::Read::Shared : TableLock::Read::None;
     try {
