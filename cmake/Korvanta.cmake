@@ -54,7 +54,7 @@ function(kv_add_qtest name)
   add_test(NAME ${test} COMMAND ${name})
   set_tests_properties(${test} PROPERTIES TIMEOUT ${ARG_TIMEOUT}
       LABELS "${ARG_LABELS}"
-      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=1")
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=1;LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/support/pxlib-leaks.supp")
 endfunction()
 
 # The format target formats the files git tracks, the same list the format check
