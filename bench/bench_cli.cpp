@@ -66,27 +66,6 @@ long peakRssKib(const std::vector<std::string>& argv) {
     return kib;
 }
 
-// The --peak-rss side: runs argv and prints its peak resident memory.
-long childPeakRssKib(const std::vector<std::string>& argv) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const int null = ::open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        std::vector<char*> args;
-        for (const std::string& a : argv)
-            args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        execv(args[0], args.data());
-        _exit(127);
-    }
-    int status = 0;
-    struct rusage usage = {};
-    if (pid < 0 || wait4(pid, &status, 0, &usage) < 0 || !WIFEXITED(status) ||
-        WEXITSTATUS(status) != 0)
-        return -1;
-    return usage.ru_maxrss;
-}
-
 // Companion files are looked up in a listing kept per directory once the directory
 // has settled (no change for a few seconds): measure what a user's tables get.
 void letSettle(const std::filesystem::path& dir) {
@@ -144,7 +123,7 @@ void benchList(const std::map<int, std::string>& dictionaries) {
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (args.size() > 1 && args[0] == "--peak-rss") {
-        std::printf("%ld\n", childPeakRssKib({args.begin() + 1, args.end()}));
+        std::printf("%ld\n", bench::childPeakRssKib({args.begin() + 1, args.end()}, false));
         return 0;
     }
     const bool callgrind = std::find(args.begin(), args.end(), "--no-callgrind") == args.end();

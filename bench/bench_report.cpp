@@ -205,29 +205,6 @@ int measureOnly(const std::string& what, const QString& dir, int tables) {
     return 0;
 }
 
-// Peak resident memory of a whole process running argv (its output dropped),
-// in KiB; -1 when it failed.
-long childPeakRssKib(const std::vector<std::string>& argv) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const int null = ::open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        dup2(null, 2);
-        std::vector<char*> args;
-        for (const std::string& a : argv)
-            args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        execv(args[0], args.data());
-        _exit(127);
-    }
-    int status = 0;
-    struct rusage usage = {};
-    if (pid < 0 || wait4(pid, &status, 0, &usage) < 0 || !WIFEXITED(status) ||
-        WEXITSTATUS(status) != 0)
-        return -1;
-    return usage.ru_maxrss;
-}
-
 // Peak resident memory (KiB) of one run of argv. A child starts its peak from
 // the size of the process that forked it, and this one holds a large report:
 // the run is started by a small process, GNU time when installed, else a
@@ -304,7 +281,8 @@ double secondsToFirstPage(Tr_Korvanta& form, const QString& path) {
 
 int main(int argc, char** argv) {
     if (argc > 2 && std::string(argv[1]) == "--peak-rss") {
-        std::printf("%ld\n", childPeakRssKib(std::vector<std::string>(argv + 2, argv + argc)));
+        std::printf("%ld\n",
+                    bench::childPeakRssKib(std::vector<std::string>(argv + 2, argv + argc), true));
         return 0;
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
