@@ -9,6 +9,7 @@
 
 #include "engine/Bytes.h"
 #include "engine/EngineError.h"
+#include "engine/IndexFiles.h"
 #include "engine/IndexTreeReader.h"
 #include "engine/ValueCodec.h"
 
@@ -68,10 +69,16 @@ bool TableData::directoryFromPrimaryIndex() {
         return false;
     checkReadable();
     try {
-        const std::filesystem::path pxPath = companionPath(path, ".PX");
-        if (!fileSystem().exists(pxPath))
-            return false;
-        auto f = fileSystem().open(pxPath, OpenMode::Read);
+        // Kept in place in this transaction, the .PX is read through its pending writes.
+        std::unique_ptr<File> opened;
+        File* f = m_indexFiles ? &m_indexFiles->primary().file() : nullptr;
+        if (!f) {
+            const std::filesystem::path pxPath = companionPath(path, ".PX");
+            if (!fileSystem().exists(pxPath))
+                return false;
+            opened = fileSystem().open(pxPath, OpenMode::Read);
+            f = opened.get();
+        }
         const TableHeader px = TableHeader::read(*f, header.codePage);
         if (!primaryHeaderFits(px))
             return false;
@@ -197,6 +204,31 @@ const char* TableData::firstRecordInPlace() {
     try {
         TreeSpot at;
         return px->lowerBound(std::string_view(), at) ? px->recordAt(at) : nullptr;
+    } catch (const EngineError& e) {
+        if (e.code() != ErrorCode::IndexOutOfDate)
+            throw;
+        m_primaryIndexUntrusted = true; // the directory walks the chain instead
+        m_primaryTree.reset();
+        m_primaryTreeLooked = false;
+        return nullptr;
+    }
+}
+
+// Reaching the last row (to number after it) descends the .PX along its right edge; the
+// row count comes from the header, bounded by what the file can hold.
+const char* TableData::lastRecordInPlace(uint64_t& rows) {
+    settle();
+    if (!keyed || !rowCountFromHeader(rows) || rows == 0 ||
+        rows > uint64_t(header.availableBlocks(file->size())) * uint64_t(capacity))
+        return nullptr;
+    IndexTreeReader* px = primaryTree();
+    if (!px)
+        return nullptr;
+    try {
+        TreeSpot at;
+        if (!px->last(at) || at.block != header.lastBlock)
+            return nullptr;
+        return px->recordAt(at);
     } catch (const EngineError& e) {
         if (e.code() != ErrorCode::IndexOutOfDate)
             throw;

@@ -48,6 +48,8 @@ public:
     void sync();
     bool first();
     bool firstInPlace();
+    bool lastInPlace();
+    void holdAt(const char* rec, uint64_t ordinal); // a primary-order row, keyed table
     bool last();
     bool next();
     bool prior();
@@ -453,6 +455,8 @@ bool CursorState::last() {
         setSpot(at);
         return true;
     }
+    if (!order && !hasRange && d->keyed && lastInPlace())
+        return true;
     CursorState& s = *this;
     uint64_t lo, hi;
     s.bounds(lo, hi);
@@ -462,6 +466,24 @@ bool CursorState::last() {
     }
     s.setPosition(hi - 1);
     return true;
+}
+
+// As firstInPlace, for numbering after the last key: a descent of the .PX.
+bool CursorState::lastInPlace() {
+    uint64_t rows = 0;
+    const char* rec = d->lastRecordInPlace(rows);
+    if (!rec)
+        return false;
+    holdAt(rec, rows - 1);
+    return true;
+}
+
+void CursorState::holdAt(const char* rec, uint64_t ordinal) {
+    hold(rec);
+    pos = ordinal;
+    positioned = true;
+    generation = d->generation;
+    savedKey.assign(rec, d->keyWidth);
 }
 
 bool Cursor::next() {
@@ -603,6 +625,10 @@ void Cursor::insert(const Row& row) {
     CursorState& s = *m_state;
     s.d->loadWalkedOrders();
     const uint64_t ordinal = s.d->insertRow(row);
+    if (const char* appended = s.order ? nullptr : s.d->appendedRecord(ordinal)) {
+        s.holdAt(appended, ordinal); // the row is where it was written: no directory
+        return;
+    }
     s.remember(ordinal);
     s.positioned = true;
     s.reseek();

@@ -213,6 +213,12 @@ public:
     // The first row of the primary order through the .PX while the block directory is
     // not built (a descent, not the whole .PX); nullptr when the directory must answer.
     const char* firstRecordInPlace();
+    // The last row of the primary order the same way, with the header's row count (read
+    // only while that count is trusted); nullptr when the directory must answer.
+    const char* lastRecordInPlace(uint64_t& rows);
+    // The record the last insert appended in place (appendInPlace) when it was given this
+    // ordinal and nothing changed since; nullptr otherwise.
+    const char* appendedRecord(uint64_t ordinal) const;
     // The header's row count while nothing was read or written since the header was
     // (a clean header agrees with the chain); false when the directory must answer.
     bool rowCountFromHeader(uint64_t& rows) const;
@@ -315,6 +321,15 @@ private:
     void splitInsert(size_t bi, size_t slot, const std::string& merged, WriteTxn& txn);
     RowPos locateRecord(const std::string& rec, size_t bi);
     uint64_t finishInsert(const std::string& rec, RowPos pos);
+    // appending without the directory (TableAppend.cpp)
+    bool appendInPlace(const std::string& rec, WriteTxn& txn, uint64_t& ordinal);
+    bool primaryRightEdge(std::vector<uint16_t>& edge, uint16_t& lastBlock, uint32_t& count);
+    void bumpRightEdge(const std::vector<uint16_t>& edge, uint16_t newBlock, const std::string& key,
+                       WriteTxn& txn);
+    uint64_t finishAppend(const std::string& rec, uint64_t ordinal);
+    std::string m_appended; // the record appendInPlace wrote last
+    uint64_t m_appendedOrdinal = 0;
+    uint64_t m_appendedGeneration = UINT64_MAX;
     std::function<void()> removeAt(RowPos pos, WriteTxn& txn);
     std::function<void()> unlinkBlock(size_t chainIndex, WriteTxn& txn);
     bool changesIndexFields(const char* oldRecord, const char* newRecord);

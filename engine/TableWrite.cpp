@@ -67,10 +67,13 @@ std::string TableData::blockImage(size_t i) const {
 
 // Row operations run inside a change (autocommit or an open transaction), which
 // holds the writer lock and has switched to a descriptor that may write.
+// The directory is left for the row operation to build when it needs it: an append
+// after the last key may do without (TableAppend.cpp).
 void TableData::ensureWritable() {
     settle();
     useWritableFile();
-    ensureDirectory();
+    if (!keyed || header.indexUpdateRequired != 0 || m_primaryIndexUntrusted)
+        ensureDirectory();
     startIndexUpkeep();
 }
 
@@ -349,19 +352,31 @@ uint64_t TableData::doInsert(const Row& row) {
     WriteTxn txn(*this);
     RowPos pos;
     std::string rec;
+    uint64_t appended = 0;
+    bool inPlace = false;
     try {
         rec = encodeRecord(row, true);
-        uint64_t existing;
-        if (keyed && find(rec.substr(0, keyWidth), existing))
-            throw EngineError(ErrorCode::KeyViolation, keyViolationText(path));
-        checkUnique(rec, nullptr);
-        pos = insertEncoded(rec, txn);
-        if (IndexFiles* ix = indexUpkeep())
-            ix->rowAdded(rec.data(), m_chain[pos.block].number, txn);
+        const bool mayAppend = !m_haveDirectory && keyed && indexUpkeep();
+        if (mayAppend)
+            checkUnique(rec, nullptr);
+        inPlace = mayAppend && appendInPlace(rec, txn, appended);
+        if (!inPlace) {
+            ensureDirectory();
+            uint64_t existing;
+            if (keyed && find(rec.substr(0, keyWidth), existing))
+                throw EngineError(ErrorCode::KeyViolation, keyViolationText(path));
+            if (!mayAppend)
+                checkUnique(rec, nullptr);
+            pos = insertEncoded(rec, txn);
+            if (IndexFiles* ix = indexUpkeep())
+                ix->rowAdded(rec.data(), m_chain[pos.block].number, txn);
+        }
     } catch (...) {
         txn.rollback();
         throw;
     }
+    if (inPlace)
+        return finishAppend(rec, appended);
     return finishInsert(rec, pos);
 }
 
