@@ -625,7 +625,7 @@ void Cursor::insert(const Row& row) {
     CursorState& s = *m_state;
     s.d->loadWalkedOrders();
     const uint64_t ordinal = s.d->insertRow(row);
-    if (const char* appended = s.order ? nullptr : s.d->appendedRecord(ordinal)) {
+    if (const char* appended = s.order || s.hasRange ? nullptr : s.d->appendedRecord(ordinal)) {
         s.holdAt(appended, ordinal); // the row is where it was written: no directory
         return;
     }

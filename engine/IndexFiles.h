@@ -11,7 +11,9 @@
 // are written: pxlib reads a .PX only when its blocks are all in use, which a tree
 // kept entry by entry (IndexTreeWriter, as the .Y* are) does not promise. The layout is
 // kept between commits and patched where the chain keeps its shape (PrimaryIndexLayout),
-// so the work of a small commit is a comparison per data block, not a rebuild.
+// so the work of a small commit is a comparison per data block, not a rebuild. A row
+// appended after the last key while the block directory is not built changes the .PX
+// along its right edge instead (TableAppend.cpp), which is where a packed tree grows.
 
 #include "engine/IndexBlockFile.h"
 #include "engine/IndexTreeWriter.h"

@@ -15,7 +15,8 @@
 // key, and the records once read; BlockDirectory.cpp). The directory is built on the first row
 // access: from the level-1 entries of the .PX when that file is fresh (no data block read), else by
 // walking the chain; each block is read with one read call, and checked against its directory entry
-// when it is read.
+// when it is read. Reaching the last row and appending after the last key do without it: they
+// descend the .PX along its right edge (TableAppend.cpp).
 //
 // Invariants of a table this engine writes (IntegrityCheck.h checks them on disk):
 //   1. the chain holds every row once; keyed rows are in ascending key order along the
