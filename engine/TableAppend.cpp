@@ -48,6 +48,19 @@ int64_t entryInt(const std::string& block, size_t entry, size_t entrySize, size_
 
 } // namespace
 
+// While no root entry is capped, the root's counts add up to the table's rows: the
+// header's row count must be theirs.
+bool TableData::rootCountsRows(const std::string& root, size_t entries) const {
+    int64_t sum = 0;
+    for (size_t k = 0; k < entries; ++k) {
+        const int64_t rows = entryInt(root, k, keyWidth + 6, keyWidth + 2);
+        if (rows >= kMaxSummaryCount)
+            return true; // a large table: its total is not in the tree
+        sum += std::max<int64_t>(rows, 0);
+    }
+    return sum == int64_t(header.numRecords);
+}
+
 // The .PX blocks from the root down to the last leaf, the data block its last entry
 // names and that entry's count. False when the tree does not look like one over the
 // header's chain.
@@ -66,6 +79,8 @@ bool TableData::primaryRightEdge(std::vector<uint16_t>& edge, uint16_t& lastBloc
         if (target <= 0 || target > 0xFFFF)
             return false;
         edge.push_back(n);
+        if (level == ph.indexLevels && !rootCountsRows(b, c))
+            return false;
         if (level == 1) {
             lastBlock = uint16_t(target);
             const int64_t rows = entryInt(b, c - 1, entrySize, keyWidth + 2);

@@ -324,6 +324,7 @@ private:
     uint64_t finishInsert(const std::string& rec, RowPos pos);
     // appending without the directory (TableAppend.cpp)
     bool appendInPlace(const std::string& rec, WriteTxn& txn, uint64_t& ordinal);
+    bool rootCountsRows(const std::string& root, size_t entries) const;
     bool primaryRightEdge(std::vector<uint16_t>& edge, uint16_t& lastBlock, uint32_t& count);
     void bumpRightEdge(const std::vector<uint16_t>& edge, uint16_t newBlock, const std::string& key,
                        WriteTxn& txn);
