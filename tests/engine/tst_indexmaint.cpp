@@ -630,6 +630,8 @@ private slots:
             t->setDurable(false); // a killed process keeps the page cache
             Cursor c(t);
             t->beginTransaction();
+            for (int k = 500; k < 540; ++k) // after the last key, the directory not yet built
+                c.insert(row(k));
             for (int k = 1; k < 300; k += 2)
                 c.insert(row(k));
             for (int k = 0; k < 160; k += 4) {
@@ -668,7 +670,7 @@ private slots:
                 auto t = TableFile::open(work / "WIDE.DB"); // rolls the commit back
                 rows = t->recordCount();
             }
-            QVERIFY2(rows == 250 || rows == 250 + 150 - 40, std::to_string(rows).c_str());
+            QVERIFY2(rows == 250 || rows == 250 + 40 + 150 - 40, std::to_string(rows).c_str());
             const std::string problem = indexFileProblems(work / "WIDE.DB");
             QVERIFY2(problem.empty(), (problem + " after a kill at " + std::to_string(k)).c_str());
         }
