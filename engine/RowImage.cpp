@@ -53,6 +53,10 @@ const Value& RowImage::value(size_t column) const {
     return m_row[column];
 }
 
+bool RowImage::plainText(size_t column, std::string_view& text) const {
+    return m_codec && m_codec->plainText((*m_fields)[column], m_record.data(), text);
+}
+
 const Row& RowImage::row() const {
     for (size_t i = 0; m_pending > 0 && i < m_row.size(); ++i)
         (void)value(i);

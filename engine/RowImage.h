@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/FieldInfo.h"
@@ -28,7 +29,10 @@ public:
     size_t size() const { return m_row.size(); }
 
     const Value& value(size_t column) const; // column < size()
-    const Row& row() const;                  // every field decoded
+    // An Alpha field's text straight from the record when it needs no decoding
+    // (ValueCodec::plainText); false otherwise, or when no record is held.
+    bool plainText(size_t column, std::string_view& text) const;
+    const Row& row() const; // every field decoded
 
 private:
     void resetMarks(size_t fieldCount);

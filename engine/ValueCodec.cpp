@@ -157,25 +157,33 @@ namespace {
 constexpr int64_t kMsPerDay = 86400000;
 } // namespace
 
+bool ValueCodec::plainText(const FieldInfo& f, const char* record, std::string_view& out) const {
+    if (f.type != FieldType::Alpha)
+        return false;
+    const char* p = record + f.offset;
+    const size_t n = ::strnlen(p, size_t(f.width));
+    bool ascii = n == 0 || m_cp.isSingleByte();
+    for (size_t k = 0; ascii && k < n; ++k)
+        ascii = uint8_t(p[k]) < 0x80;
+    if (ascii)
+        out = std::string_view(p, n);
+    return ascii;
+}
+
 void ValueCodec::decode(const FieldInfo& f, const char* record, Value& out) const {
     const char* p = record + f.offset;
     int64_t i = 0;
     double d = 0;
     switch (f.type) {
     case FieldType::Alpha: {
-        const size_t n = ::strnlen(p, size_t(f.width));
-        if (n == 0) {
-            out.kind = Value::Kind::Null;
+        std::string_view plain;
+        if (plainText(f, record, plain)) {
+            out.kind = plain.empty() ? Value::Kind::Null : Value::Kind::Text;
+            out.text.assign(plain);
             return;
         }
         out.kind = Value::Kind::Text;
-        bool ascii = m_cp.isSingleByte();
-        for (size_t k = 0; ascii && k < n; ++k)
-            ascii = uint8_t(p[k]) < 0x80;
-        if (ascii)
-            out.text.assign(p, n);
-        else
-            out.text = m_cp.decode(std::string_view(p, n));
+        out.text = m_cp.decode(std::string_view(p, ::strnlen(p, size_t(f.width))));
         return;
     }
     case FieldType::Short:

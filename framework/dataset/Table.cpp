@@ -295,13 +295,12 @@ bool Table::masterKey(engine::Value& key) const {
     const std::vector<std::string>& names = m_masterFieldList;
     if (!master || !master->Active() || names.empty())
         return false;
-    const QString name = QString::fromStdString(names.front());
-    const Field* field = master->FindField(name);
+    const Field* field = master->FindField(QUtf8StringView(names.front()));
     if (!field)
-        throw DatasetError(
-            QStringLiteral("Champ maître %1 introuvable dans la table %2 (table "
-                           "détail %3)")
-                .arg(quoted(name), quoted(master->displayName()), quoted(displayName())));
+        throw DatasetError(QStringLiteral("Champ maître %1 introuvable dans la table %2 (table "
+                                          "détail %3)")
+                               .arg(quoted(QString::fromStdString(names.front())),
+                                    quoted(master->displayName()), quoted(displayName())));
     if (master->m_state == DataSetState::Browse && !master->m_hasRow)
         return false;
     key = master->fieldValue(field);
