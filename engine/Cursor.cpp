@@ -37,6 +37,7 @@ public:
     std::string savedKey;
     std::string scratchKey; // setSpot's, kept for their room
     std::string entryKey;
+    std::string entryBytes; // the entry as stored, beside its sort key
     uint64_t generation = 0;
     static constexpr uint64_t kStale = UINT64_MAX; // generation of a cursor to find again
     RowImage heldRow;
@@ -208,21 +209,28 @@ bool CursorState::treeLast(TreeSpot& at) {
 void CursorState::setSpot(const TreeSpot& at) {
     // Copied: finding the row may recover a journal, which drops the readers' blocks.
     entryKey.assign(tree->keyAt(at));
+    entryBytes.assign(tree->recordAt(at), order->indexWidth + d->keyWidth);
     const std::string_view key = entryKey;
     const char* rec = d->recordByKey(key.substr(key.size() - d->keyWidth), primaryNear);
-    std::string& rowKey = scratchKey; // savedKey stays whole until the entry proves right
-    rowKey.clear();
-    if (rec)
-        d->sortKeyInto(*order, rec, 0, rowKey);
-    if (rowKey != key)
-        throw EngineError(ErrorCode::IndexOutOfDate, "Index " + quoted(order->xPath) +
-                                                         " : une entrée ne correspond à "
-                                                         "aucune ligne de la table");
+    // An entry holding the row's own bytes carries its sort key; else the key is made
+    // from the row (the same key from other bytes: letter case, padding) and compared.
+    if (rec && d->entryHoldsRow(*order, entryBytes, rec)) {
+        savedKey.swap(entryKey);
+    } else {
+        std::string& rowKey = scratchKey; // savedKey stays whole until the entry proves right
+        rowKey.clear();
+        if (rec)
+            d->sortKeyInto(*order, rec, 0, rowKey);
+        if (rowKey != key)
+            throw EngineError(ErrorCode::IndexOutOfDate, "Index " + quoted(order->xPath) +
+                                                             " : une entrée ne correspond à "
+                                                             "aucune ligne de la table");
+        savedKey.swap(rowKey);
+    }
     hold(rec);
     spot = at;
     positioned = true;
     generation = d->generation;
-    savedKey.swap(rowKey);
 }
 
 // As reseek: the row with the saved key, else the one that followed it, kept inside

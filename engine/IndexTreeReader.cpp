@@ -169,16 +169,15 @@ bool IndexTreeReader::findExact(std::string_view wanted, TreeSpot& at) {
     const uint16_t hint = at.block;
     if (hint < m_sortedBlocks.size() && m_sortedBlocks[hint]) {
         Block& b = *m_sortedBlocks[hint];
+        // A walk in step with the keys asks for the record after the last one.
+        const uint32_t following = at.slot + 1;
+        if (following < b.count && wanted.size() == m_keyBytes && key(b, following) == wanted) {
+            at.slot = following;
+            return true;
+        }
         // Keys ascend across the leaves of a tree, so a key between the first and the
         // last of this leaf can only be in it.
         if (wanted.size() == m_keyBytes && key(b, 0) <= wanted && wanted <= key(b, b.count - 1)) {
-            // A walk in step with the keys asks for the record after the last one.
-            const uint32_t following = at.slot + 1;
-            if (at.slot < b.count && following < b.count && key(b, following) == wanted &&
-                key(b, at.slot) < wanted) {
-                at.slot = following;
-                return true;
-            }
             return findInBlock(hint, wanted, at);
         }
     }

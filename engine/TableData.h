@@ -190,6 +190,10 @@ public:
     std::string sortKey(const SecondaryOrder& order, const char* record, uint64_t ordinal) const;
     void sortKeyInto(const SecondaryOrder& order, const char* record, uint64_t ordinal,
                      std::string& key) const;
+    // Whether an entry of the order's files, as stored (index fields, then the primary
+    // key), holds the very bytes of a keyed row: then its sort key is the row's.
+    bool entryHoldsRow(const SecondaryOrder& order, std::string_view entry,
+                       const char* record) const;
     // Transformed image of a value of the order's first field (for ranges and lookups).
     std::string orderImage(const SecondaryOrder& order, size_t fieldPos, const Value& v) const;
     // The row an entry of the order refers to.

@@ -155,6 +155,21 @@ using namespace codec;
 
 namespace {
 constexpr int64_t kMsPerDay = 86400000;
+
+// Eight bytes at a time: text fields are read row after row in walks.
+bool isAscii(const char* p, size_t n) {
+    constexpr uint64_t kHighBits = 0x8080808080808080ull;
+    uint64_t seen = 0;
+    size_t k = 0;
+    for (; k + 8 <= n; k += 8) {
+        uint64_t word;
+        std::memcpy(&word, p + k, 8);
+        seen |= word;
+    }
+    for (; k < n; ++k)
+        seen |= uint8_t(p[k]);
+    return (seen & kHighBits) == 0;
+}
 } // namespace
 
 bool ValueCodec::plainText(const FieldInfo& f, const char* record, std::string_view& out) const {
@@ -162,12 +177,10 @@ bool ValueCodec::plainText(const FieldInfo& f, const char* record, std::string_v
         return false;
     const char* p = record + f.offset;
     const size_t n = ::strnlen(p, size_t(f.width));
-    bool ascii = n == 0 || m_cp.isSingleByte();
-    for (size_t k = 0; ascii && k < n; ++k)
-        ascii = uint8_t(p[k]) < 0x80;
-    if (ascii)
-        out = std::string_view(p, n);
-    return ascii;
+    if (n > 0 && !(m_cp.isSingleByte() && isAscii(p, n)))
+        return false;
+    out = std::string_view(p, n);
+    return true;
 }
 
 void ValueCodec::decode(const FieldInfo& f, const char* record, Value& out) const {

@@ -13,6 +13,8 @@
 #include "engine/TableDefinition.h"
 #include "engine/TableFile.h"
 
+#include <cstring>
+
 namespace dataset {
 
 std::filesystem::path Table::resolvePath(QPointer<Database>* connected) const {
@@ -157,9 +159,12 @@ Field* Table::findAsciiField(QByteArrayView name) const {
     for (char c : name)
         if (uchar(c) >= 0x80)
             return nullptr;
-    for (Field* f : m_fields)
-        if (f->m_asciiName == name)
+    for (Field* f : m_fields) {
+        const QByteArray& own = f->m_asciiName;
+        if (own.size() == name.size() &&
+            std::memcmp(own.constData(), name.data(), name.size()) == 0)
             return f;
+    }
     for (Field* f : m_fields) {
         const QByteArray& own = f->m_asciiName;
         if (own.size() == name.size() && qstrnicmp(own.constData(), name.data(), name.size()) == 0)
