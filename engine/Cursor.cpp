@@ -6,6 +6,7 @@
 #include "engine/RowImage.h"
 #include "engine/TableData.h"
 #include "engine/TableFile.h"
+#include "engine/ValueCodec.h"
 
 #include <algorithm>
 
@@ -62,6 +63,7 @@ public:
     bool treeFirst(TreeSpot& at);
     bool treeLast(TreeSpot& at);
     void setSpot(const TreeSpot& at);
+    void aimAtNamedBlock();
     void reseekTree();
     bool treeFind(const std::string& image);
     int64_t treeCount(IndexTreeReader& files);
@@ -209,7 +211,8 @@ bool CursorState::treeLast(TreeSpot& at) {
 void CursorState::setSpot(const TreeSpot& at) {
     // Copied: finding the row may recover a journal, which drops the readers' blocks.
     entryKey.assign(tree->keyAt(at));
-    entryBytes.assign(tree->recordAt(at), order->indexWidth + d->keyWidth);
+    entryBytes.assign(tree->recordAt(at), tree->recordSize());
+    aimAtNamedBlock();
     const std::string_view key = entryKey;
     const char* rec = d->recordByKey(key.substr(key.size() - d->keyWidth), primaryNear);
     // An entry holding the row's own bytes carries its sort key; else the key is made
@@ -231,6 +234,18 @@ void CursorState::setSpot(const TreeSpot& at) {
     spot = at;
     positioned = true;
     generation = d->generation;
+}
+
+// An entry ends with the number of the data block that held its row when it was
+// written: the row's lookup starts there when the last row found lies elsewhere. It is
+// only a hint (TableData::recordByKey uses it in a block its tree reached, for a key
+// within that block's keys), so a stale or hostile number costs a descent, nothing more.
+void CursorState::aimAtNamedBlock() {
+    const size_t at = order->indexWidth + d->keyWidth;
+    int64_t block = 0;
+    if (entryBytes.size() >= at + 2 && codec::decodeInt(entryBytes.data() + at, 2, block) &&
+        block > 0 && block <= 0xFFFF && uint16_t(block) != primaryNear.block)
+        primaryNear = {uint16_t(block), 0};
 }
 
 // As reseek: the row with the saved key, else the one that followed it, kept inside

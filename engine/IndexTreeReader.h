@@ -64,6 +64,7 @@ public:
     bool prior(TreeSpot& at);
 
     std::string_view keyAt(const TreeSpot& at);
+    size_t recordSize() const { return size_t(m_sorted.header.recordSize); }
     const char* recordAt(const TreeSpot& at);
     // Records from `from` on whose sort key starts with prefix.
     uint64_t countWithPrefix(TreeSpot from, std::string_view prefix);

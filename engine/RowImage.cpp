@@ -57,6 +57,15 @@ bool RowImage::plainText(size_t column, std::string_view& text) const {
     return m_codec && m_codec->plainText((*m_fields)[column], m_record.data(), text);
 }
 
+bool RowImage::sameLeadingBytes(const RowImage& other, size_t fields) const {
+    if (!m_codec || m_fields != other.m_fields || fields == 0 || fields > m_fields->size() ||
+        m_record.size() != other.m_record.size())
+        return false;
+    const FieldInfo& last = (*m_fields)[fields - 1];
+    const size_t end = size_t(last.offset) + size_t(last.width);
+    return end <= m_record.size() && m_record.compare(0, end, other.m_record, 0, end) == 0;
+}
+
 const Row& RowImage::row() const {
     for (size_t i = 0; m_pending > 0 && i < m_row.size(); ++i)
         (void)value(i);

@@ -33,6 +33,9 @@ public:
     // (ValueCodec::plainText); false otherwise, or when no record is held.
     bool plainText(size_t column, std::string_view& text) const;
     const Row& row() const; // every field decoded
+    // Whether both images hold records of the same fields whose first `fields` fields
+    // have the same bytes (then the same values; different bytes may still decode alike).
+    bool sameLeadingBytes(const RowImage& other, size_t fields) const;
 
 private:
     void resetMarks(size_t fieldCount);

@@ -36,6 +36,8 @@ bool Table::sameRowAtCursor() const {
     if (!m_file->isKeyed())
         return at.row() == currentRow();
     const size_t keys = std::min(size_t(m_file->keyFieldCount()), at.size());
+    if (at.sameLeadingBytes(m_current, keys))
+        return true;
     for (size_t i = 0; i < keys; ++i)
         if (!(at.value(i) == m_current.value(i)))
             return false;
