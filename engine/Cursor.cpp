@@ -189,7 +189,9 @@ bool CursorState::inRange(std::string_view key) const {
 }
 
 bool CursorState::treeFirst(TreeSpot& at) {
-    return tree->lowerBound(hasRange ? rangeImage : std::string(), at) && inRange(tree->keyAt(at));
+    at = spot; // where the last range ended, a likely block for this one
+    return tree->lowerBoundNear(hasRange ? std::string_view(rangeImage) : std::string_view(), at) &&
+           inRange(tree->keyAt(at));
 }
 
 bool CursorState::treeLast(TreeSpot& at) {

@@ -165,6 +165,26 @@ bool IndexTreeReader::descend(std::string_view wanted, bool upper, TreeSpot& at)
     return next(at);
 }
 
+bool IndexTreeReader::lowerBoundNear(std::string_view wanted, TreeSpot& at) {
+    const uint16_t hint = at.block;
+    const size_t n = std::min(wanted.size(), m_keyBytes);
+    if (n > 0 && hint < m_sortedBlocks.size() && m_sortedBlocks[hint]) {
+        Block& b = *m_sortedBlocks[hint];
+        // Keys ascend across the leaves: past the block's first key and not past its
+        // last, the first key not below the wanted one is in the block.
+        if (std::memcmp(key(b, 0).data(), wanted.data(), n) < 0 &&
+            std::memcmp(key(b, b.count - 1).data(), wanted.data(), n) >= 0) {
+            const uint32_t slot = search(b, wanted, false);
+            if (key(b, slot - 1) >= key(b, slot))
+                damaged(m_sorted,
+                        "les clés du bloc " + std::to_string(hint) + " ne sont pas en ordre");
+            at.slot = slot;
+            return true;
+        }
+    }
+    return descend(wanted, false, at);
+}
+
 bool IndexTreeReader::findExact(std::string_view wanted, TreeSpot& at) {
     const uint16_t hint = at.block;
     if (hint < m_sortedBlocks.size() && m_sortedBlocks[hint]) {

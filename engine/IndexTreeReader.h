@@ -55,6 +55,9 @@ public:
     // (lowerBound) or above it (upperBound); false when there is none.
     bool lowerBound(std::string_view key, TreeSpot& at) { return descend(key, false, at); }
     bool upperBound(std::string_view key, TreeSpot& at) { return descend(key, true, at); }
+    // As lowerBound, searching only the block of `at` (an earlier spot) when its keys
+    // enclose key: a range that follows the last one read mostly starts in its block.
+    bool lowerBoundNear(std::string_view key, TreeSpot& at);
     bool last(TreeSpot& at);
     // The record whose sort key is exactly key. `at` comes in as a hint (an earlier
     // result, or a default spot): when key lies within the keys of that block as read

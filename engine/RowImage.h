@@ -44,7 +44,10 @@ private:
     const std::vector<FieldInfo>* m_fields = nullptr;
     std::string m_record;
     mutable Row m_row;
-    mutable std::vector<uint8_t> m_decoded;
+    // A field is decoded for the record held when its stamp is m_stamp: holding the next
+    // record of a walk marks every field undecoded by a new stamp, not a pass over them.
+    mutable std::vector<uint32_t> m_decoded;
+    uint32_t m_stamp = 1;
     mutable size_t m_pending = 0; // fields not decoded yet
 };
 

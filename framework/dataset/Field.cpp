@@ -7,7 +7,7 @@ namespace dataset {
 
 Field::Field(Table* table, const QString& fieldName, bool persistent)
     : QObject(table), m_table(table), m_fieldName(fieldName), m_asciiName(fieldName.toUtf8()),
-      m_persistent(persistent) {
+      m_asciiOnly(QtPrivate::isAscii(QLatin1StringView(m_asciiName))), m_persistent(persistent) {
     if (persistent && table && !table->objectName().isEmpty())
         setObjectName(table->objectName() + fieldName);
 }

@@ -311,7 +311,9 @@ bool Table::masterKey(engine::Value& key) const {
     return true;
 }
 
-void Table::applyMasterRange() {
+// `known`: the master's key as masterKey just gave it (a null value for none), so that a
+// master step reads it once; nullptr asks for it.
+void Table::applyMasterRange(const engine::Value* known) {
     m_haveRangeKey = false;
     m_detailEmpty = false;
     const std::vector<std::string>& names = m_masterFieldList;
@@ -328,13 +330,14 @@ void Table::applyMasterRange() {
         throw DatasetError(QStringLiteral("La table %1 n'a pas d'index sur lequel suivre sa "
                                           "table maître")
                                .arg(quoted(displayName())));
-    engine::Value key;
-    if (!masterKey(key)) {
+    engine::Value asked;
+    if (known ? known->isNull() : !masterKey(asked)) {
         m_detailEmpty = true; // no master row: no detail rows
         if (m_cursor->hasRange())
             m_cursor->clearRange();
         return;
     }
+    const engine::Value& key = known ? *known : asked;
     m_cursor->setRange(key);
     m_rangeKey = key;
     m_haveRangeKey = true;
@@ -362,6 +365,8 @@ void Table::masterStateChanged() {
 void Table::followMaster(bool refreshWhenSame) {
     engine::Value key;
     const bool has = masterKey(key);
+    if (!has)
+        key = engine::Value::null();
     const bool same = has ? (m_haveRangeKey && key == m_rangeKey) : m_detailEmpty;
     if (same && !refreshWhenSame)
         return;
@@ -370,7 +375,7 @@ void Table::followMaster(bool refreshWhenSame) {
     if (same) {
         resync();
     } else {
-        applyMasterRange();
+        applyMasterRange(&key);
         positionFirst();
         ++m_viewGeneration;
     }

@@ -237,7 +237,7 @@ private:
     const engine::Row& currentRow() const { return m_current.row(); }
     void relink();
     bool masterKey(engine::Value& key) const;
-    void applyMasterRange();
+    void applyMasterRange(const engine::Value* known = nullptr);
     bool isMasterField(const Field* field) const;
     void masterDataChanged(Field* field);
     void masterStateChanged();

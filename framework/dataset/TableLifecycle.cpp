@@ -142,9 +142,10 @@ Field* Table::FindField(QAnyStringView fieldName) const {
     return nullptr;
 }
 
-// A name given in 8-bit text and made of ASCII only (nearly every lookup) is compared with
-// the fields' names as bytes: sizes first, then letters ignoring case. Anything else (or no
-// match: a name may differ by a letter whose case folds to ASCII) takes the general path.
+// A name given in 8-bit text (nearly every lookup) is compared with the fields' ASCII
+// names as bytes: sizes first, then the bytes, then ASCII letters ignoring case when the
+// name is ASCII too. Anything else (or no match: a name may differ by a letter whose case
+// folds to ASCII) takes the general path.
 Field* Table::findAsciiField(QAnyStringView fieldName) const {
     return fieldName.visit([this](auto view) -> Field* {
         if constexpr (std::is_same_v<decltype(view), QStringView>)
@@ -156,20 +157,18 @@ Field* Table::findAsciiField(QAnyStringView fieldName) const {
 }
 
 Field* Table::findAsciiField(QByteArrayView name) const {
+    const auto sameSize = [&](const Field* f) {
+        return f->m_asciiOnly && f->m_asciiName.size() == name.size();
+    };
+    for (Field* f : m_fields)
+        if (sameSize(f) && std::memcmp(f->m_asciiName.constData(), name.data(), name.size()) == 0)
+            return f;
     for (char c : name)
         if (uchar(c) >= 0x80)
             return nullptr;
-    for (Field* f : m_fields) {
-        const QByteArray& own = f->m_asciiName;
-        if (own.size() == name.size() &&
-            std::memcmp(own.constData(), name.data(), name.size()) == 0)
+    for (Field* f : m_fields)
+        if (sameSize(f) && qstrnicmp(f->m_asciiName.constData(), name.data(), name.size()) == 0)
             return f;
-    }
-    for (Field* f : m_fields) {
-        const QByteArray& own = f->m_asciiName;
-        if (own.size() == name.size() && qstrnicmp(own.constData(), name.data(), name.size()) == 0)
-            return f;
-    }
     return nullptr;
 }
 
