@@ -63,6 +63,7 @@ public:
     bool treeFirst(TreeSpot& at);
     bool treeLast(TreeSpot& at);
     void setSpot(const TreeSpot& at);
+    void setSpot(const TreeSpot& at, std::string_view sortKey);
     void aimAtNamedBlock();
     void reseekTree();
     bool treeFind(const std::string& image);
@@ -211,8 +212,13 @@ bool CursorState::treeLast(TreeSpot& at) {
 // Reads the row an entry names, which must carry the entry's own sort key (else the
 // file does not describe the rows).
 void CursorState::setSpot(const TreeSpot& at) {
+    setSpot(at, tree->keyAt(at));
+}
+
+// `sortKey`: the entry's key as keyAt just gave it.
+void CursorState::setSpot(const TreeSpot& at, std::string_view sortKey) {
     // Copied: finding the row may recover a journal, which drops the readers' blocks.
-    entryKey.assign(tree->keyAt(at));
+    entryKey.assign(sortKey);
     entryBytes.assign(tree->recordAt(at), tree->recordSize());
     aimAtNamedBlock();
     const std::string_view key = entryKey;
@@ -500,9 +506,12 @@ bool CursorState::next() {
         return first();
     if (tree) {
         TreeSpot at = spot;
-        if (!tree->next(at) || !inRange(tree->keyAt(at)))
+        if (!tree->next(at))
             return false;
-        setSpot(at);
+        const std::string_view key = tree->keyAt(at);
+        if (!inRange(key))
+            return false;
+        setSpot(at, key);
         return true;
     }
     uint64_t lo, hi;
@@ -528,9 +537,12 @@ bool CursorState::prior() {
         return last();
     if (tree) {
         TreeSpot at = spot;
-        if (!tree->prior(at) || !inRange(tree->keyAt(at)))
+        if (!tree->prior(at))
             return false;
-        setSpot(at);
+        const std::string_view key = tree->keyAt(at);
+        if (!inRange(key))
+            return false;
+        setSpot(at, key);
         return true;
     }
     uint64_t lo, hi;

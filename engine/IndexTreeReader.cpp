@@ -235,7 +235,7 @@ bool IndexTreeReader::next(TreeSpot& at) {
             return false;
         to = {b.next, 0};
     }
-    Block& n = sortedBlock(to.block);
+    Block& n = to.block == at.block ? b : sortedBlock(to.block);
     if (key(n, to.slot) <= key(b, at.slot))
         damaged(m_sorted, "les clés ne sont pas en ordre après " + blockText(at.block));
     at = to;
