@@ -53,7 +53,8 @@ QString Field::AsString() const {
     // Plain ASCII text widens straight from the row's bytes (no decoded copy in between).
     std::string_view plain;
     if (m_table->plainFieldText(this, plain))
-        return QString::fromLatin1(plain.data(), qsizetype(plain.size()));
+        return plain.empty() ? QString()
+                             : QString::fromLatin1(plain.data(), qsizetype(plain.size()));
     return convert::toText(m_table->fieldValue(this));
 }
 
