@@ -69,10 +69,8 @@ IndexTreeReader::readBlock(const Source& from, uint16_t number, size_t recordSiz
     return b;
 }
 
-std::string_view IndexTreeReader::key(Block& b, uint32_t i) {
+std::string_view IndexTreeReader::makeKey(Block& b, uint32_t i) {
     const char* raw = b.records + size_t(i) * b.recordSize;
-    if (!m_transform)
-        return std::string_view(raw, m_keyBytes);
     if (!b.keys) {
         b.keys.reset(new char[size_t(b.count) * m_keyBytes]);
         b.made.assign(b.count, 0);
@@ -172,9 +170,14 @@ bool IndexTreeReader::lowerBoundNear(std::string_view wanted, TreeSpot& at) {
         Block& b = *m_sortedBlocks[hint];
         // Keys ascend across the leaves: past the block's first key and not past its
         // last, the first key not below the wanted one is in the block.
-        if (std::memcmp(key(b, 0).data(), wanted.data(), n) < 0 &&
-            std::memcmp(key(b, b.count - 1).data(), wanted.data(), n) >= 0) {
-            const uint32_t slot = search(b, wanted, false);
+        const auto below = [&](uint32_t i) {
+            return std::memcmp(key(b, i).data(), wanted.data(), n) < 0;
+        };
+        if (below(0) && !below(b.count - 1)) {
+            // Mostly the range that follows the spot's own: it starts at the next slot.
+            const uint32_t next = at.slot + 1;
+            const bool atNext = next < b.count && below(at.slot) && !below(next);
+            const uint32_t slot = atNext ? next : search(b, wanted, false);
             if (key(b, slot - 1) >= key(b, slot))
                 damaged(m_sorted,
                         "les clés du bloc " + std::to_string(hint) + " ne sont pas en ordre");

@@ -92,7 +92,15 @@ private:
     Block& sortedBlock(uint16_t number);
     std::unique_ptr<Block> readBlock(const Source& from, uint16_t number, size_t recordSize,
                                      std::vector<std::unique_ptr<Block>>& cache);
-    std::string_view key(Block& b, uint32_t i);
+    // Every search and step compares keys: the made ones are handed out inline.
+    std::string_view key(Block& b, uint32_t i) {
+        if (!m_transform)
+            return std::string_view(b.records + size_t(i) * b.recordSize, m_keyBytes);
+        if (b.keys && b.made[i])
+            return std::string_view(b.keys.get() + size_t(i) * m_keyBytes, m_keyBytes);
+        return makeKey(b, i);
+    }
+    std::string_view makeKey(Block& b, uint32_t i);
     // First entry of the block not below key (above it when upper), on key.size() bytes.
     uint32_t search(Block& b, std::string_view key, bool upper);
     bool findInBlock(uint16_t number, std::string_view key, TreeSpot& at);
