@@ -176,7 +176,7 @@ bool IndexTreeReader::lowerBoundNear(std::string_view wanted, TreeSpot& at) {
         if (below(0) && !below(b.count - 1)) {
             // Mostly the range that follows the spot's own: it starts at the next slot.
             const uint32_t next = at.slot + 1;
-            const bool atNext = next < b.count && below(at.slot) && !below(next);
+            const bool atNext = at.slot < next && next < b.count && below(at.slot) && !below(next);
             const uint32_t slot = atNext ? next : search(b, wanted, false);
             if (key(b, slot - 1) >= key(b, slot))
                 damaged(m_sorted,

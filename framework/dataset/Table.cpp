@@ -364,9 +364,7 @@ void Table::masterStateChanged() {
 
 void Table::followMaster(bool refreshWhenSame) {
     engine::Value key;
-    const bool has = masterKey(key);
-    if (!has)
-        key = engine::Value::null();
+    const bool has = masterKey(key); // a null key when there is none
     const bool same = has ? (m_haveRangeKey && key == m_rangeKey) : m_detailEmpty;
     if (same && !refreshWhenSame)
         return;
