@@ -428,6 +428,11 @@ bool Cursor::first() {
     return s.read(TableData::MemoryCheck::Header, [&] { return s.first(); });
 }
 
+bool Cursor::firstInWalk() {
+    CursorState& s = *m_state;
+    return s.read(TableData::MemoryCheck::Batch, [&] { return s.first(); });
+}
+
 bool CursorState::first() {
     generation = d->generation;
     tree = currentTree();

@@ -374,7 +374,7 @@ void Table::followMaster(bool refreshWhenSame) {
         resync();
     } else {
         applyMasterRange(&key);
-        positionFirst();
+        positionFirst(true);
         ++m_viewGeneration;
     }
     notifyData();

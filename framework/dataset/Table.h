@@ -250,10 +250,10 @@ private:
     bool sameRowAtCursor() const;
     void requireCurrentRowPresent(const char* what);
     bool stepVisible(bool forward);
-    bool seekFromEdge(bool fromStart);
+    bool seekFromEdge(bool fromStart, bool inWalk = false);
     void setCurrentFromCursor();
     void setNoRow();
-    void positionFirst();
+    void positionFirst(bool inWalk = false);
     void positionLast();
     bool landNearCursor(bool tailKnown = false);
     bool landOnTailAnchor();
