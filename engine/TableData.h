@@ -392,7 +392,7 @@ private:
     std::string m_stamp; // the header's first bytes on disk when last looked at
     // Steps served from memory since the header was last compared, and when that was.
     int m_stepsSinceLook = 0;
-    std::chrono::steady_clock::time_point m_lastLook;
+    std::chrono::nanoseconds m_lastLook{0}; // on the coarse monotonic clock (walkClock)
     bool m_looked = false;
 };
 
