@@ -6,6 +6,7 @@
 #include "engine/RowImage.h"
 #include "engine/TableData.h"
 #include "engine/TableFile.h"
+#include "engine/ValueCodec.h"
 
 #include <algorithm>
 
@@ -37,6 +38,7 @@ public:
     std::string savedKey;
     std::string scratchKey; // setSpot's, kept for their room
     std::string entryKey;
+    std::string entryBytes; // the entry as stored, beside its sort key
     uint64_t generation = 0;
     static constexpr uint64_t kStale = UINT64_MAX; // generation of a cursor to find again
     RowImage heldRow;
@@ -63,6 +65,8 @@ public:
     bool treeFirst(TreeSpot& at);
     bool treeLast(TreeSpot& at);
     void setSpot(const TreeSpot& at);
+    void setSpot(const TreeSpot& at, std::string_view sortKey);
+    void aimAtNamedBlock();
     void reseekTree();
     bool treeFind(const std::string& image);
     int64_t treeCount(IndexTreeReader& files);
@@ -188,7 +192,9 @@ bool CursorState::inRange(std::string_view key) const {
 }
 
 bool CursorState::treeFirst(TreeSpot& at) {
-    return tree->lowerBound(hasRange ? rangeImage : std::string(), at) && inRange(tree->keyAt(at));
+    at = spot; // where the last range ended, a likely block for this one
+    return tree->lowerBoundNear(hasRange ? std::string_view(rangeImage) : std::string_view(), at) &&
+           inRange(tree->keyAt(at));
 }
 
 bool CursorState::treeLast(TreeSpot& at) {
@@ -208,23 +214,48 @@ bool CursorState::treeLast(TreeSpot& at) {
 // Reads the row an entry names, which must carry the entry's own sort key (else the
 // file does not describe the rows).
 void CursorState::setSpot(const TreeSpot& at) {
+    setSpot(at, tree->keyAt(at));
+}
+
+// `sortKey`: the entry's key as keyAt just gave it.
+void CursorState::setSpot(const TreeSpot& at, std::string_view sortKey) {
     // Copied: finding the row may recover a journal, which drops the readers' blocks.
-    entryKey.assign(tree->keyAt(at));
+    entryKey.assign(sortKey);
+    entryBytes.assign(tree->recordAt(at), tree->recordSize());
+    aimAtNamedBlock();
     const std::string_view key = entryKey;
     const char* rec = d->recordByKey(key.substr(key.size() - d->keyWidth), primaryNear);
-    std::string& rowKey = scratchKey; // savedKey stays whole until the entry proves right
-    rowKey.clear();
-    if (rec)
-        d->sortKeyInto(*order, rec, 0, rowKey);
-    if (rowKey != key)
-        throw EngineError(ErrorCode::IndexOutOfDate, "Index " + quoted(order->xPath) +
-                                                         " : une entrée ne correspond à "
-                                                         "aucune ligne de la table");
+    // An entry holding the row's own bytes carries its sort key; else the key is made
+    // from the row (the same key from other bytes: letter case, padding) and compared.
+    if (rec && d->entryHoldsRow(*order, entryBytes, rec)) {
+        savedKey.swap(entryKey);
+    } else {
+        std::string& rowKey = scratchKey; // savedKey stays whole until the entry proves right
+        rowKey.clear();
+        if (rec)
+            d->sortKeyInto(*order, rec, 0, rowKey);
+        if (rowKey != key)
+            throw EngineError(ErrorCode::IndexOutOfDate, "Index " + quoted(order->xPath) +
+                                                             " : une entrée ne correspond à "
+                                                             "aucune ligne de la table");
+        savedKey.swap(rowKey);
+    }
     hold(rec);
     spot = at;
     positioned = true;
     generation = d->generation;
-    savedKey.swap(rowKey);
+}
+
+// An entry ends with the number of the data block that held its row when it was
+// written: the row's lookup starts there when the last row found lies elsewhere. It is
+// only a hint (TableData::recordByKey uses it in a block its tree reached, for a key
+// within that block's keys), so a stale or hostile number costs a descent, nothing more.
+void CursorState::aimAtNamedBlock() {
+    const size_t at = order->indexWidth + d->keyWidth;
+    int64_t block = 0;
+    if (entryBytes.size() >= at + 2 && codec::decodeInt(entryBytes.data() + at, 2, block) &&
+        block > 0 && block <= 0xFFFF && uint16_t(block) != primaryNear.block)
+        primaryNear = {uint16_t(block), 0};
 }
 
 // As reseek: the row with the saved key, else the one that followed it, kept inside
@@ -399,6 +430,11 @@ bool Cursor::first() {
     return s.read(TableData::MemoryCheck::Header, [&] { return s.first(); });
 }
 
+bool Cursor::firstInWalk() {
+    CursorState& s = *m_state;
+    return s.read(TableData::MemoryCheck::Batch, [&] { return s.first(); });
+}
+
 bool CursorState::first() {
     generation = d->generation;
     tree = currentTree();
@@ -497,9 +533,12 @@ bool CursorState::next() {
         return first();
     if (tree) {
         TreeSpot at = spot;
-        if (!tree->next(at) || !inRange(tree->keyAt(at)))
+        if (!tree->next(at))
             return false;
-        setSpot(at);
+        const std::string_view key = tree->keyAt(at);
+        if (!inRange(key))
+            return false;
+        setSpot(at, key);
         return true;
     }
     uint64_t lo, hi;
@@ -525,9 +564,12 @@ bool CursorState::prior() {
         return last();
     if (tree) {
         TreeSpot at = spot;
-        if (!tree->prior(at) || !inRange(tree->keyAt(at)))
+        if (!tree->prior(at))
             return false;
-        setSpot(at);
+        const std::string_view key = tree->keyAt(at);
+        if (!inRange(key))
+            return false;
+        setSpot(at, key);
         return true;
     }
     uint64_t lo, hi;

@@ -43,6 +43,10 @@ public:
     bool hasRange() const;
 
     bool first();
+    // As first(), taken as one more step of a walk under way (a detail following its
+    // master's step): what this process read is trusted as long as next() trusts it,
+    // instead of reading the file's header again.
+    bool firstInWalk();
     bool last();
     bool next();
     bool prior();

@@ -69,10 +69,8 @@ IndexTreeReader::readBlock(const Source& from, uint16_t number, size_t recordSiz
     return b;
 }
 
-std::string_view IndexTreeReader::key(Block& b, uint32_t i) {
+std::string_view IndexTreeReader::makeKey(Block& b, uint32_t i) {
     const char* raw = b.records + size_t(i) * b.recordSize;
-    if (!m_transform)
-        return std::string_view(raw, m_keyBytes);
     if (!b.keys) {
         b.keys.reset(new char[size_t(b.count) * m_keyBytes]);
         b.made.assign(b.count, 0);
@@ -165,20 +163,44 @@ bool IndexTreeReader::descend(std::string_view wanted, bool upper, TreeSpot& at)
     return next(at);
 }
 
+bool IndexTreeReader::lowerBoundNear(std::string_view wanted, TreeSpot& at) {
+    const uint16_t hint = at.block;
+    const size_t n = std::min(wanted.size(), m_keyBytes);
+    if (n > 0 && hint < m_sortedBlocks.size() && m_sortedBlocks[hint]) {
+        Block& b = *m_sortedBlocks[hint];
+        // Keys ascend across the leaves: past the block's first key and not past its
+        // last, the first key not below the wanted one is in the block.
+        const auto below = [&](uint32_t i) {
+            return std::memcmp(key(b, i).data(), wanted.data(), n) < 0;
+        };
+        if (below(0) && !below(b.count - 1)) {
+            // Mostly the range that follows the spot's own: it starts at the next slot.
+            const uint32_t next = at.slot + 1;
+            const bool atNext = at.slot < next && next < b.count && below(at.slot) && !below(next);
+            const uint32_t slot = atNext ? next : search(b, wanted, false);
+            if (key(b, slot - 1) >= key(b, slot))
+                damaged(m_sorted,
+                        "les clés du bloc " + std::to_string(hint) + " ne sont pas en ordre");
+            at.slot = slot;
+            return true;
+        }
+    }
+    return descend(wanted, false, at);
+}
+
 bool IndexTreeReader::findExact(std::string_view wanted, TreeSpot& at) {
     const uint16_t hint = at.block;
     if (hint < m_sortedBlocks.size() && m_sortedBlocks[hint]) {
         Block& b = *m_sortedBlocks[hint];
+        // A walk in step with the keys asks for the record after the last one.
+        const uint32_t following = at.slot + 1;
+        if (following < b.count && wanted.size() == m_keyBytes && key(b, following) == wanted) {
+            at.slot = following;
+            return true;
+        }
         // Keys ascend across the leaves of a tree, so a key between the first and the
         // last of this leaf can only be in it.
         if (wanted.size() == m_keyBytes && key(b, 0) <= wanted && wanted <= key(b, b.count - 1)) {
-            // A walk in step with the keys asks for the record after the last one.
-            const uint32_t following = at.slot + 1;
-            if (at.slot < b.count && following < b.count && key(b, following) == wanted &&
-                key(b, at.slot) < wanted) {
-                at.slot = following;
-                return true;
-            }
             return findInBlock(hint, wanted, at);
         }
     }
@@ -216,7 +238,7 @@ bool IndexTreeReader::next(TreeSpot& at) {
             return false;
         to = {b.next, 0};
     }
-    Block& n = sortedBlock(to.block);
+    Block& n = to.block == at.block ? b : sortedBlock(to.block);
     if (key(n, to.slot) <= key(b, at.slot))
         damaged(m_sorted, "les clés ne sont pas en ordre après " + blockText(at.block));
     at = to;

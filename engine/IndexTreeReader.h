@@ -55,6 +55,9 @@ public:
     // (lowerBound) or above it (upperBound); false when there is none.
     bool lowerBound(std::string_view key, TreeSpot& at) { return descend(key, false, at); }
     bool upperBound(std::string_view key, TreeSpot& at) { return descend(key, true, at); }
+    // As lowerBound, searching only the block of `at` (an earlier spot) when its keys
+    // enclose key: a range that follows the last one read mostly starts in its block.
+    bool lowerBoundNear(std::string_view key, TreeSpot& at);
     bool last(TreeSpot& at);
     // The record whose sort key is exactly key. `at` comes in as a hint (an earlier
     // result, or a default spot): when key lies within the keys of that block as read
@@ -64,6 +67,7 @@ public:
     bool prior(TreeSpot& at);
 
     std::string_view keyAt(const TreeSpot& at);
+    size_t recordSize() const { return size_t(m_sorted.header.recordSize); }
     const char* recordAt(const TreeSpot& at);
     // Records from `from` on whose sort key starts with prefix.
     uint64_t countWithPrefix(TreeSpot from, std::string_view prefix);
@@ -88,7 +92,15 @@ private:
     Block& sortedBlock(uint16_t number);
     std::unique_ptr<Block> readBlock(const Source& from, uint16_t number, size_t recordSize,
                                      std::vector<std::unique_ptr<Block>>& cache);
-    std::string_view key(Block& b, uint32_t i);
+    // Every search and step compares keys: the made ones are handed out inline.
+    std::string_view key(Block& b, uint32_t i) {
+        if (!m_transform)
+            return std::string_view(b.records + size_t(i) * b.recordSize, m_keyBytes);
+        if (b.keys && b.made[i])
+            return std::string_view(b.keys.get() + size_t(i) * m_keyBytes, m_keyBytes);
+        return makeKey(b, i);
+    }
+    std::string_view makeKey(Block& b, uint32_t i);
     // First entry of the block not below key (above it when upper), on key.size() bytes.
     uint32_t search(Block& b, std::string_view key, bool upper);
     bool findInBlock(uint16_t number, std::string_view key, TreeSpot& at);

@@ -5,8 +5,11 @@
 namespace engine {
 
 void RowImage::resetMarks(size_t fieldCount) {
-    m_row.resize(fieldCount);
-    m_decoded.assign(fieldCount, 0);
+    if (m_row.size() != fieldCount || ++m_stamp == 0) {
+        m_row.resize(fieldCount);
+        m_decoded.assign(fieldCount, 0);
+        m_stamp = 1;
+    }
     m_pending = fieldCount;
 }
 
@@ -23,7 +26,7 @@ void RowImage::holdNothing(size_t fieldCount) {
     m_fields = nullptr;
     m_record.clear();
     m_row.assign(fieldCount, Value::null());
-    m_decoded.assign(fieldCount, 1);
+    m_decoded.assign(fieldCount, m_stamp);
     m_pending = 0;
 }
 
@@ -45,12 +48,25 @@ void RowImage::clear() {
 }
 
 const Value& RowImage::value(size_t column) const {
-    if (!m_decoded[column]) {
+    if (m_decoded[column] != m_stamp) {
         m_codec->decode((*m_fields)[column], m_record.data(), m_row[column]);
-        m_decoded[column] = 1;
+        m_decoded[column] = m_stamp;
         --m_pending;
     }
     return m_row[column];
+}
+
+bool RowImage::plainText(size_t column, std::string_view& text) const {
+    return m_codec && m_codec->plainText((*m_fields)[column], m_record.data(), text);
+}
+
+bool RowImage::sameLeadingBytes(const RowImage& other, size_t fields) const {
+    if (!m_codec || m_fields != other.m_fields || fields == 0 || fields > m_fields->size() ||
+        m_record.size() != other.m_record.size())
+        return false;
+    const FieldInfo& last = (*m_fields)[fields - 1];
+    const size_t end = size_t(last.offset) + size_t(last.width);
+    return end <= m_record.size() && m_record.compare(0, end, other.m_record, 0, end) == 0;
 }
 
 const Row& RowImage::row() const {

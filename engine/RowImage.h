@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/FieldInfo.h"
@@ -28,7 +29,13 @@ public:
     size_t size() const { return m_row.size(); }
 
     const Value& value(size_t column) const; // column < size()
-    const Row& row() const;                  // every field decoded
+    // An Alpha field's text straight from the record when it needs no decoding
+    // (ValueCodec::plainText); false otherwise, or when no record is held.
+    bool plainText(size_t column, std::string_view& text) const;
+    const Row& row() const; // every field decoded
+    // Whether both images hold records of the same fields whose first `fields` fields
+    // have the same bytes (then the same values; different bytes may still decode alike).
+    bool sameLeadingBytes(const RowImage& other, size_t fields) const;
 
 private:
     void resetMarks(size_t fieldCount);
@@ -37,7 +44,10 @@ private:
     const std::vector<FieldInfo>* m_fields = nullptr;
     std::string m_record;
     mutable Row m_row;
-    mutable std::vector<uint8_t> m_decoded;
+    // A field is decoded for the record held when its stamp is m_stamp: holding the next
+    // record of a walk marks every field undecoded by a new stamp, not a pass over them.
+    mutable std::vector<uint32_t> m_decoded;
+    uint32_t m_stamp = 1;
     mutable size_t m_pending = 0; // fields not decoded yet
 };
 

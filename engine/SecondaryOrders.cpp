@@ -253,6 +253,20 @@ void TableData::sortKeyInto(const SecondaryOrder& order, const char* rec, uint64
     }
 }
 
+bool TableData::entryHoldsRow(const SecondaryOrder& order, std::string_view entry,
+                              const char* rec) const {
+    if (!keyed || entry.size() < order.indexWidth + keyWidth)
+        return false;
+    size_t at = 0;
+    for (int field : order.fields) {
+        const FieldInfo& f = header.fields[size_t(field)];
+        if (std::memcmp(entry.data() + at, rec + f.offset, size_t(f.width)) != 0)
+            return false;
+        at += size_t(f.width);
+    }
+    return at == order.indexWidth && std::memcmp(entry.data() + at, rec, keyWidth) == 0;
+}
+
 std::string TableData::orderImage(const SecondaryOrder& order, size_t fieldPos,
                                   const Value& v) const {
     const FieldInfo& f = header.fields[size_t(order.fields[fieldPos])];

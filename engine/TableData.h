@@ -191,6 +191,10 @@ public:
     std::string sortKey(const SecondaryOrder& order, const char* record, uint64_t ordinal) const;
     void sortKeyInto(const SecondaryOrder& order, const char* record, uint64_t ordinal,
                      std::string& key) const;
+    // Whether an entry of the order's files, as stored (index fields, then the primary
+    // key), holds the very bytes of a keyed row: then its sort key is the row's.
+    bool entryHoldsRow(const SecondaryOrder& order, std::string_view entry,
+                       const char* record) const;
     // Transformed image of a value of the order's first field (for ranges and lookups).
     std::string orderImage(const SecondaryOrder& order, size_t fieldPos, const Value& v) const;
     // The row an entry of the order refers to.
@@ -405,7 +409,7 @@ private:
     std::string m_stamp; // the header's first bytes on disk when last looked at
     // Steps served from memory since the header was last compared, and when that was.
     int m_stepsSinceLook = 0;
-    std::chrono::steady_clock::time_point m_lastLook;
+    std::chrono::nanoseconds m_lastLook{0}; // on the coarse monotonic clock (walkClock)
     bool m_looked = false;
 };
 

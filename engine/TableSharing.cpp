@@ -9,11 +9,21 @@
 #include "engine/EngineError.h"
 #include "engine/Journal.h"
 
+#include <time.h>
+
 namespace engine {
 
 using namespace bytes;
 
 namespace {
+
+// Every step of a walk reads the clock: the coarse one (a tick of a few milliseconds)
+// costs a fraction of the precise one, which would cost as much as the step's own work.
+std::chrono::nanoseconds walkClock() {
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
+    return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
+}
 
 // The part of the header that every commit rewrites (counts, blocks, the change
 // counter): when it is what we last saw, nobody committed since.
@@ -103,20 +113,20 @@ void TableData::beginRead() {
     }
     m_looked = true;
     m_stepsSinceLook = 0;
-    m_lastLook = std::chrono::steady_clock::now();
+    m_lastLook = walkClock();
 }
 
 // Through Batch, another program's commit is seen at the latest a batch of steps or a
-// few milliseconds later, as by a reader that paused between two steps. Through Header,
-// at once: a commit writes the header before any block (TableLock.h), so an unchanged
-// header read without the lock means no block changed before that read either; a torn
+// few milliseconds (20, plus a tick of the coarse clock) later, as by a reader that paused between
+// two steps. Through Header, at once: a commit writes the header before any block (TableLock.h), so
+// an unchanged header read without the lock means no block changed before that read either; a torn
 // read differs, and goes through the lock.
 bool TableData::mayReadFromMemory(MemoryCheck check) {
     constexpr int kStepsPerLook = 256;
     constexpr auto kLookAge = std::chrono::milliseconds(20);
     if (!m_looked || m_readers > 0 || m_writers > 0 || m_needsRecovery)
         return false;
-    const auto now = std::chrono::steady_clock::now();
+    const auto now = walkClock();
     if (check == MemoryCheck::Batch && m_stepsSinceLook < kStepsPerLook &&
         now - m_lastLook <= kLookAge) {
         ++m_stepsSinceLook;

@@ -155,7 +155,33 @@ using namespace codec;
 
 namespace {
 constexpr int64_t kMsPerDay = 86400000;
+
+// Eight bytes at a time: text fields are read row after row in walks.
+bool isAscii(const char* p, size_t n) {
+    constexpr uint64_t kHighBits = 0x8080808080808080ull;
+    uint64_t seen = 0;
+    size_t k = 0;
+    for (; k + 8 <= n; k += 8) {
+        uint64_t word;
+        std::memcpy(&word, p + k, 8);
+        seen |= word;
+    }
+    for (; k < n; ++k)
+        seen |= uint8_t(p[k]);
+    return (seen & kHighBits) == 0;
+}
 } // namespace
+
+bool ValueCodec::plainText(const FieldInfo& f, const char* record, std::string_view& out) const {
+    if (f.type != FieldType::Alpha)
+        return false;
+    const char* p = record + f.offset;
+    const size_t n = ::strnlen(p, size_t(f.width));
+    if (n > 0 && !(m_cp.isSingleByte() && isAscii(p, n)))
+        return false;
+    out = std::string_view(p, n);
+    return true;
+}
 
 void ValueCodec::decode(const FieldInfo& f, const char* record, Value& out) const {
     const char* p = record + f.offset;
@@ -163,19 +189,14 @@ void ValueCodec::decode(const FieldInfo& f, const char* record, Value& out) cons
     double d = 0;
     switch (f.type) {
     case FieldType::Alpha: {
-        const size_t n = ::strnlen(p, size_t(f.width));
-        if (n == 0) {
-            out.kind = Value::Kind::Null;
+        std::string_view plain;
+        if (plainText(f, record, plain)) {
+            out.kind = plain.empty() ? Value::Kind::Null : Value::Kind::Text;
+            out.text.assign(plain);
             return;
         }
         out.kind = Value::Kind::Text;
-        bool ascii = m_cp.isSingleByte();
-        for (size_t k = 0; ascii && k < n; ++k)
-            ascii = uint8_t(p[k]) < 0x80;
-        if (ascii)
-            out.text.assign(p, n);
-        else
-            out.text = m_cp.decode(std::string_view(p, n));
+        out.text = m_cp.decode(std::string_view(p, ::strnlen(p, size_t(f.width))));
         return;
     }
     case FieldType::Short:

@@ -59,6 +59,9 @@ public:
 
     // Decodes one field of a record into out (reusing its storage).
     void decode(const FieldInfo& f, const char* record, Value& out) const;
+    // The text of an Alpha field when decoding would hand back its bytes unchanged
+    // (ASCII in a single-byte code page): empty for NULL. False for any other field.
+    bool plainText(const FieldInfo& f, const char* record, std::string_view& out) const;
 
     // Encodes a value into the field's bytes of a record. BLOBs too long for the
     // leader are written to the BLOB file. Throws InvalidArgument with a message

@@ -34,10 +34,12 @@ void DataSource::dataEvent(Field* field) {
     if (!m_dataSet || !m_dataSet->Active())
         return;
     // Details first, so that handlers of dataChanged see them on the master's row.
-    const QList<QPointer<Table>> details = m_details;
-    for (const QPointer<Table>& d : details)
-        if (d)
-            d->masterDataChanged(field);
+    if (!m_details.isEmpty()) {
+        const QList<QPointer<Table>> details = m_details;
+        for (const QPointer<Table>& d : details)
+            if (d)
+                d->masterDataChanged(field);
+    }
     if (m_dataSet && m_dataSet->Active())
         emit dataChanged(field);
 }

@@ -6,7 +6,8 @@
 namespace dataset {
 
 Field::Field(Table* table, const QString& fieldName, bool persistent)
-    : QObject(table), m_table(table), m_fieldName(fieldName), m_persistent(persistent) {
+    : QObject(table), m_table(table), m_fieldName(fieldName), m_asciiName(fieldName.toUtf8()),
+      m_asciiOnly(QtPrivate::isAscii(QLatin1StringView(m_asciiName))), m_persistent(persistent) {
     if (persistent && table && !table->objectName().isEmpty())
         setObjectName(table->objectName() + fieldName);
 }
@@ -49,6 +50,11 @@ bool Field::IsNull() const {
 }
 
 QString Field::AsString() const {
+    // Plain ASCII text widens straight from the row's bytes (no decoded copy in between).
+    std::string_view plain;
+    if (m_table->plainFieldText(this, plain))
+        return plain.empty() ? QString()
+                             : QString::fromLatin1(plain.data(), qsizetype(plain.size()));
     return convert::toText(m_table->fieldValue(this));
 }
 

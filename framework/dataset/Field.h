@@ -68,6 +68,8 @@ private:
 
     Table* m_table;
     QString m_fieldName;
+    QByteArray m_asciiName; // m_fieldName in UTF-8, for lookups by 8-bit names
+    bool m_asciiOnly;       // and in ASCII, so that its bytes mean the same in any 8-bit text
     bool m_persistent;
     FieldType m_dataType = ftUnknown;
     int m_size = 0;

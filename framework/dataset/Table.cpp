@@ -295,13 +295,12 @@ bool Table::masterKey(engine::Value& key) const {
     const std::vector<std::string>& names = m_masterFieldList;
     if (!master || !master->Active() || names.empty())
         return false;
-    const QString name = QString::fromStdString(names.front());
-    const Field* field = master->FindField(name);
+    const Field* field = master->FindField(QUtf8StringView(names.front()));
     if (!field)
-        throw DatasetError(
-            QStringLiteral("Champ maître %1 introuvable dans la table %2 (table "
-                           "détail %3)")
-                .arg(quoted(name), quoted(master->displayName()), quoted(displayName())));
+        throw DatasetError(QStringLiteral("Champ maître %1 introuvable dans la table %2 (table "
+                                          "détail %3)")
+                               .arg(quoted(QString::fromStdString(names.front())),
+                                    quoted(master->displayName()), quoted(displayName())));
     if (master->m_state == DataSetState::Browse && !master->m_hasRow)
         return false;
     key = master->fieldValue(field);
@@ -312,7 +311,9 @@ bool Table::masterKey(engine::Value& key) const {
     return true;
 }
 
-void Table::applyMasterRange() {
+// `known`: the master's key as masterKey just gave it (a null value for none), so that a
+// master step reads it once; nullptr asks for it.
+void Table::applyMasterRange(const engine::Value* known) {
     m_haveRangeKey = false;
     m_detailEmpty = false;
     const std::vector<std::string>& names = m_masterFieldList;
@@ -329,13 +330,14 @@ void Table::applyMasterRange() {
         throw DatasetError(QStringLiteral("La table %1 n'a pas d'index sur lequel suivre sa "
                                           "table maître")
                                .arg(quoted(displayName())));
-    engine::Value key;
-    if (!masterKey(key)) {
+    engine::Value asked;
+    if (known ? known->isNull() : !masterKey(asked)) {
         m_detailEmpty = true; // no master row: no detail rows
         if (m_cursor->hasRange())
             m_cursor->clearRange();
         return;
     }
+    const engine::Value& key = known ? *known : asked;
     m_cursor->setRange(key);
     m_rangeKey = key;
     m_haveRangeKey = true;
@@ -362,7 +364,7 @@ void Table::masterStateChanged() {
 
 void Table::followMaster(bool refreshWhenSame) {
     engine::Value key;
-    const bool has = masterKey(key);
+    const bool has = masterKey(key); // a null key when there is none
     const bool same = has ? (m_haveRangeKey && key == m_rangeKey) : m_detailEmpty;
     if (same && !refreshWhenSame)
         return;
@@ -371,8 +373,8 @@ void Table::followMaster(bool refreshWhenSame) {
     if (same) {
         resync();
     } else {
-        applyMasterRange();
-        positionFirst();
+        applyMasterRange(&key);
+        positionFirst(true);
         ++m_viewGeneration;
     }
     notifyData();

@@ -33,6 +33,7 @@
 #include "engine/TableDefinition.h"
 #include "engine/Value.h"
 
+#include <QAnyStringView>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -146,8 +147,10 @@ public:
     // Declares a persistent field (while closed). With a declared type, Open also refuses
     // a file whose field has another type.
     Field* AddField(const QString& fieldName, FieldType type = ftUnknown);
-    Field* FieldByName(const QString& fieldName) const; // DatasetError when missing
-    Field* FindField(const QString& fieldName) const;   // nullptr when missing
+    // Names compare ignoring case. A view (a literal, a QLatin1String) is looked up without
+    // making a QString of it: a walk looks its fields up row after row.
+    Field* FieldByName(QAnyStringView fieldName) const; // DatasetError when missing
+    Field* FindField(QAnyStringView fieldName) const;   // nullptr when missing
     int FieldCount() const { return int(m_fields.size()); }
     Field* Fields(int i) const { return m_fields.at(i); }
     const QList<Field*>& fieldList() const { return m_fields; }
@@ -211,6 +214,8 @@ private:
     std::filesystem::path resolvePath(QPointer<Database>* connected) const;
     void shutdown();
     void bindFields();
+    Field* findAsciiField(QAnyStringView fieldName) const;
+    Field* findAsciiField(QByteArrayView name) const;
     void unbindFields();
     void readDefinitions();
     void readDefinitionsFrom(const engine::TableFile& file);
@@ -232,7 +237,7 @@ private:
     const engine::Row& currentRow() const { return m_current.row(); }
     void relink();
     bool masterKey(engine::Value& key) const;
-    void applyMasterRange();
+    void applyMasterRange(const engine::Value* known = nullptr);
     bool isMasterField(const Field* field) const;
     void masterDataChanged(Field* field);
     void masterStateChanged();
@@ -245,10 +250,10 @@ private:
     bool sameRowAtCursor() const;
     void requireCurrentRowPresent(const char* what);
     bool stepVisible(bool forward);
-    bool seekFromEdge(bool fromStart);
+    bool seekFromEdge(bool fromStart, bool inWalk = false);
     void setCurrentFromCursor();
     void setNoRow();
-    void positionFirst();
+    void positionFirst(bool inWalk = false);
     void positionLast();
     bool landNearCursor(bool tailKnown = false);
     bool landOnTailAnchor();
@@ -270,6 +275,7 @@ private:
     // fields and events (TableEditing.cpp, TableLifecycle.cpp)
     void setFieldValue(Field* field, engine::Value value);
     const engine::Value& fieldValue(const Field* field) const;
+    bool plainFieldText(const Field* field, std::string_view& text) const;
     convert::Target conversionTarget(const Field* field) const;
     void setState(DataSetState state);
     void notifyData(Field* field = nullptr);

@@ -13,6 +13,8 @@
 #include "engine/TableDefinition.h"
 #include "engine/TableFile.h"
 
+#include <cstring>
+
 namespace dataset {
 
 std::filesystem::path Table::resolvePath(QPointer<Database>* connected) const {
@@ -126,23 +128,55 @@ Field* Table::AddField(const QString& fieldName, FieldType type) {
     return field;
 }
 
-Field* Table::FindField(const QString& fieldName) const {
+Field* Table::FindField(QAnyStringView fieldName) const {
+    if (Field* f = findAsciiField(fieldName))
+        return f;
     // Names are unique ignoring case; the name as declared, the usual spelling in a walk
     // that looks its fields up row after row, is the cheap comparison.
     for (Field* f : m_fields)
-        if (f->FieldName() == fieldName)
+        if (QAnyStringView::equal(f->m_fieldName, fieldName))
             return f;
     for (Field* f : m_fields)
-        if (f->FieldName().compare(fieldName, Qt::CaseInsensitive) == 0)
+        if (QAnyStringView::compare(f->m_fieldName, fieldName, Qt::CaseInsensitive) == 0)
             return f;
     return nullptr;
 }
 
-Field* Table::FieldByName(const QString& fieldName) const {
+// A name given in 8-bit text (nearly every lookup) is compared with the fields' ASCII
+// names as bytes: sizes first, then the bytes, then ASCII letters ignoring case when the
+// name is ASCII too. Anything else (or no match: a name may differ by a letter whose case
+// folds to ASCII) takes the general path.
+Field* Table::findAsciiField(QAnyStringView fieldName) const {
+    return fieldName.visit([this](auto view) -> Field* {
+        if constexpr (std::is_same_v<decltype(view), QStringView>)
+            return nullptr;
+        else
+            return findAsciiField(
+                QByteArrayView(reinterpret_cast<const char*>(view.data()), view.size()));
+    });
+}
+
+Field* Table::findAsciiField(QByteArrayView name) const {
+    const auto sameSize = [&](const Field* f) {
+        return f->m_asciiOnly && f->m_asciiName.size() == name.size();
+    };
+    for (Field* f : m_fields)
+        if (sameSize(f) && std::memcmp(f->m_asciiName.constData(), name.data(), name.size()) == 0)
+            return f;
+    for (char c : name)
+        if (uchar(c) >= 0x80)
+            return nullptr;
+    for (Field* f : m_fields)
+        if (sameSize(f) && qstrnicmp(f->m_asciiName.constData(), name.data(), name.size()) == 0)
+            return f;
+    return nullptr;
+}
+
+Field* Table::FieldByName(QAnyStringView fieldName) const {
     if (Field* f = FindField(fieldName))
         return f;
     throw DatasetError(QStringLiteral("Champ %1 introuvable dans la table %2")
-                           .arg(quoted(fieldName), quoted(displayName())));
+                           .arg(quoted(fieldName.toString()), quoted(displayName())));
 }
 
 void Table::bindFields() {
@@ -213,6 +247,15 @@ const engine::Value& Table::fieldValue(const Field* field) const {
         return col < int(m_buffer.size()) ? m_buffer[size_t(col)] : none;
     // Only the field asked for is decoded.
     return col < int(m_current.size()) ? m_current.value(size_t(col)) : none;
+}
+
+// The current row's text of an Alpha field that needs no decoding (see fieldValue).
+bool Table::plainFieldText(const Field* field, std::string_view& text) const {
+    const int col = field->m_column;
+    if (field->m_table != this || col < 0 || m_state == DataSetState::Edit ||
+        m_state == DataSetState::Insert || col >= int(m_current.size()))
+        return false;
+    return m_current.plainText(size_t(col), text);
 }
 
 convert::Target Table::conversionTarget(const Field* field) const {

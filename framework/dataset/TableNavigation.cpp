@@ -36,6 +36,8 @@ bool Table::sameRowAtCursor() const {
     if (!m_file->isKeyed())
         return at.row() == currentRow();
     const size_t keys = std::min(size_t(m_file->keyFieldCount()), at.size());
+    if (at.sameLeadingBytes(m_current, keys))
+        return true;
     for (size_t i = 0; i < keys; ++i)
         if (!(at.value(i) == m_current.value(i)))
             return false;
@@ -54,10 +56,13 @@ bool Table::stepVisible(bool forward) {
     return false;
 }
 
-bool Table::seekFromEdge(bool fromStart) {
+bool Table::seekFromEdge(bool fromStart, bool inWalk) {
     if (m_detailEmpty)
         return false;
-    if (!(fromStart ? m_cursor->first() : m_cursor->last()))
+    const bool placed = !fromStart ? m_cursor->last()
+                        : inWalk   ? m_cursor->firstInWalk()
+                                   : m_cursor->first();
+    if (!placed)
         return false;
     return visibleAtCursor() || stepVisible(fromStart);
 }
@@ -75,8 +80,9 @@ void Table::setNoRow() {
     m_bof = m_eof = true;
 }
 
-void Table::positionFirst() {
-    if (seekFromEdge(true)) {
+// `inWalk`: a detail following its master's step, part of the master's walk.
+void Table::positionFirst(bool inWalk) {
+    if (seekFromEdge(true, inWalk)) {
         setCurrentFromCursor();
         m_bof = true;
         m_eof = false;

@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QTime>
 
+#include <charconv>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -23,6 +24,13 @@ QString dateText(int64_t days) {
         .arg(d, 2, 10, QLatin1Char('0'))
         .arg(m, 2, 10, QLatin1Char('0'))
         .arg(y, 4, 10, QLatin1Char('0'));
+}
+
+// As QString::number, without its locale machinery: reports print a number per row.
+QString integerText(int64_t n) {
+    char digits[24];
+    const auto written = std::to_chars(digits, digits + sizeof digits, n);
+    return QString::fromLatin1(digits, qsizetype(written.ptr - digits));
 }
 
 QString timeText(int64_t ms) {
@@ -105,7 +113,7 @@ QString toText(const engine::Value& v) {
     case Kind::Bytes:
         return QString::fromLatin1(v.text.data(), qsizetype(v.text.size()));
     case Kind::Integer:
-        return QString::number(v.integer);
+        return integerText(v.integer);
     case Kind::Float:
         return QString::number(v.real, 'g', 15);
     case Kind::Boolean:

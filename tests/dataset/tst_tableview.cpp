@@ -485,6 +485,53 @@ private slots:
         QCOMPARE(t->FieldCount(), 0);
     }
 
+    // A field is found by its name in any letter case, given as any kind of string; a text
+    // reads the same whether it is plain ASCII (read from the row's bytes) or not, and a
+    // NULL one reads as a null string.
+    void fieldNamesAndTexts() {
+        DictionaryFixture fx;
+        Table t;
+        t.setDatabaseName(fx.db()->DatabaseName());
+        t.setTableName("NOMS.DB");
+        t.FieldDefs().Add("Numéro", ftInteger);
+        t.FieldDefs().Add("Nom", ftString, 12);
+        t.FieldDefs().Add("NOTE", ftString, 12);
+        t.CreateTable();
+        t.Open();
+        const QStringList texts{"plain", "Zoé", "", "x y z 12345."};
+        for (int i = 0; i < texts.size(); ++i) {
+            t.Append();
+            t.FieldByName("Numéro")->setAsInteger(i - 2);
+            t.FieldByName("Nom")->setAsString(texts[i]);
+            t.Post();
+        }
+        Field* const number = t.Fields(0);
+        Field* const name = t.Fields(1);
+        Field* const note = t.Fields(2);
+        // The strings the views point into outlive the list.
+        const std::string upperNumber = "NUMÉRO";
+        const QString lowerNumber("numéro"), sameName("Nom"), none;
+        const QList<std::pair<QAnyStringView, Field*>> lookups{
+            {"Numéro", number},    {lowerNumber, number},
+            {upperNumber, number}, {QLatin1String("num\xe9ro"), number},
+            {"nom", name},         {QLatin1String("NOM"), name},
+            {sameName, name},      {"note", note},
+            {u"Note", note},       {"Nomx", nullptr},
+            {"No", nullptr},       {none, nullptr}};
+        for (const auto& [asked, field] : lookups)
+            QCOMPARE(t.FindField(asked), field);
+        QStringList read;
+        for (t.First(); !t.Eof(); t.Next()) {
+            read << name->AsString();
+            QCOMPARE(name->AsString().isNull(), name->IsNull());
+            QCOMPARE(note->AsString(), QString());
+            QVERIFY(note->AsString().isNull());
+            QCOMPARE(number->AsString(), QString::number(number->AsInteger()));
+        }
+        QCOMPARE(read, texts);
+        t.Close();
+    }
+
     void fieldValues() {
         DictionaryFixture fx;
         fx.createSample(kDico);

@@ -209,6 +209,27 @@ private slots:
         damage("xchain", ".XG1", false, 2, 2, std::string("\x02\x00", 2)); // its own neighbour
     }
 
+    // Each index entry names the data block of its row, a hint for finding the row: wrong
+    // ones (none, the first block, another one, beyond the file) still give the rows.
+    void wrongBlockHintsGiveTheRows() {
+        const fs::path file = copyDir("hints") / "PEOPLE.DB";
+        const std::string hints[] = {std::string(2, '\0'), "\x80\x01", "\x80\x02", "\x83\xE7",
+                                     "\xFF\xFF"};
+        for (const char* ext : {".XG0", ".XG1"}) {
+            const fs::path f = file.parent_path() / (std::string("PEOPLE") + ext);
+            const uint16_t recordSize = word(f, 0), headerSize = word(f, 2);
+            const uint64_t blockSize = 1024u * (word(f, 4) >> 8);
+            size_t patched = 0;
+            for (uint64_t at = headerSize; at + blockSize <= fs::file_size(f); at += blockSize) {
+                const int lastOffset = int16_t(word(f, at + 4));
+                for (int rec = 0; rec <= lastOffset; rec += recordSize)
+                    patch(f, at + 6 + uint64_t(rec + recordSize - 2), hints[patched++ % 5]);
+            }
+            QCOMPARE(patched, m_people.size());
+        }
+        checkAgainstRows(file, m_people);
+    }
+
     // Another program's commit (rows and index files rewritten) is what the next walk reads.
     void anotherProgramsCommitIsSeen() {
         const fs::path file = copyDir("shared") / "PEOPLE.DB";
