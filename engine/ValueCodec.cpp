@@ -184,6 +184,11 @@ bool ValueCodec::plainText(const FieldInfo& f, const char* record, std::string_v
 }
 
 void ValueCodec::decode(const FieldInfo& f, const char* record, Value& out) const {
+    // `out` is reused from row to row: a null must not keep the last row's payload.
+    out.text.clear();
+    out.integer = 0;
+    out.real = 0;
+    out.boolean = false;
     const char* p = record + f.offset;
     int64_t i = 0;
     double d = 0;

@@ -26,19 +26,23 @@ inline void writeTable(const std::filesystem::path& file,
     table->flush();
 }
 
-// Sets the description of the dictionary rows of `table` whose Champ is `champ`
-// (empty for the table entry), through the engine as the window's grid would.
+// Sets the description of the table entry of `table` (champ empty) or of its field
+// entry `champ`, through the engine as the window's grid would. A table's first index
+// without options is a field entry with an empty Champ too: the entry kind tells them
+// apart.
 inline void describe(const QString& dict, const QString& table, const QString& champ,
                      const QString& text) {
     auto file = engine::TableFile::open(dict.toStdString());
     const size_t tableAt = size_t(file->fieldIndex("Table"));
     const size_t champAt = size_t(file->fieldIndex("Champ"));
     const size_t descriptionAt = size_t(file->fieldIndex("Description"));
+    const size_t kindAt = size_t(file->fieldIndex(champ.isEmpty() ? "CT" : "CC"));
     engine::Cursor cursor(file);
     for (bool more = cursor.first(); more; more = cursor.next()) {
         engine::Row row = cursor.row();
         if (QString::fromStdString(row[tableAt].text) != table ||
-            QString::fromStdString(row[champAt].text) != champ)
+            QString::fromStdString(row[champAt].text) != champ ||
+            row[kindAt].kind != engine::Value::Kind::Boolean || !row[kindAt].boolean)
             continue;
         row[descriptionAt] = engine::Value::fromText(text.toStdString());
         cursor.update(row);
