@@ -180,11 +180,7 @@ const char* TableData::recordByKey(std::string_view key, TreeSpot& near) {
                     return nullptr;
                 return px->recordAt(near);
             } catch (const EngineError& e) {
-                if (e.code() != ErrorCode::IndexOutOfDate)
-                    throw;
-                m_primaryIndexUntrusted = true; // the directory walks the chain instead
-                m_primaryTree.reset();
-                m_primaryTreeLooked = false;
+                distrustPrimaryIndex(e);
             }
         }
     }
@@ -192,6 +188,16 @@ const char* TableData::recordByKey(std::string_view key, TreeSpot& near) {
     if (!find(std::string(key), ordinal))
         return nullptr;
     return record(locate(ordinal));
+}
+
+// A .PX found out of date while reaching a row in place: from now on the directory
+// walks the chain instead. Any other error is the caller's to report.
+void TableData::distrustPrimaryIndex(const EngineError& e) {
+    if (e.code() != ErrorCode::IndexOutOfDate)
+        throw; // called from a handler: the exception being handled goes on
+    m_primaryIndexUntrusted = true;
+    m_primaryTree.reset();
+    m_primaryTreeLooked = false;
 }
 
 const char* TableData::firstRecordInPlace() {
@@ -205,11 +211,7 @@ const char* TableData::firstRecordInPlace() {
         TreeSpot at;
         return px->lowerBound(std::string_view(), at) ? px->recordAt(at) : nullptr;
     } catch (const EngineError& e) {
-        if (e.code() != ErrorCode::IndexOutOfDate)
-            throw;
-        m_primaryIndexUntrusted = true; // the directory walks the chain instead
-        m_primaryTree.reset();
-        m_primaryTreeLooked = false;
+        distrustPrimaryIndex(e);
         return nullptr;
     }
 }
@@ -230,11 +232,7 @@ const char* TableData::lastRecordInPlace(uint64_t& rows) {
             return nullptr;
         return px->recordAt(at);
     } catch (const EngineError& e) {
-        if (e.code() != ErrorCode::IndexOutOfDate)
-            throw;
-        m_primaryIndexUntrusted = true; // the directory walks the chain instead
-        m_primaryTree.reset();
-        m_primaryTreeLooked = false;
+        distrustPrimaryIndex(e);
         return nullptr;
     }
 }

@@ -70,6 +70,8 @@
 
 namespace engine {
 
+class EngineError;
+
 // The companion file of a table with this extension (".PX", ".MB"...): an existing
 // file in any letter case, else the name with the table's extension case.
 std::filesystem::path companionPath(const std::filesystem::path& table, const char* ext);
@@ -218,6 +220,7 @@ public:
     // The first row of the primary order through the .PX while the block directory is
     // not built (a descent, not the whole .PX); nullptr when the directory must answer.
     const char* firstRecordInPlace();
+    void distrustPrimaryIndex(const EngineError& e);
     // The last row of the primary order the same way, with the header's row count (read
     // only while that count is trusted); nullptr when the directory must answer.
     const char* lastRecordInPlace(uint64_t& rows);

@@ -419,15 +419,7 @@ private slots:
         QFETCH(int, operations);
         QFETCH(int, perTransaction);
         QTemporaryDir dir;
-        const std::filesystem::path file =
-            std::filesystem::path(dir.path().toStdString()) / "WIDE.DB";
-        createTable(file,
-                    {{"Cle", FieldType::Alpha, int(kKeyWidth)},
-                     {"Table", FieldType::Alpha, int(kTableWidth)},
-                     {"Description", FieldType::Alpha, int(kDescWidth)}},
-                    {{"", {"Cle"}, ixPrimary}});
-        addIndex(file, {"IndTable", {"Table"}, ixCaseInsensitive});
-        addIndex(file, {"Description", {"Description"}, 0});
+        const std::filesystem::path file = createWideTable(dir);
         deepest.clear();
         std::mt19937 rng{uint32_t(seed)}, probes{uint32_t(seed + 1)};
         std::map<std::string, std::pair<std::string, std::string>> rows, before;
@@ -521,15 +513,7 @@ private slots:
     // with the rows and pxlib reads them; the cursor stands on each row it appended.
     void appendsAfterTheLastKey() {
         QTemporaryDir dir;
-        const std::filesystem::path file =
-            std::filesystem::path(dir.path().toStdString()) / "WIDE.DB";
-        createTable(file,
-                    {{"Cle", FieldType::Alpha, int(kKeyWidth)},
-                     {"Table", FieldType::Alpha, int(kTableWidth)},
-                     {"Description", FieldType::Alpha, int(kDescWidth)}},
-                    {{"", {"Cle"}, ixPrimary}});
-        addIndex(file, {"IndTable", {"Table"}, ixCaseInsensitive});
-        addIndex(file, {"Description", {"Description"}, 0});
+        const std::filesystem::path file = createWideTable(dir);
         deepest.clear();
         std::mt19937 rng{7};
         std::map<std::string, std::pair<std::string, std::string>> rows, before;
@@ -605,13 +589,7 @@ private slots:
         const std::filesystem::path root = dir.path().toStdString();
         const std::filesystem::path pristine = root / "pristine", work = root / "work";
         std::filesystem::create_directories(pristine);
-        createTable(pristine / "WIDE.DB",
-                    {{"Cle", FieldType::Alpha, int(kKeyWidth)},
-                     {"Table", FieldType::Alpha, int(kTableWidth)},
-                     {"Description", FieldType::Alpha, int(kDescWidth)}},
-                    {{"", {"Cle"}, ixPrimary}});
-        addIndex(pristine / "WIDE.DB", {"IndTable", {"Table"}, ixCaseInsensitive});
-        addIndex(pristine / "WIDE.DB", {"Description", {"Description"}, 0});
+        createWideTable(pristine);
         auto row = [](int k) {
             return Row{Value::fromText("k" + std::to_string(100000 + k)),
                        Value::fromText(kNames[k % std::size(kNames)]),
@@ -729,6 +707,23 @@ private slots:
     }
 
 private:
+    // WIDE.DB in `folder`: keyed on Cle, with the case-insensitive IndTable on Table and
+    // the single-field index on Description.
+    static std::filesystem::path createWideTable(const std::filesystem::path& folder) {
+        const std::filesystem::path file = folder / "WIDE.DB";
+        createTable(file,
+                    {{"Cle", FieldType::Alpha, int(kKeyWidth)},
+                     {"Table", FieldType::Alpha, int(kTableWidth)},
+                     {"Description", FieldType::Alpha, int(kDescWidth)}},
+                    {{"", {"Cle"}, ixPrimary}});
+        addIndex(file, {"IndTable", {"Table"}, ixCaseInsensitive});
+        addIndex(file, {"Description", {"Description"}, 0});
+        return file;
+    }
+    static std::filesystem::path createWideTable(const QTemporaryDir& dir) {
+        return createWideTable(std::filesystem::path(dir.path().toStdString()));
+    }
+
     void checkOrders(const std::shared_ptr<TableFile>& t, const Model& model) {
         std::vector<int> keys;
         for (const auto& kv : model.rows)
