@@ -9,6 +9,7 @@
 #include "engine/ValueCodec.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace engine {
 
@@ -38,7 +39,9 @@ public:
     std::string savedKey;
     std::string scratchKey; // setSpot's, kept for their room
     std::string entryKey;
-    std::string entryBytes; // the entry as stored, beside its sort key
+    std::string entryBytes;     // the entry as stored, beside its sort key
+    bool entryIsRowKey = false; // rowOfEntry found the row's key in entryKey (else scratchKey)
+    Value shownScratch;         // the field a filtered step tests
     uint64_t generation = 0;
     static constexpr uint64_t kStale = UINT64_MAX; // generation of a cursor to find again
     RowImage heldRow;
@@ -53,9 +56,12 @@ public:
     bool lastInPlace();
     void holdAt(const char* rec, uint64_t ordinal); // a primary-order row, keyed table
     bool last();
-    bool next();
-    bool prior();
-    bool step(bool forward);
+    bool next(const Cursor::Shown* only = nullptr);
+    bool prior(const Cursor::Shown* only = nullptr);
+    bool step(bool forward, const Cursor::Shown* only = nullptr);
+    bool treeStep(bool forward, const Cursor::Shown* only);
+    bool orderStep(bool forward, const Cursor::Shown* only);
+    bool shows(const Cursor::Shown* only, const char* rec);
     template <class Op> auto read(TableData::MemoryCheck check, Op op);
     bool findKey(const std::vector<Value>& key);
     int64_t count();
@@ -66,6 +72,8 @@ public:
     bool treeLast(TreeSpot& at);
     void setSpot(const TreeSpot& at);
     void setSpot(const TreeSpot& at, std::string_view sortKey);
+    const char* rowOfEntry(const TreeSpot& at, std::string_view sortKey);
+    void land(const TreeSpot& at, const char* rec);
     void aimAtNamedBlock();
     void reseekTree();
     bool treeFind(const std::string& image);
@@ -219,27 +227,40 @@ void CursorState::setSpot(const TreeSpot& at) {
 
 // `sortKey`: the entry's key as keyAt just gave it.
 void CursorState::setSpot(const TreeSpot& at, std::string_view sortKey) {
+    land(at, rowOfEntry(at, sortKey));
+}
+
+// The row an entry names, checked to carry the entry's sort key (else the file does not
+// describe the rows). Leaves the position alone: a filtered step tests rows it may pass.
+const char* CursorState::rowOfEntry(const TreeSpot& at, std::string_view sortKey) {
     // Copied: finding the row may recover a journal, which drops the readers' blocks.
-    entryKey.assign(sortKey);
-    entryBytes.assign(tree->recordAt(at), tree->recordSize());
+    // Same-sized copies into the room kept from the last entry: no reallocation.
+    entryKey.resize(sortKey.size());
+    std::memcpy(entryKey.data(), sortKey.data(), sortKey.size());
+    entryBytes.resize(tree->recordSize());
+    std::memcpy(entryBytes.data(), tree->recordAt(at), entryBytes.size());
     aimAtNamedBlock();
     const std::string_view key = entryKey;
     const char* rec = d->recordByKey(key.substr(key.size() - d->keyWidth), primaryNear);
     // An entry holding the row's own bytes carries its sort key; else the key is made
     // from the row (the same key from other bytes: letter case, padding) and compared.
-    if (rec && d->entryHoldsRow(*order, entryBytes, rec)) {
-        savedKey.swap(entryKey);
-    } else {
-        std::string& rowKey = scratchKey; // savedKey stays whole until the entry proves right
-        rowKey.clear();
-        if (rec)
-            d->sortKeyInto(*order, rec, 0, rowKey);
-        if (rowKey != key)
-            throw EngineError(ErrorCode::IndexOutOfDate, "Index " + quoted(order->xPath) +
-                                                             " : une entrée ne correspond à "
-                                                             "aucune ligne de la table");
-        savedKey.swap(rowKey);
-    }
+    entryIsRowKey = rec && d->entryHoldsRow(*order, entryBytes, rec);
+    if (entryIsRowKey)
+        return rec;
+    std::string& rowKey = scratchKey; // savedKey stays whole until the entry proves right
+    rowKey.clear();
+    if (rec)
+        d->sortKeyInto(*order, rec, 0, rowKey);
+    if (rowKey != key)
+        throw EngineError(ErrorCode::IndexOutOfDate, "Index " + quoted(order->xPath) +
+                                                         " : une entrée ne correspond à "
+                                                         "aucune ligne de la table");
+    return rec;
+}
+
+// Makes the row rowOfEntry just gave the current one.
+void CursorState::land(const TreeSpot& at, const char* rec) {
+    savedKey.swap(entryIsRowKey ? entryKey : scratchKey);
     hold(rec);
     spot = at;
     positioned = true;
@@ -526,58 +547,74 @@ bool Cursor::next() {
     return m_state->step(true);
 }
 
-bool CursorState::next() {
-    CursorState& s = *this;
-    s.sync();
-    if (!s.positioned)
+bool CursorState::next(const Cursor::Shown* only) {
+    sync();
+    if (!positioned)
         return first();
-    if (tree) {
-        TreeSpot at = spot;
-        if (!tree->next(at))
+    return tree ? treeStep(true, only) : orderStep(true, only);
+}
+
+bool CursorState::treeStep(bool forward, const Cursor::Shown* only) {
+    TreeSpot at = spot;
+    for (;;) {
+        if (!(forward ? tree->next(at) : tree->prior(at)))
             return false;
         const std::string_view key = tree->keyAt(at);
         if (!inRange(key))
             return false;
-        setSpot(at, key);
-        return true;
+        const char* rec = rowOfEntry(at, key);
+        if (shows(only, rec)) {
+            land(at, rec);
+            return true;
+        }
     }
+}
+
+bool CursorState::orderStep(bool forward, const Cursor::Shown* only) {
     uint64_t lo, hi;
-    s.bounds(lo, hi);
-    if (s.pos + 1 >= hi)
+    bounds(lo, hi);
+    uint64_t p = pos;
+    for (;;) {
+        if (forward ? p + 1 >= hi : p <= lo)
+            return false;
+        p = forward ? p + 1 : p - 1;
+        // A row that cannot be read here is left to setPosition, which knows what to do.
+        const char* rec = !only   ? nullptr
+                          : order ? entryRecord(size_t(p))
+                                  : d->record(d->locate(p));
+        if (!rec || shows(only, rec)) {
+            setPosition(p);
+            return true;
+        }
+    }
+}
+
+bool CursorState::shows(const Cursor::Shown* only, const char* rec) {
+    if (!only)
+        return true;
+    if (only->column >= d->header.fields.size())
         return false;
-    s.setPosition(s.pos + 1);
-    return true;
+    d->codec->decode(d->header.fields[only->column], rec, shownScratch);
+    return shownScratch.kind == Value::Kind::Boolean && shownScratch.boolean == only->shown;
 }
 
 bool Cursor::prior() {
     return m_state->step(false);
 }
 
-bool CursorState::step(bool forward) {
-    return read(TableData::MemoryCheck::Batch, [&] { return forward ? next() : prior(); });
+bool Cursor::step(bool forward, const Shown& only) {
+    return m_state->step(forward, &only);
 }
 
-bool CursorState::prior() {
-    CursorState& s = *this;
-    s.sync();
-    if (!s.positioned)
+bool CursorState::step(bool forward, const Cursor::Shown* only) {
+    return read(TableData::MemoryCheck::Batch, [&] { return forward ? next(only) : prior(only); });
+}
+
+bool CursorState::prior(const Cursor::Shown* only) {
+    sync();
+    if (!positioned)
         return last();
-    if (tree) {
-        TreeSpot at = spot;
-        if (!tree->prior(at))
-            return false;
-        const std::string_view key = tree->keyAt(at);
-        if (!inRange(key))
-            return false;
-        setSpot(at, key);
-        return true;
-    }
-    uint64_t lo, hi;
-    s.bounds(lo, hi);
-    if (s.pos <= lo)
-        return false;
-    s.setPosition(s.pos - 1);
-    return true;
+    return tree ? treeStep(false, only) : orderStep(false, only);
 }
 
 void Cursor::catchUp() {

@@ -50,6 +50,16 @@ public:
     bool last();
     bool next();
     bool prior();
+    // Rows a step may pass over without showing them: those whose Boolean field `column`
+    // does not hold `shown` (a null hides the row too).
+    struct Shown {
+        size_t column = 0;
+        bool shown = true;
+    };
+    // As next() or prior(), passing over the rows `only` hides within the one step, so that
+    // a hidden row costs its test, not a landing. A cursor that was not on a row lands on
+    // the first (last) row as next() (prior()) would, hidden or not.
+    bool step(bool forward, const Shown& only);
     // Stands again on the current row after writes elsewhere (another cursor, another
     // program) without moving: the row as the file holds it now, or the one that followed
     // it when it went away. Before the first move, the first row.

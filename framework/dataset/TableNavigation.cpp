@@ -9,6 +9,7 @@
 #include "framework/dataset/Table.h"
 
 #include "framework/dataset/DatasetError.h"
+#include "framework/dataset/FilterExpression.h"
 #include "framework/dataset/ValueConvert.h"
 
 #include "engine/Cursor.h"
@@ -44,9 +45,16 @@ bool Table::sameRowAtCursor() const {
     return true;
 }
 
+// The engine passes over the rows the filter hides within its step; a row it lands on
+// without testing (the first one of a cursor that had none) is tested here.
 bool Table::stepVisible(bool forward) {
+    const auto step = [&] {
+        if (m_filterColumn < 0)
+            return forward ? m_cursor->next() : m_cursor->prior();
+        return m_cursor->step(forward, {size_t(m_filterColumn), m_filter->expected()});
+    };
     int moved = 0;
-    while (forward ? m_cursor->next() : m_cursor->prior()) {
+    while (step()) {
         ++moved;
         if (visibleAtCursor())
             return true;
