@@ -1,6 +1,6 @@
 // Cursor movement on the edges: empty views, the ends of a view, a range on the first
 // field of a composite primary key, lookups on part of a key, orders chosen by field
-// names, and walks that change the rows they pass.
+// names, walks that change the rows they pass, and steps that pass over hidden rows.
 
 #include <QtTest>
 
@@ -147,6 +147,83 @@ private slots:
                          "a row was visited twice");
                 QCOMPARE(seen.back(), int64_t(kRows - 1));
             }
+    }
+
+    // A step that passes over the rows a Boolean field hides lands where plain steps
+    // tested one by one land, from every row, both ways, in the primary order and in a
+    // secondary one (walked in its files, then built in memory after a write), with and
+    // without a range; when no row shows, it stays where it was. Nulls hide rows too.
+    void filteredStepsLandWhereTestedStepsDo() {
+        const auto file = std::filesystem::path(m_dir.path().toStdString()) / "SHOWN.DB";
+        createTable(file,
+                    {{"Id", FieldType::Long},
+                     {"Grp", FieldType::Alpha, 8},
+                     {"Shown", FieldType::Logical},
+                     {"Pad", FieldType::Alpha, 200}},
+                    {{"", {"Id"}, ixPrimary}});
+        addIndex(file, {"ByGrp", {"Grp"}, ixCaseInsensitive});
+        const auto shownValue = [](int id) {
+            return id % 13 == 5 ? Value() : Value::fromBool(id % 7 == 0 || id % 11 == 3);
+        };
+        {
+            auto t = TableFile::open(file);
+            Cursor c(t);
+            t->beginTransaction();
+            for (int id = 0; id < 400; ++id)
+                c.insert({Value::fromInt(id),
+                          Value::fromText(id % 5 ? "g" + std::to_string(id % 4) : "ALONE"),
+                          shownValue(id), Value::fromText(std::string(150, 'p'))});
+            t->commit();
+        }
+        const Cursor::Shown only{2, true};
+        const auto shows = [](const Row& r) {
+            return r[2].kind == Value::Kind::Boolean && r[2].boolean;
+        };
+        for (const bool afterWrite : {false, true}) {
+            auto t = TableFile::open(file);
+            if (afterWrite)
+                Cursor(t).insert({Value::fromInt(1000), Value::fromText("g1"), Value(), Value()});
+            for (const bool byGroup : {false, true})
+                for (const char* range : {"", "G1", "alone"}) {
+                    if (!byGroup && *range)
+                        continue; // a range is on the order's first field
+                    Cursor c = byGroup ? Cursor(t, {"Grp"}) : Cursor(t);
+                    if (*range)
+                        c.setRange(Value::fromText(range));
+                    std::vector<int64_t> ids; // the view, walked plainly
+                    std::vector<bool> shown;
+                    for (bool more = c.first(); more; more = c.next()) {
+                        ids.push_back(c.row()[0].integer);
+                        shown.push_back(shows(c.row()));
+                    }
+                    QVERIFY(ids.size() > 2);
+                    const auto expected = [&](size_t from, bool forward) {
+                        for (size_t k = from; forward ? k + 1 < ids.size() : k > 0;) {
+                            k = forward ? k + 1 : k - 1;
+                            if (shown[k])
+                                return int64_t(k);
+                        }
+                        return int64_t(-1);
+                    };
+                    QVERIFY(c.first());
+                    for (size_t at = 0; at < ids.size(); ++at) {
+                        for (const bool forward : {true, false}) {
+                            const int64_t want = expected(at, forward);
+                            const QByteArray where = QByteArray::number(qlonglong(at)) +
+                                                     (forward ? " forward in " : " back in ") +
+                                                     (byGroup ? "group " : "key ") + range;
+                            QVERIFY2(c.step(forward, only) == (want >= 0), where);
+                            QVERIFY2(c.row()[0].integer == ids[want >= 0 ? size_t(want) : at],
+                                     where);
+                            for (int64_t k = want; k >= 0 && k != int64_t(at);)
+                                k += forward ? (c.prior(), -1) : (c.next(), 1);
+                            QVERIFY2(c.row()[0].integer == ids[at], where);
+                        }
+                        if (at + 1 < ids.size())
+                            QVERIFY(c.next());
+                    }
+                }
+        }
     }
 
 private:
