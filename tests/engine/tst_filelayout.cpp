@@ -12,6 +12,7 @@
 
 #ifdef KV_HAVE_PXLIB
 extern "C" {
+#include "support/PxlibRecord.h"
 #include <paradox.h>
 }
 #endif
@@ -151,12 +152,7 @@ private slots:
         pxval_t** vals = PX_retrieve_record(px, n - 1);
         QVERIFY(vals);
         QCOMPARE(int(vals[0]->value.lval), n);
-        for (int f = 0; f < 2; ++f) {
-            if (vals[f]->type == pxfAlpha && vals[f]->value.str.val)
-                px->free(px, vals[f]->value.str.val);
-            px->free(px, vals[f]);
-        }
-        px->free(px, vals);
+        pxlibrecord::release(px, vals, 2);
         PX_close(px);
         PX_delete(px);
 #endif

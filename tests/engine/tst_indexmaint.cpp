@@ -20,6 +20,7 @@
 
 #ifdef KV_HAVE_PXLIB
 extern "C" {
+#include "support/PxlibRecord.h"
 #include <paradox.h>
 }
 #endif
@@ -305,12 +306,7 @@ void comparePxlibKeys(const std::filesystem::path& file,
         pxval_t** vals = PX_retrieve_record(px, i);
         QVERIFY(vals);
         QCOMPARE(std::string(vals[0]->value.str.val, size_t(vals[0]->value.str.len)), it->first);
-        for (int f = 0; f < 3; ++f) {
-            if (vals[f]->type == pxfAlpha && vals[f]->value.str.val)
-                px->free(px, vals[f]->value.str.val);
-            px->free(px, vals[f]);
-        }
-        px->free(px, vals);
+        pxlibrecord::release(px, vals, 3);
     }
     PX_close(px);
     PX_delete(px);

@@ -12,6 +12,7 @@
 
 #ifdef KV_HAVE_PXLIB
 extern "C" {
+#include "support/PxlibRecord.h"
 #include <paradox.h>
 }
 #endif
@@ -452,12 +453,7 @@ private slots:
             QCOMPARE(bool(vals[7]->isnull), r[7].isNull());
             if (!r[5].isNull())
                 QCOMPARE(int(vals[5]->value.lval), int(r[5].integer));
-            for (int f = 0; f < 8; ++f) {
-                if (vals[f]->type == pxfAlpha && vals[f]->value.str.val)
-                    px->free(px, vals[f]->value.str.val);
-                px->free(px, vals[f]);
-            }
-            px->free(px, vals);
+            pxlibrecord::release(px, vals, 8);
         }
         PX_close(px);
         PX_delete(px);
