@@ -134,6 +134,7 @@ IndexTreeReader* TableData::primaryTree() {
         m_primaryTreeFile == file.get())
         return m_primaryTree.get();
     m_primaryTree.reset();
+    ++m_readerEpoch;
     m_primaryTreeLooked = false; // until the look ends (a step from memory may cut it short)
     m_primaryTree = openPrimaryTree();
     m_primaryTreeLooked = true;
@@ -175,9 +176,9 @@ const char* TableData::recordByKey(std::string_view key, TreeSpot& near) {
     if (!m_haveDirectory) {
         if (IndexTreeReader* px = primaryTree()) {
             try {
-                // A walk through a secondary order mostly reaches neighbouring rows.
-                if (!px->findExact(key, near))
+                if (!findInPrimaryTree(*px, key, near))
                     return nullptr;
+                m_lastPrimarySpot = near;
                 return px->recordAt(near);
             } catch (const EngineError& e) {
                 distrustPrimaryIndex(e);
@@ -190,6 +191,28 @@ const char* TableData::recordByKey(std::string_view key, TreeSpot& near) {
     return record(locate(ordinal));
 }
 
+// A walk through a secondary order mostly reaches neighbouring rows: the one after the
+// caller's last row, or the one another cursor has just reached (a detail view starting
+// on the row its master stands on, a master passing over the rows its detail showed).
+bool TableData::findInPrimaryTree(IndexTreeReader& px, std::string_view key, TreeSpot& near) {
+    if (px.findAdjacent(key, near))
+        return true;
+    TreeSpot other = m_lastPrimarySpot;
+    if (px.findAdjacent(key, other)) {
+        near = other;
+        return true;
+    }
+    return px.findExact(key, near);
+}
+
+// Only rows found through the .PX reader are kept: its blocks stay in memory as long as
+// it lives, while the directory's may be dropped.
+void TableData::noteRowReached(const IndexTreeReader& tree, const TreeSpot& entry,
+                               const char* rec) {
+    if (!m_haveDirectory && m_primaryTree)
+        m_reached.note({&tree, generation, m_readerEpoch}, entry, rec);
+}
+
 // A .PX found out of date while reaching a row in place: from now on the directory
 // walks the chain instead. Any other error is the caller's to report.
 void TableData::distrustPrimaryIndex(const EngineError& e) {
@@ -197,6 +220,7 @@ void TableData::distrustPrimaryIndex(const EngineError& e) {
         throw; // called from a handler: the exception being handled goes on
     m_primaryIndexUntrusted = true;
     m_primaryTree.reset();
+    ++m_readerEpoch;
     m_primaryTreeLooked = false;
 }
 

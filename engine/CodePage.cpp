@@ -1,5 +1,7 @@
 #include "engine/CodePage.h"
 
+#include <algorithm>
+
 #include "engine/EngineError.h"
 
 #include <cerrno>
@@ -154,6 +156,12 @@ void CodePage::buildSingleByte(const std::string& iconvName) {
         auto it = m_fromUnicode.find(upperCase(m_toUnicode[size_t(b)]));
         m_fold[size_t(b)] = it != m_fromUnicode.end() ? it->second : uint8_t(b);
     }
+    m_asciiSame = true;
+    for (char32_t c = 0; c < 128; ++c) {
+        auto it = m_fromUnicode.find(c);
+        m_fromAscii[c] = it != m_fromUnicode.end() ? int16_t(it->second) : int16_t(-1);
+        m_asciiSame = m_asciiSame && m_fromAscii[c] == int16_t(c);
+    }
 }
 
 std::string CodePage::iconvConvert(const char* to, const char* from, std::string_view in,
@@ -220,12 +228,23 @@ bool CodePage::encode(std::string_view utf8, std::string& out) const {
         out = iconvConvert(m_iconvName.c_str(), "UTF-8", utf8, ok);
         return ok;
     }
+    if (m_asciiSame &&
+        std::all_of(utf8.begin(), utf8.end(), [](char c) { return uint8_t(c) < 0x80; })) {
+        out.assign(utf8);
+        return true;
+    }
     out.reserve(utf8.size());
     size_t i = 0;
     while (i < utf8.size()) {
         char32_t c;
         if (!nextUtf8(utf8, i, c))
             return false;
+        if (c < 128) { // names and keys are mostly ASCII: a table, not a hash
+            if (m_fromAscii[c] < 0)
+                return false;
+            out += char(m_fromAscii[c]);
+            continue;
+        }
         auto it = m_fromUnicode.find(c);
         if (it == m_fromUnicode.end())
             return false;

@@ -47,6 +47,8 @@ private:
     std::array<char32_t, 256> m_toUnicode{};
     std::array<uint8_t, 256> m_fold{};
     std::unordered_map<char32_t, uint8_t> m_fromUnicode;
+    std::array<int16_t, 128> m_fromAscii{}; // m_fromUnicode for ASCII, -1 where unmapped
+    bool m_asciiSame = false;               // every ASCII character is its own byte
 };
 
 // Upper-case counterpart of a character (Latin, Greek and Cyrillic letters).

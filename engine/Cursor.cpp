@@ -3,6 +3,7 @@
 #include "engine/DiskBarrier.h"
 #include "engine/EngineError.h"
 #include "engine/IndexTreeReader.h"
+#include "engine/KeyBytes.h"
 #include "engine/RowImage.h"
 #include "engine/TableData.h"
 #include "engine/TableFile.h"
@@ -52,6 +53,7 @@ public:
 
     void sync();
     bool first();
+    bool fromEdge(bool placed, bool forward, const Cursor::Shown* only);
     bool firstInPlace();
     bool lastInPlace();
     void holdAt(const char* rec, uint64_t ordinal); // a primary-order row, keyed table
@@ -196,7 +198,7 @@ template <class Op> auto CursorState::read(TableData::MemoryCheck check, Op op) 
 }
 
 bool CursorState::inRange(std::string_view key) const {
-    return !hasRange || key.substr(0, rangeImage.size()) == rangeImage;
+    return !hasRange || keybytes::same(key.substr(0, rangeImage.size()), rangeImage);
 }
 
 bool CursorState::treeFirst(TreeSpot& at) {
@@ -237,6 +239,10 @@ const char* CursorState::rowOfEntry(const TreeSpot& at, std::string_view sortKey
     // Same-sized copies into the room kept from the last entry: no reallocation.
     entryKey.resize(sortKey.size());
     std::memcpy(entryKey.data(), sortKey.data(), sortKey.size());
+    if (const char* known = d->rowReachedAt(*tree, at)) {
+        entryIsRowKey = true; // checked when it was noted
+        return known;
+    }
     entryBytes.resize(tree->recordSize());
     std::memcpy(entryBytes.data(), tree->recordAt(at), entryBytes.size());
     aimAtNamedBlock();
@@ -245,8 +251,10 @@ const char* CursorState::rowOfEntry(const TreeSpot& at, std::string_view sortKey
     // An entry holding the row's own bytes carries its sort key; else the key is made
     // from the row (the same key from other bytes: letter case, padding) and compared.
     entryIsRowKey = rec && d->entryHoldsRow(*order, entryBytes, rec);
-    if (entryIsRowKey)
+    if (entryIsRowKey) {
+        d->noteRowReached(*tree, at, rec);
         return rec;
+    }
     std::string& rowKey = scratchKey; // savedKey stays whole until the entry proves right
     rowKey.clear();
     if (rec)
@@ -451,9 +459,20 @@ bool Cursor::first() {
     return s.read(TableData::MemoryCheck::Header, [&] { return s.first(); });
 }
 
-bool Cursor::firstInWalk() {
+bool Cursor::firstInWalk(const Shown* only) {
     CursorState& s = *m_state;
-    return s.read(TableData::MemoryCheck::Batch, [&] { return s.first(); });
+    return s.read(TableData::MemoryCheck::Batch, [&] { return s.fromEdge(s.first(), true, only); });
+}
+
+// After first() or last() (`placed`: it found a row): on to the nearest row `only` shows,
+// inward; no row at all when none does.
+bool CursorState::fromEdge(bool placed, bool forward, const Cursor::Shown* only) {
+    if (!placed || !only || shows(only, heldRow.record()))
+        return placed;
+    if (forward ? next(only) : prior(only))
+        return true;
+    positioned = false;
+    return false;
 }
 
 bool CursorState::first() {
@@ -550,16 +569,16 @@ bool Cursor::next() {
 bool CursorState::next(const Cursor::Shown* only) {
     sync();
     if (!positioned)
-        return first();
+        return fromEdge(first(), true, only);
     return tree ? treeStep(true, only) : orderStep(true, only);
 }
 
 bool CursorState::treeStep(bool forward, const Cursor::Shown* only) {
     TreeSpot at = spot;
     for (;;) {
-        if (!(forward ? tree->next(at) : tree->prior(at)))
+        std::string_view key;
+        if (!(forward ? tree->next(at, key) : tree->prior(at, key)))
             return false;
-        const std::string_view key = tree->keyAt(at);
         if (!inRange(key))
             return false;
         const char* rec = rowOfEntry(at, key);
@@ -594,7 +613,12 @@ bool CursorState::shows(const Cursor::Shown* only, const char* rec) {
         return true;
     if (only->column >= d->header.fields.size())
         return false;
-    d->codec->decode(d->header.fields[only->column], rec, shownScratch);
+    const FieldInfo& f = d->header.fields[only->column];
+    if (f.type == FieldType::Logical) { // the byte itself, as the codec reads it
+        const uint8_t b = uint8_t(rec[f.offset]);
+        return b != 0 && ((b & 0x7F) != 0) == only->shown;
+    }
+    d->codec->decode(f, rec, shownScratch);
     return shownScratch.kind == Value::Kind::Boolean && shownScratch.boolean == only->shown;
 }
 
@@ -613,7 +637,7 @@ bool CursorState::step(bool forward, const Cursor::Shown* only) {
 bool CursorState::prior(const Cursor::Shown* only) {
     sync();
     if (!positioned)
-        return last();
+        return fromEdge(last(), false, only);
     return tree ? treeStep(false, only) : orderStep(false, only);
 }
 

@@ -42,23 +42,26 @@ public:
     void clearRange();
     bool hasRange() const;
 
-    bool first();
-    // As first(), taken as one more step of a walk under way (a detail following its
-    // master's step): what this process read is trusted as long as next() trusts it,
-    // instead of reading the file's header again.
-    bool firstInWalk();
-    bool last();
-    bool next();
-    bool prior();
     // Rows a step may pass over without showing them: those whose Boolean field `column`
     // does not hold `shown` (a null hides the row too).
     struct Shown {
         size_t column = 0;
         bool shown = true;
     };
+
+    bool first();
+    // As first(), taken as one more step of a walk under way (a detail following its
+    // master's step): what this process read is trusted as long as next() trusts it,
+    // instead of reading the file's header again. With `only`, on to the first row it
+    // shows; false when none does (the cursor is then on no row).
+    bool firstInWalk(const Shown* only = nullptr);
+    bool last();
+    bool next();
+    bool prior();
     // As next() or prior(), passing over the rows `only` hides within the one step, so that
-    // a hidden row costs its test, not a landing. A cursor that was not on a row lands on
-    // the first (last) row as next() (prior()) would, hidden or not.
+    // a hidden row costs its test, not a landing: the row landed on is one `only` shows. A
+    // cursor that was not on a row starts from the first (last) row, tested as the others;
+    // when no row shows it is then on no row.
     bool step(bool forward, const Shown& only);
     // Stands again on the current row after writes elsewhere (another cursor, another
     // program) without moving: the row as the file holds it now, or the one that followed

@@ -63,8 +63,14 @@ public:
     // result, or a default spot): when key lies within the keys of that block as read
     // by this reader, the search stays in the block instead of descending from the root.
     bool findExact(std::string_view key, TreeSpot& at);
+    // The two cheapest guesses to try before findExact: the record after `at` (a walk in
+    // step with the keys) and `at` itself, in a block this reader holds already.
+    bool findAdjacent(std::string_view key, TreeSpot& at);
     bool next(TreeSpot& at);
     bool prior(TreeSpot& at);
+    // The same, giving the key of the record reached (keyAt's).
+    bool next(TreeSpot& at, std::string_view& keyThere);
+    bool prior(TreeSpot& at, std::string_view& keyThere);
 
     std::string_view keyAt(const TreeSpot& at);
     size_t recordSize() const { return size_t(m_sorted.header.recordSize); }
@@ -84,7 +90,14 @@ private:
         std::vector<uint8_t> made;
         std::vector<uint16_t> children; // index blocks: the block each entry names
         std::vector<uint32_t> counts;   // index blocks: the count of each entry
+        // Sorted blocks: the first eight bytes of the first and last keys in the keys'
+        // order (keybytes::prefix), read with the block so that placing a key in it
+        // later touches no other line of the block.
+        uint64_t firstPrefix = 0;
+        uint64_t lastPrefix = 0;
     };
+    // Whether wanted lies between the block's first and last keys (both included).
+    bool encloses(Block& b, std::string_view wanted);
 
     bool descend(std::string_view key, bool upper, TreeSpot& at);
     uint16_t leafUnder(std::string_view key, bool upper, bool rightmost);
@@ -103,6 +116,7 @@ private:
     std::string_view makeKey(Block& b, uint32_t i);
     // First entry of the block not below key (above it when upper), on key.size() bytes.
     uint32_t search(Block& b, std::string_view key, bool upper);
+    uint32_t guess(Block& b, std::string_view wanted);
     bool findInBlock(uint16_t number, std::string_view key, TreeSpot& at);
     [[noreturn]] void damaged(const Source& where, const std::string& why) const;
 

@@ -2,13 +2,22 @@
 
 #include "engine/ValueCodec.h"
 
+#include <cstring>
+
 namespace engine {
 
+namespace {
+uint64_t nextStamp() {
+    thread_local uint64_t last = 0;
+    return ++last; // 64 bits: never wraps
+}
+} // namespace
+
 void RowImage::resetMarks(size_t fieldCount) {
-    if (m_row.size() != fieldCount || ++m_stamp == 0) {
+    m_stamp = nextStamp();
+    if (m_row.size() != fieldCount) {
         m_row.resize(fieldCount);
         m_decoded.assign(fieldCount, 0);
-        m_stamp = 1;
     }
     m_pending = fieldCount;
 }
@@ -17,7 +26,10 @@ void RowImage::hold(const ValueCodec& codec, const std::vector<FieldInfo>& field
                     const char* record, size_t recordSize) {
     m_codec = &codec;
     m_fields = &fields;
-    m_record.assign(record, recordSize);
+    if (m_record.size() == recordSize) // a walk holds records of one size: a plain copy
+        std::memcpy(m_record.data(), record, recordSize);
+    else
+        m_record.assign(record, recordSize);
     resetMarks(fields.size());
 }
 
@@ -26,6 +38,7 @@ void RowImage::holdNothing(size_t fieldCount) {
     m_fields = nullptr;
     m_record.clear();
     m_row.assign(fieldCount, Value::null());
+    m_stamp = nextStamp();
     m_decoded.assign(fieldCount, m_stamp);
     m_pending = 0;
 }
@@ -58,6 +71,10 @@ const Value& RowImage::value(size_t column) const {
 
 bool RowImage::plainText(size_t column, std::string_view& text) const {
     return m_codec && m_codec->plainText((*m_fields)[column], m_record.data(), text);
+}
+
+bool RowImage::plainInteger(size_t column, int64_t& value, bool& null) const {
+    return m_codec && m_codec->plainInteger((*m_fields)[column], m_record.data(), value, null);
 }
 
 bool RowImage::sameLeadingBytes(const RowImage& other, size_t fields) const {

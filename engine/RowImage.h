@@ -32,10 +32,16 @@ public:
     // An Alpha field's text straight from the record when it needs no decoding
     // (ValueCodec::plainText); false otherwise, or when no record is held.
     bool plainText(size_t column, std::string_view& text) const;
-    const Row& row() const; // every field decoded
+    // A Short, Long or AutoInc field's number the same way (ValueCodec::plainInteger).
+    bool plainInteger(size_t column, int64_t& value, bool& null) const;
+    const char* record() const { return m_record.data(); } // as held (empty: no row)
+    const Row& row() const;                                // every field decoded
     // Whether both images hold records of the same fields whose first `fields` fields
     // have the same bytes (then the same values; different bytes may still decode alike).
     bool sameLeadingBytes(const RowImage& other, size_t fields) const;
+    // A number that changes with every record held and that no other hold in this thread
+    // had: whether an image still holds what it held when the number was read.
+    uint64_t holdNumber() const { return m_stamp; }
 
 private:
     void resetMarks(size_t fieldCount);
@@ -46,8 +52,8 @@ private:
     mutable Row m_row;
     // A field is decoded for the record held when its stamp is m_stamp: holding the next
     // record of a walk marks every field undecoded by a new stamp, not a pass over them.
-    mutable std::vector<uint32_t> m_decoded;
-    uint32_t m_stamp = 1;
+    mutable std::vector<uint64_t> m_decoded;
+    uint64_t m_stamp = 0;         // 0: nothing held yet
     mutable size_t m_pending = 0; // fields not decoded yet
 };
 

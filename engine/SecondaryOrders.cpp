@@ -25,6 +25,7 @@
 #include "engine/EngineError.h"
 #include "engine/IndexFiles.h"
 #include "engine/IndexTreeReader.h"
+#include "engine/KeyBytes.h"
 
 #include <algorithm>
 #include <cstring>
@@ -260,11 +261,11 @@ bool TableData::entryHoldsRow(const SecondaryOrder& order, std::string_view entr
     size_t at = 0;
     for (int field : order.fields) {
         const FieldInfo& f = header.fields[size_t(field)];
-        if (std::memcmp(entry.data() + at, rec + f.offset, size_t(f.width)) != 0)
+        if (keybytes::compare(entry.data() + at, rec + f.offset, size_t(f.width)) != 0)
             return false;
         at += size_t(f.width);
     }
-    return at == order.indexWidth && std::memcmp(entry.data() + at, rec, keyWidth) == 0;
+    return at == order.indexWidth && keybytes::compare(entry.data() + at, rec, keyWidth) == 0;
 }
 
 std::string TableData::orderImage(const SecondaryOrder& order, size_t fieldPos,
@@ -458,6 +459,7 @@ IndexTreeReader* TableData::treeFor(SecondaryOrder& order) {
     if (order.treeLooked && order.treeGeneration == generation)
         return order.tree.get();
     order.tree.reset();
+    ++m_readerEpoch;
     order.treeLooked = false; // until the look ends (a step from memory may cut it short)
     if (!order.treeUntrusted && order.maintained && !order.xPath.empty() &&
         (indexFilesCurrent() || filesFollowedInTransaction())) {
@@ -466,6 +468,7 @@ IndexTreeReader* TableData::treeFor(SecondaryOrder& order) {
             order.tree = openSecondaryTree(order);
         } catch (const EngineError&) {
             order.tree.reset(); // unreadable files: the rows are read instead
+            ++m_readerEpoch;
         }
     }
     order.treeLooked = true;
@@ -476,6 +479,7 @@ IndexTreeReader* TableData::treeFor(SecondaryOrder& order) {
 void TableData::distrustTree(SecondaryOrder& order) {
     order.treeUntrusted = true;
     order.tree.reset();
+    ++m_readerEpoch;
     order.treeLooked = false;
 }
 

@@ -63,6 +63,7 @@
 #include "engine/IndexInfo.h"
 #include "engine/IndexTreeReader.h"
 #include "engine/KeyList.h"
+#include "engine/ReachedRows.h"
 #include "engine/TableHeader.h"
 #include "engine/TableLock.h"
 #include "engine/Value.h"
@@ -214,6 +215,13 @@ public:
     // The same, starting from `near`, where an earlier lookup of the caller landed (each
     // cursor keeps its own: two walking views would otherwise take turns spoiling it).
     const char* recordByKey(std::string_view key, TreeSpot& near);
+    // The row an entry of `tree` named when it was last reached through recordByKey and
+    // found to carry the entry (noteRowReached), while nothing has changed since; else
+    // nullptr.
+    const char* rowReachedAt(const IndexTreeReader& tree, const TreeSpot& entry) const {
+        return m_reached.find({&tree, generation, m_readerEpoch}, entry);
+    }
+    void noteRowReached(const IndexTreeReader& tree, const TreeSpot& entry, const char* rec);
     // Before a write: the orders walked through their files are loaded from them while
     // they still match, and from then on kept up to date with the rows.
     void loadWalkedOrders();
@@ -275,6 +283,7 @@ public:
     void setDurable(bool on) { m_durable = on; }
 
 private:
+    bool findInPrimaryTree(IndexTreeReader& px, std::string_view key, TreeSpot& near);
     uint64_t bound(const std::string& key, bool upper);
     void walkChain();
     bool directoryFromPrimaryIndex();
@@ -404,7 +413,9 @@ private:
     uint64_t m_primaryTreeGeneration = 0;
     const File* m_primaryTreeFile = nullptr;
     bool m_primaryTreeLooked = false;
-    TreeSpot m_lastPrimarySpot; // where the last lookup by key landed: the next one starts there
+    TreeSpot m_lastPrimarySpot; // where the last lookup by key landed, whoever asked
+    ReachedRows m_reached;
+    uint64_t m_readerEpoch = 0; // moves whenever an index reader is dropped
 
     TableLock m_lock;
     int m_readers = 0;   // read operations in progress (nested)

@@ -183,6 +183,14 @@ bool ValueCodec::plainText(const FieldInfo& f, const char* record, std::string_v
     return true;
 }
 
+bool ValueCodec::plainInteger(const FieldInfo& f, const char* record, int64_t& out,
+                              bool& null) const {
+    if (f.type != FieldType::Short && f.type != FieldType::Long && f.type != FieldType::AutoInc)
+        return false;
+    null = !codec::decodeInt(record + f.offset, f.width, out);
+    return true;
+}
+
 void ValueCodec::decode(const FieldInfo& f, const char* record, Value& out) const {
     // `out` is reused from row to row: a null must not keep the last row's payload.
     out.text.clear();
@@ -456,16 +464,16 @@ void ValueCodec::encodeBlob(const FieldInfo& f, const Value& v, char* p) const {
 }
 
 std::string ValueCodec::keyImage(const FieldInfo& f, const Value& v) const {
-    std::string rec(size_t(f.offset + f.width), '\0');
     if (f.type == FieldType::Alpha &&
         (v.kind == Value::Kind::Text || v.kind == Value::Kind::Bytes)) {
         std::string bytes;
         if (!m_cp.encode(v.text, bytes))
             bytes = v.text; // cannot match any stored value; keep it comparable
-        bytes = bytes.substr(0, ::strnlen(bytes.data(), bytes.size()));
+        bytes.resize(::strnlen(bytes.data(), bytes.size())); // as stored: up to a NUL
         bytes.resize(size_t(f.width), '\0');
         return bytes;
     }
+    std::string rec(size_t(f.offset + f.width), '\0');
     encode(f, v, rec.data());
     return rec.substr(size_t(f.offset));
 }

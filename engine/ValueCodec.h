@@ -62,6 +62,9 @@ public:
     // The text of an Alpha field when decoding would hand back its bytes unchanged
     // (ASCII in a single-byte code page): empty for NULL. False for any other field.
     bool plainText(const FieldInfo& f, const char* record, std::string_view& out) const;
+    // A Short, Long or AutoInc field's number straight from the record (`null` when it
+    // holds none); false for any other type.
+    bool plainInteger(const FieldInfo& f, const char* record, int64_t& out, bool& null) const;
 
     // Encodes a value into the field's bytes of a record. BLOBs too long for the
     // leader are written to the BLOB file. Throws InvalidArgument with a message

@@ -205,6 +205,23 @@ private slots:
                         }
                         return int64_t(-1);
                     };
+                    // From no row: the first (last) shown row, as from before the edge;
+                    // nothing at all under a filter that shows nothing.
+                    const auto edge = [&](bool forward) {
+                        return forward ? expected(size_t(-1), true) : expected(ids.size(), false);
+                    };
+                    for (const bool forward : {true, false}) {
+                        Cursor fresh = byGroup ? Cursor(t, {"Grp"}) : Cursor(t);
+                        if (*range)
+                            fresh.setRange(Value::fromText(range));
+                        const int64_t want = edge(forward);
+                        QCOMPARE(forward ? fresh.firstInWalk(&only) : fresh.step(false, only),
+                                 want >= 0);
+                        if (want >= 0)
+                            QCOMPARE(fresh.row()[0].integer, ids[size_t(want)]);
+                        Cursor blind = byGroup ? Cursor(t, {"Grp"}) : Cursor(t);
+                        QVERIFY(!blind.step(forward, Cursor::Shown{3, true}) && !blind.atRow());
+                    }
                     QVERIFY(c.first());
                     for (size_t at = 0; at < ids.size(); ++at) {
                         for (const bool forward : {true, false}) {

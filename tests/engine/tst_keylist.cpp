@@ -1,9 +1,11 @@
 // The in-memory key list behind secondary orders, against a plain sorted vector: after
 // every batch of random inserts and removals (enough to split chunks, empty them and join
-// them), every position, bound and prefix test must give what the vector gives.
+// them), every position, bound and prefix test must give what the vector gives; and the
+// byte comparisons of index walks against memcmp.
 
 #include <QtTest>
 
+#include "engine/KeyBytes.h"
 #include "engine/KeyList.h"
 
 #include <algorithm>
@@ -133,6 +135,30 @@ private slots:
             }
             oracle.rebuildByAppending(rng);
             QVERIFY2(oracle.disagreement({}).isEmpty(), "sorting appended keys");
+        }
+    }
+
+    // The word-at-a-time comparisons index walks use order keys as memcmp does, whatever
+    // the bytes (0x00, 0x7F, 0x80, 0xFF around every word boundary) and lengths.
+    void keyBytesOrderAsMemcmp() {
+        std::mt19937 rng{7};
+        const char alphabet[] = {'\x00', '\x01', 'A', 'a', '\x7f', '\x80', '\xfe', '\xff'};
+        const auto make = [&] {
+            std::string k(rng() % 20, '\0');
+            for (char& c : k)
+                c = alphabet[rng() % sizeof alphabet];
+            return k;
+        };
+        const auto sign = [](int c) { return (c > 0) - (c < 0); };
+        for (int i = 0; i < 20000; ++i) {
+            std::string a = make(), b = i % 3 ? make() : a;
+            if (i % 5 == 0 && !b.empty())
+                b[rng() % b.size()] ^= char(1 << (rng() % 8)); // differs in one bit
+            const std::string_view x = a, y = b;
+            QCOMPARE(sign(engine::keybytes::compare(x, y)), sign(x.compare(y)));
+            QCOMPARE(engine::keybytes::same(x, y), x == y);
+            if (engine::keybytes::prefix(x) < engine::keybytes::prefix(y))
+                QVERIFY(x < y);
         }
     }
 };
