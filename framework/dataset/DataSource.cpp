@@ -2,6 +2,8 @@
 
 #include "framework/dataset/Table.h"
 
+#include <QMetaMethod>
+
 namespace dataset {
 
 DataSource::DataSource(QObject* parent, const QString& name) : QObject(parent) {
@@ -34,14 +36,29 @@ void DataSource::dataEvent(Field* field) {
     if (!m_dataSet || !m_dataSet->Active())
         return;
     // Details first, so that handlers of dataChanged see them on the master's row.
-    if (!m_details.isEmpty()) {
+    if (m_details.size() == 1) {
+        if (Table* d = m_details.front())
+            d->masterDataChanged(field);
+    } else if (!m_details.isEmpty()) {
         const QList<QPointer<Table>> details = m_details;
         for (const QPointer<Table>& d : details)
             if (d)
                 d->masterDataChanged(field);
     }
-    if (m_dataSet && m_dataSet->Active())
+    if (m_dataListeners > 0 && m_dataSet && m_dataSet->Active())
         emit dataChanged(field);
+}
+
+void DataSource::connectNotify(const QMetaMethod& signal) {
+    if (signal == QMetaMethod::fromSignal(&DataSource::dataChanged))
+        ++m_dataListeners;
+}
+
+// A disconnection of every signal at once (from one receiver, say) comes with an invalid
+// method and says nothing of what went: the count stays, and events go on being sent.
+void DataSource::disconnectNotify(const QMetaMethod& signal) {
+    if (signal == QMetaMethod::fromSignal(&DataSource::dataChanged) && m_dataListeners > 0)
+        --m_dataListeners;
 }
 
 void DataSource::stateEvent() {

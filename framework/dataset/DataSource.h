@@ -41,6 +41,10 @@ signals:
     void dataChanged(dataset::Field* field);
     void stateChanged();
 
+protected:
+    void connectNotify(const QMetaMethod& signal) override;
+    void disconnectNotify(const QMetaMethod& signal) override;
+
 private:
     friend class Table;
     void dataEvent(Field* field); // called by the table
@@ -50,6 +54,9 @@ private:
 
     QPointer<Table> m_dataSet;
     QList<QPointer<Table>> m_details;
+    // Connections to dataChanged: a report walking its views row by row has none, and
+    // then a data event skips the signal's dispatch. A count left high only emits.
+    int m_dataListeners = 0;
 };
 
 } // namespace dataset

@@ -13,10 +13,13 @@
 // name ("taDicoTable"), so that windows and word tables find it like any component.
 
 #include "framework/dataset/DataTypes.h"
+#include "framework/dataset/FieldNameKey.h"
 
 #include <QObject>
 #include <QString>
 #include <QVariant>
+
+#include <string_view>
 
 namespace dataset {
 
@@ -68,8 +71,8 @@ private:
 
     Table* m_table;
     QString m_fieldName;
-    QByteArray m_asciiName; // m_fieldName in UTF-8, for lookups by 8-bit names
-    bool m_asciiOnly;       // and in ASCII, so that its bytes mean the same in any 8-bit text
+    FieldNameKey m_nameKey; // what a lookup by name compares first
+    QByteArray m_asciiName; // the name's bytes, compared past the key's eight
     bool m_persistent;
     FieldType m_dataType = ftUnknown;
     int m_size = 0;
@@ -78,6 +81,12 @@ private:
     QString m_displayLabel; // empty: show the field name
     int m_displayWidth = 0; // 0: the default width
     bool m_visible = true;
+    // The text AsString gave last. A walk reads the field row after row: while nobody
+    // holds the previous text any more, the next one is written into its room instead of
+    // a new allocation (a holder keeps its copy: the room is then shared and left alone).
+    mutable QString m_text;
+
+    QString reusedText(std::string_view latin1) const;
 };
 
 } // namespace dataset

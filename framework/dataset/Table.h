@@ -29,6 +29,7 @@
 #include "framework/dataset/FieldDefs.h"
 #include "framework/dataset/IndexDefs.h"
 
+#include "engine/Cursor.h"
 #include "engine/RowImage.h"
 #include "engine/TableDefinition.h"
 #include "engine/Value.h"
@@ -40,12 +41,12 @@
 #include <QString>
 #include <QVariant>
 
+#include <array>
 #include <filesystem>
 #include <memory>
 #include <vector>
 
 namespace engine {
-class Cursor;
 class TableFile;
 } // namespace engine
 
@@ -215,7 +216,6 @@ private:
     void shutdown();
     void bindFields();
     Field* findAsciiField(QAnyStringView fieldName) const;
-    Field* findAsciiField(QByteArrayView name) const;
     void unbindFields();
     void readDefinitions();
     void readDefinitionsFrom(const engine::TableFile& file);
@@ -250,8 +250,10 @@ private:
     bool sameRowAtCursor() const;
     void requireCurrentRowPresent(const char* what);
     bool stepVisible(bool forward);
+    engine::Cursor::Shown filterShown() const;
     bool seekFromEdge(bool fromStart, bool inWalk = false);
     void setCurrentFromCursor();
+    void takeCursorRow();
     void setNoRow();
     void positionFirst(bool inWalk = false);
     void positionLast();
@@ -276,6 +278,8 @@ private:
     void setFieldValue(Field* field, engine::Value value);
     const engine::Value& fieldValue(const Field* field) const;
     bool plainFieldText(const Field* field, std::string_view& text) const;
+    bool plainFieldInteger(const Field* field, int64_t& value, bool& null) const;
+    int plainColumn(const Field* field) const;
     convert::Target conversionTarget(const Field* field) const;
     void setState(DataSetState state);
     void notifyData(Field* field = nullptr);
@@ -318,6 +322,7 @@ private:
     bool m_haveRangeKey = false;
     engine::Value m_rangeKey;   // the master value the detail is limited to
     engine::RowImage m_current; // the current row as last read, decoded as fields are read
+    quint64 m_currentHold = 0;  // the cursor's holdNumber when m_current was taken from it
     engine::Row m_buffer;       // the row being edited or inserted
     quint64 m_viewGeneration = 0;
     // What the last landing after a post learned: every row of the view after `anchor`
@@ -331,6 +336,7 @@ private:
     OwnWrite m_lastWrite;
 
     QList<Field*> m_fields;
+    mutable std::array<Field*, 32> m_fieldsByKey{}; // findAsciiField's cache of m_fields
     bool m_persistentFields = false;
     dataset::FieldDefs m_fieldDefs{this};
     dataset::IndexDefs m_indexDefs{this};

@@ -50,7 +50,7 @@ void Table::Edit() {
                                .arg(quoted(displayName())));
     // Start from the row as the file holds it now (another view may have changed it).
     requireCurrentRowPresent("modifier");
-    m_current.assign(m_cursor->image());
+    takeCursorRow();
     m_buffer = currentRow();
     m_modified = false;
     setState(DataSetState::Edit);

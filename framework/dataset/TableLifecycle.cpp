@@ -101,6 +101,7 @@ void Table::shutdown() {
     m_hasRow = false;
     m_bof = m_eof = true;
     m_current.clear();
+    m_currentHold = 0;
     m_buffer.clear();
     m_detailEmpty = false;
     m_haveRangeKey = false;
@@ -131,8 +132,6 @@ Field* Table::AddField(const QString& fieldName, FieldType type) {
 Field* Table::FindField(QAnyStringView fieldName) const {
     if (Field* f = findAsciiField(fieldName))
         return f;
-    // Names are unique ignoring case; the name as declared, the usual spelling in a walk
-    // that looks its fields up row after row, is the cheap comparison.
     for (Field* f : m_fields)
         if (QAnyStringView::equal(f->m_fieldName, fieldName))
             return f;
@@ -142,37 +141,26 @@ Field* Table::FindField(QAnyStringView fieldName) const {
     return nullptr;
 }
 
-// A name given in 8-bit text (nearly every lookup) is compared with the fields' ASCII
-// names as bytes: sizes first, then the bytes, then ASCII letters ignoring case when the
-// name is ASCII too. Anything else (or no match: a name may differ by a letter whose case
-// folds to ASCII) takes the general path.
+// The name as declared, the usual spelling in a walk that looks its fields up row after
+// row, settled on the fields' name keys; names of other spellings take the general path.
+// A walk asks for its fields in turn: each name keeps its own slot of a small cache, so
+// that the lookup is one comparison instead of a pass whose length varies from name to name.
 Field* Table::findAsciiField(QAnyStringView fieldName) const {
-    return fieldName.visit([this](auto view) -> Field* {
-        if constexpr (std::is_same_v<decltype(view), QStringView>)
-            return nullptr;
-        else
-            return findAsciiField(
-                QByteArrayView(reinterpret_cast<const char*>(view.data()), view.size()));
-    });
-}
-
-Field* Table::findAsciiField(QByteArrayView name) const {
-    const auto sameSize = [&](const Field* f) {
-        return f->m_asciiOnly && f->m_asciiName.size() == name.size();
-    };
+    const FieldNameKey key = FieldNameKey::of(fieldName);
+    if (key.size < 0)
+        return nullptr;
+    Field*& cached = m_fieldsByKey[key.slot(m_fieldsByKey.size())];
+    if (cached && cached->m_nameKey.matches(key, fieldName, cached->m_asciiName))
+        return cached;
     for (Field* f : m_fields)
-        if (sameSize(f) && std::memcmp(f->m_asciiName.constData(), name.data(), name.size()) == 0)
-            return f;
-    for (char c : name)
-        if (uchar(c) >= 0x80)
-            return nullptr;
-    for (Field* f : m_fields)
-        if (sameSize(f) && qstrnicmp(f->m_asciiName.constData(), name.data(), name.size()) == 0)
-            return f;
+        if (f->m_nameKey.matches(key, fieldName, f->m_asciiName))
+            return cached = f;
     return nullptr;
 }
 
 Field* Table::FieldByName(QAnyStringView fieldName) const {
+    if (Field* f = findAsciiField(fieldName))
+        return f;
     if (Field* f = FindField(fieldName))
         return f;
     throw DatasetError(QStringLiteral("Champ %1 introuvable dans la table %2")
@@ -232,6 +220,7 @@ void Table::unbindFields() {
         f->deleteLater();
     }
     m_fields.clear();
+    m_fieldsByKey.fill(nullptr);
 }
 
 int Table::fieldColumn(const Field* field) const {
@@ -251,11 +240,24 @@ const engine::Value& Table::fieldValue(const Field* field) const {
 
 // The current row's text of an Alpha field that needs no decoding (see fieldValue).
 bool Table::plainFieldText(const Field* field, std::string_view& text) const {
+    const int col = plainColumn(field);
+    return col >= 0 && m_current.plainText(size_t(col), text);
+}
+
+// The same for a whole number.
+bool Table::plainFieldInteger(const Field* field, int64_t& value, bool& null) const {
+    const int col = plainColumn(field);
+    return col >= 0 && m_current.plainInteger(size_t(col), value, null);
+}
+
+// The field's column in the current row as read from the file, or -1 (another table's
+// field, or a row being edited).
+int Table::plainColumn(const Field* field) const {
     const int col = field->m_column;
     if (field->m_table != this || col < 0 || m_state == DataSetState::Edit ||
         m_state == DataSetState::Insert || col >= int(m_current.size()))
-        return false;
-    return m_current.plainText(size_t(col), text);
+        return -1;
+    return col;
 }
 
 convert::Target Table::conversionTarget(const Field* field) const {
@@ -357,6 +359,11 @@ void Table::removeSource(DataSource* source) {
 }
 
 void Table::notifyData(Field* field) {
+    if (m_sources.size() == 1) { // the usual view: nothing to keep once the event is out
+        if (DataSource* s = m_sources.front())
+            s->dataEvent(field);
+        return;
+    }
     const QList<QPointer<DataSource>> sources = m_sources;
     for (const QPointer<DataSource>& s : sources)
         if (s)

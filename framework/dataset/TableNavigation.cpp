@@ -26,7 +26,10 @@ void Table::syncCursor() {
 // Whether the cursor still stands on the view's current row after catching up.
 bool Table::cursorOnCurrentRow() {
     syncCursor();
-    return m_hasRow && m_cursor->atRow() && sameRowAtCursor();
+    if (!m_hasRow || !m_cursor->atRow())
+        return false;
+    // Still the very record the current row was taken from: nothing moved the cursor.
+    return m_cursor->image().holdNumber() == m_currentHold || sameRowAtCursor();
 }
 
 // As sameRow, reading only the key fields of a keyed table.
@@ -45,28 +48,25 @@ bool Table::sameRowAtCursor() const {
     return true;
 }
 
-// The engine passes over the rows the filter hides within its step; a row it lands on
-// without testing (the first one of a cursor that had none) is tested here.
+// The engine passes over the rows the filter hides within its step, and lands only on a
+// row the filter shows.
 bool Table::stepVisible(bool forward) {
-    const auto step = [&] {
-        if (m_filterColumn < 0)
-            return forward ? m_cursor->next() : m_cursor->prior();
-        return m_cursor->step(forward, {size_t(m_filterColumn), m_filter->expected()});
-    };
-    int moved = 0;
-    while (step()) {
-        ++moved;
-        if (visibleAtCursor())
-            return true;
-    }
-    for (; moved > 0; --moved)
-        forward ? m_cursor->prior() : m_cursor->next();
-    return false;
+    if (m_filterColumn < 0)
+        return forward ? m_cursor->next() : m_cursor->prior();
+    return m_cursor->step(forward, filterShown());
+}
+
+engine::Cursor::Shown Table::filterShown() const {
+    return {size_t(m_filterColumn), m_filter->expected()};
 }
 
 bool Table::seekFromEdge(bool fromStart, bool inWalk) {
     if (m_detailEmpty)
         return false;
+    if (fromStart && inWalk && m_filterColumn >= 0) {
+        const engine::Cursor::Shown only = filterShown();
+        return m_cursor->firstInWalk(&only);
+    }
     const bool placed = !fromStart ? m_cursor->last()
                         : inWalk   ? m_cursor->firstInWalk()
                                    : m_cursor->first();
@@ -76,12 +76,19 @@ bool Table::seekFromEdge(bool fromStart, bool inWalk) {
 }
 
 void Table::setCurrentFromCursor() {
-    m_current.assign(m_cursor->image());
+    takeCursorRow();
     m_hasRow = true;
     m_onFirstRow = false;
 }
 
+// The cursor's row as the current one, remembering which hold of the cursor it was.
+void Table::takeCursorRow() {
+    m_current.assign(m_cursor->image());
+    m_currentHold = m_cursor->image().holdNumber();
+}
+
 void Table::setNoRow() {
+    m_currentHold = 0;
     m_hasRow = false;
     m_onFirstRow = false;
     m_current.holdNothing(m_file ? m_file->fields().size() : 0);

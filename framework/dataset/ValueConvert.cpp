@@ -197,6 +197,8 @@ QVariant toVariant(const engine::Value& v) {
 engine::Value fitToField(engine::Value v, const engine::FieldInfo& info) {
     if (info.type != engine::FieldType::Alpha || v.kind != Kind::Text)
         return v;
+    if (v.text.size() <= size_t(info.size))
+        return v; // no more characters than bytes
     const QString s = QString::fromStdString(v.text);
     if (s.size() > info.size)
         v.text = s.left(info.size).toStdString();

@@ -104,6 +104,33 @@ private slots:
         QCOMPARE(countsAfterFieldChange.last(), 1);
     }
 
+    // Data events reach whoever listens, however other listeners came and went: one that
+    // leaves by its own connection, one whose every connection is cut at once, one that
+    // goes with its context.
+    void listenersComeAndGo() {
+        DictionaryFixture fx;
+        fx.createDictionary(kDico);
+        Table* t = fx.view(kDico);
+        DataSource* ds = fx.source(t);
+        t->Open();
+        int kept = 0, later = 0;
+        QObject keeper, other;
+        QObject::connect(ds, &DataSource::dataChanged, &keeper, [&](Field*) { ++kept; });
+        const auto gone = QObject::connect(ds, &DataSource::dataChanged, [](Field*) {});
+        QObject::connect(ds, &DataSource::dataChanged, &other, [](Field*) {});
+        QObject::connect(ds, &DataSource::stateChanged, &other, [] {});
+        { EventLog log(ds); }
+        QObject::disconnect(gone);
+        ds->disconnect(&other);
+        appendDicoRow(t, {1, "CLIENTS.DB", true, {}});
+        QVERIFY(kept > 0);
+        QObject::disconnect(ds, &DataSource::dataChanged, &keeper, nullptr);
+        QObject::connect(ds, &DataSource::dataChanged, &keeper, [&](Field*) { ++later; });
+        t->First();
+        t->Refresh();
+        QVERIFY(later > 0);
+    }
+
     // The detail has already followed the master when the master's data-change handler runs.
     void detailFollowsBeforeMasterHandler() {
         DictionaryFixture fx;

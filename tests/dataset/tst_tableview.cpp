@@ -496,6 +496,8 @@ private slots:
         t.FieldDefs().Add("Numéro", ftInteger);
         t.FieldDefs().Add("Nom", ftString, 12);
         t.FieldDefs().Add("NOTE", ftString, 12);
+        t.FieldDefs().Add("Commentaire", ftString, 12);
+        t.FieldDefs().Add("Reference_Commande_X", ftString, 12);
         t.CreateTable();
         t.Open();
         const QStringList texts{"plain", "Zoé", "", "x y z 12345."};
@@ -508,16 +510,35 @@ private slots:
         Field* const number = t.Fields(0);
         Field* const name = t.Fields(1);
         Field* const note = t.Fields(2);
+        Field* const comment = t.Fields(3);
+        Field* const reference = t.Fields(4);
         // The strings the views point into outlive the list.
         const std::string upperNumber = "NUMÉRO";
         const QString lowerNumber("numéro"), sameName("Nom"), none;
         const QList<std::pair<QAnyStringView, Field*>> lookups{
-            {"Numéro", number},    {lowerNumber, number},
-            {upperNumber, number}, {QLatin1String("num\xe9ro"), number},
-            {"nom", name},         {QLatin1String("NOM"), name},
-            {sameName, name},      {"note", note},
-            {u"Note", note},       {"Nomx", nullptr},
-            {"No", nullptr},       {none, nullptr}};
+            {"Numéro", number},
+            {lowerNumber, number},
+            {upperNumber, number},
+            {QLatin1String("num\xe9ro"), number},
+            {"nom", name},
+            {QLatin1String("NOM"), name},
+            {sameName, name},
+            {"note", note},
+            {u"Note", note},
+            {"Nomx", nullptr},
+            {"No", nullptr},
+            {none, nullptr},
+            {"Commentaire", comment},
+            {u"COMMENTAIRE", comment},
+            {QLatin1String("commentaire"), comment},
+            {"Commentairf", nullptr},
+            {u"Commentairé", nullptr},
+            {"Commentaire ", nullptr},
+            {"Reference_Commande_X", reference},
+            {u"Reference_Commande_X", reference},
+            {"reference_commande_x", reference},
+            {"Reference_Cxmmande_X", nullptr},
+            {u"Reference_Commandé_X", nullptr}};
         for (const auto& [asked, field] : lookups)
             QCOMPARE(t.FindField(asked), field);
         QStringList read;
