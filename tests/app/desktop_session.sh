@@ -43,10 +43,13 @@ export QT_QPA_PLATFORM=xcb
 export XDG_CONFIG_HOME="$work/config"
 openbox --sm-disable >"$work/openbox.log" 2>&1 &
 pids+=($!)
-for _ in $(seq 100); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+# A loaded machine (a build on every core) may take several seconds to start it.
+wm_up() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+for _ in $(seq 300); do
+  wm_up && break
   sleep 0.1
 done
+wm_up || fail "the window manager did not start: $(cat "$work/openbox.log")"
 
 # A dictionary of every table of the corpus, long enough for nine pages and
 # more; each table is copied with the files beside it (memo files).

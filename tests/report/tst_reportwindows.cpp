@@ -110,9 +110,14 @@ void TestReportWindows::init() {
 }
 
 void TestReportWindows::cleanup() {
+    // Names first, deletes after: deleting a window takes the windows it owns with it,
+    // which the list of top-level widgets still names.
+    QList<QPointer<QWidget>> previews;
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->objectName() == QLatin1String("ReportPreview"))
-            delete w;
+            previews << w;
+    for (const QPointer<QWidget>& w : previews)
+        delete w.data();
     m_form.reset();
 }
 
