@@ -113,16 +113,20 @@ QString buildDictionary(const QString& dir, int tables, const QString& name = "B
     return path;
 }
 
-// (a) what the bands read, in the order they read it.
+// (a) what the bands read, in the order they read it; each data text finds its field once.
 int walkData(Tr_Korvanta& form) {
     int positionings = 0;
     qsizetype touched = 0;
+    dataset::Field* name = form.taTables->FieldByName("Table");
+    std::vector<dataset::Field*> texts;
+    for (const char* field : {"Champ", "Description", "Type", "Longueur"})
+        texts.push_back(form.taChamps->FieldByName(field));
     for (form.taTables->First(); !form.taTables->Eof(); form.taTables->Next()) {
         ++positionings;
-        touched += form.taTables->FieldByName("Table")->AsString().size();
+        touched += name->AsString().size();
         for (form.taChamps->First(); !form.taChamps->Eof(); form.taChamps->Next())
-            for (const char* field : {"Champ", "Description", "Type", "Longueur"})
-                touched += form.taChamps->FieldByName(field)->AsString().size();
+            for (dataset::Field* text : texts)
+                touched += text->AsString().size();
     }
     return touched > 0 ? positionings : -1;
 }

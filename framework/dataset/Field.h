@@ -36,6 +36,9 @@ public:
     bool IsPersistent() const { return m_persistent; }
     // Position among the table's fields (persistent: declaration order).
     int Index() const;
+    // Whether the field reads a column of an open file. A field made by Open stops for good
+    // when its table closes, even while its deletion is still pending.
+    bool isBound() const { return m_column >= 0; }
 
     // The label shown for the field: the one set, or the field name when none is set.
     QString DisplayLabel() const;

@@ -18,7 +18,13 @@ QString ReportDataText::fieldText() const {
     dataset::Table* table = m_source ? m_source->DataSet() : nullptr;
     if (!table || !table->Active() || table->IsEmpty())
         return {};
-    return table->FieldByName(m_field)->AsString();
+    return boundField(*table)->AsString();
+}
+
+dataset::Field* ReportDataText::boundField(dataset::Table& table) const {
+    if (!m_bound || m_bound->DataSet() != &table || !m_bound->isBound())
+        m_bound = table.FieldByName(m_field);
+    return m_bound;
 }
 
 } // namespace reporting

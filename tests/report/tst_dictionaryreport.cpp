@@ -179,6 +179,14 @@ void TestDictionaryReport::bandsFollowTheDictionary() {
     QCOMPARE(find(page, "QRDBText2")->box.top(), 38.0 + 41 + 30 + 30);
     QCOMPARE(find(page, "QRShape2")->box, QRectF(695, 38 + 41 + 30 + 30 + 12, 41, 0));
     QCOMPARE(find(page, "etLongueur")->alignment, int(Qt::AlignRight));
+
+    // The same form prints another dictionary next: every item reads the new file.
+    DictionaryFile other(m_dir.filePath("OTHER.DB"));
+    other.addTable("solo.db", zeta);
+    QStringList second{"QRDBText1=solo.db", "QRShape1="};
+    for (const FieldEntry& f : zeta)
+        second << fieldLines(f);
+    QCOMPARE(transcript(print(other)), second);
 }
 
 void TestDictionaryReport::everyPageHasItsFooter_data() {
