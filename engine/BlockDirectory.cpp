@@ -133,8 +133,7 @@ IndexTreeReader* TableData::primaryTree() {
     if (m_primaryTreeLooked && m_primaryTreeGeneration == generation &&
         m_primaryTreeFile == file.get())
         return m_primaryTree.get();
-    m_primaryTree.reset();
-    ++m_readerEpoch;
+    dropReader(m_primaryTree);
     m_primaryTreeLooked = false; // until the look ends (a step from memory may cut it short)
     m_primaryTree = openPrimaryTree();
     m_primaryTreeLooked = true;
@@ -219,8 +218,7 @@ void TableData::distrustPrimaryIndex(const EngineError& e) {
     if (e.code() != ErrorCode::IndexOutOfDate)
         throw; // called from a handler: the exception being handled goes on
     m_primaryIndexUntrusted = true;
-    m_primaryTree.reset();
-    ++m_readerEpoch;
+    dropReader(m_primaryTree);
     m_primaryTreeLooked = false;
 }
 

@@ -1,9 +1,8 @@
 #include "engine/CodePage.h"
 
-#include <algorithm>
-
 #include "engine/EngineError.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <iconv.h>
 #include <map>

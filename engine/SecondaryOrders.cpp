@@ -458,8 +458,7 @@ std::shared_ptr<IndexTreeReader> TableData::openSecondaryTree(const SecondaryOrd
 IndexTreeReader* TableData::treeFor(SecondaryOrder& order) {
     if (order.treeLooked && order.treeGeneration == generation)
         return order.tree.get();
-    order.tree.reset();
-    ++m_readerEpoch;
+    dropReader(order.tree);
     order.treeLooked = false; // until the look ends (a step from memory may cut it short)
     if (!order.treeUntrusted && order.maintained && !order.xPath.empty() &&
         (indexFilesCurrent() || filesFollowedInTransaction())) {
@@ -467,8 +466,7 @@ IndexTreeReader* TableData::treeFor(SecondaryOrder& order) {
         try {
             order.tree = openSecondaryTree(order);
         } catch (const EngineError&) {
-            order.tree.reset(); // unreadable files: the rows are read instead
-            ++m_readerEpoch;
+            dropReader(order.tree); // unreadable files: the rows are read instead
         }
     }
     order.treeLooked = true;
@@ -478,8 +476,7 @@ IndexTreeReader* TableData::treeFor(SecondaryOrder& order) {
 
 void TableData::distrustTree(SecondaryOrder& order) {
     order.treeUntrusted = true;
-    order.tree.reset();
-    ++m_readerEpoch;
+    dropReader(order.tree);
     order.treeLooked = false;
 }
 

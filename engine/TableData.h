@@ -284,6 +284,12 @@ public:
 
 private:
     bool findInPrimaryTree(IndexTreeReader& px, std::string_view key, TreeSpot& near);
+    // Every index reader goes through here: the rows noted as reached point into blocks
+    // the primary index reader holds, and name entries of a secondary one.
+    template <class Reader> void dropReader(Reader& reader) noexcept {
+        reader.reset();
+        ++m_readerEpoch;
+    }
     uint64_t bound(const std::string& key, bool upper);
     void walkChain();
     bool directoryFromPrimaryIndex();

@@ -121,7 +121,7 @@ void TableData::startIndexUpkeep() {
 
 void TableData::endIndexUpkeep() noexcept {
     for (SecondaryOrder& o : m_secondary) { // their readers may read through the files
-        o.tree.reset();
+        dropReader(o.tree);
         o.treeLooked = false;
     }
     m_indexFiles.reset();

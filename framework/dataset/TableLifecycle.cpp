@@ -159,8 +159,6 @@ Field* Table::findAsciiField(QAnyStringView fieldName) const {
 }
 
 Field* Table::FieldByName(QAnyStringView fieldName) const {
-    if (Field* f = findAsciiField(fieldName))
-        return f;
     if (Field* f = FindField(fieldName))
         return f;
     throw DatasetError(QStringLiteral("Champ %1 introuvable dans la table %2")

@@ -321,6 +321,29 @@ private slots:
         QCOMPARE(other->FieldByName("CC")->AsBoolean(), true);
         QCOMPARE(other->FieldByName("Table")->AsString().toUpper(), table.toUpper());
         QCOMPARE(reportWalk(v.master, v.detail), expectedWalk(rows));
+
+        // Every third row deleted by the other view, in a transaction rolled back and then
+        // in one committed: the walks in between see the rows the file holds each time.
+        for (const bool commit : {false, true}) {
+            fx.db()->StartTransaction();
+            QList<DicoRowSpec> kept;
+            for (int i = 0; i < rows.size(); ++i) {
+                if (i % 3 != 0) {
+                    kept.append(rows[i]);
+                    continue;
+                }
+                QVERIFY(other->FindKey({rows[i].no}));
+                other->Delete();
+            }
+            QCOMPARE(reportWalk(v.master, v.detail), expectedWalk(kept));
+            if (commit) {
+                fx.db()->Commit();
+                rows = kept;
+            } else {
+                fx.db()->Rollback();
+            }
+            QCOMPARE(reportWalk(v.master, v.detail), expectedWalk(rows));
+        }
     }
 
     // Only one master field can tie a detail; a master field the master lacks is refused.
